@@ -1,0 +1,50 @@
+# Common settings for every Sonvara target: warnings as errors, sanitizers, include root.
+
+set(SONVARA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+    -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough -Werror)
+
+if(SONVARA_SANITIZE OR SONVARA_FUZZ)
+    set(SONVARA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
+        -fno-omit-frame-pointer)
+endif()
+if(SONVARA_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "SONVARA_FUZZ needs clang (CXX=clang++)")
+    endif()
+    # Coverage for libFuzzer in every library; the fuzz programs add the fuzzer's main.
+    list(APPEND SONVARA_SANITIZER_FLAGS -fsanitize=fuzzer-no-link)
+endif()
+
+function(sonvara_target_defaults target)
+    target_compile_options(${target} PRIVATE ${SONVARA_WARNINGS})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+    if(SONVARA_SANITIZER_FLAGS)
+        target_compile_options(${target} PRIVATE ${SONVARA_SANITIZER_FLAGS})
+        target_link_options(${target} PUBLIC ${SONVARA_SANITIZER_FLAGS})
+    endif()
+endfunction()
+
+# sonvara_library(<name> SOURCES <files...> [DEPENDS <targets...>])
+# One static library per top-level folder, named sonvara_<folder>.
+function(sonvara_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    add_library(sonvara_${name} STATIC ${ARG_SOURCES})
+    sonvara_target_defaults(sonvara_${name})
+    target_link_libraries(sonvara_${name} PUBLIC ${ARG_DEPENDS})
+endfunction()
+
+# sonvara_test(<name> SOURCES <files...> DEPENDS <targets...> [LABELS <labels...>])
+# One GoogleTest executable; every test case becomes a CTest test.
+function(sonvara_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    sonvara_target_defaults(${name})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} sonvara_test_support GTest::gtest_main
+        GTest::gmock)
+    set(properties TIMEOUT 300)
+    if(ARG_LABELS)
+        list(APPEND properties LABELS "${ARG_LABELS}")
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+        PROPERTIES ${properties})
+endfunction()
