@@ -27,5 +27,6 @@
 #include "core/queued_notify.h"
 #include "core/settings.h"
 #include "core/signal_object.h"
+#include "core/temporary_file.h"
 #include "core/terminal_progress_view.h"
 #include "core/thread.h"

@@ -3,6 +3,8 @@
 // message boxes and dialogs, the batch tool from its command-line options, the tests from a script.
 // Called on the interface thread only.
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 namespace sonvara {
@@ -18,12 +20,22 @@ struct PromptMessage {
     PromptButtons buttons = PromptButtons::kOk;
 };
 
+// A chosen WAV format: the format block (tag, channels, rate, ... and the codec's extra bytes,
+// little-endian, as in a WAV file's "fmt " chunk) at the start of 1024 bytes.
+using FormatArea = std::array<std::uint8_t, 1024>;
+
 class Prompts {
   public:
     virtual ~Prompts() = default;
 
     // Shows the message and returns the button the user chose (kCancel when the box was closed).
     virtual PromptAnswer Ask(const PromptMessage& message) = 0;
+
+    // Lets the user pick a WAV format, starting from the one in `format`, among formats with
+    // `channels` channels (0: any). Returns false when the user cancelled; the caller asks again
+    // when the choice cannot be used, so an implementation that has no one to ask must not keep
+    // returning the same unusable format.
+    virtual bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) = 0;
 };
 
 }  // namespace sonvara

@@ -12,6 +12,7 @@
 #include "core/file.h"
 #include "core/folders.h"
 #include "core/paths.h"
+#include "core/temporary_file.h"
 #include "platform/ini_settings_text.h"
 
 namespace sonvara {
@@ -93,42 +94,6 @@ class FileLock {
   private:
     LFile file_;
     bool locked_ = false;
-};
-
-// Removes the temporary file unless it was renamed into place.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(const std::string& target) : path_(target + ".XXXXXX") {
-        file_.Adopt(::mkostemp(path_.data(), O_CLOEXEC));
-        if (!file_.IsValid()) {
-            path_.clear();
-        }
-    }
-    ~TemporaryFile() {
-        file_.Close();
-        if (!path_.empty()) {
-            ::unlink(path_.c_str());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    bool IsValid() const { return file_.IsValid(); }
-    int Descriptor() const { return file_.Descriptor(); }
-    // Closes the file, reporting a failed close: some file systems only report a failed write
-    // there.
-    bool Close() { return ::close(file_.Release()) == 0; }
-    bool RenameTo(const std::string& target) {
-        if (::rename(path_.c_str(), target.c_str()) != 0) {
-            return false;
-        }
-        path_.clear();
-        return true;
-    }
-
-  private:
-    std::string path_;
-    LFile file_;
 };
 
 }  // namespace
@@ -222,8 +187,8 @@ bool IniSettingsFile::Write(std::string_view section, std::string_view name,
     // old file or the new one, never an empty one. The folder itself is not flushed: a crash
     // may at worst lose this one change.
     struct stat written {};
-    if (!WriteAll(temporary.Descriptor(), text) || ::fsync(temporary.Descriptor()) != 0 ||
-        ::fstat(temporary.Descriptor(), &written) != 0 || !temporary.Close() ||
+    if (!WriteAll(temporary.Descriptor(), text) ||
+        ::fstat(temporary.Descriptor(), &written) != 0 || !temporary.SyncAndClose() ||
         !temporary.RenameTo(target)) {
         return false;
     }

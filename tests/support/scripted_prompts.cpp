@@ -20,4 +20,15 @@ PromptAnswer ScriptedPrompts::Ask(const PromptMessage& message) {
     return PromptAnswer::kOk;
 }
 
+bool ScriptedPrompts::ChooseWaveFormat(FormatArea& format, int channels,
+                                       const std::string& title) {
+    format_requests_.push_back({format, channels, title});
+    if (formats_.empty()) {
+        return false;
+    }
+    format = formats_.front();
+    formats_.pop_front();
+    return true;
+}
+
 }  // namespace sonvara::testing

@@ -1,5 +1,6 @@
 #pragma once
 // Prompts for tests: records every message and answers from a queue (kOk/kYes when it is empty).
+// Format choices come from their own queue; an empty queue answers "cancelled".
 
 #include <deque>
 #include <vector>
@@ -11,13 +12,24 @@ namespace sonvara::testing {
 class ScriptedPrompts : public Prompts {
   public:
     PromptAnswer Ask(const PromptMessage& message) override;
+    bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override;
 
     void QueueAnswer(PromptAnswer answer) { answers_.push_back(answer); }
+    void QueueFormatChoice(const FormatArea& format) { formats_.push_back(format); }
     const std::vector<PromptMessage>& Asked() const { return asked_; }
+
+    struct FormatRequest {
+        FormatArea offered;
+        int channels;
+        std::string title;
+    };
+    const std::vector<FormatRequest>& FormatRequests() const { return format_requests_; }
 
   private:
     std::deque<PromptAnswer> answers_;
+    std::deque<FormatArea> formats_;
     std::vector<PromptMessage> asked_;
+    std::vector<FormatRequest> format_requests_;
 };
 
 }  // namespace sonvara::testing

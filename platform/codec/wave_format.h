@@ -1,0 +1,72 @@
+#pragma once
+// WaveFormat: the format block of a WAV file's "fmt " chunk (tag, channels, rate, average bytes
+// per second, block alignment, bits per sample and the codec's extra bytes), in memory.
+//
+// On disk the block is little-endian: 18 bytes followed by `extra`, whose length the 16-bit
+// field at offset 16 gives. Older files end the block after 14 or 16 bytes and have no extra
+// bytes. The same layout fills the first bytes of the 1024-byte area in which a chosen format is
+// kept (FormatArea in core/prompts.h).
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace sonvara {
+
+inline constexpr std::uint16_t WAVE_FORMAT_PCM = 0x0001;
+inline constexpr std::uint16_t WAVE_FORMAT_ADPCM = 0x0002;
+inline constexpr std::uint16_t WAVE_FORMAT_IEEE_FLOAT = 0x0003;
+inline constexpr std::uint16_t WAVE_FORMAT_ALAW = 0x0006;
+inline constexpr std::uint16_t WAVE_FORMAT_MULAW = 0x0007;
+inline constexpr std::uint16_t WAVE_FORMAT_IMA_ADPCM = 0x0011;
+inline constexpr std::uint16_t WAVE_FORMAT_GSM610 = 0x0031;
+inline constexpr std::uint16_t WAVE_FORMAT_MPEGLAYER3 = 0x0055;
+inline constexpr std::uint16_t WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
+
+struct WaveFormat {
+    // The fixed part of the block on disk; `extra` follows it.
+    static constexpr std::size_t kFixedBytes = 18;
+
+    std::uint16_t format_tag = WAVE_FORMAT_PCM;
+    std::uint16_t channels = 1;
+    std::uint32_t samples_per_sec = 0;
+    std::uint32_t avg_bytes_per_sec = 0;
+    std::uint16_t block_align = 0;
+    std::uint16_t bits_per_sample = 0;
+    std::vector<std::uint8_t> extra;
+
+    // Parses a format block of `bytes.size()` bytes as found in a file: 14 bytes at least; below
+    // 18 bytes there are no extra bytes; the extra-bytes count is limited to what the block
+    // holds. Nothing else is checked here.
+    static std::optional<WaveFormat> Parse(std::span<const std::uint8_t> bytes);
+    // The block as written to a file: 18 bytes + extra.
+    std::vector<std::uint8_t> Serialize() const;
+
+    // 16-bit PCM with the given channels and rate: the near side of every codec stream.
+    static WaveFormat Pcm16(int channels, std::uint32_t rate);
+
+    bool operator==(const WaveFormat&) const = default;
+};
+
+// Little-endian field access shared by the format block and the RIFF readers and writers.
+inline std::uint16_t LoadLE16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint32_t LoadLE32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+inline void StoreLE16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+inline void StoreLE32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+}  // namespace sonvara

@@ -1,0 +1,109 @@
+#include "audio/wav/wave_file_format.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "core/settings.h"
+#include "tests/audio/wav_bytes.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_prompts.h"
+
+namespace sonvara {
+namespace {
+
+class WaveFileFormatTest : public ::testing::Test {
+  protected:
+    WaveFileFormatTest() : previous_store_(UseSettingsStore(nullptr)) {}
+    ~WaveFileFormatTest() override { UseSettingsStore(previous_store_); }
+
+    static FormatArea Area(std::uint16_t tag, int channels, std::uint32_t rate, int bits,
+                           int block_align, std::vector<std::uint8_t> extra = {}) {
+        WaveFormat format;
+        format.format_tag = tag;
+        format.channels = static_cast<std::uint16_t>(channels);
+        format.samples_per_sec = rate;
+        format.block_align = static_cast<std::uint16_t>(block_align);
+        format.bits_per_sample = static_cast<std::uint16_t>(bits);
+        format.avg_bytes_per_sec = rate * static_cast<std::uint32_t>(block_align);
+        format.extra = std::move(extra);
+        return *LWaveFileFormat::ToArea(format);
+    }
+
+    testing::ScratchFolder scratch_;
+    testing::ScopedEnv home_{"HOME", scratch_.File("home")};
+    testing::ScopedEnv data_home_{"XDG_DATA_HOME", scratch_.File("data")};
+    testing::ScriptedPrompts prompts_;
+
+  private:
+    std::shared_ptr<SettingsStore> previous_store_;
+};
+
+TEST_F(WaveFileFormatTest, SupportFollowsWhatTheCodecsCanWrite) {
+    EXPECT_TRUE(LWaveFileFormat::TestSupportedRecord(Area(WAVE_FORMAT_MULAW, 2, 8000, 8, 2)));
+    EXPECT_TRUE(LWaveFileFormat::TestSupportedRecord(Area(WAVE_FORMAT_PCM, 1, 44100, 24, 3)));
+    EXPECT_TRUE(LWaveFileFormat::TestSupportedRecord(
+        Area(WAVE_FORMAT_IMA_ADPCM, 1, 11025, 4, 256, {0xF9, 0x01})));
+    // Reading only, or no codec at all.
+    EXPECT_FALSE(LWaveFileFormat::TestSupportedRecord(Area(WAVE_FORMAT_EXTENSIBLE, 1, 8000, 16, 2)));
+    EXPECT_FALSE(LWaveFileFormat::TestSupportedRecord(Area(0x1234, 1, 8000, 16, 2)));
+    // A block size that does not end on a whole group of samples cannot be written.
+    EXPECT_FALSE(LWaveFileFormat::TestSupportedRecord(
+        Area(WAVE_FORMAT_IMA_ADPCM, 2, 11025, 4, 250, {0xF9, 0x01})));
+}
+
+TEST_F(WaveFileFormatTest, ChooserAsksAgainUntilAUsableFormatOrCancel) {
+    const FormatArea unknown = Area(0x1234, 1, 8000, 8, 1);
+    const FormatArea alaw = Area(WAVE_FORMAT_ALAW, 1, 8000, 8, 1);
+    prompts_.QueueFormatChoice(unknown);
+    prompts_.QueueFormatChoice(alaw);
+    FormatArea format = Area(WAVE_FORMAT_MULAW, 1, 8000, 8, 1);
+    EXPECT_TRUE(LWaveFileFormat::ChooseFormat(prompts_, format, 1, "Guardar"));
+    EXPECT_EQ(format, alaw);
+    ASSERT_EQ(prompts_.Asked().size(), 1u);
+    EXPECT_EQ(prompts_.Asked()[0].caption, "Formato no disponible");
+    EXPECT_EQ(prompts_.Asked()[0].text,
+              "El formato solicitado no está disponible porque el codec necesario no está "
+              "instalado en su PC.");
+    EXPECT_EQ(prompts_.Asked()[0].icon, PromptIcon::kError);
+    ASSERT_EQ(prompts_.FormatRequests().size(), 2u);
+    // The second question starts from the refused choice.
+    EXPECT_EQ(prompts_.FormatRequests()[1].offered, unknown);
+    EXPECT_EQ(prompts_.FormatRequests()[1].channels, 1);
+
+    EXPECT_FALSE(LWaveFileFormat::ChooseFormat(prompts_, format, 0, "Guardar"));
+    EXPECT_EQ(format, alaw);
+}
+
+TEST_F(WaveFileFormatTest, RememberedFormatStartsAtGsmAndKeepsTheChoice) {
+    FormatArea gsm = LWaveFileFormat::DefaultFormat();
+    WaveFormat format = LWaveFileFormat::FromArea(gsm);
+    EXPECT_EQ(format.format_tag, 49);
+    EXPECT_EQ(format.channels, 1);
+    EXPECT_EQ(format.samples_per_sec, 8000u);
+    EXPECT_EQ(format.avg_bytes_per_sec, 1625u);
+    EXPECT_EQ(format.block_align, 65);
+    EXPECT_EQ(format.bits_per_sample, 0);
+    EXPECT_EQ(format.extra, (std::vector<std::uint8_t>{0x40, 0x01}));
+
+    const FormatArea ima = Area(WAVE_FORMAT_IMA_ADPCM, 1, 11025, 4, 256, {0xF9, 0x01});
+    prompts_.QueueFormatChoice(ima);
+    FormatArea chosen{};
+    ASSERT_TRUE(LWaveFileFormat::ChooseRememberedFormat(prompts_, chosen));
+    EXPECT_EQ(chosen, ima);
+    EXPECT_EQ(prompts_.FormatRequests()[0].offered, gsm);
+    EXPECT_EQ(prompts_.FormatRequests()[0].title, "Seleccione formato");
+    const std::string path = LWaveFileFormat::RememberedFormatPath();
+    EXPECT_EQ(path, scratch_.File("data") + "/Vellumtone/Sonvara/Current/WavCodec.wff");
+    EXPECT_EQ(testing::ReadBytes(path).size(), 1024u);
+    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(), ima);
+
+    // Cancelling keeps what was remembered; a short file counts as none.
+    EXPECT_FALSE(LWaveFileFormat::ChooseRememberedFormat(prompts_, chosen));
+    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(), ima);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "short";
+    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(), gsm);
+}
+
+}  // namespace
+}  // namespace sonvara
