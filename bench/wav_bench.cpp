@@ -64,7 +64,8 @@ WaveFormat Format(std::uint16_t tag) {
     std::abort();
 }
 
-void WriteFile(const std::string& path, const WaveFormat& format, const std::vector<Sample>& music) {
+void WriteFile(const std::string& path, const WaveFormat& format,
+               const std::vector<Sample>& music) {
     LSoundSinkRef sink = LWaveFile::OpenSink(path, format);
     for (std::size_t done = 0; done < music.size(); done += 2 * kBlockFrames) {
         auto frames = static_cast<std::int32_t>(

@@ -187,9 +187,8 @@ bool IniSettingsFile::Write(std::string_view section, std::string_view name,
     // old file or the new one, never an empty one. The folder itself is not flushed: a crash
     // may at worst lose this one change.
     struct stat written {};
-    if (!WriteAll(temporary.Descriptor(), text) ||
-        ::fstat(temporary.Descriptor(), &written) != 0 || !temporary.SyncAndClose() ||
-        !temporary.RenameTo(target)) {
+    if (!WriteAll(temporary.Descriptor(), text) || ::fstat(temporary.Descriptor(), &written) != 0 ||
+        !temporary.SyncAndClose() || !temporary.RenameTo(target)) {
         return false;
     }
     // The rename keeps the inode and modification time, so this is the stamp a read will see.

@@ -23,8 +23,8 @@ LSNKACMFile::LSNKACMFile(const std::string& path, const WaveFormat& format)
         SetError();
     } else {
         // 8192 frames, or one whole block when a codec's blocks are longer than that.
-        std::size_t pcm_bytes = std::max<std::size_t>(std::size_t{8192} * pcm.block_align,
-                                                      stream_->InputBlockBytes());
+        std::size_t pcm_bytes =
+            std::max<std::size_t>(std::size_t{8192} * pcm.block_align, stream_->InputBlockBytes());
         std::size_t coded_bytes = stream_->DestinationSizeFor(pcm_bytes);
         if (coded_bytes == 0) {
             SetError();
@@ -82,7 +82,8 @@ void LSNKACMFile::Write(const Sample* buffer, std::int32_t frames) {
     if (IsError()) {
         return;
     }
-    std::size_t remaining = static_cast<std::size_t>(frames) * static_cast<std::size_t>(GetChannels());
+    std::size_t remaining =
+        static_cast<std::size_t>(frames) * static_cast<std::size_t>(GetChannels());
     while (remaining > 0 && !IsError()) {
         std::size_t count = std::min(remaining, (pcm_.size() - pcm_fill_) / 2);
         for (std::size_t i = 0; i < count; ++i) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "audio/wav/data_reading.h"
+
 namespace sonvara {
 namespace {
 
@@ -28,8 +30,7 @@ LSRCACMWave::LSRCACMWave(LFile file, const WaveFormat& format, std::uint32_t dat
         return;
     }
     data_start_ = file_.Tell();
-    std::int64_t held = std::max<std::int64_t>(file_.GetFileSizeBytes() - data_start_, 0);
-    data_bytes_ = data_bytes == 0xFFFFFFFF ? held : std::min<std::int64_t>(data_bytes, held);
+    data_bytes_ = HeldDataBytes(file_, data_start_, data_bytes);
 
     const WaveFormat pcm = WaveFormat::Pcm16(GetChannels(), format.samples_per_sec);
     CodecManager& codecs = CodecManager::Instance();
@@ -54,22 +55,17 @@ void LSRCACMWave::Read(Sample* buffer, std::int32_t frames) {
     if (frames <= 0) {
         return;
     }
-    const std::int64_t first = position_;
-    position_ = ToFrameCount(first + frames);
+    const ReadStart start = StartRead(position_, frames);
+    position_ = start.next;
     const int channels = GetChannels();
     const std::int64_t total = std::int64_t{frames} * channels;
-    Sample* out = buffer;
-    std::int64_t missing = frames;
     if (IsError()) {
         std::fill_n(buffer, total, 0);
         return;
     }
-    if (first < 0) {
-        std::int64_t lead = std::min(missing, -first);
-        std::fill_n(out, lead * channels, 0);
-        out += lead * channels;
-        missing -= lead;
-    }
+    std::fill_n(buffer, start.lead * channels, 0);
+    Sample* out = buffer + start.lead * channels;
+    std::int64_t missing = frames - start.lead;
     for (;;) {
         std::int64_t deliver = std::min(missing, pcm_frames_waiting_);
         std::int64_t samples = deliver * channels;
@@ -97,7 +93,8 @@ void LSRCACMWave::Decode(std::int64_t missing) {
     std::size_t space = compressed_.size() - compressed_fill_;
     std::size_t wanted = static_cast<std::size_t>(
         std::min<std::int64_t>(static_cast<std::int64_t>(space), data_bytes_ - compressed_read_));
-    std::size_t arrived = wanted > 0 ? file_.Read(compressed_.data() + compressed_fill_, wanted) : 0;
+    std::size_t arrived =
+        wanted > 0 ? file_.Read(compressed_.data() + compressed_fill_, wanted) : 0;
     compressed_read_ += static_cast<std::int64_t>(arrived);
     compressed_fill_ += arrived;
     const bool exhausted = arrived < space;
@@ -119,8 +116,7 @@ void LSRCACMWave::Decode(std::int64_t missing) {
     compressed_fill_ -= header.source_used;
     std::memmove(compressed_.data(), compressed_.data() + header.source_used, compressed_fill_);
     pcm_offset_ = 0;
-    pcm_frames_waiting_ =
-        static_cast<std::int64_t>(header.destination_used) / (2 * GetChannels());
+    pcm_frames_waiting_ = static_cast<std::int64_t>(header.destination_used) / (2 * GetChannels());
     if (compressed_fill_ == 0 && compressed_read_ == data_bytes_) {
         // Every byte of the data is decoded: the end is right after the frames now waiting.
         end_ = ToFrameCount(position_ - missing + pcm_frames_waiting_);
@@ -159,6 +155,13 @@ void LSRCACMWave::Seek(std::int32_t frame) {
     pcm_frames_waiting_ = 0;
     pcm_offset_ = 0;
     end_ = -1;
+    if (length_ >= 0 && frame >= length_) {
+        // Past the known end (which a damaged block may have set before the end of the data):
+        // nothing to decode.
+        end_ = length_;
+        position_ = frame;
+        return;
+    }
     // Decoding restarts at the block that holds `frame` (the last block when `frame` lies past
     // the data), and the frames from the block's start up to `frame` are decoded and dropped.
     const std::int64_t block_bytes = static_cast<std::int64_t>(stream_->InputBlockBytes());

@@ -4,9 +4,9 @@
 //
 // Until the decoder first meets the end of the data the length is an estimate from the format's
 // average bytes per second (never below the frames already decoded, so that reading until the
-// position reaches the length goes on until the end is found); from then on it is exact. A seek starts decoding at the block that
-// holds the target frame and decodes up to it, so reading after a seek gives the same samples as
-// reading from the start.
+// position reaches the length goes on until the end is found); from then on it is exact. A seek
+// starts decoding at the block that holds the target frame and decodes up to it, so reading after a
+// seek gives the same samples as reading from the start.
 
 #include <cstdint>
 #include <memory>

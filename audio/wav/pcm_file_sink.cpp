@@ -47,7 +47,8 @@ std::vector<std::uint8_t> LSNKPCMFileBase::Header(std::uint64_t data_bytes) cons
     format.format_tag = WAVE_FORMAT_PCM;
     format.channels = static_cast<std::uint16_t>(GetChannels());
     format.samples_per_sec = static_cast<std::uint32_t>(GetSampleRate());
-    format.avg_bytes_per_sec = format.samples_per_sec * static_cast<std::uint32_t>(bytes_per_frame_);
+    format.avg_bytes_per_sec =
+        format.samples_per_sec * static_cast<std::uint32_t>(bytes_per_frame_);
     format.block_align = static_cast<std::uint16_t>(bytes_per_frame_);
     format.bits_per_sample = static_cast<std::uint16_t>(bytes_per_sample_ * 8);
     return MakeRiffHeader(format.Serialize(), data_bytes);
@@ -86,7 +87,8 @@ void LSNKPCMFileBase::Truncate(std::int32_t frames) {
 
 void LSNKPCM8File::Convert(const Sample* samples, std::uint8_t* bytes, std::size_t count) const {
     for (std::size_t i = 0; i < count; ++i) {
-        std::int32_t step = static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[i]) + 2048u) >> 12;
+        std::int32_t step =
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[i]) + 2048u) >> 12;
         bytes[i] = static_cast<std::uint8_t>(std::clamp(step, -128, 127) + 128);
     }
 }

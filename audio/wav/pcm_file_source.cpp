@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "audio/wav/data_reading.h"
+
 namespace sonvara {
 
 LSRCPCMFileBase::LSRCPCMFileBase(LFile file, std::int32_t sample_rate, int channels,
@@ -17,10 +19,9 @@ LSRCPCMFileBase::LSRCPCMFileBase(LFile file, std::int32_t sample_rate, int chann
     }
     // A header may promise more data than a damaged or cut-off file holds; only what is there
     // counts.
-    std::int64_t held = std::max<std::int64_t>(file_.GetFileSizeBytes() - data_start_, 0);
-    std::int64_t bytes = data_bytes == 0xFFFFFFFF ? held : std::min<std::int64_t>(data_bytes, held);
     length_ = static_cast<std::int32_t>(
-        std::min<std::int64_t>(bytes / bytes_per_frame_, std::numeric_limits<std::int32_t>::max()));
+        std::min<std::int64_t>(HeldDataBytes(file_, data_start_, data_bytes) / bytes_per_frame_,
+                               std::numeric_limits<std::int32_t>::max()));
     bytes_.resize(static_cast<std::size_t>(kBufferFrames) *
                   static_cast<std::size_t>(bytes_per_frame_));
 }
@@ -29,22 +30,15 @@ void LSRCPCMFileBase::Read(Sample* buffer, std::int32_t frames) {
     if (frames <= 0) {
         return;
     }
-    const std::int64_t first = position_;
-    position_ = static_cast<std::int32_t>(
-        std::min<std::int64_t>(first + frames, std::numeric_limits<std::int32_t>::max()));
+    const ReadStart start = StartRead(position_, frames);
+    const std::int64_t end = std::int64_t{position_} + frames;
+    position_ = start.next;
     const int channels = GetChannels();
-    Sample* out = buffer;
-    std::int64_t frame = first;
-    std::int64_t end = first + frames;
-
-    if (frame < 0) {
-        std::int64_t lead = std::min(end, std::int64_t{0}) - frame;
-        std::fill_n(out, lead * channels, 0);
-        out += lead * channels;
-        frame += lead;
-    }
-    std::int64_t readable = std::clamp<std::int64_t>(std::min<std::int64_t>(end, length_) - frame, 0,
-                                                     end - frame);
+    std::fill_n(buffer, start.lead * channels, 0);
+    Sample* out = buffer + start.lead * channels;
+    std::int64_t frame = start.first;
+    // The frames of data the file holds; the rest of the request reads as silence.
+    std::int64_t readable = std::max<std::int64_t>(std::min<std::int64_t>(end, length_) - frame, 0);
     if (readable > 0 && !IsError()) {
         file_.Seek(data_start_ + frame * bytes_per_frame_);
     }

@@ -127,8 +127,7 @@ LSoundSourceRef LWaveFile::OpenSource(const std::string& path) {
 }
 
 LSoundSinkRef LWaveFile::OpenSinkPCM(const std::string& path, std::int32_t sample_rate,
-                                     std::int32_t keep_frames, int bits_per_sample,
-                                     int channels) {
+                                     std::int32_t keep_frames, int bits_per_sample, int channels) {
     if (bits_per_sample >= 1 && bits_per_sample <= 8) {
         return LSoundSinkRef(new LSNKPCM8File(path, sample_rate, keep_frames, channels));
     }

@@ -118,12 +118,17 @@ bool ParseFormatExtra(const std::uint8_t* extra, std::size_t bytes, int* samples
 
 std::vector<std::uint8_t> MakeFormatExtra(int samples_per_block) {
     const Coefficients& standard = StandardCoefficients();
-    std::vector<std::uint8_t> extra(4 + 4 * standard.pairs.size());
-    WriteInt16(extra.data(), std::clamp(samples_per_block, 0, 0xFFFF));
-    WriteInt16(extra.data() + 2, static_cast<int>(standard.pairs.size()));
-    for (std::size_t i = 0; i < standard.pairs.size(); ++i) {
-        WriteInt16(extra.data() + 4 + 4 * i, standard.pairs[i].first);
-        WriteInt16(extra.data() + 6 + 4 * i, standard.pairs[i].second);
+    std::vector<std::uint8_t> extra;
+    auto put = [&extra](int value) {
+        const auto bits = static_cast<std::uint16_t>(value);
+        extra.push_back(static_cast<std::uint8_t>(bits & 0xFF));
+        extra.push_back(static_cast<std::uint8_t>(bits >> 8));
+    };
+    put(std::clamp(samples_per_block, 0, 0xFFFF));
+    put(static_cast<int>(standard.pairs.size()));
+    for (const auto& [first, second] : standard.pairs) {
+        put(first);
+        put(second);
     }
     return extra;
 }

@@ -39,8 +39,8 @@ class AdpcmConverter : public BlockConverter {
                       std::uint8_t* output) override {
         Converted done;
         for (; done.blocks < blocks; ++done.blocks) {
-            std::optional<std::size_t> bytes = ConvertOne(
-                input + done.blocks * InputBlockBytes(), InputBlockBytes(), output + done.bytes);
+            std::optional<std::size_t> bytes = ConvertOne(input + done.blocks * InputBlockBytes(),
+                                                          InputBlockBytes(), output + done.bytes);
             if (!bytes) {
                 break;
             }
@@ -156,9 +156,8 @@ std::vector<WaveFormat> OfferAdpcm(std::uint16_t tag, int (*samples_per_block)(i
             format.block_align = static_cast<std::uint16_t>(AdpcmBlockAlign(rate, channels));
             format.bits_per_sample = 4;
             int frames = samples_per_block(format.block_align, channels);
-            format.avg_bytes_per_sec =
-                static_cast<std::uint32_t>(std::uint64_t{rate} * format.block_align /
-                                           static_cast<std::uint64_t>(frames));
+            format.avg_bytes_per_sec = static_cast<std::uint32_t>(
+                std::uint64_t{rate} * format.block_align / static_cast<std::uint64_t>(frames));
             format.extra = extra(frames);
             formats.push_back(std::move(format));
         }
@@ -202,35 +201,39 @@ class MsAdpcmCodec : public Codec {
   public:
     std::string Name() const override { return "Microsoft ADPCM"; }
     std::unique_ptr<BlockConverter> MakeDecoder(const WaveFormat& coded) const override {
-        int frames = 0;
-        ms_adpcm::Coefficients coefficients;
-        if (!UsableAdpcm(coded, WAVE_FORMAT_ADPCM,
-                         ms_adpcm::SamplesPerBlock(coded.block_align, coded.channels)) ||
-            !ms_adpcm::ParseFormatExtra(coded.extra.data(), coded.extra.size(), &frames,
-                                        &coefficients)) {
+        std::optional<ms_adpcm::Coefficients> coefficients = UsableCoefficients(coded);
+        if (!coefficients) {
             return nullptr;
         }
         return std::make_unique<MsAdpcmConverter>(true, coded.channels, coded.block_align,
-                                                  std::move(coefficients));
+                                                  std::move(*coefficients));
     }
     std::unique_ptr<BlockConverter> MakeEncoder(const WaveFormat& coded) const override {
         // The encoder writes the standard coefficient set; a format asking for others is not
         // one it can produce.
-        int frames = 0;
-        ms_adpcm::Coefficients coefficients;
-        if (!UsableAdpcm(coded, WAVE_FORMAT_ADPCM,
-                         ms_adpcm::SamplesPerBlock(coded.block_align, coded.channels)) ||
-            !ms_adpcm::ParseFormatExtra(coded.extra.data(), coded.extra.size(), &frames,
-                                        &coefficients) ||
-            coefficients.pairs != ms_adpcm::StandardCoefficients().pairs) {
+        std::optional<ms_adpcm::Coefficients> coefficients = UsableCoefficients(coded);
+        if (!coefficients || coefficients->pairs != ms_adpcm::StandardCoefficients().pairs) {
             return nullptr;
         }
         return std::make_unique<MsAdpcmConverter>(false, coded.channels, coded.block_align,
-                                                  std::move(coefficients));
+                                                  std::move(*coefficients));
     }
     std::vector<WaveFormat> OfferedFormats() const override {
         return OfferAdpcm(WAVE_FORMAT_ADPCM, &ms_adpcm::SamplesPerBlock,
                           &ms_adpcm::MakeFormatExtra);
+    }
+
+  private:
+    // The coefficient table of a usable format, read from its extra bytes.
+    static std::optional<ms_adpcm::Coefficients> UsableCoefficients(const WaveFormat& coded) {
+        ms_adpcm::Coefficients coefficients;
+        if (!UsableAdpcm(coded, WAVE_FORMAT_ADPCM,
+                         ms_adpcm::SamplesPerBlock(coded.block_align, coded.channels)) ||
+            !ms_adpcm::ParseFormatExtra(coded.extra.data(), coded.extra.size(), nullptr,
+                                        &coefficients)) {
+            return std::nullopt;
+        }
+        return coefficients;
     }
 };
 

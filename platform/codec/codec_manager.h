@@ -95,8 +95,8 @@ class CodecManager {
 
     // One side must be 16-bit PCM with the other side's channels and rate. With kStreamOpenQuery
     // `stream` may be null and is not set.
-    CodecResult OpenStream(const WaveFormat& source, const WaveFormat& destination,
-                           unsigned flags, std::unique_ptr<CodecStream>* stream) const;
+    CodecResult OpenStream(const WaveFormat& source, const WaveFormat& destination, unsigned flags,
+                           std::unique_ptr<CodecStream>* stream) const;
 
     // Every format some codec writes, with `channels` channels (0: any), in registration order.
     std::vector<FormatChoice> ListFormats(int channels) const;

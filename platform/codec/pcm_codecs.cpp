@@ -32,9 +32,9 @@ std::int16_t IntegerTo16(const std::uint8_t* p, std::size_t bytes) {
         case 2:
             return Load16(p);
         case 3: {
-            std::int32_t v = static_cast<std::int32_t>(
-                (static_cast<std::uint32_t>(p[0]) << 8) | (static_cast<std::uint32_t>(p[1]) << 16) |
-                (static_cast<std::uint32_t>(p[2]) << 24));
+            std::int32_t v = static_cast<std::int32_t>((static_cast<std::uint32_t>(p[0]) << 8) |
+                                                       (static_cast<std::uint32_t>(p[1]) << 16) |
+                                                       (static_cast<std::uint32_t>(p[2]) << 24));
             return Clamp16((std::int64_t{v} + 0x8000) >> 16);
         }
         default: {

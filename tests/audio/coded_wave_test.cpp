@@ -61,8 +61,8 @@ TEST_F(CodedWaveTest, LosslessFormatsGiveBackThe16BitSteps) {
         std::uint16_t tag;
         int bits;
     };
-    for (Case c : {Case{WAVE_FORMAT_PCM, 24}, Case{WAVE_FORMAT_PCM, 32},
-                   Case{WAVE_FORMAT_IEEE_FLOAT, 32}}) {
+    for (Case c :
+         {Case{WAVE_FORMAT_PCM, 24}, Case{WAVE_FORMAT_PCM, 32}, Case{WAVE_FORMAT_IEEE_FLOAT, 32}}) {
         SCOPED_TRACE(::testing::Message() << "tag " << c.tag << ", " << c.bits << " bits");
         WaveFormat format = WaveFormat::Pcm16(2, 44100);
         format.format_tag = c.tag;
@@ -100,8 +100,8 @@ TEST_F(CodedWaveTest, UnfinishedLastBlockIsPaddedNotLost) {
         // Whole blocks only: the last one is filled up with silence.
         const int block_frames = tag == WAVE_FORMAT_IMA_ADPCM ? 1017 : 1012;
         const int blocks = (3000 + block_frames - 1) / block_frames;
-        EXPECT_EQ(testing::ReadBytes(path_).size(), 46u + format.extra.size() +
-                                                        static_cast<std::size_t>(blocks) * 1024);
+        EXPECT_EQ(testing::ReadBytes(path_).size(),
+                  46u + format.extra.size() + static_cast<std::size_t>(blocks) * 1024);
         std::vector<Sample> decoded = testing::ReadAll(*source, blocks * block_frames);
         EXPECT_EQ(source->GetLength(), blocks * block_frames);
         // The coded copy follows the input closely (4-bit ADPCM: better than 20 dB here).
@@ -140,6 +140,16 @@ TEST_F(CodedWaveTest, SeekLandsOnTheSameSamplesAsReadingThrough) {
                 }
             }
         }
+        // Reads that start before the data give silence up to frame 0.
+        source->Seek(-50);
+        EXPECT_EQ(testing::ReadAll(*source, 20), std::vector<Sample>(40, 0));
+        EXPECT_EQ(source->GetPosition(), -30);
+        std::vector<Sample> start = testing::ReadAll(*source, 40);
+        EXPECT_EQ(std::vector<Sample>(start.begin(), start.begin() + 60),
+                  std::vector<Sample>(60, 0));
+        EXPECT_EQ(std::vector<Sample>(start.begin() + 60, start.end()),
+                  std::vector<Sample>(whole.begin(), whole.begin() + 20));
+
         // Past the data the source reads silence and knows its exact end.
         source->Seek(frames + 100000);
         EXPECT_EQ(testing::ReadAll(*source, 4), std::vector<Sample>(8, 0));
@@ -149,8 +159,8 @@ TEST_F(CodedWaveTest, SeekLandsOnTheSameSamplesAsReadingThrough) {
 
 TEST_F(CodedWaveTest, LengthIsEstimatedUntilTheEndIsFound) {
     const int frames = 50000;
-    LSoundSourceRef source = WriteAndOpen(Coded(WAVE_FORMAT_IMA_ADPCM, 1, 8000),
-                                          Material(frames, 1));
+    LSoundSourceRef source =
+        WriteAndOpen(Coded(WAVE_FORMAT_IMA_ADPCM, 1, 8000), Material(frames, 1));
     const int blocks = (frames + 504) / 505;
     const int exact = blocks * 505;
     // 4055 bytes a second for 256-byte blocks of 505 frames: a little short of the truth.
@@ -194,8 +204,8 @@ TEST_F(CodedWaveTest, DamagedOrTruncatedDataEndsTheSource) {
     EXPECT_EQ(decoded[2 * block_frames], 0);
 
     // A file cut in the middle of a block: the part of the block that is there still decodes.
-    std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(
-                                                                  data_start + 256 + 7 + 50));
+    std::vector<std::uint8_t> cut(
+        file.begin(), file.begin() + static_cast<std::ptrdiff_t>(data_start + 256 + 7 + 50));
     testing::WavBytes().Bytes(cut).WriteTo(path_);
     source = LWaveFile::OpenSource(path_);
     testing::ReadAll(*source, 5000);

@@ -54,9 +54,12 @@ inline std::vector<std::uint8_t> FormatBlock(std::uint16_t tag, int channels, st
                                              int bits, std::size_t size = 16) {
     const int block_align = channels * ((bits + 7) / 8);
     WavBytes block;
-    block.U16(tag).U16(static_cast<std::uint32_t>(channels)).U32(rate)
+    block.U16(tag)
+        .U16(static_cast<std::uint32_t>(channels))
+        .U32(rate)
         .U32(rate * static_cast<std::uint32_t>(block_align))
-        .U16(static_cast<std::uint32_t>(block_align)).U16(static_cast<std::uint32_t>(bits));
+        .U16(static_cast<std::uint32_t>(block_align))
+        .U16(static_cast<std::uint32_t>(bits));
     if (size >= 18) {
         block.U16(static_cast<std::uint32_t>(size - 18));
     }

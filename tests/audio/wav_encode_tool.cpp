@@ -14,7 +14,8 @@
 int main(int argc, char** argv) {
     using namespace sonvara;
     if (argc != 4) {
-        std::fprintf(stderr, "usage: wav_encode IN.wav OUT.wav ulaw|alaw|ima|ms|float32|pcm24|pcm32\n");
+        std::fprintf(stderr,
+                     "usage: wav_encode IN.wav OUT.wav ulaw|alaw|ima|ms|float32|pcm24|pcm32\n");
         return 2;
     }
     LSoundSourceRef source = LWaveFile::OpenSource(argv[1]);

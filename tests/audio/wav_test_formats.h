@@ -37,13 +37,20 @@ inline std::optional<WaveFormat> TestFormat(const std::string& name, int channel
         format.avg_bytes_per_sec = rate * format.block_align;
         return format;
     };
-    if (name == "ulaw") return offered(WAVE_FORMAT_MULAW);
-    if (name == "alaw") return offered(WAVE_FORMAT_ALAW);
-    if (name == "ima") return offered(WAVE_FORMAT_IMA_ADPCM);
-    if (name == "ms") return offered(WAVE_FORMAT_ADPCM);
-    if (name == "float32") return uncompressed(WAVE_FORMAT_IEEE_FLOAT, 32);
-    if (name == "pcm24") return uncompressed(WAVE_FORMAT_PCM, 24);
-    if (name == "pcm32") return uncompressed(WAVE_FORMAT_PCM, 32);
+    if (name == "ulaw")
+        return offered(WAVE_FORMAT_MULAW);
+    if (name == "alaw")
+        return offered(WAVE_FORMAT_ALAW);
+    if (name == "ima")
+        return offered(WAVE_FORMAT_IMA_ADPCM);
+    if (name == "ms")
+        return offered(WAVE_FORMAT_ADPCM);
+    if (name == "float32")
+        return uncompressed(WAVE_FORMAT_IEEE_FLOAT, 32);
+    if (name == "pcm24")
+        return uncompressed(WAVE_FORMAT_PCM, 24);
+    if (name == "pcm32")
+        return uncompressed(WAVE_FORMAT_PCM, 32);
     return std::nullopt;
 }
 

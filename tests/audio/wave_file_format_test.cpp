@@ -45,7 +45,8 @@ TEST_F(WaveFileFormatTest, SupportFollowsWhatTheCodecsCanWrite) {
     EXPECT_TRUE(LWaveFileFormat::TestSupportedRecord(
         Area(WAVE_FORMAT_IMA_ADPCM, 1, 11025, 4, 256, {0xF9, 0x01})));
     // Reading only, or no codec at all.
-    EXPECT_FALSE(LWaveFileFormat::TestSupportedRecord(Area(WAVE_FORMAT_EXTENSIBLE, 1, 8000, 16, 2)));
+    EXPECT_FALSE(
+        LWaveFileFormat::TestSupportedRecord(Area(WAVE_FORMAT_EXTENSIBLE, 1, 8000, 16, 2)));
     EXPECT_FALSE(LWaveFileFormat::TestSupportedRecord(Area(0x1234, 1, 8000, 16, 2)));
     // A block size that does not end on a whole group of samples cannot be written.
     EXPECT_FALSE(LWaveFileFormat::TestSupportedRecord(

@@ -91,8 +91,8 @@ TEST_F(WaveFileTest, MalformedFilesGiveTheEmptySource) {
     cases.push_back({"empty", WavBytes()});
     cases.push_back({"header only", WavBytes().WaveHeader()});
     cases.push_back({"foreign chunk below 5 bytes", WavBytes().Id("JUNK").U32(3).Id("WAVE")});
-    cases.push_back({"no data chunk", WavBytes().WaveHeader().Chunk(
-                                          "fmt ", FormatBlock(1, 1, 8000, 16))});
+    cases.push_back(
+        {"no data chunk", WavBytes().WaveHeader().Chunk("fmt ", FormatBlock(1, 1, 8000, 16))});
     cases.push_back({"negative chunk size", WavBytes().WaveHeader().Id("LIST").U32(0x80000000)});
     cases.push_back({"format cut short", WavBytes().WaveHeader().Id("fmt ").U32(16).U32(0)});
     for (auto& [name, bytes] : cases) {
@@ -127,7 +127,10 @@ TEST_F(WaveFileTest, DataSizeIsLimitedToWhatTheFileHolds) {
         WavBytes bytes;
         bytes.WaveHeader()
             .Chunk("fmt ", FormatBlock(1, 2, 8000, 16))
-            .Id("data").U32(claimed).Bytes(Staircase16(10, 2)).Bytes({1, 2});  // 2 stray bytes
+            .Id("data")
+            .U32(claimed)
+            .Bytes(Staircase16(10, 2))
+            .Bytes({1, 2});  // 2 stray bytes
         LSoundSourceRef source = Open(bytes);
         ASSERT_FALSE(source->IsError());
         EXPECT_EQ(source->GetLength(), 10);  // 42 bytes after the data start, 4 a frame
@@ -144,8 +147,7 @@ TEST_F(WaveFileTest, SampleWidthsChooseTheReader) {
     // 8-bit samples are unsigned.
     WavBytes eight;
     eight.WaveHeader().Chunk("fmt ", FormatBlock(1, 1, 8000, 8)).Chunk("data", {0, 128, 255});
-    EXPECT_EQ(testing::ReadAll(*Open(eight), 3),
-              (std::vector<Sample>{-128 * 4096, 0, 127 * 4096}));
+    EXPECT_EQ(testing::ReadAll(*Open(eight), 3), (std::vector<Sample>{-128 * 4096, 0, 127 * 4096}));
 
     // 24-bit samples go through the codec manager and are rounded to 16 bits.
     WavBytes wide;
@@ -199,7 +201,8 @@ TEST_F(WaveFileTest, WrittenFilesReadBackTheSameSteps) {
                 sink->Write(written.data() + 8192 * channels, frames - 8192);
             }
             std::vector<std::uint8_t> file = testing::ReadBytes(path);
-            const std::uint32_t data_bytes = static_cast<std::uint32_t>(frames * channels * bits / 8);
+            const std::uint32_t data_bytes =
+                static_cast<std::uint32_t>(frames * channels * bits / 8);
             ASSERT_EQ(file.size(), 46 + data_bytes);
             EXPECT_EQ(LoadLE32(&file[4]), data_bytes + 38);
             EXPECT_EQ(LoadLE32(&file[42]), data_bytes);
@@ -297,8 +300,8 @@ TEST_F(WaveFileTest, SinkWidthsAndLoudPeaks) {
     EXPECT_EQ(file[47], 0);
     EXPECT_EQ(file[48], 128);
 
-    EXPECT_TRUE(LWaveFile::OpenSinkPCM(scratch_.File("no/such/folder.wav"), 8000, 0, 16, 1)
-                    ->IsError());
+    EXPECT_TRUE(
+        LWaveFile::OpenSinkPCM(scratch_.File("no/such/folder.wav"), 8000, 0, 16, 1)->IsError());
 }
 
 }  // namespace

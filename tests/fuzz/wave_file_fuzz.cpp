@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const std::int32_t length = source->GetLength();
 
-        const std::int32_t seek = size > 0 ? static_cast<std::int32_t>(data[size - 1]) * 37 - 100 : 0;
+        const std::int32_t seek =
+            size > 0 ? static_cast<std::int32_t>(data[size - 1]) * 37 - 100 : 0;
         source->Seek(seek);
         Check(source->GetPosition() == seek);
         ReadThrough(*source, 2500, 2500);

@@ -6,7 +6,6 @@
 #include <limits>
 #include <vector>
 
-
 namespace sonvara {
 namespace {
 
@@ -143,8 +142,8 @@ TEST(CodecManager, ExtensibleFilesDecodeByTheirSubFormat) {
     format.samples_per_sec = 48000;
     format.block_align = 3;
     format.bits_per_sample = 24;
-    format.extra = {20, 0, 4, 0, 0, 0, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
-                    0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    format.extra = {20,   0,    4,    0,    0,    0,    0x01, 0x00, 0x00, 0x00, 0x00,
+                    0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     const WaveFormat pcm = WaveFormat::Pcm16(1, 48000);
     std::unique_ptr<CodecStream> stream;
     ASSERT_EQ(CodecManager::Instance().OpenStream(format, pcm, 0, &stream), CodecResult::kOk);
@@ -152,7 +151,7 @@ TEST(CodecManager, ExtensibleFilesDecodeByTheirSubFormat) {
     std::vector<std::uint8_t> out(4);
     StreamHeader header{coded.data(), coded.size(), 0, out.data(), out.size(), 0};
     ASSERT_TRUE(stream->Convert(header, kConvertBlockAlign));
-    EXPECT_EQ(LoadLE16(out.data()), 0x1281);  // 0x128080 is half way: up to 0x1281
+    EXPECT_EQ(LoadLE16(out.data()), 0x1281);      // 0x128080 is half way: up to 0x1281
     EXPECT_EQ(LoadLE16(out.data() + 2), 0x0000);  // -16 in 24 bits is 0 in 16
 
     format.extra[8] = 0x02;  // a sub-format GUID that is neither PCM nor float
@@ -171,13 +170,22 @@ TEST(CodecManager, FloatSamplesAreScaledRoundedAndClipped) {
     std::unique_ptr<CodecStream> stream;
     ASSERT_EQ(CodecManager::Instance().OpenStream(format, WaveFormat::Pcm16(1, 8000), 0, &stream),
               CodecResult::kOk);
-    const std::vector<float> values = {0.5f, -1.0f, 1.0f, 2.5f, 1.0f / 65536, 3.0f / 65536,
+    const std::vector<float> values = {0.5f,
+                                       -1.0f,
+                                       1.0f,
+                                       2.5f,
+                                       1.0f / 65536,
+                                       3.0f / 65536,
                                        std::numeric_limits<float>::quiet_NaN()};
     std::vector<std::uint8_t> coded(values.size() * 4);
     std::memcpy(coded.data(), values.data(), coded.size());
     std::vector<std::int16_t> out(values.size());
-    StreamHeader header{coded.data(), coded.size(), 0,
-                        reinterpret_cast<std::uint8_t*>(out.data()), out.size() * 2, 0};
+    StreamHeader header{coded.data(),
+                        coded.size(),
+                        0,
+                        reinterpret_cast<std::uint8_t*>(out.data()),
+                        out.size() * 2,
+                        0};
     ASSERT_TRUE(stream->Convert(header, kConvertBlockAlign));
     EXPECT_EQ(out, (std::vector<std::int16_t>{16384, -32768, 32767, 32767, 0, 2, 0}));
 }
@@ -189,10 +197,10 @@ TEST(CodecManager, ChooserListsWhatCanBeWritten) {
     for (const FormatChoice& choice : mono) {
         EXPECT_EQ(choice.format.channels, 1);
         std::unique_ptr<CodecStream> stream;
-        EXPECT_EQ(CodecManager::Instance().OpenStream(
-                      WaveFormat::Pcm16(1, choice.format.samples_per_sec), choice.format,
-                      kStreamOpenQuery, &stream),
-                  CodecResult::kOk)
+        EXPECT_EQ(
+            CodecManager::Instance().OpenStream(WaveFormat::Pcm16(1, choice.format.samples_per_sec),
+                                                choice.format, kStreamOpenQuery, &stream),
+            CodecResult::kOk)
             << choice.name << " " << choice.details;
         if (choice.name == "IMA ADPCM" && choice.format.samples_per_sec == 8000) {
             found_ima = true;

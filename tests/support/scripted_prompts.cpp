@@ -20,8 +20,7 @@ PromptAnswer ScriptedPrompts::Ask(const PromptMessage& message) {
     return PromptAnswer::kOk;
 }
 
-bool ScriptedPrompts::ChooseWaveFormat(FormatArea& format, int channels,
-                                       const std::string& title) {
+bool ScriptedPrompts::ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) {
     format_requests_.push_back({format, channels, title});
     if (formats_.empty()) {
         return false;
