@@ -178,9 +178,11 @@ namespace {
 // Encodes frames 2.. of channel c of a block, starting from the header state `ch`; writes the
 // codes into the block's data `out` unless it is null, and returns the squared error of the
 // reconstruction. `sample(f)` is frame f of the channel.
+// A trial stops early, returning what it has summed, once the error passes `give_up_above`.
 template <typename SampleAt>
 std::int64_t EncodeChannel(Channel& ch, int frames, const SampleAt& sample, std::uint8_t* out,
-                           std::size_t channels, std::size_t c) {
+                           std::size_t channels, std::size_t c,
+                           std::int64_t give_up_above = std::numeric_limits<std::int64_t>::max()) {
     std::int64_t error = 0;
     for (int frame = 2; frame < frames; ++frame) {
         const int target = sample(frame);
@@ -188,6 +190,9 @@ std::int64_t EncodeChannel(Channel& ch, int frames, const SampleAt& sample, std:
         Apply(ch, code);
         const std::int64_t e = target - ch.sample1;
         error += e * e;
+        if (error > give_up_above) {
+            return error;
+        }
         if (out != nullptr) {
             const NibblePlace place = PlaceOf(static_cast<std::size_t>(frame), c, channels);
             out[place.byte] =
@@ -195,6 +200,21 @@ std::int64_t EncodeChannel(Channel& ch, int frames, const SampleAt& sample, std:
         }
     }
     return error;
+}
+
+// The energy of a pair's prediction errors on the block itself, before quantising: a cheap
+// guess at how well the pair will code, so that the likely winner is tried first and the other
+// trials can give up early.
+template <typename SampleAt>
+std::int64_t PredictionEnergy(std::int64_t coef1, std::int64_t coef2, int frames,
+                              const SampleAt& sample) {
+    std::int64_t energy = 0;
+    for (int frame = 2; frame < frames; ++frame) {
+        const std::int64_t e =
+            sample(frame) - ((sample(frame - 1) * coef1 + sample(frame - 2) * coef2) >> 8);
+        energy += e * e;
+    }
+    return energy;
 }
 
 // A starting delta for a pair: a quarter of the mean size of its prediction errors over the first
@@ -244,11 +264,19 @@ void EncodeBlock(const std::int16_t* pcm, int frames, int channels, std::uint8_t
             ch.sample2 = sample(0);
             return ch;
         };
+        std::vector<std::pair<std::int64_t, std::size_t>> order;
+        for (std::size_t pair = 0; pair < standard.pairs.size(); ++pair) {
+            order.emplace_back(PredictionEnergy(standard.pairs[pair].first,
+                                                standard.pairs[pair].second, block_frames, sample),
+                               pair);
+        }
+        std::sort(order.begin(), order.end());
         std::size_t best_pair = 0;
         std::int64_t best_error = std::numeric_limits<std::int64_t>::max();
-        for (std::size_t pair = 0; pair < standard.pairs.size(); ++pair) {
+        for (const auto& [energy, pair] : order) {
             Channel trial = start(pair);
-            const std::int64_t error = EncodeChannel(trial, block_frames, sample, nullptr, nch, c);
+            const std::int64_t error =
+                EncodeChannel(trial, block_frames, sample, nullptr, nch, c, best_error);
             if (error < best_error) {
                 best_error = error;
                 best_pair = pair;
