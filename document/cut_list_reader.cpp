@@ -1,0 +1,100 @@
+#include "document/cut_list_reader.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace sonvara {
+
+LSRCCutListAudio::LSRCCutListAudio(const LCutListAudio& list)
+    : LSoundSourceBase(list.GetSampleRate(), list.GetChannels(), kUnknownMaxSample),
+      snapshot_(list),
+      next_(snapshot_.Records().First()),
+      length_(snapshot_.GetLength()) {}
+
+void LSRCCutListAudio::Read(Sample* buffer, std::int32_t frames) {
+    if (frames <= 0) {
+        return;
+    }
+    const int channels = GetChannels();
+    if (position_ < 0) {
+        const std::int32_t lead =
+            static_cast<std::int32_t>(std::min<std::int64_t>(-std::int64_t{position_}, frames));
+        std::fill_n(buffer, static_cast<std::ptrdiff_t>(lead) * channels, 0);
+        buffer += static_cast<std::ptrdiff_t>(lead) * channels;
+        frames -= lead;
+        position_ += lead;
+    }
+    position_ = static_cast<std::int32_t>(std::min<std::int64_t>(
+        std::int64_t{position_} + frames, std::numeric_limits<std::int32_t>::max()));
+    while (frames > 0) {
+        if (left_in_record_ == 0) {
+            if (!next_.Valid()) {
+                std::fill_n(buffer, static_cast<std::ptrdiff_t>(frames) * channels, 0);
+                return;
+            }
+            const LCutRecord& record = next_.Current();
+            next_.Next();
+            Enter(record, 0);
+            continue;
+        }
+        const std::int32_t piece = std::min(frames, left_in_record_);
+        ReadRecordFrames(buffer, piece);
+        buffer += static_cast<std::ptrdiff_t>(piece) * channels;
+        frames -= piece;
+        left_in_record_ -= piece;
+        if (left_in_record_ == 0) {
+            file_.Close();
+        }
+    }
+}
+
+void LSRCCutListAudio::ReadRecordFrames(Sample* out, std::int32_t frames) {
+    const std::size_t samples =
+        static_cast<std::size_t>(frames) * static_cast<std::size_t>(GetChannels());
+    std::size_t arrived = 0;
+    if (file_.IsValid()) {
+        arrived = file_.Read(out, samples * sizeof(Sample)) / sizeof(Sample);
+        if (gain_ != kUnityGain) {
+            for (std::size_t i = 0; i < arrived; ++i) {
+                out[i] = SplitMultiply(out[i], gain_);
+            }
+        }
+    }
+    // A silent record, a missing file or one shorter than its records say: zeros.
+    std::fill(out + arrived, out + samples, 0);
+}
+
+void LSRCCutListAudio::Enter(const LCutRecord& record, std::int32_t offset) {
+    left_in_record_ = std::max(record.length - offset, 0);
+    gain_ = record.gain;
+    file_.Close();
+    if (!record.cut.IsSilent() && file_.Open(record.cut.AudFilePath(), FileAccess::kRead,
+                                             FileSharing::kRead, FileDisposition::kOpenExisting)) {
+        const std::int64_t frame = std::int64_t{record.start} + offset;
+        if (frame > 0) {
+            file_.Seek(frame * GetChannels() * static_cast<std::int64_t>(sizeof(Sample)));
+        }
+    }
+}
+
+void LSRCCutListAudio::Seek(std::int32_t frame) {
+    file_.Close();
+    position_ = frame;
+    left_in_record_ = 0;
+    next_ = snapshot_.Records().First();
+    if (frame < 1) {
+        return;
+    }
+    std::int64_t rest = frame;
+    while (next_.Valid()) {
+        const LCutRecord& record = next_.Current();
+        next_.Next();
+        if (rest < record.length) {
+            Enter(record, static_cast<std::int32_t>(rest));
+            return;
+        }
+        rest -= record.length;
+    }
+}
+
+}  // namespace sonvara

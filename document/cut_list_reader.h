@@ -1,0 +1,38 @@
+#pragma once
+// LSRCCutListAudio: reads a cut list as a sound source. It works on its own copy of the list (a
+// snapshot), so edits made while it reads (during playback) do not disturb it, and the cut files
+// it reads stay alive as long as it does. Silent records, and records whose file cannot be
+// opened, read as zeros; a record's gain is applied with the split multiply.
+
+#include <cstdint>
+
+#include "audio/sound_source.h"
+#include "core/file.h"
+#include "document/cut_list_audio.h"
+
+namespace sonvara {
+
+class LSRCCutListAudio : public LSoundSourceBase {
+  public:
+    explicit LSRCCutListAudio(const LCutListAudio& list);
+
+    void Read(Sample* buffer, std::int32_t frames) override;
+    std::int32_t GetPosition() const override { return position_; }
+    std::int32_t GetLength() const override { return length_; }
+    void Seek(std::int32_t frame) override;
+
+  private:
+    // Makes `record` the current one, `offset` frames in.
+    void Enter(const LCutRecord& record, std::int32_t offset);
+    void ReadRecordFrames(Sample* out, std::int32_t frames);
+
+    LCutListAudio snapshot_;
+    LList<LCutRecord>::Iterator next_;
+    LFile file_;
+    std::int32_t left_in_record_ = 0;
+    std::int32_t gain_ = kUnityGain;
+    std::int32_t position_ = 0;
+    std::int32_t length_;
+};
+
+}  // namespace sonvara

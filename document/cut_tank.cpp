@@ -1,0 +1,188 @@
+#include "document/cut_tank.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "core/diagnostics.h"
+#include "core/folders.h"
+#include "core/paths.h"
+
+namespace sonvara {
+namespace {
+
+constexpr const char* kLockName = "sonvara.lock";
+
+// Locks "sonvara.lock" in `folder` for this tank alone; an invalid file when another holds it.
+LFile LockFolder(const std::string& folder) {
+    LFile lock(::open(FilePathCat(folder, kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!lock.IsValid()) {
+        return lock;
+    }
+    int result;
+    do {
+        result = ::flock(lock.Descriptor(), LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        lock.Close();
+    }
+    return lock;
+}
+
+// Whether `name` is one the tank makes: a decimal number followed by ".aud" or ".grf".
+bool IsCutFileName(std::string_view name) {
+    if (name.size() < 5 || !(name.ends_with(".aud") || name.ends_with(".grf"))) {
+        return false;
+    }
+    std::string_view digits = name.substr(0, name.size() - 4);
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::mutex& InstalledTankMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::unique_ptr<LAudioCutTank>& InstalledTank() {
+    static std::unique_ptr<LAudioCutTank> tank;
+    return tank;
+}
+
+}  // namespace
+
+LAudioCutTank::LAudioCutTank(const std::string& folder) {
+    if (folder.empty() || !CreateFolders(folder, 0700)) {
+        Diagnose("the working folder \"" + folder + "\" cannot be made; audio cannot be kept");
+        return;
+    }
+    lock_ = LockFolder(folder);
+    if (lock_.IsValid()) {
+        folder_ = folder;
+        return;
+    }
+    // Another editor works here: deleting or reusing its numbers would destroy its documents.
+    std::string sub = FilePathCat(folder, "instance-XXXXXX");
+    if (::mkdtemp(sub.data()) == nullptr) {
+        Diagnose("no folder of its own can be made in \"" + folder + "\"; audio cannot be kept");
+        return;
+    }
+    lock_ = LockFolder(sub);
+    folder_ = sub;
+    own_sub_folder_ = sub;
+}
+
+LAudioCutTank::~LAudioCutTank() {
+    if (folder_.empty()) {
+        return;
+    }
+    // Only the files this tank makes; anything else in the folder is the user's.
+    std::vector<std::string> doomed;
+    if (DIR* dir = ::opendir(folder_.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            if (IsCutFileName(entry->d_name)) {
+                doomed.push_back(FilePathCat(folder_, entry->d_name));
+            }
+        }
+        ::closedir(dir);
+    }
+    for (const std::string& path : doomed) {
+        ::unlink(path.c_str());
+    }
+    if (!own_sub_folder_.empty()) {
+        ::unlink(FilePathCat(own_sub_folder_, kLockName).c_str());
+        ::rmdir(own_sub_folder_.c_str());
+    }
+    lock_.Close();
+}
+
+std::uint16_t LAudioCutTank::GetNewRefAndIncRef() {
+    std::lock_guard lock(mutex_);
+    for (std::size_t number = 0; number < kSilentCut; ++number) {
+        if (counts_[number] == 0) {
+            counts_[number] = 1;
+            return static_cast<std::uint16_t>(number);
+        }
+    }
+    return kSilentCut;
+}
+
+void LAudioCutTank::IncRef(std::uint16_t number) {
+    if (number == kSilentCut) {
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    if (counts_[number] != 65535) {
+        ++counts_[number];
+    }
+}
+
+void LAudioCutTank::DecRef(std::uint16_t number) {
+    if (number == kSilentCut) {
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    if (counts_[number] == 65535) {
+        return;  // saturated: the count is no longer known, so the files stay
+    }
+    if (counts_[number] < 2) {
+        DeleteFiles(number);
+        counts_[number] = 0;
+    } else {
+        --counts_[number];
+    }
+}
+
+std::uint16_t LAudioCutTank::RefCount(std::uint16_t number) const {
+    std::lock_guard lock(mutex_);
+    return counts_[number];
+}
+
+std::string LAudioCutTank::GetAudFilePath(std::uint16_t number) const {
+    if (number == kSilentCut || folder_.empty()) {
+        return {};
+    }
+    return FilePathCat(folder_, std::to_string(number) + ".aud");
+}
+
+std::string LAudioCutTank::GetGrfFilePath(std::uint16_t number) const {
+    if (number == kSilentCut || folder_.empty()) {
+        return {};
+    }
+    return FilePathCat(folder_, std::to_string(number) + ".grf");
+}
+
+void LAudioCutTank::DeleteFiles(std::uint16_t number) const {
+    for (const std::string& path : {GetAudFilePath(number), GetGrfFilePath(number)}) {
+        if (!path.empty()) {
+            ::unlink(path.c_str());
+        }
+    }
+}
+
+LAudioCutTank& CutTank() {
+    std::lock_guard lock(InstalledTankMutex());
+    std::unique_ptr<LAudioCutTank>& tank = InstalledTank();
+    if (!tank) {
+        tank = std::make_unique<LAudioCutTank>(GetWorkingFolder());
+    }
+    return *tank;
+}
+
+std::unique_ptr<LAudioCutTank> UseCutTank(std::unique_ptr<LAudioCutTank> tank) {
+    std::lock_guard lock(InstalledTankMutex());
+    std::swap(InstalledTank(), tank);
+    return tank;
+}
+
+}  // namespace sonvara

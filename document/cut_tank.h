@@ -1,0 +1,68 @@
+#pragma once
+// LAudioCutTank: the store of cut numbers. Every stretch of audio that enters the editor is
+// written once into the working folder as "<n>.aud" (frames of 32-bit little-endian internal
+// samples, no header) with its graph "<n>.grf" beside it, and documents refer to it by n. The
+// tank hands out the lowest free number, counts the references to each, and deletes a number's
+// files when the last reference goes. Number 65535 (kSilentCut) names no file: a silent stretch.
+//
+// The tank owns its working folder while it lives: an exclusive lock on "sonvara.lock" keeps a
+// second running editor out (that one works in a fresh sub-folder of its own instead), and at
+// the end the tank deletes the numbered files it made, and only those.
+//
+// Any method may be called from any thread; counters change under one lock.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/file.h"
+
+namespace sonvara {
+
+inline constexpr std::uint16_t kSilentCut = 65535;
+
+class LAudioCutTank {
+  public:
+    // Works in `folder`, creating it when it does not exist. When another tank holds the
+    // folder's lock, works in a new sub-folder "instance-XXXXXX" of it instead.
+    explicit LAudioCutTank(const std::string& folder);
+    ~LAudioCutTank();
+    LAudioCutTank(const LAudioCutTank&) = delete;
+    LAudioCutTank& operator=(const LAudioCutTank&) = delete;
+
+    // The folder the cut files go to; "" when no folder could be made or locked (then every
+    // writer's audio is lost and reads as silence).
+    const std::string& Folder() const { return folder_; }
+
+    // The lowest free number, now with one reference; kSilentCut when all are in use.
+    std::uint16_t GetNewRefAndIncRef();
+    // One more reference on `number`; a count that reaches 65535 stays there for good.
+    void IncRef(std::uint16_t number);
+    // One reference less; the last one deletes the number's files and frees it.
+    void DecRef(std::uint16_t number);
+    // The references on `number` (0: free).
+    std::uint16_t RefCount(std::uint16_t number) const;
+
+    // "<folder>/<n>.aud" and "<folder>/<n>.grf"; "" for kSilentCut.
+    std::string GetAudFilePath(std::uint16_t number) const;
+    std::string GetGrfFilePath(std::uint16_t number) const;
+
+  private:
+    void DeleteFiles(std::uint16_t number) const;
+
+    std::string folder_;
+    std::string own_sub_folder_;  // set when this tank made its folder beside another's
+    LFile lock_;
+    mutable std::mutex mutex_;
+    std::array<std::uint16_t, 65536> counts_{};
+};
+
+// The tank of this process: made on first use in GetWorkingFolder(), unless one was installed.
+LAudioCutTank& CutTank();
+// Installs `tank` as the tank of this process (tests give each case its own folder) and returns
+// the one it replaces. Installing null makes the next CutTank() make a fresh one.
+std::unique_ptr<LAudioCutTank> UseCutTank(std::unique_ptr<LAudioCutTank> tank);
+
+}  // namespace sonvara

@@ -1,0 +1,58 @@
+#pragma once
+// LSNKCutListAudio: the sink through which audio enters a document. It writes the frames into a
+// new cut file of the tank ("<n>.aud", 32-bit samples as they come) and, in the same pass, the
+// graph beside it ("<n>.grf": per block of 256 frames and per channel the block's largest sample
+// and its negated smallest, each shifted right by 11 and limited to 255).
+//
+// When the last reference to the writer goes, the target document's whole list becomes one cut
+// of everything written, with the writer's rate and channels. The target must outlive the writer.
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "audio/sound_sink.h"
+#include "core/file.h"
+#include "document/cut_list_audio.h"
+
+namespace sonvara {
+
+class LSNKCutListAudio : public LSoundSinkBase {
+  public:
+    static constexpr std::int32_t kGraphBlockFrames = 256;
+
+    LSNKCutListAudio(LCutListAudio& target, std::int32_t sample_rate, int channels,
+                     LAudioCutTank& tank = CutTank());
+    ~LSNKCutListAudio() override;
+
+    void Write(const Sample* buffer, std::int32_t frames) override;
+    // Moves the write position back (or forward) to `frames`: later writes overwrite from
+    // there, and the graph block it falls in starts afresh. Nothing is cut from the files.
+    void Truncate(std::int32_t frames) override;
+
+    std::uint16_t CutNumber() const { return cut_.Number(); }
+
+  private:
+    void FeedGraph(const Sample* buffer, std::int32_t frames);
+    void WriteGraphRecord();
+
+    LCutListAudio& target_;
+    CutRef cut_;  // the writer's own reference, dropped once the target holds one
+    LFile audio_;
+    LFile graph_;
+    int bytes_per_frame_;
+    std::int32_t block_fill_ = 0;
+    std::vector<Sample> high_;
+    std::vector<Sample> low_;
+    std::vector<std::uint8_t> graph_buffer_;
+};
+
+// A graph byte: a block's largest value, or its negated smallest, shifted right by 11 and
+// limited to 255. `value` is at least 0 (the largest) or at most 0 (the smallest).
+constexpr std::uint8_t GraphByte(Sample value) {
+    const std::uint32_t magnitude =
+        value >= 0 ? static_cast<std::uint32_t>(value) : 0u - static_cast<std::uint32_t>(value);
+    return static_cast<std::uint8_t>(std::min<std::uint32_t>(magnitude >> 11, 255));
+}
+
+}  // namespace sonvara

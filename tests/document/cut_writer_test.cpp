@@ -1,0 +1,166 @@
+#include "document/cut_writer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <vector>
+
+#include "tests/document/document_fixture.h"
+
+namespace sonvara {
+namespace {
+
+class CutWriterTest : public testing::DocumentTest {
+  protected:
+    static std::vector<std::uint8_t> Bytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+};
+
+TEST_F(CutWriterTest, WritesAudioAndOneGraphRecordPerBlock) {
+    std::vector<Sample> samples(2 * 1000);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = i % 2 == 0 ? static_cast<Sample>(i) * 100 : -static_cast<Sample>(i) * 50;
+    }
+    LCutListAudio list;
+    std::uint16_t number;
+    {
+        LSoundSinkRef writer(new LSNKCutListAudio(list, 22050, 2));
+        number = static_cast<LSNKCutListAudio*>(writer.Get())->CutNumber();
+        writer->Write(samples.data(), 300);  // pieces that do not end on block boundaries
+        writer->Write(samples.data() + 600, 700);
+        EXPECT_TRUE(list.Records().IsEmpty());  // the document changes when the writer goes
+    }
+    EXPECT_EQ(list.GetSampleRate(), 22050);
+    EXPECT_EQ(list.GetChannels(), 2);
+    ASSERT_EQ(list.Records().Count(), 1u);
+    EXPECT_EQ(list.Records().begin()->length, 1000);
+    EXPECT_EQ(CutTank().RefCount(number), 1);
+
+    EXPECT_EQ(Bytes(CutTank().GetAudFilePath(number)).size(), 8000u);
+    std::vector<std::uint8_t> graph = Bytes(CutTank().GetGrfFilePath(number));
+    ASSERT_EQ(graph.size(), 16u);  // three full blocks and the 232 frames left over
+    for (std::size_t block = 0; block < 4; ++block) {
+        const std::size_t last = std::min<std::size_t>(block * 256 + 256, 1000) - 1;
+        // Left rises (largest at the block's end), right falls (smallest at the block's end).
+        EXPECT_EQ(graph[block * 4], GraphByte(static_cast<Sample>(2 * last) * 100)) << block;
+        EXPECT_EQ(graph[block * 4 + 1], 0) << block;
+        EXPECT_EQ(graph[block * 4 + 2], 0) << block;
+        EXPECT_EQ(graph[block * 4 + 3], GraphByte(-static_cast<Sample>(2 * last + 1) * 50))
+            << block;
+    }
+    EXPECT_EQ(ReadList(list), samples);
+}
+
+TEST_F(CutWriterTest, GraphBytesAndWholeBlocks) {
+    EXPECT_EQ(GraphByte(0x7FFF0), 255);
+    EXPECT_EQ(GraphByte(0x800), 1);
+    EXPECT_EQ(GraphByte(0x7FF), 0);
+    EXPECT_EQ(GraphByte(0x80000), 255);
+    EXPECT_EQ(GraphByte(-0x800), 1);
+    EXPECT_EQ(GraphByte(std::numeric_limits<Sample>::min()), 255);
+
+    LCutListAudio list;
+    std::uint16_t number;
+    {
+        std::vector<Sample> negative(512, -0x7FFF0);
+        LSNKCutListAudio* writer = new LSNKCutListAudio(list, 8000, 1);
+        LSoundSinkRef ref(writer);
+        number = writer->CutNumber();
+        writer->Write(negative.data(), 512);
+    }
+    // Exactly two blocks: no partial record at the end; all-negative blocks have a top of 0.
+    EXPECT_EQ(Bytes(CutTank().GetGrfFilePath(number)), (std::vector<std::uint8_t>{0, 255, 0, 255}));
+}
+
+TEST_F(CutWriterTest, RepositionOverwritesFromThere) {
+    LCutListAudio list;
+    std::uint16_t number;
+    {
+        std::vector<Sample> loud(1000, 0x40000);
+        std::vector<Sample> quiet(100, 0x800);
+        LSNKCutListAudio* writer = new LSNKCutListAudio(list, 8000, 1);
+        LSoundSinkRef ref(writer);
+        number = writer->CutNumber();
+        writer->Write(loud.data(), 1000);
+        writer->Truncate(300);
+        writer->Write(quiet.data(), 100);
+    }
+    EXPECT_EQ(list.GetLength(), 400);
+    std::vector<Sample> samples = ReadList(list);
+    EXPECT_EQ(samples[299], 0x40000);
+    EXPECT_EQ(samples[300], 0x800);
+    EXPECT_EQ(samples[399], 0x800);
+    // Record 1 (frames 256..511) is written again from offset 2 with only the new frames; record
+    // 2 of the first pass stays in the file, as nothing is cut.
+    std::vector<std::uint8_t> graph = Bytes(CutTank().GetGrfFilePath(number));
+    ASSERT_EQ(graph.size(), 6u);
+    EXPECT_EQ(graph[0], 128);
+    EXPECT_EQ(graph[2], 1);
+    EXPECT_EQ(graph[4], 128);
+}
+
+TEST_F(CutWriterTest, TankHandsOutTheLowestFreeNumberAndDeletesOnTheLastReference) {
+    LCutListAudio first = Staircase(10);
+    LCutListAudio second = Staircase(10);
+    const std::uint16_t a = first.Records().begin()->cut.Number();
+    const std::uint16_t b = second.Records().begin()->cut.Number();
+    EXPECT_EQ(a, 0);
+    EXPECT_EQ(b, 1);
+
+    LCutListAudio copy = first;  // two records refer to cut 0
+    EXPECT_EQ(CutTank().RefCount(a), 2);
+    first.Clear();
+    EXPECT_TRUE(FileExists(CutTank().GetAudFilePath(a)));
+    copy.Clear();
+    EXPECT_FALSE(FileExists(CutTank().GetAudFilePath(a)));
+    EXPECT_FALSE(FileExists(CutTank().GetGrfFilePath(a)));
+    EXPECT_EQ(Staircase(5).Records().begin()->cut.Number(), a);  // reused at once
+
+    // A count that reaches its limit stays there, and the files then stay too.
+    LAudioCutTank& tank = CutTank();
+    for (int i = 0; i < 70000; ++i) {
+        tank.IncRef(b);
+    }
+    EXPECT_EQ(tank.RefCount(b), 65535);
+    second.Clear();
+    EXPECT_TRUE(FileExists(tank.GetAudFilePath(b)));
+    EXPECT_EQ(tank.GetAudFilePath(kSilentCut), "");
+}
+
+TEST_F(CutWriterTest, TankOwnsItsFolderAndCleansOnlyItsOwnFiles) {
+    const std::string folder = scratch_.File("shared");
+    auto tank = std::make_unique<LAudioCutTank>(folder);
+    EXPECT_EQ(tank->Folder(), folder);
+    std::ofstream(folder + "/notes.txt") << "mine";
+    std::ofstream(folder + "/take2.aud") << "mine";
+    std::ofstream(folder + "/12.aud") << "left by a crash";
+    std::ofstream(folder + "/12.grf") << "left by a crash";
+
+    // A second editor on the same folder works beside the first, never in its files.
+    auto other = std::make_unique<LAudioCutTank>(folder);
+    ASSERT_NE(other->Folder(), folder);
+    EXPECT_EQ(other->Folder().rfind(folder + "/instance-", 0), 0u);
+    const std::string other_folder = other->Folder();
+    LCutListAudio list;
+    {
+        LSoundSinkRef writer(new LSNKCutListAudio(list, 8000, 1, *other));
+        std::vector<Sample> samples(10, 1);
+        writer->Write(samples.data(), 10);
+    }
+    EXPECT_TRUE(FileExists(other_folder + "/0.aud"));
+    list.Clear();
+    other.reset();
+    EXPECT_FALSE(FileExists(other_folder));
+
+    tank.reset();
+    EXPECT_TRUE(FileExists(folder + "/notes.txt"));
+    EXPECT_TRUE(FileExists(folder + "/take2.aud"));
+    EXPECT_FALSE(FileExists(folder + "/12.aud"));
+    EXPECT_FALSE(FileExists(folder + "/12.grf"));
+}
+
+}  // namespace
+}  // namespace sonvara
