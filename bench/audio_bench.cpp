@@ -3,31 +3,21 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <numbers>
 #include <vector>
 
 #include "audio/filter_makers.h"
 #include "audio/memory_stream.h"
 #include "audio/peak_limit.h"
+#include "bench/bench_music.h"
 
 namespace sonvara {
 namespace {
 
-constexpr std::int32_t kRate = 44100;
+constexpr std::int32_t kRate = kBenchRate;
 constexpr std::int32_t kSeconds = 10;
 
 LSoundSourceRef Music(Sample max_sample) {
-    std::vector<Sample> samples(static_cast<std::size_t>(kRate) * kSeconds * 2);
-    for (std::size_t i = 0; i < samples.size(); i += 2) {
-        double t = static_cast<double>(i / 2) / kRate;
-        double value = 0.4 * std::sin(2 * std::numbers::pi * 220 * t) +
-                       0.3 * std::sin(2 * std::numbers::pi * 3150 * t) +
-                       0.2 * std::sin(2 * std::numbers::pi * 9000 * t);
-        samples[i] = static_cast<Sample>(value * 1.5 * FULL_SCALE);
-        samples[i + 1] = static_cast<Sample>(value * 1.2 * FULL_SCALE);
-    }
-    return new LMemorySoundSource(std::move(samples), kRate, 2, max_sample);
+    return new LMemorySoundSource(BenchMusic(kSeconds, 1.5, 1.2), kRate, 2, max_sample);
 }
 
 // Reads the whole chain made by `make` in blocks of 8192 frames.

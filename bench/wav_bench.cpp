@@ -6,33 +6,23 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdlib>
-#include <numbers>
 #include <string>
 #include <vector>
 
 #include "audio/memory_stream.h"
 #include "audio/wav/wave_file.h"
+#include "bench/bench_music.h"
 #include "platform/codec/codec_manager.h"
 
 namespace sonvara {
 namespace {
 
-constexpr std::int32_t kRate = 44100;
+constexpr std::int32_t kRate = kBenchRate;
 constexpr std::int32_t kSeconds = 10;
 
 std::vector<Sample> Music() {
-    std::vector<Sample> samples(static_cast<std::size_t>(kRate) * kSeconds * 2);
-    for (std::size_t i = 0; i < samples.size(); i += 2) {
-        double t = static_cast<double>(i / 2) / kRate;
-        double value = 0.4 * std::sin(2 * std::numbers::pi * 220 * t) +
-                       0.3 * std::sin(2 * std::numbers::pi * 3150 * t) +
-                       0.2 * std::sin(2 * std::numbers::pi * 9000 * t);
-        samples[i] = static_cast<Sample>(value * 0.9 * FULL_SCALE);
-        samples[i + 1] = static_cast<Sample>(value * 0.7 * FULL_SCALE);
-    }
-    return samples;
+    return BenchMusic(kSeconds, 0.9, 0.7);
 }
 
 class TemporaryFolder {

@@ -7,6 +7,7 @@
 #include "audio/memory_stream.h"
 #include "core/message_loop.h"
 #include "tests/audio/signals.h"
+#include "tests/support/cancel_after_view.h"
 #include "tests/support/scripted_prompts.h"
 
 namespace sonvara {
@@ -22,15 +23,6 @@ std::vector<Sample> Staircase(std::int32_t frames, int channels) {
     }
     return samples;
 }
-
-class CancelAfter : public SilentProgressView {
-  public:
-    explicit CancelAfter(int polls) : polls_(polls) {}
-    bool CancelRequested() override { return --polls_ < 0; }
-
-  private:
-    int polls_;
-};
 
 struct CopyProcess : ::testing::Test {
     QueueMessageLoop loop;
@@ -92,7 +84,7 @@ TEST_F(CopyProcess, MakesTheSourceFitTheSink) {
 TEST_F(CopyProcess, CancelKeepsTheBlocksWrittenSoFar) {
     auto* sink = new LMemorySoundSink(8000, 1);
     LSoundSinkRef keep = sink;
-    CancelAfter cancel(2);
+    testing::CancelAfter cancel(2);
     EXPECT_EQ(Copy(MemorySource(Staircase(10 * 8192, 1), 8000), keep, cancel), PROCESS_STOPPED);
     EXPECT_EQ(sink->GetFramesWritten(), 2 * 8192);
 }

@@ -11,6 +11,7 @@
 #include "core/settings.h"
 #include "document/load_source.h"
 #include "tests/document/document_fixture.h"
+#include "tests/support/cancel_after_view.h"
 #include "tests/support/scripted_prompts.h"
 
 namespace sonvara {
@@ -109,16 +110,6 @@ TEST_F(EditDocumentTest, EndOfAnEditRedrawsAndPlaysFromBeforeIt) {
     EXPECT_EQ(document.Positions().cursor, 20000);
 }
 
-// A progress view whose user cancels after `polls` looks.
-class CancelAfter : public SilentProgressView {
-  public:
-    explicit CancelAfter(int polls) : polls_(polls) {}
-    bool CancelRequested() override { return --polls_ < 0; }
-
-  private:
-    int polls_;
-};
-
 class LoadTest : public testing::DocumentTest {
   protected:
     static ProcessResult Load(std::vector<Sample> samples, int channels, LCutListAudio& target,
@@ -146,7 +137,7 @@ TEST_F(LoadTest, LoadingWritesTheWholeSourceAsOneCut) {
     EXPECT_EQ(ReadList(target), samples);
 
     LCutListAudio cancelled;
-    CancelAfter cancel(1);
+    testing::CancelAfter cancel(1);
     EXPECT_EQ(Load(samples, 2, cancelled, cancel), PROCESS_STOPPED);
     ASSERT_EQ(cancelled.Records().Count(), 1u);  // the one block written before the cancel
     EXPECT_EQ(cancelled.GetLength(), kBlockFrames);
