@@ -12,10 +12,12 @@ LPRSourceToSink::LPRSourceToSink(std::string caption, LSoundSourceRef source, LS
 ProcessResult LPRSourceToSink::Body() {
     SetText(Caption(), 0);
     SetText("Espere por favor...", 1);
-    SetProgress(0);
+    return CopySourceToSink(*this, source_, sink_);
+}
 
-    LSoundSourceRef source = source_;
-    LSoundSinkRef sink = sink_;
+ProcessResult CopySourceToSink(LProgressDialog& process, LSoundSourceRef source,
+                               LSoundSinkRef sink) {
+    process.SetProgress(0);
     if (source->IsError() || !sink || sink->IsError()) {
         return PROCESS_FAILED;
     }
@@ -27,7 +29,7 @@ ProcessResult LPRSourceToSink::Body() {
     const double total = length == 0 ? 1.0 : length;
     std::vector<Sample> block(static_cast<std::size_t>(source->GetChannels()) * kBlockFrames);
     for (;;) {
-        if (CheckCancel()) {
+        if (process.CheckCancel()) {
             return PROCESS_STOPPED;
         }
         source->Read(block.data(), kBlockFrames);
@@ -39,10 +41,13 @@ ProcessResult LPRSourceToSink::Body() {
             if (valid > 0 && valid <= kBlockFrames) {
                 sink->Write(block.data(), static_cast<std::int32_t>(valid));
             }
-            return PROCESS_DONE;
+            return sink->IsError() ? PROCESS_FAILED : PROCESS_DONE;
         }
         sink->Write(block.data(), kBlockFrames);
-        SetProgress(position / total);
+        if (sink->IsError()) {
+            return PROCESS_FAILED;
+        }
+        process.SetProgress(position / total);
     }
 }
 

@@ -14,6 +14,7 @@ class NoPrompts : public Prompts {
   public:
     PromptAnswer Ask(const PromptMessage&) override { return PromptAnswer::kOk; }
     bool ChooseWaveFormat(FormatArea&, int, const std::string&) override { return false; }
+    bool AskRawFileFormat(RawFileFormat&) override { return false; }
 };
 
 // Runs the benchmark loop inside a process body, calling CheckCancel once per "block".

@@ -20,6 +20,14 @@ struct PromptMessage {
     PromptButtons buttons = PromptButtons::kOk;
 };
 
+// How to read or write a headerless file: samples per second, the encoding (its index in the
+// raw-format dialog's list) and the channels.
+struct RawFileFormat {
+    int rate = 8000;
+    int encoding = 0;
+    int channels = 1;
+};
+
 // A chosen WAV format: the format block (tag, channels, rate, ... and the codec's extra bytes,
 // little-endian, as in a WAV file's "fmt " chunk) at the start of 1024 bytes.
 using FormatArea = std::array<std::uint8_t, 1024>;
@@ -36,6 +44,10 @@ class Prompts {
     // when the choice cannot be used, so an implementation that has no one to ask must not keep
     // returning the same unusable format.
     virtual bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) = 0;
+
+    // Lets the user edit the rate, encoding and channels of a headerless file (the raw-format
+    // dialog), starting from `format`. Returns false when the user cancelled.
+    virtual bool AskRawFileFormat(RawFileFormat& format) = 0;
 };
 
 }  // namespace sonvara

@@ -173,7 +173,12 @@ void LCutListAudio::Replace(std::int32_t start, std::int32_t end, const LCutList
 
 void LCutListAudio::Silence(std::int32_t start, std::int32_t end) {
     EfDelete(start, end);
-    InsertSilence(start, ClampFrames(std::int64_t{end} - start));
+    // The silence takes the place of the part of [start, end) from frame 0 on; worked out in
+    // 64 bits, since end - start need not fit in 32.
+    const std::int32_t first = std::max(start, 0);
+    if (end > first) {
+        InsertSilence(first, ClampFrames(std::int64_t{end} - first));
+    }
 }
 
 void LCutListAudio::TrimToRange(std::int32_t start, std::int32_t end) {

@@ -39,7 +39,7 @@ bool LWaveFileFormat::TestSupportedRecord(const FormatArea& format) {
 }
 
 bool LWaveFileFormat::ChooseRememberedFormat(Prompts& prompts, FormatArea& format) {
-    format = LoadRememberedFormat();
+    format = LoadRememberedFormat(DefaultFormat());
     if (!ChooseFormat(prompts, format, 0, "Seleccione formato")) {
         return false;
     }
@@ -52,7 +52,7 @@ std::string LWaveFileFormat::RememberedFormatPath() {
     return folder.empty() ? std::string() : FilePathCat(folder, "WavCodec.wff");
 }
 
-FormatArea LWaveFileFormat::LoadRememberedFormat() {
+FormatArea LWaveFileFormat::LoadRememberedFormat(const FormatArea& fallback) {
     FormatArea area{};
     LFile file;
     if (file.Open(RememberedFormatPath(), FileAccess::kRead, FileSharing::kReadWrite,
@@ -60,7 +60,7 @@ FormatArea LWaveFileFormat::LoadRememberedFormat() {
         file.Read(area.data(), area.size()) == area.size()) {
         return area;
     }
-    return DefaultFormat();
+    return fallback;
 }
 
 bool LWaveFileFormat::SaveRememberedFormat(const FormatArea& format) {
@@ -78,6 +78,10 @@ FormatArea LWaveFileFormat::DefaultFormat() {
     gsm.bits_per_sample = 0;
     gsm.extra = {0x40, 0x01};  // 320 samples a block
     return *ToArea(gsm);
+}
+
+FormatArea LWaveFileFormat::PcmFormat(std::uint32_t rate, int channels) {
+    return *ToArea(WaveFormat::Pcm16(channels, rate));
 }
 
 WaveFormat LWaveFileFormat::FromArea(const FormatArea& area) {

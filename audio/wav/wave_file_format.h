@@ -28,12 +28,14 @@ class LWaveFileFormat {
 
     // "WavCodec.wff" in GetFolder("Current").
     static std::string RememberedFormatPath();
-    // The remembered format; the GSM 6.10 default when the file is missing or shorter than
-    // 1024 bytes.
-    static FormatArea LoadRememberedFormat();
+    // The remembered format; `fallback` when the file is missing or shorter than 1024 bytes.
+    static FormatArea LoadRememberedFormat(const FormatArea& fallback);
     static bool SaveRememberedFormat(const FormatArea& format);
 
+    // GSM 6.10, 8000 Hz mono: where the batch converter's choice starts.
     static FormatArea DefaultFormat();
+    // 16-bit PCM: where a save under a new name starts (44100 Hz mono when nothing was chosen).
+    static FormatArea PcmFormat(std::uint32_t rate, int channels);
     static WaveFormat FromArea(const FormatArea& area);
     // The format block at the start, zeros after it; a block longer than the area is refused.
     static std::optional<FormatArea> ToArea(const WaveFormat& format);

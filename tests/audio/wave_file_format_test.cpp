@@ -97,13 +97,13 @@ TEST_F(WaveFileFormatTest, RememberedFormatStartsAtGsmAndKeepsTheChoice) {
     const std::string path = LWaveFileFormat::RememberedFormatPath();
     EXPECT_EQ(path, scratch_.File("data") + "/Vellumtone/Sonvara/Current/WavCodec.wff");
     EXPECT_EQ(testing::ReadBytes(path).size(), 1024u);
-    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(), ima);
+    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(gsm), ima);
 
     // Cancelling keeps what was remembered; a short file counts as none.
     EXPECT_FALSE(LWaveFileFormat::ChooseRememberedFormat(prompts_, chosen));
-    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(), ima);
+    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(gsm), ima);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << "short";
-    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(), gsm);
+    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(gsm), gsm);
 }
 
 }  // namespace

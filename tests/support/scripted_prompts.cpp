@@ -30,4 +30,14 @@ bool ScriptedPrompts::ChooseWaveFormat(FormatArea& format, int channels, const s
     return true;
 }
 
+bool ScriptedPrompts::AskRawFileFormat(RawFileFormat& format) {
+    raw_requests_.push_back(format);
+    if (raw_formats_.empty()) {
+        return false;
+    }
+    format = raw_formats_.front();
+    raw_formats_.pop_front();
+    return true;
+}
+
 }  // namespace sonvara::testing

@@ -1,6 +1,6 @@
 #pragma once
 // Prompts for tests: records every message and answers from a queue (kOk/kYes when it is empty).
-// Format choices come from their own queue; an empty queue answers "cancelled".
+// Format choices and raw formats come from their own queues; an empty queue answers "cancelled".
 
 #include <deque>
 #include <vector>
@@ -13,9 +13,14 @@ class ScriptedPrompts : public Prompts {
   public:
     PromptAnswer Ask(const PromptMessage& message) override;
     bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override;
+    bool AskRawFileFormat(RawFileFormat& format) override;
 
     void QueueAnswer(PromptAnswer answer) { answers_.push_back(answer); }
     void QueueFormatChoice(const FormatArea& format) { formats_.push_back(format); }
+    // The next raw-format question is answered with `format`; unanswered ones are cancelled.
+    void QueueRawFormat(const RawFileFormat& format) { raw_formats_.push_back(format); }
+    // The formats the raw-format questions started from.
+    const std::vector<RawFileFormat>& RawFormatRequests() const { return raw_requests_; }
     const std::vector<PromptMessage>& Asked() const { return asked_; }
 
     struct FormatRequest {
@@ -28,6 +33,8 @@ class ScriptedPrompts : public Prompts {
   private:
     std::deque<PromptAnswer> answers_;
     std::deque<FormatArea> formats_;
+    std::deque<RawFileFormat> raw_formats_;
+    std::vector<RawFileFormat> raw_requests_;
     std::vector<PromptMessage> asked_;
     std::vector<FormatRequest> format_requests_;
 };
