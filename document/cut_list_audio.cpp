@@ -107,8 +107,12 @@ void LCutListAudio::EfDelete(std::int32_t start, std::int32_t end) {
 }
 
 void LCutListAudio::InsertSilence(std::int32_t pos, std::int32_t frames) {
+    InsertSilenceWide(pos, frames);
+}
+
+void LCutListAudio::InsertSilenceWide(std::int64_t pos, std::int64_t frames) {
     if (pos < 0) {
-        if (frames < -std::int64_t{pos}) {
+        if (frames < -pos) {
             return;
         }
         frames += pos;
@@ -120,7 +124,7 @@ void LCutListAudio::InsertSilence(std::int32_t pos, std::int32_t frames) {
     std::int64_t short_by = 0;
     Iterator it = WalkTo(records_, pos, &short_by);
     // Beyond the end the silence also fills the gap up to `pos`.
-    const std::int32_t length = ClampFrames(std::int64_t{frames} + short_by);
+    const std::int32_t length = ClampFrames(frames + short_by);
     if (length > 0) {
         records_.InsertBefore(it, SilentRecord(length));
     }
@@ -173,12 +177,8 @@ void LCutListAudio::Replace(std::int32_t start, std::int32_t end, const LCutList
 
 void LCutListAudio::Silence(std::int32_t start, std::int32_t end) {
     EfDelete(start, end);
-    // The silence takes the place of the part of [start, end) from frame 0 on; worked out in
-    // 64 bits, since end - start need not fit in 32.
-    const std::int32_t first = std::max(start, 0);
-    if (end > first) {
-        InsertSilence(first, ClampFrames(std::int64_t{end} - first));
-    }
+    // In 64 bits: end - start need not fit in 32.
+    InsertSilenceWide(start, std::int64_t{end} - start);
 }
 
 void LCutListAudio::TrimToRange(std::int32_t start, std::int32_t end) {

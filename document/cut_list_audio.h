@@ -71,6 +71,8 @@ class LCutListAudio {
     void EfAmplifyAll(std::int32_t percent);
 
   private:
+    void InsertSilenceWide(std::int64_t pos, std::int64_t frames);
+
     std::int32_t sample_rate_ = 44100;
     std::uint8_t channels_ = 1;
     LList<LCutRecord> records_;

@@ -1,0 +1,294 @@
+// The edit document in numbers. Edits on cut lists, in microseconds: they rewrite records and
+// never touch audio, so their cost follows the number of records and not the length of the
+// sound (a list of 10,000 records against an hour in ten). Reading a document back and writing
+// a load through the cut writer, in times real time for 44.1 kHz stereo. The cut files live in a
+// tank of the benchmark's own in a temporary folder, so reads and writes measure the code and
+// its buffering, with the page cache doing the disk's work.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/bench_music.h"
+#include "document/cut_list_audio.h"
+#include "document/cut_list_reader.h"
+#include "document/cut_tank.h"
+#include "document/cut_writer.h"
+
+namespace sonvara {
+namespace {
+
+constexpr int kChannels = 2;
+constexpr std::int32_t kReadSeconds = 60;
+
+// The tank of every benchmark here, in a folder made on first use. At exit the tank goes first
+// (deleting its cut files), then the folder.
+class BenchTank {
+  public:
+    BenchTank() : folder_("/tmp/sonvara-document-bench-XXXXXX") {
+        if (::mkdtemp(folder_.data()) == nullptr) {
+            std::abort();
+        }
+        previous_ = UseCutTank(std::make_unique<LAudioCutTank>(folder_));
+    }
+    ~BenchTank() {
+        UseCutTank(std::move(previous_));
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    BenchTank(const BenchTank&) = delete;
+    BenchTank& operator=(const BenchTank&) = delete;
+
+  private:
+    std::string folder_;
+    std::unique_ptr<LAudioCutTank> previous_;
+};
+
+void UseBenchTank() {
+    static BenchTank tank;
+}
+
+const std::vector<Sample>& Music() {
+    static const std::vector<Sample> music = BenchMusic(kReadSeconds, 0.9, 0.7);
+    return music;
+}
+
+// Writes the first `frames` frames of the music into `list` as one cut, in blocks.
+void Load(LCutListAudio& list, std::int32_t frames) {
+    const std::vector<Sample>& music = Music();
+    if (static_cast<std::size_t>(frames) * kChannels > music.size()) {
+        std::abort();
+    }
+    LSoundSinkRef writer(new LSNKCutListAudio(list, kBenchRate, kChannels));
+    for (std::int32_t done = 0; done < frames; done += kBlockFrames) {
+        writer->Write(music.data() + static_cast<std::size_t>(done) * kChannels,
+                      std::min(kBlockFrames, frames - done));
+    }
+}
+
+// 10,000 records of 100 frames, each a slice of one cut: 10,000 × 101 frames written, then the
+// last frame of every 101 deleted, from the back so that each delete meets the unsplit head.
+LCutListAudio TenThousandRecords() {
+    constexpr std::int32_t kRecords = 10000;
+    LCutListAudio list;
+    Load(list, kRecords * 101);
+    for (std::int32_t k = kRecords; k >= 1; --k) {
+        list.EfDelete(k * 101 - 1, k * 101);
+    }
+    return list;
+}
+
+// An hour in ten records. The cut holds its first and last blocks with the write position moved
+// over the hour between (a sparse file: edits never read it), then one frame goes at nine places.
+LCutListAudio HourInTenRecords() {
+    constexpr std::int32_t kFrames = 3600 * kBenchRate;
+    LCutListAudio list;
+    {
+        LSoundSinkRef writer(new LSNKCutListAudio(list, kBenchRate, kChannels));
+        writer->Write(Music().data(), kBlockFrames);
+        writer->Truncate(kFrames - kBlockFrames);
+        writer->Write(Music().data(), kBlockFrames);
+    }
+    for (std::int32_t k = 9; k >= 1; --k) {
+        list.EfDelete(k * (kFrames / 10), k * (kFrames / 10) + 1);
+    }
+    return list;
+}
+
+using MakeList = LCutListAudio (*)();
+
+// Where each record starts, and the list's length last.
+std::vector<std::int32_t> Boundaries(const LCutListAudio& list) {
+    std::vector<std::int32_t> starts;
+    std::int32_t p = 0;
+    for (const LCutRecord& record : list.Records()) {
+        starts.push_back(p);
+        p += record.length;
+    }
+    starts.push_back(p);
+    return starts;
+}
+
+// A list and a range in its middle on record boundaries: one hundredth of the records (at
+// least one), so that undoing an edit between iterations leaves the records as they were.
+struct EditTarget {
+    explicit EditTarget(MakeList make) : list(make()) {
+        const std::vector<std::int32_t> starts = Boundaries(list);
+        const std::size_t records = starts.size() - 1;
+        const std::size_t span = std::max<std::size_t>(records / 100, 1);
+        start = starts[records / 2];
+        end = starts[records / 2 + span];
+        ten_records_end = starts[std::min<std::size_t>(10, records)];
+    }
+
+    LCutListAudio list;
+    std::int32_t start;
+    std::int32_t end;
+    std::int32_t ten_records_end;  // [0, ten_records_end) holds ten records
+};
+
+void SetRecordsLabel(benchmark::State& state, const LCutListAudio& list) {
+    const std::size_t records = list.Records().Count();
+    state.SetLabel(std::to_string(records) + (records == 1 ? " record, " : " records, ") +
+                   std::to_string(list.GetLength() / kBenchRate) + " s");
+}
+
+// The delete and insert figures undo their edit between iterations with the timer paused; the
+// pause itself still shows in them, by this much.
+void BM_PauseAroundUndo(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PauseAroundUndo)->Unit(benchmark::kMicrosecond);
+
+void BM_EfDeleteMiddle(benchmark::State& state, MakeList make) {
+    UseBenchTank();
+    EditTarget target(make);
+    LCutListAudio removed;
+    target.list.EfCopy(target.start, target.end, removed);
+    SetRecordsLabel(state, target.list);
+    for (auto _ : state) {
+        target.list.EfDelete(target.start, target.end);
+        state.PauseTiming();
+        target.list.Insert(target.start, removed);
+        state.ResumeTiming();
+    }
+}
+
+void BM_InsertTenRecordsMiddle(benchmark::State& state, MakeList make) {
+    UseBenchTank();
+    EditTarget target(make);
+    LCutListAudio ten;
+    target.list.EfCopy(0, target.ten_records_end, ten);
+    SetRecordsLabel(state, target.list);
+    for (auto _ : state) {
+        target.list.Insert(target.start, ten);
+        state.PauseTiming();
+        target.list.EfDelete(target.start, target.start + target.ten_records_end);
+        state.ResumeTiming();
+    }
+}
+
+void BM_EfCopyMiddle(benchmark::State& state, MakeList make) {
+    UseBenchTank();
+    EditTarget target(make);
+    LCutListAudio clip;
+    SetRecordsLabel(state, target.list);
+    for (auto _ : state) {
+        target.list.EfCopy(target.start, target.end, clip);
+    }
+}
+
+// 50 % and 200 % in turn: the gains stay within two values and the records on their boundaries.
+void BM_EfAmplifyMiddle(benchmark::State& state, MakeList make) {
+    UseBenchTank();
+    EditTarget target(make);
+    SetRecordsLabel(state, target.list);
+    bool down = true;
+    for (auto _ : state) {
+        target.list.EfAmplify(target.start, target.end, down ? 50 : 200);
+        down = !down;
+    }
+}
+
+// What an undo point costs: the whole list copied into a slot that held an older copy.
+void BM_UndoPointCopy(benchmark::State& state, MakeList make) {
+    UseBenchTank();
+    EditTarget target(make);
+    LCutListAudio point = target.list;
+    SetRecordsLabel(state, target.list);
+    for (auto _ : state) {
+        point = target.list;
+        benchmark::DoNotOptimize(point);
+    }
+}
+
+#define SONVARA_EDIT_BENCHMARK(name)                                   \
+    BENCHMARK_CAPTURE(name, ten_thousand_records, &TenThousandRecords) \
+        ->Unit(benchmark::kMicrosecond);                               \
+    BENCHMARK_CAPTURE(name, hour_in_ten_records, &HourInTenRecords)->Unit(benchmark::kMicrosecond)
+
+SONVARA_EDIT_BENCHMARK(BM_EfDeleteMiddle);
+SONVARA_EDIT_BENCHMARK(BM_InsertTenRecordsMiddle);
+SONVARA_EDIT_BENCHMARK(BM_EfCopyMiddle);
+SONVARA_EDIT_BENCHMARK(BM_EfAmplifyMiddle);
+SONVARA_EDIT_BENCHMARK(BM_UndoPointCopy);
+
+// The music as one cut.
+LCutListAudio OneCut() {
+    LCutListAudio list;
+    Load(list, kReadSeconds * kBenchRate);
+    return list;
+}
+
+// The same music in 1,000 records: 1,000 stretches of it copied and pasted end to end.
+LCutListAudio ThousandRecords() {
+    const LCutListAudio one = OneCut();
+    const std::int32_t piece = one.GetLength() / 1000;
+    LCutListAudio list;
+    list.SetFormat(one.GetSampleRate(), one.GetChannels());
+    LCutListAudio stretch;
+    for (std::int32_t k = 0; k < 1000; ++k) {
+        one.EfCopy(k * piece, (k + 1) * piece, stretch);
+        list.Insert(list.GetLength(), stretch);
+    }
+    return list;
+}
+
+// The same, every other record at 70 %: the reader multiplies half the samples.
+LCutListAudio ThousandRecordsHalfAt70Percent() {
+    LCutListAudio list = ThousandRecords();
+    const std::int32_t piece = list.GetLength() / 1000;
+    for (std::int32_t k = 0; k < 1000; k += 2) {
+        list.EfAmplify(k * piece, (k + 1) * piece, 70);
+    }
+    return list;
+}
+
+void BM_ReadDocument(benchmark::State& state, MakeList make) {
+    UseBenchTank();
+    const LCutListAudio list = make();
+    SetRecordsLabel(state, list);
+    std::vector<Sample> block(static_cast<std::size_t>(kChannels) * kBlockFrames);
+    for (auto _ : state) {
+        LSRCCutListAudio reader(list);
+        while (reader.GetPosition() < reader.GetLength()) {
+            reader.Read(block.data(), kBlockFrames);
+        }
+        benchmark::DoNotOptimize(block.data());
+    }
+    state.counters["x_realtime"] = benchmark::Counter(
+        static_cast<double>(kReadSeconds) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+}
+BENCHMARK_CAPTURE(BM_ReadDocument, one_cut, &OneCut)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadDocument, thousand_records, &ThousandRecords)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadDocument, thousand_records_half_at_70_percent,
+                  &ThousandRecordsHalfAt70Percent)
+    ->Unit(benchmark::kMillisecond);
+
+// The load path: each pass writes a new cut (file and graph) and the previous one is deleted
+// when the list lets go of it.
+void BM_WriteThroughCutWriter(benchmark::State& state) {
+    UseBenchTank();
+    LCutListAudio list;
+    for (auto _ : state) {
+        Load(list, kReadSeconds * kBenchRate);
+    }
+    state.counters["x_realtime"] = benchmark::Counter(
+        static_cast<double>(kReadSeconds) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_WriteThroughCutWriter)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace sonvara

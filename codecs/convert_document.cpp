@@ -1,0 +1,48 @@
+#include "audio/filter_makers.h"
+#include "audio/source_to_sink.h"
+#include "codecs/load_save.h"
+#include "document/cut_list_reader.h"
+#include "document/cut_writer.h"
+
+namespace sonvara {
+
+LCLAConvertRateChannels::LCLAConvertRateChannels(LCutListAudio& document, std::int32_t rate,
+                                                 int channels)
+    : LProgressDialog("Sonvara"), document_(document), rate_(rate), channels_(channels) {}
+
+ProcessResult LCLAConvertRateChannels::Body() {
+    return ConvertRateChannels(*this, document_, rate_, channels_);
+}
+
+ProcessResult ConvertRateChannels(LProgressDialog& process, LCutListAudio& document,
+                                  std::int32_t rate, int channels) {
+    if (document.GetSampleRate() == rate && document.GetChannels() == channels) {
+        return PROCESS_DONE;
+    }
+    process.SetText("Converting rate or channels...", 0);
+    LSoundSourceRef source(new LSRCCutListAudio(document));
+    // The rate converter runs on the fewer channels: before a channel count goes up, after it
+    // goes down.
+    if (source->GetSampleRate() != rate && source->GetChannels() < channels) {
+        source = LRateFilterMaker(rate).Make(source);
+    }
+    if (source->GetChannels() != channels) {
+        source = LChannelsFilterMaker(channels).Make(source);
+    }
+    if (source->GetSampleRate() != rate) {
+        source = LRateFilterMaker(rate).Make(source);
+    }
+    // The document changes only when the whole conversion is there.
+    LCutListAudio converted;
+    ProcessResult result;
+    {
+        LSoundSinkRef sink(new LSNKCutListAudio(converted, rate, channels));
+        result = CopySourceToSink(process, source, sink);
+    }
+    if (result == PROCESS_DONE) {
+        document = std::move(converted);
+    }
+    return result;
+}
+
+}  // namespace sonvara

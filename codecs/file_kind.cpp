@@ -1,0 +1,30 @@
+#include "codecs/file_kind.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "core/paths.h"
+
+namespace sonvara {
+
+FileKind FileKindOf(std::string_view path) {
+    std::string extension = GetFileExtension(path);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".wav") {
+        return FileKind::kWave;
+    }
+    if (extension == ".aif" || extension == ".aiff") {
+        return FileKind::kAiff;
+    }
+    if (extension == ".au") {
+        return FileKind::kAu;
+    }
+    if (extension == ".vox" || extension == ".raw") {
+        return FileKind::kRaw;
+    }
+    return FileKind::kUnknown;
+}
+
+}  // namespace sonvara

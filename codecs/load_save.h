@@ -1,0 +1,93 @@
+#pragma once
+// Loading and saving documents: the dispatch between a file name's extension (compared without
+// regard to case) and the reader or writer of its format, as processes behind the progress view.
+//
+//  - SVLoadFile fills a document from a file: ".wav", ".aif"/".aiff", ".au", and ".vox"/".raw"
+//    with the raw-file settings (asked for first when the caller wants). Any other extension, or
+//    a file the reader cannot use, fails without a message; the caller reports it.
+//  - LSVSaveToSink writes a document to a file: ".wav" (16-bit PCM, or after a save under a new
+//    name the format chosen in the codec chooser), ".vox"/".raw" (after making the document
+//    mono), ".aif"/".aiff", ".au". It writes a temporary file beside the target and puts it in
+//    the target's place only when everything was written, so a failed or cancelled save leaves
+//    the old file as it was.
+//  - LCLAConvertRateChannels converts a document's rate and channels in place; a cancelled or
+//    failed conversion leaves the document as it was.
+// Results: PROCESS_DONE, PROCESS_STOPPED (cancelled), PROCESS_FAILED.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "audio/sound_source.h"
+#include "core/progress_dialog.h"
+#include "core/prompts.h"
+#include "document/cut_list_audio.h"
+
+namespace sonvara {
+
+// The raw-file settings ("VoxRawSampleRate", "VoxRawFileFormat", "VoxRawFileChannels" in
+// "Settings"), shared by loading and saving. An encoding or channel count out of range is
+// brought into it.
+RawFileFormat ValidRawFileFormat(RawFileFormat format);
+RawFileFormat ReadRawFileSettings();
+void WriteRawFileSettings(const RawFileFormat& format);
+
+// The raw-format dialog's check of a typed rate: the message to show (and keep the dialog open),
+// or nothing when the rate is accepted (6000 to 96000).
+std::optional<PromptMessage> CheckRawSampleRate(int rate);
+
+// The reader the dispatch chooses for `path` (`raw` for ".vox"/".raw" files); the empty source,
+// in error, for an unknown extension or an unusable file.
+LSoundSourceRef OpenSourceForLoad(const std::string& path, const RawFileFormat& raw);
+
+class SVLoadFile : public LProgressDialog {
+  public:
+    // `ask_raw_format`: whether a ".vox"/".raw" file first asks for its rate, encoding and
+    // channels (stored back when confirmed; a cancel ends the load as PROCESS_STOPPED).
+    SVLoadFile(std::string path, LCutListAudio& document, bool ask_raw_format);
+
+  protected:
+    ProcessResult Body() override;
+
+  private:
+    std::string path_;
+    LCutListAudio& document_;
+    bool ask_raw_format_;
+};
+
+enum class SaveMode {
+    kPlain,    // no questions: 16-bit PCM WAV, the stored raw settings
+    kNewName,  // "save as": the codec chooser for WAV, the raw-format dialog for raw and VOX
+};
+
+class LSVSaveToSink : public LProgressDialog {
+  public:
+    LSVSaveToSink(LCutListAudio& document, std::string path, SaveMode mode);
+
+  protected:
+    ProcessResult Body() override;
+
+  private:
+    LCutListAudio& document_;
+    std::string path_;
+    SaveMode mode_;
+};
+
+class LCLAConvertRateChannels : public LProgressDialog {
+  public:
+    LCLAConvertRateChannels(LCutListAudio& document, std::int32_t rate, int channels);
+
+  protected:
+    ProcessResult Body() override;
+
+  private:
+    LCutListAudio& document_;
+    std::int32_t rate_;
+    int channels_;
+};
+
+// The conversion as a step of another process (a save to VOX makes the document mono first).
+ProcessResult ConvertRateChannels(LProgressDialog& process, LCutListAudio& document,
+                                  std::int32_t rate, int channels);
+
+}  // namespace sonvara

@@ -1,0 +1,121 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "audio/source_to_sink.h"
+#include "audio/wav/wave_file.h"
+#include "audio/wav/wave_file_format.h"
+#include "codecs/aiff_file.h"
+#include "codecs/au_file.h"
+#include "codecs/file_kind.h"
+#include "codecs/load_save.h"
+#include "codecs/raw_formats.h"
+#include "core/paths.h"
+#include "core/temporary_file.h"
+#include "document/cut_list_reader.h"
+
+namespace sonvara {
+namespace {
+
+// The mode the finished file gets: the old file's, or what a new file would get.
+mode_t ModeFor(const std::string& target) {
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0) {
+        return status.st_mode & 07777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+LSVSaveToSink::LSVSaveToSink(LCutListAudio& document, std::string path, SaveMode mode)
+    : LProgressDialog("Sonvara"), document_(document), path_(std::move(path)), mode_(mode) {}
+
+ProcessResult LSVSaveToSink::Body() {
+    SetText("Saving file...", 0);
+    const std::int32_t rate = document_.GetSampleRate();
+    const int channels = document_.GetChannels();
+    const FileKind kind = FileKindOf(path_);
+
+    // Questions and preparations come first, before any file is touched.
+    FormatArea wave_format{};
+    RawFileFormat raw = ReadRawFileSettings();
+    if (kind == FileKind::kWave && mode_ == SaveMode::kNewName) {
+        wave_format = LWaveFileFormat::LoadRememberedFormat(LWaveFileFormat::PcmFormat(44100, 1));
+        if (LWaveFileFormat::FromArea(wave_format).format_tag == WAVE_FORMAT_PCM) {
+            // A PCM choice follows the document; only its sample width is remembered.
+            WaveFormat pcm = LWaveFileFormat::FromArea(wave_format);
+            const int bytes = (pcm.bits_per_sample + 7) / 8;
+            pcm.samples_per_sec = static_cast<std::uint32_t>(rate);
+            pcm.channels = static_cast<std::uint16_t>(channels);
+            pcm.block_align = static_cast<std::uint16_t>(channels * bytes);
+            pcm.avg_bytes_per_sec = pcm.samples_per_sec * pcm.block_align;
+            wave_format = *LWaveFileFormat::ToArea(pcm);
+        }
+        if (!LWaveFileFormat::ChooseFormat(Host()->prompts, wave_format, 0, "Seleccione formato")) {
+            return PROCESS_FAILED;
+        }
+        LWaveFileFormat::SaveRememberedFormat(wave_format);
+    }
+    if (kind == FileKind::kRaw) {
+        if (ConvertRateChannels(*this, document_, rate, 1) != PROCESS_DONE) {
+            return PROCESS_FAILED;
+        }
+        SetText("Saving file...", 0);
+        if (mode_ == SaveMode::kNewName) {
+            if (!Host()->prompts.AskRawFileFormat(raw)) {
+                return PROCESS_FAILED;
+            }
+            raw = ValidRawFileFormat(raw);
+            WriteRawFileSettings(raw);
+        }
+    }
+
+    const std::string target = GetLongFilePath(path_);
+    TemporaryFile temporary(target);
+    LSoundSinkRef sink;
+    if (temporary.IsValid()) {
+        const std::string& path = temporary.Path();
+        switch (kind) {
+            case FileKind::kWave:
+                sink = mode_ == SaveMode::kNewName
+                           ? LWaveFile::OpenSink(path, LWaveFileFormat::FromArea(wave_format))
+                           : LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels);
+                break;
+            case FileKind::kRaw:
+                sink = raw.encoding == 0
+                           ? OpenRawSink(path, RawEncoding::kDialogicAdpcm, raw.rate, 1)
+                           : OpenRawSink(path, static_cast<RawEncoding>(raw.encoding), rate,
+                                         raw.channels);
+                break;
+            case FileKind::kAiff:
+                sink = LAifFile::OpenSink(path, rate, channels);
+                break;
+            case FileKind::kAu:
+                sink = LAuFile::OpenSink(path, rate, channels);
+                break;
+            case FileKind::kUnknown:
+                break;
+        }
+    }
+    if (!sink || sink->IsError()) {
+        ShowError("No se puede crear el archivo \"" + path_ + "\"Para guardar.");
+        return PROCESS_FAILED;
+    }
+    LSoundSourceRef source(new LSRCCutListAudio(document_));
+    ProcessResult result = CopySourceToSink(*this, source, sink);
+    const bool written = !sink->IsError();
+    sink = LSoundSinkRef();  // the writer finishes its file (final header) as it goes
+    if (result != PROCESS_DONE) {
+        return result;  // the temporary file goes, the old file stays
+    }
+    if (!written || ::fchmod(temporary.Descriptor(), ModeFor(target)) != 0 ||
+        !temporary.SyncAndClose() || !temporary.RenameTo(target)) {
+        ShowError("No se puede crear el archivo \"" + path_ + "\"Para guardar.");
+        return PROCESS_FAILED;
+    }
+    return PROCESS_DONE;
+}
+
+}  // namespace sonvara

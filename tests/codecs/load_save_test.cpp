@@ -1,0 +1,266 @@
+#include "codecs/load_save.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "audio/wav/wave_file.h"
+#include "audio/wav/wave_file_format.h"
+#include "core/message_loop.h"
+#include "core/settings.h"
+#include "document/cut_list_reader.h"
+#include "platform/codec/codec_manager.h"
+#include "tests/document/document_fixture.h"
+#include "tests/support/cancel_after_view.h"
+#include "tests/support/scripted_prompts.h"
+
+namespace sonvara {
+namespace {
+
+class LoadSaveTest : public testing::DocumentTest {
+  protected:
+    LoadSaveTest() : previous_store_(UseSettingsStore(nullptr)) {}
+    ~LoadSaveTest() override { UseSettingsStore(previous_store_); }
+
+    ProcessResult Run(LProgressDialog& process, ProgressView* view = nullptr) {
+        QueueMessageLoop loop;
+        SilentProgressView silent;
+        ProcessHost host{loop, view != nullptr ? *view : silent, prompts_};
+        return process.Run(host);
+    }
+
+    ProcessResult Load(const std::string& path, LCutListAudio& document, bool ask = false) {
+        SVLoadFile load(path, document, ask);
+        return Run(load);
+    }
+
+    ProcessResult Save(LCutListAudio& document, const std::string& path,
+                       SaveMode mode = SaveMode::kPlain, ProgressView* view = nullptr) {
+        LSVSaveToSink save(document, path, mode);
+        return Run(save, view);
+    }
+
+    // A 16-bit WAV of `frames` frames whose samples count up.
+    std::string Wave(const std::string& name, std::int32_t frames, int channels,
+                     std::int32_t rate = 8000) {
+        const std::string path = scratch_.File(name);
+        std::vector<Sample> samples;
+        for (std::int32_t i = 0; i < frames * channels; ++i) {
+            samples.push_back((i % 4000 - 2000) * 16);
+        }
+        LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels)->Write(samples.data(), frames);
+        return path;
+    }
+
+    static std::vector<std::uint8_t> Bytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    std::vector<std::string> FolderNames() const {
+        std::vector<std::string> names;
+        if (DIR* dir = ::opendir(scratch_.Path().c_str())) {
+            while (const dirent* entry = ::readdir(dir)) {
+                names.emplace_back(entry->d_name);
+            }
+            ::closedir(dir);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    testing::ScopedEnv data_home_{"XDG_DATA_HOME", scratch_.File("data")};
+    testing::ScriptedPrompts prompts_;
+
+  private:
+    std::shared_ptr<SettingsStore> previous_store_;
+};
+
+TEST_F(LoadSaveTest, ExtensionsChooseTheReaderWhateverTheirCase) {
+    const std::string lower = Wave("take.wav", 1000, 2);
+    const std::string upper = scratch_.File("TAKE.WAV");
+    std::filesystem::copy_file(lower, upper);
+    LCutListAudio a;
+    LCutListAudio b;
+    ASSERT_EQ(Load(lower, a), PROCESS_DONE);
+    ASSERT_EQ(Load(upper, b), PROCESS_DONE);
+    EXPECT_EQ(a.GetChannels(), 2);
+    EXPECT_EQ(ReadList(a), ReadList(b));
+
+    const std::string no_dot = scratch_.File("take");
+    std::filesystem::copy_file(lower, no_dot);
+    LCutListAudio c;
+    EXPECT_EQ(Load(no_dot, c), PROCESS_FAILED);
+    EXPECT_EQ(Load(scratch_.File("missing.wav"), c), PROCESS_FAILED);
+    EXPECT_TRUE(prompts_.Asked().empty());  // a load reports nothing itself
+}
+
+TEST_F(LoadSaveTest, RawFilesUseTheStoredSettingsUnlessAsked) {
+    const std::string path = scratch_.File("speech.raw");
+    std::ofstream(path, std::ios::binary).write("\x10\x00\x20\x00\x30\x00\x40\x00", 8);
+    WriteRawFileSettings({11025, 3, 2});  // 16-bit little-endian stereo
+
+    LCutListAudio document;
+    ASSERT_EQ(Load(path, document), PROCESS_DONE);
+    EXPECT_TRUE(prompts_.RawFormatRequests().empty());
+    EXPECT_EQ(document.GetSampleRate(), 11025);
+    EXPECT_EQ(document.GetChannels(), 2);
+    EXPECT_EQ(ReadList(document), (std::vector<Sample>{0x100, 0x200, 0x300, 0x400}));
+
+    // Asked: the dialog starts from the stored values and its answer is stored back.
+    prompts_.QueueRawFormat({6000, 4, 1});  // 8-bit unsigned mono
+    ASSERT_EQ(Load(path, document, true), PROCESS_DONE);
+    ASSERT_EQ(prompts_.RawFormatRequests().size(), 1u);
+    EXPECT_EQ(prompts_.RawFormatRequests()[0].rate, 11025);
+    EXPECT_EQ(document.GetLength(), 8);
+    EXPECT_EQ(ReadRawFileSettings().rate, 6000);
+    EXPECT_EQ(ReadRawFileSettings().encoding, 4);
+
+    EXPECT_EQ(Load(path, document, true), PROCESS_STOPPED);  // cancelled
+    EXPECT_EQ(ReadRawFileSettings().rate, 6000);
+}
+
+TEST_F(LoadSaveTest, RawRatesOutsideTheRangeAreRefused) {
+    for (int rate : {5000, 5999, 96001}) {
+        std::optional<PromptMessage> problem = CheckRawSampleRate(rate);
+        ASSERT_TRUE(problem) << rate;
+        EXPECT_EQ(problem->caption, "Error");
+        EXPECT_EQ(problem->text,
+                  "Las tasas de muestra deben estar entre 6000 y 96000 muestras por segundo.");
+    }
+    EXPECT_FALSE(CheckRawSampleRate(6000));
+    EXPECT_FALSE(CheckRawSampleRate(96000));
+}
+
+TEST_F(LoadSaveTest, SavingRoundTripsThroughEveryWriter) {
+    LCutListAudio document;
+    ASSERT_EQ(Load(Wave("in.wav", 3000, 2, 22050), document), PROCESS_DONE);
+    const std::vector<Sample> original = ReadList(document);
+    for (const char* name : {"out.wav", "out.aif", "out.AIFF", "out.au"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(Save(document, scratch_.File(name)), PROCESS_DONE);
+        LCutListAudio back;
+        ASSERT_EQ(Load(scratch_.File(name), back), PROCESS_DONE);
+        EXPECT_EQ(back.GetSampleRate(), 22050);
+        EXPECT_EQ(back.GetChannels(), 2);
+        EXPECT_EQ(ReadList(back), original);
+    }
+}
+
+TEST_F(LoadSaveTest, StereoSavedAsVoxLeavesTheDocumentMono) {
+    LCutListAudio document;
+    ASSERT_EQ(Load(Wave("in.wav", 2000, 2), document), PROCESS_DONE);
+    WriteRawFileSettings({8000, 0, 1});
+    ASSERT_EQ(Save(document, scratch_.File("out.vox")), PROCESS_DONE);
+    EXPECT_EQ(document.GetChannels(), 1);
+    EXPECT_EQ(document.GetLength(), 2000);
+    EXPECT_EQ(Bytes(scratch_.File("out.vox")).size(), 1000u);  // two samples a byte
+}
+
+TEST_F(LoadSaveTest, UnknownExtensionOnSaveSaysSo) {
+    LCutListAudio document;
+    ASSERT_EQ(Load(Wave("in.wav", 100, 1), document), PROCESS_DONE);
+    const std::string target = scratch_.File("out.xyz");
+    const std::vector<std::string> names = FolderNames();
+    EXPECT_EQ(Save(document, target), PROCESS_FAILED);
+    ASSERT_EQ(prompts_.Asked().size(), 1u);
+    EXPECT_EQ(prompts_.Asked()[0].text,
+              "No se puede crear el archivo \"" + target + "\"Para guardar.");
+    EXPECT_FALSE(FileExists(target));
+    EXPECT_EQ(FolderNames(), names);  // no temporary file left behind
+}
+
+TEST_F(LoadSaveTest, PlainSaveWritesPcmAndSaveAsOffersTheCodecs) {
+    LCutListAudio document;
+    ASSERT_EQ(Load(Wave("in.wav", 4000, 1), document), PROCESS_DONE);
+    const std::string target = scratch_.File("out.wav");
+
+    // Save as: the chooser starts from 16-bit PCM at the document's rate and channels.
+    WaveFormat ima;
+    for (const FormatChoice& choice : CodecManager::Instance().ListFormats(1)) {
+        if (choice.format.format_tag == WAVE_FORMAT_IMA_ADPCM &&
+            choice.format.samples_per_sec == 8000) {
+            ima = choice.format;
+        }
+    }
+    prompts_.QueueFormatChoice(*LWaveFileFormat::ToArea(ima));
+    ASSERT_EQ(Save(document, target, SaveMode::kNewName), PROCESS_DONE);
+    ASSERT_EQ(prompts_.FormatRequests().size(), 1u);
+    EXPECT_EQ(LWaveFileFormat::FromArea(prompts_.FormatRequests()[0].offered),
+              WaveFormat::Pcm16(1, 8000));
+    EXPECT_EQ(LoadLE16(&Bytes(target)[20]), WAVE_FORMAT_IMA_ADPCM);
+    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat({}), *LWaveFileFormat::ToArea(ima));
+
+    // A plain save of the same document writes 16-bit PCM whatever was chosen before.
+    ASSERT_EQ(Save(document, target), PROCESS_DONE);
+    EXPECT_EQ(LoadLE16(&Bytes(target)[20]), WAVE_FORMAT_PCM);
+    EXPECT_EQ(LoadLE16(&Bytes(target)[34]), 16);
+
+    // Cancelling the chooser fails the save and leaves the file alone.
+    const std::vector<std::uint8_t> before = Bytes(target);
+    EXPECT_EQ(Save(document, target, SaveMode::kNewName), PROCESS_FAILED);
+    EXPECT_EQ(Bytes(target), before);
+}
+
+TEST_F(LoadSaveTest, InterruptedSavesLeaveTheOldFileAsItWas) {
+    LCutListAudio document;
+    ASSERT_EQ(Load(Wave("in.wav", 40000, 2), document), PROCESS_DONE);
+    const std::string target = scratch_.File("keep.wav");
+    std::ofstream(target, std::ios::binary) << "the user's precious recording";
+    const std::vector<std::uint8_t> before = Bytes(target);
+    const std::vector<std::string> names = FolderNames();
+
+    testing::CancelAfter cancel(2);
+    EXPECT_EQ(Save(document, target, SaveMode::kPlain, &cancel), PROCESS_STOPPED);
+    EXPECT_EQ(Bytes(target), before);
+    EXPECT_EQ(FolderNames(), names);
+
+    // A write that fails half-way (a file size limit standing in for a full disk), in a child
+    // process so that the limit stays there.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{100000, 100000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(Save(document, target) == PROCESS_FAILED ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(Bytes(target), before);
+    EXPECT_EQ(FolderNames(), names);
+
+    // And a save that works replaces the file.
+    ASSERT_EQ(Save(document, target), PROCESS_DONE);
+    EXPECT_EQ(Bytes(target).size(), 46u + 40000 * 4);
+}
+
+TEST_F(LoadSaveTest, ConversionReplacesTheDocumentOnlyWhenComplete) {
+    LCutListAudio document;
+    ASSERT_EQ(Load(Wave("in.wav", 30000, 1), document), PROCESS_DONE);
+    const std::vector<Sample> original = ReadList(document);
+
+    testing::CancelAfter cancel(1);
+    LCLAConvertRateChannels stopped(document, 16000, 2);
+    EXPECT_EQ(Run(stopped, &cancel), PROCESS_STOPPED);
+    EXPECT_EQ(document.GetSampleRate(), 8000);
+    EXPECT_EQ(ReadList(document), original);
+
+    LCLAConvertRateChannels convert(document, 16000, 2);
+    ASSERT_EQ(Run(convert), PROCESS_DONE);
+    EXPECT_EQ(document.GetSampleRate(), 16000);
+    EXPECT_EQ(document.GetChannels(), 2);
+    EXPECT_NEAR(document.GetLength(), 60000, 2);
+}
+
+}  // namespace
+}  // namespace sonvara

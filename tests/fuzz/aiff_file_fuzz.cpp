@@ -1,0 +1,11 @@
+// Opens arbitrary bytes as an AIFF file and checks the source contract (source_fuzz_checks.h).
+
+#include "codecs/aiff_file.h"
+#include "tests/fuzz/source_fuzz_checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    sonvara::fuzz::MemoryFile file(data, size);
+    sonvara::LSoundSourceRef source = sonvara::LAifFile::OpenSource(file.Path());
+    sonvara::fuzz::ExerciseSource(*source, size, 1, size > 0 ? data[size - 1] : 0);
+    return 0;
+}

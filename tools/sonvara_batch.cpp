@@ -1,0 +1,285 @@
+// sonvara-batch: the command-line face of Sonvara's file processes, for scripts.
+//
+//   sonvara-batch convert [options] IN OUT   load IN and save it as OUT, both by extension
+//   sonvara-batch info [options] FILE        rate, channels, length and kind of FILE
+//
+// Exit status: 0 done, 1 cancelled (Ctrl+C), 2 failed, with one line on stderr saying why. The
+// settings and the working folder are the editor's ($XDG_CONFIG_HOME, $XDG_DATA_HOME).
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "audio/sound_time.h"
+#include "codecs/file_kind.h"
+#include "codecs/load_save.h"
+#include "codecs/raw_formats.h"
+#include "core/message_loop.h"
+#include "core/settings.h"
+#include "core/terminal_progress_view.h"
+#include "platform/ini_settings_file.h"
+#include "tools/batch_prompts.h"
+
+namespace sonvara {
+namespace {
+
+constexpr int kExitDone = 0;
+constexpr int kExitCancelled = 1;
+constexpr int kExitFailed = 2;
+
+constexpr const char* kUsage =
+    "Uso:\n"
+    "  sonvara-batch convert [opciones] ENTRADA SALIDA\n"
+    "      Carga ENTRADA y la guarda como SALIDA; el formato de cada una sale de su extensión\n"
+    "      (.wav .aif .aiff .au .vox .raw).\n"
+    "  sonvara-batch info [opciones] ARCHIVO\n"
+    "      Muestra la tasa, los canales, la duración y el tipo de ARCHIVO.\n"
+    "\n"
+    "Opciones:\n"
+    "  --raw-rate N        muestras por segundo de los archivos .raw y .vox (6000 a 96000)\n"
+    "  --raw-format F      codificación de .raw y .vox: 0 a 6 o su nombre (\"Dialogic ADPCM\",\n"
+    "                      \"G711 uLaw\", \"G711 aLaw\", \"16 bit PCM (LE)\", \"8 bit unsigned\",\n"
+    "                      \"8 bit signed\", \"16 bit PCM (BE)\")\n"
+    "  --raw-channels 1|2  canales de los archivos .raw\n"
+    "  --wav-format NOMBRE el formato de una SALIDA .wav: pcm8 pcm16 pcm24 pcm32 float ulaw\n"
+    "                      alaw ima ms, o el nombre de un codec (\"IMA ADPCM\", ...)\n"
+    "  --help              esta ayuda\n"
+    "\n"
+    "Las opciones --raw-* se guardan en la configuración, como en el editor.\n"
+    "Estado de salida: 0 hecho, 1 cancelado (Ctrl+C), 2 error.\n";
+
+int Fail(const std::string& why) {
+    std::fprintf(stderr, "sonvara-batch: %s\n", why.c_str());
+    return kExitFailed;
+}
+
+struct Options {
+    std::string command;
+    std::vector<std::string> files;
+    std::optional<int> raw_rate;
+    std::optional<int> raw_encoding;
+    std::optional<int> raw_channels;
+    std::optional<std::string> wav_format;
+    bool help = false;
+};
+
+std::optional<int> ParseNumber(const std::string& text) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 0 || value > 10000000) {
+        return std::nullopt;
+    }
+    return static_cast<int>(value);
+}
+
+std::optional<int> ParseEncoding(const std::string& text) {
+    if (std::optional<int> number = ParseNumber(text); number && *number < kRawEncodingCount) {
+        return number;
+    }
+    for (int i = 0; i < kRawEncodingCount; ++i) {
+        if (text == RawEncodingName(static_cast<RawEncoding>(i))) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+// Reads the command line; an error message when it cannot be understood.
+std::optional<std::string> ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc) {
+                return std::nullopt;
+            }
+            return std::string(argv[++i]);
+        };
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--raw-rate") {
+            std::optional<std::string> text = value();
+            options.raw_rate = text ? ParseNumber(*text) : std::nullopt;
+            if (!options.raw_rate) {
+                return "--raw-rate necesita un número";
+            }
+        } else if (argument == "--raw-format") {
+            std::optional<std::string> text = value();
+            options.raw_encoding = text ? ParseEncoding(*text) : std::nullopt;
+            if (!options.raw_encoding) {
+                return "--raw-format necesita 0 a 6 o el nombre de una codificación";
+            }
+        } else if (argument == "--raw-channels") {
+            std::optional<std::string> text = value();
+            options.raw_channels = text ? ParseNumber(*text) : std::nullopt;
+            if (!options.raw_channels || *options.raw_channels < 1 || *options.raw_channels > 2) {
+                return "--raw-channels necesita 1 o 2";
+            }
+        } else if (argument == "--wav-format") {
+            options.wav_format = value();
+            if (!options.wav_format) {
+                return "--wav-format necesita un nombre";
+            }
+        } else if (argument.starts_with("--")) {
+            return "opción desconocida: " + argument;
+        } else if (options.command.empty()) {
+            options.command = argument;
+        } else {
+            options.files.push_back(argument);
+        }
+    }
+    return std::nullopt;
+}
+
+bool Exists(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+bool RawOptionsGiven(const Options& options) {
+    return options.raw_rate || options.raw_encoding || options.raw_channels;
+}
+
+// Runs `process` with the terminal progress bar.
+ProcessResult RunProcess(LProgressDialog& process, BatchPrompts& prompts) {
+    QueueMessageLoop loop;
+    TerminalProgressView view;
+    ProcessHost host{loop, view, prompts};
+    return process.Run(host);
+}
+
+// The exit status of a process; `why` goes to stderr for a failure the process did not explain.
+int ExitFor(ProcessResult result, const std::string& why, bool explained) {
+    if (result == PROCESS_FAILED && explained) {
+        return kExitFailed;
+    }
+    switch (result) {
+        case PROCESS_DONE:
+            return kExitDone;
+        case PROCESS_STOPPED:
+            std::fprintf(stderr, "sonvara-batch: cancelado\n");
+            return kExitCancelled;
+        case PROCESS_FAILED:
+            break;
+    }
+    return Fail(why);
+}
+
+int Convert(const Options& options, BatchPrompts& prompts) {
+    if (options.files.size() != 2) {
+        return Fail("convert necesita ENTRADA y SALIDA (--help)");
+    }
+    const std::string& input = options.files[0];
+    const std::string& output = options.files[1];
+    if (!Exists(input)) {
+        return Fail("no se encuentra el archivo \"" + input + "\"");
+    }
+    if (FileKindOf(input) == FileKind::kUnknown) {
+        return Fail("extensión desconocida: \"" + input + "\"");
+    }
+    if (FileKindOf(output) == FileKind::kUnknown) {
+        return Fail("extensión desconocida: \"" + output + "\"");
+    }
+    LCutListAudio document;
+    {
+        SVLoadFile load(input, document, RawOptionsGiven(options));
+        const ProcessResult result = RunProcess(load, prompts);
+        if (result != PROCESS_DONE) {
+            return ExitFor(result, "datos ilegibles en \"" + input + "\"", false);
+        }
+    }
+    SaveMode mode = SaveMode::kPlain;
+    if (options.wav_format && FileKindOf(output) == FileKind::kWave) {
+        std::optional<FormatArea> format = WaveFormatByName(
+            *options.wav_format, static_cast<std::uint32_t>(document.GetSampleRate()),
+            document.GetChannels());
+        if (!format) {
+            return Fail("formato WAV desconocido: \"" + *options.wav_format + "\"");
+        }
+        prompts.SetWaveFormat(*format);
+        mode = SaveMode::kNewName;
+    } else if (RawOptionsGiven(options) && FileKindOf(output) == FileKind::kRaw) {
+        mode = SaveMode::kNewName;
+    }
+    LSVSaveToSink save(document, output, mode);
+    const int messages = prompts.MessagesShown();
+    const ProcessResult result = RunProcess(save, prompts);
+    return ExitFor(result, "no se pudo guardar \"" + output + "\"", prompts.MessagesShown() > messages);
+}
+
+int Info(const Options& options, BatchPrompts& prompts) {
+    if (options.files.size() != 1) {
+        return Fail("info necesita un ARCHIVO (--help)");
+    }
+    const std::string& path = options.files[0];
+    if (!Exists(path)) {
+        return Fail("no se encuentra el archivo \"" + path + "\"");
+    }
+    const FileKind kind = FileKindOf(path);
+    if (kind == FileKind::kUnknown) {
+        return Fail("extensión desconocida: \"" + path + "\"");
+    }
+    RawFileFormat raw = ReadRawFileSettings();
+    prompts.AskRawFileFormat(raw);
+    raw = ValidRawFileFormat(raw);
+    LSoundSourceRef source = OpenSourceForLoad(path, raw);
+    if (source->IsError()) {
+        return Fail("datos ilegibles en \"" + path + "\"");
+    }
+    // Compressed data knows its length only once decoded: read it through.
+    std::vector<Sample> block(static_cast<std::size_t>(kBlockFrames) *
+                              static_cast<std::size_t>(source->GetChannels()));
+    while (source->GetPosition() < source->GetLength()) {
+        source->Read(block.data(), kBlockFrames);
+    }
+    const std::int32_t frames = source->GetLength();
+    const char* kinds[] = {"", "WAV", "AIFF", "AU", "RAW"};
+    std::string kind_text = kinds[static_cast<int>(kind)];
+    if (kind == FileKind::kRaw) {
+        kind_text += std::string(" (") + RawEncodingName(static_cast<RawEncoding>(raw.encoding)) + ")";
+    }
+    std::printf("archivo: %s\ntipo: %s\ntasa: %d Hz\ncanales: %d\nduración: %d muestras (%s)\n",
+                path.c_str(), kind_text.c_str(), source->GetSampleRate(), source->GetChannels(),
+                frames,
+                LSoundTime(MillisecondsFromFrames(frames, source->GetSampleRate()))
+                    .MillisecondsText()
+                    .c_str());
+    return kExitDone;
+}
+
+int Main(int argc, char** argv) {
+    Options options;
+    if (std::optional<std::string> problem = ParseOptions(argc, argv, options)) {
+        return Fail(*problem);
+    }
+    if (options.help || options.command.empty()) {
+        std::fputs(kUsage, options.help ? stdout : stderr);
+        return options.help ? kExitDone : kExitFailed;
+    }
+    if (options.raw_rate) {
+        if (std::optional<PromptMessage> problem = CheckRawSampleRate(*options.raw_rate)) {
+            return Fail(problem->text);
+        }
+    }
+    UseSettingsStore(std::make_shared<IniSettingsFile>(DefaultSettingsPath()));
+    BatchPrompts prompts;
+    prompts.SetRawOverrides(options.raw_rate, options.raw_encoding, options.raw_channels);
+    if (options.command == "convert") {
+        return Convert(options, prompts);
+    }
+    if (options.command == "info") {
+        return Info(options, prompts);
+    }
+    return Fail("orden desconocida: " + options.command + " (--help)");
+}
+
+}  // namespace
+}  // namespace sonvara
+
+int main(int argc, char** argv) {
+    return sonvara::Main(argc, argv);
+}
