@@ -28,7 +28,9 @@ test: build
 
 run: build
 	@if [ -x $(EDITOR_BINARY) ]; then exec $(EDITOR_BINARY); \
-	else echo "make run: the editor is not built yet; only the libraries and their tests exist." >&2; \
+	else echo "make run: the editor is not built yet; meanwhile, sonvara-batch on a demo file:" >&2; \
+	$(BUILD_DIR)/tools/sonvara-batch info tests/data/wav/in_stereo.wav && \
+	echo "(try: $(BUILD_DIR)/tools/sonvara-batch --help)"; \
 	exit 1; fi
 
 # Every test but the GUI ones, under AddressSanitizer and UndefinedBehaviorSanitizer.

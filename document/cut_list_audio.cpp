@@ -131,6 +131,12 @@ void LCutListAudio::InsertSilenceWide(std::int64_t pos, std::int64_t frames) {
 }
 
 void LCutListAudio::Insert(std::int32_t pos, const LCutListAudio& other) {
+    if (&other == this) {
+        // Pasting a list into itself would walk into the records it is inserting.
+        const LCutListAudio copy = other;
+        Insert(pos, copy);
+        return;
+    }
     std::int64_t short_by = 0;
     Iterator it = WalkTo(records_, std::max(pos, 0), &short_by);
     if (short_by > 0) {

@@ -42,9 +42,6 @@ void LSRCCutListAudio::Read(Sample* buffer, std::int32_t frames) {
         buffer += static_cast<std::ptrdiff_t>(piece) * channels;
         frames -= piece;
         left_in_record_ -= piece;
-        if (left_in_record_ == 0) {
-            file_.Close();
-        }
     }
 }
 
@@ -67,18 +64,24 @@ void LSRCCutListAudio::ReadRecordFrames(Sample* out, std::int32_t frames) {
 void LSRCCutListAudio::Enter(const LCutRecord& record, std::int32_t offset) {
     left_in_record_ = std::max(record.length - offset, 0);
     gain_ = record.gain;
-    file_.Close();
-    if (!record.cut.IsSilent() && file_.Open(record.cut.AudFilePath(), FileAccess::kRead,
-                                             FileSharing::kRead, FileDisposition::kOpenExisting)) {
-        const std::int64_t frame = std::int64_t{record.start} + offset;
-        if (frame > 0) {
-            file_.Seek(frame * GetChannels() * static_cast<std::int64_t>(sizeof(Sample)));
-        }
+    if (record.cut.IsSilent()) {
+        file_.Close();
+        open_cut_ = kSilentCut;
+        return;
+    }
+    // Neighbouring records are often stretches of one cut: its file stays open between them.
+    if (!file_.IsValid() || open_cut_ != record.cut.Number()) {
+        open_cut_ = record.cut.Number();
+        file_.Open(record.cut.AudFilePath(), FileAccess::kRead, FileSharing::kRead,
+                   FileDisposition::kOpenExisting);
+    }
+    if (file_.IsValid()) {
+        const std::int64_t frame = std::max<std::int64_t>(std::int64_t{record.start} + offset, 0);
+        file_.Seek(frame * GetChannels() * static_cast<std::int64_t>(sizeof(Sample)));
     }
 }
 
 void LSRCCutListAudio::Seek(std::int32_t frame) {
-    file_.Close();
     position_ = frame;
     left_in_record_ = 0;
     next_ = snapshot_.Records().First();

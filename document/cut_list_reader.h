@@ -29,6 +29,7 @@ class LSRCCutListAudio : public LSoundSourceBase {
     LCutListAudio snapshot_;
     LList<LCutRecord>::Iterator next_;
     LFile file_;
+    std::uint16_t open_cut_ = kSilentCut;  // the cut `file_` holds open
     std::int32_t left_in_record_ = 0;
     std::int32_t gain_ = kUnityGain;
     std::int32_t position_ = 0;

@@ -122,7 +122,7 @@ void LAudioCutTank::IncRef(std::uint16_t number) {
         return;
     }
     std::lock_guard lock(mutex_);
-    if (counts_[number] != 65535) {
+    if (counts_[number] != kMaxRefCount) {
         ++counts_[number];
     }
 }
@@ -132,7 +132,7 @@ void LAudioCutTank::DecRef(std::uint16_t number) {
         return;
     }
     std::lock_guard lock(mutex_);
-    if (counts_[number] == 65535) {
+    if (counts_[number] == kMaxRefCount) {
         return;  // saturated: the count is no longer known, so the files stay
     }
     if (counts_[number] < 2) {
@@ -143,7 +143,7 @@ void LAudioCutTank::DecRef(std::uint16_t number) {
     }
 }
 
-std::uint16_t LAudioCutTank::RefCount(std::uint16_t number) const {
+std::uint32_t LAudioCutTank::RefCount(std::uint16_t number) const {
     std::lock_guard lock(mutex_);
     return counts_[number];
 }

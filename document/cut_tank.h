@@ -38,12 +38,16 @@ class LAudioCutTank {
 
     // The lowest free number, now with one reference; kSilentCut when all are in use.
     std::uint16_t GetNewRefAndIncRef();
-    // One more reference on `number`; a count that reaches 65535 stays there for good.
+    // One more reference on `number`. Counts are 32-bit, so that a long recording cut into
+    // thousands of records and copied into eight undo points stays countable; a count that
+    // reaches the limit stays there for good (its files then stay until the end).
     void IncRef(std::uint16_t number);
     // One reference less; the last one deletes the number's files and frees it.
     void DecRef(std::uint16_t number);
     // The references on `number` (0: free).
-    std::uint16_t RefCount(std::uint16_t number) const;
+    std::uint32_t RefCount(std::uint16_t number) const;
+
+    static constexpr std::uint32_t kMaxRefCount = 0xFFFFFFFF;
 
     // "<folder>/<n>.aud" and "<folder>/<n>.grf"; "" for kSilentCut.
     std::string GetAudFilePath(std::uint16_t number) const;
@@ -56,7 +60,7 @@ class LAudioCutTank {
     std::string own_sub_folder_;  // set when this tank made its folder beside another's
     LFile lock_;
     mutable std::mutex mutex_;
-    std::array<std::uint16_t, 65536> counts_{};
+    std::array<std::uint32_t, 65536> counts_{};
 };
 
 // The tank of this process: made on first use in GetWorkingFolder(), unless one was installed.

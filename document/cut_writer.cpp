@@ -32,10 +32,14 @@ LSNKCutListAudio::~LSNKCutListAudio() {
         graph_.Write(graph_buffer_.data(), graph_buffer_.size());
     }
     target_.Clear();
-    LCutRecord record;
-    record.cut = cut_;
-    record.length = GetFramesWritten();
-    target_.Records().Append(std::move(record));
+    // A writer that got nothing leaves an empty document rather than a record of no frames,
+    // which no edit could remove.
+    if (GetFramesWritten() > 0) {
+        LCutRecord record;
+        record.cut = cut_;
+        record.length = GetFramesWritten();
+        target_.Records().Append(std::move(record));
+    }
     target_.SetFormat(GetSampleRate(), GetChannels());
     audio_.Close();
     graph_.Close();

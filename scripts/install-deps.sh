@@ -12,7 +12,7 @@ libasound2-dev
 libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
 lame
 xvfb xauth imagemagick fonts-dejavu-core
-sox libsox-fmt-all ffmpeg mpg123 libgsm-tools
+sox libsox-fmt-all ffmpeg mpg123 libgsm-tools time
 "
 
 missing=""

@@ -131,6 +131,10 @@ TEST_F(CutListTest, InsertPastesAtAnyPosition) {
     EXPECT_EQ(ReadList(list), Join({Steps(0, 99), Zeros(30), Steps(5000, 5009)}));
 
     list = Staircase(100);
+    list.Insert(50, list);  // a list pasted into itself
+    EXPECT_EQ(ReadList(list), Join({Steps(0, 49), Steps(0, 99), Steps(50, 99)}));
+
+    list = Staircase(100);
     list.Replace(10, 90, paste);
     EXPECT_EQ(ReadList(list), Join({Steps(0, 9), Steps(5000, 5009), Steps(90, 99)}));
 

@@ -75,6 +75,19 @@ TEST_F(CutWriterTest, GraphBytesAndWholeBlocks) {
     EXPECT_EQ(Bytes(CutTank().GetGrfFilePath(number)), (std::vector<std::uint8_t>{0, 255, 0, 255}));
 }
 
+TEST_F(CutWriterTest, AWriterThatGotNothingLeavesAnEmptyDocument) {
+    LCutListAudio list = Staircase(10);
+    std::uint16_t number;
+    {
+        LSNKCutListAudio* writer = new LSNKCutListAudio(list, 8000, 2);
+        LSoundSinkRef ref(writer);
+        number = writer->CutNumber();
+    }
+    EXPECT_TRUE(list.Records().IsEmpty());
+    EXPECT_EQ(list.GetChannels(), 2);
+    EXPECT_FALSE(FileExists(CutTank().GetAudFilePath(number)));
+}
+
 TEST_F(CutWriterTest, RepositionOverwritesFromThere) {
     LCutListAudio list;
     std::uint16_t number;
@@ -119,14 +132,16 @@ TEST_F(CutWriterTest, TankHandsOutTheLowestFreeNumberAndDeletesOnTheLastReferenc
     EXPECT_FALSE(FileExists(CutTank().GetGrfFilePath(a)));
     EXPECT_EQ(Staircase(5).Records().begin()->cut.Number(), a);  // reused at once
 
-    // A count that reaches its limit stays there, and the files then stay too.
+    // Counts go well past 16 bits (thousands of records in eight undo points) and still come
+    // back down to the deletion.
     LAudioCutTank& tank = CutTank();
-    for (int i = 0; i < 70000; ++i) {
-        tank.IncRef(b);
+    {
+        std::vector<LCutListAudio> copies(70000, second);
+        EXPECT_EQ(tank.RefCount(b), 70001u);
     }
-    EXPECT_EQ(tank.RefCount(b), 65535);
+    EXPECT_EQ(tank.RefCount(b), 1u);
     second.Clear();
-    EXPECT_TRUE(FileExists(tank.GetAudFilePath(b)));
+    EXPECT_FALSE(FileExists(tank.GetAudFilePath(b)));
     EXPECT_EQ(tank.GetAudFilePath(kSilentCut), "");
 }
 
