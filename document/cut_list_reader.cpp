@@ -5,8 +5,26 @@
 
 namespace sonvara {
 
+namespace {
+
+// The loudest sample the list can give: each record's cut peak through its gain (with a step to
+// spare for the multiply's rounding). Unknown peaks leave the general bound.
+Sample MaxSampleOf(const LCutListAudio& list) {
+    std::int64_t loudest = 0;
+    for (const LCutRecord& record : list.Records()) {
+        const Sample peak = record.cut.Peak();
+        if (peak < 0 || record.gain < 0) {
+            return kUnknownMaxSample;
+        }
+        loudest = std::max(loudest, (std::int64_t{peak} * record.gain >> 24) + 1);
+    }
+    return static_cast<Sample>(std::min<std::int64_t>(loudest, kUnknownMaxSample));
+}
+
+}  // namespace
+
 LSRCCutListAudio::LSRCCutListAudio(const LCutListAudio& list)
-    : LSoundSourceBase(list.GetSampleRate(), list.GetChannels(), kUnknownMaxSample),
+    : LSoundSourceBase(list.GetSampleRate(), list.GetChannels(), MaxSampleOf(list)),
       snapshot_(list),
       next_(snapshot_.Records().First()),
       length_(snapshot_.GetLength()) {}

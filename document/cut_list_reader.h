@@ -2,7 +2,9 @@
 // LSRCCutListAudio: reads a cut list as a sound source. It works on its own copy of the list (a
 // snapshot), so edits made while it reads (during playback) do not disturb it, and the cut files
 // it reads stay alive as long as it does. Silent records, and records whose file cannot be
-// opened, read as zeros; a record's gain is applied with the split multiply.
+// opened, read as zeros; a record's gain is applied with the split multiply. The loudest sample
+// it declares follows from the peaks its cuts' writers saw and the records' gains, so that a
+// save of audio that cannot clip needs no limiter.
 
 #include <cstdint>
 

@@ -38,6 +38,8 @@ class CutRef {
     }
 
     std::uint16_t Number() const { return number_; }
+    // The cut's peak magnitude (0 for the silent cut); -1 while unknown.
+    Sample Peak() const { return tank_ != nullptr ? tank_->Peak(number_) : 0; }
     bool IsSilent() const { return tank_ == nullptr; }
     // "" for the silent cut.
     std::string AudFilePath() const {

@@ -62,6 +62,7 @@ std::unique_ptr<LAudioCutTank>& InstalledTank() {
 }  // namespace
 
 LAudioCutTank::LAudioCutTank(const std::string& folder) {
+    peaks_.fill(-1);
     if (folder.empty() || !CreateFolders(folder, 0700)) {
         Diagnose("the working folder \"" + folder + "\" cannot be made; audio cannot be kept");
         return;
@@ -111,6 +112,7 @@ std::uint16_t LAudioCutTank::GetNewRefAndIncRef() {
     for (std::size_t number = 0; number < kSilentCut; ++number) {
         if (counts_[number] == 0) {
             counts_[number] = 1;
+            peaks_[number] = -1;
             return static_cast<std::uint16_t>(number);
         }
     }
@@ -146,6 +148,16 @@ void LAudioCutTank::DecRef(std::uint16_t number) {
 std::uint32_t LAudioCutTank::RefCount(std::uint16_t number) const {
     std::lock_guard lock(mutex_);
     return counts_[number];
+}
+
+void LAudioCutTank::SetPeak(std::uint16_t number, Sample peak) {
+    std::lock_guard lock(mutex_);
+    peaks_[number] = peak;
+}
+
+Sample LAudioCutTank::Peak(std::uint16_t number) const {
+    std::lock_guard lock(mutex_);
+    return peaks_[number];
 }
 
 std::string LAudioCutTank::GetAudFilePath(std::uint16_t number) const {

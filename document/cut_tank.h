@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 
+#include "audio/sample_format.h"
 #include "core/file.h"
 
 namespace sonvara {
@@ -49,6 +50,11 @@ class LAudioCutTank {
 
     static constexpr std::uint32_t kMaxRefCount = 0xFFFFFFFF;
 
+    // The largest magnitude of the samples in `number`'s file, as its writer saw them; -1 while
+    // unknown. Readers use it to tell how loud a document can be without reading it.
+    void SetPeak(std::uint16_t number, Sample peak);
+    Sample Peak(std::uint16_t number) const;
+
     // "<folder>/<n>.aud" and "<folder>/<n>.grf"; "" for kSilentCut.
     std::string GetAudFilePath(std::uint16_t number) const;
     std::string GetGrfFilePath(std::uint16_t number) const;
@@ -61,6 +67,7 @@ class LAudioCutTank {
     LFile lock_;
     mutable std::mutex mutex_;
     std::array<std::uint32_t, 65536> counts_{};
+    std::array<Sample, 65536> peaks_;
 };
 
 // The tank of this process: made on first use in GetWorkingFolder(), unless one was installed.

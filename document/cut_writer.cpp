@@ -1,6 +1,7 @@
 #include "document/cut_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 namespace sonvara {
@@ -12,6 +13,7 @@ LSNKCutListAudio::LSNKCutListAudio(LCutListAudio& target, std::int32_t sample_ra
                                    LAudioCutTank& tank)
     : LSoundSinkBase(sample_rate, channels),
       target_(target),
+      tank_(tank),
       cut_(CutRef::Adopt(tank, tank.GetNewRefAndIncRef())),
       bytes_per_frame_(GetChannels() * static_cast<int>(sizeof(Sample))),
       high_(static_cast<std::size_t>(GetChannels()), 0),
@@ -30,6 +32,10 @@ LSNKCutListAudio::~LSNKCutListAudio() {
         graph_buffer_.clear();
         WriteGraphRecord();
         graph_.Write(graph_buffer_.data(), graph_buffer_.size());
+    }
+    FoldPeak();
+    if (!cut_.IsSilent()) {
+        tank_.SetPeak(cut_.Number(), peak_);
     }
     target_.Clear();
     // A writer that got nothing leaves an empty document rather than a record of no frames,
@@ -57,21 +63,45 @@ void LSNKCutListAudio::Write(const Sample* buffer, std::int32_t frames) {
     graph_.Write(graph_buffer_.data(), graph_buffer_.size());
 }
 
+namespace {
+
+// The largest and smallest sample of each channel over `frames` interleaved frames, folded into
+// `high` and `low`. The samples run through lanes of a fixed width (a multiple of one and of two
+// channels, so each lane always sees the same channel) that the compiler turns into vector
+// max/min; the lanes are folded into their channels at the end.
+void PeaksOf(const Sample* buffer, std::int32_t frames, int channels, Sample* high, Sample* low) {
+    constexpr std::size_t kLanes = 16;
+    std::array<Sample, kLanes> lane_high{};
+    std::array<Sample, kLanes> lane_low{};
+    const std::size_t samples = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
+    std::size_t i = 0;
+    if (kLanes % static_cast<std::size_t>(channels) == 0) {
+        for (; i + kLanes <= samples; i += kLanes) {
+            for (std::size_t k = 0; k < kLanes; ++k) {
+                lane_high[k] = std::max(lane_high[k], buffer[i + k]);
+                lane_low[k] = std::min(lane_low[k], buffer[i + k]);
+            }
+        }
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            const std::size_t c = k % static_cast<std::size_t>(channels);
+            high[c] = std::max(high[c], lane_high[k]);
+            low[c] = std::min(low[c], lane_low[k]);
+        }
+    }
+    for (; i < samples; ++i) {
+        const std::size_t c = i % static_cast<std::size_t>(channels);
+        high[c] = std::max(high[c], buffer[i]);
+        low[c] = std::min(low[c], buffer[i]);
+    }
+}
+
+}  // namespace
+
 void LSNKCutListAudio::FeedGraph(const Sample* buffer, std::int32_t frames) {
     const int channels = GetChannels();
     while (frames > 0) {
         const std::int32_t piece = std::min(frames, kGraphBlockFrames - block_fill_);
-        for (int c = 0; c < channels; ++c) {
-            Sample high = high_[static_cast<std::size_t>(c)];
-            Sample low = low_[static_cast<std::size_t>(c)];
-            for (std::int32_t f = 0; f < piece; ++f) {
-                const Sample s = buffer[static_cast<std::ptrdiff_t>(f) * channels + c];
-                high = std::max(high, s);
-                low = std::min(low, s);
-            }
-            high_[static_cast<std::size_t>(c)] = high;
-            low_[static_cast<std::size_t>(c)] = low;
-        }
+        PeaksOf(buffer, piece, channels, high_.data(), low_.data());
         buffer += static_cast<std::ptrdiff_t>(piece) * channels;
         frames -= piece;
         block_fill_ += piece;
@@ -81,7 +111,16 @@ void LSNKCutListAudio::FeedGraph(const Sample* buffer, std::int32_t frames) {
     }
 }
 
+void LSNKCutListAudio::FoldPeak() {
+    for (std::size_t c = 0; c < high_.size(); ++c) {
+        const std::int64_t low = -std::int64_t{low_[c]};
+        peak_ = std::max({peak_, high_[c],
+                          static_cast<Sample>(std::min<std::int64_t>(low, kUnknownPeakLimit))});
+    }
+}
+
 void LSNKCutListAudio::WriteGraphRecord() {
+    FoldPeak();
     for (std::size_t c = 0; c < high_.size(); ++c) {
         graph_buffer_.push_back(GraphByte(high_[c]));
         graph_buffer_.push_back(GraphByte(low_[c]));
@@ -94,6 +133,8 @@ void LSNKCutListAudio::WriteGraphRecord() {
 void LSNKCutListAudio::Truncate(std::int32_t frames) {
     frames = std::max(frames, 0);
     SetFramesWritten(frames);
+    // The samples kept before the new position may include some of this block.
+    FoldPeak();
     if (audio_.IsValid() && graph_.IsValid()) {
         audio_.Seek(std::int64_t{frames} * bytes_per_frame_);
         graph_.Seek(std::int64_t{frames / kGraphBlockFrames} * GetChannels() * 2);

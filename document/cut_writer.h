@@ -33,10 +33,15 @@ class LSNKCutListAudio : public LSoundSinkBase {
     std::uint16_t CutNumber() const { return cut_.Number(); }
 
   private:
+    static constexpr Sample kUnknownPeakLimit = 0x7FFFFFFF;
+
     void FeedGraph(const Sample* buffer, std::int32_t frames);
     void WriteGraphRecord();
+    // Takes the current block's extremes into the peak of the whole cut.
+    void FoldPeak();
 
     LCutListAudio& target_;
+    LAudioCutTank& tank_;
     CutRef cut_;  // the writer's own reference, dropped once the target holds one
     LFile audio_;
     LFile graph_;
@@ -45,6 +50,7 @@ class LSNKCutListAudio : public LSoundSinkBase {
     std::vector<Sample> high_;
     std::vector<Sample> low_;
     std::vector<std::uint8_t> graph_buffer_;
+    Sample peak_ = 0;  // the largest magnitude written
 };
 
 // A graph byte: a block's largest value, or its negated smallest, shifted right by 11 and

@@ -210,6 +210,23 @@ TEST_F(CutListTest, ReaderKeepsItsSnapshotAndSeeks) {
     EXPECT_EQ(reader.GetPosition(), 903);
 }
 
+TEST_F(CutListTest, ReaderDeclaresHowLoudTheListCanBe) {
+    LCutListAudio list = Staircase(1000);  // the cut's loudest sample is 999 * 16
+    const std::int64_t peak = 999 * 16;
+    EXPECT_EQ(LSRCCutListAudio(list).GetMaxSample(), peak + 1);
+    // A record's bound is its whole cut's peak through its gain.
+    list.EfAmplify(0, 10, 300);
+    EXPECT_EQ(LSRCCutListAudio(list).GetMaxSample(), (peak * 50331600 >> 24) + 1);
+    list.EfAmplifyAll(200);
+    EXPECT_EQ(LSRCCutListAudio(list).GetMaxSample(), (peak * 100663200 >> 24) + 1);
+    list.InsertSilence(0, 10);
+    EXPECT_EQ(LSRCCutListAudio(list).GetMaxSample(), (peak * 100663200 >> 24) + 1);
+    const Sample bound = LSRCCutListAudio(list).GetMaxSample();
+    for (Sample s : ReadList(list)) {
+        ASSERT_LE(s, bound);
+    }
+}
+
 TEST_F(CutListTest, MissingCutFilesReadAsSilence) {
     LCutListAudio list = Staircase(100);
     ::unlink(CutTank().GetAudFilePath(list.Records().begin()->cut.Number()).c_str());
