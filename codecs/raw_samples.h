@@ -98,16 +98,29 @@ struct RawPcm8Signed {
     }
 };
 
-// "G711 uLaw": G.711 µ-law, whose largest code decodes to 32124 × 16.
+// "G711 uLaw": µ-law, whose largest code decodes to 32124 × 16.
 struct RawUlaw {
     static constexpr int kBytes = 1;
     static constexpr Sample kPeak = 0x7E000;
     static Sample Decode(const std::uint8_t* b) { return SampleFrom16(g711::UlawToLinear(b[0])); }
+    // The decision levels truncate, as this format's encoders always have (in segment 0 a
+    // sample goes to the level below it, where G.711 rounds); the segment-5 level is the one
+    // that goes with the decoder's G.711 base 65472.
     static void Encode(Sample x, std::uint8_t* b) {
-        const raw_detail::Magnitude16 m = raw_detail::SplitSign(x);
-        // µ-law codes are symmetric: the sign only sets the sign bit (stored inverted).
-        const std::uint8_t code = g711::LinearToUlaw(m.magnitude);
-        b[0] = m.negative ? static_cast<std::uint8_t>(code & 0x7F) : code;
+        static constexpr std::int64_t kThreshold[8] = {0,     1984,   6080,   14272,
+                                                       30656, 63424, 128960, 260032};
+        std::int64_t magnitude = x;
+        int sign = 0;
+        if (magnitude < 0) {
+            sign = 0x80;
+            magnitude = -magnitude;
+        }
+        int e = 0;
+        while (e < 7 && magnitude >= kThreshold[e + 1]) {
+            ++e;
+        }
+        const auto m = static_cast<int>(std::min<std::int64_t>((magnitude - kThreshold[e]) >> (e + 7), 15));
+        b[0] = static_cast<std::uint8_t>(~(sign | (e << 4) | m) & 0xFF);
     }
 };
 

@@ -1,6 +1,6 @@
 #pragma once
-// What the file-format tests share: building files byte by byte (big-endian for AU and AIFF),
-// reading whole files and whole sources, peer decodes, and a plain copy from a source to a sink.
+// What the file-format tests share: files built byte by byte (big-endian, for AU and AIFF), whole
+// files and whole sources read, sox's decodes, and a copy from a source to a sink.
 
 #include <algorithm>
 #include <cstdint>
@@ -16,34 +16,24 @@ namespace sonvara::testing {
 
 class Bytes {
   public:
-    Bytes& Text(const std::string& text) {
-        bytes_.insert(bytes_.end(), text.begin(), text.end());
-        return *this;
-    }
-    Bytes& U8(std::uint32_t value) {
-        bytes_.push_back(static_cast<std::uint8_t>(value));
-        return *this;
-    }
+    Bytes& Text(const std::string& text) { return Append({text.begin(), text.end()}); }
+    Bytes& U8(std::uint32_t value) { return Append({static_cast<std::uint8_t>(value)}); }
     Bytes& BE16(std::uint32_t value) { return U8(value >> 8).U8(value); }
     Bytes& BE32(std::uint32_t value) { return BE16(value >> 16).BE16(value & 0xFFFF); }
     Bytes& Append(const std::vector<std::uint8_t>& more) {
         bytes_.insert(bytes_.end(), more.begin(), more.end());
         return *this;
     }
-    // An IFF chunk: identifier, big-endian size, body and a pad byte after an odd body.
+    // An IFF chunk: identifier, size, body and a pad byte after an odd body.
     Bytes& Chunk(const std::string& id, const std::vector<std::uint8_t>& body) {
         Text(id).BE32(static_cast<std::uint32_t>(body.size())).Append(body);
-        if (body.size() % 2 != 0) {
-            U8(0);
-        }
-        return *this;
+        return body.size() % 2 != 0 ? U8(0) : *this;
     }
-
     const std::vector<std::uint8_t>& Get() const { return bytes_; }
     void WriteTo(const std::string& path) const {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes_.data()),
-                  static_cast<std::streamsize>(bytes_.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes_.data()),
+                   static_cast<std::streamsize>(bytes_.size()));
     }
 
   private:
@@ -59,18 +49,16 @@ inline std::string FormatData(const std::string& name) {
     return std::string(SONVARA_FORMAT_DATA_DIR) + "/" + name;
 }
 
-// A peer's decode (raw 16-bit little-endian) on the internal scale.
+// sox's decode (raw 16-bit little-endian) on the internal scale.
 inline std::vector<Sample> PeerSamples(const std::string& name) {
     const std::vector<std::uint8_t> bytes = FileBytes(FormatData(name));
-    std::vector<Sample> samples(bytes.size() / 2);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] =
-            SampleFrom16(static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
+    std::vector<Sample> samples;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        samples.push_back(SampleFrom16(static_cast<std::int16_t>(bytes[i] | (bytes[i + 1] << 8))));
     }
     return samples;
 }
 
-// `frames` frames from the current position, in one read.
 inline std::vector<Sample> ReadFrames(LSoundSourceBase& source, std::int32_t frames) {
     std::vector<Sample> samples(static_cast<std::size_t>(frames) *
                                 static_cast<std::size_t>(source.GetChannels()));
@@ -78,13 +66,12 @@ inline std::vector<Sample> ReadFrames(LSoundSourceBase& source, std::int32_t fra
     return samples;
 }
 
-// Everything from the start to the length.
 inline std::vector<Sample> ReadWhole(LSoundSourceBase& source) {
     source.Seek(0);
     return ReadFrames(source, source.GetLength());
 }
 
-// Copies a source to a sink in blocks of kBlockFrames, the way the save chain does.
+// Copies a source to a sink in blocks of kBlockFrames, as the save chain does.
 inline void CopyAll(LSoundSourceBase& source, LSoundSinkBase& sink) {
     std::vector<Sample> block(static_cast<std::size_t>(kBlockFrames) *
                               static_cast<std::size_t>(source.GetChannels()));
