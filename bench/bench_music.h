@@ -13,7 +13,8 @@ namespace sonvara {
 inline constexpr std::int32_t kBenchRate = 44100;
 
 inline std::vector<Sample> BenchMusic(std::int32_t seconds, double left, double right) {
-    std::vector<Sample> samples(static_cast<std::size_t>(kBenchRate) * static_cast<std::size_t>(seconds) * 2);
+    std::vector<Sample> samples(static_cast<std::size_t>(kBenchRate) *
+                                static_cast<std::size_t>(seconds) * 2);
     for (std::size_t i = 0; i < samples.size(); i += 2) {
         double t = static_cast<double>(i / 2) / kBenchRate;
         double value = 0.4 * std::sin(2 * std::numbers::pi * 220 * t) +

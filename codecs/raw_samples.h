@@ -107,7 +107,7 @@ struct RawUlaw {
     // sample goes to the level below it, where G.711 rounds); the segment-5 level is the one
     // that goes with the decoder's G.711 base 65472.
     static void Encode(Sample x, std::uint8_t* b) {
-        static constexpr std::int64_t kThreshold[8] = {0,     1984,   6080,   14272,
+        static constexpr std::int64_t kThreshold[8] = {0,     1984,  6080,   14272,
                                                        30656, 63424, 128960, 260032};
         std::int64_t magnitude = x;
         int sign = 0;
@@ -119,7 +119,8 @@ struct RawUlaw {
         while (e < 7 && magnitude >= kThreshold[e + 1]) {
             ++e;
         }
-        const auto m = static_cast<int>(std::min<std::int64_t>((magnitude - kThreshold[e]) >> (e + 7), 15));
+        const auto m =
+            static_cast<int>(std::min<std::int64_t>((magnitude - kThreshold[e]) >> (e + 7), 15));
         b[0] = static_cast<std::uint8_t>(~(sign | (e << 4) | m) & 0xFF);
     }
 };

@@ -73,7 +73,8 @@ void PeaksOf(const Sample* buffer, std::int32_t frames, int channels, Sample* hi
     constexpr std::size_t kLanes = 16;
     std::array<Sample, kLanes> lane_high{};
     std::array<Sample, kLanes> lane_low{};
-    const std::size_t samples = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
+    const std::size_t samples =
+        static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
     std::size_t i = 0;
     if (kLanes % static_cast<std::size_t>(channels) == 0) {
         for (; i + kLanes <= samples; i += kLanes) {
@@ -114,8 +115,8 @@ void LSNKCutListAudio::FeedGraph(const Sample* buffer, std::int32_t frames) {
 void LSNKCutListAudio::FoldPeak() {
     for (std::size_t c = 0; c < high_.size(); ++c) {
         const std::int64_t low = -std::int64_t{low_[c]};
-        peak_ = std::max({peak_, high_[c],
-                          static_cast<Sample>(std::min<std::int64_t>(low, kUnknownPeakLimit))});
+        peak_ = std::max(
+            {peak_, high_[c], static_cast<Sample>(std::min<std::int64_t>(low, kUnknownPeakLimit))});
     }
 }
 

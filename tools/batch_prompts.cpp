@@ -60,21 +60,20 @@ void BatchPrompts::SetRawOverrides(std::optional<int> rate, std::optional<int> e
 std::optional<FormatArea> WaveFormatByName(const std::string& name, std::uint32_t rate,
                                            int channels) {
     static const std::map<std::string, std::pair<std::uint16_t, int>> kShortNames = {
-        {"pcm8", {WAVE_FORMAT_PCM, 8}},        {"pcm16", {WAVE_FORMAT_PCM, 16}},
-        {"pcm24", {WAVE_FORMAT_PCM, 24}},      {"pcm32", {WAVE_FORMAT_PCM, 32}},
+        {"pcm8", {WAVE_FORMAT_PCM, 8}},          {"pcm16", {WAVE_FORMAT_PCM, 16}},
+        {"pcm24", {WAVE_FORMAT_PCM, 24}},        {"pcm32", {WAVE_FORMAT_PCM, 32}},
         {"float", {WAVE_FORMAT_IEEE_FLOAT, 32}}, {"ulaw", {WAVE_FORMAT_MULAW, 8}},
-        {"alaw", {WAVE_FORMAT_ALAW, 8}},       {"ima", {WAVE_FORMAT_IMA_ADPCM, 4}},
+        {"alaw", {WAVE_FORMAT_ALAW, 8}},         {"ima", {WAVE_FORMAT_IMA_ADPCM, 4}},
         {"ms", {WAVE_FORMAT_ADPCM, 4}}};
     const std::string wanted = Lower(name);
     auto short_name = kShortNames.find(wanted);
     std::optional<WaveFormat> best;
     for (const FormatChoice& choice : CodecManager::Instance().ListFormats(channels)) {
         const WaveFormat& format = choice.format;
-        const bool matches =
-            short_name != kShortNames.end()
-                ? format.format_tag == short_name->second.first &&
-                      format.bits_per_sample == short_name->second.second
-                : Lower(choice.name) == wanted;
+        const bool matches = short_name != kShortNames.end()
+                                 ? format.format_tag == short_name->second.first &&
+                                       format.bits_per_sample == short_name->second.second
+                                 : Lower(choice.name) == wanted;
         auto distance = [rate](const WaveFormat& f) {
             return f.samples_per_sec > rate ? f.samples_per_sec - rate : rate - f.samples_per_sec;
         };
@@ -86,8 +85,8 @@ std::optional<FormatArea> WaveFormatByName(const std::string& name, std::uint32_
         return std::nullopt;
     }
     // Every coding here scales its byte rate with its sample rate.
-    best->avg_bytes_per_sec = static_cast<std::uint32_t>(
-        std::uint64_t{best->avg_bytes_per_sec} * rate / best->samples_per_sec);
+    best->avg_bytes_per_sec = static_cast<std::uint32_t>(std::uint64_t{best->avg_bytes_per_sec} *
+                                                         rate / best->samples_per_sec);
     best->samples_per_sec = rate;
     return LWaveFileFormat::ToArea(*best);
 }

@@ -208,7 +208,8 @@ int Convert(const Options& options, BatchPrompts& prompts) {
     LSVSaveToSink save(document, output, mode);
     const int messages = prompts.MessagesShown();
     const ProcessResult result = RunProcess(save, prompts);
-    return ExitFor(result, "no se pudo guardar \"" + output + "\"", prompts.MessagesShown() > messages);
+    return ExitFor(result, "no se pudo guardar \"" + output + "\"",
+                   prompts.MessagesShown() > messages);
 }
 
 int Info(const Options& options, BatchPrompts& prompts) {
@@ -240,7 +241,8 @@ int Info(const Options& options, BatchPrompts& prompts) {
     const char* kinds[] = {"", "WAV", "AIFF", "AU", "RAW"};
     std::string kind_text = kinds[static_cast<int>(kind)];
     if (kind == FileKind::kRaw) {
-        kind_text += std::string(" (") + RawEncodingName(static_cast<RawEncoding>(raw.encoding)) + ")";
+        kind_text +=
+            std::string(" (") + RawEncodingName(static_cast<RawEncoding>(raw.encoding)) + ")";
     }
     std::printf("archivo: %s\ntipo: %s\ntasa: %d Hz\ncanales: %d\nduración: %d muestras (%s)\n",
                 path.c_str(), kind_text.c_str(), source->GetSampleRate(), source->GetChannels(),

@@ -1,9 +1,11 @@
 #pragma once
-// The readers of 8-bit and 16-bit PCM data in a WAV file.
+// Readers of fixed-size sample frames stored one after the other from some point of a file on:
+// the PCM data of WAV files, and (in codecs/) headerless files and the data of AU and AIFF files.
 //
 // The reader owns the file, which stands at the first data byte when the reader is made. Frames
-// before 0 and after the end read as zeros; the length never exceeds what the file holds, however
-// large the header says the data is.
+// before 0 and after the end read as zeros, and so do frames the file fails to deliver. The
+// length never exceeds what the file holds, however large a header says the data is; with
+// kDataToEnd it follows the file's size as it is now, at every call (a file being recorded grows).
 
 #include <cstdint>
 #include <vector>
@@ -15,28 +17,32 @@ namespace sonvara {
 
 class LSRCPCMFileBase : public LSoundSourceBase {
   public:
-    // `data_bytes` is the data chunk's size; 0xFFFFFFFF means "to the end of the file".
-    LSRCPCMFileBase(LFile file, std::int32_t sample_rate, int channels, int bytes_per_sample,
-                    std::uint32_t data_bytes);
+    // The data size that means "from the data start to the end of the file".
+    static constexpr std::uint32_t kDataToEnd = 0xFFFFFFFF;
+
+    // A frame of 0 bytes (bytes_per_sample < 1) sets the error bit and becomes 2 bytes.
+    LSRCPCMFileBase(LFile file, std::int32_t sample_rate, std::uint32_t data_bytes,
+                    int bytes_per_sample, Sample declared_peak, int channels);
 
     void Read(Sample* buffer, std::int32_t frames) override;
     std::int32_t GetPosition() const override { return position_; }
-    std::int32_t GetLength() const override { return length_; }
+    std::int32_t GetLength() const override;
     void Seek(std::int32_t frame) override;
 
   protected:
-    // Converts `samples` samples of file data into internal samples.
-    virtual void Convert(const std::uint8_t* bytes, Sample* out, std::size_t samples) const = 0;
+    // Converts `samples` stored samples into internal samples.
+    virtual void Decode(const std::uint8_t* bytes, Sample* out, std::size_t samples) const = 0;
 
   private:
     static constexpr std::int32_t kBufferFrames = 8192;
 
     LFile file_;
     std::int64_t data_start_;
-    std::int32_t position_ = 0;
-    std::int32_t length_ = 0;
-    int bytes_per_frame_;
     int bytes_per_sample_;
+    int frame_bytes_;
+    bool to_end_;
+    std::int32_t length_ = 0;  // when the data size is known
+    std::int32_t position_ = 0;
     std::vector<std::uint8_t> bytes_;
 };
 
@@ -44,20 +50,20 @@ class LSRCPCMFileBase : public LSoundSourceBase {
 class LSRCPCM8File : public LSRCPCMFileBase {
   public:
     LSRCPCM8File(LFile file, std::int32_t sample_rate, int channels, std::uint32_t data_bytes)
-        : LSRCPCMFileBase(std::move(file), sample_rate, channels, 1, data_bytes) {}
+        : LSRCPCMFileBase(std::move(file), sample_rate, data_bytes, 1, FULL_SCALE, channels) {}
 
   protected:
-    void Convert(const std::uint8_t* bytes, Sample* out, std::size_t samples) const override;
+    void Decode(const std::uint8_t* bytes, Sample* out, std::size_t samples) const override;
 };
 
 // Signed 16-bit little-endian samples: v * 16.
 class LSRCPCM16File : public LSRCPCMFileBase {
   public:
     LSRCPCM16File(LFile file, std::int32_t sample_rate, int channels, std::uint32_t data_bytes)
-        : LSRCPCMFileBase(std::move(file), sample_rate, channels, 2, data_bytes) {}
+        : LSRCPCMFileBase(std::move(file), sample_rate, data_bytes, 2, FULL_SCALE, channels) {}
 
   protected:
-    void Convert(const std::uint8_t* bytes, Sample* out, std::size_t samples) const override;
+    void Decode(const std::uint8_t* bytes, Sample* out, std::size_t samples) const override;
 };
 
 }  // namespace sonvara

@@ -489,7 +489,8 @@ class CutListModelTest : public testing::DocumentTest {
             const int want = found == counts.end() ? 0 : found->second;
             const bool aud = FileExists(CutTank().GetAudFilePath(n));
             const bool grf = FileExists(CutTank().GetGrfFilePath(n));
-            if (CutTank().RefCount(n) != static_cast<std::uint32_t>(want) || aud != (want > 0) || grf != (want > 0)) {
+            if (CutTank().RefCount(n) != static_cast<std::uint32_t>(want) || aud != (want > 0) ||
+                grf != (want > 0)) {
                 return ::testing::AssertionFailure()
                        << "cut " << n << ": count " << CutTank().RefCount(n) << ", records " << want
                        << ", .aud " << (aud ? "present" : "missing") << ", .grf "

@@ -98,9 +98,10 @@ TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
 }
 
 TEST_F(BatchToolTest, RawOptionsApplyAndAreKept) {
-    ASSERT_EQ(Batch("convert '" + input_ + "' speech.raw --raw-format \"G711 aLaw\" --raw-rate 8000")
-                  .status,
-              0);
+    ASSERT_EQ(
+        Batch("convert '" + input_ + "' speech.raw --raw-format \"G711 aLaw\" --raw-rate 8000")
+            .status,
+        0);
     // Stored like the editor's dialog stores them: the next run needs no options.
     Outcome info = Batch("info speech.raw");
     ASSERT_EQ(info.status, 0) << info.err;
