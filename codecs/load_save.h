@@ -73,6 +73,29 @@ class LSVSaveToSink : public LProgressDialog {
     SaveMode mode_;
 };
 
+// The writing half of LSVSaveToSink for any source: the writer `target_path`'s extension names,
+// written through a temporary file that replaces the target only when complete.
+ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
+                               const std::string& target_path, SaveMode mode);
+
+// A file converted into another without an edit document: the reader and the writer are the ones
+// loading and saving choose, and the audio streams from one to the other, as a load followed by a
+// save would give it (a headerless or VOX target gets the audio made mono first), without writing
+// it into cut files in between.
+class LSVConvertFile : public LProgressDialog {
+  public:
+    LSVConvertFile(std::string input, std::string output, SaveMode mode, bool ask_raw_format);
+
+  protected:
+    ProcessResult Body() override;
+
+  private:
+    std::string input_;
+    std::string output_;
+    SaveMode mode_;
+    bool ask_raw_format_;
+};
+
 class LCLAConvertRateChannels : public LProgressDialog {
   public:
     LCLAConvertRateChannels(LCutListAudio& document, std::int32_t rate, int channels);

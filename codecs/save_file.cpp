@@ -34,14 +34,26 @@ LSVSaveToSink::LSVSaveToSink(LCutListAudio& document, std::string path, SaveMode
 
 ProcessResult LSVSaveToSink::Body() {
     SetText("Saving file...", 0);
-    const std::int32_t rate = document_.GetSampleRate();
-    const int channels = document_.GetChannels();
-    const FileKind kind = FileKindOf(path_);
+    if (FileKindOf(path_) == FileKind::kRaw) {
+        // Headerless and VOX files are written from a mono document.
+        if (ConvertRateChannels(*this, document_, document_.GetSampleRate(), 1) != PROCESS_DONE) {
+            return PROCESS_FAILED;
+        }
+        SetText("Saving file...", 0);
+    }
+    return SaveSourceToFile(*this, LSoundSourceRef(new LSRCCutListAudio(document_)), path_, mode_);
+}
+
+ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
+                               const std::string& target_path, SaveMode mode) {
+    const std::int32_t rate = source->GetSampleRate();
+    const int channels = source->GetChannels();
+    const FileKind kind = FileKindOf(target_path);
 
     // Questions and preparations come first, before any file is touched.
     FormatArea wave_format{};
     RawFileFormat raw = ReadRawFileSettings();
-    if (kind == FileKind::kWave && mode_ == SaveMode::kNewName) {
+    if (kind == FileKind::kWave && mode == SaveMode::kNewName) {
         wave_format = LWaveFileFormat::LoadRememberedFormat(LWaveFileFormat::PcmFormat(44100, 1));
         if (LWaveFileFormat::FromArea(wave_format).format_tag == WAVE_FORMAT_PCM) {
             // A PCM choice follows the document; only its sample width is remembered.
@@ -53,18 +65,15 @@ ProcessResult LSVSaveToSink::Body() {
             pcm.avg_bytes_per_sec = pcm.samples_per_sec * pcm.block_align;
             wave_format = *LWaveFileFormat::ToArea(pcm);
         }
-        if (!LWaveFileFormat::ChooseFormat(Host()->prompts, wave_format, 0, "Seleccione formato")) {
+        if (!LWaveFileFormat::ChooseFormat(process.Host()->prompts, wave_format, 0,
+                                           "Seleccione formato")) {
             return PROCESS_FAILED;
         }
         LWaveFileFormat::SaveRememberedFormat(wave_format);
     }
     if (kind == FileKind::kRaw) {
-        if (ConvertRateChannels(*this, document_, rate, 1) != PROCESS_DONE) {
-            return PROCESS_FAILED;
-        }
-        SetText("Saving file...", 0);
-        if (mode_ == SaveMode::kNewName) {
-            if (!Host()->prompts.AskRawFileFormat(raw)) {
+        if (mode == SaveMode::kNewName) {
+            if (!process.Host()->prompts.AskRawFileFormat(raw)) {
                 return PROCESS_FAILED;
             }
             raw = ValidRawFileFormat(raw);
@@ -72,14 +81,14 @@ ProcessResult LSVSaveToSink::Body() {
         }
     }
 
-    const std::string target = GetLongFilePath(path_);
+    const std::string target = GetLongFilePath(target_path);
     TemporaryFile temporary(target);
     LSoundSinkRef sink;
     if (temporary.IsValid()) {
         const std::string& path = temporary.Path();
         switch (kind) {
             case FileKind::kWave:
-                sink = mode_ == SaveMode::kNewName
+                sink = mode == SaveMode::kNewName
                            ? LWaveFile::OpenSink(path, LWaveFileFormat::FromArea(wave_format))
                            : LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels);
                 break;
@@ -100,11 +109,10 @@ ProcessResult LSVSaveToSink::Body() {
         }
     }
     if (!sink || sink->IsError()) {
-        ShowError("No se puede crear el archivo \"" + path_ + "\"Para guardar.");
+        process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
         return PROCESS_FAILED;
     }
-    LSoundSourceRef source(new LSRCCutListAudio(document_));
-    ProcessResult result = CopySourceToSink(*this, source, sink);
+    ProcessResult result = CopySourceToSink(process, source, sink);
     const bool written = !sink->IsError();
     sink = LSoundSinkRef();  // the writer finishes its file (final header) as it goes
     if (result != PROCESS_DONE) {
@@ -112,7 +120,7 @@ ProcessResult LSVSaveToSink::Body() {
     }
     if (!written || ::fchmod(temporary.Descriptor(), ModeFor(target)) != 0 ||
         !temporary.SyncAndClose() || !temporary.RenameTo(target)) {
-        ShowError("No se puede crear el archivo \"" + path_ + "\"Para guardar.");
+        process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
         return PROCESS_FAILED;
     }
     return PROCESS_DONE;

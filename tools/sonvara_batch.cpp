@@ -1,6 +1,6 @@
 // sonvara-batch: the command-line face of Sonvara's file processes, for scripts.
 //
-//   sonvara-batch convert [options] IN OUT   load IN and save it as OUT, both by extension
+//   sonvara-batch convert [options] IN OUT   read IN and write it as OUT, both by extension
 //   sonvara-batch info [options] FILE        rate, channels, length and kind of FILE
 //
 // Exit status: 0 done, 1 cancelled (Ctrl+C), 2 failed, with one line on stderr saying why. The
@@ -184,19 +184,19 @@ int Convert(const Options& options, BatchPrompts& prompts) {
     if (FileKindOf(output) == FileKind::kUnknown) {
         return Fail("extensión desconocida: \"" + output + "\"");
     }
-    LCutListAudio document;
-    {
-        SVLoadFile load(input, document, RawOptionsGiven(options));
-        const ProcessResult result = RunProcess(load, prompts);
-        if (result != PROCESS_DONE) {
-            return ExitFor(result, "datos ilegibles en \"" + input + "\"", false);
-        }
+    // The reader is looked at first: unreadable data is the input's fault, not the save's, and
+    // a codec named by --wav-format is fitted to the input's rate and channels.
+    RawFileFormat raw = ReadRawFileSettings();
+    prompts.AskRawFileFormat(raw);
+    LSoundSourceRef source = OpenSourceForLoad(input, ValidRawFileFormat(raw));
+    if (source->IsError()) {
+        return Fail("datos ilegibles en \"" + input + "\"");
     }
     SaveMode mode = SaveMode::kPlain;
     if (options.wav_format && FileKindOf(output) == FileKind::kWave) {
         std::optional<FormatArea> format = WaveFormatByName(
-            *options.wav_format, static_cast<std::uint32_t>(document.GetSampleRate()),
-            document.GetChannels());
+            *options.wav_format, static_cast<std::uint32_t>(source->GetSampleRate()),
+            source->GetChannels());
         if (!format) {
             return Fail("formato WAV desconocido: \"" + *options.wav_format + "\"");
         }
@@ -205,10 +205,11 @@ int Convert(const Options& options, BatchPrompts& prompts) {
     } else if (RawOptionsGiven(options) && FileKindOf(output) == FileKind::kRaw) {
         mode = SaveMode::kNewName;
     }
-    LSVSaveToSink save(document, output, mode);
+    source = LSoundSourceRef();
+    LSVConvertFile convert(input, output, mode, RawOptionsGiven(options));
     const int messages = prompts.MessagesShown();
-    const ProcessResult result = RunProcess(save, prompts);
-    return ExitFor(result, "no se pudo guardar \"" + output + "\"",
+    const ProcessResult result = RunProcess(convert, prompts);
+    return ExitFor(result, "no se pudo convertir \"" + input + "\" en \"" + output + "\"",
                    prompts.MessagesShown() > messages);
 }
 

@@ -262,5 +262,27 @@ TEST_F(LoadSaveTest, ConversionReplacesTheDocumentOnlyWhenComplete) {
     EXPECT_NEAR(document.GetLength(), 60000, 2);
 }
 
+TEST_F(LoadSaveTest, ConvertingWritesWhatALoadAndASaveWould) {
+    const std::string input = Wave("in.wav", 20000, 2, 11025);
+    WriteRawFileSettings({8000, 3, 2});  // 16-bit stereo headerless: mono first, then two channels
+    for (const char* name : {"out.aif", "out.au", "out.raw", "out.wav"}) {
+        SCOPED_TRACE(name);
+        LCutListAudio document;
+        ASSERT_EQ(Load(input, document), PROCESS_DONE);
+        ASSERT_EQ(Save(document, scratch_.File(std::string("saved_") + name)), PROCESS_DONE);
+        LSVConvertFile convert(input, scratch_.File(std::string("converted_") + name),
+                               SaveMode::kPlain, false);
+        ASSERT_EQ(Run(convert), PROCESS_DONE);
+        EXPECT_EQ(Bytes(scratch_.File(std::string("converted_") + name)),
+                  Bytes(scratch_.File(std::string("saved_") + name)));
+    }
+    const std::string target = scratch_.File("converted_out.wav");
+    const std::vector<std::uint8_t> before = Bytes(target);
+    testing::CancelAfter cancel(1);
+    LSVConvertFile cancelled(input, target, SaveMode::kPlain, false);
+    EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
+    EXPECT_EQ(Bytes(target), before);
+}
+
 }  // namespace
 }  // namespace sonvara
