@@ -155,20 +155,37 @@ void LCutListAudio::EfCopy(std::int32_t start, std::int32_t end, LCutListAudio& 
     if (start > end) {
         return;
     }
+    // Only the records that overlap [start, end) are copied, so a copy costs time in proportion
+    // to what it takes, not to the whole list. Parts of the range outside the list are silence.
+    const std::int64_t width = std::int64_t{end} - start;
+    LList<LCutRecord> copied;
+    std::int64_t filled = std::clamp<std::int64_t>(-std::int64_t{start}, 0, width);
+    if (filled > 0) {
+        copied.Append(SilentRecord(ClampFrames(filled)));
+    }
+    const std::int64_t from = std::max(start, 0);
+    std::int64_t p = 0;
+    for (const LCutRecord& record : records_) {
+        if (p >= end) {
+            break;
+        }
+        const std::int64_t record_end = p + record.length;
+        const std::int64_t first = std::max(p, from);
+        const std::int64_t last = std::min<std::int64_t>(record_end, end);
+        if (last > first) {
+            LCutRecord piece = record;
+            piece.start = ClampFrames(piece.start + (first - p));
+            piece.length = ClampFrames(last - first);
+            copied.Append(std::move(piece));
+            filled += last - first;
+        }
+        p = record_end;
+    }
+    if (filled < width) {
+        copied.Append(SilentRecord(ClampFrames(width - filled)));
+    }
     destination.SetFormat(sample_rate_, channels_);
-    destination.records_ = records_;
-    if (start >= 1) {
-        destination.EfDelete(0, start);
-    } else if (start < 0) {
-        destination.InsertSilence(0, ClampFrames(-std::int64_t{start}));
-    }
-    const std::int64_t have = destination.GetLength();
-    const std::int64_t want = std::int64_t{end} - start;
-    if (have > want) {
-        destination.EfDelete(ClampFrames(want), ClampFrames(have));
-    } else if (have < want) {
-        destination.InsertSilence(ClampFrames(have), ClampFrames(want - have));
-    }
+    destination.records_ = std::move(copied);
 }
 
 void LCutListAudio::Cut(std::int32_t start, std::int32_t end, LCutListAudio& destination) {

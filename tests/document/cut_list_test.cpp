@@ -87,6 +87,10 @@ TEST_F(CutListTest, CopyPadsWithSilenceOutsideTheList) {
     EXPECT_EQ(after.GetLength(), 300);
     EXPECT_EQ(ReadList(after), Join({Steps(900, 999), Zeros(200)}));
 
+    LCutListAudio empty = Staircase(3);
+    list.EfCopy(500, 500, empty);  // an empty range: no records at all, not one of no frames
+    EXPECT_TRUE(empty.Records().IsEmpty());
+
     LCutListAudio untouched = Staircase(3);
     list.EfCopy(10, 5, untouched);  // wrong order: the destination stays as it was
     EXPECT_EQ(untouched.GetLength(), 3);
