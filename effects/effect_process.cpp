@@ -1,0 +1,63 @@
+#include "effects/effect_process.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "document/cut_list_reader.h"
+#include "document/cut_writer.h"
+
+namespace sonvara {
+
+ProcessResult LEfSoundProcess(LProgressDialog& process, const LSoundSourceRef& source,
+                              const LSoundSinkRef& sink, std::int32_t s_end,
+                              std::int32_t s_start) {
+    if (s_end < s_start) {
+        return PROCESS_DONE;
+    }
+    process.SetText("Espere por favor...", 1);
+    if (s_start > 0) {
+        source->Seek(s_start);
+    }
+    const std::int64_t length = std::int64_t{s_end} - s_start;
+    const double total = static_cast<double>(std::max<std::int64_t>(length, 1));
+    std::vector<Sample> block(static_cast<std::size_t>(source->GetChannels()) * kBlockFrames);
+    for (std::int64_t done = 0;;) {
+        if (process.CheckCancel()) {
+            return PROCESS_STOPPED;
+        }
+        const std::int64_t remaining = length - done;
+        if (remaining <= 0) {
+            return PROCESS_DONE;
+        }
+        const auto frames = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, kBlockFrames));
+        source->Read(block.data(), frames);
+        if (sink) {
+            sink->Write(block.data(), frames);
+        }
+        done += frames;
+        process.SetProgress(static_cast<double>(done) / total);
+    }
+}
+
+ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
+                             LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                             const EffectSourceFactory& make) {
+    if (s_end < s_start) {
+        return PROCESS_DONE;
+    }
+    process.SetText(name, 0);
+    LCutListAudio result;
+    ProcessResult outcome;
+    {
+        LSoundSourceRef source = make(LSoundSourceRef(new LSRCCutListAudio(document)));
+        LSoundSinkRef sink(
+            new LSNKCutListAudio(result, document.GetSampleRate(), document.GetChannels()));
+        outcome = LEfSoundProcess(process, source, sink, s_end, s_start);
+    }  // the writer hands `result` its cut here
+    if (outcome == PROCESS_DONE) {
+        document.Replace(s_start, s_end, result);
+    }
+    return outcome;
+}
+
+}  // namespace sonvara

@@ -1,0 +1,33 @@
+#pragma once
+// The shape every effect on a document's selection shares: the selection of the whole document
+// is read through the effect's source, written into a temporary cut list, and that list replaces
+// the selection only when all of it was made. A cancelled or failed effect leaves the document as
+// it was, and the result always has exactly the selection's length.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "audio/sound_sink.h"
+#include "audio/sound_source.h"
+#include "core/progress_dialog.h"
+#include "document/cut_list_audio.h"
+
+namespace sonvara {
+
+// Wraps the source over the whole document in an effect (and further stages, if any); the
+// result has the same rate and channels.
+using EffectSourceFactory = std::function<LSoundSourceRef(const LSoundSourceRef& upstream)>;
+
+// Copies frames [s_start, s_end) of `source` into `sink` (which may be empty: the frames are
+// then only read) in blocks of 8192 frames, with progress and cancel. PROCESS_STOPPED on a
+// cancel; an empty or reversed range reads nothing and is done.
+ProcessResult LEfSoundProcess(LProgressDialog& process, const LSoundSourceRef& source,
+                              const LSoundSinkRef& sink, std::int32_t s_end, std::int32_t s_start);
+
+// The frame above for one effect: `name` on progress line 0, the effect made by `make`.
+ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
+                             LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                             const EffectSourceFactory& make);
+
+}  // namespace sonvara

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "audio/filter_makers.h"
+#include "core/message_loop.h"
+#include "effects/effect_process.h"
+#include "effects/normalize.h"
+#include "tests/document/document_fixture.h"
+#include "tests/support/cancel_after_view.h"
+#include "tests/support/scripted_prompts.h"
+
+namespace sonvara {
+namespace {
+
+// A process that runs one range effect, so that the frame can be tried with any source.
+class RangeEffect : public LProgressDialog {
+  public:
+    RangeEffect(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                EffectSourceFactory make)
+        : LProgressDialog("Sonvara"),
+          document_(document),
+          s_end_(s_end),
+          s_start_(s_start),
+          make_(std::move(make)) {}
+
+  protected:
+    ProcessResult Body() override {
+        return RunRangeEffect(*this, "Test", document_, s_end_, s_start_, make_);
+    }
+
+  private:
+    LCutListAudio& document_;
+    std::int32_t s_end_;
+    std::int32_t s_start_;
+    EffectSourceFactory make_;
+};
+
+// Negates every sample: easy to see where the effect went.
+class Negate : public LSoundSourceBase {
+  public:
+    explicit Negate(LSoundSourceRef upstream)
+        : LSoundSourceBase(upstream->GetSampleRate(), upstream->GetChannels(), FULL_SCALE),
+          upstream_(std::move(upstream)) {}
+    void Read(Sample* buffer, std::int32_t frames) override {
+        upstream_->Read(buffer, frames);
+        for (std::int64_t i = 0; i < std::int64_t{frames} * GetChannels(); ++i) {
+            buffer[i] = -buffer[i];
+        }
+    }
+    std::int32_t GetPosition() const override { return upstream_->GetPosition(); }
+    std::int32_t GetLength() const override { return upstream_->GetLength(); }
+    void Seek(std::int32_t frame) override { upstream_->Seek(frame); }
+
+  private:
+    LSoundSourceRef upstream_;
+};
+
+class EffectFrameTest : public testing::DocumentTest {
+  protected:
+    ProcessResult Run(LProgressDialog& process, ProgressView* view = nullptr) {
+        QueueMessageLoop loop;
+        SilentProgressView silent;
+        testing::ScriptedPrompts prompts;
+        ProcessHost host{loop, view != nullptr ? *view : silent, prompts};
+        return process.Run(host);
+    }
+
+    static EffectSourceFactory Negating() {
+        return [](const LSoundSourceRef& upstream) { return LSoundSourceRef(new Negate(upstream)); };
+    }
+};
+
+TEST_F(EffectFrameTest, TheEffectReplacesExactlyTheSelection) {
+    LCutListAudio document = Staircase(20000, 2);
+    const std::vector<Sample> before = ReadList(document);
+    RangeEffect effect(document, 15000, 100, Negating());
+    ASSERT_EQ(Run(effect), PROCESS_DONE);
+    const std::vector<Sample> after = ReadList(document);
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const bool inside = i / 2 >= 100 && i / 2 < 15000;
+        ASSERT_EQ(after[i], inside ? -before[i] : before[i]) << i;
+    }
+
+    // An empty selection gives an empty replacement; a reversed one does nothing.
+    RangeEffect empty(document, 500, 500, Negating());
+    ASSERT_EQ(Run(empty), PROCESS_DONE);
+    RangeEffect reversed(document, 400, 500, Negating());
+    ASSERT_EQ(Run(reversed), PROCESS_DONE);
+    EXPECT_EQ(ReadList(document), after);
+}
+
+TEST_F(EffectFrameTest, ACancelledEffectLeavesTheDocumentAsItWas) {
+    LCutListAudio document = Staircase(30000, 1);
+    const std::vector<Sample> before = ReadList(document);
+    testing::CancelAfter cancel(2);
+    RangeEffect effect(document, 30000, 0, Negating());
+    EXPECT_EQ(Run(effect, &cancel), PROCESS_STOPPED);
+    EXPECT_EQ(ReadList(document), before);
+    EXPECT_EQ(document.Records().Count(), 1u);
+}
+
+TEST_F(EffectFrameTest, NormalizeFindsThePeakAndChangesOnlyGains) {
+    LCutListAudio document;
+    {
+        LSoundSinkRef writer(new LSNKCutListAudio(document, 8000, 2));
+        std::vector<Sample> samples(2 * 1000, 1000);
+        samples[777] = -FULL_SCALE / 4;  // the peak, negative and on the right channel
+        writer->Write(samples.data(), 1000);
+    }
+    EfNormalize normalize(document, 1000, 0, 100);
+    ASSERT_EQ(Run(normalize), PROCESS_DONE);
+    EXPECT_EQ(normalize.AppliedPercent(), 400);  // 400.0 exactly: 524272 * 100 / 131068
+    EXPECT_EQ(document.Records().begin()->gain, 67108800);  // (2^24 / 100) * 400
+
+    // Quieter than a quarter of full scale would need more than 400 %: 400 % it is.
+    LCutListAudio quiet = Staircase(100);  // peak 99 * 16
+    EfNormalize capped(quiet, 100, 0, 100);
+    ASSERT_EQ(Run(capped), PROCESS_DONE);
+    EXPECT_EQ(capped.AppliedPercent(), 400);
+
+    // A peak at half scale and 90 %: the whole percent below 180.
+    LCutListAudio half;
+    {
+        LSoundSinkRef writer(new LSNKCutListAudio(half, 8000, 1));
+        std::vector<Sample> samples(100, 0);
+        samples[50] = FULL_SCALE / 2;
+        writer->Write(samples.data(), 100);
+    }
+    EfNormalize ninety(half, 100, 0, 90);
+    ASSERT_EQ(Run(ninety), PROCESS_DONE);
+    EXPECT_EQ(ninety.AppliedPercent(), 180);  // 524272 * 90 / 262136
+}
+
+TEST_F(EffectFrameTest, NormalizeLeavesSilenceEmptySelectionsAndCancelsAlone) {
+    LCutListAudio silence;
+    silence.InsertSilence(0, 5000);
+    EfNormalize of_silence(silence, 5000, 0, 100);
+    ASSERT_EQ(Run(of_silence), PROCESS_DONE);
+    EXPECT_EQ(silence.Records().begin()->gain, kUnityGain);
+
+    LCutListAudio document = Staircase(20000);
+    EfNormalize empty(document, 300, 300, 100);
+    ASSERT_EQ(Run(empty), PROCESS_DONE);
+    EXPECT_EQ(document.Records().Count(), 1u);
+    EXPECT_EQ(document.Records().begin()->gain, kUnityGain);
+
+    testing::CancelAfter cancel(1);
+    EfNormalize cancelled(document, 20000, 0, 100);
+    EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
+    EXPECT_EQ(document.Records().begin()->gain, kUnityGain);
+}
+
+}  // namespace
+}  // namespace sonvara
