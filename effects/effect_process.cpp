@@ -9,8 +9,7 @@
 namespace sonvara {
 
 ProcessResult LEfSoundProcess(LProgressDialog& process, const LSoundSourceRef& source,
-                              const LSoundSinkRef& sink, std::int32_t s_end,
-                              std::int32_t s_start) {
+                              const LSoundSinkRef& sink, std::int32_t s_end, std::int32_t s_start) {
     if (s_end < s_start) {
         return PROCESS_DONE;
     }
@@ -29,7 +28,8 @@ ProcessResult LEfSoundProcess(LProgressDialog& process, const LSoundSourceRef& s
         if (remaining <= 0) {
             return PROCESS_DONE;
         }
-        const auto frames = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, kBlockFrames));
+        const auto frames =
+            static_cast<std::int32_t>(std::min<std::int64_t>(remaining, kBlockFrames));
         source->Read(block.data(), frames);
         if (sink) {
             sink->Write(block.data(), frames);

@@ -34,10 +34,13 @@ ProcessResult EfNormalize::Body() {
         if (CheckCancel()) {
             return PROCESS_STOPPED;
         }
-        const auto frames = static_cast<std::int32_t>(std::min<std::int64_t>(length - done, kBlockFrames));
+        const auto frames =
+            static_cast<std::int32_t>(std::min<std::int64_t>(length - done, kBlockFrames));
         source.Read(block.data(), frames);
-        const auto samples = static_cast<std::size_t>(frames) * static_cast<std::size_t>(source.GetChannels());
-        const auto [low, high] = std::minmax_element(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(samples));
+        const auto samples =
+            static_cast<std::size_t>(frames) * static_cast<std::size_t>(source.GetChannels());
+        const auto [low, high] = std::minmax_element(
+            block.begin(), block.begin() + static_cast<std::ptrdiff_t>(samples));
         peak = std::max({peak, std::int64_t{*high}, -std::int64_t{*low}});
         done += frames;
         SetProgress(static_cast<double>(done) / static_cast<double>(length));

@@ -67,7 +67,8 @@ class EffectFrameTest : public testing::DocumentTest {
     }
 
     static EffectSourceFactory Negating() {
-        return [](const LSoundSourceRef& upstream) { return LSoundSourceRef(new Negate(upstream)); };
+        return
+            [](const LSoundSourceRef& upstream) { return LSoundSourceRef(new Negate(upstream)); };
     }
 };
 
@@ -111,7 +112,7 @@ TEST_F(EffectFrameTest, NormalizeFindsThePeakAndChangesOnlyGains) {
     }
     EfNormalize normalize(document, 1000, 0, 100);
     ASSERT_EQ(Run(normalize), PROCESS_DONE);
-    EXPECT_EQ(normalize.AppliedPercent(), 400);  // 400.0 exactly: 524272 * 100 / 131068
+    EXPECT_EQ(normalize.AppliedPercent(), 400);             // 400.0 exactly: 524272 * 100 / 131068
     EXPECT_EQ(document.Records().begin()->gain, 67108800);  // (2^24 / 100) * 400
 
     // Quieter than a quarter of full scale would need more than 400 %: 400 % it is.

@@ -1,0 +1,60 @@
+#pragma once
+// The envelope engine: a gain that moves in straight lines between points along the selection,
+// applied frame by frame. Fade in and fade out are envelopes with two points.
+//
+// A byte point list is a count and (x, y) byte pairs: x places a point along the selection from
+// 0 (its start) to 255 (its end); y is a level from 0 (silence) through 128 (unity) to 255 (about
+// 199 %), standing for the gain y << 17.
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "core/progress_dialog.h"
+#include "document/cut_list_audio.h"
+
+namespace sonvara {
+
+struct BytePointList {
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> points;  // (x, y)
+};
+
+// Fade in: {(0, 0), (255, 128)}; fade out: {(0, 128), (255, 0)}.
+BytePointList FadeInPoints();
+BytePointList FadeOutPoints();
+
+// Runs the envelope over [s_start, s_end) of `document` as a step of `process`. PROCESS_FAILED
+// for fewer than two points; a reversed range does nothing. A cancel leaves the document as it
+// was; the result has the selection's length.
+ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, std::int32_t s_end,
+                            std::int32_t s_start, const BytePointList& envelope);
+
+// The envelope as a process ("Envelope"); EfFadeIn and EfFadeOut are this with the fixed lists.
+class LEfEnvelope : public LProgressDialog {
+  public:
+    LEfEnvelope(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                BytePointList envelope);
+
+  protected:
+    ProcessResult Body() override;
+
+  private:
+    LCutListAudio& document_;
+    std::int32_t s_end_;
+    std::int32_t s_start_;
+    BytePointList envelope_;
+};
+
+class EfFadeIn : public LEfEnvelope {
+  public:
+    EfFadeIn(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start)
+        : LEfEnvelope(document, s_end, s_start, FadeInPoints()) {}
+};
+
+class EfFadeOut : public LEfEnvelope {
+  public:
+    EfFadeOut(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start)
+        : LEfEnvelope(document, s_end, s_start, FadeOutPoints()) {}
+};
+
+}  // namespace sonvara

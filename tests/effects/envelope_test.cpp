@@ -1,0 +1,91 @@
+#include "effects/envelope.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/message_loop.h"
+#include "tests/document/document_fixture.h"
+#include "tests/support/cancel_after_view.h"
+#include "tests/support/scripted_prompts.h"
+
+namespace sonvara {
+namespace {
+
+class EnvelopeTest : public testing::DocumentTest {
+  protected:
+    ProcessResult Run(LProgressDialog& process, ProgressView* view = nullptr) {
+        QueueMessageLoop loop;
+        SilentProgressView silent;
+        testing::ScriptedPrompts prompts;
+        ProcessHost host{loop, view != nullptr ? *view : silent, prompts};
+        return process.Run(host);
+    }
+
+    // `frames` frames of a constant level on every channel.
+    static LCutListAudio Level(std::int32_t frames, int channels, Sample value) {
+        LCutListAudio list;
+        LSoundSinkRef writer(new LSNKCutListAudio(list, 8000, channels));
+        std::vector<Sample> samples(static_cast<std::size_t>(frames) * channels, value);
+        writer->Write(samples.data(), frames);
+        writer = LSoundSinkRef();
+        return list;
+    }
+};
+
+TEST_F(EnvelopeTest, FadesReachTheirTargetOnEveryChannel) {
+    const Sample level = 0x40000;
+    for (int channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        LCutListAudio document = Level(20000, channels, level);
+        EfFadeIn fade(document, 18000, 1000);
+        ASSERT_EQ(Run(fade), PROCESS_DONE);
+        ASSERT_EQ(document.GetLength(), 20000);
+        const std::vector<Sample> samples = ReadList(document);
+        auto at = [&](std::size_t frame, int c) { return samples[frame * channels + c]; };
+        for (int c = 0; c < channels; ++c) {
+            EXPECT_EQ(at(999, c), level);  // before the selection: untouched
+            EXPECT_EQ(at(1000, c), 0);     // the fade starts from silence
+            // The gain climbs by whole steps towards unity and ends just short of it.
+            EXPECT_GT(at(17999, c), level - level / 1000);
+            EXPECT_LE(at(17999, c), level);
+            EXPECT_EQ(at(18000, c), level);
+            EXPECT_NEAR(at(9500, c), level / 2, level / 100);  // half way, half the level
+        }
+        if (channels == 2) {
+            for (std::size_t f = 0; f < 20000; ++f) {
+                ASSERT_EQ(at(f, 0), at(f, 1)) << f;
+            }
+        }
+    }
+}
+
+TEST_F(EnvelopeTest, ShortSelectionsPlacePointsByTheRemainder) {
+    // 100 frames: the point at x = 128 lies at 100 * 128 / 255 = 50.
+    LCutListAudio document = Level(100, 1, 0x10000);
+    LEfEnvelope envelope(document, 100, 0, {{{0, 128}, {128, 0}, {255, 0}}});
+    ASSERT_EQ(Run(envelope), PROCESS_DONE);
+    const std::vector<Sample> samples = ReadList(document);
+    EXPECT_EQ(samples[0], 0x10000);
+    EXPECT_GT(samples[49], 0);
+    for (std::size_t f = 50; f < 100; ++f) {
+        EXPECT_EQ(samples[f], 0) << f;
+    }
+}
+
+TEST_F(EnvelopeTest, RefusalsAndCancelsChangeNothing) {
+    LCutListAudio document = Staircase(30000);
+    const std::vector<Sample> before = ReadList(document);
+    LEfEnvelope one_point(document, 30000, 0, {{{0, 128}}});
+    EXPECT_EQ(Run(one_point), PROCESS_FAILED);
+    EfFadeOut reversed(document, 10, 20);
+    EXPECT_EQ(Run(reversed), PROCESS_DONE);
+    testing::CancelAfter cancel(2);
+    EfFadeOut cancelled(document, 30000, 0);
+    EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
+    EXPECT_EQ(ReadList(document), before);
+    EXPECT_EQ(document.Records().Count(), 1u);
+}
+
+}  // namespace
+}  // namespace sonvara
