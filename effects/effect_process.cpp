@@ -41,7 +41,7 @@ ProcessResult LEfSoundProcess(LProgressDialog& process, const LSoundSourceRef& s
 
 ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
                              LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                             const EffectSourceFactory& make) {
+                             const EffectSourceFactory& make, const RangeCopy& copy) {
     if (s_end < s_start) {
         return PROCESS_DONE;
     }
@@ -52,7 +52,7 @@ ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
         LSoundSourceRef source = make(LSoundSourceRef(new LSRCCutListAudio(document)));
         LSoundSinkRef sink(
             new LSNKCutListAudio(result, document.GetSampleRate(), document.GetChannels()));
-        outcome = LEfSoundProcess(process, source, sink, s_end, s_start);
+        outcome = copy(process, source, sink, s_end, s_start);
     }  // the writer hands `result` its cut here
     if (outcome == PROCESS_DONE) {
         document.Replace(s_start, s_end, result);

@@ -25,9 +25,16 @@ using EffectSourceFactory = std::function<LSoundSourceRef(const LSoundSourceRef&
 ProcessResult LEfSoundProcess(LProgressDialog& process, const LSoundSourceRef& source,
                               const LSoundSinkRef& sink, std::int32_t s_end, std::int32_t s_start);
 
+// How the frame moves the selection from the effect's source into the result; LEfSoundProcess
+// unless an effect reads in another order.
+using RangeCopy = std::function<ProcessResult(
+    LProgressDialog& process, const LSoundSourceRef& source, const LSoundSinkRef& sink,
+    std::int32_t s_end, std::int32_t s_start)>;
+
 // The frame above for one effect: `name` on progress line 0, the effect made by `make`.
 ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
                              LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                             const EffectSourceFactory& make);
+                             const EffectSourceFactory& make,
+                             const RangeCopy& copy = LEfSoundProcess);
 
 }  // namespace sonvara

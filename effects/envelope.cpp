@@ -80,12 +80,13 @@ ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, s
             const auto frames =
                 static_cast<std::int32_t>(std::min<std::int64_t>(remaining, kBlockFrames));
             source.Read(block.data(), frames);
-            const auto step = static_cast<std::int32_t>((std::int64_t{target} - gain) /
-                                                        (segment_end - done));
+            const auto step =
+                static_cast<std::int32_t>((std::int64_t{target} - gain) / (segment_end - done));
             for (std::int32_t f = 0; f < frames; ++f) {
                 for (int c = 0; c < channels; ++c) {
-                    Sample& s = block[static_cast<std::size_t>(f) * static_cast<std::size_t>(channels) +
-                                      static_cast<std::size_t>(c)];
+                    Sample& s =
+                        block[static_cast<std::size_t>(f) * static_cast<std::size_t>(channels) +
+                              static_cast<std::size_t>(c)];
                     s = SplitMultiply(s, gain);
                 }
                 gain += step;

@@ -6,6 +6,7 @@
 #include "core/message_loop.h"
 #include "effects/effect_process.h"
 #include "effects/normalize.h"
+#include "effects/reverse.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
 #include "tests/support/scripted_prompts.h"
@@ -151,6 +152,24 @@ TEST_F(EffectFrameTest, NormalizeLeavesSilenceEmptySelectionsAndCancelsAlone) {
     EfNormalize cancelled(document, 20000, 0, 100);
     EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
     EXPECT_EQ(document.Records().begin()->gain, kUnityGain);
+}
+
+TEST_F(EffectFrameTest, ReverseTurnsTheWholeSelectionAround) {
+    const std::int32_t frames = 2 * kBlockFrames + 7;  // odd, the last block the shortest
+    LCutListAudio document = Staircase(frames + 20, 2);
+    const std::vector<Sample> before = ReadList(document);
+    LEfReverse reverse(document, frames + 10, 10);
+    ASSERT_EQ(Run(reverse), PROCESS_DONE);
+    const std::vector<Sample> after = ReadList(document);
+    ASSERT_EQ(after.size(), before.size());
+    for (std::int32_t f = 0; f < frames + 20; ++f) {
+        const std::int32_t from = f >= 10 && f < frames + 10 ? frames + 19 - f : f;
+        for (int c = 0; c < 2; ++c) {
+            ASSERT_EQ(after[static_cast<std::size_t>(f * 2 + c)],
+                      before[static_cast<std::size_t>(from * 2 + c)])
+                << f << " " << c;
+        }
+    }
 }
 
 }  // namespace
