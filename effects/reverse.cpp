@@ -24,7 +24,8 @@ ProcessResult LReverseSoundProcess(LProgressDialog& process, const LSoundSourceR
         if (process.CheckCancel()) {
             return PROCESS_STOPPED;
         }
-        const auto frames = static_cast<std::int32_t>(std::min<std::int64_t>(remaining, kBlockFrames));
+        const auto frames =
+            static_cast<std::int32_t>(std::min<std::int64_t>(remaining, kBlockFrames));
         position -= frames;
         source->Seek(static_cast<std::int32_t>(position));
         source->Read(block.data(), frames);

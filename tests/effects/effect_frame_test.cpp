@@ -4,6 +4,7 @@
 
 #include "audio/filter_makers.h"
 #include "core/message_loop.h"
+#include "effects/dc_offset.h"
 #include "effects/effect_process.h"
 #include "effects/normalize.h"
 #include "effects/reverse.h"
@@ -170,6 +171,53 @@ TEST_F(EffectFrameTest, ReverseTurnsTheWholeSelectionAround) {
                 << f << " " << c;
         }
     }
+}
+
+TEST_F(EffectFrameTest, DCOffsetTakesEachChannelsMeanAway) {
+    LCutListAudio document;
+    {
+        LSoundSinkRef writer(new LSNKCutListAudio(document, 8000, 2));
+        std::vector<Sample> samples;
+        for (int f = 0; f < 20000; ++f) {
+            samples.push_back(1000 + (f % 2 == 0 ? 300 : -300));  // mean 1000
+            samples.push_back(-7 + (f % 4) * 2);                  // mean -4
+        }
+        writer->Write(samples.data(), 20000);
+    }
+    EfDCOffsetCorrection correct(document, 20000, 0);
+    ASSERT_EQ(Run(correct), PROCESS_DONE);
+    const std::vector<Sample> after = ReadList(document);
+    ASSERT_EQ(after.size(), 40000u);
+    EXPECT_EQ(after[0], 300);
+    EXPECT_EQ(after[2], -300);
+    EXPECT_EQ(after[1], -3);
+    EXPECT_EQ(after[7], 3);
+
+    // An empty selection divides by 1 and changes nothing; a format mismatch is refused.
+    EfDCOffsetCorrection empty(document, 500, 500);
+    ASSERT_EQ(Run(empty), PROCESS_DONE);
+    EXPECT_EQ(ReadList(document), after);
+    LCutListAudio mono = Staircase(10);
+    LCutListAudio other;
+    LSoundSinkRef stereo_sink(new LSNKCutListAudio(other, 8000, 2));
+    QueueMessageLoop loop;
+    SilentProgressView view;
+    testing::ScriptedPrompts prompts;
+    ProcessHost host{loop, view, prompts};
+    class Mismatch : public LProgressDialog {
+      public:
+        Mismatch(LSoundSourceRef source, LSoundSinkRef sink)
+            : LProgressDialog("Sonvara"), source_(std::move(source)), sink_(std::move(sink)) {}
+
+      protected:
+        ProcessResult Body() override { return LDCOffsetCorrection(*this, source_, sink_); }
+
+      private:
+        LSoundSourceRef source_;
+        LSoundSinkRef sink_;
+    };
+    Mismatch mismatch(LSoundSourceRef(new LSRCCutListAudio(mono)), stereo_sink);
+    EXPECT_EQ(mismatch.Run(host), PROCESS_FAILED);
 }
 
 }  // namespace

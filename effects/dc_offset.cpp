@@ -1,0 +1,87 @@
+#include "effects/dc_offset.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "document/cut_list_reader.h"
+#include "document/cut_writer.h"
+
+namespace sonvara {
+
+ProcessResult LDCOffsetCorrection(LProgressDialog& process, const LSoundSourceRef& source,
+                                  const LSoundSinkRef& sink) {
+    if (source->IsError() || !sink || sink->IsError() ||
+        source->GetChannels() != sink->GetChannels() ||
+        source->GetSampleRate() != sink->GetSampleRate()) {
+        return PROCESS_FAILED;
+    }
+    process.SetText("DC Offset Correction", 0);
+    process.SetText("Please wait...", 1);
+    const auto channels = static_cast<std::size_t>(source->GetChannels());
+    const double length = std::max(static_cast<double>(source->GetLength()), 1.0);
+    std::vector<Sample> block(channels * kBlockFrames);
+    std::vector<double> sums(channels, 0.0);
+    while (source->GetPosition() < source->GetLength()) {
+        if (process.CheckCancel()) {
+            return PROCESS_STOPPED;
+        }
+        const std::int32_t frames = std::min(kBlockFrames, source->GetLength() - source->GetPosition());
+        source->Read(block.data(), frames);
+        for (std::size_t c = 0; c < channels; ++c) {
+            double block_sum = 0;
+            for (std::int32_t f = 0; f < frames; ++f) {
+                block_sum += block[static_cast<std::size_t>(f) * channels + c];
+            }
+            sums[c] += block_sum;
+        }
+        process.SetProgress(source->GetPosition() / length);
+    }
+    std::vector<Sample> means(channels);
+    for (std::size_t c = 0; c < channels; ++c) {
+        means[c] = static_cast<Sample>(sums[c] / length);  // truncated toward zero
+    }
+    source->Seek(0);
+    while (source->GetPosition() < source->GetLength()) {
+        if (process.CheckCancel()) {
+            return PROCESS_STOPPED;
+        }
+        const std::int32_t frames = std::min(kBlockFrames, source->GetLength() - source->GetPosition());
+        source->Read(block.data(), frames);
+        for (std::int32_t f = 0; f < frames; ++f) {
+            for (std::size_t c = 0; c < channels; ++c) {
+                Sample& s = block[static_cast<std::size_t>(f) * channels + c];
+                s = static_cast<Sample>(static_cast<std::uint32_t>(s) -
+                                        static_cast<std::uint32_t>(means[c]));
+            }
+        }
+        sink->Write(block.data(), frames);
+        process.SetProgress(source->GetPosition() / length);
+    }
+    return PROCESS_DONE;
+}
+
+EfDCOffsetCorrection::EfDCOffsetCorrection(LCutListAudio& document, std::int32_t s_end,
+                                           std::int32_t s_start)
+    : LProgressDialog("Sonvara"), document_(document), s_end_(s_end), s_start_(s_start) {}
+
+ProcessResult EfDCOffsetCorrection::Body() {
+    if (s_end_ < s_start_) {
+        return PROCESS_DONE;
+    }
+    LCutListAudio selection;
+    document_.EfCopy(s_start_, s_end_, selection);
+    LCutListAudio corrected;
+    ProcessResult result;
+    {
+        LSoundSourceRef source(new LSRCCutListAudio(selection));
+        LSoundSinkRef sink(
+            new LSNKCutListAudio(corrected, selection.GetSampleRate(), selection.GetChannels()));
+        result = LDCOffsetCorrection(*this, source, sink);
+    }
+    if (result == PROCESS_DONE) {
+        document_.Replace(s_start_, s_end_, corrected);
+    }
+    return result;
+}
+
+}  // namespace sonvara
