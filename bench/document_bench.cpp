@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "bench/bench_music.h"
 #include "document/cut_list_audio.h"
 #include "document/cut_list_reader.h"
@@ -31,22 +32,13 @@ constexpr std::int32_t kReadSeconds = 60;
 // (deleting its cut files), then the folder.
 class BenchTank {
   public:
-    BenchTank() : folder_("/tmp/sonvara-document-bench-XXXXXX") {
-        if (::mkdtemp(folder_.data()) == nullptr) {
-            std::abort();
-        }
-        previous_ = UseCutTank(std::make_unique<LAudioCutTank>(folder_));
-    }
-    ~BenchTank() {
-        UseCutTank(std::move(previous_));
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
+    BenchTank() { previous_ = UseCutTank(std::make_unique<LAudioCutTank>(folder_.Path())); }
+    ~BenchTank() { UseCutTank(std::move(previous_)); }
     BenchTank(const BenchTank&) = delete;
     BenchTank& operator=(const BenchTank&) = delete;
 
   private:
-    std::string folder_;
+    BenchFolder folder_{"sonvara-document-bench"};
     std::unique_ptr<LAudioCutTank> previous_;
 };
 

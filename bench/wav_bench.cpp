@@ -4,7 +4,6 @@
 // the disk's work.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "audio/memory_stream.h"
 #include "audio/wav/wave_file.h"
+#include "bench/bench_folder.h"
 #include "bench/bench_music.h"
 #include "platform/codec/codec_manager.h"
 
@@ -24,23 +24,6 @@ constexpr std::int32_t kSeconds = 10;
 std::vector<Sample> Music() {
     return BenchMusic(kSeconds, 0.9, 0.7);
 }
-
-class TemporaryFolder {
-  public:
-    TemporaryFolder() : path_("/tmp/sonvara-wav-bench-XXXXXX") {
-        if (::mkdtemp(path_.data()) == nullptr) {
-            std::abort();
-        }
-    }
-    ~TemporaryFolder() {
-        std::string command = "rm -rf " + path_;
-        [[maybe_unused]] int status = std::system(command.c_str());
-    }
-    std::string File(const char* name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
 
 WaveFormat Format(std::uint16_t tag) {
     if (tag == WAVE_FORMAT_PCM) {
@@ -71,7 +54,7 @@ void SetRate(benchmark::State& state) {
 }
 
 void BM_Write(benchmark::State& state, std::uint16_t tag) {
-    TemporaryFolder folder;
+    BenchFolder folder("sonvara-wav-bench");
     const std::vector<Sample> music = Music();
     const WaveFormat format = Format(tag);
     for (auto _ : state) {
@@ -81,7 +64,7 @@ void BM_Write(benchmark::State& state, std::uint16_t tag) {
 }
 
 void BM_Read(benchmark::State& state, std::uint16_t tag) {
-    TemporaryFolder folder;
+    BenchFolder folder("sonvara-wav-bench");
     const std::string path = folder.File("in.wav");
     WriteFile(path, Format(tag), Music());
     std::vector<Sample> block(2 * kBlockFrames);

@@ -20,6 +20,14 @@ struct PromptMessage {
     PromptButtons buttons = PromptButtons::kOk;
 };
 
+// The answer of someone who agrees to everything: "Yes" where there is one, else "OK". Used where
+// nobody is there to ask (the batch tool, tests).
+constexpr PromptAnswer AgreeingAnswer(PromptButtons buttons) {
+    return buttons == PromptButtons::kYesNo || buttons == PromptButtons::kYesNoCancel
+               ? PromptAnswer::kYes
+               : PromptAnswer::kOk;
+}
+
 // How to read or write a headerless file: samples per second, the encoding (its index in the
 // raw-format dialog's list) and the channels.
 struct RawFileFormat {

@@ -25,7 +25,8 @@ ProcessResult LDCOffsetCorrection(LProgressDialog& process, const LSoundSourceRe
         if (process.CheckCancel()) {
             return PROCESS_STOPPED;
         }
-        const std::int32_t frames = std::min(kBlockFrames, source->GetLength() - source->GetPosition());
+        const std::int32_t frames =
+            std::min(kBlockFrames, source->GetLength() - source->GetPosition());
         source->Read(block.data(), frames);
         for (std::size_t c = 0; c < channels; ++c) {
             double block_sum = 0;
@@ -45,7 +46,8 @@ ProcessResult LDCOffsetCorrection(LProgressDialog& process, const LSoundSourceRe
         if (process.CheckCancel()) {
             return PROCESS_STOPPED;
         }
-        const std::int32_t frames = std::min(kBlockFrames, source->GetLength() - source->GetPosition());
+        const std::int32_t frames =
+            std::min(kBlockFrames, source->GetLength() - source->GetPosition());
         source->Read(block.data(), frames);
         for (std::int32_t f = 0; f < frames; ++f) {
             for (std::size_t c = 0; c < channels; ++c) {

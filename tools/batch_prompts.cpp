@@ -23,15 +23,7 @@ std::string Lower(std::string text) {
 PromptAnswer BatchPrompts::Ask(const PromptMessage& message) {
     std::fprintf(stderr, "sonvara-batch: %s\n", message.text.c_str());
     ++messages_shown_;
-    switch (message.buttons) {
-        case PromptButtons::kYesNo:
-        case PromptButtons::kYesNoCancel:
-            return PromptAnswer::kYes;
-        case PromptButtons::kOk:
-        case PromptButtons::kOkCancel:
-            break;
-    }
-    return PromptAnswer::kOk;
+    return AgreeingAnswer(message.buttons);
 }
 
 bool BatchPrompts::ChooseWaveFormat(FormatArea& format, int, const std::string&) {

@@ -20,6 +20,7 @@
 #include "platform/codec/codec_manager.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
+#include "tests/support/run_process.h"
 #include "tests/support/scripted_prompts.h"
 
 namespace sonvara {
@@ -31,10 +32,7 @@ class LoadSaveTest : public testing::DocumentTest {
     ~LoadSaveTest() override { UseSettingsStore(previous_store_); }
 
     ProcessResult Run(LProgressDialog& process, ProgressView* view = nullptr) {
-        QueueMessageLoop loop;
-        SilentProgressView silent;
-        ProcessHost host{loop, view != nullptr ? *view : silent, prompts_};
-        return process.Run(host);
+        return testing::RunProcess(process, view, &prompts_);
     }
 
     ProcessResult Load(const std::string& path, LCutListAudio& document, bool ask = false) {

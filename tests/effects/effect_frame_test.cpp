@@ -10,6 +10,7 @@
 #include "effects/reverse.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
+#include "tests/support/run_process.h"
 #include "tests/support/scripted_prompts.h"
 
 namespace sonvara {
@@ -61,11 +62,7 @@ class Negate : public LSoundSourceBase {
 class EffectFrameTest : public testing::DocumentTest {
   protected:
     ProcessResult Run(LProgressDialog& process, ProgressView* view = nullptr) {
-        QueueMessageLoop loop;
-        SilentProgressView silent;
-        testing::ScriptedPrompts prompts;
-        ProcessHost host{loop, view != nullptr ? *view : silent, prompts};
-        return process.Run(host);
+        return testing::RunProcess(process, view);
     }
 
     static EffectSourceFactory Negating() {
@@ -200,10 +197,6 @@ TEST_F(EffectFrameTest, DCOffsetTakesEachChannelsMeanAway) {
     LCutListAudio mono = Staircase(10);
     LCutListAudio other;
     LSoundSinkRef stereo_sink(new LSNKCutListAudio(other, 8000, 2));
-    QueueMessageLoop loop;
-    SilentProgressView view;
-    testing::ScriptedPrompts prompts;
-    ProcessHost host{loop, view, prompts};
     class Mismatch : public LProgressDialog {
       public:
         Mismatch(LSoundSourceRef source, LSoundSinkRef sink)
@@ -217,7 +210,7 @@ TEST_F(EffectFrameTest, DCOffsetTakesEachChannelsMeanAway) {
         LSoundSinkRef sink_;
     };
     Mismatch mismatch(LSoundSourceRef(new LSRCCutListAudio(mono)), stereo_sink);
-    EXPECT_EQ(mismatch.Run(host), PROCESS_FAILED);
+    EXPECT_EQ(Run(mismatch), PROCESS_FAILED);
 }
 
 }  // namespace

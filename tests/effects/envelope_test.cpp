@@ -7,6 +7,7 @@
 #include "core/message_loop.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
+#include "tests/support/run_process.h"
 #include "tests/support/scripted_prompts.h"
 
 namespace sonvara {
@@ -15,11 +16,7 @@ namespace {
 class EnvelopeTest : public testing::DocumentTest {
   protected:
     ProcessResult Run(LProgressDialog& process, ProgressView* view = nullptr) {
-        QueueMessageLoop loop;
-        SilentProgressView silent;
-        testing::ScriptedPrompts prompts;
-        ProcessHost host{loop, view != nullptr ? *view : silent, prompts};
-        return process.Run(host);
+        return testing::RunProcess(process, view);
     }
 
     // `frames` frames of a constant level on every channel.

@@ -9,15 +9,7 @@ PromptAnswer ScriptedPrompts::Ask(const PromptMessage& message) {
         answers_.pop_front();
         return answer;
     }
-    switch (message.buttons) {
-        case PromptButtons::kYesNo:
-        case PromptButtons::kYesNoCancel:
-            return PromptAnswer::kYes;
-        case PromptButtons::kOk:
-        case PromptButtons::kOkCancel:
-            break;
-    }
-    return PromptAnswer::kOk;
+    return AgreeingAnswer(message.buttons);
 }
 
 bool ScriptedPrompts::ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) {
