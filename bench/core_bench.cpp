@@ -3,19 +3,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_host.h"
 #include "core/message_loop.h"
-#include "core/progress_dialog.h"
 #include "core/queued_notify.h"
 
 namespace sonvara {
 namespace {
-
-class NoPrompts : public Prompts {
-  public:
-    PromptAnswer Ask(const PromptMessage&) override { return PromptAnswer::kOk; }
-    bool ChooseWaveFormat(FormatArea&, int, const std::string&) override { return false; }
-    bool AskRawFileFormat(RawFileFormat&) override { return false; }
-};
 
 // Runs the benchmark loop inside a process body, calling CheckCancel once per "block".
 class CancelCheckProcess : public LProgressDialog {
@@ -36,12 +29,8 @@ class CancelCheckProcess : public LProgressDialog {
 };
 
 void BM_CheckCancelPerBlock(benchmark::State& state) {
-    QueueMessageLoop loop;
-    SilentProgressView view;
-    NoPrompts prompts;
-    ProcessHost host{loop, view, prompts};
     CancelCheckProcess process(state);
-    process.Run(host);
+    RunBenchProcess(process);
 }
 BENCHMARK(BM_CheckCancelPerBlock);
 

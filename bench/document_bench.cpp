@@ -1,9 +1,7 @@
 // The edit document in numbers. Edits on cut lists, in microseconds: they rewrite records and
 // never touch audio, so their cost follows the number of records and not the length of the
 // sound (a list of 10,000 records against an hour in ten). Reading a document back and writing
-// a load through the cut writer, in times real time for 44.1 kHz stereo. The cut files live in a
-// tank of the benchmark's own in a temporary folder, so reads and writes measure the code and
-// its buffering, with the page cache doing the disk's work.
+// a load through the cut writer, in times real time for 44.1 kHz stereo.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -15,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_folder.h"
 #include "bench/bench_music.h"
+#include "bench/bench_tank.h"
 #include "document/cut_list_audio.h"
 #include "document/cut_list_reader.h"
 #include "document/cut_tank.h"
@@ -28,22 +26,8 @@ namespace {
 constexpr int kChannels = 2;
 constexpr std::int32_t kReadSeconds = 60;
 
-// The tank of every benchmark here, in a folder made on first use. At exit the tank goes first
-// (deleting its cut files), then the folder.
-class BenchTank {
-  public:
-    BenchTank() { previous_ = UseCutTank(std::make_unique<LAudioCutTank>(folder_.Path())); }
-    ~BenchTank() { UseCutTank(std::move(previous_)); }
-    BenchTank(const BenchTank&) = delete;
-    BenchTank& operator=(const BenchTank&) = delete;
-
-  private:
-    BenchFolder folder_{"sonvara-document-bench"};
-    std::unique_ptr<LAudioCutTank> previous_;
-};
-
 void UseBenchTank() {
-    static BenchTank tank;
+    static BenchTank tank("sonvara-document-bench");
 }
 
 const std::vector<Sample>& Music() {

@@ -10,8 +10,6 @@
 //    mono), ".aif"/".aiff", ".au". It writes a temporary file beside the target and puts it in
 //    the target's place only when everything was written, so a failed or cancelled save leaves
 //    the old file as it was.
-//  - LCLAConvertRateChannels converts a document's rate and channels in place; a cancelled or
-//    failed conversion leaves the document as it was.
 // Results: PROCESS_DONE, PROCESS_STOPPED (cancelled), PROCESS_FAILED.
 
 #include <cstdint>
@@ -21,6 +19,7 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "core/prompts.h"
+#include "document/convert_document.h"
 #include "document/cut_list_audio.h"
 
 namespace sonvara {
@@ -95,22 +94,5 @@ class LSVConvertFile : public LProgressDialog {
     SaveMode mode_;
     bool ask_raw_format_;
 };
-
-class LCLAConvertRateChannels : public LProgressDialog {
-  public:
-    LCLAConvertRateChannels(LCutListAudio& document, std::int32_t rate, int channels);
-
-  protected:
-    ProcessResult Body() override;
-
-  private:
-    LCutListAudio& document_;
-    std::int32_t rate_;
-    int channels_;
-};
-
-// The conversion as a step of another process (a save to VOX makes the document mono first).
-ProcessResult ConvertRateChannels(LProgressDialog& process, LCutListAudio& document,
-                                  std::int32_t rate, int channels);
 
 }  // namespace sonvara

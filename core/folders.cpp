@@ -104,4 +104,9 @@ std::string GetWorkingFolder() {
     return set ? std::move(*set) : GetFolder("Current");
 }
 
+std::string TemporaryFolder() {
+    const char* set = std::getenv("TMPDIR");
+    return set != nullptr && set[0] == '/' ? std::string(set) : std::string("/tmp");
+}
+
 }  // namespace sonvara

@@ -38,4 +38,7 @@ std::string GetFolder(std::string_view name);
 // The folder set as "WorkingFolder" in "Settings", else GetFolder("Current").
 std::string GetWorkingFolder();
 
+// The system's folder for short-lived files: $TMPDIR when it is an absolute path, else "/tmp".
+std::string TemporaryFolder();
+
 }  // namespace sonvara

@@ -45,6 +45,9 @@ class CutRef {
     std::string AudFilePath() const {
         return tank_ != nullptr ? tank_->GetAudFilePath(number_) : "";
     }
+    std::string GrfFilePath() const {
+        return tank_ != nullptr ? tank_->GetGrfFilePath(number_) : "";
+    }
 
   private:
     CutRef(LAudioCutTank& tank, std::uint16_t number)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "audio/split_multiply.h"
 #include "document/cut_list_reader.h"
 #include "document/cut_writer.h"
 
@@ -52,8 +53,7 @@ ProcessResult LDCOffsetCorrection(LProgressDialog& process, const LSoundSourceRe
         for (std::int32_t f = 0; f < frames; ++f) {
             for (std::size_t c = 0; c < channels; ++c) {
                 Sample& s = block[static_cast<std::size_t>(f) * channels + c];
-                s = static_cast<Sample>(static_cast<std::uint32_t>(s) -
-                                        static_cast<std::uint32_t>(means[c]));
+                s = WrapSub(s, means[c]);
             }
         }
         sink->Write(block.data(), frames);

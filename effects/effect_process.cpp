@@ -39,6 +39,26 @@ ProcessResult LEfSoundProcess(LProgressDialog& process, const LSoundSourceRef& s
     }
 }
 
+ProcessResult CopyToEnd(LProgressDialog& process, const LSoundSourceRef& source,
+                        const LSoundSinkRef& sink) {
+    std::vector<Sample> block(static_cast<std::size_t>(source->GetChannels()) * kBlockFrames);
+    for (;;) {
+        if (process.CheckCancel()) {
+            return PROCESS_STOPPED;
+        }
+        const std::int64_t remaining = std::int64_t{source->GetLength()} - source->GetPosition();
+        if (remaining <= 0) {
+            return PROCESS_DONE;
+        }
+        const auto frames =
+            static_cast<std::int32_t>(std::min<std::int64_t>(remaining, kBlockFrames));
+        source->Read(block.data(), frames);
+        sink->Write(block.data(), frames);
+        const double length = std::max(source->GetLength(), 1);
+        process.SetProgress(std::min(source->GetPosition() / length, 1.0));
+    }
+}
+
 ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
                              LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
                              const EffectSourceFactory& make, const RangeCopy& copy) {

@@ -25,6 +25,12 @@ using EffectSourceFactory = std::function<LSoundSourceRef(const LSoundSourceRef&
 ProcessResult LEfSoundProcess(LProgressDialog& process, const LSoundSourceRef& source,
                               const LSoundSinkRef& sink, std::int32_t s_end, std::int32_t s_start);
 
+// Copies `source` from its position into `sink` until the source ends (its length is asked again
+// after every block: effects that change the length know it only roughly at first), in blocks of
+// 8192 frames with progress and cancel. Nothing is limited or converted on the way.
+ProcessResult CopyToEnd(LProgressDialog& process, const LSoundSourceRef& source,
+                        const LSoundSinkRef& sink);
+
 // How the frame moves the selection from the effect's source into the result; LEfSoundProcess
 // unless an effect reads in another order.
 using RangeCopy = std::function<ProcessResult(

@@ -112,4 +112,12 @@ ProcessResult LEfEnvelope::Body() {
     return ApplyEnvelope(*this, document_, s_end_, s_start_, envelope_);
 }
 
+ProcessResult EfFadeOutAndTrim::Body() {
+    const ProcessResult result = EfFadeOut::Body();
+    if (result == PROCESS_DONE) {
+        Document().TrimEnd(SelectionEnd());
+    }
+    return result;
+}
+
 }  // namespace sonvara

@@ -38,6 +38,9 @@ class LEfEnvelope : public LProgressDialog {
   protected:
     ProcessResult Body() override;
 
+    LCutListAudio& Document() { return document_; }
+    std::int32_t SelectionEnd() const { return s_end_; }
+
   private:
     LCutListAudio& document_;
     std::int32_t s_end_;
@@ -55,6 +58,16 @@ class EfFadeOut : public LEfEnvelope {
   public:
     EfFadeOut(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start)
         : LEfEnvelope(document, s_end, s_start, FadeOutPoints()) {}
+};
+
+// Fade out and trim: the selection fades out, then everything after it goes. A cancelled fade
+// trims nothing.
+class EfFadeOutAndTrim : public EfFadeOut {
+  public:
+    using EfFadeOut::EfFadeOut;
+
+  protected:
+    ProcessResult Body() override;
 };
 
 }  // namespace sonvara

@@ -41,6 +41,18 @@ class DocumentTest : public ::testing::Test {
         return list;
     }
 
+    // A list of one cut holding `samples` (interleaved) at `rate`.
+    static LCutListAudio FromSamples(const std::vector<Sample>& samples, int channels,
+                                     std::int32_t rate = 8000) {
+        LCutListAudio list;
+        {
+            LSoundSinkRef writer(new LSNKCutListAudio(list, rate, channels));
+            writer->Write(samples.data(), static_cast<std::int32_t>(
+                                              samples.size() / static_cast<std::size_t>(channels)));
+        }
+        return list;
+    }
+
     static std::vector<Sample> ReadList(const LCutListAudio& list) {
         LSRCCutListAudio reader(list);
         std::vector<Sample> samples(static_cast<std::size_t>(list.GetLength()) *

@@ -21,12 +21,8 @@ class EnvelopeTest : public testing::DocumentTest {
 
     // `frames` frames of a constant level on every channel.
     static LCutListAudio Level(std::int32_t frames, int channels, Sample value) {
-        LCutListAudio list;
-        LSoundSinkRef writer(new LSNKCutListAudio(list, 8000, channels));
-        std::vector<Sample> samples(static_cast<std::size_t>(frames) * channels, value);
-        writer->Write(samples.data(), frames);
-        writer = LSoundSinkRef();
-        return list;
+        return FromSamples(std::vector<Sample>(static_cast<std::size_t>(frames) * channels, value),
+                           channels);
     }
 };
 
@@ -82,6 +78,22 @@ TEST_F(EnvelopeTest, RefusalsAndCancelsChangeNothing) {
     EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
     EXPECT_EQ(ReadList(document), before);
     EXPECT_EQ(document.Records().Count(), 1u);
+}
+
+TEST_F(EnvelopeTest, FadeOutAndTrimEndsTheDocumentAtTheFadesEnd) {
+    LCutListAudio document = Level(30000, 2, 0x40000);
+    testing::CancelAfter cancel(0);
+    EfFadeOutAndTrim cancelled(document, 20000, 10000);
+    EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
+    EXPECT_EQ(document.GetLength(), 30000);
+
+    EfFadeOutAndTrim fade(document, 20000, 10000);
+    ASSERT_EQ(Run(fade), PROCESS_DONE);
+    ASSERT_EQ(document.GetLength(), 20000);
+    const std::vector<Sample> samples = ReadList(document);
+    EXPECT_EQ(samples[2 * 9999], 0x40000);
+    EXPECT_EQ(samples[2 * 10000], 0x40000);  // the fade starts at unity
+    EXPECT_LT(samples[2 * 19999], 0x40000 / 1000);
 }
 
 }  // namespace

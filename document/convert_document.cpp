@@ -1,6 +1,7 @@
+#include "document/convert_document.h"
+
 #include "audio/filter_makers.h"
 #include "audio/source_to_sink.h"
-#include "codecs/load_save.h"
 #include "document/cut_list_reader.h"
 #include "document/cut_writer.h"
 
@@ -21,8 +22,6 @@ ProcessResult ConvertRateChannels(LProgressDialog& process, LCutListAudio& docum
     }
     process.SetText("Converting rate or channels...", 0);
     LSoundSourceRef source(new LSRCCutListAudio(document));
-    // The rate converter runs on the fewer channels: before a channel count goes up, after it
-    // goes down.
     if (source->GetSampleRate() != rate && source->GetChannels() < channels) {
         source = LRateFilterMaker(rate).Make(source);
     }

@@ -1,0 +1,29 @@
+#pragma once
+// Runs a process in a benchmark the way the batch tool does: a plain message queue, no progress
+// display and nobody to answer questions.
+
+#include <string>
+
+#include "core/message_loop.h"
+#include "core/progress_dialog.h"
+#include "core/progress_view.h"
+#include "core/prompts.h"
+
+namespace sonvara {
+
+class NoPrompts : public Prompts {
+  public:
+    PromptAnswer Ask(const PromptMessage&) override { return PromptAnswer::kOk; }
+    bool ChooseWaveFormat(FormatArea&, int, const std::string&) override { return false; }
+    bool AskRawFileFormat(RawFileFormat&) override { return false; }
+};
+
+inline ProcessResult RunBenchProcess(LProgressDialog& process) {
+    QueueMessageLoop loop;
+    SilentProgressView view;
+    NoPrompts prompts;
+    ProcessHost host{loop, view, prompts};
+    return process.Run(host);
+}
+
+}  // namespace sonvara

@@ -1,0 +1,171 @@
+#include "effects/compressor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "audio/sound_time.h"
+#include "audio/split_multiply.h"
+#include "effects/effect_process.h"
+
+namespace sonvara {
+namespace {
+
+// The bound the compressor declares: its make-up gain can lift quiet audio well above its input.
+constexpr Sample kCompressorMaxSample = 4194303;
+constexpr int kUpperKnee = 127;
+
+std::int32_t SaturatedGain(double gain) {
+    return static_cast<std::int32_t>(
+        std::min(gain, static_cast<double>(std::numeric_limits<std::int32_t>::max())));
+}
+
+std::int32_t ClampToInt32(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+std::optional<double> CompressorRatioFactor(int index) {
+    if (index < 0 || index >= static_cast<int>(CompressorRatioList.size())) {
+        return std::nullopt;
+    }
+    return CompressorRatioList[static_cast<std::size_t>(index)].factor;
+}
+
+CompressorGainTable MakeCompressorGainTable(int threshold_db, double ratio) {
+    CompressorGainTable table{};
+    double gain = 16777216.0;
+    if (threshold_db < 0) {
+        gain /= std::pow(ratio, -threshold_db);  // unity again at 0 dB input
+    }
+    int index = 0;
+    for (; index <= threshold_db + 127; ++index) {
+        table[static_cast<std::size_t>(index)] = SaturatedGain(gain);
+    }
+    for (; index <= kUpperKnee + 127; ++index) {
+        table[static_cast<std::size_t>(index)] = SaturatedGain(gain);
+        gain *= ratio;
+    }
+    for (; index < 256; ++index) {
+        table[static_cast<std::size_t>(index)] = SaturatedGain(gain);
+        gain *= 0.8913;
+    }
+    return table;
+}
+
+int CompressorBlockLevel(const Sample* samples, std::size_t count) {
+    // Squares of up to 2^52 summed over at most 2^14 samples stay well inside 64 bits.
+    std::uint64_t sum = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::int64_t q = samples[i] >> 5;
+        sum += static_cast<std::uint64_t>(q * q);
+    }
+    const std::uint64_t mean = count > 0 ? sum / count : 0;
+    if (mean == 0) {
+        return -127;
+    }
+    const double decibels = 10.0 * std::log10(static_cast<double>(mean) * 1.1920903375594525e-07);
+    const double rounded = mean < 8388626 ? std::trunc(decibels - 0.5) : std::trunc(decibels + 0.5);
+    return static_cast<int>(std::clamp(rounded, -127.0, 127.0));
+}
+
+LSRCCompressor::LSRCCompressor(LSoundSourceRef upstream, int threshold_db, double ratio,
+                               std::int32_t block_ms)
+    : LSoundSourceBase(upstream->GetSampleRate(), upstream->GetChannels(), kCompressorMaxSample),
+      upstream_(std::move(upstream)),
+      table_(MakeCompressorGainTable(std::clamp(threshold_db, -127, 127), ratio)),
+      block_frames_(std::clamp(FramesFromMilliseconds(block_ms, GetSampleRate()), 128, 8192)) {
+    if (upstream_->IsError()) {
+        SetError();
+        return;
+    }
+    const std::size_t samples =
+        static_cast<std::size_t>(block_frames_) * static_cast<std::size_t>(GetChannels());
+    current_.resize(samples);
+    ahead_.resize(samples);
+    Restart();
+}
+
+std::int32_t LSRCCompressor::ReadBlockGain(std::vector<Sample>& block) {
+    upstream_->Read(block.data(), block_frames_);
+    return table_[static_cast<std::size_t>(CompressorBlockLevel(block.data(), block.size()) + 128)];
+}
+
+void LSRCCompressor::SetStep(std::int32_t next_gain) {
+    next_target_ = next_gain;
+    const std::int64_t n = block_frames_;
+    if (next_gain < gain_) {
+        step_ = ClampToInt32((std::int64_t{next_gain} - gain_) / (n + n / 4));
+    } else {
+        step_ = ClampToInt32(((std::int64_t{next_gain} + previous_target_) / 2 - gain_) / (2 * n));
+    }
+}
+
+void LSRCCompressor::Restart() {
+    const std::int32_t first = ReadBlockGain(current_);
+    gain_ = previous_target_ = first;
+    SetStep(ReadBlockGain(ahead_));
+    position_ = 0;
+}
+
+void LSRCCompressor::Read(Sample* buffer, std::int32_t frames) {
+    const int channels = GetChannels();
+    if (IsError()) {
+        std::fill_n(buffer, static_cast<std::size_t>(std::max(frames, 0)) * channels, 0);
+        return;
+    }
+    while (frames > 0) {
+        if (position_ == block_frames_) {
+            std::swap(current_, ahead_);
+            previous_target_ = next_target_;
+            SetStep(ReadBlockGain(ahead_));
+            position_ = 0;
+        }
+        const std::int32_t count = std::min(frames, block_frames_ - position_);
+        const Sample* in = current_.data() + static_cast<std::size_t>(position_) * channels;
+        for (std::int32_t f = 0; f < count; ++f) {
+            for (int c = 0; c < channels; ++c) {
+                *buffer++ = SplitMultiply(*in++, gain_);
+            }
+            gain_ = WrapAdd(gain_, step_);
+        }
+        position_ += count;
+        frames -= count;
+    }
+}
+
+std::int32_t LSRCCompressor::GetPosition() const {
+    if (IsError()) {
+        return upstream_->GetPosition();
+    }
+    return upstream_->GetPosition() - 2 * block_frames_ + position_;
+}
+
+void LSRCCompressor::Seek(std::int32_t frame) {
+    upstream_->Seek(frame);
+    if (!IsError()) {
+        Restart();
+    }
+}
+
+EfCompressor::EfCompressor(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                           std::int32_t threshold_db, std::int32_t /*limit_db*/, double ratio)
+    : LProgressDialog("Sonvara"),
+      document_(document),
+      s_end_(s_end),
+      s_start_(s_start),
+      threshold_db_(threshold_db),
+      ratio_(ratio) {}
+
+ProcessResult EfCompressor::Body() {
+    return RunRangeEffect(
+        *this, "Dynamic Range Compressor", document_, s_end_, s_start_,
+        [&](const LSoundSourceRef& upstream) {
+            return LSoundSourceRef(new LSRCCompressor(upstream, threshold_db_, ratio_));
+        });
+}
+
+}  // namespace sonvara

@@ -1,0 +1,129 @@
+#include "effects/echo.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "audio/sound_time.h"
+#include "audio/split_multiply.h"
+#include "effects/effect_parameters.h"
+#include "effects/effect_process.h"
+
+namespace sonvara {
+namespace {
+
+constexpr std::uint32_t kMinDelay = 128;
+
+// A loud echo can pass any bound the upstream promises.
+Sample EchoMaxSample(const LSoundSourceRef& upstream) {
+    return std::max(upstream->GetMaxSample(), kUnknownMaxSample);
+}
+
+}  // namespace
+
+std::uint32_t DelaySamples(std::int32_t milliseconds, std::int32_t rate, int channels) {
+    const std::int64_t frames = FramesFromMilliseconds(milliseconds, rate);
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(frames * channels, kMinDelay));
+}
+
+LSRCEcho::LSRCEcho(LSoundSourceRef upstream, std::int32_t gain_percent, std::int32_t time_ms)
+    : LInPlaceFilter(std::move(upstream)),
+      delay_(DelaySamples(time_ms, GetSampleRate(), GetChannels()), 0),
+      gain_(static_cast<std::int32_t>(std::int64_t{gain_percent} * 256 / 100)) {
+    SetMaxSample(EchoMaxSample(Upstream()));
+}
+
+void LSRCEcho::Filter(Sample* samples, std::size_t count) {
+    while (count > 0) {
+        // Up to the end of the ring at a time, so the loop needs no wrap test.
+        const std::size_t run = std::min(count, delay_.size() - write_);
+        Sample* line = delay_.data() + write_;
+        for (std::size_t i = 0; i < run; ++i) {
+            const Sample y = WrapAdd(samples[i], WrapMul(line[i], gain_) >> 8);
+            line[i] = y;
+            samples[i] = y;
+        }
+        samples += run;
+        count -= run;
+        write_ = (write_ + run) % delay_.size();
+    }
+}
+
+void LSRCEcho::Clear() {
+    std::fill(delay_.begin(), delay_.end(), 0);
+}
+
+LSRCReverb::LSRCReverb(LSoundSourceRef upstream, std::int32_t level_percent, std::int32_t time_ms)
+    : LInPlaceFilter(std::move(upstream)),
+      delay_(DelaySamples(time_ms, GetSampleRate(), GetChannels()), 0) {
+    SetMaxSample(EchoMaxSample(Upstream()));
+    const double length = static_cast<double>(delay_.size());
+    const double positions[4] = {0.7413, 0.5581, 0.3823, 0.211};
+    for (int t = 0; t < 4; ++t) {
+        taps_[t] = static_cast<std::size_t>(length * positions[t]);
+    }
+    const auto level = static_cast<double>(std::int64_t{level_percent} * 512 / 100);
+    const double factors[5] = {0.4, 0.1, 0.3, 0.07, 0.13};
+    for (int g = 0; g < 5; ++g) {
+        gains_[g] = static_cast<std::int32_t>(level * factors[g]);
+    }
+}
+
+void LSRCReverb::Filter(Sample* samples, std::size_t count) {
+    const std::size_t length = delay_.size();
+    Sample* line = delay_.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        Sample y = samples[i];
+        for (int t = 0; t < 4; ++t) {
+            y = WrapAdd(y, WrapMul(line[taps_[t]], gains_[t]) >> 9);
+            taps_[t] = taps_[t] + 1 == length ? 0 : taps_[t] + 1;
+        }
+        y = WrapAdd(y, WrapMul(line[write_], gains_[4]) >> 9);
+        line[write_] = y;
+        write_ = write_ + 1 == length ? 0 : write_ + 1;
+        samples[i] = y;
+    }
+}
+
+void LSRCReverb::Clear() {
+    std::fill(delay_.begin(), delay_.end(), 0);
+}
+
+EfEcho::EfEcho(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+               std::int32_t gain_percent, std::int32_t time_ms)
+    : LProgressDialog("Sonvara"),
+      document_(document),
+      s_end_(s_end),
+      s_start_(s_start),
+      gain_percent_(gain_percent),
+      time_ms_(time_ms) {}
+
+ProcessResult EfEcho::Body() {
+    if (!CheckEcho(time_ms_, gain_percent_).empty()) {
+        return PROCESS_FAILED;
+    }
+    return RunRangeEffect(
+        *this, "Echo", document_, s_end_, s_start_, [&](const LSoundSourceRef& upstream) {
+            return LSoundSourceRef(new LSRCEcho(upstream, gain_percent_, time_ms_));
+        });
+}
+
+EfReverb::EfReverb(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                   std::int32_t level_percent, std::int32_t time_ms)
+    : LProgressDialog("Sonvara"),
+      document_(document),
+      s_end_(s_end),
+      s_start_(s_start),
+      level_percent_(level_percent),
+      time_ms_(time_ms) {}
+
+ProcessResult EfReverb::Body() {
+    if (!CheckReverb(level_percent_, time_ms_).empty()) {
+        return PROCESS_FAILED;
+    }
+    return RunRangeEffect(
+        *this, "Reverb", document_, s_end_, s_start_, [&](const LSoundSourceRef& upstream) {
+            return LSoundSourceRef(new LSRCReverb(upstream, level_percent_, time_ms_));
+        });
+}
+
+}  // namespace sonvara

@@ -1,0 +1,60 @@
+#include "effects/high_pass.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <utility>
+
+#include "audio/split_multiply.h"
+#include "effects/effect_process.h"
+
+namespace sonvara {
+
+std::int32_t OnePoleCoefficient(double frequency, std::int32_t rate) {
+    return static_cast<std::int32_t>((1.0 - std::exp(-2.0 * std::numbers::pi * frequency / rate)) *
+                                     256.0);
+}
+
+LSRCHighPass::LSRCHighPass(LSoundSourceRef upstream, std::int32_t cut_frequency)
+    : LInPlaceFilter(std::move(upstream)),
+      a_(OnePoleCoefficient(cut_frequency, GetSampleRate())),
+      state_(static_cast<std::size_t>(GetChannels()), 0) {
+    // A high-pass overshoots on steps: allow for twice the upstream's bound.
+    if (GetMaxSample() <= 0x100000) {
+        SetMaxSample(GetMaxSample() * 2);
+    }
+}
+
+void LSRCHighPass::Filter(Sample* samples, std::size_t count) {
+    const std::size_t channels = state_.size();
+    for (std::size_t i = 0; i < count; i += channels) {
+        for (std::size_t c = 0; c < channels; ++c) {
+            const Sample out = WrapSub(samples[i + c], state_[c] >> 8);
+            state_[c] = WrapAdd(state_[c], WrapMul(out, a_));
+            samples[i + c] = out;
+        }
+    }
+}
+
+void LSRCHighPass::Clear() {
+    std::fill(state_.begin(), state_.end(), 0);
+}
+
+EfLowCutFilter::EfLowCutFilter(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                               std::int32_t low_cut_hz)
+    : LProgressDialog("Sonvara"),
+      document_(document),
+      s_end_(s_end),
+      s_start_(s_start),
+      low_cut_hz_(low_cut_hz) {}
+
+ProcessResult EfLowCutFilter::Body() {
+    const auto frequency = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(std::int64_t{low_cut_hz_} * 2, INT32_MIN, INT32_MAX));
+    return RunRangeEffect(*this, "Low Cut Filter", document_, s_end_, s_start_,
+                          [&](const LSoundSourceRef& upstream) {
+                              return LSoundSourceRef(new LSRCHighPass(upstream, frequency));
+                          });
+}
+
+}  // namespace sonvara

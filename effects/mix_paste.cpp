@@ -1,0 +1,150 @@
+#include "effects/mix_paste.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "audio/split_multiply.h"
+#include "document/convert_document.h"
+#include "document/cut_list_reader.h"
+#include "document/cut_writer.h"
+
+namespace sonvara {
+namespace {
+
+// `paste` in the format of `document` (a copy of the records, converted when needed).
+ProcessResult PasteInFormatOf(LProgressDialog& process, const LCutListAudio& document,
+                              const LCutListAudio& paste, LCutListAudio& converted) {
+    converted = paste;
+    return ConvertRateChannels(process, converted, document.GetSampleRate(),
+                               document.GetChannels());
+}
+
+}  // namespace
+
+MixGains MixPasteGains(std::int32_t volume_percent, std::int32_t balance) {
+    auto gain = [&](std::int64_t side) {
+        return static_cast<std::int32_t>(side * volume_percent / 50 * kUnityGain / 100);
+    };
+    return {gain(100 - balance), gain(balance)};
+}
+
+EfMixPaste::EfMixPaste(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                       const LCutListAudio& paste, std::int32_t volume_percent, std::int32_t mode,
+                       std::int32_t fade_frames, std::int32_t balance)
+    : LProgressDialog("Sonvara"),
+      document_(document),
+      s_end_(s_end),
+      s_start_(s_start),
+      paste_(paste),
+      volume_percent_(volume_percent),
+      mode_(mode),
+      fade_frames_(fade_frames),
+      balance_(balance) {}
+
+ProcessResult EfMixPaste::Body() {
+    if (s_end_ < s_start_) {
+        return PROCESS_DONE;
+    }
+    SetText("Pasting Mix", 0);
+    SetText("Espere por favor...", 1);
+    LCutListAudio paste;
+    if (const ProcessResult converted = PasteInFormatOf(*this, document_, paste_, paste);
+        converted != PROCESS_DONE) {
+        return converted;
+    }
+
+    // The stretch of the document the mix replaces, as a copy: the document itself changes
+    // only at the end.
+    const std::int32_t selection = s_end_ - s_start_;
+    const std::int32_t over = paste.GetLength() - selection;
+    std::int32_t replace_end = s_end_;  // of the document
+    LCutListAudio region;
+    std::int64_t fade_start = -1;
+    if (over > 0 && mode_ == MIXMODE_INSERTSILENCE) {
+        document_.EfCopy(s_start_, s_end_, region);
+        region.InsertSilence(selection, over);
+    } else if (over > 0 && mode_ == MIXMODE_EXTENDSELECTION) {
+        replace_end = s_end_ + over;
+        document_.EfCopy(s_start_, replace_end, region);
+    } else if (over > 0) {
+        document_.EfCopy(s_start_, s_end_, region);
+        fade_start = std::max<std::int64_t>(selection - std::int64_t{fade_frames_}, 0);
+    } else {
+        replace_end = s_start_ + paste.GetLength();
+        document_.EfCopy(s_start_, replace_end, region);
+    }
+    const std::int32_t length = region.GetLength();
+
+    const int channels = document_.GetChannels();
+    const MixGains mix = MixPasteGains(volume_percent_, balance_);
+    std::vector<std::int32_t> gains = {mix.left, mix.right};
+    gains.resize(static_cast<std::size_t>(channels), mix.left);
+
+    LCutListAudio mixed;
+    {
+        LSRCCutListAudio target(region);
+        LSRCCutListAudio addition(paste);
+        LSoundSinkRef sink(new LSNKCutListAudio(mixed, document_.GetSampleRate(), channels));
+        std::vector<Sample> block(static_cast<std::size_t>(channels) * kBlockFrames);
+        std::vector<Sample> added(block.size());
+        std::vector<std::int32_t> steps(gains.size(), 0);
+        for (std::int64_t done = 0; done < length;) {
+            if (CheckCancel()) {
+                return PROCESS_STOPPED;
+            }
+            const auto frames =
+                static_cast<std::int32_t>(std::min<std::int64_t>(length - done, kBlockFrames));
+            target.Read(block.data(), frames);
+            addition.Read(added.data(), frames);
+            for (std::int32_t f = 0; f < frames; ++f) {
+                const std::int64_t position = done + f;
+                const bool fading = fade_start >= 0 && position >= fade_start;
+                if (fading && (f == 0 || position == fade_start)) {
+                    // The fade's slope, fixed for the rest of this block: it reaches 0 at the end.
+                    const std::int64_t left = (length - position) * channels;
+                    for (std::size_t c = 0; c < gains.size(); ++c) {
+                        steps[c] = static_cast<std::int32_t>(gains[c] / left);
+                    }
+                }
+                for (int c = 0; c < channels; ++c) {
+                    const std::size_t i = static_cast<std::size_t>(f) * channels + c;
+                    const std::int32_t gain = gains[static_cast<std::size_t>(c)];
+                    if (fading) {
+                        block[i] = WrapAdd(block[i], SplitMultiply(added[i], gain));
+                        for (std::size_t g = 0; g < gains.size(); ++g) {
+                            gains[g] -= steps[g];
+                        }
+                    } else {
+                        block[i] = WrapAdd(block[i], WrapMul(added[i], gain >> 15) >> 9);
+                    }
+                }
+            }
+            sink->Write(block.data(), frames);
+            done += frames;
+            SetProgress(static_cast<double>(done) / length);
+        }
+    }
+    document_.Replace(s_start_, replace_end, mixed);
+    s_end_ = s_start_ + length;
+    return PROCESS_DONE;
+}
+
+LEfPasteOver::LEfPasteOver(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                           const LCutListAudio& paste)
+    : LProgressDialog("Sonvara"),
+      document_(document),
+      s_end_(s_end),
+      s_start_(s_start),
+      paste_(paste) {}
+
+ProcessResult LEfPasteOver::Body() {
+    LCutListAudio paste;
+    if (const ProcessResult converted = PasteInFormatOf(*this, document_, paste_, paste);
+        converted != PROCESS_DONE) {
+        return converted;
+    }
+    document_.Replace(s_start_, s_end_, paste);
+    return PROCESS_DONE;
+}
+
+}  // namespace sonvara

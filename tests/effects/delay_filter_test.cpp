@@ -1,0 +1,212 @@
+// Echo, reverb and the low-cut filter, on documents through their processes and on the sources.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "effects/echo.h"
+#include "effects/effect_parameters.h"
+#include "effects/high_pass.h"
+#include "tests/document/document_fixture.h"
+#include "tests/support/cancel_after_view.h"
+#include "tests/support/run_process.h"
+
+namespace sonvara {
+namespace {
+
+constexpr Sample kImpulse = 0x10000;
+
+class DelayFilterTest : public testing::DocumentTest {
+  protected:
+    // `frames` frames of silence at 8000 Hz with kImpulse at `at` on every channel.
+    static LCutListAudio Impulse(std::int32_t frames, int channels, std::int32_t at) {
+        std::vector<Sample> samples(static_cast<std::size_t>(frames) * channels, 0);
+        for (int c = 0; c < channels; ++c) {
+            samples[static_cast<std::size_t>(at) * channels + c] = kImpulse;
+        }
+        return FromSamples(samples, channels);
+    }
+
+    // A sine of `frequency` Hz at 44100 Hz on every channel, amplitude 0x40000.
+    static std::vector<Sample> Sine(double frequency, std::int32_t frames, int channels) {
+        std::vector<Sample> samples;
+        for (std::int32_t f = 0; f < frames; ++f) {
+            const double value = 0x40000 * std::sin(2 * std::numbers::pi * frequency * f / 44100);
+            samples.insert(samples.end(), static_cast<std::size_t>(channels),
+                           static_cast<Sample>(value));
+        }
+        return samples;
+    }
+
+    static double Rms(const std::vector<Sample>& samples, std::size_t from, int channel,
+                      int channels) {
+        double sum = 0;
+        std::size_t count = 0;
+        for (std::size_t i = from * channels + channel; i < samples.size(); i += channels) {
+            sum += static_cast<double>(samples[i]) * samples[i];
+            ++count;
+        }
+        return std::sqrt(sum / static_cast<double>(count));
+    }
+};
+
+TEST_F(DelayFilterTest, EchoRepeatsAfterTheTimeWithTheGain) {
+    for (int channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        // 100 ms at 8000 Hz: 800 frames. The impulse sits at the selection's start.
+        LCutListAudio document = Impulse(6000, channels, 1000);
+        EfEcho echo(document, 5000, 1000, 50, 100);
+        ASSERT_EQ(testing::RunProcess(echo), PROCESS_DONE);
+        ASSERT_EQ(document.GetLength(), 6000);
+        const std::vector<Sample> out = ReadList(document);
+        for (std::size_t f = 0; f < 6000; ++f) {
+            Sample expected = 0;
+            if (f >= 1000 && f < 5000 && (f - 1000) % 800 == 0) {
+                expected = kImpulse >> ((f - 1000) / 800);  // half as loud every repeat
+            }
+            for (int c = 0; c < channels; ++c) {
+                ASSERT_EQ(out[f * channels + c], expected) << f;
+            }
+        }
+    }
+}
+
+TEST_F(DelayFilterTest, EchoGainsOfZeroAndBelow) {
+    LCutListAudio unchanged = Impulse(3000, 1, 0);
+    EfEcho silent_echo(unchanged, 3000, 0, 0, 100);
+    ASSERT_EQ(testing::RunProcess(silent_echo), PROCESS_DONE);
+    EXPECT_EQ(ReadList(unchanged), ReadList(Impulse(3000, 1, 0)));
+
+    // A negative gain (the checks set no lower bound) inverts each repeat.
+    LCutListAudio inverted = Impulse(3000, 1, 0);
+    EfEcho negative(inverted, 3000, 0, -50, 100);
+    ASSERT_EQ(testing::RunProcess(negative), PROCESS_DONE);
+    const std::vector<Sample> out = ReadList(inverted);
+    EXPECT_EQ(out[800], -kImpulse / 2);
+    EXPECT_EQ(out[1600], kImpulse / 4);
+}
+
+TEST_F(DelayFilterTest, DelaysAreWholeFramesAndAtLeast128Samples) {
+    EXPECT_EQ(DelaySamples(10, 8000, 1), 128u);  // 80 frames, raised
+    EXPECT_EQ(DelaySamples(10, 8000, 2), 160u);
+    EXPECT_EQ(DelaySamples(2999, 44100, 2), 2u * 132255u);
+    EXPECT_EQ(DelaySamples(1500, 11025, 1), 16537u);  // 11025 + 500 × 11025 ÷ 1000
+}
+
+TEST_F(DelayFilterTest, ReverbTapsLandWhereTheDelayLinePutsThem) {
+    // Level 100 at 100 ms, 8000 Hz mono: D = 800, L = 512. Tap gains 204, 51, 153, 35 and the
+    // feedback 66 (0.13 × 512 = 66.56, truncated). The tap at t first hears the impulse D − t
+    // later; what the taps add is fed back into the line and heard again.
+    LCutListAudio document = Impulse(1000, 1, 0);
+    LSRCReverb reverb(LSoundSourceRef(new LSRCCutListAudio(document)), 100, 100);
+    ASSERT_EQ(reverb.DelayLength(), 800u);
+    EXPECT_EQ(reverb.FeedbackGain(), 66);
+    std::vector<Sample> out(1000);
+    reverb.Read(out.data(), 1000);
+    const Sample first_tap = (kImpulse * 204) >> 9;
+    EXPECT_EQ(out[0], kImpulse);
+    EXPECT_TRUE(std::all_of(out.begin() + 1, out.begin() + 207, [](Sample s) { return s == 0; }));
+    EXPECT_EQ(out[800 - 593], first_tap);
+    EXPECT_EQ(out[800 - 446], (kImpulse * 51) >> 9);
+    EXPECT_EQ(out[2 * (800 - 593)], (first_tap * 204) >> 9);  // the first tap, heard again
+    EXPECT_EQ(out[800 - 305], (kImpulse * 153) >> 9);
+    EXPECT_EQ(out[800 - 168], (kImpulse * 35) >> 9);
+    EXPECT_EQ(out[800], (kImpulse * 66) >> 9);  // the feedback from the line's end
+
+    // A seek empties the line: the same read again gives the same answer.
+    const std::vector<Sample> first = out;
+    reverb.Seek(0);
+    reverb.Read(out.data(), 1000);
+    EXPECT_EQ(out, first);
+}
+
+TEST_F(DelayFilterTest, RangeEffectsKeepLengthRefuseBadValuesAndCancelCleanly) {
+    LCutListAudio document = Staircase(40000, 2);
+    const std::vector<Sample> before = ReadList(document);
+
+    EfEcho too_short(document, 40000, 0, 50, 9);
+    EXPECT_EQ(testing::RunProcess(too_short), PROCESS_FAILED);
+    EfReverb too_loud(document, 40000, 0, 101, 50);
+    EXPECT_EQ(testing::RunProcess(too_loud), PROCESS_FAILED);
+    EfEcho empty(document, 500, 500, 50, 100);  // an empty selection: an empty replacement
+    EXPECT_EQ(testing::RunProcess(empty), PROCESS_DONE);
+    for (int polls : {1, 3}) {
+        testing::CancelAfter cancel(polls);
+        EfReverb cancelled(document, 40000, 0, 100, 1000);
+        EXPECT_EQ(testing::RunProcess(cancelled, &cancel), PROCESS_STOPPED);
+    }
+    EXPECT_EQ(ReadList(document), before);
+
+    EfReverb reverb(document, 30000, 10000, 100, 1000);
+    ASSERT_EQ(testing::RunProcess(reverb), PROCESS_DONE);
+    const std::vector<Sample> after = ReadList(document);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_TRUE(std::equal(after.begin(), after.begin() + 20000, before.begin()));
+    EXPECT_TRUE(std::equal(after.begin() + 60000, after.end(), before.begin() + 60000));
+    EXPECT_NE(after, before);
+}
+
+TEST_F(DelayFilterTest, LowCutAttenuatesTheBassAndPassesTheMiddle) {
+    // LowCutFreq 250: a one-pole high-pass at 500 Hz. Left 50 Hz, right 2 kHz.
+    constexpr std::int32_t kFrames = 44100;
+    std::vector<Sample> input;
+    const std::vector<Sample> low = Sine(50, kFrames, 1);
+    const std::vector<Sample> high = Sine(2000, kFrames, 1);
+    for (std::int32_t f = 0; f < kFrames; ++f) {
+        input.push_back(low[f]);
+        input.push_back(high[f]);
+    }
+    LCutListAudio document = FromSamples(input, 2, 44100);
+    EfLowCutFilter filter(document, kFrames, 0, 250);
+    ASSERT_EQ(testing::RunProcess(filter), PROCESS_DONE);
+    const std::vector<Sample> out = ReadList(document);
+    // Past the first 100 ms, where the filter settles. The one-pole response at 50 Hz against a
+    // 500 Hz corner is about −20 dB; at 2 kHz, −0.3 dB.
+    const double low_db = 20 * std::log10(Rms(out, 4410, 0, 2) / Rms(input, 4410, 0, 2));
+    const double high_db = 20 * std::log10(Rms(out, 4410, 1, 2) / Rms(input, 4410, 1, 2));
+    EXPECT_LT(low_db, -18.0);
+    EXPECT_GT(low_db, -22.0);
+    EXPECT_GT(high_db, -1.0);
+    EXPECT_LT(high_db, 0.5);
+}
+
+TEST_F(DelayFilterTest, LowCutOfZeroPassesTheSignalAsItIs) {
+    const std::vector<Sample> input = Sine(50, 9000, 2);
+    LCutListAudio document = FromSamples(input, 2, 44100);
+    EfLowCutFilter filter(document, 9000, 0, 0);
+    ASSERT_EQ(testing::RunProcess(filter), PROCESS_DONE);
+    EXPECT_EQ(ReadList(document), input);
+
+    LSoundSourceRef upstream(new LSRCCutListAudio(document));
+    LSRCHighPass bound(upstream, 500);
+    EXPECT_EQ(bound.Coefficient(), 17);  // (1 − e^(−2π × 500 ÷ 44100)) × 256 = 17.6
+    EXPECT_EQ(bound.GetMaxSample(), 2 * upstream->GetMaxSample());  // room for overshoot
+}
+
+TEST(EffectParameters, ChecksAcceptUpToTheirLimitsAndNameTheFirstFault) {
+    EXPECT_TRUE(CheckAmplifyGain(400).empty());
+    EXPECT_TRUE(CheckAmplifyGain(-1000).empty());
+    EXPECT_NE(CheckAmplifyGain(401).find("400%"), std::string_view::npos);
+    EXPECT_TRUE(CheckNormalizePeakLevel(100).empty());
+    EXPECT_NE(CheckNormalizePeakLevel(101).find("Normalizar"), std::string_view::npos);
+
+    EXPECT_TRUE(CheckEcho(10, 99).empty());
+    EXPECT_TRUE(CheckEcho(2999, -500).empty());
+    for (int time : {9, 3000}) {
+        EXPECT_NE(CheckEcho(time, 100).find("tiempo de Eco"), std::string_view::npos) << time;
+    }
+    EXPECT_NE(CheckEcho(800, 100).find("Ganancia de Eco"), std::string_view::npos);
+
+    EXPECT_TRUE(CheckReverb(100, 50).empty());
+    EXPECT_TRUE(CheckReverb(-20, 1000).empty());
+    EXPECT_NE(CheckReverb(101, 10).find("nivel"), std::string_view::npos);
+    for (int time : {49, 1001}) {
+        EXPECT_NE(CheckReverb(100, time).find("tiempo"), std::string_view::npos) << time;
+    }
+}
+
+}  // namespace
+}  // namespace sonvara
