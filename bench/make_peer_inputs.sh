@@ -10,4 +10,11 @@ for minutes in 10 60; do
     sox -R -n -r 44100 -c 2 -b 16 "$target" synth $((minutes * 60)) sine 220 sine 3150 \
         whitenoise gain -6
 done
+# 10 minutes of 8 kHz mono speech-like signal for the GSM 6.10 rows: the 3 s test signal of
+# tests/data/gsm repeated, as a WAV file and as the raw samples toast reads.
+speech="$(dirname "$0")/../tests/data/gsm/speech.s16"
+if [ ! -f "$folder/speech10.wav" ]; then
+    sox -t raw -r 8000 -e signed -b 16 -c 1 -L "$speech" "$folder/speech10.wav" repeat 199
+    sox "$folder/speech10.wav" -t raw "$folder/speech10.s16"
+fi
 echo "$folder"

@@ -42,3 +42,31 @@ for minutes in 10 60; do
             "$theirs" "$(echo "$ours / $theirs" | bc -l)" $((ours_mem / 1024)) $((sox_mem / 1024))
     done
 done
+
+# GSM 6.10 on 10 minutes of 8 kHz speech: ours against toast/untoast and sox, each run
+# alternating with ours; ratio = ours / peer.
+printf "\n%-14s %-8s %9s %9s %7s\n" work peer ours_s peer_s ratio
+speech="$inputs/speech10"
+toast -l -c "$speech.s16" > "$work/in.gsm"
+gsm_row() {  # work, peer name, our command..., "--", peer command...
+    name=$1 peer=$2; shift 2
+    ours_cmd=""; while [ "$1" != "--" ]; do ours_cmd="$ours_cmd $1"; shift; done; shift
+    peer_cmd="$*"
+    ours_times=""; peer_times=""
+    for run in 1 2 3; do
+        set -- $(measure $ours_cmd); ours_times="$ours_times $1"
+        set -- $(measure sh -c "$peer_cmd"); peer_times="$peer_times $1"
+    done
+    ours=$(echo $ours_times | tr ' ' '\n' | median)
+    theirs=$(echo $peer_times | tr ' ' '\n' | median)
+    printf "%-14s %-8s %9s %9s %7.2f\n" "$name" "$peer" "$ours" "$theirs" \
+        "$(echo "$ours / $theirs" | bc -l)"
+}
+gsm_row "gsm encode" toast "$batch" convert "$speech.wav" "$work/ours.gsm" -- \
+    toast -l -c "$speech.s16" ">" /dev/null
+gsm_row "gsm encode" sox "$batch" convert "$speech.wav" "$work/ours.gsm" -- \
+    sox "$speech.wav" "$work/sox.gsm"
+gsm_row "gsm decode" untoast "$batch" convert "$work/in.gsm" "$work/ours.wav" -- \
+    untoast -l -c "$work/in.gsm" ">" /dev/null
+gsm_row "gsm decode" sox "$batch" convert "$work/in.gsm" "$work/ours.wav" -- \
+    sox "$work/in.gsm" "$work/sox.wav"

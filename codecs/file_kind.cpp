@@ -21,6 +21,9 @@ FileKind FileKindOf(std::string_view path) {
     if (extension == ".au") {
         return FileKind::kAu;
     }
+    if (extension == ".gsm") {
+        return FileKind::kGsm;
+    }
     if (extension == ".vox" || extension == ".raw") {
         return FileKind::kRaw;
     }

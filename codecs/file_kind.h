@@ -6,7 +6,7 @@
 
 namespace sonvara {
 
-enum class FileKind { kUnknown, kWave, kAiff, kAu, kRaw };
+enum class FileKind { kUnknown, kWave, kAiff, kAu, kRaw, kGsm };
 
 FileKind FileKindOf(std::string_view path);
 

@@ -5,6 +5,7 @@
 #include "codecs/aiff_file.h"
 #include "codecs/au_file.h"
 #include "codecs/file_kind.h"
+#include "codecs/gsm_file.h"
 #include "codecs/load_save.h"
 #include "codecs/raw_formats.h"
 #include "core/paths.h"
@@ -56,6 +57,8 @@ LSoundSourceRef OpenSourceForLoad(const std::string& path, const RawFileFormat& 
             return LAifFile::OpenSource(path);
         case FileKind::kAu:
             return LAuFile::OpenSource(path);
+        case FileKind::kGsm:
+            return new LGSMFileSource(path);
         case FileKind::kRaw:
             return OpenRawSource(path, static_cast<RawEncoding>(raw.encoding), raw.rate,
                                  raw.channels);

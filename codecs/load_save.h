@@ -2,14 +2,14 @@
 // Loading and saving documents: the dispatch between a file name's extension (compared without
 // regard to case) and the reader or writer of its format, as processes behind the progress view.
 //
-//  - SVLoadFile fills a document from a file: ".wav", ".aif"/".aiff", ".au", and ".vox"/".raw"
-//    with the raw-file settings (asked for first when the caller wants). Any other extension, or
-//    a file the reader cannot use, fails without a message; the caller reports it.
+//  - SVLoadFile fills a document from a file: ".wav", ".aif"/".aiff", ".au", ".gsm", and
+//    ".vox"/".raw" with the raw-file settings (asked for first when the caller wants). Any other
+//    extension, or a file the reader cannot use, fails without a message; the caller reports it.
 //  - LSVSaveToSink writes a document to a file: ".wav" (16-bit PCM, or after a save under a new
 //    name the format chosen in the codec chooser), ".vox"/".raw" (after making the document
-//    mono), ".aif"/".aiff", ".au". It writes a temporary file beside the target and puts it in
-//    the target's place only when everything was written, so a failed or cancelled save leaves
-//    the old file as it was.
+//    mono), ".aif"/".aiff", ".au", ".gsm" (8000 Hz mono, converted on the way). It writes a
+//    temporary file beside the target and puts it in the target's place only when everything was
+//    written, so a failed or cancelled save leaves the old file as it was.
 // Results: PROCESS_DONE, PROCESS_STOPPED (cancelled), PROCESS_FAILED.
 
 #include <cstdint>

@@ -7,6 +7,7 @@
 #include "codecs/aiff_file.h"
 #include "codecs/au_file.h"
 #include "codecs/file_kind.h"
+#include "codecs/gsm_file.h"
 #include "codecs/load_save.h"
 #include "codecs/raw_formats.h"
 #include "core/paths.h"
@@ -103,6 +104,9 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
                 break;
             case FileKind::kAu:
                 sink = LAuFile::OpenSink(path, rate, channels);
+                break;
+            case FileKind::kGsm:
+                sink = LSoundSinkRef(new LGSMFileSink(path));  // 8000 Hz mono: the copy converts
                 break;
             case FileKind::kUnknown:
                 break;

@@ -1,5 +1,6 @@
 #include "platform/codec/adpcm_codecs.h"
 #include "platform/codec/codec_manager.h"
+#include "platform/codec/gsm_codec.h"
 #include "platform/codec/pcm_codecs.h"
 
 namespace sonvara {
@@ -12,6 +13,7 @@ void RegisterBuiltInCodecs(CodecManager& manager) {
     manager.Register(MakeUlawCodec());
     manager.Register(MakeImaAdpcmCodec());
     manager.Register(MakeMsAdpcmCodec());
+    manager.Register(MakeGsmCodec());
 }
 
 }  // namespace sonvara

@@ -106,7 +106,8 @@ class CodecManager {
     std::vector<std::unique_ptr<Codec>> codecs_;
 };
 
-// Adds the codecs of this library (PCM, IEEE float, WAVE_FORMAT_EXTENSIBLE, G.711, the ADPCMs).
+// Adds the codecs of this library (PCM, IEEE float, WAVE_FORMAT_EXTENSIBLE, G.711, the ADPCMs,
+// GSM 6.10).
 void RegisterBuiltInCodecs(CodecManager& manager);
 
 // "8.000 Hz; 4 bits; Mono; 4 KB/s": the chooser's line of details for a format.

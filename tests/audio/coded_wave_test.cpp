@@ -213,13 +213,14 @@ TEST_F(CodedWaveTest, DamagedOrTruncatedDataEndsTheSource) {
 }
 
 TEST_F(CodedWaveTest, FormatsNoCodecWritesLeaveTheSinkInError) {
-    WaveFormat gsm;  // not built into this library
-    gsm.format_tag = WAVE_FORMAT_GSM610;
-    gsm.channels = 1;
-    gsm.samples_per_sec = 8000;
-    gsm.block_align = 65;
+    constexpr std::uint16_t kTrueSpeech = 0x0022;  // a tag no codec here handles
+    WaveFormat coded;
+    coded.format_tag = kTrueSpeech;
+    coded.channels = 1;
+    coded.samples_per_sec = 8000;
+    coded.block_align = 65;
     {
-        LSoundSinkRef sink = LWaveFile::OpenSink(path_, gsm);
+        LSoundSinkRef sink = LWaveFile::OpenSink(path_, coded);
         EXPECT_TRUE(sink->IsError());
         std::vector<Sample> samples(100, 0);
         sink->Write(samples.data(), 100);
@@ -227,7 +228,7 @@ TEST_F(CodedWaveTest, FormatsNoCodecWritesLeaveTheSinkInError) {
     }
     testing::WavBytes bytes;
     bytes.WaveHeader()
-        .Chunk("fmt ", testing::FormatBlock(WAVE_FORMAT_GSM610, 1, 8000, 0))
+        .Chunk("fmt ", testing::FormatBlock(kTrueSpeech, 1, 8000, 0))
         .Chunk("data", std::vector<std::uint8_t>(65, 0));
     bytes.WriteTo(path_);
     LSoundSourceRef source = LWaveFile::OpenSource(path_);
