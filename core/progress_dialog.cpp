@@ -103,6 +103,41 @@ bool LProgressDialog::WaitPumping(const Waitable& handle, std::chrono::milliseco
     }
 }
 
+namespace {
+
+// The view of a process run as a step of another: it opens and closes nothing and passes
+// everything to the process it is a step of.
+class StepView : public ProgressView {
+  public:
+    StepView(LProgressDialog& outer, double from, double to)
+        : outer_(outer), from_(from), to_(to) {}
+
+    bool Open(const std::string&) override { return true; }
+    void SetText(int line, const std::string& text) override { outer_.SetText(text, line); }
+    void SetPercent(int percent) override {
+        outer_.SetProgress(from_ + (to_ - from_) * percent / 100.0);
+    }
+    bool CancelRequested() override { return outer_.CheckCancel(); }
+    void Close() override {}
+
+  private:
+    LProgressDialog& outer_;
+    double from_, to_;
+};
+
+}  // namespace
+
+ProcessResult LProgressDialog::RunStep(LProgressDialog& step, double from, double to,
+                                       Prompts* prompts) {
+    if (!view_open_) {
+        return PROCESS_FAILED;
+    }
+    StepView view(*this, from, to);
+    ProcessHost host{host_->loop, view, prompts != nullptr ? *prompts : host_->prompts,
+                     host_->sleep};
+    return step.Run(host);
+}
+
 void LProgressDialog::ShowError(const std::string& text) {
     if (host_ == nullptr) {
         Diagnose("LProgressDialog::ShowError Called outside Run: " + text);

@@ -62,6 +62,13 @@ class LProgressDialog {
     // A message box titled "Error" with a warning icon.
     void ShowError(const std::string& text);
 
+    // Runs `step`, another process, as one part of this running one: the step's texts show in
+    // this process's view, its progress fills [from, to] of this process's bar, and a cancel of
+    // this process stops the step. The step's questions go to `prompts`, or to this process's
+    // host when it is null. PROCESS_FAILED when this process is not running.
+    ProcessResult RunStep(LProgressDialog& step, double from, double to,
+                          Prompts* prompts = nullptr);
+
     const std::string& Caption() const { return caption_; }
     // The host of the running process (nullptr outside Run), for prompts of its own.
     ProcessHost* Host() const { return host_; }

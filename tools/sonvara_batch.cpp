@@ -2,6 +2,9 @@
 //
 //   sonvara-batch convert [options] IN OUT   read IN and write it as OUT, both by extension
 //   sonvara-batch info [options] FILE        rate, channels, length and kind of FILE
+//   sonvara-batch run [options] FILE...      the batch converter: commands on every FILE
+//   sonvara-batch script show FILE.svb       a batch script's commands and options
+//   sonvara-batch commands                   the commands a batch script can hold
 //
 // Exit status: 0 done, 1 cancelled (Ctrl+C), 2 failed, with one line on stderr saying why. The
 // settings and the working folder are the editor's ($XDG_CONFIG_HOME, $XDG_DATA_HOME).
@@ -24,6 +27,7 @@
 #include "core/terminal_progress_view.h"
 #include "platform/ini_settings_file.h"
 #include "tools/batch_prompts.h"
+#include "tools/batch_run.h"
 
 namespace sonvara {
 namespace {
@@ -36,9 +40,16 @@ constexpr const char* kUsage =
     "Uso:\n"
     "  sonvara-batch convert [opciones] ENTRADA SALIDA\n"
     "      Carga ENTRADA y la guarda como SALIDA; el formato de cada una sale de su extensión\n"
-    "      (.wav .aif .aiff .au .vox .raw).\n"
+    "      (.wav .aif .aiff .au .gsm .vox .raw).\n"
     "  sonvara-batch info [opciones] ARCHIVO\n"
     "      Muestra la tasa, los canales, la duración y el tipo de ARCHIVO.\n"
+    "  sonvara-batch run [opciones] [--script LISTA.svb] [--command ORDEN]... ARCHIVO...\n"
+    "      El convertidor de grupo: carga cada ARCHIVO, le aplica las órdenes de la lista (las\n"
+    "      de --script y después las de --command) y lo guarda.\n"
+    "  sonvara-batch script show LISTA.svb\n"
+    "      Muestra las órdenes de una lista con sus opciones.\n"
+    "  sonvara-batch commands\n"
+    "      Las 18 órdenes con sus parámetros.\n"
     "\n"
     "Opciones:\n"
     "  --raw-rate N        muestras por segundo de los archivos .raw y .vox (6000 a 96000)\n"
@@ -50,8 +61,20 @@ constexpr const char* kUsage =
     "                      alaw ima ms, o el nombre de un codec (\"IMA ADPCM\", ...)\n"
     "  --help              esta ayuda\n"
     "\n"
+    "Opciones de run:\n"
+    "  --script LISTA.svb  las órdenes de una lista guardada\n"
+    "  --command ORDEN     una orden más: su número o su nombre, y tras \":\" sus valores en el\n"
+    "                      orden de \"sonvara-batch commands\", separados por comas\n"
+    "                      (\"7:800,50\", \"Normalizador:95\"); sin valores, los guardados\n"
+    "  --format EXT|same   el formato de salida (.wav .mp3 .gsm .vox .raw .aif .au) o el mismo\n"
+    "                      de cada archivo\n"
+    "  --out CARPETA|same  la carpeta de salida o la de cada archivo\n"
+    "  --save-script LISTA.svb  guarda la lista formada (sin ARCHIVO, solo la guarda)\n"
+    "  Sin --format ni --out deciden los valores del convertidor en la configuración.\n"
+    "  Con el mismo formato y la misma carpeta, cada archivo se reemplaza por el resultado.\n"
+    "\n"
     "Las opciones --raw-* se guardan en la configuración, como en el editor.\n"
-    "Estado de salida: 0 hecho, 1 cancelado (Ctrl+C), 2 error.\n";
+    "Estado de salida: 0 hecho, 1 cancelado (Ctrl+C), 2 error (con el archivo y el paso).\n";
 
 int Fail(const std::string& why) {
     std::fprintf(stderr, "sonvara-batch: %s\n", why.c_str());
@@ -65,6 +88,7 @@ struct Options {
     std::optional<int> raw_encoding;
     std::optional<int> raw_channels;
     std::optional<std::string> wav_format;
+    BatchRunOptions batch;
     bool help = false;
 };
 
@@ -123,6 +147,23 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
             options.wav_format = value();
             if (!options.wav_format) {
                 return "--wav-format necesita un nombre";
+            }
+        } else if (argument == "--script" || argument == "--command" || argument == "--format" ||
+                   argument == "--out" || argument == "--save-script") {
+            std::optional<std::string> text = value();
+            if (!text) {
+                return argument + " necesita un valor";
+            }
+            if (argument == "--script") {
+                options.batch.script = text;
+            } else if (argument == "--command") {
+                options.batch.commands.push_back(*text);
+            } else if (argument == "--format") {
+                options.batch.format = text;
+            } else if (argument == "--out") {
+                options.batch.out = text;
+            } else {
+                options.batch.save_script = text;
             }
         } else if (argument.starts_with("--")) {
             return "opción desconocida: " + argument;
@@ -239,7 +280,7 @@ int Info(const Options& options, BatchPrompts& prompts) {
         source->Read(block.data(), kBlockFrames);
     }
     const std::int32_t frames = source->GetLength();
-    const char* kinds[] = {"", "WAV", "AIFF", "AU", "RAW"};
+    const char* kinds[] = {"", "WAV", "AIFF", "AU", "RAW", "GSM"};
     std::string kind_text = kinds[static_cast<int>(kind)];
     if (kind == FileKind::kRaw) {
         kind_text +=
@@ -276,6 +317,20 @@ int Main(int argc, char** argv) {
     }
     if (options.command == "info") {
         return Info(options, prompts);
+    }
+    if (options.command == "run") {
+        BatchRunOptions batch = options.batch;
+        batch.files = options.files;
+        return RunBatch(batch, prompts);
+    }
+    if (options.command == "script") {
+        if (options.files.size() != 2 || options.files[0] != "show") {
+            return Fail("script necesita \"show LISTA.svb\" (--help)");
+        }
+        return ShowBatchScript(options.files[1]);
+    }
+    if (options.command == "commands") {
+        return ListBatchCommands();
     }
     return Fail("orden desconocida: " + options.command + " (--help)");
 }

@@ -109,6 +109,36 @@ TEST_F(ProcessRunner, CancelBetweenBlocksStopsTheProcessAndClosesTheView) {
     EXPECT_TRUE(slept.empty());
 }
 
+TEST_F(ProcessRunner, AStepShowsInItsProcessAndStopsWithIt) {
+    int done = 0;
+    std::vector<int> percents;
+    LambdaProcess step([&](LambdaProcess& self) { return BlockLoop(self, 4, &done); });
+    LambdaProcess outer([&](LambdaProcess& self) {
+        self.SetText("Archivo 2 de 2", 0);
+        const ProcessResult result = self.RunStep(step, 0.5, 1.0);
+        percents.push_back(view.Percent());
+        return result;
+    });
+    EXPECT_EQ(outer.Run(host), PROCESS_DONE);
+    EXPECT_EQ(done, 4);
+    EXPECT_EQ(view.Text(0), "Procesando");  // the step's texts, in the one view
+    EXPECT_EQ(percents, std::vector<int>{100});
+    EXPECT_EQ(view.closes, 1);  // the step opened and closed nothing of its own
+
+    // A cancel during the step stops the step and the process around it.
+    view.polls_before_cancel = view.polls + 2;
+    done = 0;
+    LambdaProcess cancelled([&](LambdaProcess& self) {
+        const ProcessResult result = self.RunStep(step, 0.0, 0.5);
+        EXPECT_TRUE(self.CheckCancel());
+        return result;
+    });
+    EXPECT_EQ(cancelled.Run(host), PROCESS_STOPPED);
+    EXPECT_EQ(done, 2);
+    EXPECT_EQ(view.closes, 2);
+    EXPECT_EQ(step.RunStep(step, 0, 1), PROCESS_FAILED);  // not running
+}
+
 TEST_F(ProcessRunner, TextOnOtherLinesAndOutOfRangeProgressAreHandled) {
     LambdaProcess process([&](LambdaProcess& self) {
         self.SetText("cero", 0);

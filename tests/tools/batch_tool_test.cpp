@@ -112,5 +112,46 @@ TEST_F(BatchToolTest, RawOptionsApplyAndAreKept) {
               std::string::npos);
 }
 
+TEST_F(BatchToolTest, RunsCommandListsAndSavesThemAsScripts) {
+    Outcome saved = Batch("run --command 'Normalizador:95' --command 7:800,50 --save-script l.svb");
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    Outcome shown = Batch("script show l.svb");
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.out,
+              "Comando\tOpciones\n"
+              "Normalizador\tNormalizar al más alto nivel (%) = 95\n"
+              "Eco\t Tiempo de Eco (mins.) = 800, Ganancia de Eco (%) = 50\n");
+
+    Outcome run = Batch("run --script l.svb --command 3 --format .au --out out '" + input_ + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::ifstream result(scratch_.File("out/in_stereo.au"), std::ios::binary);
+    ASSERT_TRUE(result.good());
+    EXPECT_NE(run.err.find("No existe"), std::string::npos);  // the folder question, answered
+
+    Outcome commands = Batch("commands");
+    EXPECT_EQ(commands.status, 0);
+    EXPECT_NE(commands.out.find("17  Convertir los Canales (Mono <-> Estéreo): canales"),
+              std::string::npos);
+}
+
+TEST_F(BatchToolTest, RunFailuresNameTheFileAndTheStep) {
+    Outcome refused = Batch("run --command 7:5,50 '" + input_ + "'");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err,
+              "sonvara-batch: El tiempo de Eco debe ser entre 10 y 3000ms. Por favor, intente de "
+              "nuevo .\n");
+    Outcome missing = Batch("run --command 3:50 --out same --format same missing.wav");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "sonvara-batch: falló \"missing.wav\" en el paso \"cargar\"\n");
+    EXPECT_EQ(Batch("run --command 99 x.wav").status, 2);
+    EXPECT_EQ(Batch("run --command 3:1,2 x.wav").status, 2);
+    EXPECT_EQ(Batch("run --format .ogg x.wav").status, 2);
+    EXPECT_EQ(Batch("run").status, 2);
+    std::ofstream(scratch_.File("v1.svb"), std::ios::binary) << '\x01';
+    Outcome version = Batch("script show v1.svb");
+    EXPECT_EQ(version.status, 2);
+    EXPECT_NE(version.err.find("no tiene la misma versión"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace sonvara

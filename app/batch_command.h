@@ -1,0 +1,95 @@
+#pragma once
+// The commands of the batch converter: 18 effects and conversions that a batch script lists and
+// that run, one after the other, on the whole of every file.
+//
+// An item is a command id and a data block with the command's parameters, little-endian, in the
+// layout of its command (BatchCommandInfo::fields). An item whose data is shorter than the layout
+// runs with the values the editor has stored for the command (the point-list files for the
+// equalizer and the envelope); longer data is accepted and its first bytes are used.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "effects/effect_parameters.h"
+#include "effects/point_list.h"
+
+namespace sonvara {
+
+enum BatchCommandId : std::uint32_t {
+    kBatchAutoTrim = 0,
+    kBatchSilenceAtStart = 1,
+    kBatchSilenceAtEnd = 2,
+    kBatchAmplify = 3,
+    kBatchNormalize = 4,
+    kBatchHighPass = 5,
+    kBatchEqualizer = 6,
+    kBatchEcho = 7,
+    kBatchReverb = 8,
+    kBatchEnvelope = 9,
+    kBatchAutoGain = 10,
+    kBatchNoiseReduction = 11,
+    kBatchSpeedSimple = 12,
+    kBatchConstantPitch = 13,
+    kBatchConstantSpeed = 14,
+    kBatchCompressor = 15,
+    kBatchConvertRate = 16,
+    kBatchConvertChannels = 17,
+};
+
+struct LBatchCommandItem {
+    std::uint32_t id = 0;
+    std::vector<std::uint8_t> data;
+    bool operator==(const LBatchCommandItem&) const = default;
+};
+
+enum class BatchFieldType { kInt8, kUInt8, kInt16, kInt32, kPointList };
+
+struct BatchField {
+    BatchFieldType type;
+    std::string_view label;  // what the value is, for listings
+    StoredValue stored;      // where the value comes from without data (unused for point lists)
+};
+
+struct BatchCommandInfo {
+    std::uint32_t id;
+    std::string_view name;
+    std::span<const BatchField> fields;
+    std::string_view point_file;  // the point-list file of the equalizer and the envelope
+};
+
+// The 18 commands in id order.
+std::span<const BatchCommandInfo> BatchCommands();
+// nullptr for an unknown id.
+const BatchCommandInfo* FindBatchCommand(std::uint32_t id);
+// By id ("7") or by name ("Eco"); nullptr when nothing matches.
+const BatchCommandInfo* FindBatchCommand(std::string_view id_or_name);
+
+std::size_t BatchFieldBytes(BatchFieldType type);
+// The data size of a command's layout.
+std::size_t BatchDataBytes(const BatchCommandInfo& command);
+
+// The parameters an item runs with: its numbers (one per field that is not a point list) and
+// its point list, from its data or the stored values.
+struct BatchValues {
+    std::vector<int> numbers;
+    PointList points;
+};
+BatchValues BatchItemValues(const LBatchCommandItem& item);
+
+// An item of `command` holding `numbers` (one per numeric field, in layout order) and, for the
+// equalizer and the envelope, `points`. The numbers must fit their fields (see CheckBatchValues).
+LBatchCommandItem MakeBatchItem(const BatchCommandInfo& command, const std::vector<int>& numbers,
+                                const PointList& points = {});
+
+// Whether `numbers` are values the command's dialog would accept: "" when they are, else the
+// dialog's message (or, for a value that does not fit its field, a message saying so).
+std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<int>& numbers);
+
+// The "Opciones" column of the command list for an item; empty for commands without options.
+std::string BatchItemDescription(const LBatchCommandItem& item);
+
+}  // namespace sonvara

@@ -1,0 +1,249 @@
+#include "app/batch_converter.h"
+
+#include <sys/stat.h>
+
+#include <utility>
+
+#include "audio/sound_time.h"
+#include "codecs/load_save.h"
+#include "core/folders.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "document/convert_document.h"
+#include "effects/auto_gain.h"
+#include "effects/auto_trim.h"
+#include "effects/compressor.h"
+#include "effects/echo.h"
+#include "effects/envelope.h"
+#include "effects/equalizer.h"
+#include "effects/high_pass.h"
+#include "effects/noise_gate.h"
+#include "effects/normalize.h"
+#include "effects/speed_pitch.h"
+
+namespace sonvara {
+namespace {
+
+constexpr std::string_view kSection = "BatchConverter";
+
+bool IsFolder(const std::string& path) {
+    struct stat status {};
+    return !path.empty() && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// The answers of the save step when the output format differs from the input's: the format's
+// own settings were chosen before the run (the remembered WAV codec, the raw-file values), so the
+// save takes them as they are. The codec choice is accepted once; if it cannot be used, the save
+// fails instead of asking again. Messages go to the run's own prompts.
+class StoredFormatPrompts : public Prompts {
+  public:
+    explicit StoredFormatPrompts(Prompts& outer) : outer_(outer) {}
+
+    PromptAnswer Ask(const PromptMessage& message) override { return outer_.Ask(message); }
+    bool ChooseWaveFormat(FormatArea&, int, const std::string&) override {
+        return !std::exchange(asked_, true);
+    }
+    bool AskRawFileFormat(RawFileFormat&) override { return true; }
+
+  private:
+    Prompts& outer_;
+    bool asked_ = false;
+};
+
+// Runs a command's process on [0, length) of `document`.
+template <typename Effect, typename... Parameters>
+ProcessResult RunWhole(LProgressDialog& process, double from, double to, LCutListAudio& document,
+                       Parameters... parameters) {
+    Effect effect(document, document.GetLength(), 0, parameters...);
+    return process.RunStep(effect, from, to);
+}
+
+}  // namespace
+
+BatchOutputSettings ReadBatchOutputSettings() {
+    BatchOutputSettings settings;
+    settings.same_format = ReadBool(kSection, "SaveSameFileFormat", true);
+    settings.format = ReadInt(kSection, "SaveFileFormat", 0);
+    settings.same_folder = ReadBool(kSection, "SameOutputFolder", true);
+    settings.folder = ReadString(kSection, "OutputFolder", "");
+    return settings;
+}
+
+void WriteBatchOutputSettings(const BatchOutputSettings& settings) {
+    WriteBool(kSection, "SaveSameFileFormat", settings.same_format);
+    WriteInt(kSection, "SaveFileFormat", settings.format);
+    WriteBool(kSection, "SameOutputFolder", settings.same_folder);
+    if (!settings.same_folder) {
+        WriteString(kSection, "OutputFolder", settings.folder);
+    }
+}
+
+std::optional<std::string> BatchOutputPath(const std::string& input,
+                                           const BatchOutputSettings& settings) {
+    std::string extension = GetFileExtension(input);
+    if (!settings.same_format) {
+        if (settings.format < 0 ||
+            settings.format >= static_cast<int>(kBatchOutputFormats.size())) {
+            return std::nullopt;
+        }
+        extension = kBatchOutputFormats[static_cast<std::size_t>(settings.format)];
+    }
+    const std::string folder = settings.same_folder ? GetFolderFromPath(input) : settings.folder;
+    return FilePathCat(folder, GetFileNameWithoutExtension(input), extension);
+}
+
+bool PrepareBatchOutputFolder(Prompts& prompts, const BatchOutputSettings& settings) {
+    if (settings.same_folder) {
+        return true;
+    }
+    const PromptMessage invalid{
+        "Sonvara", "Carpeta de salida inválida. Por favor, seleccione una carpeta para guardarla.",
+        PromptIcon::kWarning, PromptButtons::kOk};
+    if (settings.folder.empty()) {
+        prompts.Ask(invalid);
+        return false;
+    }
+    if (IsFolder(settings.folder)) {
+        return true;
+    }
+    struct stat status {};
+    if (::stat(settings.folder.c_str(), &status) == 0) {  // there, but not a folder
+        prompts.Ask(invalid);
+        return false;
+    }
+    const PromptAnswer create = prompts.Ask(
+        {"Sonvara", "La carpeta  \"" + settings.folder + "\" No existe. ¿Desea crear una ahora?",
+         PromptIcon::kQuestion, PromptButtons::kYesNo});
+    if (create != PromptAnswer::kYes) {
+        return false;
+    }
+    if (!CreateFolders(settings.folder, 0777)) {
+        prompts.Ask(
+            {"Error", "No se puede crear una carpeta.", PromptIcon::kError, PromptButtons::kOk});
+        return false;
+    }
+    return true;
+}
+
+ProcessResult ApplyBatchCommand(LProgressDialog& process, const LBatchCommandItem& item,
+                                LCutListAudio& document, double from, double to) {
+    const BatchValues values = BatchItemValues(item);
+    const std::vector<int>& n = values.numbers;
+    switch (item.id) {
+        case kBatchAutoTrim: {
+            EfAutotrim trim(document, ReadStoredValue(kAutoTrimThreshold));
+            return process.RunStep(trim, from, to);
+        }
+        case kBatchSilenceAtStart:
+        case kBatchSilenceAtEnd: {
+            const std::int32_t frames = FramesFromMilliseconds(n[0], document.GetSampleRate());
+            document.InsertSilence(item.id == kBatchSilenceAtStart ? 0 : document.GetLength(),
+                                   frames);
+            return PROCESS_DONE;
+        }
+        case kBatchAmplify:
+            document.EfAmplify(0, document.GetLength(), n[0]);
+            return PROCESS_DONE;
+        case kBatchNormalize:
+            return RunWhole<EfNormalize>(process, from, to, document, n[0]);
+        case kBatchHighPass:
+            return RunWhole<EfLowCutFilter>(process, from, to, document, n[0]);
+        case kBatchEqualizer:
+            return RunWhole<EfEqualiser>(process, from, to, document, values.points);
+        case kBatchEcho:
+            return RunWhole<EfEcho>(process, from, to, document, n[1], n[0]);
+        case kBatchReverb:
+            return RunWhole<EfReverb>(process, from, to, document, n[1], n[0]);
+        case kBatchEnvelope:
+            return RunWhole<LEfEnvelope>(process, from, to, document,
+                                         values.points.ToBytePointList());
+        case kBatchAutoGain:
+            return RunWhole<EfAutoGainControl>(process, from, to, document);
+        case kBatchNoiseReduction:
+            return RunWhole<EfNoiseReduction>(process, from, to, document, n[0]);
+        case kBatchSpeedSimple:
+        case kBatchConstantPitch:
+        case kBatchConstantSpeed:
+            return RunWhole<LEfChangeSpeedPitch>(
+                process, from, to, document, n[0],
+                static_cast<std::int32_t>(item.id - kBatchSpeedSimple));
+        case kBatchCompressor: {
+            const std::optional<double> ratio = CompressorRatioFactor(n[1]);
+            if (!ratio) {
+                return PROCESS_FAILED;  // an unknown ratio cancels the command
+            }
+            return RunWhole<EfCompressor>(process, from, to, document, n[0], n[2], *ratio);
+        }
+        case kBatchConvertRate: {
+            LCLAConvertRateChannels convert(document, n[0], document.GetChannels());
+            return process.RunStep(convert, from, to);
+        }
+        case kBatchConvertChannels: {
+            LCLAConvertRateChannels convert(document, document.GetSampleRate(), n[0]);
+            return process.RunStep(convert, from, to);
+        }
+        default:
+            return PROCESS_DONE;
+    }
+}
+
+SVBatchConverter::SVBatchConverter(std::vector<std::string> files,
+                                   std::vector<LBatchCommandItem> items, BatchOutputSettings output)
+    : LProgressDialog("Convertidor de Grupo"),
+      files_(std::move(files)),
+      items_(std::move(items)),
+      output_(std::move(output)) {}
+
+ProcessResult SVBatchConverter::Fail(const std::string& file, std::string_view step,
+                                     ProcessResult result) {
+    failed_file_ = file;
+    failed_step_ = step;
+    stopped_ = result == PROCESS_STOPPED;
+    return PROCESS_FAILED;  // a cancel inside a file fails the run as well
+}
+
+ProcessResult SVBatchConverter::Body() {
+    failed_file_.clear();
+    failed_step_.clear();
+    stopped_ = false;
+    outputs_.clear();
+    const double files = static_cast<double>(std::max<std::size_t>(files_.size(), 1));
+    const double steps = static_cast<double>(items_.size() + 2);
+    for (std::size_t f = 0; f < files_.size(); ++f) {
+        const std::string& input = files_[f];
+        auto share = [&](double step) { return (static_cast<double>(f) + step / steps) / files; };
+        const std::optional<std::string> output = BatchOutputPath(input, output_);
+        if (!output) {
+            return Fail(input, "formato de salida", PROCESS_FAILED);
+        }
+        LCutListAudio document;
+        SVLoadFile load(input, document, false);
+        if (const ProcessResult result = RunStep(load, share(0), share(1));
+            result != PROCESS_DONE) {
+            return Fail(input, "cargar", result);
+        }
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            const BatchCommandInfo* command = FindBatchCommand(items_[i].id);
+            if (command == nullptr) {
+                continue;  // an unknown command is skipped
+            }
+            const double first = static_cast<double>(i + 1);
+            const ProcessResult result =
+                ApplyBatchCommand(*this, items_[i], document, share(first), share(first + 1));
+            if (result != PROCESS_DONE) {
+                return Fail(input, command->name, result);
+            }
+        }
+        StoredFormatPrompts stored(Host()->prompts);
+        LSVSaveToSink save(document, *output,
+                           output_.same_format ? SaveMode::kPlain : SaveMode::kNewName);
+        if (const ProcessResult result = RunStep(save, share(steps - 1), share(steps), &stored);
+            result != PROCESS_DONE) {
+            return Fail(input, "guardar", result);
+        }
+        outputs_.push_back(*output);
+    }
+    return PROCESS_DONE;
+}
+
+}  // namespace sonvara

@@ -1,0 +1,199 @@
+// The batch converter: script files, command items and their stored fallbacks, and runs over
+// several files.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "app/batch_command.h"
+#include "app/batch_converter.h"
+#include "app/batch_script.h"
+#include "audio/wav/wave_file.h"
+#include "codecs/load_save.h"
+#include "core/settings.h"
+#include "tests/document/document_fixture.h"
+#include "tests/support/cancel_after_view.h"
+#include "tests/support/run_process.h"
+#include "tests/support/scripted_prompts.h"
+
+namespace sonvara {
+namespace {
+
+class BatchTest : public testing::DocumentTest {
+  protected:
+    BatchTest() : previous_store_(UseSettingsStore(nullptr)) {}
+    ~BatchTest() override { UseSettingsStore(previous_store_); }
+
+    // A 16-bit mono WAV of `frames` frames at a constant `level`.
+    std::string Wave(const std::string& name, std::int32_t frames, Sample level = 0x40000) {
+        const std::string path = scratch_.File(name);
+        std::vector<Sample> samples(static_cast<std::size_t>(frames), level);
+        LWaveFile::OpenSinkPCM(path, 8000, 0, 16, 1)->Write(samples.data(), frames);
+        return path;
+    }
+
+    static std::vector<Sample> Samples(const std::string& path) {
+        LCutListAudio document;
+        SVLoadFile load(path, document, false);
+        EXPECT_EQ(testing::RunProcess(load), PROCESS_DONE) << path;
+        return ReadList(document);
+    }
+
+    static LBatchCommandItem Item(std::uint32_t id, const std::vector<int>& numbers) {
+        return MakeBatchItem(*FindBatchCommand(id), numbers);
+    }
+
+    ProcessResult Run(SVBatchConverter& converter, ProgressView* view = nullptr) {
+        return testing::RunProcess(converter, view, &prompts_);
+    }
+
+    testing::ScriptedPrompts prompts_;
+
+  private:
+    std::shared_ptr<SettingsStore> previous_store_;
+};
+
+TEST_F(BatchTest, ScriptsReadBackAsWrittenAndStopAtAShortSizeField) {
+    const std::vector<LBatchCommandItem> items = {
+        Item(kBatchEcho, {800, 50}), Item(kBatchAutoTrim, {}), {99, {1, 2, 3}}};
+    const std::string path = scratch_.File("list.svb");
+    ASSERT_TRUE(WriteBatchScript(path, items));
+    BatchScriptRead read = ReadBatchScript(path);
+    EXPECT_TRUE(read.error.empty());
+    EXPECT_EQ(read.items, items);
+
+    EXPECT_TRUE(ParseBatchScript({0}).items.empty());  // the version byte alone
+    EXPECT_TRUE(ParseBatchScript({0}).error.empty());
+    EXPECT_EQ(ParseBatchScript({1}).error, kBatchScriptVersionMessage);
+    EXPECT_EQ(ParseBatchScript({}).error, kBatchScriptVersionMessage);
+
+    std::vector<std::uint8_t> bytes = SerializeBatchScript(items);
+    // A size field cut short ends the list; a data block cut short keeps what is there, and a
+    // size larger than the file allocates nothing beyond it.
+    bytes.push_back(3);
+    EXPECT_EQ(ParseBatchScript(bytes).items.size(), 3u);
+    std::vector<std::uint8_t> huge = {0, 4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 7, 7};
+    read = ParseBatchScript(huge);
+    ASSERT_EQ(read.items.size(), 1u);
+    EXPECT_EQ(read.items[0].data, (std::vector<std::uint8_t>{7, 7}));
+    EXPECT_EQ(ReadBatchScript(scratch_.File("missing.svb")).error, kBatchScriptOpenMessage);
+}
+
+TEST_F(BatchTest, ItemsWithoutFullDataUseTheStoredValues) {
+    WriteInt("StoredValues", "EchoTime", 1200);
+    WriteInt("StoredValues", "ReverbTime", 300);
+    const LBatchCommandItem echo = Item(kBatchEcho, {640, -20});
+    EXPECT_EQ(BatchItemValues(echo).numbers, (std::vector<int>{640, -20}));
+    EXPECT_EQ(BatchItemDescription(echo),
+              " Tiempo de Eco (mins.) = 640, Ganancia de Eco (%) = -20");
+    const LBatchCommandItem short_echo{kBatchEcho, {1, 2, 3, 4, 5}};  // 5 of 6 bytes
+    EXPECT_EQ(BatchItemValues(short_echo).numbers, (std::vector<int>{1200, 50}));
+    // The list shows 50 as the level of a reverb without data, whatever is stored.
+    EXPECT_EQ(BatchItemDescription({kBatchReverb, {}}),
+              "Tiempo de la Reverberancia (mins.) = 300, Nivel de Reverberancia (%) = 50");
+    EXPECT_EQ(BatchItemValues({kBatchReverb, {}}).numbers, (std::vector<int>{300, 100}));
+    EXPECT_EQ(BatchItemValues({kBatchConstantSpeed, {}}).numbers, std::vector<int>{100});
+    EXPECT_EQ(BatchItemDescription(Item(kBatchCompressor, {-20, 2, -3})),
+              "Umbral (db) = -20, Ratio = 2:1, Límite (db) = -3");
+    EXPECT_EQ(BatchItemDescription({kBatchAutoGain, {}}), "");
+    // Longer data is accepted; its first bytes count.
+    LBatchCommandItem longer = Item(kBatchAmplify, {250});
+    longer.data.push_back(9);
+    EXPECT_EQ(BatchItemValues(longer).numbers, std::vector<int>{250});
+}
+
+TEST_F(BatchTest, ValuesAreCheckedAsTheDialogsCheckThem) {
+    EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchEcho), {800, 50}), "");
+    EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchEcho), {5, 200}),
+              "El tiempo de Eco debe ser entre 10 y 3000ms. Por favor, intente de nuevo .");
+    EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchAmplify), {401}),
+              "La Ganancia Amplificada debe ser menor que 400%. Por favor, intente de nuevo.");
+    EXPECT_NE(CheckBatchValues(*FindBatchCommand(kBatchAmplify), {40000}), "");  // not an int16
+    EXPECT_NE(CheckBatchValues(*FindBatchCommand(kBatchAmplify), {}), "");
+    EXPECT_NE(CheckBatchValues(*FindBatchCommand(kBatchCompressor), {0, 7, 0}), "");
+    EXPECT_EQ(FindBatchCommand("Normalizador"), FindBatchCommand(kBatchNormalize));
+    EXPECT_EQ(FindBatchCommand("7"), FindBatchCommand(kBatchEcho));
+    EXPECT_EQ(FindBatchCommand("18"), nullptr);
+}
+
+TEST_F(BatchTest, SameFormatAndFolderOverwritesEveryFile) {
+    const std::string a = Wave("a.wav", 4000), b = Wave("b.wav", 6000);
+    SVBatchConverter converter({a, b}, {Item(kBatchAmplify, {50}), {77, {}}},
+                               BatchOutputSettings{});
+    ASSERT_EQ(Run(converter), PROCESS_DONE);
+    EXPECT_EQ(converter.Outputs(), (std::vector<std::string>{a, b}));
+    for (const std::string& path : {a, b}) {
+        const std::vector<Sample> samples = Samples(path);
+        ASSERT_FALSE(samples.empty());
+        EXPECT_TRUE(std::all_of(samples.begin(), samples.end(),
+                                [](Sample s) { return std::abs(s - 0x20000) <= 16; }));
+    }
+}
+
+TEST_F(BatchTest, AnEmptyListOnlyConvertsAndShortDataRunsWithStoredValues) {
+    const std::string input = Wave("in.wav", 3000);
+    const std::string out_folder = scratch_.File("out");
+    std::filesystem::create_directory(out_folder);
+    BatchOutputSettings output{false, 6, false, out_folder};  // ".au" in another folder
+    SVBatchConverter convert_only({input}, {}, output);
+    ASSERT_EQ(Run(convert_only), PROCESS_DONE);
+    EXPECT_EQ(Samples(out_folder + "/in.au"), Samples(input));
+
+    WriteInt("StoredValues", "AmplifyGain", 200);
+    SVBatchConverter stored({input}, {{kBatchAmplify, {1}}}, output);
+    ASSERT_EQ(Run(stored), PROCESS_DONE);
+    const std::vector<Sample> doubled = Samples(out_folder + "/in.au");
+    EXPECT_NEAR(doubled[100], 2 * 0x40000, 32);
+}
+
+TEST_F(BatchTest, AFailureStopsTheRunAtItsFile) {
+    const std::string a = Wave("a.wav", 3000), c = Wave("c.wav", 3000);
+    const std::string missing = scratch_.File("b.wav");
+    const std::vector<Sample> c_before = Samples(c);
+    SVBatchConverter converter({a, missing, c}, {Item(kBatchAmplify, {50})}, BatchOutputSettings{});
+    EXPECT_EQ(Run(converter), PROCESS_FAILED);
+    EXPECT_EQ(converter.FailedFile(), missing);
+    EXPECT_EQ(converter.FailedStep(), "cargar");
+    EXPECT_EQ(converter.Outputs(), std::vector<std::string>{a});
+    EXPECT_EQ(Samples(c), c_before);
+
+    // A command refusing its values fails the file as well; a cancel fails it and says so.
+    SVBatchConverter refused({c}, {{kBatchEcho, {5, 0, 0, 0, 50, 0}}}, BatchOutputSettings{});
+    EXPECT_EQ(Run(refused), PROCESS_FAILED);
+    EXPECT_EQ(refused.FailedStep(), "Eco");
+    EXPECT_FALSE(refused.Stopped());
+    testing::CancelAfter cancel(2);
+    SVBatchConverter cancelled({c}, {Item(kBatchReverb, {1000, 100})}, BatchOutputSettings{});
+    EXPECT_EQ(Run(cancelled, &cancel), PROCESS_FAILED);
+    EXPECT_TRUE(cancelled.Stopped());
+    EXPECT_EQ(Samples(c), c_before);
+
+    // An output format outside the list ends the run before the file is touched.
+    SVBatchConverter bad_format({c}, {}, BatchOutputSettings{false, 7, true, ""});
+    EXPECT_EQ(Run(bad_format), PROCESS_FAILED);
+    EXPECT_EQ(bad_format.FailedStep(), "formato de salida");
+}
+
+TEST_F(BatchTest, TheOutputFolderIsCreatedOnlyWhenTheUserAgrees) {
+    const std::string folder = scratch_.File("new/deeper");
+    prompts_.QueueAnswer(PromptAnswer::kNo);
+    EXPECT_FALSE(PrepareBatchOutputFolder(prompts_, {true, 0, false, folder}));
+    EXPECT_FALSE(std::filesystem::exists(folder));
+    prompts_.QueueAnswer(PromptAnswer::kYes);
+    EXPECT_TRUE(PrepareBatchOutputFolder(prompts_, {true, 0, false, folder}));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_FALSE(PrepareBatchOutputFolder(prompts_, {true, 0, false, ""}));
+    ASSERT_EQ(prompts_.Asked().size(), 3u);
+    EXPECT_EQ(prompts_.Asked()[0].text,
+              "La carpeta  \"" + folder + "\" No existe. ¿Desea crear una ahora?");
+    EXPECT_EQ(prompts_.Asked()[2].text,
+              "Carpeta de salida inválida. Por favor, seleccione una carpeta para guardarla.");
+    EXPECT_TRUE(PrepareBatchOutputFolder(prompts_, {true, 0, true, ""}));  // the inputs' folders
+}
+
+}  // namespace
+}  // namespace sonvara

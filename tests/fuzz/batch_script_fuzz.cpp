@@ -1,0 +1,30 @@
+// Feeds arbitrary bytes to the batch script reader. What it reads must write out and read back
+// as the same items, and every item must describe itself without trouble.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "app/batch_command.h"
+#include "app/batch_script.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::vector<std::uint8_t> bytes(data, data + size);
+    const sonvara::BatchScriptRead read = sonvara::ParseBatchScript(bytes);
+    if (!read.error.empty()) {
+        if (!read.items.empty()) {
+            std::abort();
+        }
+        return 0;
+    }
+    const sonvara::BatchScriptRead again =
+        sonvara::ParseBatchScript(sonvara::SerializeBatchScript(read.items));
+    if (!again.error.empty() || again.items != read.items) {
+        std::abort();
+    }
+    for (const sonvara::LBatchCommandItem& item : read.items) {
+        sonvara::BatchItemDescription(item);
+    }
+    return 0;
+}

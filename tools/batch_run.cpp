@@ -1,0 +1,168 @@
+#include "tools/batch_run.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/batch_command.h"
+#include "app/batch_converter.h"
+#include "app/batch_script.h"
+#include "core/message_loop.h"
+#include "core/terminal_progress_view.h"
+
+namespace sonvara {
+namespace {
+
+int Fail(const std::string& why) {
+    std::fprintf(stderr, "sonvara-batch: %s\n", why.c_str());
+    return 2;
+}
+
+// "ID_OR_NAME" or "ID_OR_NAME:V1,V2,..." as an item; the message of a bad one in `problem`.
+std::optional<LBatchCommandItem> ParseCommand(const std::string& text, std::string& problem) {
+    const std::size_t colon = text.find(':');
+    const std::string key = text.substr(0, colon);
+    const BatchCommandInfo* command = FindBatchCommand(key);
+    if (command == nullptr) {
+        problem = "comando desconocido: \"" + key + "\" (sonvara-batch commands)";
+        return std::nullopt;
+    }
+    if (colon == std::string::npos) {
+        return LBatchCommandItem{command->id, {}};  // the stored values, at run time
+    }
+    std::vector<int> numbers;
+    const std::string list = text.substr(colon + 1);
+    for (std::size_t at = 0; at <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', at), list.size());
+        const std::string number = list.substr(at, comma - at);
+        char* end = nullptr;
+        const long value = std::strtol(number.c_str(), &end, 10);
+        if (number.empty() || *end != '\0' || value < INT32_MIN || value > INT32_MAX) {
+            problem = "valor no válido \"" + number + "\" en \"" + text + "\"";
+            return std::nullopt;
+        }
+        numbers.push_back(static_cast<int>(value));
+        at = comma + 1;
+    }
+    problem = CheckBatchValues(*command, numbers);
+    if (!problem.empty()) {
+        return std::nullopt;
+    }
+    return MakeBatchItem(*command, numbers);
+}
+
+// --format and --out laid over the "BatchConverter" settings; false with a message when wrong.
+bool ApplyOutputOptions(const BatchRunOptions& options, BatchOutputSettings& output) {
+    if (options.format) {
+        if (*options.format == "same") {
+            output.same_format = true;
+        } else {
+            const std::string extension =
+                options.format->starts_with(".") ? *options.format : "." + *options.format;
+            output.same_format = false;
+            output.format = -1;
+            for (std::size_t i = 0; i < kBatchOutputFormats.size(); ++i) {
+                if (kBatchOutputFormats[i] == extension) {
+                    output.format = static_cast<int>(i);
+                }
+            }
+            if (output.format < 0) {
+                Fail("formato de salida desconocido: \"" + *options.format + "\"");
+                return false;
+            }
+        }
+    }
+    if (options.out) {
+        output.same_folder = *options.out == "same";
+        if (!output.same_folder) {
+            output.folder = *options.out;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
+    std::vector<LBatchCommandItem> items;
+    if (options.script) {
+        BatchScriptRead read = ReadBatchScript(*options.script);
+        if (!read.error.empty()) {
+            return Fail(std::string(read.error) + " (" + *options.script + ")");
+        }
+        items = std::move(read.items);
+    }
+    for (const std::string& order : options.commands) {
+        std::string problem;
+        std::optional<LBatchCommandItem> item = ParseCommand(order, problem);
+        if (!item) {
+            return Fail(problem);
+        }
+        items.push_back(std::move(*item));
+    }
+    if (options.save_script) {
+        if (!WriteBatchScript(*options.save_script, items)) {
+            return Fail(std::string(kBatchScriptOpenMessage) + " (" + *options.save_script + ")");
+        }
+        if (options.files.empty()) {
+            return 0;
+        }
+    }
+    if (options.files.empty()) {
+        return Fail("run necesita al menos un ARCHIVO (--help)");
+    }
+    BatchOutputSettings output = ReadBatchOutputSettings();
+    if (!ApplyOutputOptions(options, output) || !PrepareBatchOutputFolder(prompts, output)) {
+        return 2;
+    }
+    SVBatchConverter converter(options.files, std::move(items), output);
+    QueueMessageLoop loop;
+    TerminalProgressView view;
+    ProcessHost host{loop, view, prompts};
+    if (converter.Run(host) == PROCESS_DONE) {
+        return 0;
+    }
+    if (converter.Stopped()) {
+        std::fprintf(stderr, "sonvara-batch: cancelado en \"%s\"\n",
+                     converter.FailedFile().c_str());
+        return 1;
+    }
+    return Fail("falló \"" + converter.FailedFile() + "\" en el paso \"" + converter.FailedStep() +
+                "\"");
+}
+
+int ShowBatchScript(const std::string& path) {
+    const BatchScriptRead read = ReadBatchScript(path);
+    if (!read.error.empty()) {
+        return Fail(std::string(read.error) + " (" + path + ")");
+    }
+    std::printf("Comando\tOpciones\n");
+    for (const LBatchCommandItem& item : read.items) {
+        const BatchCommandInfo* command = FindBatchCommand(item.id);
+        if (command == nullptr) {
+            std::printf("(desconocido: %u)\t\n", item.id);
+            continue;
+        }
+        std::printf("%.*s\t%s\n", static_cast<int>(command->name.size()), command->name.data(),
+                    BatchItemDescription(item).c_str());
+    }
+    return 0;
+}
+
+int ListBatchCommands() {
+    for (const BatchCommandInfo& command : BatchCommands()) {
+        std::string parameters;
+        for (const BatchField& field : command.fields) {
+            if (field.type == BatchFieldType::kPointList) {
+                parameters = "(los puntos de \"" + std::string(command.point_file) + "\")";
+                break;
+            }
+            parameters += parameters.empty() ? "" : ", ";
+            parameters += field.label;
+        }
+        std::printf("%2u  %.*s%s%s\n", command.id, static_cast<int>(command.name.size()),
+                    command.name.data(), parameters.empty() ? "" : ": ", parameters.c_str());
+    }
+    return 0;
+}
+
+}  // namespace sonvara

@@ -1,0 +1,27 @@
+#pragma once
+// The batch converter's face in sonvara-batch: `run`, `script show` and `commands`.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/batch_prompts.h"
+
+namespace sonvara {
+
+struct BatchRunOptions {
+    std::optional<std::string> script;       // --script
+    std::vector<std::string> commands;       // --command, in order
+    std::optional<std::string> format;       // --format EXT|same
+    std::optional<std::string> out;          // --out DIR|same
+    std::optional<std::string> save_script;  // --save-script
+    std::vector<std::string> files;
+};
+
+// Each returns the exit status (0 done, 1 cancelled, 2 failed) and writes what went wrong to
+// stderr.
+int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts);
+int ShowBatchScript(const std::string& path);
+int ListBatchCommands();
+
+}  // namespace sonvara
