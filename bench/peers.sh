@@ -70,3 +70,35 @@ gsm_row "gsm decode" untoast "$batch" convert "$work/in.gsm" "$work/ours.wav" --
     untoast -l -c "$work/in.gsm" ">" /dev/null
 gsm_row "gsm decode" sox "$batch" convert "$work/in.gsm" "$work/ours.wav" -- \
     sox "$work/in.gsm" "$work/sox.wav"
+
+# The batch converter against sox's nearest effects on the same music, one command (or a chain
+# of three) per file, saved as 16-bit WAV beside each other; ratio = ours / sox. (The reverse has
+# no batch command, so no row.)
+printf "\n%-14s %-10s %9s %9s %7s %10s %10s\n" effect input ours_s sox_s ratio ours_MiB sox_MiB
+mkdir -p "$work/out"
+effect_row() {  # name, minutes, our --command options, "--", sox effect arguments...
+    name=$1 minutes=$2; shift 2
+    input="$inputs/music$minutes.wav"
+    ours_args=""; while [ "$1" != "--" ]; do ours_args="$ours_args $1"; shift; done; shift
+    sox_args="$*"
+    ours_times=""; sox_times=""; ours_mem=0; sox_mem=0
+    for run in 1 2 3; do
+        set -- $(measure "$batch" run $ours_args --format same --out "$work/out" "$input")
+        ours_times="$ours_times $1"; [ "$2" -gt "$ours_mem" ] && ours_mem=$2
+        set -- $(measure sox "$input" "$work/sox.wav" $sox_args)
+        sox_times="$sox_times $1"; [ "$2" -gt "$sox_mem" ] && sox_mem=$2
+    done
+    ours=$(echo $ours_times | tr ' ' '\n' | median)
+    theirs=$(echo $sox_times | tr ' ' '\n' | median)
+    printf "%-14s %-10s %9s %9s %7.2f %10d %10d\n" "$name" "${minutes}min" "$ours" "$theirs" \
+        "$(echo "$ours / $theirs" | bc -l)" $((ours_mem / 1024)) $((sox_mem / 1024))
+}
+for minutes in 10 60; do
+    effect_row normalize $minutes --command 4:100 -- gain -n
+    effect_row echo $minutes --command 7:800,50 -- echo 0.8 0.9 800 0.5
+    effect_row reverb $minutes --command 8:1000,100 -- reverb
+    effect_row high-pass $minutes --command 5:250 -- highpass -1 500
+    effect_row speed $minutes --command 12:150 -- speed 1.5
+    effect_row chain-of-3 $minutes --command 5:250 --command 7:800,50 --command 4:95 -- \
+        highpass -1 500 echo 0.8 0.9 800 0.5 gain -n -0.4
+done
