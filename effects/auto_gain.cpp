@@ -10,8 +10,7 @@
 #include "audio/split_multiply.h"
 #include "core/folders.h"
 #include "core/temporary_file.h"
-#include "document/cut_list_reader.h"
-#include "document/cut_writer.h"
+#include "effects/effect_process.h"
 #include "effects/high_pass.h"
 
 namespace sonvara {
@@ -246,23 +245,10 @@ EfAutoGainControl::EfAutoGainControl(LCutListAudio& document, std::int32_t s_end
       s_start_(s_start) {}
 
 ProcessResult EfAutoGainControl::Body() {
-    if (s_end_ < s_start_) {
-        return PROCESS_DONE;
-    }
-    LCutListAudio selection;
-    document_.EfCopy(s_start_, s_end_, selection);
-    LCutListAudio corrected;
-    ProcessResult result;
-    {
-        LSoundSinkRef sink(
-            new LSNKCutListAudio(corrected, selection.GetSampleRate(), selection.GetChannels()));
-        result = RunAutoGain(*this, LSoundSourceRef(new LSRCCutListAudio(selection)), sink,
-                             kAutoGainCommand);
-    }
-    if (result == PROCESS_DONE) {
-        document_.Replace(s_start_, s_end_, corrected);
-    }
-    return result;
+    return RunOnSelectionCopy(document_, s_end_, s_start_,
+                              [&](const LSoundSourceRef& source, const LSoundSinkRef& sink) {
+                                  return RunAutoGain(*this, source, sink, kAutoGainCommand);
+                              });
 }
 
 }  // namespace sonvara

@@ -4,8 +4,7 @@
 #include <vector>
 
 #include "audio/split_multiply.h"
-#include "document/cut_list_reader.h"
-#include "document/cut_writer.h"
+#include "effects/effect_process.h"
 
 namespace sonvara {
 
@@ -67,23 +66,10 @@ EfDCOffsetCorrection::EfDCOffsetCorrection(LCutListAudio& document, std::int32_t
     : LProgressDialog("Sonvara"), document_(document), s_end_(s_end), s_start_(s_start) {}
 
 ProcessResult EfDCOffsetCorrection::Body() {
-    if (s_end_ < s_start_) {
-        return PROCESS_DONE;
-    }
-    LCutListAudio selection;
-    document_.EfCopy(s_start_, s_end_, selection);
-    LCutListAudio corrected;
-    ProcessResult result;
-    {
-        LSoundSourceRef source(new LSRCCutListAudio(selection));
-        LSoundSinkRef sink(
-            new LSNKCutListAudio(corrected, selection.GetSampleRate(), selection.GetChannels()));
-        result = LDCOffsetCorrection(*this, source, sink);
-    }
-    if (result == PROCESS_DONE) {
-        document_.Replace(s_start_, s_end_, corrected);
-    }
-    return result;
+    return RunOnSelectionCopy(document_, s_end_, s_start_,
+                              [&](const LSoundSourceRef& source, const LSoundSinkRef& sink) {
+                                  return LDCOffsetCorrection(*this, source, sink);
+                              });
 }
 
 }  // namespace sonvara

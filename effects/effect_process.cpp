@@ -80,4 +80,24 @@ ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
     return outcome;
 }
 
+ProcessResult RunOnSelectionCopy(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                                 const SelectionStep& step) {
+    if (s_end < s_start) {
+        return PROCESS_DONE;
+    }
+    LCutListAudio selection;
+    document.EfCopy(s_start, s_end, selection);
+    LCutListAudio result;
+    ProcessResult outcome;
+    {
+        LSoundSinkRef sink(
+            new LSNKCutListAudio(result, selection.GetSampleRate(), selection.GetChannels()));
+        outcome = step(LSoundSourceRef(new LSRCCutListAudio(selection)), sink);
+    }  // the writer hands `result` its cut here
+    if (outcome == PROCESS_DONE) {
+        document.Replace(s_start, s_end, result);
+    }
+    return outcome;
+}
+
 }  // namespace sonvara
