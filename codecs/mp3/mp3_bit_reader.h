@@ -1,0 +1,64 @@
+#pragma once
+// A most-significant-bit-first reader over a byte range it does not own. Every read is bounded:
+// bits asked for beyond the end read as zeros and set Overrun(), so that a damaged stream can
+// be decoded to its end and judged afterwards instead of being checked at every field.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace sonvara::mp3 {
+
+class BitReader {
+  public:
+    BitReader() = default;
+    explicit BitReader(std::span<const std::uint8_t> bytes)
+        : bytes_(bytes), size_bits_(bytes.size() * 8) {}
+
+    // The next `count` bits (0..32) as an unsigned number, first bit most significant.
+    std::uint32_t Read(int count) {
+        std::uint32_t value = 0;
+        for (int i = 0; i < count; ++i) {
+            value = (value << 1) | ReadBit();
+        }
+        return value;
+    }
+
+    std::uint32_t ReadBit() {
+        if (position_ >= size_bits_) {
+            overrun_ = true;
+            ++position_;
+            return 0;
+        }
+        const std::uint32_t bit = (bytes_[position_ >> 3] >> (7 - (position_ & 7))) & 1U;
+        ++position_;
+        return bit;
+    }
+
+    void Skip(std::size_t count) {
+        position_ += count;
+        if (position_ > size_bits_) {
+            overrun_ = true;
+        }
+    }
+
+    // Moves to an absolute bit position; a position past the end reads as zeros.
+    void Seek(std::size_t position) {
+        position_ = position;
+        overrun_ = position_ > size_bits_;
+    }
+
+    std::size_t Position() const { return position_; }
+    std::size_t SizeBits() const { return size_bits_; }
+    std::size_t BitsLeft() const { return position_ < size_bits_ ? size_bits_ - position_ : 0; }
+    // Whether any read went past the end.
+    bool Overrun() const { return overrun_; }
+
+  private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t size_bits_ = 0;
+    std::size_t position_ = 0;
+    bool overrun_ = false;
+};
+
+}  // namespace sonvara::mp3

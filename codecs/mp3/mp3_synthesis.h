@@ -1,0 +1,38 @@
+#pragma once
+// The 32-band polyphase synthesis filter bank (ISO/IEC 11172-3 clause 2.4.3.2.2 and figure
+// A.2): each time slot's 32 subband samples are matrixed into 64 values of a 1024-value FIFO,
+// and 32 output samples are the windowed sums of 16 of its slices.
+//
+// The matrixing V[i] = Σ N[i][k] S[k], N[i][k] = cos((16 + i)(2k + 1)π / 64), is done through a
+// 32-point DCT-II C[m] = Σ S[k] cos(m(2k + 1)π / 64): the row (16 + i) of N is C's row m for
+// m < 32, zero at m = 32, and a negated row 64 − m or m − 64 above. The DCT is factored
+// recursively (even outputs from the folded sum, odd ones from the scaled difference).
+// MatrixDirect computes the same 64 values from N itself; the tests hold the two together.
+
+#include <array>
+#include <cstddef>
+
+namespace sonvara::mp3 {
+
+class PolyphaseSynthesis {
+  public:
+    // One time slot: 32 subband samples in, 32 output samples out (1.0 is full scale).
+    void Synthesize(const float subbands[32], float out[32]);
+
+    // The 64 matrixed values V[0..63] of one time slot.
+    static void Matrix(const float subbands[32], double v[64]);
+    static void MatrixDirect(const float subbands[32], double v[64]);
+
+    void Reset() {
+        v_.fill(0.0);
+        offset_ = 0;
+    }
+
+  private:
+    // The FIFO of the standard's V, held as a ring: slot j of the standard's V (j = 0 newest)
+    // is v_[(offset_ + j) % 1024].
+    std::array<double, 1024> v_{};
+    std::size_t offset_ = 0;
+};
+
+}  // namespace sonvara::mp3
