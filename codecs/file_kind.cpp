@@ -24,6 +24,9 @@ FileKind FileKindOf(std::string_view path) {
     if (extension == ".gsm") {
         return FileKind::kGsm;
     }
+    if (extension == ".mp3") {
+        return FileKind::kMp3;
+    }
     if (extension == ".vox" || extension == ".raw") {
         return FileKind::kRaw;
     }

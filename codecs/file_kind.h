@@ -6,7 +6,7 @@
 
 namespace sonvara {
 
-enum class FileKind { kUnknown, kWave, kAiff, kAu, kRaw, kGsm };
+enum class FileKind { kUnknown, kWave, kAiff, kAu, kRaw, kGsm, kMp3 };
 
 FileKind FileKindOf(std::string_view path);
 

@@ -6,6 +6,7 @@
 #include "codecs/au_file.h"
 #include "codecs/file_kind.h"
 #include "codecs/gsm_file.h"
+#include "codecs/mp3_file.h"
 #include "codecs/load_save.h"
 #include "codecs/raw_formats.h"
 #include "core/paths.h"
@@ -59,6 +60,8 @@ LSoundSourceRef OpenSourceForLoad(const std::string& path, const RawFileFormat& 
             return LAuFile::OpenSource(path);
         case FileKind::kGsm:
             return new LGSMFileSource(path);
+        case FileKind::kMp3:
+            return new LMP3Source(path);
         case FileKind::kRaw:
             return OpenRawSource(path, static_cast<RawEncoding>(raw.encoding), raw.rate,
                                  raw.channels);

@@ -51,6 +51,11 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
     const int channels = source->GetChannels();
     const FileKind kind = FileKindOf(target_path);
 
+    if (kind == FileKind::kMp3) {
+        process.ShowError("No se puede guardar \"" + target_path +
+                          "\": el codificador MP3 no está disponible.");
+        return PROCESS_FAILED;
+    }
     // Questions and preparations come first, before any file is touched.
     FormatArea wave_format{};
     RawFileFormat raw = ReadRawFileSettings();
@@ -108,6 +113,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
             case FileKind::kGsm:
                 sink = LSoundSinkRef(new LGSMFileSink(path));  // 8000 Hz mono: the copy converts
                 break;
+            case FileKind::kMp3:  // written by the external encoder, refused above
             case FileKind::kUnknown:
                 break;
         }

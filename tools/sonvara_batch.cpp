@@ -40,7 +40,7 @@ constexpr const char* kUsage =
     "Uso:\n"
     "  sonvara-batch convert [opciones] ENTRADA SALIDA\n"
     "      Carga ENTRADA y la guarda como SALIDA; el formato de cada una sale de su extensión\n"
-    "      (.wav .aif .aiff .au .gsm .vox .raw).\n"
+    "      (.wav .aif .aiff .au .gsm .vox .raw; .mp3 solo como ENTRADA).\n"
     "  sonvara-batch info [opciones] ARCHIVO\n"
     "      Muestra la tasa, los canales, la duración y el tipo de ARCHIVO.\n"
     "  sonvara-batch run [opciones] [--script LISTA.svb] [--command ORDEN]... ARCHIVO...\n"
@@ -280,7 +280,7 @@ int Info(const Options& options, BatchPrompts& prompts) {
         source->Read(block.data(), kBlockFrames);
     }
     const std::int32_t frames = source->GetLength();
-    const char* kinds[] = {"", "WAV", "AIFF", "AU", "RAW", "GSM"};
+    const char* kinds[] = {"", "WAV", "AIFF", "AU", "RAW", "GSM", "MP3"};
     std::string kind_text = kinds[static_cast<int>(kind)];
     if (kind == FileKind::kRaw) {
         kind_text +=

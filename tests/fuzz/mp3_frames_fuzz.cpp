@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes to the MP3 frame decoder the way a stream reader does: find a header,
-// decode the frame there, move on by its length. Whatever the bytes, every sample that comes out
-// must be a finite number.
+// Feeds arbitrary bytes to the MP3 frame decoder the way a stream reader does (find a header,
+// decode the frame there, move on by its length: whatever the bytes, every sample that comes out
+// must be a finite number), and opens them as an ".mp3" file to check the source contract
+// (source_fuzz_checks.h). The smallest frame, 72 bytes, gives 576 samples: at most 8 a byte.
 
 #include <cmath>
 #include <cstddef>
@@ -11,6 +12,8 @@
 
 #include "codecs/mp3/mp3_frame_decoder.h"
 #include "codecs/mp3/mp3_frame_layout.h"
+#include "codecs/mp3_file.h"
+#include "tests/fuzz/source_fuzz_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace sonvara::mp3;
@@ -36,5 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            ? static_cast<std::size_t>(layout->header.FrameBytes())
                            : 1);
     }
+    sonvara::fuzz::MemoryFile file(data, size);
+    sonvara::LMP3Source source(file.Path());
+    sonvara::fuzz::ExerciseSource(source, size, 8, size > 0 ? data[size - 1] : 0);
     return 0;
 }

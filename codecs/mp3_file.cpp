@@ -1,0 +1,257 @@
+#include "codecs/mp3_file.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "audio/wav/data_reading.h"
+#include "core/diagnostics.h"
+
+namespace sonvara {
+namespace {
+
+// How far the search for a frame header looks, in starting places.
+constexpr std::size_t kHeaderSearch = 16384;
+// The read-ahead window: a few dozen frames.
+constexpr std::int64_t kWindowBytes = 64 * 1024;
+constexpr double kInternalScale = 524288.0;  // 2^19: a decoded 1.0
+
+// A decoded value as an internal sample. Real streams stay well within the bound the source
+// declares (four times full scale); damaged ones can ask for any size and are held to it.
+Sample ToInternal(float value) {
+    constexpr double kBound = kUnknownMaxSample;
+    return static_cast<Sample>(
+        std::lrint(std::clamp(static_cast<double>(value) * kInternalScale, -kBound, kBound)));
+}
+
+// The rejection's log text, or nothing when `header` belongs to the stream of `first`.
+const char* Mismatch(const mp3::FrameHeader& header, const mp3::FrameHeader& first) {
+    if (header.version != first.version) {
+        return "LMP3Source::DecodeHeader() Header rejected because version does not match";
+    }
+    if (header.sampling_index != first.sampling_index) {
+        return "LMP3Source::DecodeHeader() Header rejected because sampling frequency does not "
+               "match";
+    }
+    if (header.Channels() != first.Channels()) {
+        return "LMP3Source::DecodeHeader() Header rejected because channels do not match";
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+LMP3Source::LMP3Source(const std::string& path)
+    : LSoundSourceBase(44100, 1, kUnknownMaxSample),
+      decoder_(std::make_unique<mp3::LMP3FrameDecoder>()),
+      decoded_(std::make_unique<mp3::DecodedFrame>()) {
+    if (!file_.Open(path, FileAccess::kRead, FileSharing::kReadWrite,
+                    FileDisposition::kOpenExisting)) {
+        Diagnose("LMP3Source::LMP3Source Unable to open file: " + path);
+        SetError();
+        return;
+    }
+    audio_bytes_ = std::max<std::int64_t>(file_.GetFileSizeBytes() - kTrailingTagBytes, 0);
+    if (!ReadInitialHeaders()) {
+        Diagnose("LMP3Source::LMP3Source DecodeInitialHeader FAILED so SetError");
+        SetError();
+        return;
+    }
+    SetSampleRate(first_.SampleRate());
+    SetChannels(first_.Channels());
+    store_.assign(static_cast<std::size_t>(samples_per_frame_ * first_.Channels()), 0);
+    store_used_ = samples_per_frame_;
+}
+
+std::span<const std::uint8_t> LMP3Source::Bytes(std::int64_t at, std::int64_t count) {
+    count = std::min(count, audio_bytes_ - at);
+    if (at < 0 || count <= 0) {
+        return {};
+    }
+    const std::int64_t window_end = window_start_ + static_cast<std::int64_t>(window_.size());
+    if (at < window_start_ || at + count > window_end) {
+        window_.resize(
+            static_cast<std::size_t>(std::min(std::max(kWindowBytes, count), audio_bytes_ - at)));
+        window_start_ = at;
+        const std::size_t read = file_.Seek(at) ? file_.Read(window_.data(), window_.size()) : 0;
+        window_.resize(read);
+        count = std::min<std::int64_t>(count, static_cast<std::int64_t>(read));
+    }
+    return {window_.data() + (at - window_start_), static_cast<std::size_t>(count)};
+}
+
+std::optional<mp3::FrameHeader> LMP3Source::FindNextHeader(std::int64_t& at) {
+    const std::span<const std::uint8_t> bytes =
+        Bytes(cursor_, static_cast<std::int64_t>(kHeaderSearch) + mp3::kHeaderBytes - 1);
+    const std::optional<std::size_t> offset = mp3::FindHeader(bytes, 0, kHeaderSearch);
+    if (!offset) {
+        return std::nullopt;
+    }
+    at = cursor_ + static_cast<std::int64_t>(*offset);
+    return mp3::ParseHeader(bytes.data() + *offset);
+}
+
+bool LMP3Source::ReadInitialHeaders() {
+    // The average bitrate of up to eight frames, each found from where the one before ends.
+    double bitrates = 0;
+    int found = 0;
+    for (std::int64_t next = 0; found < 8; ++found) {
+        cursor_ = next;
+        std::int64_t at = 0;
+        const std::optional<mp3::FrameHeader> header = FindNextHeader(at);
+        if (!header) {
+            break;
+        }
+        if (found == 0) {
+            first_ = *header;
+            first_frame_at_ = at;
+        }
+        bitrates += header->Bitrate();
+        next = at + header->FrameBytes();
+    }
+    cursor_ = 0;
+    if (found == 0) {
+        return false;
+    }
+    samples_per_frame_ = first_.SamplesPerFrame();
+    average_frame_bytes_ =
+        (first_.IsMpeg1() ? 144.0 : 72.0) * (bitrates / found) / first_.SampleRate();
+    EstimateLength();
+    return true;
+}
+
+void LMP3Source::Resynchronise() {
+    std::optional<std::int64_t> first_found;
+    for (int tries = 0; tries < 64; ++tries) {
+        std::int64_t at = 0;
+        const std::optional<mp3::FrameHeader> header = FindNextHeader(at);
+        if (!header) {
+            break;
+        }
+        first_found = first_found.value_or(at);
+        const std::int64_t next_at = at + header->FrameBytes();
+        const std::span<const std::uint8_t> next = Bytes(next_at, mp3::kHeaderBytes);
+        cursor_ = at;
+        if (next.size() < mp3::kHeaderBytes) {
+            return;  // the last frame of the file: nothing follows to confirm it
+        }
+        const std::optional<mp3::FrameHeader> following = mp3::ParseHeader(next.data());
+        if (mp3::SameStream(*header, first_) && following && mp3::SameStream(*following, first_)) {
+            return;
+        }
+        cursor_ = at + 1;
+    }
+    // Nothing confirmed (a stream of single frames between junk): the first header found.
+    cursor_ = first_found.value_or(cursor_);
+}
+
+void LMP3Source::EstimateLength() {
+    if (length_known_) {
+        return;
+    }
+    const double frames =
+        std::trunc(static_cast<double>(audio_bytes_ - cursor_) / average_frame_bytes_ + 0.9);
+    length_ = static_cast<std::int32_t>(std::min<double>(
+        frames * samples_per_frame_ + static_cast<double>(decoded_end_), INT32_MAX));
+}
+
+bool LMP3Source::DecodeFrame() {
+    for (int mismatches = 0;;) {
+        std::int64_t at = 0;
+        const std::optional<mp3::FrameHeader> header = FindNextHeader(at);
+        if (!header) {
+            return false;
+        }
+        if (const char* why = Mismatch(*header, first_)) {
+            Diagnose(why);
+            if (mismatches++ == kMismatchesSkipped) {
+                return false;
+            }
+            cursor_ = at + mp3::kHeaderBytes;
+            continue;
+        }
+        const auto frame_bytes = static_cast<std::int64_t>(header->FrameBytes());
+        const std::span<const std::uint8_t> frame = Bytes(at, frame_bytes);
+        if (static_cast<std::int64_t>(frame.size()) < frame_bytes ||
+            decoder_->Decode(frame, *decoded_) == mp3::DecodeStatus::kBadFrame) {
+            return false;
+        }
+        cursor_ = at + frame_bytes;
+        const int channels = GetChannels();
+        for (int i = 0; i < samples_per_frame_; ++i) {
+            for (int c = 0; c < channels; ++c) {
+                store_[static_cast<std::size_t>(i * channels + c)] = ToInternal(
+                    decoded_->pcm[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)]);
+            }
+        }
+        store_used_ = 0;
+        decoded_end_ += samples_per_frame_;
+        return true;
+    }
+}
+
+void LMP3Source::Read(Sample* buffer, std::int32_t frames) {
+    if (frames <= 0) {
+        return;
+    }
+    const int channels = GetChannels();
+    const auto total = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
+    if (IsError() || position_ >= length_) {
+        length_known_ = true;  // read up to its end: the length is what it is now
+        std::fill_n(buffer, total, 0);
+        position_ = StartRead(position_, frames).next;
+        return;
+    }
+    const ReadStart start = StartRead(position_, frames);
+    position_ = start.next;
+    std::fill_n(buffer, start.lead * channels, 0);
+    Sample* out = buffer + start.lead * channels;
+    std::int64_t left = frames - start.lead;
+    while (left > 0) {
+        if (store_used_ == samples_per_frame_) {
+            if (!DecodeFrame()) {
+                std::fill_n(out, left * channels, 0);
+                if (!length_known_ && decoded_end_ < length_) {
+                    Diagnose("LMP3Source::Read DecodeFrame failed so end");
+                    length_ = static_cast<std::int32_t>(decoded_end_);
+                }
+                length_known_ = true;
+                return;
+            }
+            EstimateLength();
+        }
+        const auto count = static_cast<std::int32_t>(
+            std::min<std::int64_t>(left, samples_per_frame_ - store_used_));
+        out = std::copy_n(store_.begin() + store_used_ * channels, count * channels, out);
+        store_used_ += count;
+        left -= count;
+    }
+}
+
+void LMP3Source::Seek(std::int32_t frame) {
+    position_ = frame;
+    if (IsError()) {
+        return;
+    }
+    const std::int64_t target = std::clamp<std::int64_t>(frame, 0, length_);
+    const std::int64_t index = target / samples_per_frame_;
+    const std::int64_t first = std::max<std::int64_t>(index - kSeekPreroll, 0);
+    const double estimate = static_cast<double>(first_frame_at_) +
+                            (static_cast<double>(first) - 0.5) * average_frame_bytes_;
+    cursor_ = std::clamp<std::int64_t>(std::llround(estimate), first_frame_at_, audio_bytes_);
+    if (first > 0) {
+        Resynchronise();
+    }
+    decoder_->Reset();
+    decoded_end_ = first * samples_per_frame_;
+    store_used_ = samples_per_frame_;
+    for (std::int64_t k = first; k < index; ++k) {
+        if (!DecodeFrame()) {
+            return;  // nothing to hand out
+        }
+    }
+    if (DecodeFrame()) {
+        store_used_ = static_cast<std::int32_t>(target % samples_per_frame_);
+    }
+}
+
+}  // namespace sonvara

@@ -1,0 +1,155 @@
+// ".mp3" files through LMP3Source: what the stream reader adds around the frame decoder (finding
+// the first frame, the trailing tag, the length estimate, seeking, the end of a stream).
+
+#include "codecs/mp3_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "tests/codecs/mp3_test_util.h"
+#include "tests/support/scratch_folder.h"
+
+namespace sonvara {
+namespace {
+
+class Mp3FileTest : public ::testing::Test {
+  protected:
+    std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const std::string path = scratch_.File(name);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    // Everything the source gives, reading in blocks of `block` frames until its end.
+    static std::vector<Sample> ReadAll(LMP3Source& source, std::int32_t block = 1000) {
+        std::vector<Sample> all;
+        std::vector<Sample> buffer(static_cast<std::size_t>(block * source.GetChannels()));
+        while (source.GetPosition() < source.GetLength()) {
+            const std::int32_t before = source.GetPosition();
+            source.Read(buffer.data(), block);
+            const std::int32_t valid = std::min(block, source.GetLength() - before);
+            all.insert(all.end(), buffer.begin(), buffer.begin() + valid * source.GetChannels());
+        }
+        return all;
+    }
+
+    static std::vector<float> Golden(const std::string& mp3_name) {
+        const std::vector<std::uint8_t> bytes =
+            testing::Mp3Bytes(mp3_name.substr(0, mp3_name.size() - 4) + ".mpg123.f32");
+        std::vector<float> floats(bytes.size() / 4);
+        std::memcpy(floats.data(), bytes.data(), floats.size() * 4);
+        return floats;
+    }
+
+    testing::ScratchFolder scratch_;
+};
+
+TEST_F(Mp3FileTest, FilesDecodeAsThePeerDoesExceptTheLastTagSizedBytes) {
+    for (const char* name : {"cbr128_stereo_44k.mp3", "vbr_joint_44k.mp3", "cbr16_mono_8k.mp3",
+                             "cbr48_joint_22k.mp3"}) {
+        SCOPED_TRACE(name);
+        std::vector<std::uint8_t> bytes = testing::Mp3Bytes(name);
+        // 128 bytes after the stream stand where a tag would: the whole stream is then audio.
+        bytes.insert(bytes.end(), 128, 'T');
+        LMP3Source source(Write("tagged.mp3", bytes));
+        ASSERT_FALSE(source.IsError());
+        const std::vector<Sample> ours = ReadAll(source);
+        const std::vector<float> peer = Golden(name);
+        ASSERT_EQ(ours.size(), peer.size());
+        double worst = 0;
+        for (std::size_t i = 0; i < ours.size(); ++i) {
+            worst = std::max(worst, std::abs(ours[i] / 524288.0 - peer[i]));
+        }
+        EXPECT_LT(worst, std::ldexp(1.0, -14));  // the full-accuracy bound, plus rounding
+    }
+}
+
+TEST_F(Mp3FileTest, JunkInFrontIsSkippedWithinTheSearchLimit) {
+    const std::vector<std::uint8_t> stream = testing::Mp3Bytes("cbr64_mono_32k.mp3");
+    LMP3Source plain(Write("plain.mp3", stream));
+    const std::vector<Sample> expected = ReadAll(plain);
+    ASSERT_FALSE(expected.empty());
+    for (std::size_t junk : {std::size_t{1}, std::size_t{10000}, std::size_t{16000}}) {
+        std::vector<std::uint8_t> bytes(junk, 0);
+        bytes.insert(bytes.end(), stream.begin(), stream.end());
+        LMP3Source source(Write("junk.mp3", bytes));
+        ASSERT_FALSE(source.IsError()) << junk;
+        EXPECT_EQ(ReadAll(source), expected) << junk;
+    }
+    std::vector<std::uint8_t> too_far(20000, 0);
+    too_far.insert(too_far.end(), stream.begin(), stream.end());
+    EXPECT_TRUE(LMP3Source(Write("far.mp3", too_far)).IsError());
+    EXPECT_TRUE(LMP3Source(scratch_.File("missing.mp3")).IsError());
+    // A whole file shorter than the tag holds no audio at all.
+    EXPECT_TRUE(LMP3Source(Write("short.mp3", {stream.begin(), stream.begin() + 120})).IsError());
+}
+
+TEST_F(Mp3FileTest, TheLast128BytesAreNeverDecoded) {
+    // The stream's final frame ends inside the last 128 bytes: it is not decoded, so the file
+    // gives one frame less than the peer's decode of the same file.
+    const std::string name = "cbr128_stereo_44k.mp3";
+    LMP3Source source(Write("bare.mp3", testing::Mp3Bytes(name)));
+    const std::vector<Sample> ours = ReadAll(source);
+    EXPECT_EQ(ours.size() + static_cast<std::size_t>(1152 * 2), Golden(name).size());
+}
+
+TEST_F(Mp3FileTest, ASeekGivesWhatReadingThroughGives) {
+    for (const char* name : {"cbr128_stereo_44k.mp3", "cbr64_mono_32k.mp3"}) {
+        SCOPED_TRACE(name);
+        std::vector<std::uint8_t> bytes = testing::Mp3Bytes(name);
+        bytes.insert(bytes.end(), 128, 0);
+        const std::string path = Write("seek.mp3", bytes);
+        LMP3Source through(path);
+        const std::vector<Sample> all = ReadAll(through);
+        const int channels = through.GetChannels();
+        // Frame 5 is found from frame 1, whose estimated start (417.96 bytes in) lies past its real
+        // start (417): the search has to begin before the estimate.
+        for (std::int32_t target : {0, 1152 * 3 + 17, 1152 * 5 + 10, 1152 * 20 + 500}) {
+            LMP3Source seeking(path);
+            seeking.Seek(target);
+            std::vector<Sample> part(static_cast<std::size_t>(3000 * channels));
+            seeking.Read(part.data(), 3000);
+            EXPECT_EQ(seeking.GetPosition(), target + 3000);
+            const auto from = all.begin() + static_cast<std::ptrdiff_t>(target) * channels;
+            EXPECT_TRUE(std::equal(part.begin(), part.end(), from)) << target;
+        }
+    }
+}
+
+TEST_F(Mp3FileTest, TheStreamEndsWhereItsFormatChanges) {
+    // 44.1 kHz stereo, then 32 kHz mono: the second stream's headers are skipped, ten of them,
+    // and the eleventh ends the sound after the first stream.
+    std::vector<std::uint8_t> first = testing::Mp3Bytes("cbr128_stereo_44k.mp3");
+    const std::vector<std::uint8_t> second = testing::Mp3Bytes("cbr64_mono_32k.mp3");
+    LMP3Source alone(Write("first.mp3", [&] {
+        std::vector<std::uint8_t> padded = first;
+        padded.insert(padded.end(), 128, 0);
+        return padded;
+    }()));
+    const std::vector<Sample> expected = ReadAll(alone);
+    first.insert(first.end(), second.begin(), second.end());
+    LMP3Source joined(Write("joined.mp3", first));
+    ASSERT_FALSE(joined.IsError());
+    EXPECT_EQ(ReadAll(joined), expected);
+    EXPECT_EQ(joined.GetLength(), static_cast<std::int32_t>(expected.size() / 2));
+}
+
+TEST_F(Mp3FileTest, AVariableBitrateLengthSettlesAsTheFileIsRead) {
+    std::vector<std::uint8_t> bytes = testing::Mp3Bytes("vbr_joint_44k.mp3");
+    bytes.insert(bytes.end(), 128, 0);
+    LMP3Source source(Write("vbr.mp3", bytes));
+    const std::int32_t estimate = source.GetLength();
+    const std::size_t frames = Golden("vbr_joint_44k.mp3").size() / 2;
+    EXPECT_NEAR(estimate, static_cast<double>(frames), 0.3 * static_cast<double>(frames));
+    ReadAll(source);
+    EXPECT_EQ(source.GetLength(), static_cast<std::int32_t>(frames));
+}
+
+}  // namespace
+}  // namespace sonvara
