@@ -17,4 +17,8 @@ if [ ! -f "$folder/speech10.wav" ]; then
     sox -t raw -r 8000 -e signed -b 16 -c 1 -L "$speech" "$folder/speech10.wav" repeat 199
     sox "$folder/speech10.wav" -t raw "$folder/speech10.s16"
 fi
+# 10 minutes of the music as a 128 kbit/s stereo MP3 for the MP3 decoding rows.
+if [ ! -f "$folder/music10.mp3" ]; then
+    lame --quiet -b 128 "$folder/music10.wav" "$folder/music10.mp3"
+fi
 echo "$folder"

@@ -71,6 +71,12 @@ gsm_row "gsm decode" untoast "$batch" convert "$work/in.gsm" "$work/ours.wav" --
 gsm_row "gsm decode" sox "$batch" convert "$work/in.gsm" "$work/ours.wav" -- \
     sox "$work/in.gsm" "$work/sox.wav"
 
+# MP3 decoding: 10 minutes at 128 kbit/s stereo to a 16-bit WAV, ours against mpg123 and FFmpeg.
+gsm_row "mp3 decode" mpg123 "$batch" convert "$inputs/music10.mp3" "$work/ours.wav" -- \
+    mpg123 -q -w "$work/mpg123.wav" "$inputs/music10.mp3"
+gsm_row "mp3 decode" ffmpeg "$batch" convert "$inputs/music10.mp3" "$work/ours.wav" -- \
+    ffmpeg -v quiet -y -i "$inputs/music10.mp3" "$work/ffmpeg.wav"
+
 # The batch converter against sox's nearest effects on the same music, one command (or a chain
 # of three) per file, saved as 16-bit WAV beside each other; ratio = ours / sox. (The reverse has
 # no batch command, so no row.)

@@ -19,8 +19,8 @@ constexpr double kInternalScale = 524288.0;  // 2^19: a decoded 1.0
 // declares (four times full scale); damaged ones can ask for any size and are held to it.
 Sample ToInternal(float value) {
     constexpr double kBound = kUnknownMaxSample;
-    return static_cast<Sample>(
-        std::lrint(std::clamp(static_cast<double>(value) * kInternalScale, -kBound, kBound)));
+    const double scaled = std::clamp(static_cast<double>(value) * kInternalScale, -kBound, kBound);
+    return static_cast<Sample>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);  // to the nearest
 }
 
 // The rejection's log text, or nothing when `header` belongs to the stream of `first`.

@@ -17,10 +17,15 @@ class BitReader {
 
     // The next `count` bits (0..32) as an unsigned number, first bit most significant.
     std::uint32_t Read(int count) {
-        std::uint32_t value = 0;
-        for (int i = 0; i < count; ++i) {
-            value = (value << 1) | ReadBit();
+        if (count <= 0) {
+            return 0;
         }
+        if (count > 24) {
+            const std::uint32_t high = Read(count - 16);
+            return (high << 16) | Read(16);
+        }
+        const std::uint32_t value = Peek(count);
+        Skip(static_cast<std::size_t>(count));
         return value;
     }
 
@@ -33,6 +38,19 @@ class BitReader {
         const std::uint32_t bit = (bytes_[position_ >> 3] >> (7 - (position_ & 7))) & 1U;
         ++position_;
         return bit;
+    }
+
+    // The next `count` bits (0..24) without moving on; bits beyond the end read as zeros.
+    std::uint32_t Peek(int count) const {
+        std::uint32_t window = 0;
+        const std::size_t byte = position_ >> 3;
+        for (std::size_t b = 0; b < 4; ++b) {
+            window <<= 8;
+            if ((byte + b) * 8 < size_bits_) {
+                window |= bytes_[byte + b];
+            }
+        }
+        return (window << (position_ & 7)) >> (32 - count);
     }
 
     void Skip(std::size_t count) {

@@ -35,23 +35,46 @@ std::optional<HuffmanTree> HuffmanTree::Build(std::span<const std::uint16_t> cod
         }
         ++tree.leaves_;
     }
+    tree.BuildFast();
     return tree;
+}
+
+void HuffmanTree::BuildFast() {
+    for (std::size_t prefix = 0; prefix < fast_.size(); ++prefix) {
+        std::int16_t at = 0;  // the root
+        Fast entry;
+        for (int depth = 0; depth < kFastBits; ++depth) {
+            const auto bit = (prefix >> (kFastBits - 1 - depth)) & 1U;
+            at = nodes_[static_cast<std::size_t>(at)][bit];
+            entry = {at, static_cast<std::uint8_t>(depth + 1)};
+            if (at < 0 || at == kNone) {
+                break;
+            }
+        }
+        fast_[prefix] = entry;
+    }
 }
 
 std::optional<int> HuffmanTree::Decode(BitReader& bits) const {
     if (nodes_.empty()) {
         return std::nullopt;
     }
-    std::size_t node = 0;
-    for (int depth = 0; depth < kMaxCodeLength; ++depth) {
-        const std::int16_t child = nodes_[node][bits.ReadBit()];
+    // Most words are short: the first bits settle them with one look-up. The rest go on bit by
+    // bit from where those bits lead.
+    const Fast& first = fast_[bits.Peek(kFastBits)];
+    bits.Skip(first.bits);
+    std::int16_t child = first.target;
+    for (int depth = first.bits; depth <= kMaxCodeLength; ++depth) {
         if (child == kNone) {
             return std::nullopt;
         }
         if (child < 0) {
             return -child - 1;
         }
-        node = static_cast<std::size_t>(child);
+        if (depth == kMaxCodeLength) {
+            break;
+        }
+        child = nodes_[static_cast<std::size_t>(child)][bits.ReadBit()];
     }
     return std::nullopt;
 }

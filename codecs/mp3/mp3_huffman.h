@@ -37,7 +37,17 @@ class HuffmanTree {
   private:
     // child[b] >= 0: the next node; < 0: the leaf with value -child[b] - 1; kNone: no code.
     static constexpr std::int16_t kNone = std::numeric_limits<std::int16_t>::max();
+    // What the first kFastBits bits lead to: a word of at most that length (its value and
+    // length), no word, or the node to go on from bit by bit.
+    static constexpr int kFastBits = 8;
+    struct Fast {
+        std::int16_t target = kNone;  // as a child: a leaf, kNone, or a node
+        std::uint8_t bits = 0;        // bits used to get there
+    };
+    void BuildFast();
+
     std::vector<std::array<std::int16_t, 2>> nodes_;
+    std::array<Fast, 1 << kFastBits> fast_{};
     std::size_t leaves_ = 0;
 };
 

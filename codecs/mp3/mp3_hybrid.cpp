@@ -11,7 +11,9 @@ struct HybridTables {
     std::array<float, 8> cs{};
     std::array<float, 8> ca{};
     std::array<std::array<float, 36>, 4> window{};  // by block type; [2] is the short window
-    std::array<std::array<float, kSubbandLines>, 36> cos_long{};
+    // [k][i]: the long transform's cosines by input line, so that each line adds to all 36
+    // outputs in one vectorised pass.
+    std::array<std::array<float, 36>, kSubbandLines> cos_long{};
     std::array<std::array<float, 6>, 12> cos_short{};
 };
 
@@ -40,7 +42,7 @@ const HybridTables& Tables() {
                                                           : long_sine);
             t.window[2][at] = i < 12 ? static_cast<float>(std::sin(pi / 12 * (i + 0.5))) : 0.0F;
             for (int k = 0; k < kSubbandLines; ++k) {
-                t.cos_long[at][static_cast<std::size_t>(k)] =
+                t.cos_long[static_cast<std::size_t>(k)][at] =
                     static_cast<float>(std::cos(pi / 72 * (2 * i + 1 + 18) * (2 * k + 1)));
             }
         }
@@ -79,12 +81,17 @@ void ReduceAliases(const GranuleChannel& gc, Spectrum& spectrum) {
 void ImdctLong(BlockType block_type, const float in[kSubbandLines], float out[36]) {
     const HybridTables& t = Tables();
     const auto& window = t.window[static_cast<std::size_t>(block_type)];
-    for (std::size_t i = 0; i < 36; ++i) {
-        float sum = 0.0F;
-        for (std::size_t k = 0; k < kSubbandLines; ++k) {
-            sum += in[k] * t.cos_long[i][k];
+    // Each output sums its products in line order, as a plain dot product would.
+    float sums[36] = {};
+    for (std::size_t k = 0; k < kSubbandLines; ++k) {
+        const float x = in[k];
+        const auto& cosines = t.cos_long[k];
+        for (std::size_t i = 0; i < 36; ++i) {
+            sums[i] += x * cosines[i];
         }
-        out[i] = sum * window[i];
+    }
+    for (std::size_t i = 0; i < 36; ++i) {
+        out[i] = sums[i] * window[i];
     }
 }
 

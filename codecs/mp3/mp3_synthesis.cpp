@@ -101,11 +101,8 @@ void PolyphaseSynthesis::Synthesize(const float subbands[32], float out[32]) {
     const SynthesisTables& t = Tables();
     // Shift by 64: the new values become slots 0..63.
     offset_ = (offset_ + 1024 - 64) % 1024;
-    double v[64];
-    Matrix(subbands, v);
-    for (std::size_t i = 0; i < 64; ++i) {
-        v_[(offset_ + i) % 1024] = v[i];
-    }
+    // The offset is a multiple of 64: the new values lie whole in the ring.
+    Matrix(subbands, v_.data() + offset_);
     // U[64i + j] = V[128i + j], U[64i + 32 + j] = V[128i + 96 + j];
     // out[j] = Σ U[j + 32i] D[j + 32i] over i = 0..15. The offset is a multiple of 64, so
     // each run of 32 values of V lies whole in the ring.
