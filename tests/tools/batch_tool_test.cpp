@@ -76,7 +76,9 @@ TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
     };
     for (const Case& c : {
              Case{"convert missing.wav out.wav", "no se encuentra el archivo \"missing.wav\""},
-             Case{"convert '" + input_ + "' out.mp3", "extensión desconocida: \"out.mp3\""},
+             Case{"convert '" + input_ + "' out.ogg", "extensión desconocida: \"out.ogg\""},
+             Case{"convert '" + input_ + "' out.mp3",
+                  "No se puede guardar \"out.mp3\": el codificador MP3 no está disponible."},
              Case{"convert '" + input_ + "' out.wav --wav-format nothing",
                   "formato WAV desconocido: \"nothing\""},
              Case{"convert '" + input_ + "' /no/such/folder/out.wav",
