@@ -27,11 +27,7 @@ test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 run: build
-	@if [ -x $(EDITOR_BINARY) ]; then exec $(EDITOR_BINARY); \
-	else echo "make run: the editor is not built yet; meanwhile, sonvara-batch on a demo file:" >&2; \
-	$(BUILD_DIR)/tools/sonvara-batch info tests/data/wav/in_stereo.wav && \
-	echo "(try: $(BUILD_DIR)/tools/sonvara-batch --help)"; \
-	exit 1; fi
+	exec $(EDITOR_BINARY)
 
 # Every test but the GUI ones, under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps

@@ -1,0 +1,229 @@
+#include "app/file_window.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "view/wave_window.h"
+
+namespace sonvara {
+namespace {
+
+// The bar between the overview and the main view.
+constexpr int kBarHeight = 25;
+
+}  // namespace
+
+LSVFileWindow::LSVFileWindow(QWidget* parent)
+    : QWidget(parent),
+      overview_(new LSVWaveWindow(this)),
+      wave_(new LSVWaveWindow(this)),
+      scroll_(new QScrollBar(Qt::Horizontal, this)) {
+    setObjectName("LMC");
+    overview_->setObjectName("LSVWaveWindow");
+    scroll_->setRange(0, kScrollRange);
+    connect(scroll_, &QScrollBar::actionTriggered, this, &LSVFileWindow::ScrollAction);
+
+    const char* texts[kButtons] = {
+        "Zoom Out",
+        "Zoom In",
+        "Zoom Selección",
+        "Zoom Completo",
+        "Zoom Vertical",
+        "Despliegue de la onda + up (arriba) / - down (abajo)",
+        "Despliegue de la onda, canal izquierdo up (arriba) / canal derecho down (abajo)."};
+    for (int i = 0; i < kButtons; ++i) {
+        buttons_[i] = new QPushButton(QString::fromUtf8(texts[i]), this);
+        buttons_[i]->setToolTip(buttons_[i]->text());
+        buttons_[i]->setFocusPolicy(Qt::NoFocus);
+    }
+    buttons_[4]->setCheckable(true);
+    connect(buttons_[0], &QPushButton::clicked, this, &LSVFileWindow::ZoomOut);
+    connect(buttons_[1], &QPushButton::clicked, this, &LSVFileWindow::ZoomIn);
+    connect(buttons_[2], &QPushButton::clicked, this, &LSVFileWindow::ZoomSelection);
+    connect(buttons_[3], &QPushButton::clicked, this, &LSVFileWindow::ZoomWhole);
+    connect(buttons_[4], &QPushButton::clicked, this, &LSVFileWindow::ToggleVerticalZoom);
+    connect(buttons_[5], &QPushButton::clicked, this,
+            [this] { SetDisplayMode(WaveDisplayMode::kPosNeg); });
+    connect(buttons_[6], &QPushButton::clicked, this,
+            [this] { SetDisplayMode(WaveDisplayMode::kLeftRight); });
+
+    for (LSVWaveWindow* view : {overview_, wave_}) {
+        connect(view, &LSVWaveWindow::marksChanged, this,
+                [this](std::int32_t from, std::int32_t to) {
+                    document_.Positions().selection_start = from;
+                    document_.Positions().selection_end = to;
+                    ShowMarks(from, to);
+                    emit positionsChanged();
+                });
+        connect(view, &LSVWaveWindow::positionSet, this, [this](std::int32_t frame) {
+            document_.Positions().cursor = frame;
+            ShowCursor(frame);
+            emit positionsChanged();
+        });
+    }
+    resize(560, 300);
+}
+
+std::string LSVFileWindow::DisplayName() const {
+    if (path_.empty()) {
+        return "Sin título " + std::to_string(untitled_number_);
+    }
+    const std::size_t slash = path_.find_last_of('/');
+    return slash == std::string::npos ? path_ : path_.substr(slash + 1);
+}
+
+ViewRange LSVFileWindow::View() const {
+    return {document_.Positions().view_start, document_.Positions().view_end};
+}
+
+void LSVFileWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int w = width();
+    const int h = height();
+    const int overview = h * 12 / 100;
+    overview_->setGeometry(0, 0, w, overview);
+    const int scroll = w * 60 / 100;
+    scroll_->setGeometry(0, overview, scroll, kBarHeight);
+    const int rest = w - scroll;
+    for (int i = 0; i < kButtons; ++i) {
+        const int left = scroll + rest * i / kButtons;
+        const int right = scroll + rest * (i + 1) / kButtons;
+        buttons_[i]->setGeometry(left, overview, right - left, kBarHeight);
+    }
+    wave_->setGeometry(0, overview + kBarHeight, w, std::max(h - overview - kBarHeight, 0));
+}
+
+void LSVFileWindow::ViewWholeDocument() {
+    SetView({0, document_.Audio().GetLength()});
+}
+
+void LSVFileWindow::RefreshView() {
+    LEditPositions& positions = document_.Positions();
+    const std::int32_t length = document_.Audio().GetLength();
+    if (positions.view_start >= length) {
+        positions.view_start = 0;
+    }
+    positions.view_end = std::min(positions.view_end, length);
+    if (positions.view_end <= positions.view_start) {
+        positions.view_end = length;
+    }
+    positions.cursor = std::clamp(positions.cursor, 0, length);
+    positions.selection_start = std::clamp(positions.selection_start, 0, length);
+    positions.selection_end = std::clamp(positions.selection_end, 0, length);
+    SendView();
+}
+
+void LSVFileWindow::SetView(ViewRange view) {
+    view = ClampView(view, document_.Audio().GetLength());
+    document_.Positions().view_start = view.start;
+    document_.Positions().view_end = view.end;
+    SendView();
+}
+
+void LSVFileWindow::ShowMarks(std::int32_t from, std::int32_t to) {
+    overview_->SetMarks(from, to);
+    wave_->SetMarks(from, to);
+}
+
+void LSVFileWindow::ShowCursor(std::int32_t frame) {
+    overview_->SetPosition(frame, 0);
+    wave_->SetPosition(frame, 0);
+}
+
+void LSVFileWindow::SendView() {
+    const LCutListAudio& audio = document_.Audio();
+    const LEditPositions& positions = document_.Positions();
+    const std::int32_t length = audio.GetLength();
+    const bool stereo = audio.GetChannels() == 2;
+    buttons_[5]->setEnabled(stereo);
+    buttons_[6]->setEnabled(stereo);
+    buttons_[4]->setChecked(options_.vertical_zoom);
+    for (LSVWaveWindow* view : {overview_, wave_}) {
+        view->Start(audio, options_);
+        view->SetDataEnd(length);
+    }
+    ShowMarks(positions.selection_start, positions.selection_end);
+    ShowCursor(positions.cursor);
+    // An empty document shows one second.
+    overview_->SetRequest(0, length > 0 ? length : audio.GetSampleRate());
+    if (length == 0) {
+        wave_->SetRequest(0, audio.GetSampleRate());
+    } else {
+        wave_->SetRequest(positions.view_start, positions.view_end - positions.view_start);
+    }
+}
+
+void LSVFileWindow::ZoomIn() {
+    SetView(sonvara::ZoomIn(View(), document_.Positions().cursor, document_.Audio().GetLength()));
+}
+
+void LSVFileWindow::ZoomOut() {
+    SetView(sonvara::ZoomOut(View(), document_.Audio().GetLength()));
+}
+
+void LSVFileWindow::ZoomSelection() {
+    const LEditPositions& positions = document_.Positions();
+    if (std::optional<ViewRange> view = sonvara::ZoomSelection(
+            positions.selection_start, positions.selection_end, document_.Audio().GetLength())) {
+        SetView(*view);
+    }
+}
+
+void LSVFileWindow::ZoomWhole() {
+    ViewWholeDocument();
+}
+
+void LSVFileWindow::ToggleVerticalZoom() {
+    options_.vertical_zoom = !options_.vertical_zoom;
+    SendView();
+}
+
+void LSVFileWindow::SetDisplayMode(WaveDisplayMode mode) {
+    options_.mode = mode;
+    SendView();
+}
+
+void LSVFileWindow::MoveCursor(std::int32_t frame) {
+    const std::int32_t length = document_.Audio().GetLength();
+    frame = std::clamp(frame, 0, length);
+    document_.Positions().cursor = frame;
+    const ViewRange view = FollowCursor(View(), frame, length);
+    if (view == View()) {
+        ShowCursor(frame);
+    } else {
+        SetView(view);
+    }
+    emit positionsChanged();
+}
+
+void LSVFileWindow::ScrollAction(int action) {
+    const std::int32_t cursor = document_.Positions().cursor;
+    const std::int32_t rate = document_.Audio().GetSampleRate();
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepSub:
+        case QAbstractSlider::SliderPageStepSub:
+            MoveCursor(ScrollStep(cursor, rate, false));
+            break;
+        case QAbstractSlider::SliderSingleStepAdd:
+        case QAbstractSlider::SliderPageStepAdd:
+            MoveCursor(ScrollStep(cursor, rate, true));
+            break;
+        case QAbstractSlider::SliderMove:
+            MoveCursor(ScrollThumb(scroll_->sliderPosition(), document_.Audio().GetLength()));
+            break;
+        default:
+            break;
+    }
+}
+
+void LSVFileWindow::closeEvent(QCloseEvent* event) {
+    if (close_check_ && !close_check_(this)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace sonvara

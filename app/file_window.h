@@ -1,0 +1,99 @@
+#pragma once
+// LSVFileWindow: one open file (path, the path before the last save under a new name, untitled
+// number, the edit document with its positions and modified flag) and the child window that
+// shows it: an overview strip of the whole document on top, a bar with the scroll bar and the
+// zoom and display buttons, and the main view of the zoomed stretch. The frame owns these windows
+// through its MDI area. Interface thread only.
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "document/edit_document.h"
+#include "view/view_range.h"
+#include "view/wave_columns.h"
+
+class QPushButton;
+class QScrollBar;
+
+namespace sonvara {
+
+class LSVWaveWindow;
+
+class LSVFileWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit LSVFileWindow(QWidget* parent = nullptr);
+
+    LEditDocument& Document() { return document_; }
+    const LEditDocument& Document() const { return document_; }
+    const std::string& Path() const { return path_; }
+    void SetPath(const std::string& path) { path_ = path; }
+    const std::string& PreviousPath() const { return previous_path_; }
+    void SetPreviousPath(const std::string& path) { previous_path_ = path; }
+    int UntitledNumber() const { return untitled_number_; }
+    void SetUntitledNumber(int number) { untitled_number_ = number; }
+    bool IsModified() const { return document_.IsModified(); }
+
+    // The path without its folder, or "Sin título %d" for an untitled file.
+    std::string DisplayName() const;
+
+    // Shows the whole document (one second when it is empty).
+    void ViewWholeDocument();
+    // Redraws the document after its content changed, keeping the view inside the new length.
+    void RefreshView();
+    LSVWaveWindow* WaveView() const { return wave_; }
+    LSVWaveWindow* Overview() const { return overview_; }
+    QScrollBar* ScrollBar() const { return scroll_; }
+    // The bar's buttons, in order: "Zoom Out", "Zoom In", "Zoom Selección", "Zoom Completo",
+    // "Zoom Vertical" and the two display modes.
+    QPushButton* Button(int index) const { return buttons_[index]; }
+    static constexpr int kButtons = 7;
+
+    ViewRange View() const;
+    bool VerticalZoom() const { return options_.vertical_zoom; }
+    WaveDisplayMode DisplayMode() const { return options_.mode; }
+
+  public slots:
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomSelection();
+    void ZoomWhole();
+    void ToggleVerticalZoom();
+    void SetDisplayMode(WaveDisplayMode mode);
+    // Puts the cursor at `frame` (within the document) and moves the view to show it.
+    void MoveCursor(std::int32_t frame);
+
+    // Asked when the window is about to close; false keeps it open.
+    void SetCloseCheck(std::function<bool(LSVFileWindow*)> check) {
+        close_check_ = std::move(check);
+    }
+
+  signals:
+    void positionsChanged();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void SendView();
+    void SetView(ViewRange view);
+    void ShowMarks(std::int32_t from, std::int32_t to);
+    void ShowCursor(std::int32_t frame);
+    void ScrollAction(int action);
+
+    LEditDocument document_;
+    std::string path_;
+    std::string previous_path_;
+    int untitled_number_ = 0;
+    WaveDrawOptions options_;
+    LSVWaveWindow* overview_;
+    LSVWaveWindow* wave_;
+    QScrollBar* scroll_;
+    QPushButton* buttons_[kButtons];
+    std::function<bool(LSVFileWindow*)> close_check_;
+};
+
+}  // namespace sonvara

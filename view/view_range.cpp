@@ -1,0 +1,56 @@
+#include "view/view_range.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sonvara {
+
+ViewRange ClampView(ViewRange view, std::int32_t document_length) {
+    view.start = std::max(view.start, 0);
+    view.end = std::min(view.end, document_length);
+    return view;
+}
+
+ViewRange ZoomIn(ViewRange view, std::int32_t cursor, std::int32_t document_length) {
+    const std::int32_t half = std::max((view.end - view.start) / 2, 100);
+    const std::int32_t start = std::max(cursor - half / 2, 0);
+    return ClampView({start, start + half}, document_length);
+}
+
+ViewRange ZoomOut(ViewRange view, std::int32_t document_length) {
+    const double doubled = std::round(static_cast<double>(view.end - view.start) * 2.0);
+    const auto length =
+        static_cast<std::int32_t>(std::min(doubled, static_cast<double>(document_length)));
+    const auto start = static_cast<std::int32_t>(
+        std::max(std::round(static_cast<double>(view.start) - length * 0.25), 0.0));
+    return ClampView({start, start + length}, document_length);
+}
+
+std::optional<ViewRange> ZoomSelection(std::int32_t selection_start, std::int32_t selection_end,
+                                       std::int32_t document_length) {
+    if (selection_start >= selection_end) {
+        return std::nullopt;
+    }
+    return ClampView({selection_start, selection_end}, document_length);
+}
+
+std::int32_t ScrollStep(std::int32_t cursor, std::int32_t sample_rate, bool to_the_right) {
+    const std::int64_t target = static_cast<std::int64_t>(cursor) +
+                                (to_the_right ? 2 : -2) * static_cast<std::int64_t>(sample_rate);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(target, 0, INT32_MAX));
+}
+
+std::int32_t ScrollThumb(int thumb, std::int32_t document_length) {
+    return static_cast<std::int32_t>(static_cast<double>(document_length) * thumb * 0.005);
+}
+
+ViewRange FollowCursor(ViewRange view, std::int32_t cursor, std::int32_t document_length) {
+    if (cursor >= view.start && cursor < view.end) {
+        return view;
+    }
+    const std::int32_t length = view.end - view.start;
+    std::int32_t start = std::clamp(cursor - length / 2, 0, std::max(document_length - length, 0));
+    return ClampView({start, start + length}, document_length);
+}
+
+}  // namespace sonvara

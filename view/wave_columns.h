@@ -1,0 +1,81 @@
+#pragma once
+// The min/max columns of a waveform view, without any toolkit. A view maps a stretch of the
+// document onto W pixel columns; each column gets an upper and a lower value from 0 to 255, where
+// 255 is half the view's height. Short views (at most 256 frames per column) read the samples;
+// longer ones read the cuts' graph files, one record per 256 frames, so an hour of sound costs a
+// few hundred kilobytes. Values are computed for a range of columns so that a scroll can redo only
+// the columns it uncovers.
+//
+// Frames are sample frames (one sample per channel); "sample" positions below are frames.
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "document/cut_list_audio.h"
+
+namespace sonvara {
+
+// The widest view, in columns.
+inline constexpr int kMaxWaveColumns = 2048;
+// Frames per graph record; views with more frames per column are drawn from the graph files.
+inline constexpr std::int32_t kGraphRecordFrames = 256;
+
+enum class WaveDisplayMode {
+    kPosNeg = 0,     // positive values up, negative values down, all channels together
+    kLeftRight = 1,  // the left channel's magnitude up, the right one's down
+};
+
+// Columns c = 0..width over the view: column of frame x is round(x * scale) - first.
+class WaveColumnMapping {
+  public:
+    WaveColumnMapping() = default;
+    // A view of `length` frames from `start` over `width` columns; no view when length <= 0.
+    WaveColumnMapping(std::int32_t start, std::int32_t length, int width);
+
+    bool HasView() const { return length_ > 0; }
+    std::int32_t Start() const { return start_; }
+    std::int32_t Length() const { return length_; }
+    int Width() const { return width_; }
+    double Scale() const { return scale_; }
+    std::int32_t First() const { return first_; }
+
+    // -1 without a view or left of the view; at most Width().
+    int ColumnOf(std::int64_t frame) const;
+    // The first frame of column `column`.
+    std::int64_t FrameOf(int column) const;
+
+  private:
+    std::int32_t start_ = 0;
+    std::int32_t length_ = 0;
+    int width_ = 1;
+    double scale_ = 0.0;
+    std::int32_t first_ = 0;
+};
+
+struct WaveColumns {
+    std::vector<std::uint8_t> upper = std::vector<std::uint8_t>(kMaxWaveColumns, 0);
+    std::vector<std::uint8_t> lower = std::vector<std::uint8_t>(kMaxWaveColumns, 0);
+};
+
+struct WaveDrawOptions {
+    WaveDisplayMode mode = WaveDisplayMode::kPosNeg;
+    bool vertical_zoom = false;  // eight times taller
+};
+
+// Computes columns [from, to) of `mapping` over `document` into `columns`: from the samples when
+// the view has at most 256 frames per column (length <= width * 256), from the graph files
+// otherwise. Stops early, leaving later columns as they were, once `stop` becomes true.
+void ComputeWaveColumns(const LCutListAudio& document, const WaveColumnMapping& mapping, int from,
+                        int to, const WaveDrawOptions& options, WaveColumns& columns,
+                        const std::atomic<bool>* stop = nullptr);
+
+// The two ways, for callers and tests that want one of them.
+void ComputeColumnsFromSamples(const LCutListAudio& document, const WaveColumnMapping& mapping,
+                               int from, int to, const WaveDrawOptions& options,
+                               WaveColumns& columns, const std::atomic<bool>* stop = nullptr);
+void ComputeColumnsFromGraphs(const LCutListAudio& document, const WaveColumnMapping& mapping,
+                              int from, int to, const WaveDrawOptions& options,
+                              WaveColumns& columns, const std::atomic<bool>* stop = nullptr);
+
+}  // namespace sonvara
