@@ -48,7 +48,7 @@ done
 printf "\n%-14s %-8s %9s %9s %7s\n" work peer ours_s peer_s ratio
 speech="$inputs/speech10"
 toast -l -c "$speech.s16" > "$work/in.gsm"
-gsm_row() {  # work, peer name, our command..., "--", peer command...
+peer_row() {  # work, peer name, our command..., "--", peer command... (the MP3 rows use it too)
     name=$1 peer=$2; shift 2
     ours_cmd=""; while [ "$1" != "--" ]; do ours_cmd="$ours_cmd $1"; shift; done; shift
     peer_cmd="$*"
@@ -62,19 +62,19 @@ gsm_row() {  # work, peer name, our command..., "--", peer command...
     printf "%-14s %-8s %9s %9s %7.2f\n" "$name" "$peer" "$ours" "$theirs" \
         "$(echo "$ours / $theirs" | bc -l)"
 }
-gsm_row "gsm encode" toast "$batch" convert "$speech.wav" "$work/ours.gsm" -- \
+peer_row "gsm encode" toast "$batch" convert "$speech.wav" "$work/ours.gsm" -- \
     toast -l -c "$speech.s16" ">" /dev/null
-gsm_row "gsm encode" sox "$batch" convert "$speech.wav" "$work/ours.gsm" -- \
+peer_row "gsm encode" sox "$batch" convert "$speech.wav" "$work/ours.gsm" -- \
     sox "$speech.wav" "$work/sox.gsm"
-gsm_row "gsm decode" untoast "$batch" convert "$work/in.gsm" "$work/ours.wav" -- \
+peer_row "gsm decode" untoast "$batch" convert "$work/in.gsm" "$work/ours.wav" -- \
     untoast -l -c "$work/in.gsm" ">" /dev/null
-gsm_row "gsm decode" sox "$batch" convert "$work/in.gsm" "$work/ours.wav" -- \
+peer_row "gsm decode" sox "$batch" convert "$work/in.gsm" "$work/ours.wav" -- \
     sox "$work/in.gsm" "$work/sox.wav"
 
 # MP3 decoding: 10 minutes at 128 kbit/s stereo to a 16-bit WAV, ours against mpg123 and FFmpeg.
-gsm_row "mp3 decode" mpg123 "$batch" convert "$inputs/music10.mp3" "$work/ours.wav" -- \
+peer_row "mp3 decode" mpg123 "$batch" convert "$inputs/music10.mp3" "$work/ours.wav" -- \
     mpg123 -q -w "$work/mpg123.wav" "$inputs/music10.mp3"
-gsm_row "mp3 decode" ffmpeg "$batch" convert "$inputs/music10.mp3" "$work/ours.wav" -- \
+peer_row "mp3 decode" ffmpeg "$batch" convert "$inputs/music10.mp3" "$work/ours.wav" -- \
     ffmpeg -v quiet -y -i "$inputs/music10.mp3" "$work/ffmpeg.wav"
 
 # The batch converter against sox's nearest effects on the same music, one command (or a chain

@@ -10,6 +10,7 @@
 #include "audio/split_multiply.h"
 #include "core/folders.h"
 #include "core/temporary_file.h"
+#include "effects/compressor.h"
 #include "effects/effect_process.h"
 #include "effects/high_pass.h"
 
@@ -24,22 +25,6 @@ constexpr double kRelease = 0.1;       // of the way per block when the gain ris
 constexpr std::size_t kLookAhead = 2;  // blocks
 
 using Histogram = std::array<std::int64_t, kLevels>;
-
-// The level of channel `c` of an interleaved block in whole decibels, as the compressor measures
-// whole blocks: 10 × log10 of the mean of (x >> 5)², 0 dB at 8388626, −127 for silence.
-int ChannelLevel(const Sample* block, std::size_t frames, std::size_t channels, std::size_t c) {
-    std::uint64_t sum = 0;
-    for (std::size_t f = 0; f < frames; ++f) {
-        const std::int64_t q = block[f * channels + c] >> 5;
-        sum += static_cast<std::uint64_t>(q * q);
-    }
-    const std::uint64_t mean = frames > 0 ? sum / frames : 0;
-    if (mean == 0) {
-        return -127;
-    }
-    const double decibels = 10.0 * std::log10(static_cast<double>(mean) * 1.1920903375594525e-07);
-    return static_cast<int>(std::clamp(std::round(decibels), -127.0, 127.0));
-}
 
 struct ChannelReference {
     int gate = 127;  // blocks at or below this level are pauses
@@ -163,8 +148,9 @@ ProcessResult RunAutoGain(LProgressDialog& process, LSoundSourceRef source,
                 s2 = WrapAdd(s2, WrapMul(d, c2));
                 block[i] = x;
             }
+            // Measured as the compressor measures its blocks.
             const int level =
-                ChannelLevel(block.data(), static_cast<std::size_t>(frames), channels, c);
+                CompressorBlockLevel(block.data() + c, static_cast<std::size_t>(frames), channels);
             ++histograms[c][static_cast<std::size_t>(level + 127)];
             block_levels[c] = static_cast<std::int8_t>(level);
         }

@@ -56,11 +56,11 @@ CompressorGainTable MakeCompressorGainTable(int threshold_db, double ratio) {
     return table;
 }
 
-int CompressorBlockLevel(const Sample* samples, std::size_t count) {
+int CompressorBlockLevel(const Sample* samples, std::size_t count, std::size_t stride) {
     // Squares of up to 2^52 summed over at most 2^14 samples stay well inside 64 bits.
     std::uint64_t sum = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::int64_t q = samples[i] >> 5;
+        const std::int64_t q = samples[i * stride] >> 5;
         sum += static_cast<std::uint64_t>(q * q);
     }
     const std::uint64_t mean = count > 0 ? sum / count : 0;

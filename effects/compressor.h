@@ -49,8 +49,9 @@ CompressorGainTable MakeCompressorGainTable(int threshold_db, double ratio);
 
 // The level of a block in whole decibels, −127..127: 10 × log10 of the mean of (s >> 5)² over all
 // its samples, scaled so that 0 dB is a mean square of 8388626 and rounded half away from zero.
-// A silent or empty block is −127 dB.
-int CompressorBlockLevel(const Sample* samples, std::size_t count);
+// A silent or empty block is −127 dB. With a `stride`, only every stride-th sample counts (one
+// channel of an interleaved block).
+int CompressorBlockLevel(const Sample* samples, std::size_t count, std::size_t stride = 1);
 
 class LSRCCompressor : public LSoundSourceBase {
   public:
