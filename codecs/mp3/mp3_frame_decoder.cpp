@@ -78,17 +78,22 @@ DecodeStatus LMP3FrameDecoder::DecodeGranules(const FrameLayout& layout,
                 granule_start + static_cast<std::size_t>(gc.part2_3_length);
             bits.Seek(granule_start);
             bool good = granule_end <= bits.SizeBits();
+            int nonzero_end = 0;
             if (good) {
                 ReadScaleFactors(bits, header, layout.side, gr, ch, scale_factors_[c]);
-                good = bits.Position() <= granule_end &&
-                       DecodeHuffman(bits, granule_end, gc, bands, quantized_[c]).error ==
-                           HuffmanError::kNone;
+                good = bits.Position() <= granule_end;
+            }
+            if (good) {
+                const HuffmanResult lines = DecodeHuffman(bits, granule_end, gc, bands, quantized_[c]);
+                good = lines.error == HuffmanError::kNone;
+                nonzero_end = lines.nonzero_end;
             }
             if (!good) {
                 SilentGranules(header, gr, out);
                 return DecodeStatus::kBadMainData;
             }
-            Requantize(quantized_[c], header, gc, scale_factors_[c], bands, spectrum_[c]);
+            Requantize(quantized_[c], header, gc, scale_factors_[c], bands, spectrum_[c],
+                       nonzero_end);
             granule_start = granule_end;
         }
         if (out.channels == 2) {

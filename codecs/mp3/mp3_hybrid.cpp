@@ -81,17 +81,23 @@ void ReduceAliases(const GranuleChannel& gc, Spectrum& spectrum) {
 void ImdctLong(BlockType block_type, const float in[kSubbandLines], float out[36]) {
     const HybridTables& t = Tables();
     const auto& window = t.window[static_cast<std::size_t>(block_type)];
-    // Each output sums its products in line order, as a plain dot product would.
-    float sums[36] = {};
+    // The transform's outputs mirror each other: y[17 - i] = -y[i] and y[35 - i] = y[18 + i].
+    // Only outputs 0..8 and 18..26 are summed, each in line order as a plain dot product would.
+    float first[9] = {};
+    float second[9] = {};
     for (std::size_t k = 0; k < kSubbandLines; ++k) {
         const float x = in[k];
         const auto& cosines = t.cos_long[k];
-        for (std::size_t i = 0; i < 36; ++i) {
-            sums[i] += x * cosines[i];
+        for (std::size_t i = 0; i < 9; ++i) {
+            first[i] += x * cosines[i];
+            second[i] += x * cosines[18 + i];
         }
     }
-    for (std::size_t i = 0; i < 36; ++i) {
-        out[i] = sums[i] * window[i];
+    for (std::size_t i = 0; i < 9; ++i) {
+        out[i] = first[i] * window[i];
+        out[17 - i] = -first[i] * window[17 - i];
+        out[18 + i] = second[i] * window[18 + i];
+        out[35 - i] = second[i] * window[35 - i];
     }
 }
 

@@ -1,5 +1,6 @@
 #include "codecs/mp3/mp3_requantize.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -26,8 +27,7 @@ float PowerOfTwoQuarters(int quarters) {
     return static_cast<float>(std::ldexp(kFraction[quarters - 4 * whole], whole));
 }
 
-float Value(std::int32_t quantized, float gain) {
-    const std::vector<float>& pow43 = PowerFourThirds();
+float Value(const float* pow43, std::int32_t quantized, float gain) {
     const auto magnitude = static_cast<std::size_t>(std::min(std::abs(quantized), kMaxQuantized));
     const float v = pow43[magnitude] * gain;
     return quantized < 0 ? -v : v;
@@ -40,7 +40,10 @@ int MixedLongEnd(const FrameHeader& header, const ScaleFactorBands& bands) {
 }
 
 void Requantize(const QuantizedSpectrum& in, const FrameHeader& header, const GranuleChannel& gc,
-                const ScaleFactors& sf, const ScaleFactorBands& bands, Spectrum& out) {
+                const ScaleFactors& sf, const ScaleFactorBands& bands, Spectrum& out,
+                int nonzero_end) {
+    const float* pow43 = PowerFourThirds().data();
+    std::fill(out.begin() + std::clamp(nonzero_end, 0, kGranuleLines), out.end(), 0.0F);
     // Exponents in quarter steps: global_gain counts quarters from 210; a scale factor counts
     // halves, or whole steps with scalefac_scale; a subblock gain counts 8 quarters.
     const int global = gc.global_gain - 210;
@@ -56,11 +59,12 @@ void Requantize(const QuantizedSpectrum& in, const FrameHeader& header, const Gr
         if (start >= long_end) {
             break;
         }
-        const int end = std::min<int>(bands.long_start[band + 1], long_end);
+        const int end = std::min({int{bands.long_start[band + 1]}, long_end, nonzero_end});
         const int scale = sf.long_bands[band] + (preflag ? kPretab[band] : 0);
         const float gain = PowerOfTwoQuarters(global - sf_quarters * scale);
         for (int i = start; i < end; ++i) {
-            out[static_cast<std::size_t>(i)] = Value(in[static_cast<std::size_t>(i)], gain);
+            out[static_cast<std::size_t>(i)] =
+                Value(pow43, in[static_cast<std::size_t>(i)], gain);
         }
     }
     if (!is_short) {
@@ -77,8 +81,9 @@ void Requantize(const QuantizedSpectrum& in, const FrameHeader& header, const Gr
                 global - 8 * gc.subblock_gain[window] - sf_quarters * sf.short_bands[band][window];
             const float gain = PowerOfTwoQuarters(quarters);
             const int first = start + static_cast<int>(window) * width;
-            for (int i = first; i < first + width; ++i) {
-                out[static_cast<std::size_t>(i)] = Value(in[static_cast<std::size_t>(i)], gain);
+            for (int i = first; i < std::min(first + width, nonzero_end); ++i) {
+                out[static_cast<std::size_t>(i)] =
+                    Value(pow43, in[static_cast<std::size_t>(i)], gain);
             }
         }
     }

@@ -23,8 +23,11 @@ inline constexpr int kMaxQuantized = 15 + (1 << 13) - 1;
 // frequencies (36 lines except at 8 kHz).
 int MixedLongEnd(const FrameHeader& header, const ScaleFactorBands& bands);
 
+// Lines from `nonzero_end` on are known to be zero (the Huffman decoder says where they start)
+// and are not looked at.
 void Requantize(const QuantizedSpectrum& in, const FrameHeader& header, const GranuleChannel& gc,
-                const ScaleFactors& sf, const ScaleFactorBands& bands, Spectrum& out);
+                const ScaleFactors& sf, const ScaleFactorBands& bands, Spectrum& out,
+                int nonzero_end = kGranuleLines);
 
 // Reorders the short-block part of a granule (everything, or from short band 3 in a mixed
 // block) so that line 18 * subband + 3 * k + window holds value k of that window.
