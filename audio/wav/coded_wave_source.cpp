@@ -90,6 +90,10 @@ void LSRCACMWave::Read(Sample* buffer, std::int32_t frames) {
 }
 
 void LSRCACMWave::Decode(std::int64_t missing) {
+    const std::int64_t consumed = compressed_read_ - static_cast<std::int64_t>(compressed_fill_);
+    if (stream_->VariableBlocks() && consumed > checkpoints_.back().offset) {
+        checkpoints_.push_back({consumed, ToFrameCount(position_ - missing)});
+    }
     std::size_t space = compressed_.size() - compressed_fill_;
     std::size_t wanted = static_cast<std::size_t>(
         std::min<std::int64_t>(static_cast<std::int64_t>(space), data_bytes_ - compressed_read_));
@@ -109,7 +113,8 @@ void LSRCACMWave::Decode(std::int64_t missing) {
         // The data is all read and no whole block is left: decode the shorter last block.
         converted = stream_->Convert(header, kConvertBlockAlign | kConvertEnd);
     }
-    if (!converted || header.destination_used == 0) {
+    if (!converted || (header.destination_used == 0 && header.source_used == 0)) {
+        // Bytes used without samples (skipped junk, a frame cut short) still move decoding on.
         FoundEnd(missing);
         return;
     }
@@ -162,8 +167,26 @@ void LSRCACMWave::Seek(std::int32_t frame) {
         position_ = frame;
         return;
     }
-    // Decoding restarts at the block that holds `frame` (the last block when `frame` lies past
-    // the data), and the frames from the block's start up to `frame` are decoded and dropped.
+    if (stream_->VariableBlocks()) {
+        SeekCheckpoint(frame);
+    } else {
+        SeekBlock(frame);
+    }
+    if (frame > position_) {
+        std::vector<Sample> discard(static_cast<std::size_t>(kBufferFrames) *
+                                    static_cast<std::size_t>(GetChannels()));
+        // Decoding may meet the end of the data before the target: the frames still waiting up
+        // to it are dropped too.
+        while (position_ < frame && (end_ < 0 || position_ < end_)) {
+            Read(discard.data(), std::min(frame - position_, kBufferFrames));
+        }
+    }
+    position_ = frame;
+}
+
+// Decoding restarts at the block that holds `frame` (the last block when `frame` lies past the
+// data); the frames from the block's start up to `frame` are then decoded and dropped.
+void LSRCACMWave::SeekBlock(std::int32_t frame) {
     const std::int64_t block_bytes = static_cast<std::int64_t>(stream_->InputBlockBytes());
     const std::int64_t block_frames =
         static_cast<std::int64_t>(stream_->OutputBlockBytes()) / (2 * GetChannels());
@@ -174,14 +197,18 @@ void LSRCACMWave::Seek(std::int32_t frame) {
     compressed_read_ = block * block_bytes;
     file_.Seek(data_start_ + compressed_read_);
     position_ = ToFrameCount(block * block_frames);
-    if (frame > position_) {
-        std::vector<Sample> discard(static_cast<std::size_t>(kBufferFrames) *
-                                    static_cast<std::size_t>(GetChannels()));
-        while (position_ < frame && end_ < 0) {
-            Read(discard.data(), std::min(frame - position_, kBufferFrames));
-        }
-    }
-    position_ = frame;
+}
+
+void LSRCACMWave::SeekCheckpoint(std::int32_t frame) {
+    const std::int64_t start =
+        std::int64_t{frame} - static_cast<std::int64_t>(stream_->SeekPrerollFrames());
+    auto after = std::upper_bound(
+        checkpoints_.begin(), checkpoints_.end(), start,
+        [](std::int64_t target, const Checkpoint& point) { return target < point.frame; });
+    const Checkpoint& point = after == checkpoints_.begin() ? checkpoints_.front() : *(after - 1);
+    compressed_read_ = point.offset;
+    file_.Seek(data_start_ + compressed_read_);
+    position_ = point.frame;
 }
 
 }  // namespace sonvara

@@ -35,6 +35,8 @@ class LSRCACMWave : public LSoundSourceBase {
     // `missing` is the number of frames the current Read still lacks.
     void Decode(std::int64_t missing);
     void FoundEnd(std::int64_t missing);
+    void SeekBlock(std::int32_t frame);
+    void SeekCheckpoint(std::int32_t frame);
 
     LFile file_;
     std::int64_t data_start_ = 0;
@@ -53,6 +55,13 @@ class LSRCACMWave : public LSoundSourceBase {
     std::int32_t end_ = -1;
     // The length, once some pass of decoding has met the end of the data; a seek keeps it.
     std::int32_t length_ = -1;
+
+    // For blocks of differing sizes: places where decoding can start, in data order.
+    struct Checkpoint {
+        std::int64_t offset;  // from the data start, on a block boundary
+        std::int32_t frame;   // the first frame decoded from there
+    };
+    std::vector<Checkpoint> checkpoints_{{0, 0}};
 };
 
 }  // namespace sonvara

@@ -6,6 +6,10 @@
 // Converters keep whatever state a codec carries from block to block (an ADPCM encoder's step
 // index) until Reset. CodecStream does the buffering; a converter only sees whole blocks and, at
 // the end of a stream, one shorter last block.
+//
+// Some coded streams are made of blocks of differing sizes that each announce their own length
+// (MPEG audio frames). Their converters override ConvertBuffer and take what whole blocks a
+// buffer holds; the block sizes they declare are then the largest, for sizing buffers.
 
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +44,23 @@ class BlockConverter {
                                                    std::uint8_t* output);
     // Forgets the state carried from one block to the next.
     virtual void Reset() {}
+
+    struct Buffered {
+        bool ok = true;          // false: the first block is damaged and nothing was used
+        std::size_t used = 0;    // input bytes consumed
+        std::size_t written = 0;  // output bytes produced
+    };
+    // Converts what whole blocks of `input` fit into `output`; with `end`, also the shorter last
+    // block. The default counts fixed-size blocks through Convert and ConvertLast.
+    virtual Buffered ConvertBuffer(const std::uint8_t* input, std::size_t input_bytes,
+                                   std::uint8_t* output, std::size_t output_bytes, bool end);
+
+    // Whether blocks may differ in size, so that a byte offset does not tell the block number.
+    virtual bool VariableBlocks() const { return false; }
+    // How many decoded frames before a seek target decoding must start for the samples at the
+    // target to come out as from decoding from the start: 0 when every block decodes on its own
+    // after Reset.
+    virtual std::size_t SeekPrerollFrames() const { return 0; }
 
   private:
     std::size_t input_block_bytes_;

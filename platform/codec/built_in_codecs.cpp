@@ -1,6 +1,7 @@
 #include "platform/codec/adpcm_codecs.h"
 #include "platform/codec/codec_manager.h"
 #include "platform/codec/gsm_codec.h"
+#include "platform/codec/mp3_codec.h"
 #include "platform/codec/pcm_codecs.h"
 
 namespace sonvara {
@@ -14,6 +15,7 @@ void RegisterBuiltInCodecs(CodecManager& manager) {
     manager.Register(MakeImaAdpcmCodec());
     manager.Register(MakeMsAdpcmCodec());
     manager.Register(MakeGsmCodec());
+    manager.Register(MakeMp3Codec());
 }
 
 }  // namespace sonvara

@@ -21,39 +21,50 @@ std::size_t CodecStream::SourceSizeFor(std::size_t destination_bytes) const {
     return destination_bytes / converter_->OutputBlockBytes() * converter_->InputBlockBytes();
 }
 
+BlockConverter::Buffered BlockConverter::ConvertBuffer(const std::uint8_t* input,
+                                                       std::size_t input_bytes,
+                                                       std::uint8_t* output,
+                                                       std::size_t output_bytes, bool end) {
+    const std::size_t in = input_block_bytes_;
+    const std::size_t out = output_block_bytes_;
+    std::size_t blocks = std::min(input_bytes / in, output_bytes / out);
+    Buffered result;
+    bool damaged = false;
+    if (blocks > 0) {
+        Converted converted = Convert(input, blocks, output);
+        if (converted.blocks == 0) {
+            result.ok = false;
+            return result;
+        }
+        damaged = converted.blocks < blocks;
+        result.used = converted.blocks * in;
+        result.written = converted.bytes;
+    }
+    std::size_t rest = input_bytes - result.used;
+    if (end && !damaged && rest > 0 && rest < in && output_bytes - result.written >= out) {
+        // A damaged last block is dropped rather than failing the blocks before it.
+        std::optional<std::size_t> written =
+            ConvertLast(input + result.used, rest, output + result.written);
+        result.used += rest;
+        result.written += written.value_or(0);
+    }
+    return result;
+}
+
 bool CodecStream::Convert(StreamHeader& header, unsigned flags) {
     header.source_used = 0;
     header.destination_used = 0;
     if ((flags & kConvertStart) != 0) {
         converter_->Reset();
     }
-    const std::size_t in = converter_->InputBlockBytes();
-    const std::size_t out = converter_->OutputBlockBytes();
-    std::size_t blocks = std::min(header.source_length / in, header.destination_length / out);
-    std::size_t used = 0;
-    std::size_t produced = 0;
-    bool damaged = false;
-    if (blocks > 0) {
-        BlockConverter::Converted converted =
-            converter_->Convert(header.source, blocks, header.destination);
-        if (converted.blocks == 0) {
-            return false;
-        }
-        damaged = converted.blocks < blocks;
-        used = converted.blocks * in;
-        produced = converted.bytes;
+    const BlockConverter::Buffered converted =
+        converter_->ConvertBuffer(header.source, header.source_length, header.destination,
+                                  header.destination_length, (flags & kConvertEnd) != 0);
+    if (!converted.ok) {
+        return false;
     }
-    std::size_t rest = header.source_length - used;
-    if ((flags & kConvertEnd) != 0 && !damaged && rest > 0 && rest < in &&
-        header.destination_length - produced >= out) {
-        // A damaged last block is dropped rather than failing the blocks before it.
-        std::optional<std::size_t> written =
-            converter_->ConvertLast(header.source + used, rest, header.destination + produced);
-        used += rest;
-        produced += written.value_or(0);
-    }
-    header.source_used = used;
-    header.destination_used = produced;
+    header.source_used = converted.used;
+    header.destination_used = converted.written;
     return true;
 }
 

@@ -63,6 +63,8 @@ class CodecStream {
     // The codec's unit on each side: whole blocks convert into whole blocks.
     std::size_t InputBlockBytes() const { return converter_->InputBlockBytes(); }
     std::size_t OutputBlockBytes() const { return converter_->OutputBlockBytes(); }
+    bool VariableBlocks() const { return converter_->VariableBlocks(); }
+    std::size_t SeekPrerollFrames() const { return converter_->SeekPrerollFrames(); }
 
     // Returns false when the first block is damaged; the header then reports nothing used. A
     // damaged block after good ones ends the conversion before it, and the next call fails.
@@ -107,7 +109,7 @@ class CodecManager {
 };
 
 // Adds the codecs of this library (PCM, IEEE float, WAVE_FORMAT_EXTENSIBLE, G.711, the ADPCMs,
-// GSM 6.10).
+// GSM 6.10, and MPEG Layer III for reading).
 void RegisterBuiltInCodecs(CodecManager& manager);
 
 // "8.000 Hz; 4 bits; Mono; 4 KB/s": the chooser's line of details for a format.

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Makes the MP3 golden files again (see ../README.md, "mp3/"). Needs sox and lame (3.100).
+# Makes the MP3 golden files again (see ../README.md, "mp3/"). Needs sox, lame (3.100) and ffmpeg.
 set -eu
 cd "$(dirname "$0")"
 
@@ -27,6 +27,9 @@ lame --quiet -t -b 32 -m s --resample 12 transient.wav cbr32_stereo_12k.mp3
 # An ID3v2 tag in front of the first frame.
 lame --quiet -t -b 64 -m m --resample 32 --id3v2-only --tt "Sonvara test" --ta "Sonvara" \
     transient.wav id3v2_mono_32k.mp3
+# The same frames inside a WAV file (format tag 0x55), as FFmpeg writes one.
+ffmpeg -nostdin -hide_banner -loglevel error -y -i cbr128_stereo_44k.mp3 \
+    -fflags +bitexact -flags:a +bitexact -c:a copy cbr128_stereo_44k.wav
 rm -f input.wav clicks.wav transient.wav
 
 # mpg123's decodes: 32-bit floats in this machine's byte order (little-endian), 1.0 = full
