@@ -3,8 +3,10 @@
 // bits asked for beyond the end read as zeros and set Overrun(), so that a damaged stream can
 // be decoded to its end and judged afterwards instead of being checked at every field.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace sonvara::mp3 {
@@ -44,10 +46,18 @@ class BitReader {
     std::uint32_t Peek(int count) const {
         std::uint32_t window = 0;
         const std::size_t byte = position_ >> 3;
-        for (std::size_t b = 0; b < 4; ++b) {
-            window <<= 8;
-            if ((byte + b) * 8 < size_bits_) {
-                window |= bytes_[byte + b];
+        if ((byte + 4) * 8 <= size_bits_) {
+            // Four whole bytes ahead: one load, turned most significant first.
+            std::memcpy(&window, bytes_.data() + byte, 4);
+            if constexpr (std::endian::native == std::endian::little) {
+                window = __builtin_bswap32(window);
+            }
+        } else {
+            for (std::size_t b = 0; b < 4; ++b) {
+                window <<= 8;
+                if ((byte + b) * 8 < size_bits_) {
+                    window |= bytes_[byte + b];
+                }
             }
         }
         return (window << (position_ & 7)) >> (32 - count);

@@ -55,14 +55,10 @@ void HuffmanTree::BuildFast() {
     }
 }
 
-std::optional<int> HuffmanTree::Decode(BitReader& bits) const {
+std::optional<int> HuffmanTree::DecodeLong(BitReader& bits, const Fast& first) const {
     if (nodes_.empty()) {
         return std::nullopt;
     }
-    // Most words are short: the first bits settle them with one look-up. The rest go on bit by
-    // bit from where those bits lead.
-    const Fast& first = fast_[bits.Peek(kFastBits)];
-    bits.Skip(first.bits);
     std::int16_t child = first.target;
     for (int depth = first.bits; depth <= kMaxCodeLength; ++depth) {
         if (child == kNone) {
@@ -84,6 +80,8 @@ namespace {
 struct Trees {
     std::array<HuffmanTree, kHuffmanTables> pair;
     std::array<HuffmanTree, 2> quad;
+    // A pair table's value x * size + y as x << 4 | y, so that decoding needs no division.
+    std::array<std::array<std::uint8_t, 256>, kHuffmanTables> pair_split{};
 };
 
 // The tables are fixed, and the tests check that every one builds; a table that did not would
@@ -98,6 +96,11 @@ const Trees& AllTrees() {
         Trees built;
         for (std::size_t t = 0; t < kPairTables.size(); ++t) {
             built.pair[t] = BuildOrEmpty(kPairTables[t]);
+            const int size = kPairTables[t].size;
+            for (int value = 0; size > 0 && value < size * size; ++value) {
+                built.pair_split[t][static_cast<std::size_t>(value)] =
+                    static_cast<std::uint8_t>((value / size) << 4 | (value % size));
+            }
         }
         for (std::size_t t = 0; t < kQuadTables.size(); ++t) {
             built.quad[t] = BuildOrEmpty(kQuadTables[t]);
@@ -115,6 +118,14 @@ const HuffmanTree& PairTree(int table) {
 const HuffmanTree& QuadTree(int table) {
     return AllTrees().quad[static_cast<std::size_t>(table)];
 }
+
+namespace {
+
+std::span<const std::uint8_t> PairSplit(int table) {
+    return AllTrees().pair_split[static_cast<std::size_t>(table)];
+}
+
+}  // namespace
 
 namespace {
 
@@ -144,39 +155,45 @@ HuffmanResult DecodeHuffman(BitReader& bits, std::size_t end, const GranuleChann
         region2 = bands.long_start[static_cast<std::size_t>(
             std::min(gc.region0_count + gc.region1_count + 2, 22))];
     }
+    // The big values in three regions, each with its own table.
     int line = 0;
-    for (; line < big_end; line += 2) {
-        const int region = line < region1 ? 0 : line < region2 ? 1 : 2;
-        const int table_index = gc.table_select[static_cast<std::size_t>(region)];
-        const HuffmanTable& table = kPairTables[static_cast<std::size_t>(table_index)];
-        if (table_index == 4 || table_index == 14) {
+    const int region_ends[3] = {std::min(region1, big_end), std::min(region2, big_end), big_end};
+    for (std::size_t region = 0; region < 3; ++region) {
+        const int region_end = std::max(region_ends[region], line);
+        const int table_index = gc.table_select[region];
+        if (line < region_end && (table_index == 4 || table_index == 14)) {
             result.error = HuffmanError::kBadTable;
             return result;
         }
-        std::int32_t x = 0;
-        std::int32_t y = 0;
-        if (table.size > 0) {
-            const std::optional<int> value = PairTree(table_index).Decode(bits);
-            if (!value) {
-                result.error = HuffmanError::kBadCode;
+        const HuffmanTable& table = kPairTables[static_cast<std::size_t>(table_index)];
+        const HuffmanTree& tree = PairTree(table_index);
+        const std::span<const std::uint8_t> split = PairSplit(table_index);
+        for (; line < region_end; line += 2) {
+            std::int32_t x = 0;
+            std::int32_t y = 0;
+            if (table.size > 0) {
+                const std::optional<int> value = tree.Decode(bits);
+                if (!value) {
+                    result.error = HuffmanError::kBadCode;
+                    return result;
+                }
+                x = split[static_cast<std::size_t>(*value)] >> 4;
+                y = split[static_cast<std::size_t>(*value)] & 15;
+            }
+            if (table.linbits > 0 && x == 15) {
+                x += static_cast<std::int32_t>(bits.Read(table.linbits));
+            }
+            x = Signed(bits, x);
+            if (table.linbits > 0 && y == 15) {
+                y += static_cast<std::int32_t>(bits.Read(table.linbits));
+            }
+            y = Signed(bits, y);
+            out[static_cast<std::size_t>(line)] = x;
+            out[static_cast<std::size_t>(line) + 1] = y;
+            if (bits.Position() > end) {
+                result.error = HuffmanError::kOverrun;
                 return result;
             }
-            x = *value / table.size;
-            y = *value % table.size;
-        }
-        if (table.linbits > 0 && x == 15) {
-            x += static_cast<std::int32_t>(bits.Read(table.linbits));
-        }
-        x = Signed(bits, x);
-        if (table.linbits > 0 && y == 15) {
-            y += static_cast<std::int32_t>(bits.Read(table.linbits));
-        }
-        y = Signed(bits, y);
-        out[static_cast<std::size_t>(line)] = x;
-        out[static_cast<std::size_t>(line) + 1] = y;
-        if (bits.Position() > end) {
-            result.error = HuffmanError::kOverrun;
-            return result;
         }
     }
     result.nonzero_end = line;

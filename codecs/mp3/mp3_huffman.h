@@ -30,7 +30,17 @@ class HuffmanTree {
 
     // Reads one code word and returns its value, or nothing for a bit sequence that leads off
     // the tree (the tables are complete, so only a tree of one word can do that).
-    std::optional<int> Decode(BitReader& bits) const;
+    // Inline: it runs once per pair of spectral lines.
+    std::optional<int> Decode(BitReader& bits) const {
+        // Most words are short: the first bits settle them with one look-up (a leaf). The rest
+        // go on bit by bit from where those bits lead.
+        const Fast& first = fast_[bits.Peek(kFastBits)];
+        bits.Skip(first.bits);
+        if (first.target < 0) {
+            return -first.target - 1;
+        }
+        return DecodeLong(bits, first);
+    }
 
     std::size_t Leaves() const { return leaves_; }
 
@@ -45,6 +55,7 @@ class HuffmanTree {
         std::uint8_t bits = 0;        // bits used to get there
     };
     void BuildFast();
+    std::optional<int> DecodeLong(BitReader& bits, const Fast& first) const;
 
     std::vector<std::array<std::int16_t, 2>> nodes_;
     std::array<Fast, 1 << kFastBits> fast_{};

@@ -47,7 +47,7 @@ const SynthesisTables& Tables() {
 // y[k] = (x[k] - x[N-1-k]) / (2 cos((2k + 1)π / 2N)) and Y its half-size DCT, odd output 2j + 1
 // is Y[j] + Y[j + 1] (Y[N/2] = 0). N is a template argument so that every level unrolls.
 template <std::size_t N>
-void Dct2(float* x, const SynthesisTables& t) {
+[[gnu::always_inline]] inline void Dct2(float* x, const SynthesisTables& t) {
     if constexpr (N > 1) {
         constexpr std::size_t kHalf = N / 2;
         constexpr std::size_t kLevel = std::bit_width(N) - 2;
