@@ -115,27 +115,6 @@ TEST(Mp3EncodingRateTest, RatesSnapToTheOnesMp3Knows) {
     }
 }
 
-TEST(Mp3EncoderSettingsTest, StoredValuesRoundTripAndOddOnesAreBroughtIntoRange) {
-    auto previous = UseSettingsStore(nullptr);
-    EXPECT_EQ(ReadMp3EncoderSettings(), Mp3EncoderSettings{});
-    Mp3EncoderSettings settings = Cbr(320);
-    settings.high_quality = false;
-    settings.vbr_quality = 9;
-    settings.error_protection = true;
-    settings.channel_mode = 3;
-    WriteMp3EncoderSettings(settings);
-    EXPECT_EQ(ReadMp3EncoderSettings(), settings);
-
-    WriteInt("MP3Encoder", "CBRBitRate", -5);
-    WriteInt("MP3Encoder", "VBRMaxBitRate", 70000);
-    WriteInt("MP3Encoder", "ChannelMode", 300);
-    const Mp3EncoderSettings odd = ReadMp3EncoderSettings();
-    EXPECT_EQ(odd.cbr_bit_rate, 0);
-    EXPECT_EQ(odd.vbr_max_bit_rate, 65535);
-    EXPECT_EQ(odd.channel_mode, 255);
-    UseSettingsStore(previous);
-}
-
 class Mp3EncodeTest : public testing::DocumentTest {
   protected:
     Mp3EncodeTest() : previous_store_(UseSettingsStore(nullptr)) {
