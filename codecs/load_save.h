@@ -7,9 +7,11 @@
 //    extension, or a file the reader cannot use, fails without a message; the caller reports it.
 //  - LSVSaveToSink writes a document to a file: ".wav" (16-bit PCM, or after a save under a new
 //    name the format chosen in the codec chooser), ".vox"/".raw" (after making the document
-//    mono), ".aif"/".aiff", ".au", ".gsm" (8000 Hz mono, converted on the way). It writes a
-//    temporary file beside the target and puts it in the target's place only when everything was
-//    written, so a failed or cancelled save leaves the old file as it was.
+//    mono), ".aif"/".aiff", ".au", ".gsm" (8000 Hz mono, converted on the way), ".mp3" (through
+//    the external encoder with the "MP3Encoder" settings, asked for first in a save under a new
+//    name; codecs/mp3_encode.h). It writes a temporary file beside the target and puts it in the
+//    target's place only when everything was written, so a failed or cancelled save leaves the
+//    old file as it was.
 // Results: PROCESS_DONE, PROCESS_STOPPED (cancelled), PROCESS_FAILED.
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,8 @@
 #include "codecs/file_kind.h"
 #include "codecs/gsm_file.h"
 #include "codecs/load_save.h"
+#include "codecs/mp3_encode.h"
+#include "codecs/mp3_encoder_settings.h"
 #include "codecs/raw_formats.h"
 #include "core/paths.h"
 #include "core/temporary_file.h"
@@ -26,6 +29,47 @@ mode_t ModeFor(const std::string& target) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
+}
+
+// Puts a finished file that someone else wrote at `written` in the target's place: the target's
+// mode, flushed to disk, renamed over it.
+bool PutInPlace(TemporaryFile& written, const std::string& target) {
+    const int descriptor = ::open(written.Path().c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool flushed = ::fchmod(descriptor, ModeFor(target)) == 0 && ::fsync(descriptor) == 0;
+    return ::close(descriptor) == 0 && flushed && written.RenameTo(target);
+}
+
+// The MP3 row: the encoder writes a file beside the target, which replaces the target only when
+// the encoder succeeded, so a failed or cancelled save leaves the old file as it was.
+ProcessResult SaveSourceAsMp3(LProgressDialog& process, const LSoundSourceRef& source,
+                              const std::string& target_path, SaveMode mode) {
+    Mp3EncoderSettings settings = ReadMp3EncoderSettings();
+    if (mode == SaveMode::kNewName) {
+        if (!process.Host()->prompts.AskMp3EncoderSettings(settings)) {
+            return PROCESS_FAILED;
+        }
+        WriteMp3EncoderSettings(settings);
+    }
+    const std::string target = GetLongFilePath(target_path);
+    TemporaryFile temporary(target);
+    if (!temporary.IsValid() || source->IsError()) {
+        process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
+        return PROCESS_FAILED;
+    }
+    LMp3EncodeSource encode(source, temporary.Path(), settings, kMp3EncodeTimeout,
+                            GetFileFromPath(target));
+    const ProcessResult result = process.RunStep(encode, 0.0, 1.0);
+    if (result != PROCESS_DONE) {
+        return result;
+    }
+    if (!PutInPlace(temporary, target)) {
+        process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
+        return PROCESS_FAILED;
+    }
+    return PROCESS_DONE;
 }
 
 }  // namespace
@@ -52,9 +96,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
     const FileKind kind = FileKindOf(target_path);
 
     if (kind == FileKind::kMp3) {
-        process.ShowError("No se puede guardar \"" + target_path +
-                          "\": el codificador MP3 no está disponible.");
-        return PROCESS_FAILED;
+        return SaveSourceAsMp3(process, source, target_path, mode);
     }
     // Questions and preparations come first, before any file is touched.
     FormatArea wave_format{};
@@ -113,7 +155,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
             case FileKind::kGsm:
                 sink = LSoundSinkRef(new LGSMFileSink(path));  // 8000 Hz mono: the copy converts
                 break;
-            case FileKind::kMp3:  // written by the external encoder, refused above
+            case FileKind::kMp3:  // written by the external encoder, above
             case FileKind::kUnknown:
                 break;
         }

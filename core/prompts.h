@@ -36,6 +36,22 @@ struct RawFileFormat {
     int channels = 1;
 };
 
+// How MP3 files are encoded (the "MP3Encoder" settings): a constant bit rate with its rate and
+// quality, or a variable one between two rates at a quality; CRC protection; the channel mode
+// (0 simple stereo, 1 joint stereo, 2 forced mid/side, 3 mono). Bit rates are in kbit/s.
+struct Mp3EncoderSettings {
+    bool constant_bit_rate = false;
+    std::uint16_t cbr_bit_rate = 128;
+    bool high_quality = true;
+    std::uint16_t vbr_min_bit_rate = 32;
+    std::uint16_t vbr_max_bit_rate = 128;
+    std::uint8_t vbr_quality = 4;
+    bool error_protection = false;
+    std::uint8_t channel_mode = 1;
+
+    bool operator==(const Mp3EncoderSettings&) const = default;
+};
+
 // A chosen WAV format: the format block (tag, channels, rate, ... and the codec's extra bytes,
 // little-endian, as in a WAV file's "fmt " chunk) at the start of 1024 bytes.
 using FormatArea = std::array<std::uint8_t, 1024>;
@@ -56,6 +72,14 @@ class Prompts {
     // Lets the user edit the rate, encoding and channels of a headerless file (the raw-format
     // dialog), starting from `format`. Returns false when the user cancelled.
     virtual bool AskRawFileFormat(RawFileFormat& format) = 0;
+
+    // Lets the user edit how MP3 files are encoded (the MP3 options dialog), starting from
+    // `settings`. Returns false when the user cancelled. Where nobody is asked, the settings
+    // stay as they are and the answer is "OK".
+    virtual bool AskMp3EncoderSettings(Mp3EncoderSettings& settings) {
+        (void)settings;
+        return true;
+    }
 };
 
 }  // namespace sonvara

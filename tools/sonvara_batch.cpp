@@ -21,6 +21,7 @@
 #include "audio/sound_time.h"
 #include "codecs/file_kind.h"
 #include "codecs/load_save.h"
+#include "codecs/mp3_encoder_settings.h"
 #include "codecs/raw_formats.h"
 #include "core/message_loop.h"
 #include "core/settings.h"
@@ -40,7 +41,8 @@ constexpr const char* kUsage =
     "Uso:\n"
     "  sonvara-batch convert [opciones] ENTRADA SALIDA\n"
     "      Carga ENTRADA y la guarda como SALIDA; el formato de cada una sale de su extensión\n"
-    "      (.wav .aif .aiff .au .gsm .vox .raw; .mp3 solo como ENTRADA).\n"
+    "      (.wav .aif .aiff .au .gsm .vox .raw .mp3; una SALIDA .mp3 necesita el codificador\n"
+    "      LAME: \"apt install lame\").\n"
     "  sonvara-batch info [opciones] ARCHIVO\n"
     "      Muestra la tasa, los canales, la duración y el tipo de ARCHIVO.\n"
     "  sonvara-batch run [opciones] [--script LISTA.svb] [--command ORDEN]... ARCHIVO...\n"
@@ -59,6 +61,9 @@ constexpr const char* kUsage =
     "  --raw-channels 1|2  canales de los archivos .raw\n"
     "  --wav-format NOMBRE el formato de una SALIDA .wav: pcm8 pcm16 pcm24 pcm32 float ulaw\n"
     "                      alaw ima ms, o el nombre de un codec (\"IMA ADPCM\", ...)\n"
+    "  --mp3-cbr KBPS      una SALIDA .mp3 con tasa de bits constante (8 a 320 kbit/s)\n"
+    "  --mp3-vbr MIN,MAX,Q una SALIDA .mp3 con tasa de bits variable entre MIN y MAX kbit/s\n"
+    "                      y calidad Q (0 la mejor a 9)\n"
     "  --help              esta ayuda\n"
     "\n"
     "Opciones de run:\n"
@@ -73,7 +78,7 @@ constexpr const char* kUsage =
     "  Sin --format ni --out deciden los valores del convertidor en la configuración.\n"
     "  Con el mismo formato y la misma carpeta, cada archivo se reemplaza por el resultado.\n"
     "\n"
-    "Las opciones --raw-* se guardan en la configuración, como en el editor.\n"
+    "Las opciones --raw-* y --mp3-* se guardan en la configuración, como en el editor.\n"
     "Estado de salida: 0 hecho, 1 cancelado (Ctrl+C), 2 error (con el archivo y el paso).\n";
 
 int Fail(const std::string& why) {
@@ -88,6 +93,9 @@ struct Options {
     std::optional<int> raw_encoding;
     std::optional<int> raw_channels;
     std::optional<std::string> wav_format;
+    // --mp3-cbr and --mp3-vbr with their values, in the order given; read once the settings
+    // they are laid over are there.
+    std::vector<std::pair<std::string, std::string>> mp3_options;
     BatchRunOptions batch;
     bool help = false;
 };
@@ -111,6 +119,44 @@ std::optional<int> ParseEncoding(const std::string& text) {
         }
     }
     return std::nullopt;
+}
+
+// "KBPS" for --mp3-cbr, "MIN,MAX,Q" for --mp3-vbr, laid over `settings`.
+std::optional<Mp3EncoderSettings> ParseMp3Option(const std::string& option, const std::string& text,
+                                                 Mp3EncoderSettings settings) {
+    auto bit_rate = [](const std::string& part) -> std::optional<std::uint16_t> {
+        const std::optional<int> value = ParseNumber(part);
+        if (!value || *value < 8 || *value > 320) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint16_t>(*value);
+    };
+    if (option == "--mp3-cbr") {
+        const std::optional<std::uint16_t> rate = bit_rate(text);
+        if (!rate) {
+            return std::nullopt;
+        }
+        settings.constant_bit_rate = true;
+        settings.cbr_bit_rate = *rate;
+        return settings;
+    }
+    const std::size_t first = text.find(',');
+    const std::size_t second = first == std::string::npos ? first : text.find(',', first + 1);
+    if (second == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::optional<std::uint16_t> lowest = bit_rate(text.substr(0, first));
+    const std::optional<std::uint16_t> highest =
+        bit_rate(text.substr(first + 1, second - first - 1));
+    const std::optional<int> quality = ParseNumber(text.substr(second + 1));
+    if (!lowest || !highest || *lowest > *highest || !quality || *quality > 9) {
+        return std::nullopt;
+    }
+    settings.constant_bit_rate = false;
+    settings.vbr_min_bit_rate = *lowest;
+    settings.vbr_max_bit_rate = *highest;
+    settings.vbr_quality = static_cast<std::uint8_t>(*quality);
+    return settings;
 }
 
 // Reads the command line; an error message when it cannot be understood.
@@ -147,6 +193,12 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
             options.wav_format = value();
             if (!options.wav_format) {
                 return "--wav-format necesita un nombre";
+            }
+        } else if (argument == "--mp3-cbr" || argument == "--mp3-vbr") {
+            std::optional<std::string> text = value();
+            options.mp3_options.emplace_back(argument, text.value_or(""));
+            if (!text) {
+                return argument + " necesita un valor";
             }
         } else if (argument == "--script" || argument == "--command" || argument == "--format" ||
                    argument == "--out" || argument == "--save-script") {
@@ -310,6 +362,21 @@ int Main(int argc, char** argv) {
         }
     }
     UseSettingsStore(std::make_shared<IniSettingsFile>(DefaultSettingsPath()));
+    if (!options.mp3_options.empty()) {
+        // Stored as the editor's MP3 options dialog stores them, for this run and the next.
+        Mp3EncoderSettings settings = ReadMp3EncoderSettings();
+        for (const auto& [option, text] : options.mp3_options) {
+            std::optional<Mp3EncoderSettings> parsed = ParseMp3Option(option, text, settings);
+            if (!parsed) {
+                return Fail(
+                    option == "--mp3-cbr"
+                        ? "--mp3-cbr necesita una tasa de 8 a 320 kbit/s"
+                        : "--mp3-vbr necesita MIN,MAX,Q (MIN y MAX de 8 a 320, Q de 0 a 9)");
+            }
+            settings = *parsed;
+        }
+        WriteMp3EncoderSettings(settings);
+    }
     BatchPrompts prompts;
     prompts.SetRawOverrides(options.raw_rate, options.raw_encoding, options.raw_channels);
     if (options.command == "convert") {

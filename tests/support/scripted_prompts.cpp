@@ -32,4 +32,14 @@ bool ScriptedPrompts::AskRawFileFormat(RawFileFormat& format) {
     return true;
 }
 
+bool ScriptedPrompts::AskMp3EncoderSettings(Mp3EncoderSettings& settings) {
+    mp3_requests_.push_back(settings);
+    if (mp3_settings_.empty()) {
+        return false;
+    }
+    settings = mp3_settings_.front();
+    mp3_settings_.pop_front();
+    return true;
+}
+
 }  // namespace sonvara::testing

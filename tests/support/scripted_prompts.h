@@ -1,6 +1,7 @@
 #pragma once
 // Prompts for tests: records every message and answers from a queue (kOk/kYes when it is empty).
-// Format choices and raw formats come from their own queues; an empty queue answers "cancelled".
+// Format choices, raw formats and MP3 settings come from their own queues; an empty queue answers
+// "cancelled".
 
 #include <deque>
 #include <vector>
@@ -14,6 +15,7 @@ class ScriptedPrompts : public Prompts {
     PromptAnswer Ask(const PromptMessage& message) override;
     bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override;
     bool AskRawFileFormat(RawFileFormat& format) override;
+    bool AskMp3EncoderSettings(Mp3EncoderSettings& settings) override;
 
     void QueueAnswer(PromptAnswer answer) { answers_.push_back(answer); }
     void QueueFormatChoice(const FormatArea& format) { formats_.push_back(format); }
@@ -21,6 +23,9 @@ class ScriptedPrompts : public Prompts {
     void QueueRawFormat(const RawFileFormat& format) { raw_formats_.push_back(format); }
     // The formats the raw-format questions started from.
     const std::vector<RawFileFormat>& RawFormatRequests() const { return raw_requests_; }
+    void QueueMp3Settings(const Mp3EncoderSettings& settings) { mp3_settings_.push_back(settings); }
+    // The settings the MP3 questions started from.
+    const std::vector<Mp3EncoderSettings>& Mp3Requests() const { return mp3_requests_; }
     const std::vector<PromptMessage>& Asked() const { return asked_; }
 
     struct FormatRequest {
@@ -35,6 +40,8 @@ class ScriptedPrompts : public Prompts {
     std::deque<FormatArea> formats_;
     std::deque<RawFileFormat> raw_formats_;
     std::vector<RawFileFormat> raw_requests_;
+    std::deque<Mp3EncoderSettings> mp3_settings_;
+    std::vector<Mp3EncoderSettings> mp3_requests_;
     std::vector<PromptMessage> asked_;
     std::vector<FormatRequest> format_requests_;
 };

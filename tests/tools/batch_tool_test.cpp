@@ -22,14 +22,15 @@ class BatchToolTest : public ::testing::Test {
         std::string err;
     };
 
-    // Runs the tool with `arguments` (already quoted for the shell) in the scratch folder.
-    Outcome Batch(const std::string& arguments) {
+    // Runs the tool with `arguments` (already quoted for the shell) in the scratch folder, with
+    // the variable settings in `environment` ("NAME='value' ...") besides the XDG folders.
+    Outcome Batch(const std::string& arguments, const std::string& environment = "") {
         const std::string out = scratch_.File("stdout.txt");
         const std::string err = scratch_.File("stderr.txt");
-        const std::string command = "cd '" + scratch_.Path() + "' && XDG_CONFIG_HOME='" +
-                                    scratch_.File("config") + "' XDG_DATA_HOME='" +
-                                    scratch_.File("data") + "' '" SONVARA_BATCH "' " + arguments +
-                                    " >'" + out + "' 2>'" + err + "' </dev/null";
+        const std::string command =
+            "cd '" + scratch_.Path() + "' && XDG_CONFIG_HOME='" + scratch_.File("config") +
+            "' XDG_DATA_HOME='" + scratch_.File("data") + "' " + environment +
+            " '" SONVARA_BATCH "' " + arguments + " >'" + out + "' 2>'" + err + "' </dev/null";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(out), Read(err)};
     }
@@ -77,8 +78,10 @@ TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
     for (const Case& c : {
              Case{"convert missing.wav out.wav", "no se encuentra el archivo \"missing.wav\""},
              Case{"convert '" + input_ + "' out.ogg", "extensión desconocida: \"out.ogg\""},
-             Case{"convert '" + input_ + "' out.mp3",
-                  "No se puede guardar \"out.mp3\": el codificador MP3 no está disponible."},
+             Case{"convert '" + input_ + "' out.mp3 --mp3-cbr 7",
+                  "--mp3-cbr necesita una tasa de 8 a 320 kbit/s"},
+             Case{"convert '" + input_ + "' out.mp3 --mp3-vbr 64,32,4",
+                  "--mp3-vbr necesita MIN,MAX,Q (MIN y MAX de 8 a 320, Q de 0 a 9)"},
              Case{"convert '" + input_ + "' out.wav --wav-format nothing",
                   "formato WAV desconocido: \"nothing\""},
              Case{"convert '" + input_ + "' /no/such/folder/out.wav",
@@ -97,6 +100,27 @@ TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
     Outcome unreadable = Batch("convert noise.wav out.wav");
     EXPECT_EQ(unreadable.status, 2);
     EXPECT_EQ(unreadable.err, "sonvara-batch: datos ilegibles en \"noise.wav\"\n");
+}
+
+TEST_F(BatchToolTest, SavesMp3ThroughTheEncoderWithTheGivenBitRate) {
+    Outcome saved = Batch("convert '" + input_ + "' 'my song.mp3' --mp3-cbr 64");
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(saved.err, "");
+    Outcome info = Batch("info 'my song.mp3'");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("tipo: MP3\ntasa: 8000 Hz\ncanales: 2\n"), std::string::npos)
+        << info.out;
+    const std::string settings = Read(scratch_.File("config/Vellumtone/Sonvara.conf"));
+    EXPECT_NE(settings.find("ConstantBitRate=1"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("CBRBitRate=64"), std::string::npos) << settings;
+
+    // Without the encoder: the message says how to get it, and nothing is written.
+    Outcome missing = Batch("convert '" + input_ + "' other.mp3", "PATH=/nonexistent");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(missing.err.starts_with(
+        "sonvara-batch: The mp3 encoder component \"mp3kx\" has not yet been installed."))
+        << missing.err;
+    EXPECT_FALSE(std::ifstream(scratch_.File("other.mp3")).good());
 }
 
 TEST_F(BatchToolTest, RawOptionsApplyAndAreKept) {
