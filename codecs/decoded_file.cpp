@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "codecs/file_kind.h"
+#include "components/real_audio_decode.h"
 #include "components/wma_decode.h"
 #include "core/folders.h"
 #include "core/paths.h"
@@ -18,8 +19,9 @@ std::unique_ptr<LProgressDialog> DecoderFor(const std::string& input, const std:
     switch (ExternalDecoderOf(input)) {
         case ExternalDecoder::kWma:
             return std::make_unique<LWMADecode>(input, output);
-        case ExternalDecoder::kDss:
         case ExternalDecoder::kRealAudio:
+            return std::make_unique<LReadAudioDecode>(input, output);
+        case ExternalDecoder::kDss:
         case ExternalDecoder::kNone:
             break;
     }
