@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "codecs/file_kind.h"
+#include "components/dss_decode.h"
 #include "components/real_audio_decode.h"
 #include "components/wma_decode.h"
 #include "core/folders.h"
@@ -22,6 +23,7 @@ std::unique_ptr<LProgressDialog> DecoderFor(const std::string& input, const std:
         case ExternalDecoder::kRealAudio:
             return std::make_unique<LReadAudioDecode>(input, output);
         case ExternalDecoder::kDss:
+            return std::make_unique<LDSSDecode>(input, output);
         case ExternalDecoder::kNone:
             break;
     }
