@@ -131,6 +131,52 @@ TEST_F(DssDecodeTest, CancelStopsTheDecode) {
     EXPECT_TRUE(DataFolderFiles().empty());
 }
 
+// A DSS file of version 2 with the coding byte `coding` (0 DSS SP, 2 G.723.1): a 1024-byte header
+// with an author and start and end times, then four 512-byte blocks of arbitrary frames.
+std::string MakeDssFile(const std::string& path, std::uint8_t coding) {
+    std::string bytes(1024 + 4 * 512, '\0');
+    bytes.replace(0, 4, std::string("\x02" "dss"));
+    bytes.replace(0x0c, 6, "author");
+    bytes.replace(0x26, 12, "060101120000");
+    bytes.replace(0x32, 12, "060101120005");
+    bytes[0x2a4] = static_cast<char>(coding);
+    for (std::size_t block = 0; block < 4; ++block) {
+        const std::size_t start = 1024 + block * 512;
+        bytes[start + 2] = '\xff';
+        for (std::size_t i = 6; i < 512; ++i) {
+            bytes[start + i] = static_cast<char>((i * 37 + block * 11) & 0xFF);
+        }
+    }
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+TEST_F(DssDecodeTest, TheFfmpegLibraryGivesFfmpegsSamplesForBothCodings) {
+    UseLibrary(SONVARA_DSSKX);
+    struct Case {
+        std::uint8_t coding;
+        int rate;
+    };
+    for (const Case& c : {Case{0, 11025}, Case{2, 8000}}) {
+        const std::string dss = MakeDssFile(scratch_.File("memo's \"take\".dss"), c.coding);
+        const std::string raw = scratch_.File("ffmpeg.s16");
+        ASSERT_TRUE(Ffmpeg({"-i", dss, "-f", "s16le", raw}));
+        const std::vector<std::uint8_t> bytes = Bytes(raw);
+        std::vector<Sample> expected;
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+            expected.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8) * 16);
+        }
+        ASSERT_FALSE(expected.empty());
+
+        LCutListAudio document;
+        ASSERT_EQ(Load(dss, document), PROCESS_DONE) << int{c.coding};
+        EXPECT_EQ(document.GetSampleRate(), c.rate);
+        EXPECT_EQ(document.GetChannels(), 1);
+        EXPECT_EQ(ReadList(document), expected) << int{c.coding};
+        EXPECT_TRUE(Errors().empty());
+    }
+}
+
 TEST_F(DssDecodeTest, TheFfmpegLibraryRefusesFilesThatAreNotDss) {
     UseLibrary(SONVARA_DSSKX);
     const std::string text = scratch_.File("memo.dss");
