@@ -18,8 +18,7 @@ std::string RunningProgramFolder() {
     return GetFolderFromPath(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
 }
 
-std::vector<std::string> ComponentCandidates(std::string_view name,
-                                             std::string_view default_file) {
+std::vector<std::string> ComponentCandidates(std::string_view name, std::string_view default_file) {
     std::vector<std::string> candidates;
     std::string section = "Components/";
     section += name;

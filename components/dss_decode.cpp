@@ -54,9 +54,10 @@ ProcessResult LDSSDecode::Body() {
     SetProgress(0.0);
     const std::unique_ptr<SharedLibrary> library = LoadDecoderLibrary();
     if (library == nullptr) {
-        ShowError("The dss decoder component has not yet been installed on the computer. The "
-                  "component \"dsskx\" can be downloaded free from " +
-                  std::string(kComponentDownloadPage));
+        ShowError(
+            "The dss decoder component has not yet been installed on the computer. The "
+            "component \"dsskx\" can be downloaded free from " +
+            std::string(kComponentDownloadPage));
         return PROCESS_FAILED;
     }
     const DecoderEntries decoder(*library);
@@ -71,8 +72,9 @@ ProcessResult LDSSDecode::Body() {
     DSSFileProperties properties{};
     const std::string folder = GetFolderFromPath(input_);
     if (decoder.folder(folder.c_str()) != 0 || decoder.file(input_.c_str(), &properties) != 0) {
-        ShowError("Unable to open DSS file.\nThis means the file might not be a true DSS file or "
-                  "the file is corrupt.");
+        ShowError(
+            "Unable to open DSS file.\nThis means the file might not be a true DSS file or "
+            "the file is corrupt.");
         return PROCESS_FAILED;
     }
     const std::uint32_t rate = properties.quality == kDSSQuality8000Hz ? 8000 : 11025;

@@ -54,10 +54,10 @@ ProcessResult LReadAudioDecode::Body() {
     SetText("Decoding Real Audio", 0);
     SetProgress(0.0);
     SharedLibrary* library = LoadEngineLibrary();
-    auto create = library != nullptr ? library->Entry<RMACreateEngineFunction>("CreateEngine")
-                                     : nullptr;
-    auto close = library != nullptr ? library->Entry<RMACloseEngineFunction>("CloseEngine")
-                                    : nullptr;
+    auto create =
+        library != nullptr ? library->Entry<RMACreateEngineFunction>("CreateEngine") : nullptr;
+    auto close =
+        library != nullptr ? library->Entry<RMACloseEngineFunction>("CloseEngine") : nullptr;
     if (create == nullptr || close == nullptr) {
         ShowError(
             "Unable to load Real Audio Core DLL.\n\nThis software required that the Real Audio "

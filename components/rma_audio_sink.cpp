@@ -5,8 +5,8 @@
 namespace sonvara {
 
 RMAAudioSink::RMAAudioSink(const std::string& path) {
-    error_ = !file_.Open(path, FileAccess::kWrite, FileSharing::kNone,
-                         FileDisposition::kCreateAlways);
+    error_ =
+        !file_.Open(path, FileAccess::kWrite, FileSharing::kNone, FileDisposition::kCreateAlways);
 }
 
 RMAAudioSink::~RMAAudioSink() = default;
@@ -52,8 +52,8 @@ RMAResult RMAAudioSink::Write(const RMAAudioData& data) {
         return RMA_FAIL;
     }
     const std::uint32_t frame_bytes = format_.channels * (format_.bits_per_sample / 8u);
-    if ((data.size > 0 && data.buffer == nullptr) ||
-        data.size % frame_bytes != 0 || data.size > kMaxDecodedWavData - data_size_) {
+    if ((data.size > 0 && data.buffer == nullptr) || data.size % frame_bytes != 0 ||
+        data.size > kMaxDecodedWavData - data_size_) {
         error_ = true;
         return RMA_FAIL;
     }

@@ -14,7 +14,6 @@ inline constexpr int kDecodedWavHeaderSize = 46;
 inline constexpr std::uint32_t kMaxDecodedWavData = 0xFFFFFFFFu - 38u;
 
 std::array<std::uint8_t, kDecodedWavHeaderSize> DecodedWavHeader(std::uint32_t rate, int channels,
-                                                                 int bits,
-                                                                 std::uint32_t data_size);
+                                                                 int bits, std::uint32_t data_size);
 
 }  // namespace sonvara

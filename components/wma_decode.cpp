@@ -22,9 +22,10 @@ ProcessResult LWMADecode::Body() {
         }
     }
     if (decoder == nullptr) {
-        ShowError("The wma decoder component has not yet been installed on this computer. The "
-                  "component \"wmakx\" can be downloaded free from " +
-                  std::string(kComponentDownloadPage));
+        ShowError(
+            "The wma decoder component has not yet been installed on this computer. The "
+            "component \"wmakx\" can be downloaded free from " +
+            std::string(kComponentDownloadPage));
         return PROCESS_FAILED;
     }
     // The decoder tells nothing of its progress: the bar moves a little less each quarter second.

@@ -39,8 +39,8 @@ int DssSession::ActiveFile(const char* path, DSSFileProperties* properties) {
     const bool short_blocks = decoder->Rate() == 8000;
     *properties = DSSFileProperties{};
     properties->quality = short_blocks ? kDSSQuality8000Hz : 0;
-    properties->length_ms = static_cast<std::uint32_t>(
-        std::clamp<std::int64_t>(decoder->DurationMs(), 0, 0xFFFFFFFF));
+    properties->length_ms =
+        static_cast<std::uint32_t>(std::clamp<std::int64_t>(decoder->DurationMs(), 0, 0xFFFFFFFF));
     frame_type_ = short_blocks ? 1 : 0;
     block_samples_ = (short_blocks ? kDSSShortBlockBytes : kDSSLongBlockBytes) / 2;
     decoder_ = std::move(decoder);

@@ -26,5 +26,4 @@ __attribute__((visibility("default"))) int DSSStartDecoding() {
 __attribute__((visibility("default"))) const std::uint8_t* DSSDecodeToPCM(int* frame_type) {
     return Session().DecodeToPCM(frame_type);
 }
-
 }

@@ -80,8 +80,8 @@ std::unique_ptr<AudioFileDecoder> AudioFileDecoder::Open(const std::string& path
     AVChannelLayout output_layout;
     av_channel_layout_default(&output_layout, output_channels);
     int status = swr_alloc_set_opts2(&libav->resampler, &output_layout, AV_SAMPLE_FMT_S16,
-                                     context->sample_rate, &context->ch_layout,
-                                     context->sample_fmt, context->sample_rate, 0, nullptr);
+                                     context->sample_rate, &context->ch_layout, context->sample_fmt,
+                                     context->sample_rate, 0, nullptr);
     av_channel_layout_uninit(&output_layout);
     if (status < 0 || swr_init(libav->resampler) < 0) {
         return fail("cannot convert the decoded samples");
@@ -111,8 +111,7 @@ bool AudioFileDecoder::Convert(std::vector<std::int16_t>& samples) {
     // A stream that changes its format midway would be misread by the converter set up at the
     // start; such a file is refused rather than turned into noise.
     if (frame->format != libav_->input_format ||
-        frame->ch_layout.nb_channels != libav_->input_channels ||
-        frame->sample_rate != rate_) {
+        frame->ch_layout.nb_channels != libav_->input_channels || frame->sample_rate != rate_) {
         failed_ = true;
         return false;
     }

@@ -17,8 +17,7 @@ class AudioFileDecoder {
     // `container`: the name of the only demuxer accepted ("rm", "dss"), or empty for any.
     // Null, with `error` set, when the file cannot be read as audio.
     static std::unique_ptr<AudioFileDecoder> Open(const std::string& path,
-                                                  const std::string& container,
-                                                  std::string* error);
+                                                  const std::string& container, std::string* error);
     ~AudioFileDecoder();
     AudioFileDecoder(const AudioFileDecoder&) = delete;
     AudioFileDecoder& operator=(const AudioFileDecoder&) = delete;

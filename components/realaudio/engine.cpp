@@ -136,10 +136,9 @@ class Player final : public IRMAPlayer, public IRMAAudioDeviceManager {
     bool IsDone() override { return done_; }
     std::uint32_t GetCurrentPlayTime() override { return played_ms_; }
     std::uint32_t GetLength() override {
-        return decoder_ == nullptr
-                   ? 0
-                   : static_cast<std::uint32_t>(std::clamp<std::int64_t>(decoder_->DurationMs(), 0,
-                                                                         0xFFFFFFFF));
+        return decoder_ == nullptr ? 0
+                                   : static_cast<std::uint32_t>(std::clamp<std::int64_t>(
+                                         decoder_->DurationMs(), 0, 0xFFFFFFFF));
     }
 
     // One slice of decoding into the device.
@@ -154,17 +153,16 @@ class Player final : public IRMAPlayer, public IRMAAudioDeviceManager {
             more = decoder_->Decode(samples_);
         }
         if (!samples_.empty() && device_ != nullptr) {
-            const RMAAudioData data{reinterpret_cast<const std::uint8_t*>(samples_.data()),
-                                    static_cast<std::uint32_t>(samples_.size() * sizeof(std::int16_t)),
-                                    played_ms_};
+            const RMAAudioData data{
+                reinterpret_cast<const std::uint8_t*>(samples_.data()),
+                static_cast<std::uint32_t>(samples_.size() * sizeof(std::int16_t)), played_ms_};
             if (device_->Write(data) != RMA_OK) {
                 more = false;
             }
         }
         frames_played_ += samples_.size() / channels;
-        played_ms_ = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(frames_played_ * 1000 / static_cast<std::uint64_t>(decoder_->Rate()),
-                                    0xFFFFFFFF));
+        played_ms_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+            frames_played_ * 1000 / static_cast<std::uint64_t>(decoder_->Rate()), 0xFFFFFFFF));
         if (!more) {
             Finish();
         }
@@ -218,8 +216,9 @@ class Engine final : public IRMAClientEngine {
     }
 
     RMAResult ClosePlayer(IRMAPlayer* player) override {
-        auto found = std::find_if(players_.begin(), players_.end(),
-                                  [player](Player* p) { return static_cast<IRMAPlayer*>(p) == player; });
+        auto found = std::find_if(players_.begin(), players_.end(), [player](Player* p) {
+            return static_cast<IRMAPlayer*>(p) == player;
+        });
         if (found == players_.end()) {
             return RMA_FAIL;
         }

@@ -21,5 +21,4 @@ __attribute__((visibility("default"))) sonvara::RMAResult CloseEngine(
     engine->Release();
     return sonvara::RMA_OK;
 }
-
 }

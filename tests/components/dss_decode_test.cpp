@@ -52,12 +52,11 @@ TEST_F(DssDecodeTest, BlocksBecomeAMonoWaveAtTheRateOfTheQuality) {
         int rate;
         int block_samples;
     };
-    for (const Case& c : {Case{"dictation 'one'.dss", 0, 3, 11025, 264},
-                          Case{"dictation \"two\".DSS", 2, 2, 8000, 240},
-                          Case{"three.dss", 5, 1, 11025, 264}}) {
+    for (const Case& c :
+         {Case{"dictation 'one'.dss", 0, 3, 11025, 264},
+          Case{"dictation \"two\".DSS", 2, 2, 8000, 240}, Case{"three.dss", 5, 1, 11025, 264}}) {
         LCutListAudio document;
-        ASSERT_EQ(Load(StandInFile(c.name, c.quality, c.blocks), document), PROCESS_DONE)
-            << c.name;
+        ASSERT_EQ(Load(StandInFile(c.name, c.quality, c.blocks), document), PROCESS_DONE) << c.name;
         EXPECT_EQ(document.GetSampleRate(), c.rate) << c.name;
         EXPECT_EQ(document.GetChannels(), 1);
         EXPECT_EQ(ReadList(document), StandInSamples(c.blocks, c.block_samples)) << c.name;
@@ -79,7 +78,7 @@ TEST_F(DssDecodeTest, BlocksBecomeAMonoWaveAtTheRateOfTheQuality) {
                static_cast<std::uint32_t>(bytes[at + 3]) << 24;
     };
     EXPECT_EQ(u32(4), 3u * 480u + 38u);  // RIFF size
-    EXPECT_EQ(u32(16), 18u);              // format size
+    EXPECT_EQ(u32(16), 18u);             // format size
     EXPECT_EQ(u32(24), 8000u);
     EXPECT_EQ(u32(28), 16000u);  // bytes per second
     EXPECT_EQ(bytes[32], 2);     // block align
@@ -117,8 +116,9 @@ TEST_F(DssDecodeTest, DecoderFailuresAreShownWithTheirMessages) {
     UseLibrary(scratch_.File("nowhere/libsonvara-dsskx.so"));
     EXPECT_EQ(Load(StandInFile("six.dss", 0, 2), document), PROCESS_FAILED);
     ASSERT_EQ(Errors().size(), 1u);
-    EXPECT_TRUE(StartsWith(Errors()[0], "The dss decoder component has not yet been installed on "
-                                        "the computer."));
+    EXPECT_TRUE(StartsWith(Errors()[0],
+                           "The dss decoder component has not yet been installed on "
+                           "the computer."));
     EXPECT_NE(Errors()[0].find("\"dsskx\""), std::string::npos);
     EXPECT_EQ(document.GetLength(), 100);
 }
@@ -135,7 +135,9 @@ TEST_F(DssDecodeTest, CancelStopsTheDecode) {
 // with an author and start and end times, then four 512-byte blocks of arbitrary frames.
 std::string MakeDssFile(const std::string& path, std::uint8_t coding) {
     std::string bytes(1024 + 4 * 512, '\0');
-    bytes.replace(0, 4, std::string("\x02" "dss"));
+    bytes.replace(0, 4,
+                  std::string("\x02"
+                              "dss"));
     bytes.replace(0x0c, 6, "author");
     bytes.replace(0x26, 12, "060101120000");
     bytes.replace(0x32, 12, "060101120005");

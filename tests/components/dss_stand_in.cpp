@@ -69,8 +69,8 @@ const std::uint8_t* DSSDecodeToPCM(int* frame_type) {
         return nullptr;
     }
     *frame_type = stand_in.quality == sonvara::kDSSQuality8000Hz ? 1 : 0;
-    const int samples = (*frame_type == 0 ? sonvara::kDSSLongBlockBytes
-                                          : sonvara::kDSSShortBlockBytes) / 2;
+    const int samples =
+        (*frame_type == 0 ? sonvara::kDSSLongBlockBytes : sonvara::kDSSShortBlockBytes) / 2;
     stand_in.block.fill(-1);
     for (int i = 0; i < samples; ++i) {
         stand_in.block[static_cast<std::size_t>(i)] =
@@ -79,5 +79,4 @@ const std::uint8_t* DSSDecodeToPCM(int* frame_type) {
     ++stand_in.next_block;
     return reinterpret_cast<const std::uint8_t*>(stand_in.block.data());
 }
-
 }

@@ -56,8 +56,7 @@ TEST_F(RealAudioDecodeTest, FailuresAreShownAndLeaveTheDocumentAlone) {
     std::filesystem::copy_file(wma, disguised);
     const std::string remote = scratch_.File("remote.ram");
     std::ofstream(remote) << "rtsp://example.com/clip.rm\n";
-    for (const std::string& path :
-         {not_media, disguised, remote, scratch_.File("missing.ra")}) {
+    for (const std::string& path : {not_media, disguised, remote, scratch_.File("missing.ra")}) {
         prompts_ = testing::ScriptedPrompts();
         LCutListAudio document = Staircase(100);
         EXPECT_EQ(Load(path, document), PROCESS_FAILED) << path;
@@ -96,8 +95,9 @@ TEST_F(RealAudioDecodeTest, TheSinkWritesOnlyWholeFramesOfAFormatItKnows) {
         EXPECT_EQ(sink->Write({pcm, 4, 0}), RMA_FAIL);
         EXPECT_TRUE(sink->IsError());
         EXPECT_FALSE(sink->Finish());
-        for (RMAAudioFormat format : {RMAAudioFormat{3, 16, 8000, 0}, RMAAudioFormat{1, 24, 8000, 0},
-                                      RMAAudioFormat{2, 16, 0, 0}}) {
+        for (RMAAudioFormat format :
+             {RMAAudioFormat{3, 16, 8000, 0}, RMAAudioFormat{1, 24, 8000, 0},
+              RMAAudioFormat{2, 16, 0, 0}}) {
             RMARef<RMAAudioSink> refused(new RMAAudioSink(path));
             EXPECT_EQ(refused->Open(format), RMA_FAIL);
             EXPECT_FALSE(refused->Finish());

@@ -16,7 +16,9 @@ class WmaDecodeTest : public testing::DecoderTest {
   protected:
     WmaDecodeTest() { UseDecoder(SONVARA_WMAKX); }
 
-    static void UseDecoder(const std::string& path) { WriteString("Components/wmakx", "Path", path); }
+    static void UseDecoder(const std::string& path) {
+        WriteString("Components/wmakx", "Path", path);
+    }
 
     // A script standing in for the decoder; `body` runs under /bin/sh with the arguments.
     std::string Script(const std::string& name, const std::string& body) {
@@ -136,8 +138,8 @@ TEST_F(WmaDecodeTest, CancelKillsTheDecoderAndEndsTheLoad) {
 }
 
 TEST_F(WmaDecodeTest, ADecoderThatFailsAfterWritingFailsTheLoad) {
-    UseDecoder(Script("failing-decoder", "cp '" + Tone("seed.wma", 8000, 1, 0.2, "wmav2") +
-                                             "' \"$2\"\nexit 4"));
+    UseDecoder(Script("failing-decoder",
+                      "cp '" + Tone("seed.wma", 8000, 1, 0.2, "wmav2") + "' \"$2\"\nexit 4"));
     LCutListAudio document = Staircase(100);
     EXPECT_EQ(Load(Tone("tone.wma", 8000, 1, 0.5, "wmav2"), document), PROCESS_FAILED);
     EXPECT_EQ(document.GetLength(), 100);

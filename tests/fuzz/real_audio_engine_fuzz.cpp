@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(devices->Replace(sink.get()) == sonvara::RMA_OK);
     }
     const std::string url = "file:" + input.Path();
-    if (player->OpenURL(url.c_str()) == sonvara::RMA_OK &&
-        player->Begin() == sonvara::RMA_OK) {
+    if (player->OpenURL(url.c_str()) == sonvara::RMA_OK && player->Begin() == sonvara::RMA_OK) {
         // Each slice plays at least 8192 frames or ends the clip; a byte of a clip holds at most
         // a few hundred frames even in the thriftiest coding.
         const std::size_t most_slices = size + 16;
@@ -44,8 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (sink->Finish()) {
         sonvara::LSoundSourceRef wave = sonvara::LWaveFile::OpenSource(output_path);
         Check(!wave->IsError());
-        const std::uint32_t frame_bytes =
-            static_cast<std::uint32_t>(wave->GetChannels()) * 2u;
+        const std::uint32_t frame_bytes = static_cast<std::uint32_t>(wave->GetChannels()) * 2u;
         Check(static_cast<std::uint32_t>(wave->GetLength()) == sink->DataBytes() / frame_bytes);
     }
     ::close(output);
