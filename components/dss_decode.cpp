@@ -1,5 +1,6 @@
 #include "components/dss_decode.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "components/component_location.h"

@@ -1,6 +1,7 @@
 #include "components/real_audio_decode.h"
 
 #include <map>
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
