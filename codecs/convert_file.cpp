@@ -1,4 +1,5 @@
 #include "audio/filter_makers.h"
+#include "codecs/decoded_file.h"
 #include "codecs/file_kind.h"
 #include "codecs/load_save.h"
 #include "core/paths.h"
@@ -24,7 +25,16 @@ ProcessResult LSVConvertFile::Body() {
         raw = ValidRawFileFormat(raw);
         WriteRawFileSettings(raw);
     }
-    LSoundSourceRef source = OpenSourceForLoad(input_, raw);
+    DecodedFile decoded;
+    std::string read_path = input_;
+    if (ExternalDecoderOf(input_) != ExternalDecoder::kNone) {
+        const ProcessResult result = decoded.Decode(*this, input_);
+        if (result != PROCESS_DONE) {
+            return result;
+        }
+        read_path = decoded.WavePath();
+    }
+    LSoundSourceRef source = OpenSourceForLoad(read_path, raw);
     if (source->IsError()) {
         return PROCESS_FAILED;
     }

@@ -8,10 +8,19 @@
 
 namespace sonvara {
 
-FileKind FileKindOf(std::string_view path) {
+namespace {
+
+std::string LowerCaseExtension(std::string_view path) {
     std::string extension = GetFileExtension(path);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+}  // namespace
+
+FileKind FileKindOf(std::string_view path) {
+    const std::string extension = LowerCaseExtension(path);
     if (extension == ".wav") {
         return FileKind::kWave;
     }
@@ -31,6 +40,20 @@ FileKind FileKindOf(std::string_view path) {
         return FileKind::kRaw;
     }
     return FileKind::kUnknown;
+}
+
+ExternalDecoder ExternalDecoderOf(std::string_view path) {
+    const std::string extension = LowerCaseExtension(path);
+    if (extension == ".wma") {
+        return ExternalDecoder::kWma;
+    }
+    if (extension == ".dss") {
+        return ExternalDecoder::kDss;
+    }
+    if (extension == ".ra" || extension == ".ram" || extension == ".rm") {
+        return ExternalDecoder::kRealAudio;
+    }
+    return ExternalDecoder::kNone;
 }
 
 }  // namespace sonvara

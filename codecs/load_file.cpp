@@ -4,6 +4,7 @@
 #include "audio/wav/wave_file.h"
 #include "codecs/aiff_file.h"
 #include "codecs/au_file.h"
+#include "codecs/decoded_file.h"
 #include "codecs/file_kind.h"
 #include "codecs/gsm_file.h"
 #include "codecs/mp3_file.h"
@@ -82,7 +83,18 @@ ProcessResult SVLoadFile::Body() {
         raw = ValidRawFileFormat(raw);
         WriteRawFileSettings(raw);
     }
-    LSoundSourceRef source = OpenSourceForLoad(path_, raw);
+    DecodedFile decoded;
+    std::string read_path = path_;
+    if (ExternalDecoderOf(path_) != ExternalDecoder::kNone) {
+        const ProcessResult result = decoded.Decode(*this, path_);
+        if (result != PROCESS_DONE) {
+            return result;
+        }
+        SetText("Cargando el Archivo " + GetFileFromPath(path_), 0);
+        SetText("Espere por favor...", 1);
+        read_path = decoded.WavePath();
+    }
+    LSoundSourceRef source = OpenSourceForLoad(read_path, raw);
     if (source->IsError()) {
         return PROCESS_FAILED;
     }

@@ -3,8 +3,11 @@
 // regard to case) and the reader or writer of its format, as processes behind the progress view.
 //
 //  - SVLoadFile fills a document from a file: ".wav", ".aif"/".aiff", ".au", ".gsm", and
-//    ".vox"/".raw" with the raw-file settings (asked for first when the caller wants). Any other
-//    extension, or a file the reader cannot use, fails without a message; the caller reports it.
+//    ".vox"/".raw" with the raw-file settings (asked for first when the caller wants), and
+//    ".wma", ".dss", ".ra"/".ram"/".rm" through the separately installed decoders (components/),
+//    which write a temporary WAV file first (decoded_file.h). Any other extension, or a file the
+//    reader cannot use, fails without a message; the caller reports it. A missing or failing
+//    decoder shows its own message.
 //  - LSVSaveToSink writes a document to a file: ".wav" (16-bit PCM, or after a save under a new
 //    name the format chosen in the codec chooser), ".vox"/".raw" (after making the document
 //    mono), ".aif"/".aiff", ".au", ".gsm" (8000 Hz mono, converted on the way), ".mp3" (through
