@@ -1,13 +1,10 @@
 #pragma once
-// Where the separately installed codec components are found. A component is looked for, in this
-// order: at the "Path" value of the settings section "Components/<name>"; under its default file
-// name in the folder of the running program (a build puts the components beside the editor and
-// the batch tool); and under its default name alone, which the system's search path resolves
-// (PATH for programs, the library search path for libraries).
+// The decoding components' names and default file names; ComponentCandidates
+// (core/component_lookup.h) says where each is looked for.
 
-#include <string>
 #include <string_view>
-#include <vector>
+
+#include "core/component_lookup.h"
 
 namespace sonvara {
 
@@ -22,11 +19,5 @@ inline constexpr std::string_view kRealAudioLibrary = "libsonvara-realaudio.so";
 // Named in the messages about a missing component.
 inline constexpr std::string_view kComponentDownloadPage =
     "https://vellumtone.com/sonvara/components/";
-
-// The folder of the running program's executable; "" when it cannot be told.
-std::string RunningProgramFolder();
-
-// The places to try for a component, in order (see above); never empty.
-std::vector<std::string> ComponentCandidates(std::string_view name, std::string_view default_file);
 
 }  // namespace sonvara

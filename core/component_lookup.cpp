@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 
+#include "core/paths.h"
 #include "core/settings.h"
 
 namespace sonvara {
@@ -48,6 +50,30 @@ std::optional<std::string> FindComponentProgram(std::string_view component,
         }
     }
     return std::nullopt;
+}
+
+std::string RunningProgramFolder() {
+    std::array<char, 4096> buffer{};
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0) {
+        return {};
+    }
+    return GetFolderFromPath(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
+}
+
+std::vector<std::string> ComponentCandidates(std::string_view component,
+                                             std::string_view default_file) {
+    std::vector<std::string> candidates;
+    const std::string path = ReadString(ComponentSection(component), "Path", "");
+    if (!path.empty()) {
+        candidates.push_back(path);
+    }
+    const std::string folder = RunningProgramFolder();
+    if (!folder.empty()) {
+        candidates.push_back(FilePathCat(folder, default_file));
+    }
+    candidates.emplace_back(default_file);
+    return candidates;
 }
 
 }  // namespace sonvara
