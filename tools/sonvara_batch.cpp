@@ -271,11 +271,27 @@ int Convert(const Options& options, BatchPrompts& prompts) {
     if (!Exists(input)) {
         return Fail("no se encuentra el archivo \"" + input + "\"");
     }
-    if (FileKindOf(input) == FileKind::kUnknown) {
+    const bool decoded_by_component = ExternalDecoderOf(input) != ExternalDecoder::kNone;
+    if (FileKindOf(input) == FileKind::kUnknown && !decoded_by_component) {
         return Fail("extensión desconocida: \"" + input + "\"");
     }
     if (FileKindOf(output) == FileKind::kUnknown) {
         return Fail("extensión desconocida: \"" + output + "\"");
+    }
+    auto convert = [&](SaveMode mode) {
+        LSVConvertFile process(input, output, mode, RawOptionsGiven(options));
+        const int messages = prompts.MessagesShown();
+        const ProcessResult result = RunProcess(process, prompts);
+        return ExitFor(result, "no se pudo convertir \"" + input + "\" en \"" + output + "\"",
+                       prompts.MessagesShown() > messages);
+    };
+    if (decoded_by_component) {
+        // A decoder component reads the input (Windows Media, DSS, RealAudio); its rate and
+        // channels are known only after decoding, so no WAV format is fitted to them.
+        if (options.wav_format) {
+            return Fail("--wav-format no se puede usar con \"" + input + "\"");
+        }
+        return convert(SaveMode::kPlain);
     }
     // The reader is looked at first: unreadable data is the input's fault, not the save's, and
     // a codec named by --wav-format is fitted to the input's rate and channels.
@@ -299,11 +315,7 @@ int Convert(const Options& options, BatchPrompts& prompts) {
         mode = SaveMode::kNewName;
     }
     source = LSoundSourceRef();
-    LSVConvertFile convert(input, output, mode, RawOptionsGiven(options));
-    const int messages = prompts.MessagesShown();
-    const ProcessResult result = RunProcess(convert, prompts);
-    return ExitFor(result, "no se pudo convertir \"" + input + "\" en \"" + output + "\"",
-                   prompts.MessagesShown() > messages);
+    return convert(mode);
 }
 
 int Info(const Options& options, BatchPrompts& prompts) {

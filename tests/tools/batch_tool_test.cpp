@@ -70,6 +70,24 @@ TEST_F(BatchToolTest, ConvertsThroughTheDispatch) {
     EXPECT_EQ(header[20], 0x11);  // IMA ADPCM
 }
 
+TEST_F(BatchToolTest, ConvertsWhatADecoderComponentReads) {
+    // A Windows Media file goes through sonvara-wmakx, which the build puts beside the tool.
+    ASSERT_EQ(std::system(("ffmpeg -nostdin -v quiet -f lavfi -i sine=f=440:d=2:r=22050 "
+                           "-ac 2 -c:a wmav2 -y '" + scratch_.File("in put.wma") + "'")
+                              .c_str()),
+              0);
+    Outcome done = Batch("convert 'in put.wma' out.wav");
+    ASSERT_EQ(done.status, 0) << done.err;
+    LSoundSourceRef decoded = LWaveFile::OpenSource(scratch_.File("out.wav"));
+    EXPECT_EQ(decoded->GetSampleRate(), 22050);
+    EXPECT_EQ(decoded->GetChannels(), 2);
+    EXPECT_NEAR(decoded->GetLength(), 44100, 2048);
+
+    Outcome refused = Batch("convert 'in put.wma' coded.wav --wav-format ima");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("--wav-format"), std::string::npos) << refused.err;
+}
+
 TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
     struct Case {
         std::string arguments;
