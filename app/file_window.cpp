@@ -185,6 +185,15 @@ void LSVFileWindow::SetDisplayMode(WaveDisplayMode mode) {
     SendView();
 }
 
+void LSVFileWindow::SetSelection(std::int32_t from, std::int32_t to) {
+    const std::int32_t length = document_.Audio().GetLength();
+    LEditPositions& positions = document_.Positions();
+    positions.selection_start = std::clamp(std::min(from, to), 0, length);
+    positions.selection_end = std::clamp(std::max(from, to), 0, length);
+    ShowMarks(positions.selection_start, positions.selection_end);
+    emit positionsChanged();
+}
+
 void LSVFileWindow::MoveCursor(std::int32_t frame) {
     const std::int32_t length = document_.Audio().GetLength();
     frame = std::clamp(frame, 0, length);

@@ -62,6 +62,8 @@ class LSVFileWindow : public QWidget {
     void ZoomWhole();
     void ToggleVerticalZoom();
     void SetDisplayMode(WaveDisplayMode mode);
+    // Selects [from, to) (within the document) in both views.
+    void SetSelection(std::int32_t from, std::int32_t to);
     // Puts the cursor at `frame` (within the document) and moves the view to show it.
     void MoveCursor(std::int32_t frame);
 
