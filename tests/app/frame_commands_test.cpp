@@ -89,6 +89,31 @@ TEST_F(FrameCommandsTest, TheTimeFieldsFollowAMouseSelection) {
     EXPECT_TRUE(WaitUntil([&] { return Field(TimeField::kCursor) == "0:00:00.25"; }));
 }
 
+TEST_F(FrameCommandsTest, ADragPastTheRightEdgeScrollsTheViewAndStretchesTheSelection) {
+    LSVFileWindow* file = OpenStereo();
+    file->SetSelection(0, 500);
+    file->ZoomSelection();
+    LSVWaveWindow* view = file->WaveView();
+    ASSERT_TRUE(view->WaitForColumns());
+    const int x = view->Mapping().ColumnOf(250) + 1;
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(x, 20));
+    QTest::mouseMove(view, QPoint(view->width() + 10, 20));
+    const LEditPositions& positions = file->Document().Positions();
+    EXPECT_TRUE(WaitUntil([&] { return file->View().start >= 150; }));
+    EXPECT_EQ(file->View().end - file->View().start, 500);
+    ASSERT_TRUE(view->WaitForColumns());
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(positions.selection_start, 250, 2);
+    EXPECT_GE(positions.selection_end, file->View().end - 2);
+
+    // Back inside the view the scrolling stops.
+    QTest::mouseMove(view, QPoint(x, 20));
+    const ViewRange stopped = file->View();
+    QTest::qWait(250);
+    EXPECT_EQ(file->View(), stopped);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(x, 20));
+}
+
 TEST_F(FrameCommandsTest, ZoomAndSelectionCommandsCarryTheirIdsAndKeys) {
     const std::tuple<int, const char*, const char*> commands[] = {
         {5001, "Zoom In\tCtrl+Plus", "Ctrl++"},
