@@ -236,6 +236,17 @@ LSVFileWindow* MainDialog::FindOpenFile(const std::string& path) const {
     return nullptr;
 }
 
+void MainDialog::OpenHandedOver(const QString& path) {
+    if (isMinimized()) {
+        showNormal();
+    }
+    raise();
+    activateWindow();
+    if (!path.isEmpty()) {
+        OpenFiles({path});
+    }
+}
+
 void MainDialog::Activate(LSVFileWindow* file) {
     current_ = file;
     if (auto* window = qobject_cast<QMdiSubWindow*>(file->parentWidget())) {

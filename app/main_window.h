@@ -95,6 +95,9 @@ class MainDialog : public QMainWindow {
 
     // Opens `paths` in order as the open command does after its dialog.
     void OpenFiles(const QStringList& paths);
+    // A second start handed over `path` (or nothing): the frame comes to the front, restored
+    // when minimized, and opens the file.
+    void OpenHandedOver(const QString& path);
     // Makes `file` the current file and activates its window.
     void Activate(LSVFileWindow* file);
 

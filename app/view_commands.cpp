@@ -113,10 +113,13 @@ void MainDialog::BuildViewMenus() {
     connect(actions_[kCmSelectAll], &QAction::triggered, this, [this] { CmSelectAll(); });
     connect(actions_[kCmSelectToStart], &QAction::triggered, this, [this] { CmSelectToStart(); });
     connect(actions_[kCmSelectToEnd], &QAction::triggered, this, [this] { CmSelectToEnd(); });
-    connect(new QShortcut(QKeySequence("Shift+Home"), this), &QShortcut::activated, this,
-            [this] { SelectWithCursorTo(false); });
-    connect(new QShortcut(QKeySequence("Shift+End"), this), &QShortcut::activated, this,
-            [this] { SelectWithCursorTo(true); });
+    for (const auto& [key, to_end] :
+         {std::pair{"Shift+Home", false}, std::pair{"Shift+End", true}}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setAutoRepeat(false);
+        connect(shortcut, &QShortcut::activated, this,
+                [this, to_end = to_end] { SelectWithCursorTo(to_end); });
+    }
 
     QMenu* view = menuBar()->addMenu("&Ver");
     view->setObjectName("viewMenu");
@@ -181,6 +184,13 @@ void MainDialog::BuildViewMenus() {
     connect(actions_[kCmCascade], &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(actions_[kCmTileHorizontal], &QAction::triggered, this, [this] { Tile(mdi_, false); });
     connect(actions_[kCmTileVertical], &QAction::triggered, this, [this] { Tile(mdi_, true); });
+
+    // A held key does its command once.
+    for (QMenu* menu : {edit, view, transport}) {
+        for (QAction* action : menu->actions()) {
+            action->setAutoRepeat(false);
+        }
+    }
 }
 
 void MainDialog::CmSelectAll() {

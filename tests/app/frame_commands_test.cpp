@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "app/convert_rate_dialog.h"
+#include "app/single_instance.h"
 #include "audio/sound_time.h"
 #include "tests/app/editor_fixture.h"
 #include "view/wave_window.h"
@@ -340,6 +341,20 @@ TEST_F(FrameCommandsTest, TheTwelfthClosedFileTakesTheOldestRecentEntry) {
     EXPECT_EQ(entries[0]->text().toStdString(), "&1. " + paths[0]);
     EXPECT_EQ(entries[1]->text().toStdString(), "&2. " + paths[11]);  // r2 was the oldest
     EXPECT_EQ(entries[10]->text().toStdString(), "&11. " + paths[10]);
+}
+
+TEST_F(FrameCommandsTest, ASecondStartOpensItsFileInTheFirstFrame) {
+    const QString name = QString("sonvara-frame-test-%1").arg(QCoreApplication::applicationPid());
+    InstanceServer server;
+    ASSERT_TRUE(server.Listen(name));
+    QObject::connect(&server, &InstanceServer::handedOver, frame_.get(),
+                     &MainDialog::OpenHandedOver);
+    frame_->showMinimized();
+    const std::string path = Copy("in_mono.wav");
+    ASSERT_TRUE(HandOverToRunningInstance(name, QString::fromStdString(path)));
+    ASSERT_TRUE(WaitUntil([&] { return frame_->Files().size() == 1; }));
+    EXPECT_EQ(frame_->CurrentFile()->Path(), path);
+    EXPECT_FALSE(frame_->isMinimized());
 }
 
 }  // namespace
