@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -278,6 +279,38 @@ TEST_F(FrameCommandsTest, TheRateDialogRefusesRatesOutOfRangeAndConvertsTheDocum
     });
     frame_->Action(kCmConvertSampleRate)->trigger();
     EXPECT_EQ(offered, "16000");
+}
+
+TEST_F(FrameCommandsTest, ACancelledConversionLeavesTheFileAsItWas) {
+    WriteBool("Settings", "PromptSampleAndChannels", false);
+    frame_->CmNew();
+    LSVFileWindow* file = frame_->CurrentFile();
+    // Two minutes of 44.1 kHz: long enough for the cancel to come first.
+    std::vector<Sample> noise(120 * 44100);
+    for (std::size_t f = 0; f < noise.size(); ++f) {
+        noise[f] = static_cast<Sample>((f * 7919) % 4096) * 64;
+    }
+    file->Document().Audio() = FromSamples(noise, 1, 44100);
+    file->SetSelection(1000, 2000);
+    file->RefreshView();
+
+    QTimer::singleShot(0, [&] {
+        frame_->findChild<LSVConvertSample*>()->RateField()->setEditText("8000");
+        frame_->findChild<LSVConvertSample*>()->accept();
+    });
+    QTimer::singleShot(100, [&] {
+        QDialog* progress = frame_->ProgressDialog().Dialog();
+        ASSERT_NE(progress, nullptr);
+        QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+    });
+    frame_->Action(kCmConvertSampleRate)->trigger();
+    const LCutListAudio& audio = file->Document().Audio();
+    EXPECT_EQ(audio.GetSampleRate(), 44100);
+    EXPECT_EQ(audio.GetLength(), 120 * 44100);
+    EXPECT_FALSE(file->IsModified());
+    EXPECT_FALSE(file->Document().CanUndo());
+    EXPECT_EQ(file->Document().Positions().selection_end, 2000);
+    EXPECT_EQ(frame_->StatusText(), "Tasa de muestra: 44100   Mono");
 }
 
 TEST_F(FrameCommandsTest, TheWindowMenuCascadesAndTiles) {
