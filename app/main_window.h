@@ -59,6 +59,7 @@ enum CommandId : int {
     kCmCascade = 5009,
     kCmTileHorizontal = 5010,
     kCmTileVertical = 5011,
+    kCmArrangeIcons = 5012,
     kCmCloseAll = 5040,
 };
 

@@ -59,6 +59,27 @@ void Tile(QMdiArea* area, bool across) {
     }
 }
 
+// The minimized windows in a row along the bottom of the area, wrapping upwards.
+void ArrangeIcons(QMdiArea* area) {
+    const int width = area->viewport()->width();
+    int x = 0;
+    int top = -1;
+    for (QMdiSubWindow* window : area->subWindowList(QMdiArea::CreationOrder)) {
+        if (!window->isMinimized()) {
+            continue;
+        }
+        const QSize size = window->size();
+        if (top < 0) {
+            top = area->viewport()->height() - size.height();
+        } else if (x > 0 && x + size.width() > width) {
+            x = 0;
+            top -= size.height();
+        }
+        window->move(x, top);
+        x += size.width();
+    }
+}
+
 }  // namespace
 
 void MainDialog::BuildStatusFields() {
@@ -145,29 +166,23 @@ void MainDialog::BuildViewMenus() {
         modes->addAction(actions_[id]);
     }
     // Each acts on the current file's window, when there is one.
-    const std::pair<int, void (LSVFileWindow::*)()> zooms[] = {
-        {kCmZoomIn, &LSVFileWindow::ZoomIn},
-        {kCmZoomOut, &LSVFileWindow::ZoomOut},
-        {kCmZoomSelection, &LSVFileWindow::ZoomSelection},
-        {kCmZoomWhole, &LSVFileWindow::ZoomWhole},
-        {kCmZoomVertical, &LSVFileWindow::ToggleVerticalZoom}};
-    for (const auto& [id, slot] : zooms) {
-        connect(actions_[id], &QAction::triggered, this, [this, slot = slot] {
+    auto on_file = [this](int id, auto act) {
+        connect(actions_[id], &QAction::triggered, this, [this, act] {
             if (current_ != nullptr) {
-                (current_->*slot)();
+                act(*current_);
             }
             EnableMenuOptions();
         });
-    }
-    for (const auto& [id, mode] : {std::pair{kCmDisplayPosNeg, WaveDisplayMode::kPosNeg},
-                                   std::pair{kCmDisplayLeftRight, WaveDisplayMode::kLeftRight}}) {
-        connect(actions_[id], &QAction::triggered, this, [this, mode = mode] {
-            if (current_ != nullptr) {
-                current_->SetDisplayMode(mode);
-            }
-            EnableMenuOptions();
-        });
-    }
+    };
+    on_file(kCmZoomIn, [](LSVFileWindow& file) { file.ZoomIn(); });
+    on_file(kCmZoomOut, [](LSVFileWindow& file) { file.ZoomOut(); });
+    on_file(kCmZoomSelection, [](LSVFileWindow& file) { file.ZoomSelection(); });
+    on_file(kCmZoomWhole, [](LSVFileWindow& file) { file.ZoomWhole(); });
+    on_file(kCmZoomVertical, [](LSVFileWindow& file) { file.ToggleVerticalZoom(); });
+    on_file(kCmDisplayPosNeg,
+            [](LSVFileWindow& file) { file.SetDisplayMode(WaveDisplayMode::kPosNeg); });
+    on_file(kCmDisplayLeftRight,
+            [](LSVFileWindow& file) { file.SetDisplayMode(WaveDisplayMode::kLeftRight); });
 
     QMenu* transport = menuBar()->addMenu("&Transporte");
     transport->setObjectName("transportMenu");
@@ -181,9 +196,11 @@ void MainDialog::BuildViewMenus() {
     AddCommand(window, kCmCascade, "Cascada");
     AddCommand(window, kCmTileHorizontal, "Cuadro Horizontal");
     AddCommand(window, kCmTileVertical, "Cuadro Vertical");
+    AddCommand(window, kCmArrangeIcons, "Ordenar los Iconos");
     connect(actions_[kCmCascade], &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
     connect(actions_[kCmTileHorizontal], &QAction::triggered, this, [this] { Tile(mdi_, false); });
     connect(actions_[kCmTileVertical], &QAction::triggered, this, [this] { Tile(mdi_, true); });
+    connect(actions_[kCmArrangeIcons], &QAction::triggered, this, [this] { ArrangeIcons(mdi_); });
 
     // A held key does its command once.
     for (QMenu* menu : {edit, view, transport}) {

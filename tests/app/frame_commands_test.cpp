@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -103,10 +104,9 @@ TEST_F(FrameCommandsTest, ADragPastTheRightEdgeScrollsTheViewAndStretchesTheSele
     const LEditPositions& positions = file->Document().Positions();
     EXPECT_TRUE(WaitUntil([&] { return file->View().start >= 150; }));
     EXPECT_EQ(file->View().end - file->View().start, 500);
-    ASSERT_TRUE(view->WaitForColumns());
-    QCoreApplication::processEvents();
+    // The end of the selection goes with the right edge of the view.
+    EXPECT_TRUE(WaitUntil([&] { return positions.selection_end >= 650; }));
     EXPECT_NEAR(positions.selection_start, 250, 2);
-    EXPECT_GE(positions.selection_end, file->View().end - 2);
 
     // Back inside the view the scrolling stops.
     QTest::mouseMove(view, QPoint(x, 20));
@@ -298,11 +298,16 @@ TEST_F(FrameCommandsTest, ACancelledConversionLeavesTheFileAsItWas) {
         frame_->findChild<LSVConvertSample*>()->RateField()->setEditText("8000");
         frame_->findChild<LSVConvertSample*>()->accept();
     });
-    QTimer::singleShot(100, [&] {
-        QDialog* progress = frame_->ProgressDialog().Dialog();
-        ASSERT_NE(progress, nullptr);
-        QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+    // Cancel as soon as the progress dialog shows.
+    QTimer canceller;
+    canceller.setInterval(1);
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        if (QDialog* progress = frame_->ProgressDialog().Dialog()) {
+            canceller.stop();
+            QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+        }
     });
+    canceller.start();
     frame_->Action(kCmConvertSampleRate)->trigger();
     const LCutListAudio& audio = file->Document().Audio();
     EXPECT_EQ(audio.GetSampleRate(), 44100);
@@ -343,11 +348,24 @@ TEST_F(FrameCommandsTest, TheWindowMenuCascadesAndTiles) {
     }
     EXPECT_EQ(bottom, area.height());
 
-    frame_->Action(kCmCascade)->trigger();  // each one down and right of the one before
-    const QList<QMdiSubWindow*> stacked = frame_->MdiArea()->subWindowList(QMdiArea::StackingOrder);
-    for (int i = 1; i < stacked.size(); ++i) {
-        EXPECT_GT(stacked[i]->x(), stacked[i - 1]->x());
-        EXPECT_GT(stacked[i]->y(), stacked[i - 1]->y());
+    // Minimized windows line up along the bottom.
+    windows[0]->showMinimized();
+    windows[2]->showMinimized();
+    frame_->Action(kCmArrangeIcons)->trigger();
+    EXPECT_EQ(windows[0]->geometry().bottom(), area.bottom());
+    EXPECT_EQ(windows[2]->geometry().bottom(), area.bottom());
+    EXPECT_EQ(windows[0]->x(), 0);
+    EXPECT_EQ(windows[2]->x(), windows[0]->width());
+    windows[0]->showNormal();
+    windows[2]->showNormal();
+
+    frame_->Action(kCmCascade)->trigger();  // down and right of one another
+    QList<QMdiSubWindow*> cascaded = frame_->MdiArea()->subWindowList();
+    std::sort(cascaded.begin(), cascaded.end(),
+              [](QMdiSubWindow* a, QMdiSubWindow* b) { return a->x() < b->x(); });
+    for (int i = 1; i < cascaded.size(); ++i) {
+        EXPECT_GT(cascaded[i]->x(), cascaded[i - 1]->x());
+        EXPECT_GT(cascaded[i]->y(), cascaded[i - 1]->y());
     }
 }
 
