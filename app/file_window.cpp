@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "view/wave_window.h"
@@ -12,6 +13,8 @@ namespace {
 
 // The bar between the overview and the main view.
 constexpr int kBarHeight = 25;
+// A drag beyond an edge scrolls a tenth of the view this often.
+constexpr int kAutoScrollMilliseconds = 100;
 
 }  // namespace
 
@@ -19,7 +22,8 @@ LSVFileWindow::LSVFileWindow(QWidget* parent)
     : QWidget(parent),
       overview_(new LSVWaveWindow(this)),
       wave_(new LSVWaveWindow(this)),
-      scroll_(new QScrollBar(Qt::Horizontal, this)) {
+      scroll_(new QScrollBar(Qt::Horizontal, this)),
+      auto_scroll_(new QTimer(this)) {
     setObjectName("LMC");
     overview_->setObjectName("LSVWaveWindow");
     scroll_->setRange(0, kScrollRange);
@@ -63,6 +67,9 @@ LSVFileWindow::LSVFileWindow(QWidget* parent)
             emit positionsChanged();
         });
     }
+    connect(wave_, &LSVWaveWindow::dragEdge, this, &LSVFileWindow::DragEdge);
+    auto_scroll_->setInterval(kAutoScrollMilliseconds);
+    connect(auto_scroll_, &QTimer::timeout, this, &LSVFileWindow::AutoScroll);
     resize(560, 300);
 }
 
@@ -96,7 +103,9 @@ void LSVFileWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void LSVFileWindow::ViewWholeDocument() {
-    SetView({0, document_.Audio().GetLength()});
+    document_.Positions().view_start = 0;
+    document_.Positions().view_end = document_.Audio().GetLength();
+    SendView();
 }
 
 void LSVFileWindow::RefreshView() {
@@ -119,7 +128,44 @@ void LSVFileWindow::SetView(ViewRange view) {
     view = ClampView(view, document_.Audio().GetLength());
     document_.Positions().view_start = view.start;
     document_.Positions().view_end = view.end;
-    SendView();
+    SendRange();
+}
+
+void LSVFileWindow::SendRange() {
+    const LEditPositions& positions = document_.Positions();
+    const std::int32_t length = document_.Audio().GetLength();
+    // An empty document shows one second.
+    if (length == 0) {
+        wave_->SetRequest(0, document_.Audio().GetSampleRate());
+    } else {
+        wave_->SetRequest(positions.view_start, positions.view_end - positions.view_start);
+    }
+}
+
+void LSVFileWindow::DragEdge(int edge) {
+    if (edge == static_cast<int>(WaveEdge::kBeyondRight)) {
+        auto_scroll_direction_ = 1;
+    } else if (edge == static_cast<int>(WaveEdge::kBeyondLeft)) {
+        auto_scroll_direction_ = -1;
+    } else {
+        auto_scroll_direction_ = 0;
+    }
+    if (auto_scroll_direction_ != 0) {
+        auto_scroll_->start();
+    } else {
+        auto_scroll_->stop();
+    }
+}
+
+void LSVFileWindow::AutoScroll() {
+    const ViewRange view = View();
+    const std::int32_t length = view.end - view.start;
+    const std::int32_t step = std::max(length / 10, 1) * auto_scroll_direction_;
+    const std::int32_t start =
+        std::clamp(view.start + step, 0, std::max(document_.Audio().GetLength() - length, 0));
+    if (start != view.start) {
+        SetView({start, start + length});
+    }
 }
 
 void LSVFileWindow::ShowMarks(std::int32_t from, std::int32_t to) {
@@ -148,11 +194,7 @@ void LSVFileWindow::SendView() {
     ShowCursor(positions.cursor);
     // An empty document shows one second.
     overview_->SetRequest(0, length > 0 ? length : audio.GetSampleRate());
-    if (length == 0) {
-        wave_->SetRequest(0, audio.GetSampleRate());
-    } else {
-        wave_->SetRequest(positions.view_start, positions.view_end - positions.view_start);
-    }
+    SendRange();
 }
 
 void LSVFileWindow::ZoomIn() {
@@ -172,7 +214,7 @@ void LSVFileWindow::ZoomSelection() {
 }
 
 void LSVFileWindow::ZoomWhole() {
-    ViewWholeDocument();
+    SetView({0, document_.Audio().GetLength()});
 }
 
 void LSVFileWindow::ToggleVerticalZoom() {
@@ -183,6 +225,15 @@ void LSVFileWindow::ToggleVerticalZoom() {
 void LSVFileWindow::SetDisplayMode(WaveDisplayMode mode) {
     options_.mode = mode;
     SendView();
+}
+
+void LSVFileWindow::SetSelection(std::int32_t from, std::int32_t to) {
+    const std::int32_t length = document_.Audio().GetLength();
+    LEditPositions& positions = document_.Positions();
+    positions.selection_start = std::clamp(std::min(from, to), 0, length);
+    positions.selection_end = std::clamp(std::max(from, to), 0, length);
+    ShowMarks(positions.selection_start, positions.selection_end);
+    emit positionsChanged();
 }
 
 void LSVFileWindow::MoveCursor(std::int32_t frame) {

@@ -15,6 +15,7 @@
 
 class QPushButton;
 class QScrollBar;
+class QTimer;
 
 namespace sonvara {
 
@@ -39,7 +40,7 @@ class LSVFileWindow : public QWidget {
     // The path without its folder, or "Sin título %d" for an untitled file.
     std::string DisplayName() const;
 
-    // Shows the whole document (one second when it is empty).
+    // Starts the views on the document and shows all of it (one second when it is empty).
     void ViewWholeDocument();
     // Redraws the document after its content changed, keeping the view inside the new length.
     void RefreshView();
@@ -62,6 +63,8 @@ class LSVFileWindow : public QWidget {
     void ZoomWhole();
     void ToggleVerticalZoom();
     void SetDisplayMode(WaveDisplayMode mode);
+    // Selects [from, to) (within the document) in both views.
+    void SetSelection(std::int32_t from, std::int32_t to);
     // Puts the cursor at `frame` (within the document) and moves the view to show it.
     void MoveCursor(std::int32_t frame);
 
@@ -78,7 +81,13 @@ class LSVFileWindow : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // Restarts both views on the document (its content or the drawing options changed).
     void SendView();
+    // Asks the main view for the current range.
+    void SendRange();
+    // A drag beyond an edge of the main view scrolls it that way until the pointer comes back.
+    void DragEdge(int edge);
+    void AutoScroll();
     void SetView(ViewRange view);
     void ShowMarks(std::int32_t from, std::int32_t to);
     void ShowCursor(std::int32_t frame);
@@ -93,6 +102,8 @@ class LSVFileWindow : public QWidget {
     LSVWaveWindow* wave_;
     QScrollBar* scroll_;
     QPushButton* buttons_[kButtons];
+    QTimer* auto_scroll_;
+    int auto_scroll_direction_ = 0;  // -1 left, 1 right, 0 still
     std::function<bool(LSVFileWindow*)> close_check_;
 };
 

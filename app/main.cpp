@@ -25,16 +25,7 @@ int main(int argc, char** argv) {
     sonvara::InstanceServer server;
     server.Listen(instance);
     QObject::connect(&server, &sonvara::InstanceServer::handedOver, &frame,
-                     [&frame](const QString& path) {
-                         if (frame.isMinimized()) {
-                             frame.showNormal();
-                         }
-                         frame.raise();
-                         frame.activateWindow();
-                         if (!path.isEmpty()) {
-                             frame.OpenFiles({path});
-                         }
-                     });
+                     &sonvara::MainDialog::OpenHandedOver);
     frame.ShowPlaced();
     if (!file.isEmpty()) {
         frame.OpenFiles({file});

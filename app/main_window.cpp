@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -63,7 +65,9 @@ MainDialog::MainDialog(QWidget* parent)
     setCentralWidget(mdi_);
     statusBar()->addWidget(status_, 1);
     status_->setObjectName("status");
+    BuildStatusFields();
     BuildMenus();
+    BuildViewMenus();
     RebuildRecentMenu();
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (window == nullptr) {
@@ -108,6 +112,16 @@ void MainDialog::BuildMenus() {
     // The label of save-as repeats Ctrl+S; the key itself belongs to save alone.
     AddCommand(file, kCmSaveAs, "Guardar Archivo Como...\tCtrl+S");
     file->addSeparator();
+    AddCommand(file, kCmConvertSampleRate, "Convertir la Tasa de Muestra");
+    QMenu* channels = file->addMenu("Convertir los Canales (Mono <-> Estéreo)");
+    channels->setObjectName("channelsMenu");
+    auto* channel_group = new QActionGroup(channels);
+    for (const auto& [id, text] : {std::pair{kCmMono, "Mono"}, std::pair{kCmStereo, "Estéreo"}}) {
+        QAction* action = AddCommand(channels, id, QString::fromUtf8(text));
+        action->setCheckable(true);
+        channel_group->addAction(action);
+    }
+    file->addSeparator();
     AddCommand(file, kCmCloseAll, "Cierre Todo");
     file->addSeparator();
     // The recent files go between here and "&Salir".
@@ -119,6 +133,10 @@ void MainDialog::BuildMenus() {
     connect(actions_[kCmSave], &QAction::triggered, this, [this] { CmSave(); });
     connect(actions_[kCmSaveAs], &QAction::triggered, this, [this] { CmSaveAs(); });
     connect(actions_[kCmCloseAll], &QAction::triggered, this, [this] { CmCloseAll(); });
+    connect(actions_[kCmConvertSampleRate], &QAction::triggered, this,
+            [this] { CmConvertSampleRate(); });
+    connect(actions_[kCmMono], &QAction::triggered, this, [this] { CmConvertChannel(1); });
+    connect(actions_[kCmStereo], &QAction::triggered, this, [this] { CmConvertChannel(2); });
     connect(actions_[kCmExit], &QAction::triggered, this, [this] { close(); });
 }
 
@@ -169,10 +187,24 @@ QString MainDialog::StatusText() const {
 
 void MainDialog::EnableMenuOptions() {
     const bool open = current_ != nullptr;
-    for (int id : {kCmClose, kCmSave, kCmSaveAs, kCmCloseAll}) {
-        actions_[id]->setEnabled(open);
+    for (const auto& [id, action] : actions_) {
+        if (id != kCmNew && id != kCmOpen && id != kCmExit) {
+            action->setEnabled(open);
+        }
     }
     actions_[kCmSave]->setEnabled(open && current_->IsModified());
+    const bool stereo = open && current_->Document().Audio().GetChannels() == 2;
+    actions_[kCmDisplayPosNeg]->setEnabled(stereo);
+    actions_[kCmDisplayLeftRight]->setEnabled(stereo);
+    if (open) {
+        // The channel count shows as the checked one of the two.
+        actions_[stereo ? kCmStereo : kCmMono]->setChecked(true);
+        actions_[kCmZoomVertical]->setChecked(current_->VerticalZoom());
+        actions_[kCmDisplayPosNeg]->setChecked(current_->DisplayMode() == WaveDisplayMode::kPosNeg);
+        actions_[kCmDisplayLeftRight]->setChecked(current_->DisplayMode() ==
+                                                  WaveDisplayMode::kLeftRight);
+    }
+    UpdateTimeFields();
     if (open) {
         const LCutListAudio& audio = current_->Document().Audio();
         char text[64];
@@ -204,6 +236,17 @@ LSVFileWindow* MainDialog::FindOpenFile(const std::string& path) const {
     return nullptr;
 }
 
+void MainDialog::OpenHandedOver(const QString& path) {
+    if (isMinimized()) {
+        showNormal();
+    }
+    raise();
+    activateWindow();
+    if (!path.isEmpty()) {
+        OpenFiles({path});
+    }
+}
+
 void MainDialog::Activate(LSVFileWindow* file) {
     current_ = file;
     if (auto* window = qobject_cast<QMdiSubWindow*>(file->parentWidget())) {
@@ -218,7 +261,10 @@ LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(Text(file->DisplayName()));
     file->SetCloseCheck([this](LSVFileWindow* closing) { return ApproveClose(closing); });
-    connect(file, &LSVFileWindow::positionsChanged, this, &MainDialog::EnableMenuOptions);
+    connect(file, &LSVFileWindow::positionsChanged, this, [this] {
+        // The fields and menus follow a moment later, as a drag reports many steps.
+        marks_timer_->start();
+    });
     files_.push_back(file);
     window->show();
     Activate(file);

@@ -1,9 +1,12 @@
 #include "view/wave_window.h"
 
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 namespace sonvara {
 namespace {
@@ -11,6 +14,8 @@ namespace {
 const QColor kPositionDark(0, 128, 0);
 const QColor kPositionLight(170, 255, 170);
 const QColor kCursor(0, 255, 0);
+
+constexpr auto kStopTimeout = std::chrono::milliseconds(5000);
 
 }  // namespace
 
@@ -21,22 +26,94 @@ LSVWaveWindow::LSVWaveWindow(QWidget* parent) : QWidget(parent) {
     setEnabled(false);
 }
 
+LSVWaveWindow::~LSVWaveWindow() {
+    StopWorker();
+}
+
 int LSVWaveWindow::ColumnCount() const {
     return std::clamp(width() - 2, 1, kMaxWaveColumns);
 }
 
+void LSVWaveWindow::StopWorker() {
+    stop_columns_ = true;
+    StopThreadTimed(kStopTimeout);
+    stop_columns_ = false;
+}
+
 void LSVWaveWindow::Start(const LCutListAudio& document, const WaveDrawOptions& options) {
+    StopWorker();
     document_ = document;
     options_ = options;
+    {
+        std::lock_guard lock(request_lock_);
+        wanted_ = {};
+        handled_serial_ = next_serial_;
+        request_event_.Reset();
+    }
+    {
+        std::lock_guard lock(paint_lock_);
+        mapping_ = {};
+        columns_ = {};
+    }
+    computed_columns_ = 0;
+    request_start_ = 0;
+    request_length_ = 0;
     started_ = true;
     setEnabled(true);
-    Recompute();
+    LThread::Start(ThreadPriority::kLowest);
+    update();
+}
+
+void LSVWaveWindow::Stop() {
+    StopWorker();
+    document_ = LCutListAudio();
+    started_ = false;
+    setEnabled(false);
+    update();
 }
 
 void LSVWaveWindow::SetRequest(std::int32_t start, std::int32_t length) {
     request_start_ = start;
     request_length_ = length;
-    Recompute();
+    SendRequest();
+}
+
+void LSVWaveWindow::SendRequest() {
+    if (!started_) {
+        return;
+    }
+    std::lock_guard lock(request_lock_);
+    wanted_ = {request_start_, request_length_, ColumnCount(), ++next_serial_};
+    request_event_.Signal();
+}
+
+bool LSVWaveWindow::WaitForColumns(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(request_lock_);
+    if (!started_) {
+        return false;
+    }
+    return handled_changed_.wait_for(lock, timeout,
+                                     [this] { return handled_serial_ == next_serial_; });
+}
+
+WaveColumnMapping LSVWaveWindow::Mapping() const {
+    std::lock_guard lock(paint_lock_);
+    return mapping_;
+}
+
+WaveColumns LSVWaveWindow::Columns() const {
+    std::lock_guard lock(paint_lock_);
+    return columns_;
+}
+
+std::int32_t LSVWaveWindow::MarkFrom() const {
+    std::lock_guard lock(paint_lock_);
+    return mark_from_;
+}
+
+std::int32_t LSVWaveWindow::MarkTo() const {
+    std::lock_guard lock(paint_lock_);
+    return mark_to_;
 }
 
 void LSVWaveWindow::SetPosition(std::int32_t start, std::int32_t width) {
@@ -51,25 +128,123 @@ void LSVWaveWindow::SetDataEnd(std::int32_t frames) {
 }
 
 void LSVWaveWindow::SetMarks(std::int32_t from, std::int32_t to) {
-    mark_from_ = from;
-    mark_to_ = to;
-    update();
-}
-
-void LSVWaveWindow::Recompute() {
-    mapping_ = WaveColumnMapping(request_start_, request_length_, ColumnCount());
-    std::fill(columns_.upper.begin(), columns_.upper.end(), 0);
-    std::fill(columns_.lower.begin(), columns_.lower.end(), 0);
-    if (started_) {
-        ComputeWaveColumns(document_, mapping_, 0, mapping_.Width(), options_, columns_);
+    {
+        std::lock_guard lock(paint_lock_);
+        mark_from_ = from;
+        mark_to_ = to;
     }
     update();
 }
 
+void LSVWaveWindow::ThreadFunction() {
+    Request handled;
+    WaveColumns scratch;
+    while (!IsToStop()) {
+        Request request;
+        {
+            std::lock_guard lock(request_lock_);
+            request_event_.Reset();
+            request = wanted_;
+        }
+        if (request.serial == handled.serial) {
+            request_event_.WaitSignalDual(*this, std::chrono::milliseconds(1000));
+            continue;
+        }
+        ColumnRange range;
+        WaveColumnMapping mapping;
+        bool marks_moved = false;
+        std::int32_t from_mark = 0;
+        std::int32_t to_mark = 0;
+        {
+            std::lock_guard lock(paint_lock_);
+            range = ApplyView(request);
+            mapping = mapping_;
+            // Under a drag beyond an edge, the mark at that edge follows the view.
+            const int edge = edge_.load();
+            if (edge != 0 && mapping_.HasView()) {
+                if (edge == static_cast<int>(WaveEdge::kBeyondLeft)) {
+                    mark_from_ = static_cast<std::int32_t>(mapping_.FrameOf(0));
+                } else {
+                    mark_to_ = static_cast<std::int32_t>(mapping_.FrameOf(mapping_.Width()));
+                }
+                marks_moved = true;
+                from_mark = mark_from_;
+                to_mark = mark_to_;
+            }
+        }
+        if (range.from < range.to && mapping.HasView()) {
+            ComputeWaveColumns(document_, mapping, range.from, range.to, options_, scratch,
+                               &stop_columns_);
+            if (IsToStop()) {
+                break;
+            }
+            std::lock_guard lock(paint_lock_);
+            const auto from = static_cast<std::size_t>(range.from);
+            const auto count = static_cast<std::size_t>(range.to - range.from);
+            std::memcpy(columns_.upper.data() + from, scratch.upper.data() + from, count);
+            std::memcpy(columns_.lower.data() + from, scratch.lower.data() + from, count);
+            computed_columns_ += range.to - range.from;
+        }
+        handled = request;
+        QMetaObject::invokeMethod(
+            this,
+            [this, marks_moved, from_mark, to_mark] {
+                update();
+                if (marks_moved) {
+                    emit marksChanged(from_mark, to_mark);
+                }
+                emit columnsReady();
+            },
+            Qt::QueuedConnection);
+        {
+            std::lock_guard lock(request_lock_);
+            handled_serial_ = request.serial;
+        }
+        handled_changed_.notify_all();
+    }
+}
+
+LSVWaveWindow::ColumnRange LSVWaveWindow::ApplyView(const Request& request) {
+    const WaveColumnMapping old = mapping_;
+    mapping_ = WaveColumnMapping(request.start, request.length, request.width);
+    const int width = mapping_.Width();
+    if (!mapping_.HasView()) {
+        return {0, 0};
+    }
+    if (!old.HasView() || old.Length() != mapping_.Length() || old.Width() != width) {
+        return {0, width};
+    }
+    // A scroll: the columns move by the difference of the first columns; those still on screen
+    // keep their values.
+    const int shift = old.First() - mapping_.First();
+    if (shift == 0) {
+        return {0, 0};
+    }
+    if (std::abs(shift) >= width) {
+        return {0, width};
+    }
+    auto move = [&](std::vector<std::uint8_t>& values) {
+        if (shift > 0) {
+            std::memmove(values.data() + shift, values.data(),
+                         static_cast<std::size_t>(width - shift));
+        } else {
+            std::memmove(values.data(), values.data() - shift,
+                         static_cast<std::size_t>(width + shift));
+        }
+    };
+    move(columns_.upper);
+    move(columns_.lower);
+    // One column more than uncovered: the column at the seam may have been cut short before.
+    if (shift > 0) {
+        return {0, std::min(shift + 1, width)};
+    }
+    return {std::max(width + shift - 1, 0), width};
+}
+
 void LSVWaveWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (mapping_.Width() != ColumnCount()) {
-        Recompute();
+    if (Mapping().Width() != ColumnCount() && request_length_ > 0) {
+        SendRequest();
     }
 }
 
@@ -87,6 +262,7 @@ void LSVWaveWindow::paintEvent(QPaintEvent* event) {
     const QColor wave_outside = pal.color(QPalette::Disabled, QPalette::WindowText);
     const QColor back_outside = pal.color(QPalette::Active, QPalette::Button);
 
+    std::lock_guard lock(paint_lock_);
     const int columns = mapping_.Width();
     const int height = std::max(this->height() - 1, 1);
     const int mid = height / 2;
@@ -131,7 +307,8 @@ void LSVWaveWindow::paintEvent(QPaintEvent* event) {
         painter.setPen(back);
         painter.drawLine(x, bottom, x, height);
     }
-    // Right of the columns (a window wider than 2050 pixels) shows the outside colour.
+    // Right of the columns (a window wider than 2050 pixels, or one whose new width the worker
+    // has not taken yet) shows the outside colour.
     if (columns + 1 < width() - 1) {
         painter.fillRect(QRect(columns + 1, 1, width() - columns - 2, height), back_outside);
     }
@@ -144,19 +321,40 @@ void LSVWaveWindow::paintEvent(QPaintEvent* event) {
 }
 
 std::int32_t LSVWaveWindow::FrameAt(int x) const {
-    if (!mapping_.HasView()) {
+    const WaveColumnMapping mapping = Mapping();
+    if (!mapping.HasView()) {
         return 0;
     }
-    const int column = std::clamp(x - 1, 0, mapping_.Width());
-    const std::int64_t frame = mapping_.FrameOf(column);
+    const int column = std::clamp(x - 1, 0, mapping.Width());
+    const std::int64_t frame = mapping.FrameOf(column);
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(frame, 0, data_end_));
 }
 
 void LSVWaveWindow::ApplyDrag(std::int32_t frame) {
-    mark_from_ = std::min(drag_origin_, frame);
-    mark_to_ = std::max(drag_origin_, frame);
+    std::int32_t from = 0;
+    std::int32_t to = 0;
+    {
+        std::lock_guard lock(paint_lock_);
+        mark_from_ = from = std::min(drag_origin_, frame);
+        mark_to_ = to = std::max(drag_origin_, frame);
+    }
     update();
-    emit marksChanged(mark_from_, mark_to_);
+    emit marksChanged(from, to);
+}
+
+void LSVWaveWindow::SetEdge(int edge) {
+    const int was = edge_.exchange(edge);
+    if (was == edge) {
+        return;
+    }
+    if (was == static_cast<int>(WaveEdge::kBeyondRight)) {
+        emit dragEdge(static_cast<int>(WaveEdge::kBackFromRight));
+    } else if (was == static_cast<int>(WaveEdge::kBeyondLeft)) {
+        emit dragEdge(static_cast<int>(WaveEdge::kBackFromLeft));
+    }
+    if (edge != 0) {
+        emit dragEdge(edge);
+    }
 }
 
 void LSVWaveWindow::mousePressEvent(QMouseEvent* event) {
@@ -164,16 +362,24 @@ void LSVWaveWindow::mousePressEvent(QMouseEvent* event) {
         return;
     }
     drag_origin_ = FrameAt(event->position().toPoint().x());
-    mark_from_ = drag_origin_;
-    mark_to_ = drag_origin_;
+    SetMarks(drag_origin_, drag_origin_);
     dragging_ = true;
-    update();
 }
 
 void LSVWaveWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (dragging_) {
-        ApplyDrag(FrameAt(event->position().toPoint().x()));
+    if (!dragging_) {
+        return;
     }
+    const int x = event->position().toPoint().x();
+    const int columns = Mapping().Width();
+    if (x >= columns && edge_ == 0) {
+        SetEdge(static_cast<int>(WaveEdge::kBeyondRight));
+    } else if (x > 0 && x < columns && edge_ != 0) {
+        SetEdge(0);
+    } else if (x <= 0 && edge_ == 0) {
+        SetEdge(static_cast<int>(WaveEdge::kBeyondLeft));
+    }
+    ApplyDrag(FrameAt(x));
 }
 
 void LSVWaveWindow::mouseReleaseEvent(QMouseEvent* event) {
@@ -181,6 +387,7 @@ void LSVWaveWindow::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     dragging_ = false;
+    SetEdge(0);
     const std::int32_t frame = FrameAt(event->position().toPoint().x());
     ApplyDrag(frame);
     SetPosition(frame, 0);

@@ -1,45 +1,79 @@
 #pragma once
 // LSVWaveWindow: the waveform of one document, one vertical line per pixel column, with the
 // position (cursor) and the selection marks. A click sets the position, a drag sets the marks.
-// The column values come from ComputeWaveColumns; the window only keeps the view and paints.
-// Interface thread only.
+//
+// The column values are computed by a worker thread of the window: the owner asks for a view with
+// SetRequest and returns at once; the worker takes the latest request (requests that arrive while
+// it computes are merged), applies the view and computes the columns with ComputeWaveColumns. A
+// view of the same length as the last one is a scroll: the columns still on screen move and only
+// the uncovered ones are computed. The request lock carries the wanted view to the worker; the
+// paint lock guards the view, the columns and the marks between the worker and the interface
+// thread. Everything else, and every public function, is for the interface thread.
 
 #include <QWidget>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
+#include "core/signal_object.h"
+#include "core/thread.h"
 #include "document/cut_list_audio.h"
 #include "view/wave_columns.h"
 
 namespace sonvara {
 
-class LSVWaveWindow : public QWidget {
+// What a drag tells the owner about the window's edges.
+enum class WaveEdge {
+    kBeyondRight = 4,    // the pointer went past the right edge
+    kBackFromRight = 5,  // and came back
+    kBeyondLeft = 6,     // the pointer went past the left edge
+    kBackFromLeft = 7,   // and came back
+};
+
+class LSVWaveWindow : public QWidget, private LThread {
     Q_OBJECT
 
   public:
     explicit LSVWaveWindow(QWidget* parent = nullptr);
+    ~LSVWaveWindow() override;
 
-    // Takes a copy of the document and draws it with `options`; the view stays until the next
-    // SetRequest.
+    // Stops a running worker, takes a copy of the document, forgets the view and starts the
+    // worker, which waits for the first request. Enables the window.
     void Start(const LCutListAudio& document, const WaveDrawOptions& options);
-    // Shows `length` frames from `start`.
+    // Stops the worker and drops the copy; the window is disabled (drawn gray).
+    void Stop();
+    // Asks for `length` frames from `start`; the worker shows them soon.
     void SetRequest(std::int32_t start, std::int32_t length);
     void SetPosition(std::int32_t start, std::int32_t width);
     void SetDataEnd(std::int32_t frames);
     void SetMarks(std::int32_t from, std::int32_t to);
 
-    std::int32_t MarkFrom() const { return mark_from_; }
-    std::int32_t MarkTo() const { return mark_to_; }
+    std::int32_t MarkFrom() const;
+    std::int32_t MarkTo() const;
     std::int32_t PositionStart() const { return position_start_; }
-    const WaveColumnMapping& Mapping() const { return mapping_; }
-    const WaveColumns& Columns() const { return columns_; }
+    // The view applied last and a copy of its columns.
+    WaveColumnMapping Mapping() const;
+    WaveColumns Columns() const;
+    // Waits until the latest request's columns are computed; false when `timeout` passed first
+    // or no worker runs.
+    bool WaitForColumns(std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
+    // The columns the worker has computed since Start.
+    std::int64_t ComputedColumns() const { return computed_columns_.load(); }
     // Columns: the client width less the two border pixels, 1 to 2048.
     int ColumnCount() const;
 
   signals:
     // A click (button released) set the position.
     void positionSet(std::int32_t frame);
-    // The marks changed during a drag or at its end.
+    // The marks changed during a drag, at its end, or while the view scrolled under a drag that
+    // is beyond an edge (the mark at that edge follows the view).
     void marksChanged(std::int32_t from, std::int32_t to);
+    // A drag went beyond an edge or came back (a WaveEdge value).
+    void dragEdge(int edge);
+    // The worker finished a request.
+    void columnsReady();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -49,22 +83,54 @@ class LSVWaveWindow : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    void Recompute();
+    struct Request {
+        std::int32_t start = 0;
+        std::int32_t length = 0;
+        int width = 0;
+        std::uint64_t serial = 0;
+    };
+    struct ColumnRange {
+        int from = 0;
+        int to = 0;
+    };
+
+    void ThreadFunction() override;
+    void StopWorker();
+    // Under the paint lock: takes the view of `request` and tells which columns need computing.
+    ColumnRange ApplyView(const Request& request);
+    void SendRequest();
     std::int32_t FrameAt(int x) const;
     void ApplyDrag(std::int32_t frame);
+    void SetEdge(int edge);
 
+    // The worker's own, set before it starts.
     LCutListAudio document_;
     WaveDrawOptions options_;
+    std::atomic<bool> stop_columns_{false};
     bool started_ = false;
-    std::int32_t request_start_ = 0;
-    std::int32_t request_length_ = 0;
+
+    // Request lock: the wanted view and the last one handled.
+    mutable std::mutex request_lock_;
+    mutable std::condition_variable handled_changed_;
+    LSignalObject request_event_;
+    Request wanted_;
+    std::uint64_t handled_serial_ = 0;
+    std::uint64_t next_serial_ = 0;
+
+    // Paint lock: the applied view, its columns and the marks.
+    mutable std::mutex paint_lock_;
     WaveColumnMapping mapping_;
     WaveColumns columns_;
+    std::int32_t mark_from_ = 0;
+    std::int32_t mark_to_ = 0;
+    std::atomic<int> edge_{0};  // 0, or WaveEdge::kBeyondRight or kBeyondLeft during a drag
+
+    std::atomic<std::int64_t> computed_columns_{0};
+    std::int32_t request_start_ = 0;
+    std::int32_t request_length_ = 0;
     std::int32_t position_start_ = 0;
     std::int32_t position_width_ = 0;
     std::int32_t data_end_ = 0;
-    std::int32_t mark_from_ = 0;
-    std::int32_t mark_to_ = 0;
     std::int32_t drag_origin_ = 0;
     bool dragging_ = false;
 };

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -26,83 +27,11 @@
 #include "app/new_wav_dialog.h"
 #include "audio/wav/wave_file_format.h"
 #include "core/settings.h"
-#include "tests/document/document_fixture.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/view/gui_test_app.h"
+#include "tests/app/editor_fixture.h"
 #include "view/wave_window.h"
 
 namespace sonvara {
 namespace {
-
-const std::string kDataFolder = std::string(SONVARA_SOURCE_DIR) + "/tests/data/wav/";
-
-// The frame with its file dialogs answered from queues (an empty queue is a cancel).
-class TestFrame : public MainDialog {
-  public:
-    std::deque<QStringList> open_answers;
-    std::deque<QString> save_answers;
-    int save_dialogs = 0;
-
-  protected:
-    QStringList AskOpenFiles() override { return Next(open_answers); }
-    QString AskSaveAsPath(const QString&) override {
-        ++save_dialogs;
-        return Next(save_answers);
-    }
-
-  private:
-    template <typename T>
-    static T Next(std::deque<T>& queue) {
-        if (queue.empty()) {
-            return {};
-        }
-        T answer = queue.front();
-        queue.pop_front();
-        return answer;
-    }
-};
-
-class EditorTest : public testing::DocumentTest {
-  protected:
-    EditorTest() {
-        previous_settings_ = UseSettingsStore(std::make_shared<MemorySettingsStore>());
-        frame_ = std::make_unique<TestFrame>();
-        frame_->SetPrompts(&prompts_);
-        frame_->show();
-    }
-    ~EditorTest() override {
-        frame_.reset();
-        UseSettingsStore(previous_settings_);
-    }
-
-    // A copy of a test file in the scratch folder, so that saves do not touch the originals.
-    std::string Copy(const std::string& name) {
-        const std::string path = scratch_.File(name);
-        std::filesystem::copy_file(kDataFolder + name, path);
-        return path;
-    }
-
-    // The frames of `path` as the editor loads it.
-    std::int32_t LoadedLength(const std::string& path) {
-        TestFrame reader;
-        reader.SetPrompts(&prompts_);
-        reader.OpenFiles({QString::fromStdString(path)});
-        return reader.Files().size() == 1 ? reader.Files()[0]->Document().Audio().GetLength() : -1;
-    }
-
-    QString Title(LSVFileWindow* file) { return file->parentWidget()->windowTitle(); }
-    // Lets closed windows go.
-    static void Settle() {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    QApplication& app_ = testing::GuiApp();
-    testing::ScopedEnv data_home_{"XDG_DATA_HOME", scratch_.File("data")};
-    std::shared_ptr<SettingsStore> previous_settings_;
-    testing::ScriptedPrompts prompts_;
-    std::unique_ptr<TestFrame> frame_;
-};
 
 TEST_F(EditorTest, TheFrameHasItsCaptionAndTheFileMenuOfTheBuiltCommands) {
     EXPECT_EQ(frame_->objectName(), "LMMWC");
@@ -219,6 +148,7 @@ TEST_F(EditorTest, OpenShowsEachFileOnceInAWindowOfItsOwn) {
     EXPECT_EQ(frame_->StatusText(), "Tasa de muestra: 8000   Mono");
     EXPECT_EQ(frame_->MdiArea()->subWindowList().size(), 2);
     // The view shows the whole file.
+    ASSERT_TRUE(first->WaveView()->WaitForColumns());
     EXPECT_EQ(first->WaveView()->Mapping().Length(), 2003);
     EXPECT_TRUE(frame_->Action(1003)->isEnabled());
     EXPECT_FALSE(frame_->Action(1004)->isEnabled());  // nothing to save yet
@@ -246,7 +176,13 @@ TEST_F(EditorTest, AnOpenStereoFileIsDrawnInItsWindow) {
     frame_->CurrentFile()->parentWidget()->showMaximized();
     QCoreApplication::processEvents();
     LSVWaveWindow* wave = frame_->CurrentFile()->WaveView();
+    ASSERT_TRUE(wave->WaitForColumns());
+    ASSERT_TRUE(frame_->CurrentFile()->Overview()->WaitForColumns());
     const QImage image = frame_->grab().toImage();
+    // SONVARA_SCREENSHOT names a PNG file to keep the picture in.
+    if (const char* keep = std::getenv("SONVARA_SCREENSHOT")) {
+        ASSERT_TRUE(image.save(QString::fromLocal8Bit(keep), "PNG"));
+    }
     const QPoint origin = wave->mapTo(frame_.get(), QPoint(0, 0));
     const QColor ink = wave->palette().color(QPalette::Active, QPalette::WindowText);
     const QColor paper = wave->palette().color(QPalette::Active, QPalette::Base);
@@ -258,6 +194,16 @@ TEST_F(EditorTest, AnOpenStereoFileIsDrawnInItsWindow) {
         drawn += middle == ink && top == paper ? 1 : 0;
     }
     EXPECT_GT(drawn, (wave->width() - 4) * 9 / 10);
+    // The wave is a shape, not a band: its pixels fill some but far from all of the view.
+    int ink_pixels = 0;
+    for (int y = 1; y < wave->height() - 1; ++y) {
+        for (int x = 1; x < wave->width() - 1; ++x) {
+            ink_pixels += image.pixelColor(origin + QPoint(x, y)) == ink ? 1 : 0;
+        }
+    }
+    const int area = (wave->width() - 2) * (wave->height() - 2);
+    EXPECT_GT(ink_pixels, area / 20);
+    EXPECT_LT(ink_pixels, area * 9 / 10);
 }
 
 TEST_F(EditorTest, TheFileWindowBarZoomsScrollsAndSwitchesTheDisplay) {
@@ -274,7 +220,8 @@ TEST_F(EditorTest, TheFileWindowBarZoomsScrollsAndSwitchesTheDisplay) {
 
     // Select [500, 1000) with the mouse in the main view; the overview shows the same marks.
     LSVWaveWindow* view = file->WaveView();
-    const WaveColumnMapping& mapping = view->Mapping();
+    ASSERT_TRUE(view->WaitForColumns());
+    const WaveColumnMapping mapping = view->Mapping();
     const int x_from = mapping.ColumnOf(500) + 1;
     const int x_to = mapping.ColumnOf(1000) + 1;
     QTest::mousePress(view, Qt::LeftButton, {}, QPoint(x_from, 20));
@@ -289,6 +236,8 @@ TEST_F(EditorTest, TheFileWindowBarZoomsScrollsAndSwitchesTheDisplay) {
 
     QTest::mouseClick(file->Button(2), Qt::LeftButton);  // zoom to the selection
     EXPECT_EQ(file->View(), (ViewRange{positions.selection_start, positions.selection_end}));
+    ASSERT_TRUE(view->WaitForColumns());
+    ASSERT_TRUE(file->Overview()->WaitForColumns());
     EXPECT_EQ(view->Mapping().Start(), positions.selection_start);
     EXPECT_EQ(file->Overview()->Mapping().Length(), 2003);  // the overview keeps the whole file
 
@@ -300,13 +249,16 @@ TEST_F(EditorTest, TheFileWindowBarZoomsScrollsAndSwitchesTheDisplay) {
     EXPECT_EQ(file->View().end - file->View().start, 2002);
 
     // Vertical zoom makes the columns taller; the display mode reaches the views.
-    const std::vector<std::uint8_t> flat(view->Columns().upper.begin(),
-                                         view->Columns().upper.begin() + 50);
+    ASSERT_TRUE(view->WaitForColumns());
+    const WaveColumns before = view->Columns();
+    const std::vector<std::uint8_t> flat(before.upper.begin(), before.upper.begin() + 50);
     QTest::mouseClick(file->Button(4), Qt::LeftButton);
+    ASSERT_TRUE(view->WaitForColumns());
+    const WaveColumns after = view->Columns();
     EXPECT_TRUE(file->VerticalZoom());
     EXPECT_TRUE(file->Button(4)->isChecked());
     for (std::size_t c = 0; c < flat.size(); ++c) {
-        const int tall = view->Columns().upper[c];  // shifted by 8 instead of 11
+        const int tall = after.upper[c];  // shifted by 8 instead of 11
         EXPECT_GE(tall, std::min(flat[c] * 8, 255)) << c;
         EXPECT_LE(tall, std::min(flat[c] * 8 + 7, 255)) << c;
     }

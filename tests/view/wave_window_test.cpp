@@ -25,6 +25,7 @@ class WaveWindowTest : public testing::DocumentTest {
         window_.SetDataEnd(1000);
         window_.SetRequest(0, 1000);
         window_.show();
+        EXPECT_TRUE(window_.WaitForColumns());
     }
 
     QColor PixelAt(int x, int y) { return window_.grab().toImage().pixelColor(x, y); }
@@ -93,10 +94,115 @@ TEST_F(WaveWindowTest, PaintsTheWaveTheMarksTheCursorAndTheOutside) {
 
     // A view twice as long as the data: the right half lies outside it.
     window_.SetRequest(0, 2000);
+    ASSERT_TRUE(window_.WaitForColumns());
     window_.SetPosition(0, 0);
     EXPECT_EQ(PixelAt(11, 3), back);
     EXPECT_EQ(PixelAt(80, 3), outside_back);
     EXPECT_EQ(PixelAt(80, 30), palette.color(QPalette::Disabled, QPalette::WindowText));
+}
+
+// The columns a fresh computation gives for `length` frames from `start` over 100 columns.
+WaveColumns FreshColumns(const LCutListAudio& document, std::int32_t start, std::int32_t length) {
+    WaveColumns columns;
+    ComputeWaveColumns(document, WaveColumnMapping(start, length, 100), 0, 100, {}, columns);
+    return columns;
+}
+
+void ExpectSameColumns(const WaveColumns& shown, const WaveColumns& fresh) {
+    for (std::size_t c = 0; c < 100; ++c) {
+        EXPECT_EQ(shown.upper[c], fresh.upper[c]) << c;
+        EXPECT_EQ(shown.lower[c], fresh.lower[c]) << c;
+    }
+}
+
+TEST_F(WaveWindowTest, AScrollComputesOnlyTheUncoveredColumns) {
+    // A ramp, so that every column differs from its neighbours.
+    std::vector<Sample> ramp(4000);
+    for (std::size_t f = 0; f < ramp.size(); ++f) {
+        ramp[f] = static_cast<Sample>(f * 128);
+    }
+    const LCutListAudio document = FromSamples(ramp, 1);
+    window_.Start(document, {});
+    window_.SetDataEnd(4000);
+    window_.SetRequest(0, 1000);
+    ASSERT_TRUE(window_.WaitForColumns());
+    EXPECT_EQ(window_.ComputedColumns(), 100);
+
+    // Fifty frames on: five columns uncovered, plus the one at the seam.
+    window_.SetRequest(50, 1000);
+    ASSERT_TRUE(window_.WaitForColumns());
+    EXPECT_EQ(window_.ComputedColumns(), 106);
+    EXPECT_EQ(window_.Mapping().Start(), 50);
+    ExpectSameColumns(window_.Columns(), FreshColumns(document, 50, 1000));
+
+    // Back to the start and on to frame 20.
+    window_.SetRequest(0, 1000);
+    window_.SetRequest(20, 1000);  // merged or not, the last one is shown
+    ASSERT_TRUE(window_.WaitForColumns());
+    ExpectSameColumns(window_.Columns(), FreshColumns(document, 20, 1000));
+    const std::int64_t before = window_.ComputedColumns();
+    EXPECT_LE(before, 106 + 6 + 6);
+
+    // A scroll by a window or more, or another length, computes everything.
+    window_.SetRequest(1020, 1000);
+    ASSERT_TRUE(window_.WaitForColumns());
+    EXPECT_EQ(window_.ComputedColumns(), before + 100);
+    ExpectSameColumns(window_.Columns(), FreshColumns(document, 1020, 1000));
+    window_.SetRequest(1020, 2000);
+    ASSERT_TRUE(window_.WaitForColumns());
+    EXPECT_EQ(window_.ComputedColumns(), before + 200);
+}
+
+TEST_F(WaveWindowTest, ADragBeyondAnEdgeTellsTheOwnerAndTheMarkFollowsTheView) {
+    window_.SetRequest(0, 500);  // half the document: 5 frames a column
+    ASSERT_TRUE(window_.WaitForColumns());
+    QSignalSpy edges(&window_, &LSVWaveWindow::dragEdge);
+    QSignalSpy marks(&window_, &LSVWaveWindow::marksChanged);
+
+    QTest::mousePress(&window_, Qt::LeftButton, {}, QPoint(51, 30));  // frame 250
+    QTest::mouseMove(&window_, QPoint(130, 30));
+    ASSERT_EQ(edges.count(), 1);
+    EXPECT_EQ(edges.takeFirst().at(0).toInt(), static_cast<int>(WaveEdge::kBeyondRight));
+    EXPECT_EQ(window_.MarkTo(), 500);
+
+    // The owner scrolls; the mark at the right edge goes with the view.
+    marks.clear();
+    window_.SetRequest(200, 500);
+    ASSERT_TRUE(window_.WaitForColumns());
+    EXPECT_EQ(window_.MarkFrom(), 250);
+    EXPECT_EQ(window_.MarkTo(), 700);
+    QCoreApplication::processEvents();
+    ASSERT_GE(marks.count(), 1);
+    EXPECT_EQ(marks.last().at(1).toInt(), 700);
+
+    // Back inside, then out on the left, and let go there.
+    QTest::mouseMove(&window_, QPoint(51, 30));
+    ASSERT_EQ(edges.count(), 1);
+    EXPECT_EQ(edges.takeFirst().at(0).toInt(), static_cast<int>(WaveEdge::kBackFromRight));
+    QTest::mouseMove(&window_, QPoint(-5, 30));
+    ASSERT_EQ(edges.count(), 1);
+    EXPECT_EQ(edges.takeFirst().at(0).toInt(), static_cast<int>(WaveEdge::kBeyondLeft));
+    window_.SetRequest(100, 500);
+    ASSERT_TRUE(window_.WaitForColumns());
+    EXPECT_EQ(window_.MarkFrom(), 100);
+    EXPECT_EQ(window_.MarkTo(), 250);
+    QTest::mouseRelease(&window_, Qt::LeftButton, {}, QPoint(-5, 30));
+    ASSERT_EQ(edges.count(), 1);
+    EXPECT_EQ(edges.takeFirst().at(0).toInt(), static_cast<int>(WaveEdge::kBackFromLeft));
+    EXPECT_EQ(window_.PositionStart(), 100);
+
+    // With the drag over, a scroll leaves the marks alone.
+    window_.SetRequest(0, 500);
+    ASSERT_TRUE(window_.WaitForColumns());
+    EXPECT_EQ(window_.MarkFrom(), 100);
+}
+
+TEST_F(WaveWindowTest, AStoppedWindowIsGrayAndComputesNothing) {
+    window_.Stop();
+    EXPECT_FALSE(window_.isEnabled());
+    window_.SetRequest(0, 500);
+    EXPECT_FALSE(window_.WaitForColumns(std::chrono::milliseconds(50)));
+    EXPECT_EQ(PixelAt(31, 30), window_.palette().color(QPalette::Disabled, QPalette::Window));
 }
 
 }  // namespace

@@ -1,0 +1,93 @@
+#pragma once
+// The editor's frame for tests: its file dialogs answered from queues, the questions from a
+// script, the settings in memory and the working folder in a scratch folder.
+
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/file_window.h"
+#include "app/main_window.h"
+#include "core/settings.h"
+#include "tests/document/document_fixture.h"
+#include "tests/support/scripted_prompts.h"
+#include "tests/view/gui_test_app.h"
+
+namespace sonvara {
+
+inline const std::string kDataFolder = std::string(SONVARA_SOURCE_DIR) + "/tests/data/wav/";
+
+// The frame with its file dialogs answered from queues (an empty queue is a cancel).
+class TestFrame : public MainDialog {
+  public:
+    std::deque<QStringList> open_answers;
+    std::deque<QString> save_answers;
+    int save_dialogs = 0;
+
+  protected:
+    QStringList AskOpenFiles() override { return Next(open_answers); }
+    QString AskSaveAsPath(const QString&) override {
+        ++save_dialogs;
+        return Next(save_answers);
+    }
+
+  private:
+    template <typename T>
+    static T Next(std::deque<T>& queue) {
+        if (queue.empty()) {
+            return {};
+        }
+        T answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
+};
+
+class EditorTest : public testing::DocumentTest {
+  protected:
+    EditorTest() {
+        previous_settings_ = UseSettingsStore(std::make_shared<MemorySettingsStore>());
+        frame_ = std::make_unique<TestFrame>();
+        frame_->SetPrompts(&prompts_);
+        frame_->show();
+    }
+    ~EditorTest() override {
+        frame_.reset();
+        UseSettingsStore(previous_settings_);
+    }
+
+    // A copy of a test file in the scratch folder, so that saves do not touch the originals.
+    std::string Copy(const std::string& name) {
+        const std::string path = scratch_.File(name);
+        std::filesystem::copy_file(kDataFolder + name, path);
+        return path;
+    }
+
+    // The frames of `path` as the editor loads it.
+    std::int32_t LoadedLength(const std::string& path) {
+        TestFrame reader;
+        reader.SetPrompts(&prompts_);
+        reader.OpenFiles({QString::fromStdString(path)});
+        return reader.Files().size() == 1 ? reader.Files()[0]->Document().Audio().GetLength() : -1;
+    }
+
+    QString Title(LSVFileWindow* file) { return file->parentWidget()->windowTitle(); }
+    // Lets closed windows go.
+    static void Settle() {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QApplication& app_ = testing::GuiApp();
+    testing::ScopedEnv data_home_{"XDG_DATA_HOME", scratch_.File("data")};
+    std::shared_ptr<SettingsStore> previous_settings_;
+    testing::ScriptedPrompts prompts_;
+    std::unique_ptr<TestFrame> frame_;
+};
+
+}  // namespace sonvara
