@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialog_parts.h"
 #include "audio/wav/wave_file_format.h"
 #include "codecs/load_save.h"
 #include "codecs/raw_formats.h"
@@ -22,15 +23,6 @@ namespace {
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-void SpanishButtons(QDialogButtonBox* box) {
-    if (QPushButton* ok = box->button(QDialogButtonBox::Ok)) {
-        ok->setText("Aceptar");
-    }
-    if (QPushButton* cancel = box->button(QDialogButtonBox::Cancel)) {
-        cancel->setText("Cancelar");
-    }
 }
 
 }  // namespace
@@ -202,12 +194,8 @@ bool QtPrompts::ChooseWaveFormat(FormatArea& format, int channels, const std::st
     }
     list->setMinimumWidth(420);
     layout->addWidget(list);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    SpanishButtons(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    AddOkCancelButtons(dialog, *layout);
     QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
-    layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) {
         return false;
     }
@@ -243,7 +231,7 @@ bool QtPrompts::AskRawFileFormat(RawFileFormat& format) {
     layout->addRow("Tasa de muestra:", rate);
     layout->addRow("Canales:", channels);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    SpanishButtons(buttons);
+    SpanishButtons(*buttons);
     // A rate out of range says so and keeps the dialog open.
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         if (std::optional<PromptMessage> problem = CheckRawSampleRate(rate->text().toInt())) {

@@ -1,0 +1,53 @@
+#include "app/dialog_parts.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLayout>
+#include <QPushButton>
+
+namespace sonvara {
+
+QComboBox* MakeRateField(QDialog& dialog, int rate) {
+    auto* field = new QComboBox(&dialog);
+    field->setObjectName("rate");
+    field->setEditable(true);
+    for (const char* offered : {"6000", "8000", "11025", "16000", "22050", "32000", "44100",
+                                "48000", "64000", "88200", "96000"}) {
+        field->addItem(offered);
+    }
+    field->setEditText(QString::number(rate));
+    return field;
+}
+
+std::optional<int> CheckedRate(const QComboBox& field, Prompts& prompts) {
+    bool number = false;
+    const int rate = field.currentText().trimmed().toInt(&number);
+    if (!number || rate < 6000 || rate > 96000) {
+        prompts.Ask({"Error",
+                     "Las tasas de muestra deben estar entre 6000 y 96000 muestras por segundo.",
+                     PromptIcon::kError, PromptButtons::kOk});
+        return std::nullopt;
+    }
+    return rate;
+}
+
+void SpanishButtons(QDialogButtonBox& box) {
+    if (QPushButton* ok = box.button(QDialogButtonBox::Ok)) {
+        ok->setText("Aceptar");
+    }
+    if (QPushButton* cancel = box.button(QDialogButtonBox::Cancel)) {
+        cancel->setText("Cancelar");
+    }
+}
+
+QDialogButtonBox* AddOkCancelButtons(QDialog& dialog, QLayout& layout) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    SpanishButtons(*buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout.addWidget(buttons);
+    return buttons;
+}
+
+}  // namespace sonvara
