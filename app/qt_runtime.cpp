@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/mp3_encode_dialog.h"
 #include "audio/wav/wave_file_format.h"
 #include "codecs/load_save.h"
 #include "codecs/raw_formats.h"
@@ -260,6 +261,15 @@ bool QtPrompts::AskRawFileFormat(RawFileFormat& format) {
     format.rate = rate->text().toInt();
     format.encoding = encoding->currentIndex();
     format.channels = channels->currentIndex() + 1;
+    return true;
+}
+
+bool QtPrompts::AskMp3EncoderSettings(Mp3EncoderSettings& settings) {
+    LMp3EncodeDlg dialog(*this, settings, parent_);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    settings = dialog.Settings();
     return true;
 }
 
