@@ -125,8 +125,8 @@ Mp3EncoderSettings LMp3EncodeDlg::Settings() const {
 }
 
 void LMp3EncodeDlg::accept() {
-    // The encoder refuses a variable rate whose lowest is above its highest. With a constant bit
-    // rate the variable rates are not used (and cannot be edited), so they are left as they are.
+    // A variable rate whose lowest is above its highest is no range to encode in. With a constant
+    // bit rate the variable rates are not used (nor editable), so they are left as they are.
     const Mp3EncoderSettings settings = Settings();
     if (!settings.constant_bit_rate && settings.vbr_min_bit_rate > settings.vbr_max_bit_rate) {
         prompts_.Ask({"Valor no válido",
