@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialog_parts.h"
+#include "app/mp3_encode_dialog.h"
 #include "audio/wav/wave_file_format.h"
 #include "codecs/load_save.h"
 #include "codecs/raw_formats.h"
@@ -248,6 +249,15 @@ bool QtPrompts::AskRawFileFormat(RawFileFormat& format) {
     format.rate = rate->text().toInt();
     format.encoding = encoding->currentIndex();
     format.channels = channels->currentIndex() + 1;
+    return true;
+}
+
+bool QtPrompts::AskMp3EncoderSettings(Mp3EncoderSettings& settings) {
+    LMp3EncodeDlg dialog(*this, settings, parent_);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    settings = dialog.Settings();
     return true;
 }
 

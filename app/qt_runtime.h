@@ -1,7 +1,7 @@
 #pragma once
 // The editor's side of the runtime the processes run against: the message loop is Qt's event
 // loop on the GUI thread, the progress view a small modal dialog, and the prompts message boxes
-// and the two format dialogs. Interface thread only, except QtMessageLoop::Post.
+// and the format and MP3 options dialogs. Interface thread only, except QtMessageLoop::Post.
 
 #include <QDialog>
 #include <QPointer>
@@ -55,7 +55,7 @@ class QtProgressView : public ProgressView {
 };
 
 // Message boxes with the asked caption, icon and buttons; the WAV format chooser over the codec
-// manager's list and the raw-format dialog "Propiedades del Archivo".
+// manager's list, the raw-format dialog "Propiedades del Archivo" and the MP3 options dialog.
 class QtPrompts : public Prompts {
   public:
     explicit QtPrompts(QWidget* parent) : parent_(parent) {}
@@ -63,6 +63,7 @@ class QtPrompts : public Prompts {
     PromptAnswer Ask(const PromptMessage& message) override;
     bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override;
     bool AskRawFileFormat(RawFileFormat& format) override;
+    bool AskMp3EncoderSettings(Mp3EncoderSettings& settings) override;
 
   private:
     QPointer<QWidget> parent_;
