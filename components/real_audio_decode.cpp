@@ -1,7 +1,7 @@
 #include "components/real_audio_decode.h"
 
-#include <map>
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <mutex>
 

@@ -84,7 +84,8 @@ DecodeStatus LMP3FrameDecoder::DecodeGranules(const FrameLayout& layout,
                 good = bits.Position() <= granule_end;
             }
             if (good) {
-                const HuffmanResult lines = DecodeHuffman(bits, granule_end, gc, bands, quantized_[c]);
+                const HuffmanResult lines =
+                    DecodeHuffman(bits, granule_end, gc, bands, quantized_[c]);
                 good = lines.error == HuffmanError::kNone;
                 nonzero_end = lines.nonzero_end;
             }

@@ -63,8 +63,7 @@ void Requantize(const QuantizedSpectrum& in, const FrameHeader& header, const Gr
         const int scale = sf.long_bands[band] + (preflag ? kPretab[band] : 0);
         const float gain = PowerOfTwoQuarters(global - sf_quarters * scale);
         for (int i = start; i < end; ++i) {
-            out[static_cast<std::size_t>(i)] =
-                Value(pow43, in[static_cast<std::size_t>(i)], gain);
+            out[static_cast<std::size_t>(i)] = Value(pow43, in[static_cast<std::size_t>(i)], gain);
         }
     }
     if (!is_short) {

@@ -46,8 +46,8 @@ class BlockConverter {
     virtual void Reset() {}
 
     struct Buffered {
-        bool ok = true;          // false: the first block is damaged and nothing was used
-        std::size_t used = 0;    // input bytes consumed
+        bool ok = true;           // false: the first block is damaged and nothing was used
+        std::size_t used = 0;     // input bytes consumed
         std::size_t written = 0;  // output bytes produced
     };
     // Converts what whole blocks of `input` fit into `output`; with `end`, also the shorter last

@@ -43,8 +43,8 @@ class Mp3Decoder : public BlockConverter {
         return {done.ok ? blocks : 0, done.written};
     }
 
-    Buffered ConvertBuffer(const std::uint8_t* input, std::size_t input_bytes,
-                           std::uint8_t* output, std::size_t output_bytes, bool end) override {
+    Buffered ConvertBuffer(const std::uint8_t* input, std::size_t input_bytes, std::uint8_t* output,
+                           std::size_t output_bytes, bool end) override {
         const std::span<const std::uint8_t> bytes(input, input_bytes);
         Buffered result;
         for (;;) {

@@ -140,9 +140,9 @@ TEST_F(Mp3InWaveTest, ASeekGivesTheSamplesOfAnUninterruptedDecode) {
     // restart well after its start; the lowest bitrate reaches furthest back into the reservoir.
     for (const char* name : {"cbr16_mono_8k.mp3", "vbr_joint_44k.mp3"}) {
         SCOPED_TRACE(name);
-        const testing::Mp3Stream& stream = *std::find_if(
-            testing::Mp3Streams().begin(), testing::Mp3Streams().end(),
-            [&](const testing::Mp3Stream& s) { return std::string(s.name) == name; });
+        const testing::Mp3Stream& stream =
+            *std::find_if(testing::Mp3Streams().begin(), testing::Mp3Streams().end(),
+                          [&](const testing::Mp3Stream& s) { return std::string(s.name) == name; });
         const std::vector<std::uint8_t> once = testing::Mp3Bytes(name);
         std::vector<std::uint8_t> data;
         for (int copy = 0; copy < 6; ++copy) {
@@ -161,8 +161,8 @@ TEST_F(Mp3InWaveTest, ASeekGivesTheSamplesOfAnUninterruptedDecode) {
         for (std::int32_t target : {length / 2, 1, length - kCount, 4 * length / 5, length / 3}) {
             source->Seek(target);
             source->Read(part.data(), kCount);
-            const auto differ = std::mismatch(part.begin(), part.end(),
-                                              whole.begin() + target * stream.channels);
+            const auto differ =
+                std::mismatch(part.begin(), part.end(), whole.begin() + target * stream.channels);
             EXPECT_TRUE(differ.first == part.end())
                 << "seek to " << target << " of " << length << ": differs from sample "
                 << (differ.first - part.begin()) << " on";

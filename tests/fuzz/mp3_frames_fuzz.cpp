@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         for (int c = 0; c < frame->channels; ++c) {
             for (int i = 0; i < frame->samples; ++i) {
-                const float sample = frame->pcm[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)];
+                const float sample =
+                    frame->pcm[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)];
                 if (!std::isfinite(sample)) {
                     std::abort();
                 }

@@ -73,7 +73,8 @@ TEST_F(BatchToolTest, ConvertsThroughTheDispatch) {
 TEST_F(BatchToolTest, ConvertsWhatADecoderComponentReads) {
     // A Windows Media file goes through sonvara-wmakx, which the build puts beside the tool.
     ASSERT_EQ(std::system(("ffmpeg -nostdin -v quiet -f lavfi -i sine=f=440:d=2:r=22050 "
-                           "-ac 2 -c:a wmav2 -y '" + scratch_.File("in put.wma") + "'")
+                           "-ac 2 -c:a wmav2 -y '" +
+                           scratch_.File("in put.wma") + "'")
                               .c_str()),
               0);
     Outcome done = Batch("convert 'in put.wma' out.wav");
