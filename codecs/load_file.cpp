@@ -72,31 +72,41 @@ LSoundSourceRef OpenSourceForLoad(const std::string& path, const RawFileFormat& 
     return LSoundSourceRef();
 }
 
-ProcessResult SVLoadFile::Body() {
-    SetText("Cargando el Archivo " + GetFileFromPath(path_), 0);
-    SetText("Espere por favor...", 1);
+ProcessResult OpenInputSource(LProgressDialog& process, const std::string& path,
+                              bool ask_raw_format, DecodedFile& decoded, LSoundSourceRef& source) {
+    const auto show_reading = [&] {
+        process.SetText("Cargando el Archivo " + GetFileFromPath(path), 0);
+        process.SetText("Espere por favor...", 1);
+    };
+    show_reading();
     RawFileFormat raw = ReadRawFileSettings();
-    if (FileKindOf(path_) == FileKind::kRaw && ask_raw_format_) {
-        if (!Host()->prompts.AskRawFileFormat(raw)) {
+    if (FileKindOf(path) == FileKind::kRaw && ask_raw_format) {
+        if (!process.Host()->prompts.AskRawFileFormat(raw)) {
             return PROCESS_STOPPED;
         }
         raw = ValidRawFileFormat(raw);
         WriteRawFileSettings(raw);
     }
-    DecodedFile decoded;
-    std::string read_path = path_;
-    if (ExternalDecoderOf(path_) != ExternalDecoder::kNone) {
-        const ProcessResult result = decoded.Decode(*this, path_);
+    std::string read_path = path;
+    if (ExternalDecoderOf(path) != ExternalDecoder::kNone) {
+        const ProcessResult result = decoded.Decode(process, path);
         if (result != PROCESS_DONE) {
             return result;
         }
-        SetText("Cargando el Archivo " + GetFileFromPath(path_), 0);
-        SetText("Espere por favor...", 1);
+        show_reading();  // the decoder showed its own texts
         read_path = decoded.WavePath();
     }
-    LSoundSourceRef source = OpenSourceForLoad(read_path, raw);
-    if (source->IsError()) {
-        return PROCESS_FAILED;
+    source = OpenSourceForLoad(read_path, raw);
+    return source->IsError() ? PROCESS_FAILED : PROCESS_DONE;
+}
+
+ProcessResult SVLoadFile::Body() {
+    DecodedFile decoded;
+    LSoundSourceRef source;
+    if (const ProcessResult opened =
+            OpenInputSource(*this, path_, ask_raw_format_, decoded, source);
+        opened != PROCESS_DONE) {
+        return opened;
     }
     LSoundSinkRef sink(
         new LSNKCutListAudio(document_, source->GetSampleRate(), source->GetChannels()));

@@ -44,6 +44,15 @@ std::optional<PromptMessage> CheckRawSampleRate(int rate);
 // in error, for an unknown extension or an unusable file.
 LSoundSourceRef OpenSourceForLoad(const std::string& path, const RawFileFormat& raw);
 
+class DecodedFile;
+
+// The reading half of a load or a conversion run by `process`: shows "Cargando el Archivo ...",
+// asks a ".vox"/".raw" file's format first when `ask_raw_format` (stored back when confirmed; a
+// cancel gives PROCESS_STOPPED), and has a decoder component decode the file into `decoded`
+// first when one reads it. `source` is then the file's reader; PROCESS_FAILED when there is none.
+ProcessResult OpenInputSource(LProgressDialog& process, const std::string& path,
+                              bool ask_raw_format, DecodedFile& decoded, LSoundSourceRef& source);
+
 class SVLoadFile : public LProgressDialog {
   public:
     // `ask_raw_format`: whether a ".vox"/".raw" file first asks for its rate, encoding and

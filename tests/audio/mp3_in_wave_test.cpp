@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "audio/wav/wave_file.h"
+#include "tests/audio/signals.h"
 #include "tests/audio/wav_bytes.h"
 #include "tests/codecs/mp3_test_util.h"
 #include "tests/support/scratch_folder.h"
@@ -34,14 +34,6 @@ std::vector<std::uint8_t> Mp3FormatBlock(int channels, std::uint32_t rate, int b
     return block.Get();
 }
 
-std::vector<float> Golden(const std::string& mp3_name) {
-    const std::vector<std::uint8_t> bytes =
-        testing::Mp3Bytes(mp3_name.substr(0, mp3_name.size() - 4) + ".mpg123.f32");
-    std::vector<float> floats(bytes.size() / 4);
-    std::memcpy(floats.data(), bytes.data(), floats.size() * 4);
-    return floats;
-}
-
 class Mp3InWaveTest : public ::testing::Test {
   protected:
     // A WAV file holding `data` as MPEG Layer III of the given layout.
@@ -53,20 +45,6 @@ class Mp3InWaveTest : public ::testing::Test {
             .Chunk("data", data)
             .WriteTo(path_);
         return LWaveFile::OpenSource(path_);
-    }
-
-    // Everything the source gives, in reads of `block` frames, until its position reaches its
-    // length (which stays an estimate until the end is found).
-    static std::vector<Sample> ReadAll(LSoundSourceBase& source, std::int32_t block = 1000) {
-        std::vector<Sample> all;
-        std::vector<Sample> buffer(static_cast<std::size_t>(block * source.GetChannels()));
-        while (source.GetPosition() < source.GetLength()) {
-            const std::int32_t before = source.GetPosition();
-            source.Read(buffer.data(), block);
-            const std::int32_t valid = std::min(block, source.GetLength() - before);
-            all.insert(all.end(), buffer.begin(), buffer.begin() + valid * source.GetChannels());
-        }
-        return all;
     }
 
     // The largest difference from the peer's decode, in 16-bit steps. Our samples are rounded
@@ -92,8 +70,8 @@ TEST_F(Mp3InWaveTest, StreamsOfEveryVersionDecodeAsThePeerDoes) {
                                       static_cast<std::uint32_t>(stream.sample_rate));
         ASSERT_FALSE(source->IsError());
         EXPECT_EQ(source->GetSampleRate(), stream.sample_rate);
-        const std::vector<Sample> ours = ReadAll(*source);
-        EXPECT_LE(WorstSteps(ours, Golden(stream.name)), 2.5);
+        const std::vector<Sample> ours = testing::ReadToEnd(*source);
+        EXPECT_LE(WorstSteps(ours, testing::Mp3Golden(stream.name)), 2.5);
         EXPECT_EQ(source->GetLength() * stream.channels, static_cast<std::int32_t>(ours.size()));
     }
 }
@@ -104,12 +82,13 @@ TEST_F(Mp3InWaveTest, AFileWrittenByAnotherProgramOpens) {
     ASSERT_FALSE(source->IsError());
     EXPECT_EQ(source->GetChannels(), 2);
     EXPECT_EQ(source->GetSampleRate(), 44100);
-    EXPECT_LE(WorstSteps(ReadAll(*source), Golden("cbr128_stereo_44k.mp3")), 2.5);
+    EXPECT_LE(WorstSteps(testing::ReadToEnd(*source), testing::Mp3Golden("cbr128_stereo_44k.mp3")),
+              2.5);
 }
 
 TEST_F(Mp3InWaveTest, JunkForeignFramesAndACutLastFrameAreSkipped) {
     const std::vector<std::uint8_t> stream = testing::Mp3Bytes("cbr64_mono_32k.mp3");
-    const std::vector<float> peer = Golden("cbr64_mono_32k.mp3");
+    const std::vector<float> peer = testing::Mp3Golden("cbr64_mono_32k.mp3");
     std::size_t end = 0;
     const std::vector<testing::Mp3Frame> frames = testing::Mp3Frames(stream, &end);
     ASSERT_EQ(end, stream.size());
@@ -123,7 +102,7 @@ TEST_F(Mp3InWaveTest, JunkForeignFramesAndACutLastFrameAreSkipped) {
     data.insert(data.end(), stream.begin() + static_cast<std::ptrdiff_t>(last),
                 stream.begin() + static_cast<std::ptrdiff_t>(last + (end - last) / 2));
     LSoundSourceRef source = Open(data, 1, 32000, 64000);
-    const std::vector<Sample> ours = ReadAll(*source, 777);
+    const std::vector<Sample> ours = testing::ReadToEnd(*source, 777);
     const std::vector<float> all_but_last(peer.begin(), peer.end() - 1152);
     EXPECT_LE(WorstSteps(ours, all_but_last), 2.5);
     EXPECT_EQ(source->GetLength(), static_cast<std::int32_t>(all_but_last.size()));
@@ -131,7 +110,7 @@ TEST_F(Mp3InWaveTest, JunkForeignFramesAndACutLastFrameAreSkipped) {
     // A stereo stream in a file that says mono has nothing of the file's layout.
     LSoundSourceRef mismatched = Open(testing::Mp3Bytes("cbr128_stereo_44k.mp3"), 1, 44100);
     ASSERT_FALSE(mismatched->IsError());
-    EXPECT_TRUE(ReadAll(*mismatched).empty());
+    EXPECT_TRUE(testing::ReadToEnd(*mismatched).empty());
     EXPECT_EQ(mismatched->GetLength(), 0);
 }
 
@@ -150,7 +129,7 @@ TEST_F(Mp3InWaveTest, ASeekGivesTheSamplesOfAnUninterruptedDecode) {
         }
         const auto rate = static_cast<std::uint32_t>(stream.sample_rate);
         LSoundSourceRef source = Open(data, stream.channels, rate);
-        const std::vector<Sample> whole = ReadAll(*source);
+        const std::vector<Sample> whole = testing::ReadToEnd(*source);
         const std::int32_t length = source->GetLength();
         ASSERT_EQ(static_cast<std::int32_t>(whole.size()), length * stream.channels);
 

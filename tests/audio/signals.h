@@ -1,7 +1,9 @@
 #pragma once
 // Test signals and measurements for audio chains.
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <numbers>
 #include <vector>
@@ -35,6 +37,22 @@ inline std::vector<Sample> ReadAll(LSoundSourceBase& source, std::int32_t frames
     std::vector<Sample> samples(static_cast<std::size_t>(frames) * source.GetChannels());
     source.Read(samples.data(), frames);
     return samples;
+}
+
+// Everything `source` gives, read in pieces of `block` frames while its position is below its
+// length (which may be an estimate until the end is found); nothing past the final length.
+inline std::vector<Sample> ReadToEnd(LSoundSourceBase& source, std::int32_t block = 1000) {
+    std::vector<Sample> all;
+    std::vector<Sample> buffer(static_cast<std::size_t>(block) *
+                               static_cast<std::size_t>(source.GetChannels()));
+    while (source.GetPosition() < source.GetLength()) {
+        const std::int32_t before = source.GetPosition();
+        source.Read(buffer.data(), block);
+        const std::int32_t valid = std::min(block, source.GetLength() - before);
+        all.insert(all.end(), buffer.begin(),
+                   buffer.begin() + static_cast<std::ptrdiff_t>(valid) * source.GetChannels());
+    }
+    return all;
 }
 
 // Root mean square of one channel over frames [first, last).

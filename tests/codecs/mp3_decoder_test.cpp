@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "codecs/mp3/mp3_frame_decoder.h"
 #include "tests/codecs/mp3_test_util.h"
@@ -16,12 +15,6 @@ namespace {
 
 using testing::Mp3Bytes;
 using testing::Mp3Streams;
-
-std::vector<float> Floats(const std::vector<std::uint8_t>& bytes) {
-    std::vector<float> values(bytes.size() / sizeof(float));
-    std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
-    return values;
-}
 
 void AppendInterleaved(const mp3::DecodedFrame& frame, std::vector<float>& pcm) {
     for (int i = 0; i < frame.samples; ++i) {
@@ -66,8 +59,7 @@ TEST(Mp3Decoder, MeetsTheFullAccuracyBoundAgainstMpg123OnEveryStream) {
     names.push_back("id3v2_mono_32k.mp3");  // the first frame behind a tag
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        const std::vector<float> golden =
-            Floats(Mp3Bytes(name.substr(0, name.size() - 4) + ".mpg123.f32"));
+        const std::vector<float> golden = testing::Mp3Golden(name);
         int bad_frames = 0;
         const std::vector<float> ours = DecodeStream(Mp3Bytes(name), &bad_frames);
         EXPECT_EQ(bad_frames, 0);

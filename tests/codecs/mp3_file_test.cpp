@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <vector>
 
+#include "tests/audio/signals.h"
 #include "tests/codecs/mp3_test_util.h"
 #include "tests/support/scratch_folder.h"
 
@@ -26,27 +26,6 @@ class Mp3FileTest : public ::testing::Test {
         return path;
     }
 
-    // Everything the source gives, reading in blocks of `block` frames until its end.
-    static std::vector<Sample> ReadAll(LMP3Source& source, std::int32_t block = 1000) {
-        std::vector<Sample> all;
-        std::vector<Sample> buffer(static_cast<std::size_t>(block * source.GetChannels()));
-        while (source.GetPosition() < source.GetLength()) {
-            const std::int32_t before = source.GetPosition();
-            source.Read(buffer.data(), block);
-            const std::int32_t valid = std::min(block, source.GetLength() - before);
-            all.insert(all.end(), buffer.begin(), buffer.begin() + valid * source.GetChannels());
-        }
-        return all;
-    }
-
-    static std::vector<float> Golden(const std::string& mp3_name) {
-        const std::vector<std::uint8_t> bytes =
-            testing::Mp3Bytes(mp3_name.substr(0, mp3_name.size() - 4) + ".mpg123.f32");
-        std::vector<float> floats(bytes.size() / 4);
-        std::memcpy(floats.data(), bytes.data(), floats.size() * 4);
-        return floats;
-    }
-
     testing::ScratchFolder scratch_;
 };
 
@@ -59,8 +38,8 @@ TEST_F(Mp3FileTest, FilesDecodeAsThePeerDoesExceptTheLastTagSizedBytes) {
         bytes.insert(bytes.end(), 128, 'T');
         LMP3Source source(Write("tagged.mp3", bytes));
         ASSERT_FALSE(source.IsError());
-        const std::vector<Sample> ours = ReadAll(source);
-        const std::vector<float> peer = Golden(name);
+        const std::vector<Sample> ours = testing::ReadToEnd(source);
+        const std::vector<float> peer = testing::Mp3Golden(name);
         ASSERT_EQ(ours.size(), peer.size());
         double worst = 0;
         for (std::size_t i = 0; i < ours.size(); ++i) {
@@ -73,14 +52,14 @@ TEST_F(Mp3FileTest, FilesDecodeAsThePeerDoesExceptTheLastTagSizedBytes) {
 TEST_F(Mp3FileTest, JunkInFrontIsSkippedWithinTheSearchLimit) {
     const std::vector<std::uint8_t> stream = testing::Mp3Bytes("cbr64_mono_32k.mp3");
     LMP3Source plain(Write("plain.mp3", stream));
-    const std::vector<Sample> expected = ReadAll(plain);
+    const std::vector<Sample> expected = testing::ReadToEnd(plain);
     ASSERT_FALSE(expected.empty());
     for (std::size_t junk : {std::size_t{1}, std::size_t{10000}, std::size_t{16000}}) {
         std::vector<std::uint8_t> bytes(junk, 0);
         bytes.insert(bytes.end(), stream.begin(), stream.end());
         LMP3Source source(Write("junk.mp3", bytes));
         ASSERT_FALSE(source.IsError()) << junk;
-        EXPECT_EQ(ReadAll(source), expected) << junk;
+        EXPECT_EQ(testing::ReadToEnd(source), expected) << junk;
     }
     std::vector<std::uint8_t> too_far(20000, 0);
     too_far.insert(too_far.end(), stream.begin(), stream.end());
@@ -95,8 +74,8 @@ TEST_F(Mp3FileTest, TheLast128BytesAreNeverDecoded) {
     // gives one frame less than the peer's decode of the same file.
     const std::string name = "cbr128_stereo_44k.mp3";
     LMP3Source source(Write("bare.mp3", testing::Mp3Bytes(name)));
-    const std::vector<Sample> ours = ReadAll(source);
-    EXPECT_EQ(ours.size() + static_cast<std::size_t>(1152 * 2), Golden(name).size());
+    const std::vector<Sample> ours = testing::ReadToEnd(source);
+    EXPECT_EQ(ours.size() + static_cast<std::size_t>(1152 * 2), testing::Mp3Golden(name).size());
 }
 
 TEST_F(Mp3FileTest, ASeekGivesWhatReadingThroughGives) {
@@ -106,7 +85,7 @@ TEST_F(Mp3FileTest, ASeekGivesWhatReadingThroughGives) {
         bytes.insert(bytes.end(), 128, 0);
         const std::string path = Write("seek.mp3", bytes);
         LMP3Source through(path);
-        const std::vector<Sample> all = ReadAll(through);
+        const std::vector<Sample> all = testing::ReadToEnd(through);
         const int channels = through.GetChannels();
         // Frame 5 is found from frame 1, whose estimated start (417.96 bytes in) lies past its real
         // start (417): the search has to begin before the estimate.
@@ -132,11 +111,11 @@ TEST_F(Mp3FileTest, TheStreamEndsWhereItsFormatChanges) {
         padded.insert(padded.end(), 128, 0);
         return padded;
     }()));
-    const std::vector<Sample> expected = ReadAll(alone);
+    const std::vector<Sample> expected = testing::ReadToEnd(alone);
     first.insert(first.end(), second.begin(), second.end());
     LMP3Source joined(Write("joined.mp3", first));
     ASSERT_FALSE(joined.IsError());
-    EXPECT_EQ(ReadAll(joined), expected);
+    EXPECT_EQ(testing::ReadToEnd(joined), expected);
     EXPECT_EQ(joined.GetLength(), static_cast<std::int32_t>(expected.size() / 2));
 }
 
@@ -145,9 +124,9 @@ TEST_F(Mp3FileTest, AVariableBitrateLengthSettlesAsTheFileIsRead) {
     bytes.insert(bytes.end(), 128, 0);
     LMP3Source source(Write("vbr.mp3", bytes));
     const std::int32_t estimate = source.GetLength();
-    const std::size_t frames = Golden("vbr_joint_44k.mp3").size() / 2;
+    const std::size_t frames = testing::Mp3Golden("vbr_joint_44k.mp3").size() / 2;
     EXPECT_NEAR(estimate, static_cast<double>(frames), 0.3 * static_cast<double>(frames));
-    ReadAll(source);
+    testing::ReadToEnd(source);
     EXPECT_EQ(source.GetLength(), static_cast<std::int32_t>(frames));
 }
 

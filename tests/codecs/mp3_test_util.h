@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <span>
@@ -20,6 +21,15 @@ inline std::vector<std::uint8_t> Mp3Bytes(const std::string& name) {
                                     std::istreambuf_iterator<char>()};
     EXPECT_FALSE(bytes.empty()) << name;
     return bytes;
+}
+
+// mpg123's float decode of tests/data/mp3/`mp3_name` (the ".mpg123.f32" file beside it).
+inline std::vector<float> Mp3Golden(const std::string& mp3_name) {
+    const std::vector<std::uint8_t> bytes =
+        Mp3Bytes(mp3_name.substr(0, mp3_name.size() - 4) + ".mpg123.f32");
+    std::vector<float> values(bytes.size() / sizeof(float));
+    std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
+    return values;
 }
 
 struct Mp3Frame {
