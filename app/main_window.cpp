@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -42,6 +43,48 @@ std::string LowerExtension(const std::string& path) {
         return "";
     }
     return QString::fromStdString(path.substr(dot)).toLower().toStdString();
+}
+
+struct FileFormat {
+    const char* name;
+    const char* extensions;  // lower case, separated by spaces
+};
+constexpr FileFormat kOpenFormats[] = {{"Wave", "wav"},
+                                       {"MP3", "mp3"},
+                                       {"GSM 6.10", "gsm"},
+                                       {"VOX", "vox"},
+                                       {"RealAudio", "ra ram rm"},
+                                       {"Raw", "raw"},
+                                       {"AIFF", "aif aiff"},
+                                       {"Sun AU", "au"},
+                                       {"DSS", "dss"},
+                                       {"Windows Media Audio", "wma"}};
+constexpr FileFormat kSaveFormats[] = {{"Wave", "wav"}, {"MP3", "mp3"}, {"GSM 6.10", "gsm"},
+                                       {"VOX", "vox"},  {"Raw", "raw"}, {"AIFF", "aif"},
+                                       {"Sun AU", "au"}};
+// Room for the names, sizes and dates of the files without cutting them.
+constexpr QSize kFileDialogSize(860, 540);
+
+// "name (*.ext *.EXT ...)" for `extensions`; file dialogs match the case.
+QString Patterns(const QString& extensions) {
+    QStringList patterns;
+    for (const QString& extension : extensions.split(' ')) {
+        patterns << "*." + extension << "*." + extension.toUpper();
+    }
+    return patterns.join(' ');
+}
+
+// All the formats together, then one filter per format.
+template <std::size_t N>
+QString AudioFilter(const char* all, const FileFormat (&formats)[N]) {
+    QStringList every;
+    QStringList filters;
+    for (const FileFormat& format : formats) {
+        every << format.extensions;
+        filters << QString("%1 (%2)").arg(format.name, Patterns(format.extensions));
+    }
+    filters.prepend(QString("%1 (%2)").arg(all, Patterns(every.join(' '))));
+    return filters.join(";;");
 }
 
 // The folder a file dialog starts in and stores back, as one settings value.
@@ -200,30 +243,25 @@ void MainDialog::PlaceFileWindow(QMdiSubWindow* window) {
     window->setMinimumSize(window->minimumSizeHint());
     QMdiSubWindow* active = mdi_->activeSubWindow();
     const bool alone = files_.size() == 1;
-    if (alone ? ReadBool("MainWindow", "ChildMaximized", true)
-              : active != nullptr && active->isMaximized()) {
-        window->showMaximized();
-        return;
-    }
-    // Three quarters of the area, one title bar down and right of the active window, back at the
-    // top left when that would leave the area.
+    // Three quarters of the area, each window one title bar down and right of the one before, back
+    // at the top left when that would leave the area. A maximized window comes back to this place.
     const QRect area = mdi_->viewport()->rect();
     const QSize minimum = window->minimumSize();
     const QSize size(
         std::clamp(area.width() * 3 / 4, minimum.width(), std::max(area.width(), minimum.width())),
         std::clamp(area.height() * 3 / 4, minimum.height(),
                    std::max(area.height(), minimum.height())));
-    QPoint place(0, 0);
-    if (!alone && active != nullptr && !active->isMinimized()) {
-        const int step = std::max(active->height() - active->widget()->height(), 20);
-        place = active->pos() + QPoint(step, step);
-        if (place.x() + size.width() > area.right() + 1 ||
-            place.y() + size.height() > area.bottom() + 1) {
-            place = QPoint(0, 0);
-        }
+    const int step = std::max(window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 16);
+    const int room = std::min(area.width() - size.width(), area.height() - size.height());
+    const int places = std::max(room / step + 1, 1);
+    const int index = static_cast<int>(files_.size() - 1) % places;
+    window->setGeometry(QRect(QPoint(index * step, index * step), size));
+    if (alone ? ReadBool("MainWindow", "ChildMaximized", true)
+              : active != nullptr && active->isMaximized()) {
+        window->showMaximized();
+    } else {
+        window->show();
     }
-    window->setGeometry(QRect(place, size));
-    window->show();
 }
 
 int MainDialog::UntitledIndex() const {
@@ -257,11 +295,14 @@ void MainDialog::CmNew() {
 }
 
 QStringList MainDialog::AskOpenFiles() {
-    const QStringList paths = QFileDialog::getOpenFileNames(
-        this, "Abrir Archivo de Audio", StoredFolder("OpenFileDir"),
-        "Audio Files (*.WAV *.wav *.GSM *.gsm *.VOX *.vox *.RAW *.raw *.AIF *.aif *.AIFF "
-        "*.aiff *.AU *.au);;Wave (*.wav *.WAV);;GSM 6.10 (*.gsm *.GSM);;VOX (*.vox *.VOX);;"
-        "Raw (*.raw *.RAW);;AIFF (*.aif *.aiff *.AIF *.AIFF);;Sun AU (*.au *.AU)");
+    QFileDialog dialog(this, "Abrir Archivo de Audio", StoredFolder("OpenFileDir"),
+                       AudioFilter("Archivos de audio", kOpenFormats));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.resize(kFileDialogSize);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    const QStringList paths = dialog.selectedFiles();
     if (!paths.isEmpty()) {
         StoreFolder("OpenFileDir", paths.front());
     }
@@ -308,12 +349,10 @@ bool MainDialog::LoadFile(const std::string& path, bool ask_raw_format) {
 QString MainDialog::AskSaveAsPath(const QString& current) {
     QString folder = StoredFolder("SaveAsDir");
     const QString start = folder.isEmpty() ? current : folder + "/" + QFileInfo(current).fileName();
-    QFileDialog dialog(
-        this, "Guardar Archivo Audio como", start,
-        "Archivos de audio (*.WAV *.wav *.GSM *.gsm *.VOX *.vox *.RAW *.raw *.AIF "
-        "*.aif *.AU *.au);;Wave (*.wav);;GSM 6.10 (*.gsm);;VOX (*.vox);;Raw (*.raw);;"
-        "AIFF (*.aif);;Sun AU (*.au)");
+    QFileDialog dialog(this, "Guardar Archivo Audio como", start,
+                       AudioFilter("Archivos de audio", kSaveFormats));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.resize(kFileDialogSize);
     dialog.setDefaultSuffix("wav");
     // The overwrite question is the frame's own, so that No can show the dialog again.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);

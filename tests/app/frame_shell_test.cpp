@@ -119,6 +119,7 @@ TEST_F(FrameShellTest, AnOpenedFileShowsItsWaveAtAUsableSizeAndTheBarFits) {
     // and so does the first file of the next session: the frame remembers.
     window->showNormal();
     EXPECT_FALSE(ReadBool("MainWindow", "ChildMaximized", true));
+    EXPECT_GE(first->WaveView()->height(), 200);
     LSVFileWindow* second = Open("in_mono.wav");
     QMdiSubWindow* placed = WindowOf(second);
     EXPECT_FALSE(placed->isMaximized());
