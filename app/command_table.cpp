@@ -73,8 +73,8 @@ const Command kCommands[] = {
     {kCmSelectToEnd, M::kEdit, false, "Seleccionar Finalizar\tShift+End", {}, nullptr, nullptr,
      E::kFileOpen, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmSelectToEnd(); }},
 
-    {kCmZoomIn, M::kView, false, "Zoom In\tCtrl+Plus", {kCtrlPad | Qt::Key_Plus, kCtrl | Qt::Key_Plus},
-     "zoom-in", "Acercar (Ctrl++)", E::kFileOpen, C::kNotCheckable, T::kZoom, true,
+    {kCmZoomIn, M::kView, false, "Zoom In\tCtrl+Plus",
+     {kCtrlPad | Qt::Key_Plus, kCtrl | Qt::Key_Plus}, "zoom-in", "Acercar (Ctrl++)", E::kFileOpen, C::kNotCheckable, T::kZoom, true,
      OnFile<&LSVFileWindow::ZoomIn>},
     {kCmZoomOut, M::kView, false, "Zoom Out\tCtrl+Minus",
      {kCtrlPad | Qt::Key_Minus, kCtrl | Qt::Key_Minus}, "zoom-out", "Alejar (Ctrl+-)",

@@ -10,7 +10,9 @@
 #include <QMenuBar>
 #include <QShortcut>
 #include <QToolBar>
+#include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "app/command_icons.h"
 #include "app/file_window.h"
