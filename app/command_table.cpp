@@ -74,8 +74,8 @@ const Command kCommands[] = {
      E::kFileOpen, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmSelectToEnd(); }},
 
     {kCmZoomIn, M::kView, false, "Zoom In\tCtrl+Plus",
-     {kCtrlPad | Qt::Key_Plus, kCtrl | Qt::Key_Plus}, "zoom-in", "Acercar (Ctrl++)", E::kFileOpen, C::kNotCheckable, T::kZoom, true,
-     OnFile<&LSVFileWindow::ZoomIn>},
+     {kCtrlPad | Qt::Key_Plus, kCtrl | Qt::Key_Plus}, "zoom-in", "Acercar (Ctrl++)",
+     E::kFileOpen, C::kNotCheckable, T::kZoom, true, OnFile<&LSVFileWindow::ZoomIn>},
     {kCmZoomOut, M::kView, false, "Zoom Out\tCtrl+Minus",
      {kCtrlPad | Qt::Key_Minus, kCtrl | Qt::Key_Minus}, "zoom-out", "Alejar (Ctrl+-)",
      E::kFileOpen, C::kNotCheckable, T::kZoom, true, OnFile<&LSVFileWindow::ZoomOut>},
