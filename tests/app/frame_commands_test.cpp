@@ -402,7 +402,7 @@ TEST_F(FrameCommandsTest, ASecondStartOpensItsFileInTheFirstFrame) {
                      &MainDialog::OpenHandedOver);
     frame_->showMinimized();
     const std::string path = Copy("in_mono.wav");
-    ASSERT_TRUE(HandOverToRunningInstance(name, QString::fromStdString(path)));
+    ASSERT_TRUE(HandOverToRunningInstance(name, {QString::fromStdString(path)}));
     ASSERT_TRUE(WaitUntil([&] { return frame_->Files().size() == 1; }));
     EXPECT_EQ(frame_->CurrentFile()->Path(), path);
     EXPECT_FALSE(frame_->isMinimized());
