@@ -286,7 +286,7 @@ TEST_F(FrameCommandsTest, TheRateDialogRefusesRatesOutOfRangeAndConvertsTheDocum
     EXPECT_EQ(audio.GetSampleRate(), 16000);
     EXPECT_EQ(audio.GetChannels(), 2);
     EXPECT_NEAR(audio.GetLength(), 4006, 2);
-    EXPECT_EQ(ReadInt("StoreValues", "ConvertSampleRate", 0), 16000);
+    EXPECT_EQ(ReadInt("StoredValues", "ConvertSampleRate", 0), 16000);  // the batch reads it there
     EXPECT_EQ(frame_->StatusText(), "Tasa de muestra: 16000   Stereo");
     // The selection keeps its times; the cursor goes to the start.
     const LEditPositions& positions = file->Document().Positions();
