@@ -15,7 +15,6 @@ using enum BatchFieldType;
 
 // Values the batch converter keeps beside the effects' own.
 constexpr StoredValue kBatchConstSpeedPitch{kStoredValues, "ConstSpeedPitch", 100};
-constexpr StoredValue kConvertSampleRate{kStoredValues, "ConvertSampleRate", 44100};
 constexpr StoredValue kConvertChannel{kStoredValues, "ConvertChannel", 1};
 constexpr StoredValue kNoStoredValue{kStoredValues, "", 0};
 

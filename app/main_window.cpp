@@ -365,12 +365,20 @@ QString MainDialog::AskSaveAsPath(const QString& current) {
 }
 
 bool MainDialog::SaveFile(LSVFileWindow* file, SaveMode mode) {
-    LSVSaveToSink save(file->Document().Audio(), file->Path(), mode);
+    LEditDocument& document = file->Document();
+    bool made_mono = false;
+    // A VOX save makes a stereo document mono first, as an edit the user can undo.
+    LSVSaveToSink save(document.Audio(), file->Path(), mode, [&] {
+        document.StartModifyCurrentFile("Convertir a Mono");
+        made_mono = true;
+    });
     const ProcessResult result = RunProcess(save, file);
-    // A save to a headerless file makes the document itself mono first.
+    if (result != PROCESS_DONE && made_mono) {
+        document.Undo();  // a failed save leaves the document as it was
+    }
     file->RefreshView();
     if (result == PROCESS_DONE) {
-        file->Document().SetModified(false);
+        document.SetModified(false);
     } else {
         file->SetPath(file->PreviousPath());
     }

@@ -1,10 +1,21 @@
 #include "effects/effect_parameters.h"
 
+#include <string>
+
 #include "core/settings.h"
 
 namespace sonvara {
 
 int ReadStoredValue(const StoredValue& value) {
+    if (!value.old_section.empty() && ReadString(value.section, value.name, "").empty()) {
+        const std::string old = ReadString(value.old_section, value.name, "");
+        if (!old.empty()) {
+            // A failed copy only means that the old place is read again next time.
+            const bool copied = WriteString(value.section, value.name, old);
+            return ReadInt(copied ? value.section : value.old_section, value.name,
+                           value.default_value);
+        }
+    }
     return ReadInt(value.section, value.name, value.default_value);
 }
 

@@ -106,6 +106,16 @@ TEST_F(BatchTest, ItemsWithoutFullDataUseTheStoredValues) {
     EXPECT_EQ(BatchItemValues(longer).numbers, std::vector<int>{250});
 }
 
+// The editor's rate dialog kept its rate under "StoreValues", where the rate command never looked.
+// Both use "StoredValues" now; a rate found only in the old place is taken from there, once.
+TEST_F(BatchTest, ARateCommandWithoutDataTakesTheEditorsLastRate) {
+    WriteInt("StoreValues", "ConvertSampleRate", 22050);
+    EXPECT_EQ(BatchItemValues({kBatchConvertRate, {}}).numbers, std::vector<int>{22050});
+    EXPECT_EQ(ReadInt("StoredValues", "ConvertSampleRate", 0), 22050);
+    WriteInt("StoredValues", "ConvertSampleRate", 16000);
+    EXPECT_EQ(BatchItemValues({kBatchConvertRate, {}}).numbers, std::vector<int>{16000});
+}
+
 TEST_F(BatchTest, ValuesAreCheckedAsTheDialogsCheckThem) {
     EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchEcho), {800, 50}), "");
     EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchEcho), {5, 200}),
