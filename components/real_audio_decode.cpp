@@ -46,7 +46,7 @@ class EngineSession {
     IRMAClientEngine* engine_;
 };
 
-// How often the engine's interrupt check looks for a cancel; in between it answers "go on".
+// How often the engine's interrupt check looks for a cancel; in between it repeats its answer.
 constexpr auto kInterruptInterval = std::chrono::milliseconds(20);
 
 }  // namespace
