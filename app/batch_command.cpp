@@ -228,6 +228,9 @@ std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<
         return "Demasiados valores para \"" + std::string(command.name) + "\".";
     }
     switch (command.id) {
+        case kBatchSilenceAtStart:
+        case kBatchSilenceAtEnd:
+            return std::string(CheckSilenceTime(numbers[0]));
         case kBatchAmplify:
             return std::string(CheckAmplifyGain(numbers[0]));
         case kBatchNormalize:
@@ -249,6 +252,14 @@ std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<
         default:
             return "";
     }
+}
+
+std::string CheckBatchItem(const LBatchCommandItem& item) {
+    const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command == nullptr || item.data.size() < BatchDataBytes(*command)) {
+        return "";
+    }
+    return CheckBatchValues(*command, BatchItemValues(item).numbers);
 }
 
 std::string BatchItemDescription(const LBatchCommandItem& item) {

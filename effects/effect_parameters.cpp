@@ -73,4 +73,12 @@ std::string_view CheckMixVolume(std::int32_t percent) {
     return {};
 }
 
+std::string_view CheckSilenceTime(std::int32_t time_ms) {
+    if (time_ms < 0 || time_ms > kLongestSilenceMs) {
+        return "El tiempo de Silencio debe ser entre 0 y 10800000ms (3 horas). Por favor, intente "
+               "de nuevo.";
+    }
+    return {};
+}
+
 }  // namespace sonvara

@@ -58,5 +58,9 @@ std::string_view CheckReverb(std::int32_t level_percent, std::int32_t time_ms);
 // The three speed and pitch changes share one limit and one message.
 std::string_view CheckSpeedPercent(std::int32_t percent);
 std::string_view CheckMixVolume(std::int32_t percent);
+// Inserted silence: 0 to 3 hours, the longest whose frame count fits a document at every rate a
+// WAV file may have (196000 Hz).
+inline constexpr std::int32_t kLongestSilenceMs = 3 * 3600 * 1000;
+std::string_view CheckSilenceTime(std::int32_t time_ms);
 
 }  // namespace sonvara
