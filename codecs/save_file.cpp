@@ -166,7 +166,11 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
     }
     // The copy finishes the writer (final header, last coded block) and fails when that fails.
     const ProcessResult result = CopySourceToSink(process, source, sink);
+    const bool unwritable = sink->IsError();  // a full disk, a file size limit
     sink = LSoundSinkRef();
+    if (result == PROCESS_FAILED && unwritable) {
+        process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
+    }
     if (result != PROCESS_DONE) {
         return result;  // the temporary file goes, the old file stays
     }

@@ -381,7 +381,10 @@ TEST_F(LoadSaveTest, ASaveWhoseWriterCannotFinishFailsAndKeepsTheFile) {
     // One byte short: every block but the last one fits.
     EXPECT_TRUE(WithFileSizeLimit(size - 1, [&] {
         prompts_.QueueFormatChoice(*LWaveFileFormat::ToArea(gsm));
-        return Save(document, target, SaveMode::kNewName) == PROCESS_FAILED;
+        return Save(document, target, SaveMode::kNewName) == PROCESS_FAILED &&
+               !prompts_.Asked().empty() &&
+               prompts_.Asked().back().text ==
+                   "No se puede crear el archivo \"" + target + "\"Para guardar.";
     }));
     EXPECT_EQ(Bytes(target), before);
     EXPECT_EQ(FolderNames(), names);
