@@ -9,7 +9,8 @@ LSPConvChannels::LSPConvChannels(LSoundSourceRef upstream, int channels)
       upstream_(std::move(upstream)),
       work_(static_cast<std::size_t>(upstream_->GetChannels()) * kBlockFrames) {
     // Only one and two channels are converted.
-    if (upstream_->IsError() || channels > 2 || upstream_->GetChannels() > 2) {
+    FollowErrorsOf(*upstream_);
+    if (channels > 2 || upstream_->GetChannels() > 2) {
         SetError();
     }
 }

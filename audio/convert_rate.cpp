@@ -67,7 +67,8 @@ LSRCConvertRate::LSRCConvertRate(LSoundSourceRef upstream, std::int32_t target_r
                        upstream->GetMaxSample() <= 0x100000 ? upstream->GetMaxSample() * 2
                                                             : upstream->GetMaxSample()),
       upstream_(std::move(upstream)) {
-    if (upstream_->IsError() || GetChannels() > 2) {
+    FollowErrorsOf(*upstream_);
+    if (GetChannels() > 2) {
         SetError();
     }
     const double source = upstream_->GetSampleRate();

@@ -42,7 +42,8 @@ LSRCPeakLimit::LSRCPeakLimit(LSoundSourceRef upstream, Sample limit)
       upstream_(std::move(upstream)),
       limit_(std::min(limit, kMaxLimit)),
       block_frames_(std::clamp(GetSampleRate() / 35, 20, kBlockFrames)) {
-    if (upstream_->IsError() || GetChannels() > 2) {
+    FollowErrorsOf(*upstream_);
+    if (GetChannels() > 2) {
         SetError();
     }
     const auto samples = static_cast<std::size_t>(block_frames_) * GetChannels();

@@ -19,4 +19,12 @@ LSoundSinkBase::LSoundSinkBase(std::int32_t sample_rate, int channels) {
 
 void LSoundSinkBase::Truncate(std::int32_t) {}
 
+bool LSoundSinkBase::Finish() {
+    return !IsError();
+}
+
+std::string LSoundSinkBase::ErrorText() const {
+    return {};
+}
+
 }  // namespace sonvara

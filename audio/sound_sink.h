@@ -1,11 +1,14 @@
 #pragma once
 // LSoundSinkBase: the push end of an audio chain (files, the cut writer, the player).
 //
-// Write(buffer, frames) takes frames of internal samples; a sink in error ignores them. A file
-// sink finishes its file (final header, codec flush, close) in its destructor, which runs when the
-// last LSoundSinkRef lets go: drop every reference before using the file.
+// Write(buffer, frames) takes frames of internal samples; a sink in error ignores them. After the
+// last write the owner calls Finish(), which completes the work (a file's final header, a codec's
+// last block, the cut writer's hand-over to its document) and reports whether all of it
+// succeeded. A sink that is dropped unfinished has not completed anything: its destructor only
+// releases what it holds, and the caller discards the output (a save's temporary file goes).
 
 #include <cstdint>
+#include <string>
 
 #include "audio/counted.h"
 #include "audio/sample_format.h"
@@ -21,6 +24,12 @@ class LSoundSinkBase : public Counted {
     // Sets the written length back to `frames`; later writes continue from there. Sinks that
     // cannot do it ignore the call.
     virtual void Truncate(std::int32_t frames);
+    // Completes what was written. False when anything failed, now or in an earlier write; the
+    // sink is then in error. Call it once; writes after it are not part of the output.
+    virtual bool Finish();
+    // Why the sink is in error, in words for the user, when it can say more than its owner (which
+    // knows the file it asked for); "" otherwise.
+    virtual std::string ErrorText() const;
 
     std::int32_t GetSampleRate() const { return sample_rate_; }
     int GetChannels() const { return channels_; }

@@ -5,9 +5,11 @@
 // Read(buffer, frames) always delivers exactly `frames` frames and advances the position by that
 // many; past the end it delivers zeros. The end is found by comparing GetPosition() with
 // GetLength() after a read, never by a short read. A source that cannot work has its error bit
-// set from construction on and still answers every call (it reads silence), so callers test
-// IsError() instead of a missing object. Sources are shared through LSoundSourceRef; the last
-// reference destroys them. A source is used by one thread at a time.
+// set (from construction on, or from the read that failed) and still answers every call (it reads
+// silence), so callers test IsError() instead of a missing object. A filter is in error as soon
+// as its upstream is, so testing the last source of a chain tests the whole chain. Sources are
+// shared through LSoundSourceRef; the last reference destroys them. A source is used by one thread
+// at a time.
 
 #include <cstdint>
 
@@ -32,9 +34,15 @@ class LSoundSourceBase : public Counted {
     // The largest magnitude this source can produce: FULL_SCALE for files, kUnknownMaxSample
     // when the source cannot tell.
     Sample GetMaxSample() const { return max_sample_; }
-    bool IsError() const { return (error_flags_ & kErrorUnusable) != 0; }
+    bool IsError() const {
+        return (error_flags_ & kErrorUnusable) != 0 ||
+               (error_upstream_ != nullptr && error_upstream_->IsError());
+    }
 
   protected:
+    // A filter names the source it reads from (and keeps a reference to it) so that an error
+    // there is an error here too.
+    void FollowErrorsOf(const LSoundSourceBase& upstream) { error_upstream_ = &upstream; }
     void SetSampleRate(std::int32_t sample_rate);
     void SetChannels(int channels);
     void SetMaxSample(Sample max_sample) { max_sample_ = max_sample; }
@@ -43,6 +51,7 @@ class LSoundSourceBase : public Counted {
   private:
     static constexpr std::uint8_t kErrorUnusable = 1;
 
+    const LSoundSourceBase* error_upstream_ = nullptr;
     std::int32_t sample_rate_ = 44100;
     Sample max_sample_;
     std::uint8_t channels_ = 1;

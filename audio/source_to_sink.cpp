@@ -18,7 +18,7 @@ ProcessResult LPRSourceToSink::Body() {
 ProcessResult CopySourceToSink(LProgressDialog& process, LSoundSourceRef source,
                                LSoundSinkRef sink) {
     process.SetProgress(0);
-    if (source->IsError() || !sink || sink->IsError()) {
+    if (!sink) {
         return PROCESS_FAILED;
     }
     source = LChannelsFilterMaker(sink->GetChannels()).Make(source);
@@ -29,8 +29,12 @@ ProcessResult CopySourceToSink(LProgressDialog& process, LSoundSourceRef source,
     const double total = length == 0 ? 1.0 : length;
     std::vector<Sample> block(static_cast<std::size_t>(source->GetChannels()) * kBlockFrames);
     for (;;) {
+        // A source in error reads silence and may never reach its end: it ends the copy.
+        if (source->IsError() || sink->IsError()) {
+            return FinishSink(process, PROCESS_FAILED, *sink);
+        }
         if (process.CheckCancel()) {
-            return PROCESS_STOPPED;
+            return FinishSink(process, PROCESS_STOPPED, *sink);
         }
         source->Read(block.data(), kBlockFrames);
         const std::int32_t position = source->GetPosition();
@@ -41,14 +45,27 @@ ProcessResult CopySourceToSink(LProgressDialog& process, LSoundSourceRef source,
             if (valid > 0 && valid <= kBlockFrames) {
                 sink->Write(block.data(), static_cast<std::int32_t>(valid));
             }
-            return sink->IsError() ? PROCESS_FAILED : PROCESS_DONE;
+            return FinishSink(process, source->IsError() ? PROCESS_FAILED : PROCESS_DONE, *sink);
         }
         sink->Write(block.data(), kBlockFrames);
-        if (sink->IsError()) {
-            return PROCESS_FAILED;
-        }
         process.SetProgress(position / total);
     }
+}
+
+ProcessResult FinishSink(LProgressDialog& process, ProcessResult outcome, LSoundSinkBase& sink) {
+    const bool finished = outcome != PROCESS_FAILED && sink.Finish();
+    if (outcome == PROCESS_STOPPED) {
+        return outcome;  // whether what came before the cancel could be kept or not
+    }
+    if (finished) {
+        return PROCESS_DONE;
+    }
+    if (sink.IsError()) {
+        if (const std::string text = sink.ErrorText(); !text.empty()) {
+            process.ShowError(text);
+        }
+    }
+    return PROCESS_FAILED;
 }
 
 }  // namespace sonvara

@@ -46,6 +46,9 @@ void Load(LCutListAudio& list, std::int32_t frames) {
         writer->Write(music.data() + static_cast<std::size_t>(done) * kChannels,
                       std::min(kBlockFrames, frames - done));
     }
+    if (!writer->Finish()) {
+        std::abort();
+    }
 }
 
 // 10,000 records of 100 frames, each a slice of one cut: 10,000 × 101 frames written, then the
@@ -70,6 +73,9 @@ LCutListAudio HourInTenRecords() {
         writer->Write(Music().data(), kBlockFrames);
         writer->Truncate(kFrames - kBlockFrames);
         writer->Write(Music().data(), kBlockFrames);
+        if (!writer->Finish()) {
+            std::abort();
+        }
     }
     for (std::int32_t k = 9; k >= 1; --k) {
         list.EfDelete(k * (kFrames / 10), k * (kFrames / 10) + 1);

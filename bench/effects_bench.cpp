@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -44,7 +45,9 @@ const LCutListAudio& TenMinutes() {
             writer->Write(music.data() + static_cast<std::size_t>(done) * kChannels,
                           std::min(kBlockFrames, frames - done));
         }
-        writer = LSoundSinkRef();
+        if (!writer->Finish()) {
+            std::abort();
+        }
         return list;
     }();
     return document;

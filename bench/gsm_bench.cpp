@@ -43,6 +43,9 @@ void Encode(const std::string& path, const std::vector<Sample>& speech) {
     for (std::int32_t at = 0; at < kSamples; at += kBlock) {
         sink.Write(speech.data() + at, std::min(kBlock, kSamples - at));
     }
+    if (!sink.Finish()) {
+        std::abort();
+    }
 }
 
 void SetRate(benchmark::State& state) {

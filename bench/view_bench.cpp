@@ -44,6 +44,9 @@ struct Hour {
                     sink->Write(minute.data() + done, frames);
                 }
             }
+            if (!sink->Finish()) {
+                std::abort();
+            }
         }
         const auto start = std::chrono::steady_clock::now();
         SVLoadFile load(path, document, false);

@@ -45,6 +45,9 @@ void WriteFile(const std::string& path, const WaveFormat& format,
             std::min<std::size_t>(kBlockFrames, (music.size() - done) / 2));
         sink->Write(music.data() + done, frames);
     }
+    if (!sink->Finish()) {
+        std::abort();
+    }
 }
 
 void SetRate(benchmark::State& state) {

@@ -116,12 +116,13 @@ LGSMFileSink::LGSMFileSink(const std::string& path) : LSoundSinkBase(8000, 1) {
     }
 }
 
-LGSMFileSink::~LGSMFileSink() {
-    if (store_filled_ > 0) {
+bool LGSMFileSink::Finish() {
+    if (store_filled_ > 0 && !IsError()) {
         std::fill(store_.begin() + store_filled_, store_.end(), 0);
         EncodeStore();
     }
     Flush();
+    return !IsError();
 }
 
 void LGSMFileSink::Write(const Sample* buffer, std::int32_t frames) {

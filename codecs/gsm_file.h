@@ -49,17 +49,18 @@ class LGSMFileSource final : public LSoundSourceBase {
 };
 
 // The writer: 8000 Hz mono (the save chain converts to that before it). Samples gather into
-// frames of 160; the destructor completes a part-filled last frame with silence.
+// frames of 160; Finish() completes a part-filled last frame with silence and writes what is
+// still buffered.
 class LGSMFileSink final : public LSoundSinkBase {
   public:
     explicit LGSMFileSink(const std::string& path);
-    ~LGSMFileSink() override;
     LGSMFileSink(const LGSMFileSink&) = delete;
     LGSMFileSink& operator=(const LGSMFileSink&) = delete;
 
     void Write(const Sample* buffer, std::int32_t frames) override;
     // A coded file cannot be cut back; the call only reports that.
     void Truncate(std::int32_t frames) override;
+    bool Finish() override;
 
   private:
     static constexpr std::size_t kFramesPerWrite = 64;

@@ -97,7 +97,20 @@ ProcessResult OpenInputSource(LProgressDialog& process, const std::string& path,
         read_path = decoded.WavePath();
     }
     source = OpenSourceForLoad(read_path, raw);
-    return source->IsError() ? PROCESS_FAILED : PROCESS_DONE;
+    if (source->IsError()) {
+        return PROCESS_FAILED;
+    }
+    if (source->GetChannels() > 2) {
+        // The editor and its effects work on mono and stereo sound only.
+        process.ShowError(TooManyChannelsMessage(path, source->GetChannels()));
+        return PROCESS_FAILED;
+    }
+    return PROCESS_DONE;
+}
+
+std::string TooManyChannelsMessage(const std::string& path, int channels) {
+    return "El archivo \"" + path + "\" tiene " + std::to_string(channels) +
+           " canales; Sonvara solo trabaja con sonido mono o estéreo (1 o 2 canales).";
 }
 
 ProcessResult SVLoadFile::Body() {

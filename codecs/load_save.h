@@ -50,9 +50,11 @@ class DecodedFile;
 // The reading half of a load or a conversion run by `process`: shows "Cargando el Archivo ...",
 // asks a ".vox"/".raw" file's format first when `ask_raw_format` (stored back when confirmed; a
 // cancel gives PROCESS_STOPPED), and has a decoder component decode the file into `decoded`
-// first when one reads it. `source` is then the file's reader; PROCESS_FAILED when there is none.
+// first when one reads it. `source` is then the file's reader; PROCESS_FAILED when there is none,
+// and (with TooManyChannelsMessage shown) when the file has more than two channels.
 ProcessResult OpenInputSource(LProgressDialog& process, const std::string& path,
                               bool ask_raw_format, DecodedFile& decoded, LSoundSourceRef& source);
+std::string TooManyChannelsMessage(const std::string& path, int channels);
 
 class SVLoadFile : public LProgressDialog {
   public:

@@ -104,13 +104,12 @@ ProcessResult LMp3EncodeSource::Body() {
     }
     SetText("Convert mp3 sample rate", 0);
     LSoundSinkRef sink = LWaveFile::OpenSinkPCM(wav.Path(), rate, 0, 16, source_->GetChannels());
-    ProcessResult result = CopySourceToSink(*this, LRateFilterMaker(rate).Make(source_), sink);
-    const bool written = sink && !sink->IsError();
-    sink = LSoundSinkRef();  // the final header goes in now
-    if (result == PROCESS_DONE && !written) {
+    const ProcessResult result =
+        CopySourceToSink(*this, LRateFilterMaker(rate).Make(source_), sink);
+    if (result == PROCESS_FAILED && (!sink || sink->IsError())) {
         ShowError("No se puede crear el archivo temporal \"" + wav.Path() + "\".");
-        result = PROCESS_FAILED;
     }
+    sink = LSoundSinkRef();
     if (result != PROCESS_DONE) {
         return result;
     }

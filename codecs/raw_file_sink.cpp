@@ -26,10 +26,14 @@ LRawFileDataSoundSinkBase::LRawFileDataSoundSinkBase(const std::string& path,
     }
 }
 
-LRawFileDataSoundSinkBase::~LRawFileDataSoundSinkBase() {
-    if (file_.IsValid() && header_ != nullptr && file_.Seek(0)) {
-        header_(file_, Info(), true);
+bool LRawFileDataSoundSinkBase::Finish() {
+    if (IsError()) {
+        return false;
     }
+    if (header_ != nullptr && (!file_.Seek(0) || header_(file_, Info(), true) < 0)) {
+        SetError();
+    }
+    return !IsError();
 }
 
 RawHeaderInfo LRawFileDataSoundSinkBase::Info() const {
@@ -48,8 +52,7 @@ void LRawFileDataSoundSinkBase::Write(const Sample* buffer, std::int32_t frames)
         Encode(buffer, bytes_.data(), samples);
         const std::size_t bytes = samples * static_cast<std::size_t>(bytes_per_sample_);
         if (file_.Write(bytes_.data(), bytes) != bytes) {
-            // A full disk: the sink ignores what follows; the final header counts the frames
-            // given up to here, and readers take only what the file holds.
+            // A full disk: the sink ignores what follows, and its owner discards the file.
             SetError();
         }
         buffer += samples;

@@ -2,8 +2,8 @@
 // Writers of fixed-size sample frames after a header: headerless files, AU and AIFF files.
 //
 // The writer creates its file anew. A header callback writes the header at the start: once when
-// the writer is made (its return value fixes where the data starts) and once more when the last
-// reference lets go, now with the sizes of what was written. Truncate is the backwards seek:
+// the writer is made (its return value fixes where the data starts) and once more in Finish(),
+// now with the sizes of what was written. Truncate is the backwards seek:
 // it cuts the file after the frames kept, and later writes continue from there.
 
 #include <cstdint>
@@ -39,12 +39,13 @@ class LRawFileDataSoundSinkBase : public LSoundSinkBase {
     // `header` may be null: a headerless file.
     LRawFileDataSoundSinkBase(const std::string& path, std::int32_t sample_rate, int channels,
                               int bytes_per_sample, RawHeaderCallback header);
-    ~LRawFileDataSoundSinkBase() override;
 
     void Write(const Sample* buffer, std::int32_t frames) override;
     // Only backwards: `frames` (a negative count means 0) at most the frames written. A later
     // header carries the shorter count.
     void Truncate(std::int32_t frames) override;
+    // Writes the header again with the final sizes (nothing to do for a headerless file).
+    bool Finish() override;
 
   protected:
     virtual void Encode(const Sample* samples, std::uint8_t* bytes, std::size_t count) const = 0;

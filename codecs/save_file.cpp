@@ -191,14 +191,18 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
         process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
         return PROCESS_FAILED;
     }
-    ProcessResult result = CopySourceToSink(process, source, sink);
-    const bool written = !sink->IsError();
-    sink = LSoundSinkRef();  // the writer finishes its file (final header) as it goes
+    // The copy finishes the writer (final header, last coded block) and fails when that fails.
+    const ProcessResult result = CopySourceToSink(process, source, sink);
+    const bool unwritable = sink->IsError();  // a full disk, a file size limit
+    sink = LSoundSinkRef();
+    if (result == PROCESS_FAILED && unwritable) {
+        process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
+    }
     if (result != PROCESS_DONE) {
         return result;  // the temporary file goes, the old file stays
     }
-    if (!written || ::fchmod(temporary.Descriptor(), ModeFor(target)) != 0 ||
-        !temporary.SyncAndClose() || !temporary.RenameTo(target)) {
+    if (::fchmod(temporary.Descriptor(), ModeFor(target)) != 0 || !temporary.SyncAndClose() ||
+        !temporary.RenameTo(target)) {
         process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
         return PROCESS_FAILED;
     }

@@ -72,7 +72,13 @@ bool TerminalProgressView::Open(const std::string& caption) {
     action.sa_handler = OnInterrupt;
     action.sa_flags = SA_RESETHAND;  // the second Ctrl+C is not caught
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_interrupt_);
+    for (std::size_t i = 0; i < std::size(kCancelSignals); ++i) {
+        // A signal the caller ignores stays ignored (a run under nohup outlives its terminal).
+        sigaction(kCancelSignals[i], nullptr, &previous_[i]);
+        if (previous_[i].sa_handler != SIG_IGN) {
+            sigaction(kCancelSignals[i], &action, nullptr);
+        }
+    }
 
     Draw(true);
     return true;
@@ -102,7 +108,9 @@ void TerminalProgressView::Close() {
         return;
     }
     open_ = false;
-    sigaction(SIGINT, &previous_interrupt_, nullptr);
+    for (std::size_t i = 0; i < std::size(kCancelSignals); ++i) {
+        sigaction(kCancelSignals[i], &previous_[i], nullptr);
+    }
     if (drawn_) {
         std::fputc('\n', stream_);
         std::fflush(stream_);

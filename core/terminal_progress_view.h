@@ -1,13 +1,15 @@
 #pragma once
 // The batch tool's progress: one line on stderr with the caption, a bar, the percent, the time
 // left and the current text, redrawn in place. Nothing is drawn when the stream is not a
-// terminal (scripts and logs stay clean). Ctrl+C while the view is open asks the process to
-// cancel; a second Ctrl+C ends the program the usual way.
+// terminal (scripts and logs stay clean). Ctrl+C (SIGINT), SIGTERM or SIGHUP (a closed terminal)
+// while the view is open asks the process to cancel, so that it removes what it was writing; a
+// second one ends the program the usual way. A signal ignored when the view opens stays ignored.
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "core/progress_view.h"
@@ -51,7 +53,8 @@ class TerminalProgressView : public ProgressView {
     int percent_ = 0;
     std::chrono::steady_clock::time_point started_{};
     std::chrono::steady_clock::time_point last_draw_{};
-    struct sigaction previous_interrupt_ {};
+    static constexpr int kCancelSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction previous_[std::size(kCancelSignals)]{};
 };
 
 }  // namespace sonvara

@@ -3,10 +3,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +20,10 @@ namespace sonvara {
 namespace {
 
 constexpr const char* kLockName = "sonvara.lock";
+constexpr std::string_view kInstancePrefix = "instance-";
+// A sub-folder younger than this may belong to an editor that is still between making it and
+// locking it.
+constexpr std::time_t kAbandonedAfterSeconds = 60;
 
 // Locks "sonvara.lock" in `folder` for this tank alone; an invalid file when another holds it.
 LFile LockFolder(const std::string& folder) {
@@ -49,6 +55,55 @@ bool IsCutFileName(std::string_view name) {
     return true;
 }
 
+// Deletes the numbered files in `folder`; anything else there is the user's.
+void DeleteCutFiles(const std::string& folder) {
+    std::vector<std::string> doomed;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            if (IsCutFileName(entry->d_name)) {
+                doomed.push_back(FilePathCat(folder, entry->d_name));
+            }
+        }
+        ::closedir(dir);
+    }
+    for (const std::string& path : doomed) {
+        ::unlink(path.c_str());
+    }
+}
+
+// Removes the sub-folders "instance-XXXXXX" of `folder` that an editor which ended without
+// cleaning up (a crash, a kill) left behind: those whose lock no one holds. Their cut files go
+// with them; a folder that holds anything else stays.
+void RemoveAbandonedInstanceFolders(const std::string& folder) {
+    std::vector<std::string> candidates;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            if (std::string_view(entry->d_name).starts_with(kInstancePrefix)) {
+                candidates.push_back(FilePathCat(folder, entry->d_name));
+            }
+        }
+        ::closedir(dir);
+    }
+    for (const std::string& sub : candidates) {
+        struct stat status {};
+        if (::lstat(sub.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+            std::time(nullptr) - status.st_mtime < kAbandonedAfterSeconds) {
+            continue;
+        }
+        const std::string lock_path = FilePathCat(sub, kLockName);
+        if (::access(lock_path.c_str(), F_OK) != 0) {
+            continue;  // not one a tank made
+        }
+        LFile lock = LockFolder(sub);
+        if (!lock.IsValid()) {
+            continue;  // its editor is running
+        }
+        DeleteCutFiles(sub);
+        ::unlink(lock_path.c_str());
+        ::rmdir(sub.c_str());
+    }
+}
+
 std::mutex& InstalledTankMutex() {
     static std::mutex mutex;
     return mutex;
@@ -61,12 +116,13 @@ std::unique_ptr<LAudioCutTank>& InstalledTank() {
 
 }  // namespace
 
-LAudioCutTank::LAudioCutTank(const std::string& folder) {
+LAudioCutTank::LAudioCutTank(const std::string& folder) : working_folder_(folder) {
     peaks_.fill(-1);
     if (folder.empty() || !CreateFolders(folder, 0700)) {
         Diagnose("the working folder \"" + folder + "\" cannot be made; audio cannot be kept");
         return;
     }
+    RemoveAbandonedInstanceFolders(folder);
     lock_ = LockFolder(folder);
     if (lock_.IsValid()) {
         folder_ = folder;
@@ -87,19 +143,7 @@ LAudioCutTank::~LAudioCutTank() {
     if (folder_.empty()) {
         return;
     }
-    // Only the files this tank makes; anything else in the folder is the user's.
-    std::vector<std::string> doomed;
-    if (DIR* dir = ::opendir(folder_.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            if (IsCutFileName(entry->d_name)) {
-                doomed.push_back(FilePathCat(folder_, entry->d_name));
-            }
-        }
-        ::closedir(dir);
-    }
-    for (const std::string& path : doomed) {
-        ::unlink(path.c_str());
-    }
+    DeleteCutFiles(folder_);
     if (!own_sub_folder_.empty()) {
         ::unlink(FilePathCat(own_sub_folder_, kLockName).c_str());
         ::rmdir(own_sub_folder_.c_str());

@@ -7,7 +7,8 @@
 //
 // The tank owns its working folder while it lives: an exclusive lock on "sonvara.lock" keeps a
 // second running editor out (that one works in a fresh sub-folder of its own instead), and at
-// the end the tank deletes the numbered files it made, and only those.
+// the end the tank deletes the numbered files it made, and only those. Sub-folders left by an
+// editor that ended without that clean-up (no one holds their lock) are removed when a tank starts.
 //
 // Any method may be called from any thread; counters change under one lock.
 
@@ -36,6 +37,8 @@ class LAudioCutTank {
     // The folder the cut files go to; "" when no folder could be made or locked (then every
     // writer's audio is lost and reads as silence).
     const std::string& Folder() const { return folder_; }
+    // The folder the tank was asked to work in, usable or not (for messages).
+    const std::string& WorkingFolder() const { return working_folder_; }
 
     // The lowest free number, now with one reference; kSilentCut when all are in use.
     std::uint16_t GetNewRefAndIncRef();
@@ -62,6 +65,7 @@ class LAudioCutTank {
   private:
     void DeleteFiles(std::uint16_t number) const;
 
+    std::string working_folder_;
     std::string folder_;
     std::string own_sub_folder_;  // set when this tank made its folder beside another's
     LFile lock_;

@@ -18,25 +18,27 @@ LSNKCutListAudio::LSNKCutListAudio(LCutListAudio& target, std::int32_t sample_ra
       bytes_per_frame_(GetChannels() * static_cast<int>(sizeof(Sample))),
       high_(static_cast<std::size_t>(GetChannels()), 0),
       low_(static_cast<std::size_t>(GetChannels()), 0) {
-    // Without a number or files the audio is lost and the cut reads as silence.
-    if (!cut_.IsSilent()) {
-        audio_.Open(tank.GetAudFilePath(cut_.Number()), FileAccess::kReadWrite, FileSharing::kNone,
-                    FileDisposition::kCreateAlways);
-        graph_.Open(tank.GetGrfFilePath(cut_.Number()), FileAccess::kReadWrite, FileSharing::kNone,
-                    FileDisposition::kCreateAlways);
+    // Without a number or files the audio cannot be kept.
+    if (cut_.IsSilent() ||
+        !audio_.Open(tank.GetAudFilePath(cut_.Number()), FileAccess::kReadWrite, FileSharing::kNone,
+                     FileDisposition::kCreateAlways) ||
+        !graph_.Open(tank.GetGrfFilePath(cut_.Number()), FileAccess::kReadWrite, FileSharing::kNone,
+                     FileDisposition::kCreateAlways)) {
+        SetError();
     }
 }
 
-LSNKCutListAudio::~LSNKCutListAudio() {
-    if (block_fill_ != 0) {
+bool LSNKCutListAudio::Finish() {
+    if (block_fill_ != 0 && !IsError()) {
         graph_buffer_.clear();
         WriteGraphRecord();
-        graph_.Write(graph_buffer_.data(), graph_buffer_.size());
+        WriteOrFail(graph_, graph_buffer_.data(), graph_buffer_.size());
+    }
+    if (IsError()) {
+        return false;
     }
     FoldPeak();
-    if (!cut_.IsSilent()) {
-        tank_.SetPeak(cut_.Number(), peak_);
-    }
+    tank_.SetPeak(cut_.Number(), peak_);
     target_.Clear();
     // A writer that got nothing leaves an empty document rather than a record of no frames,
     // which no edit could remove.
@@ -47,20 +49,30 @@ LSNKCutListAudio::~LSNKCutListAudio() {
         target_.Records().Append(std::move(record));
     }
     target_.SetFormat(GetSampleRate(), GetChannels());
-    audio_.Close();
-    graph_.Close();
+    return true;
+}
+
+std::string LSNKCutListAudio::ErrorText() const {
+    return "No se puede guardar el sonido en la carpeta de trabajo \"" + tank_.WorkingFolder() +
+           "\" (no se puede crear, no se puede escribir o el disco está lleno).";
+}
+
+void LSNKCutListAudio::WriteOrFail(LFile& file, const void* bytes, std::size_t size) {
+    if (!IsError() && file.Write(bytes, size) != size) {
+        SetError();
+    }
 }
 
 void LSNKCutListAudio::Write(const Sample* buffer, std::int32_t frames) {
-    if (frames <= 0) {
+    if (frames <= 0 || IsError()) {
         return;
     }
     AddFramesWritten(frames);
-    audio_.Write(buffer,
-                 static_cast<std::size_t>(frames) * static_cast<std::size_t>(bytes_per_frame_));
+    WriteOrFail(audio_, buffer,
+                static_cast<std::size_t>(frames) * static_cast<std::size_t>(bytes_per_frame_));
     graph_buffer_.clear();
     FeedGraph(buffer, frames);
-    graph_.Write(graph_buffer_.data(), graph_buffer_.size());
+    WriteOrFail(graph_, graph_buffer_.data(), graph_buffer_.size());
 }
 
 namespace {
@@ -136,9 +148,10 @@ void LSNKCutListAudio::Truncate(std::int32_t frames) {
     SetFramesWritten(frames);
     // The samples kept before the new position may include some of this block.
     FoldPeak();
-    if (audio_.IsValid() && graph_.IsValid()) {
-        audio_.Seek(std::int64_t{frames} * bytes_per_frame_);
-        graph_.Seek(std::int64_t{frames / kGraphBlockFrames} * GetChannels() * 2);
+    if (!IsError() &&
+        (!audio_.Seek(std::int64_t{frames} * bytes_per_frame_) ||
+         !graph_.Seek(std::int64_t{frames / kGraphBlockFrames} * GetChannels() * 2))) {
+        SetError();
     }
     std::fill(high_.begin(), high_.end(), 0);
     std::fill(low_.begin(), low_.end(), 0);

@@ -4,8 +4,12 @@
 // graph beside it ("<n>.grf": per block of 256 frames and per channel the block's largest sample
 // and its negated smallest, each shifted right by 11 and limited to 255).
 //
-// When the last reference to the writer goes, the target document's whole list becomes one cut
-// of everything written, with the writer's rate and channels. The target must outlive the writer.
+// Finish() hands the target document everything written: its whole list becomes one cut of it,
+// with the writer's rate and channels. A writer that could not keep its audio (no free number, a
+// working folder that cannot be made, a full disk, a file size limit) is in error from that write
+// on; its Finish() fails and the target keeps what it held. A writer dropped unfinished leaves
+// the target alone as well, and its files go with its last reference. The target must outlive
+// the writer.
 
 #include <algorithm>
 #include <cstdint>
@@ -23,12 +27,15 @@ class LSNKCutListAudio : public LSoundSinkBase {
 
     LSNKCutListAudio(LCutListAudio& target, std::int32_t sample_rate, int channels,
                      LAudioCutTank& tank = CutTank());
-    ~LSNKCutListAudio() override;
 
     void Write(const Sample* buffer, std::int32_t frames) override;
     // Moves the write position back (or forward) to `frames`: later writes overwrite from
     // there, and the graph block it falls in starts afresh. Nothing is cut from the files.
     void Truncate(std::int32_t frames) override;
+    // Writes the last graph record and hands the target its cut.
+    bool Finish() override;
+    // Names the working folder the audio could not be kept in.
+    std::string ErrorText() const override;
 
     std::uint16_t CutNumber() const { return cut_.Number(); }
 
@@ -39,10 +46,11 @@ class LSNKCutListAudio : public LSoundSinkBase {
     void WriteGraphRecord();
     // Takes the current block's extremes into the peak of the whole cut.
     void FoldPeak();
+    void WriteOrFail(LFile& file, const void* bytes, std::size_t size);
 
     LCutListAudio& target_;
     LAudioCutTank& tank_;
-    CutRef cut_;  // the writer's own reference, dropped once the target holds one
+    CutRef cut_;  // the writer's own reference; the target takes one more in Finish()
     LFile audio_;
     LFile graph_;
     int bytes_per_frame_;

@@ -231,7 +231,7 @@ EfAutoGainControl::EfAutoGainControl(LCutListAudio& document, std::int32_t s_end
       s_start_(s_start) {}
 
 ProcessResult EfAutoGainControl::Body() {
-    return RunOnSelectionCopy(document_, s_end_, s_start_,
+    return RunOnSelectionCopy(*this, document_, s_end_, s_start_,
                               [&](const LSoundSourceRef& source, const LSoundSinkRef& sink) {
                                   return RunAutoGain(*this, source, sink, kAutoGainCommand);
                               });

@@ -66,7 +66,7 @@ EfDCOffsetCorrection::EfDCOffsetCorrection(LCutListAudio& document, std::int32_t
     : LProgressDialog("Sonvara"), document_(document), s_end_(s_end), s_start_(s_start) {}
 
 ProcessResult EfDCOffsetCorrection::Body() {
-    return RunOnSelectionCopy(document_, s_end_, s_start_,
+    return RunOnSelectionCopy(*this, document_, s_end_, s_start_,
                               [&](const LSoundSourceRef& source, const LSoundSinkRef& sink) {
                                   return LDCOffsetCorrection(*this, source, sink);
                               });

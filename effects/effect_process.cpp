@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "audio/source_to_sink.h"
 #include "document/cut_list_reader.h"
 #include "document/cut_writer.h"
 
@@ -72,15 +73,16 @@ ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
         LSoundSourceRef source = make(LSoundSourceRef(new LSRCCutListAudio(document)));
         LSoundSinkRef sink(
             new LSNKCutListAudio(result, document.GetSampleRate(), document.GetChannels()));
-        outcome = copy(process, source, sink, s_end, s_start);
-    }  // the writer hands `result` its cut here
+        outcome = FinishSink(process, copy(process, source, sink, s_end, s_start), *sink);
+    }
     if (outcome == PROCESS_DONE) {
         document.Replace(s_start, s_end, result);
     }
     return outcome;
 }
 
-ProcessResult RunOnSelectionCopy(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+ProcessResult RunOnSelectionCopy(LProgressDialog& process, LCutListAudio& document,
+                                 std::int32_t s_end, std::int32_t s_start,
                                  const SelectionStep& step) {
     if (s_end < s_start) {
         return PROCESS_DONE;
@@ -92,8 +94,9 @@ ProcessResult RunOnSelectionCopy(LCutListAudio& document, std::int32_t s_end, st
     {
         LSoundSinkRef sink(
             new LSNKCutListAudio(result, selection.GetSampleRate(), selection.GetChannels()));
-        outcome = step(LSoundSourceRef(new LSRCCutListAudio(selection)), sink);
-    }  // the writer hands `result` its cut here
+        outcome = FinishSink(process, step(LSoundSourceRef(new LSRCCutListAudio(selection)), sink),
+                             *sink);
+    }
     if (outcome == PROCESS_DONE) {
         document.Replace(s_start, s_end, result);
     }

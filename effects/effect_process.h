@@ -39,10 +39,12 @@ using RangeCopy = std::function<ProcessResult(
 
 // For processes that work from a source to a sink of their own: the selection is copied out,
 // `step` runs from a source over the copy into a sink to a new list, and that list replaces the
-// selection only when `step` is done. A reversed range does nothing.
+// selection only when `step` is done and the list is complete (a failed write shows its message
+// through `process`). A reversed range does nothing.
 using SelectionStep =
     std::function<ProcessResult(const LSoundSourceRef& source, const LSoundSinkRef& sink)>;
-ProcessResult RunOnSelectionCopy(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+ProcessResult RunOnSelectionCopy(LProgressDialog& process, LCutListAudio& document,
+                                 std::int32_t s_end, std::int32_t s_start,
                                  const SelectionStep& step);
 
 // The frame above for one effect: `name` on progress line 0, the effect made by `make`.

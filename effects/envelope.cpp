@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "audio/source_to_sink.h"
 #include "audio/split_multiply.h"
 #include "document/cut_list_reader.h"
 #include "document/cut_writer.h"
@@ -94,6 +95,9 @@ ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, s
             sink->Write(block.data(), frames);
             done += frames;
             process.SetProgress(static_cast<double>(done) / total);
+        }
+        if (FinishSink(process, PROCESS_DONE, *sink) != PROCESS_DONE) {
+            return PROCESS_FAILED;
         }
     }
     document.Replace(s_start, s_end, result);

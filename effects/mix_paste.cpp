@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "audio/source_to_sink.h"
 #include "audio/split_multiply.h"
 #include "document/convert_document.h"
 #include "document/cut_list_reader.h"
@@ -122,6 +123,9 @@ ProcessResult EfMixPaste::Body() {
             sink->Write(block.data(), frames);
             done += frames;
             SetProgress(static_cast<double>(done) / length);
+        }
+        if (FinishSink(*this, PROCESS_DONE, *sink) != PROCESS_DONE) {
+            return PROCESS_FAILED;
         }
     }
     document_.Replace(s_start_, replace_end, mixed);

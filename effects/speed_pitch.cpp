@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "audio/filter_makers.h"
+#include "audio/source_to_sink.h"
 #include "document/cut_list_reader.h"
 #include "document/cut_writer.h"
 #include "effects/effect_process.h"
@@ -86,7 +87,7 @@ ProcessResult LEfChangeSpeedPitch::Body() {
         }
         LSoundSinkRef sink(
             new LSNKCutListAudio(changed, document_.GetSampleRate(), document_.GetChannels()));
-        result = CopyToEnd(*this, source, sink);
+        result = FinishSink(*this, CopyToEnd(*this, source, sink), *sink);
     }
     if (result == PROCESS_DONE) {
         document_.Replace(s_start_, s_end_, changed);

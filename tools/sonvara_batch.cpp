@@ -6,8 +6,9 @@
 //   sonvara-batch script show FILE.svb       a batch script's commands and options
 //   sonvara-batch commands                   the commands a batch script can hold
 //
-// Exit status: 0 done, 1 cancelled (Ctrl+C), 2 failed, with one line on stderr saying why. The
-// settings and the working folder are the editor's ($XDG_CONFIG_HOME, $XDG_DATA_HOME).
+// Exit status: 0 done, 1 cancelled (Ctrl+C, SIGTERM or SIGHUP while a file is worked on: what
+// was being written is removed), 2 failed, with one line on stderr saying why. The settings and
+// the working folder are the editor's ($XDG_CONFIG_HOME, $XDG_DATA_HOME).
 
 #include <sys/stat.h>
 
@@ -79,7 +80,8 @@ constexpr const char* kUsage =
     "  Con el mismo formato y la misma carpeta, cada archivo se reemplaza por el resultado.\n"
     "\n"
     "Las opciones --raw-* y --mp3-* se guardan en la configuración, como en el editor.\n"
-    "Estado de salida: 0 hecho, 1 cancelado (Ctrl+C), 2 error (con el archivo y el paso).\n";
+    "Estado de salida: 0 hecho, 1 cancelado (Ctrl+C, SIGTERM o SIGHUP), 2 error (con el\n"
+    "archivo y el paso). Un error o una cancelación no deja nada a medio escribir.\n";
 
 int Fail(const std::string& why) {
     std::fprintf(stderr, "sonvara-batch: %s\n", why.c_str());

@@ -37,23 +37,23 @@ LSNKACMFile::LSNKACMFile(const std::string& path, const WaveFormat& format)
     WriteHeader(kSizeWhileWriting);
 }
 
-LSNKACMFile::~LSNKACMFile() {
-    if (!file_.IsValid()) {
-        return;
+bool LSNKACMFile::Finish() {
+    if (IsError()) {
+        return false;
     }
-    if (stream_) {
-        EncodeBuffered(kConvertBlockAlign | kConvertEnd);
+    if (!EncodeBuffered(kConvertBlockAlign | kConvertEnd)) {
+        SetError();
     }
     WriteHeader(coded_written_);
+    return !IsError();
 }
 
 void LSNKACMFile::WriteHeader(std::uint64_t coded_bytes) {
     std::vector<std::uint8_t> header = MakeRiffHeader(format_.Serialize(), coded_bytes);
-    file_.Seek(0);
-    if (file_.Write(header.data(), header.size()) != header.size()) {
+    if (!file_.Seek(0) || file_.Write(header.data(), header.size()) != header.size() ||
+        !file_.Seek(static_cast<std::int64_t>(header.size() + coded_written_))) {
         SetError();
     }
-    file_.Seek(static_cast<std::int64_t>(header.size() + coded_written_));
 }
 
 std::optional<std::size_t> LSNKACMFile::EncodeBuffered(unsigned flags) {

@@ -1,8 +1,8 @@
 #pragma once
 // LSNKACMFile: the writer of WAV files in any format the codec manager can encode. Samples are
-// rounded to 16-bit PCM, gathered into whole codec blocks and encoded; the samples of a last,
-// unfinished block are encoded (padded with silence) when the writer is destroyed, which is also
-// when the header gets its final sizes. No "fact" chunk is written.
+// rounded to 16-bit PCM, gathered into whole codec blocks and encoded; Finish() encodes the
+// samples of a last, unfinished block (padded with silence) and gives the header its final sizes.
+// No "fact" chunk is written.
 
 #include <cstdint>
 #include <memory>
@@ -21,9 +21,9 @@ class LSNKACMFile : public LSoundSinkBase {
     // Creates `path` (replacing any file there). A format no codec can write leaves the sink in
     // error: it ignores writes, and the file holds no usable audio.
     LSNKACMFile(const std::string& path, const WaveFormat& format);
-    ~LSNKACMFile() override;
 
     void Write(const Sample* buffer, std::int32_t frames) override;
+    bool Finish() override;
 
   private:
     // Encodes what the PCM buffer holds (with `flags`) and appends it to the file; returns the

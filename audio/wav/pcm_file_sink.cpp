@@ -26,20 +26,22 @@ LSNKPCMFileBase::LSNKPCMFileBase(const std::string& path, std::int32_t sample_ra
     }
     // SetEnd cuts an existing file after the kept frames, or extends a shorter one with zeros
     // so that the frames counted as written are really in the file.
-    file_.Seek(kHeaderBytes + std::int64_t{GetFramesWritten()} * bytes_per_frame_);
-    if (!file_.SetEnd()) {
+    if (!file_.Seek(kHeaderBytes + std::int64_t{GetFramesWritten()} * bytes_per_frame_) ||
+        !file_.SetEnd()) {
         SetError();
     }
 }
 
-LSNKPCMFileBase::~LSNKPCMFileBase() {
-    if (!file_.IsValid()) {
-        return;
+bool LSNKPCMFileBase::Finish() {
+    if (IsError()) {
+        return false;
     }
     std::vector<std::uint8_t> header =
         Header(static_cast<std::uint64_t>(GetFramesWritten()) * bytes_per_frame_);
-    file_.Seek(0);
-    file_.Write(header.data(), header.size());
+    if (!file_.Seek(0) || file_.Write(header.data(), header.size()) != header.size()) {
+        SetError();
+    }
+    return !IsError();
 }
 
 std::vector<std::uint8_t> LSNKPCMFileBase::Header(std::uint64_t data_bytes) const {
@@ -66,8 +68,7 @@ void LSNKPCMFileBase::Write(const Sample* buffer, std::int32_t frames) {
         Convert(buffer, bytes_.data(), samples);
         std::size_t bytes = samples * static_cast<std::size_t>(bytes_per_sample_);
         if (file_.Write(bytes_.data(), bytes) != bytes) {
-            // A full disk: the header will still say how much was meant to be written, and a
-            // reader takes only what the file holds.
+            // A full disk: the sink is in error, and its owner discards the file.
             SetError();
         }
         buffer += samples;
@@ -81,8 +82,9 @@ void LSNKPCMFileBase::Truncate(std::int32_t frames) {
         return;
     }
     SetFramesWritten(frames);
-    file_.Seek(kHeaderBytes + std::int64_t{frames} * bytes_per_frame_);
-    file_.SetEnd();
+    if (!file_.Seek(kHeaderBytes + std::int64_t{frames} * bytes_per_frame_) || !file_.SetEnd()) {
+        SetError();
+    }
 }
 
 void LSNKPCM8File::Convert(const Sample* samples, std::uint8_t* bytes, std::size_t count) const {

@@ -1,6 +1,6 @@
 #pragma once
 // The writers of 8-bit and 16-bit PCM WAV files. The header is 46 bytes (an 18-byte format
-// block); its sizes are provisional until the last reference to the writer is dropped.
+// block); its sizes are provisional until Finish() writes the final ones.
 
 #include <cstdint>
 #include <string>
@@ -19,11 +19,12 @@ class LSNKPCMFileBase : public LSoundSinkBase {
     // shorter than that is extended with silence); 0 starts an empty file.
     LSNKPCMFileBase(const std::string& path, std::int32_t sample_rate, std::int32_t keep_frames,
                     int bytes_per_sample, int channels);
-    ~LSNKPCMFileBase() override;
 
     void Write(const Sample* buffer, std::int32_t frames) override;
     // Ignored beyond the frames written; a negative count means 0.
     void Truncate(std::int32_t frames) override;
+    // Writes the header with the final sizes.
+    bool Finish() override;
 
   protected:
     virtual void Convert(const Sample* samples, std::uint8_t* bytes, std::size_t count) const = 0;

@@ -32,7 +32,9 @@ class BatchTest : public testing::DocumentTest {
     std::string Wave(const std::string& name, std::int32_t frames, Sample level = 0x40000) {
         const std::string path = scratch_.File(name);
         std::vector<Sample> samples(static_cast<std::size_t>(frames), level);
-        LWaveFile::OpenSinkPCM(path, 8000, 0, 16, 1)->Write(samples.data(), frames);
+        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 8000, 0, 16, 1);
+        sink->Write(samples.data(), frames);
+        EXPECT_TRUE(sink->Finish());
         return path;
     }
 

@@ -47,6 +47,7 @@ class CodedWaveTest : public ::testing::Test {
             for (int done = 0; done < frames; done += block) {
                 sink->Write(samples.data() + done * channels, std::min(block, frames - done));
             }
+            EXPECT_TRUE(sink->Finish());
         }
         return LWaveFile::OpenSource(path_);
     }
@@ -225,6 +226,7 @@ TEST_F(CodedWaveTest, FormatsNoCodecWritesLeaveTheSinkInError) {
         std::vector<Sample> samples(100, 0);
         sink->Write(samples.data(), 100);
         EXPECT_EQ(sink->GetFramesWritten(), 100);
+        EXPECT_FALSE(sink->Finish());
     }
     testing::WavBytes bytes;
     bytes.WaveHeader()

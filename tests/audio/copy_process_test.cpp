@@ -99,5 +99,58 @@ TEST_F(CopyProcess, FailsOnASourceOrSinkInErrorOrWithoutASink) {
     EXPECT_EQ(sink->GetFramesWritten(), 0);
 }
 
+// A file source whose reads fail after `good` frames (a disk error half-way).
+class FailsHalfWay : public LSoundSourceBase {
+  public:
+    explicit FailsHalfWay(std::int32_t good) : LSoundSourceBase(8000, 1, FULL_SCALE), good_(good) {}
+    void Read(Sample* buffer, std::int32_t frames) override {
+        std::fill_n(buffer, frames, 1000);
+        position_ += frames;
+        if (position_ > good_) {
+            SetError();
+        }
+    }
+    std::int32_t GetPosition() const override { return position_; }
+    std::int32_t GetLength() const override { return 100 * kBlockFrames; }
+
+  private:
+    std::int32_t good_;
+    std::int32_t position_ = 0;
+};
+
+TEST_F(CopyProcess, AnErrorAnywhereInTheChainEndsTheCopy) {
+    // Filters that cannot take their input read silence and never reach the end: more than two
+    // channels (the channel converter; the limiter when the sink takes them as they are), a ratio
+    // the rate converter cannot step (10 Hz to 8000 Hz). The cancel stands in for a user who
+    // would otherwise wait for ever.
+    struct Case {
+        int channels;
+        std::int32_t rate;
+        Sample max_sample;
+        int sink_channels;
+    };
+    for (const Case& c : {Case{3, 8000, FULL_SCALE, 1}, Case{6, 8000, kUnknownMaxSample, 2},
+                          Case{3, 8000, kUnknownMaxSample, 3}, Case{1, 10, FULL_SCALE, 1},
+                          Case{2, 10, kUnknownMaxSample, 2}}) {
+        SCOPED_TRACE(std::to_string(c.channels) + " channels at " + std::to_string(c.rate));
+        auto* sink = new LMemorySoundSink(8000, c.sink_channels);
+        LSoundSinkRef keep = sink;
+        testing::CancelAfter cancel(50);
+        EXPECT_EQ(Copy(MemorySource(Staircase(1000, c.channels), c.rate, c.channels, c.max_sample),
+                       keep, cancel),
+                  PROCESS_FAILED);
+        EXPECT_EQ(sink->GetFramesWritten(), 0);
+    }
+
+    // A source that fails half-way ends the copy after the block that failed, also behind a
+    // filter that converts its rate.
+    for (std::int32_t rate : {8000, 16000}) {
+        auto* sink = new LMemorySoundSink(rate, 1);
+        LSoundSinkRef keep = sink;
+        EXPECT_EQ(Copy(new FailsHalfWay(3 * kBlockFrames), keep), PROCESS_FAILED) << rate;
+        EXPECT_LT(sink->GetFramesWritten(), 5 * kBlockFrames * (rate / 8000)) << rate;
+    }
+}
+
 }  // namespace
 }  // namespace sonvara

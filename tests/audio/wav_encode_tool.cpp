@@ -34,6 +34,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return 1;
     }
-    testing::CopyAll(*source, *sink);
-    return 0;
+    return testing::CopyAll(*source, *sink) ? 0 : 1;
 }

@@ -54,7 +54,8 @@ inline std::optional<WaveFormat> TestFormat(const std::string& name, int channel
     return std::nullopt;
 }
 
-inline void CopyAll(LSoundSourceBase& source, LSoundSinkBase& sink) {
+// Copies a whole source into a sink and finishes the sink; whether it finished.
+[[nodiscard]] inline bool CopyAll(LSoundSourceBase& source, LSoundSinkBase& sink) {
     std::vector<Sample> block(static_cast<std::size_t>(kBlockFrames) *
                               static_cast<std::size_t>(source.GetChannels()));
     while (source.GetPosition() < source.GetLength()) {
@@ -63,6 +64,7 @@ inline void CopyAll(LSoundSourceBase& source, LSoundSinkBase& sink) {
         // A length that was an estimate may have become exact during the read.
         sink.Write(block.data(), std::min(source.GetPosition(), source.GetLength()) - before);
     }
+    return sink.Finish();
 }
 
 }  // namespace sonvara::testing

@@ -199,6 +199,7 @@ TEST_F(WaveFileTest, WrittenFilesReadBackTheSameSteps) {
                 ASSERT_TRUE(sink);
                 sink->Write(written.data(), 8192);
                 sink->Write(written.data() + 8192 * channels, frames - 8192);
+                ASSERT_TRUE(sink->Finish());
             }
             std::vector<std::uint8_t> file = testing::ReadBytes(path);
             const std::uint32_t data_bytes =
@@ -245,6 +246,7 @@ TEST_F(WaveFileTest, TruncateCutsTheFileAndLaterWritesFollow) {
         EXPECT_EQ(sink->GetFramesWritten(), 0);
         sink->Write(ones.data(), 3);
         sink->Write(twos.data(), 2);
+        ASSERT_TRUE(sink->Finish());
     }
     LSoundSourceRef source = LWaveFile::OpenSource(path);
     EXPECT_EQ(source->GetLength(), 5);
@@ -258,13 +260,18 @@ TEST_F(WaveFileTest, KeepFramesContinuesAnExistingFile) {
     for (int i = 0; i < 300; ++i) {
         first[static_cast<std::size_t>(i)] = i * 16;
     }
-    LWaveFile::OpenSinkPCM(path, 8000, 0, 16, 1)->Write(first.data(), 300);
+    {
+        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 8000, 0, 16, 1);
+        sink->Write(first.data(), 300);
+        ASSERT_TRUE(sink->Finish());
+    }
 
     std::vector<Sample> more(50, -160);
     {
         LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 8000, 200, 16, 1);
         EXPECT_EQ(sink->GetFramesWritten(), 200);
         sink->Write(more.data(), 50);
+        ASSERT_TRUE(sink->Finish());
     }
     std::vector<Sample> expected(first.begin(), first.begin() + 200);
     expected.insert(expected.end(), more.begin(), more.end());
@@ -274,7 +281,11 @@ TEST_F(WaveFileTest, KeepFramesContinuesAnExistingFile) {
 
     // Keeping more frames than the file holds pads it with silence, so that the count of
     // frames written and the file agree.
-    { LWaveFile::OpenSinkPCM(path, 8000, 400, 16, 1)->Write(more.data(), 10); }
+    {
+        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 8000, 400, 16, 1);
+        sink->Write(more.data(), 10);
+        ASSERT_TRUE(sink->Finish());
+    }
     source = LWaveFile::OpenSource(path);
     ASSERT_EQ(source->GetLength(), 410);
     std::vector<Sample> all = testing::ReadAll(*source, 410);
@@ -293,7 +304,11 @@ TEST_F(WaveFileTest, SinkWidthsAndLoudPeaks) {
     // A peak at full scale rounds up past the top 8-bit step; it must stay at the top instead
     // of wrapping round to the most negative value.
     std::vector<Sample> peaks = {FULL_SCALE, -FULL_SCALE, 0};
-    LWaveFile::OpenSinkPCM(path, 8000, 0, 8, 1)->Write(peaks.data(), 3);
+    {
+        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 8000, 0, 8, 1);
+        sink->Write(peaks.data(), 3);
+        ASSERT_TRUE(sink->Finish());
+    }
     std::vector<std::uint8_t> file = testing::ReadBytes(path);
     ASSERT_EQ(file.size(), 49u);
     EXPECT_EQ(file[46], 255);

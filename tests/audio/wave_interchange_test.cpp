@@ -113,7 +113,7 @@ TEST(WaveInterchange, FilesWeWriteDecodeInThePeersAsInOurs) {
             LSoundSinkRef sink = LWaveFile::OpenSink(
                 path, *testing::TestFormat(format, source->GetChannels(),
                                            static_cast<std::uint32_t>(source->GetSampleRate())));
-            testing::CopyAll(*source, *sink);
+            ASSERT_TRUE(testing::CopyAll(*source, *sink));
         }
         EXPECT_EQ(testing::ReadBytes(path), testing::ReadBytes(kData + "/" + wav))
             << "the encoder changed: run tests/data/wav/make_ours.sh";

@@ -254,7 +254,7 @@ TEST_F(FileFormatTest, WritersSizeTheirHeadersAtTheEnd) {
         LSoundSinkRef aif = LAifFile::OpenSink(aiff_path, 44100, 2);
         au->Write(samples.data(), 4);
         aif->Write(samples.data(), 4);
-        // Until the writers end, the sizes say "to the end": an interrupted file reads whole.
+        // Until the writers finish, the sizes say "to the end": an interrupted file reads whole.
         const std::vector<std::uint8_t> last = {0x7F, 0xFF, 0x80, 0x01};
         EXPECT_EQ(FileBytes(au_path), Au(24, kToEnd, 3, 44100, 2).Append(data).Append(last).Get());
         EXPECT_EQ(FileBytes(aiff_path), aiff(46, 0, kToEnd).Append(data).Append(last).Get());
@@ -262,6 +262,8 @@ TEST_F(FileFormatTest, WritersSizeTheirHeadersAtTheEnd) {
         EXPECT_EQ(LAifFile::OpenSource(aiff_path)->GetLength(), 4);
         au->Truncate(3);
         aif->Truncate(3);
+        ASSERT_TRUE(au->Finish());
+        ASSERT_TRUE(aif->Finish());
     }
     EXPECT_EQ(FileBytes(au_path), Au(24, 12, 3, 44100, 2).Append(data).Get());
     EXPECT_EQ(FileBytes(aiff_path), aiff(46 + 12, 3, 8 + 12).Append(data).Get());

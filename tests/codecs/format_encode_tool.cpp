@@ -69,6 +69,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return 1;
     }
-    testing::CopyAll(*source, *sink);
-    return sink->IsError() ? 1 : 0;
+    return testing::CopyAll(*source, *sink) ? 0 : 1;
 }

@@ -119,7 +119,7 @@ TEST(FormatInterchange, FilesWeWriteAreUnchangedAndSoxReadsThemAsWeDo) {
                 : golden.Kind() == "aiff"
                     ? LAifFile::OpenSink(path, rate, golden.Channels())
                     : OpenRawSink(path, kEncodings.at(golden.fields[1]), rate, golden.Channels());
-            testing::CopyAll(*input, *sink);
+            ASSERT_TRUE(testing::CopyAll(*input, *sink));
         }
         EXPECT_TRUE(FileBytes(path) == FileBytes(FormatData(golden.name)))
             << "the writer changed: run tests/data/formats/make_ours.sh";

@@ -71,8 +71,9 @@ inline std::vector<Sample> ReadWhole(LSoundSourceBase& source) {
     return ReadFrames(source, source.GetLength());
 }
 
-// Copies a source to a sink in blocks of kBlockFrames, as the save chain does.
-inline void CopyAll(LSoundSourceBase& source, LSoundSinkBase& sink) {
+// Copies a source to a sink in blocks of kBlockFrames, as the save chain does, and finishes the
+// sink; whether it finished.
+[[nodiscard]] inline bool CopyAll(LSoundSourceBase& source, LSoundSinkBase& sink) {
     std::vector<Sample> block(static_cast<std::size_t>(kBlockFrames) *
                               static_cast<std::size_t>(source.GetChannels()));
     while (source.GetPosition() < source.GetLength()) {
@@ -81,6 +82,7 @@ inline void CopyAll(LSoundSourceBase& source, LSoundSinkBase& sink) {
         source.Read(block.data(), frames);
         sink.Write(block.data(), frames);
     }
+    return sink.Finish();
 }
 
 }  // namespace sonvara::testing

@@ -32,7 +32,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     sink->Write(samples.data(), static_cast<std::int32_t>(samples.size()));
-    const bool failed = sink->IsError();
-    sink = LSoundSinkRef();
-    return failed ? 1 : 0;
+    return sink->Finish() ? 0 : 1;
 }

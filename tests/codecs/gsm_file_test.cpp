@@ -56,6 +56,7 @@ class GsmFileTest : public ::testing::Test {
                     samples.data() + at,
                     std::min<std::int32_t>(piece, static_cast<std::int32_t>(samples.size() - at)));
             }
+            EXPECT_TRUE(sink.Finish());
         }
         return testing::FileBytes(path);
     }
@@ -208,7 +209,11 @@ TEST_F(GsmFileTest, LoadAndSaveChooseTheGsmCoderAndConvertToItsRate) {
         stereo.push_back(static_cast<Sample>(std::lround(
             0.4 * FULL_SCALE * std::sin(2 * std::numbers::pi * 300 * (i / 2) / 44100.0))));
     }
-    LWaveFile::OpenSinkPCM(wav, 44100, 0, 16, 2)->Write(stereo.data(), 44100);
+    {
+        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(wav, 44100, 0, 16, 2);
+        sink->Write(stereo.data(), 44100);
+        ASSERT_TRUE(sink->Finish());
+    }
     const std::string gsm = scratch_.File("out.GSM");
     LSVConvertFile to_gsm(wav, gsm, SaveMode::kPlain, false);
     ASSERT_EQ(testing::RunProcess(to_gsm), PROCESS_DONE);

@@ -51,6 +51,7 @@ TEST(GsmWav, OurFilesAreTheOnesSoxAndFfmpegDecoded) {
         for (std::size_t at = 0; at < samples.size(); at += 1000) {
             sink->Write(samples.data() + at, 1000);
         }
+        ASSERT_TRUE(sink->Finish());
     }
     // make.sh had sox and FFmpeg decode this very file.
     EXPECT_EQ(testing::FileBytes(path), testing::GsmBytes("speech_ours_gsm.wav"));

@@ -54,7 +54,9 @@ class LoadSaveTest : public testing::DocumentTest {
         for (std::int32_t i = 0; i < frames * channels; ++i) {
             samples.push_back((i % 4000 - 2000) * 16);
         }
-        LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels)->Write(samples.data(), frames);
+        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels);
+        sink->Write(samples.data(), frames);
+        EXPECT_TRUE(sink->Finish());
         return path;
     }
 
@@ -306,6 +308,112 @@ TEST_F(LoadSaveTest, ConvertingWritesWhatALoadAndASaveWould) {
     LSVConvertFile cancelled(input, target, SaveMode::kPlain, false);
     EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
     EXPECT_EQ(Bytes(target), before);
+}
+
+// Runs `work` in a child process whose files cannot grow past `bytes` (a full disk, without
+// filling one); true when `work` returned true there.
+template <typename Work>
+bool WithFileSizeLimit(rlim_t bytes, Work work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{bytes, bytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(work() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+TEST_F(LoadSaveTest, FilesOfMoreThanTwoChannelsAreRefusedWithTheirCount) {
+    LCutListAudio document;
+    ASSERT_EQ(Load(Wave("in.wav", 100, 1), document), PROCESS_DONE);
+    const std::vector<Sample> before = ReadList(document);
+    const std::vector<std::string> names = FolderNames();
+    for (int channels : {3, 6}) {
+        SCOPED_TRACE(channels);
+        const std::string path = Wave("surround.wav", 1000, channels);
+        EXPECT_EQ(Load(path, document), PROCESS_FAILED);
+        ASSERT_FALSE(prompts_.Asked().empty());
+        EXPECT_EQ(prompts_.Asked().back().text,
+                  "El archivo \"" + path + "\" tiene " + std::to_string(channels) +
+                      " canales; Sonvara solo trabaja con sonido mono o estéreo (1 o 2 canales).");
+        EXPECT_EQ(document.GetChannels(), 1);
+        EXPECT_EQ(ReadList(document), before);
+
+        // A conversion refuses it the same way and writes nothing (the cancel only keeps a
+        // conversion that would never end from hanging the test).
+        testing::CancelAfter cancel(100);
+        LSVConvertFile convert(path, scratch_.File("out.gsm"), SaveMode::kPlain, false);
+        EXPECT_EQ(Run(convert, &cancel), PROCESS_FAILED);
+        EXPECT_EQ(prompts_.Asked().back().text, TooManyChannelsMessage(path, channels));
+        EXPECT_FALSE(FileExists(scratch_.File("out.gsm")));
+    }
+    std::filesystem::remove(scratch_.File("surround.wav"));
+    EXPECT_EQ(FolderNames(), names);
+}
+
+TEST_F(LoadSaveTest, ALoadThatCannotKeepItsAudioFailsAndKeepsTheDocument) {
+    LCutListAudio document;
+    ASSERT_EQ(Load(Wave("in.wav", 100, 1), document), PROCESS_DONE);
+    const std::vector<Sample> before = ReadList(document);
+    const std::string input = Wave("long.wav", 40000, 2);
+    auto kept = [&] { return document.GetChannels() == 1 && ReadList(document) == before; };
+    auto names = [&](const std::string& folder) {
+        return !prompts_.Asked().empty() &&
+               prompts_.Asked().back().text.find("\"" + folder + "\"") != std::string::npos;
+    };
+
+    // A working folder that cannot be made: its parent is a regular file.
+    std::ofstream(scratch_.File("plain")) << "a file, not a folder";
+    const std::string unusable = scratch_.File("plain/work");
+    std::unique_ptr<LAudioCutTank> working = UseCutTank(std::make_unique<LAudioCutTank>(unusable));
+    EXPECT_EQ(Load(input, document), PROCESS_FAILED);
+    EXPECT_TRUE(names(unusable));
+    EXPECT_TRUE(kept());
+    UseCutTank(std::move(working));
+
+    // A full disk: the cut file (320000 bytes) cannot grow past 20000.
+    EXPECT_TRUE(WithFileSizeLimit(20000, [&] {
+        return Load(input, document) == PROCESS_FAILED && names(scratch_.File("work")) && kept();
+    }));
+    ASSERT_EQ(Load(input, document), PROCESS_DONE);  // and with room it loads
+    EXPECT_EQ(document.GetLength(), 40000);
+}
+
+TEST_F(LoadSaveTest, ASaveWhoseWriterCannotFinishFailsAndKeepsTheFile) {
+    // GSM 6.10 in WAV: the last, part-filled block of 320 samples is encoded and written only
+    // when the writer finishes, after every sample was given to it.
+    WaveFormat gsm{};
+    for (const FormatChoice& choice : CodecManager::Instance().ListFormats(1)) {
+        if (choice.format.format_tag == WAVE_FORMAT_GSM610 &&
+            choice.format.samples_per_sec == 8000) {
+            gsm = choice.format;
+        }
+    }
+    ASSERT_EQ(gsm.format_tag, WAVE_FORMAT_GSM610);
+    LCutListAudio document;
+    ASSERT_EQ(Load(Wave("in.wav", 16100, 1), document), PROCESS_DONE);  // 50 blocks and 100
+    const std::string probe = scratch_.File("probe.wav");
+    prompts_.QueueFormatChoice(*LWaveFileFormat::ToArea(gsm));
+    ASSERT_EQ(Save(document, probe, SaveMode::kNewName), PROCESS_DONE);
+    const auto size = static_cast<rlim_t>(Bytes(probe).size());
+
+    const std::string target = scratch_.File("keep.wav");
+    std::ofstream(target, std::ios::binary) << "the user's precious recording";
+    const std::vector<std::uint8_t> before = Bytes(target);
+    const std::vector<std::string> names = FolderNames();
+    // One byte short: every block but the last one fits.
+    EXPECT_TRUE(WithFileSizeLimit(size - 1, [&] {
+        prompts_.QueueFormatChoice(*LWaveFileFormat::ToArea(gsm));
+        return Save(document, target, SaveMode::kNewName) == PROCESS_FAILED &&
+               !prompts_.Asked().empty() &&
+               prompts_.Asked().back().text ==
+                   "No se puede crear el archivo \"" + target + "\"Para guardar.";
+    }));
+    EXPECT_EQ(Bytes(target), before);
+    EXPECT_EQ(FolderNames(), names);
 }
 
 }  // namespace

@@ -137,7 +137,9 @@ class Mp3EncodeTest : public testing::DocumentTest {
         for (std::size_t i = 0; i < samples.size(); ++i) {
             samples[i] = static_cast<Sample>(100000 * std::sin(0.05 * static_cast<double>(i)));
         }
-        LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels)->Write(samples.data(), rate / 10);
+        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels);
+        sink->Write(samples.data(), rate / 10);
+        EXPECT_TRUE(sink->Finish());
         return path;
     }
 

@@ -205,6 +205,7 @@ TEST_F(RawFileTest, HeaderFirstAndFinalAndBackwardsSeekCuts) {
         sink.Truncate(2);
         EXPECT_EQ(FileBytes(path).size(), 10u + 2 * 4);
         sink.Write(frames + 8, 1);  // goes on after the two frames kept
+        ASSERT_TRUE(sink.Finish());
     }
     ASSERT_EQ(headers.size(), 2u);
     EXPECT_FALSE(headers[0].second);
@@ -223,6 +224,7 @@ TEST_F(RawFileTest, HeaderFirstAndFinalAndBackwardsSeekCuts) {
         sink.Write(one, 1);
         sink.Truncate(-7);  // everything after the header
         EXPECT_EQ(sink.GetFramesWritten(), 0);
+        ASSERT_TRUE(sink.Finish());
     }
     EXPECT_EQ(FileBytes(path), std::vector<std::uint8_t>(10, 0xEE));
 }
@@ -243,6 +245,7 @@ TEST_F(RawFileTest, FilesThatCannotBeOpenedOrCreatedGiveErrorObjects) {
         const Sample one[] = {1234};
         sink->Write(one, 1);
         sink->Truncate(0);
+        EXPECT_FALSE(sink->Finish());
     }
     EXPECT_TRUE(diagnostics.Contains("LSNKVOX::LSNKVOX unable to open file: " + uncreatable));
     // A rate below 1 or no channels: the empty source too.

@@ -145,6 +145,7 @@ TEST_F(VoxFileTest, WriterCodesLikeThePlainCodecAndCarriesAnOpenNibble) {
         EXPECT_EQ(FileBytes(path).size(), 2u);
         sink->Write(samples.data() + 4, 3197);
         EXPECT_EQ(sink->GetFramesWritten(), 3201);
+        ASSERT_TRUE(sink->Finish());
     }
     PlainVox vox;
     std::vector<std::uint8_t> expected;

@@ -79,7 +79,7 @@ TEST_F(TerminalView, StaysQuietWhenNotATerminal) {
 // A process that loops until the user cancels.
 class EndlessProcess : public LProgressDialog {
   public:
-    EndlessProcess() : LProgressDialog("Eco") {}
+    explicit EndlessProcess(int signal = SIGINT) : LProgressDialog("Eco"), signal_(signal) {}
     int blocks = 0;
 
   protected:
@@ -89,10 +89,13 @@ class EndlessProcess : public LProgressDialog {
                 return PROCESS_STOPPED;
             }
             if (++blocks == 3) {
-                std::raise(SIGINT);  // the user presses Ctrl+C
+                std::raise(signal_);  // the user presses Ctrl+C, or the program is told to end
             }
         }
     }
+
+  private:
+    int signal_;
 };
 
 TEST_F(TerminalView, CtrlCCancelsTheRunningProcessAndTheHandlerIsRestoredAfter) {
@@ -115,6 +118,38 @@ TEST_F(TerminalView, CtrlCCancelsTheRunningProcessAndTheHandlerIsRestoredAfter) 
     view.Open("Otra");
     EXPECT_FALSE(view.CancelRequested());
     view.Close();
+}
+
+TEST_F(TerminalView, TerminationAndHangUpCancelLikeCtrlCUnlessIgnored) {
+    QueueMessageLoop loop;
+    testing::ScriptedPrompts prompts;
+    for (int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        struct sigaction before {};
+        sigaction(signal, nullptr, &before);
+        TerminalProgressView view(out, false, clock);
+        ProcessHost host{loop, view, prompts};
+        EndlessProcess process(signal);
+        EXPECT_EQ(process.Run(host), PROCESS_STOPPED);
+        EXPECT_EQ(process.blocks, 3);
+        struct sigaction after {};
+        sigaction(signal, nullptr, &after);
+        EXPECT_EQ(after.sa_handler, before.sa_handler);
+    }
+
+    // A hang-up the caller ignores (a run under nohup) does not cancel.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous {};
+    sigaction(SIGHUP, &ignore, &previous);
+    TerminalProgressView view(out, false, clock);
+    view.Open("Eco");
+    std::raise(SIGHUP);
+    EXPECT_FALSE(view.CancelRequested());
+    view.Close();
+    struct sigaction after {};
+    sigaction(SIGHUP, &previous, &after);
+    EXPECT_EQ(after.sa_handler, SIG_IGN);
 }
 
 }  // namespace

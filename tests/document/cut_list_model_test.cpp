@@ -730,10 +730,11 @@ TEST_F(CutListModelTest, CutFilesLiveExactlyAsLongAsSomeRecordNamesThem) {
                         numbers.insert(number);
                         std::vector<Sample> samples(static_cast<std::size_t>(channels) * 300, 7);
                         writer->Write(samples.data(), 300);
-                        // Until the writer goes, its own is the one reference.
+                        // Until the writer finishes, its own is the one reference.
                         EXPECT_EQ(CutTank().RefCount(number), 1);
                         EXPECT_TRUE(FileExists(CutTank().GetAudFilePath(number)));
                         EXPECT_TRUE(FileExists(CutTank().GetGrfFilePath(number)));
+                        ASSERT_TRUE(writer->Finish());
                     }
                     ASSERT_EQ(target.Records().Count(), 1u);
                     EXPECT_EQ(target.Records().First().Current().cut.Number(), number);

@@ -1,8 +1,10 @@
 #include "document/cut_writer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <ctime>
 #include <fstream>
 #include <vector>
 
@@ -31,7 +33,8 @@ TEST_F(CutWriterTest, WritesAudioAndOneGraphRecordPerBlock) {
         number = static_cast<LSNKCutListAudio*>(writer.Get())->CutNumber();
         writer->Write(samples.data(), 300);  // pieces that do not end on block boundaries
         writer->Write(samples.data() + 600, 700);
-        EXPECT_TRUE(list.Records().IsEmpty());  // the document changes when the writer goes
+        EXPECT_TRUE(list.Records().IsEmpty());  // the document changes when the writer finishes
+        ASSERT_TRUE(writer->Finish());
     }
     EXPECT_EQ(list.GetSampleRate(), 22050);
     EXPECT_EQ(list.GetChannels(), 2);
@@ -70,6 +73,7 @@ TEST_F(CutWriterTest, GraphBytesAndWholeBlocks) {
         LSoundSinkRef ref(writer);
         number = writer->CutNumber();
         writer->Write(negative.data(), 512);
+        ASSERT_TRUE(writer->Finish());
     }
     // Exactly two blocks: no partial record at the end; all-negative blocks have a top of 0.
     EXPECT_EQ(Bytes(CutTank().GetGrfFilePath(number)), (std::vector<std::uint8_t>{0, 255, 0, 255}));
@@ -82,6 +86,7 @@ TEST_F(CutWriterTest, AWriterThatGotNothingLeavesAnEmptyDocument) {
         LSNKCutListAudio* writer = new LSNKCutListAudio(list, 8000, 2);
         LSoundSinkRef ref(writer);
         number = writer->CutNumber();
+        ASSERT_TRUE(writer->Finish());
     }
     EXPECT_TRUE(list.Records().IsEmpty());
     EXPECT_EQ(list.GetChannels(), 2);
@@ -100,6 +105,7 @@ TEST_F(CutWriterTest, RepositionOverwritesFromThere) {
         writer->Write(loud.data(), 1000);
         writer->Truncate(300);
         writer->Write(quiet.data(), 100);
+        ASSERT_TRUE(writer->Finish());
     }
     EXPECT_EQ(list.GetLength(), 400);
     std::vector<Sample> samples = ReadList(list);
@@ -164,6 +170,7 @@ TEST_F(CutWriterTest, TankOwnsItsFolderAndCleansOnlyItsOwnFiles) {
         LSoundSinkRef writer(new LSNKCutListAudio(list, 8000, 1, *other));
         std::vector<Sample> samples(10, 1);
         writer->Write(samples.data(), 10);
+        ASSERT_TRUE(writer->Finish());
     }
     EXPECT_TRUE(FileExists(other_folder + "/0.aud"));
     list.Clear();
@@ -175,6 +182,68 @@ TEST_F(CutWriterTest, TankOwnsItsFolderAndCleansOnlyItsOwnFiles) {
     EXPECT_TRUE(FileExists(folder + "/take2.aud"));
     EXPECT_FALSE(FileExists(folder + "/12.aud"));
     EXPECT_FALSE(FileExists(folder + "/12.grf"));
+}
+
+TEST_F(CutWriterTest, TheTargetChangesOnlyWhenTheWriterFinishes) {
+    LCutListAudio list = Staircase(10);
+    const std::vector<Sample> before = ReadList(list);
+    std::uint16_t number;
+    {
+        auto* writer = new LSNKCutListAudio(list, 8000, 1);
+        LSoundSinkRef ref(writer);
+        number = writer->CutNumber();
+        std::vector<Sample> samples(100, 5);
+        writer->Write(samples.data(), 100);
+    }  // dropped unfinished: a cancelled load or effect
+    EXPECT_EQ(ReadList(list), before);
+    EXPECT_FALSE(FileExists(CutTank().GetAudFilePath(number)));
+    EXPECT_FALSE(FileExists(CutTank().GetGrfFilePath(number)));
+
+    // A writer that cannot keep its audio fails, names the folder and leaves the target alone.
+    std::ofstream(scratch_.File("plain")) << "a file, not a folder";
+    LAudioCutTank unusable(scratch_.File("plain/work"));
+    {
+        LSoundSinkRef writer(new LSNKCutListAudio(list, 8000, 1, unusable));
+        std::vector<Sample> samples(100, 5);
+        writer->Write(samples.data(), 100);
+        EXPECT_FALSE(writer->Finish());
+        EXPECT_NE(writer->ErrorText().find("\"" + scratch_.File("plain/work") + "\""),
+                  std::string::npos);
+    }
+    EXPECT_EQ(ReadList(list), before);
+}
+
+TEST_F(CutWriterTest, FoldersLeftByAnEditorThatDiedAreRemovedAtStart) {
+    const std::string folder = scratch_.File("shared");
+    auto running = std::make_unique<LAudioCutTank>(folder);
+    auto second = std::make_unique<LAudioCutTank>(folder);  // alive: its lock is held
+    const std::string alive = second->Folder();
+    // Two editors that were killed: their sub-folders, cut files and unheld locks stay behind.
+    const std::string dead = folder + "/instance-a1b2c3";
+    const std::string dead_with_notes = folder + "/instance-d4e5f6";
+    const std::string not_ours = folder + "/instance-photos";
+    for (const std::string& sub : {dead, dead_with_notes, not_ours}) {
+        ASSERT_EQ(::mkdir(sub.c_str(), 0700), 0);
+        std::ofstream(sub + "/3.aud") << "audio";
+        if (sub != not_ours) {
+            std::ofstream(sub + "/sonvara.lock");
+        }
+    }
+    std::ofstream(dead_with_notes + "/notes.txt") << "the user's";
+    // Folders are judged abandoned only after a while (an editor may be between making one and
+    // locking it); these are older than that.
+    for (const std::string& sub : {alive, dead, dead_with_notes, not_ours}) {
+        const timespec old[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, sub.c_str(), old, 0), 0);
+    }
+
+    auto third = std::make_unique<LAudioCutTank>(folder);
+    EXPECT_FALSE(FileExists(dead));
+    EXPECT_TRUE(FileExists(dead_with_notes + "/notes.txt"));
+    EXPECT_FALSE(FileExists(dead_with_notes + "/3.aud"));
+    EXPECT_TRUE(FileExists(not_ours + "/3.aud"));  // no lock: not a folder a tank made
+    EXPECT_TRUE(FileExists(alive + "/sonvara.lock"));
+    EXPECT_NE(third->Folder(), alive);
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ class DocumentTest : public ::testing::Test {
                 }
             }
             writer->Write(samples.data(), frames);
+            EXPECT_TRUE(writer->Finish());
         }
         return list;
     }
@@ -49,6 +50,7 @@ class DocumentTest : public ::testing::Test {
             LSoundSinkRef writer(new LSNKCutListAudio(list, rate, channels));
             writer->Write(samples.data(), static_cast<std::int32_t>(
                                               samples.size() / static_cast<std::size_t>(channels)));
+            EXPECT_TRUE(writer->Finish());
         }
         return list;
     }

@@ -72,6 +72,7 @@ TEST_F(EditDocumentTest, UndoRestoresFormatFlagAndReferences) {
         LSoundSinkRef writer(new LSNKCutListAudio(document.Audio(), 44100, 1));
         std::vector<Sample> samples(50, 7);
         writer->Write(samples.data(), 50);
+        ASSERT_TRUE(writer->Finish());
     }
     document.Positions() = {0, 0, 0, 0, 50};
     EXPECT_EQ(document.Audio().GetSampleRate(), 44100);

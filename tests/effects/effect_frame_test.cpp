@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <vector>
 
 #include "audio/filter_makers.h"
@@ -101,6 +102,28 @@ TEST_F(EffectFrameTest, ACancelledEffectLeavesTheDocumentAsItWas) {
     EXPECT_EQ(document.Records().Count(), 1u);
 }
 
+TEST_F(EffectFrameTest, AnEffectWhoseResultCannotBeKeptFailsAndLeavesTheDocument) {
+    LCutListAudio document = Staircase(30000, 1);
+    const std::vector<Sample> before = ReadList(document);
+    // The working folder cannot be made (its parent is a regular file): no cut can be written.
+    std::ofstream(scratch_.File("plain")) << "a file, not a folder";
+    const std::string unusable = scratch_.File("plain/work");
+    std::unique_ptr<LAudioCutTank> working = UseCutTank(std::make_unique<LAudioCutTank>(unusable));
+    RangeEffect negate(document, 30000, 0, Negating());
+    EfDCOffsetCorrection correct(document, 30000, 0);  // the frame that copies the selection
+    for (LProgressDialog* effect :
+         {static_cast<LProgressDialog*>(&negate), static_cast<LProgressDialog*>(&correct)}) {
+        testing::ScriptedPrompts prompts;
+        EXPECT_EQ(testing::RunProcess(*effect, nullptr, &prompts), PROCESS_FAILED);
+        EXPECT_EQ(prompts.Asked().size(), 1u);
+        for (const PromptMessage& message : prompts.Asked()) {
+            EXPECT_NE(message.text.find("\"" + unusable + "\""), std::string::npos);
+        }
+        EXPECT_EQ(ReadList(document), before);
+    }
+    UseCutTank(std::move(working));
+}
+
 TEST_F(EffectFrameTest, NormalizeFindsThePeakAndChangesOnlyGains) {
     LCutListAudio document;
     {
@@ -108,6 +131,7 @@ TEST_F(EffectFrameTest, NormalizeFindsThePeakAndChangesOnlyGains) {
         std::vector<Sample> samples(2 * 1000, 1000);
         samples[777] = -FULL_SCALE / 4;  // the peak, negative and on the right channel
         writer->Write(samples.data(), 1000);
+        ASSERT_TRUE(writer->Finish());
     }
     EfNormalize normalize(document, 1000, 0, 100);
     ASSERT_EQ(Run(normalize), PROCESS_DONE);
@@ -127,6 +151,7 @@ TEST_F(EffectFrameTest, NormalizeFindsThePeakAndChangesOnlyGains) {
         std::vector<Sample> samples(100, 0);
         samples[50] = FULL_SCALE / 2;
         writer->Write(samples.data(), 100);
+        ASSERT_TRUE(writer->Finish());
     }
     EfNormalize ninety(half, 100, 0, 90);
     ASSERT_EQ(Run(ninety), PROCESS_DONE);
@@ -180,6 +205,7 @@ TEST_F(EffectFrameTest, DCOffsetTakesEachChannelsMeanAway) {
             samples.push_back(-7 + (f % 4) * 2);                  // mean -4
         }
         writer->Write(samples.data(), 20000);
+        ASSERT_TRUE(writer->Finish());
     }
     EfDCOffsetCorrection correct(document, 20000, 0);
     ASSERT_EQ(Run(correct), PROCESS_DONE);

@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "audio/wav/wave_file.h"
 #include "tests/support/scratch_folder.h"
@@ -24,14 +29,16 @@ class BatchToolTest : public ::testing::Test {
     };
 
     // Runs the tool with `arguments` (already quoted for the shell) in the scratch folder, with
-    // the variable settings in `environment` ("NAME='value' ...") besides the XDG folders.
+    // the variable settings in `environment` ("NAME='value' ...") besides the XDG folders. A run
+    // that would never end is stopped after a minute (status 124).
     Outcome Batch(const std::string& arguments, const std::string& environment = "") {
         const std::string out = scratch_.File("stdout.txt");
         const std::string err = scratch_.File("stderr.txt");
-        const std::string command =
-            "cd '" + scratch_.Path() + "' && XDG_CONFIG_HOME='" + scratch_.File("config") +
-            "' XDG_DATA_HOME='" + scratch_.File("data") + "' " + environment +
-            " '" SONVARA_BATCH "' " + arguments + " >'" + out + "' 2>'" + err + "' </dev/null";
+        const std::string command = "cd '" + scratch_.Path() + "' && XDG_CONFIG_HOME='" +
+                                    scratch_.File("config") + "' XDG_DATA_HOME='" +
+                                    scratch_.File("data") + "' " + environment +
+                                    " /usr/bin/timeout 60 '" SONVARA_BATCH "' " + arguments +
+                                    " >'" + out + "' 2>'" + err + "' </dev/null";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(out), Read(err)};
     }
@@ -41,6 +48,40 @@ class BatchToolTest : public ::testing::Test {
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
+    }
+
+    // Writes `text` as the settings file the tool reads.
+    void Settings(const std::string& text) {
+        std::filesystem::create_directories(scratch_.File("config/Vellumtone"));
+        std::ofstream(scratch_.File("config/Vellumtone/Sonvara.conf")) << text;
+    }
+
+    // A 16-bit WAV of `frames` frames of a quiet rising signal.
+    std::string Wave(const std::string& name, std::int32_t rate, int channels,
+                     std::int32_t frames) {
+        const std::string path = scratch_.File(name);
+        std::vector<Sample> samples(static_cast<std::size_t>(frames) *
+                                    static_cast<std::size_t>(channels));
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            samples[i] = static_cast<Sample>(i % 1000) * 16;
+        }
+        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels);
+        sink->Write(samples.data(), frames);
+        EXPECT_TRUE(sink->Finish());
+        return path;
+    }
+
+    // The names in the scratch folder, without the tool's output, settings and data folders.
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(scratch_.Path())) {
+            const std::string name = entry.path().filename().string();
+            if (name != "stdout.txt" && name != "stderr.txt" && name != "config" &&
+                name != "data" && name != "tmp") {
+                names.insert(name);
+            }
+        }
+        return names;
     }
 
     const std::string input_ = std::string(SONVARA_WAV_DATA_DIR) + "/in_stereo.wav";
@@ -209,6 +250,100 @@ TEST_F(BatchToolTest, RunFailuresNameTheFileAndTheStep) {
     Outcome version = Batch("script show v1.svb");
     EXPECT_EQ(version.status, 2);
     EXPECT_NE(version.err.find("no tiene la misma versión"), std::string::npos);
+}
+
+TEST_F(BatchToolTest, FilesTheEditorCannotTakeFailAtOnceAndLeaveNothing) {
+    struct Input {
+        std::string name;
+        std::int32_t rate;
+        int channels;
+    };
+    for (const Input& input :
+         {Input{"surround.wav", 48000, 6}, Input{"three.wav", 8000, 3}, Input{"slow.wav", 10, 1}}) {
+        Wave(input.name, input.rate, input.channels, input.rate / 2);
+        const std::set<std::string> before = Names();
+        for (const std::string output : {"out.gsm", "out.wav", "out.mp3"}) {
+            SCOPED_TRACE(input.name + " to " + output);
+            if (input.channels == 1 && output == "out.wav") {
+                continue;  // a 10 Hz WAV stays a 10 Hz WAV: nothing needs converting
+            }
+            Outcome failed = Batch("convert " + input.name + " " + output);
+            EXPECT_EQ(failed.status, 2);
+            EXPECT_NE(failed.err.find("\"" + input.name + "\""), std::string::npos) << failed.err;
+            EXPECT_EQ(Names(), before);
+        }
+        for (const std::string format : {"same", ".gsm"}) {
+            SCOPED_TRACE(input.name + " run to " + format);
+            if (input.channels == 1 && format == "same") {
+                continue;
+            }
+            Outcome failed =
+                Batch("run --command 3:50 --format " + format + " --out same " + input.name);
+            EXPECT_EQ(failed.status, 2);
+            EXPECT_NE(failed.err.find("\"" + input.name + "\""), std::string::npos) << failed.err;
+            EXPECT_EQ(Names(), before);
+        }
+    }
+    Outcome refused = Batch("convert surround.wav out.gsm");
+    EXPECT_EQ(refused.err,
+              "sonvara-batch: El archivo \"surround.wav\" tiene 6 canales; Sonvara solo trabaja "
+              "con sonido mono o estéreo (1 o 2 canales).\n");
+}
+
+TEST_F(BatchToolTest, AWorkingFolderThatCannotBeMadeFailsTheRunAndKeepsTheFile) {
+    const std::string file = Wave("take.wav", 8000, 1, 8000);
+    const std::string before = Read(file);
+    std::ofstream(scratch_.File("plain")) << "a file, not a folder";
+    Settings("[Settings]\nWorkingFolder=" + scratch_.File("plain/work") + "\n");
+    Outcome failed = Batch("run --command 3:50 --format same --out same take.wav");
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_NE(failed.err.find("\"" + scratch_.File("plain/work") + "\""), std::string::npos)
+        << failed.err;
+    EXPECT_NE(failed.err.find("falló \"take.wav\""), std::string::npos) << failed.err;
+    EXPECT_EQ(Read(file), before);
+}
+
+TEST_F(BatchToolTest, TerminationOrHangUpDuringASaveCancelsItAndRemovesItsFiles) {
+    // An MP3 encoder that takes its time, so that the signal comes while the save waits for it.
+    const std::string encoder = scratch_.File("slow-encoder");
+    std::ofstream(encoder) << "#!/bin/sh\nexec sleep 30\n";
+    std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
+    Settings("[Components/mp3kx]\nPath=" + encoder + "\n");
+    Wave("take.wav", 8000, 1, 8000);
+    std::filesystem::create_directories(scratch_.File("tmp"));
+    for (int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const std::set<std::string> before = Names();
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::setenv("XDG_CONFIG_HOME", scratch_.File("config").c_str(), 1);
+            ::setenv("XDG_DATA_HOME", scratch_.File("data").c_str(), 1);
+            ::setenv("TMPDIR", scratch_.File("tmp").c_str(), 1);
+            if (::chdir(scratch_.Path().c_str()) == 0 &&
+                std::freopen(scratch_.File("stderr.txt").c_str(), "w", stderr) != nullptr) {
+                ::execl(SONVARA_BATCH, SONVARA_BATCH, "convert", "take.wav", "out.mp3", nullptr);
+            }
+            ::_exit(127);
+        }
+        // Wait until the save has written the WAV file it hands to the encoder.
+        bool saving = false;
+        for (int i = 0; i < 2000 && !saving; ++i) {
+            for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("tmp"))) {
+                saving = saving || entry.path().filename().string().starts_with("_mp3enctmp");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_TRUE(saving);
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        EXPECT_EQ(Read(scratch_.File("stderr.txt")), "sonvara-batch: cancelado\n");
+        EXPECT_EQ(Names(), before);
+        EXPECT_TRUE(std::filesystem::is_empty(scratch_.File("tmp")));
+    }
 }
 
 }  // namespace
