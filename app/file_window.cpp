@@ -5,7 +5,9 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
+#include "view/wave_pane.h"
 #include "view/wave_window.h"
 
 namespace sonvara {
@@ -21,12 +23,13 @@ constexpr int kAutoScrollMilliseconds = 100;
 LSVFileWindow::LSVFileWindow(QWidget* parent)
     : QWidget(parent),
       overview_(new LSVWaveWindow(this)),
-      wave_(new LSVWaveWindow(this)),
+      pane_(new LSVWavePane(this)),
+      wave_(pane_->Wave()),
       scroll_(new QScrollBar(Qt::Horizontal, this)),
       auto_scroll_(new QTimer(this)) {
     setObjectName("LMC");
     overview_->setObjectName("LSVWaveWindow");
-    scroll_->setRange(0, kScrollRange);
+    ShowThumb();
     connect(scroll_, &QScrollBar::actionTriggered, this, &LSVFileWindow::ScrollAction);
 
     const char* texts[kButtons] = {
@@ -68,6 +71,19 @@ LSVFileWindow::LSVFileWindow(QWidget* parent)
         });
     }
     connect(wave_, &LSVWaveWindow::dragEdge, this, &LSVFileWindow::DragEdge);
+    connect(wave_, &LSVWaveWindow::wheelScrolled, this, [this](double views) {
+        const ViewRange view = View();
+        SetView(ScrollView(view, std::llround(views * (view.end - view.start)),
+                           document_.Audio().GetLength()));
+    });
+    connect(wave_, &LSVWaveWindow::wheelZoomed, this, [this](double anchor, double factor) {
+        SetView(ZoomAbout(View(), std::llround(anchor), factor, document_.Audio().GetLength()));
+    });
+    connect(wave_, &LSVWaveWindow::wheelVerticalZoom, this, [this](bool taller) {
+        if (taller != options_.vertical_zoom) {
+            ToggleVerticalZoom();
+        }
+    });
     auto_scroll_->setInterval(kAutoScrollMilliseconds);
     connect(auto_scroll_, &QTimer::timeout, this, &LSVFileWindow::AutoScroll);
     resize(560, 300);
@@ -99,7 +115,7 @@ void LSVFileWindow::resizeEvent(QResizeEvent* event) {
         const int right = scroll + rest * (i + 1) / kButtons;
         buttons_[i]->setGeometry(left, overview, right - left, kBarHeight);
     }
-    wave_->setGeometry(0, overview + kBarHeight, w, std::max(h - overview - kBarHeight, 0));
+    pane_->setGeometry(0, overview + kBarHeight, w, std::max(h - overview - kBarHeight, 0));
 }
 
 void LSVFileWindow::ViewWholeDocument() {
@@ -126,9 +142,22 @@ void LSVFileWindow::RefreshView() {
 
 void LSVFileWindow::SetView(ViewRange view) {
     view = ClampView(view, document_.Audio().GetLength());
-    document_.Positions().view_start = view.start;
-    document_.Positions().view_end = view.end;
+    LEditPositions& positions = document_.Positions();
+    positions.view_start = view.start;
+    positions.view_end = view.end;
     SendRange();
+    ShowThumb();
+    ShowMarks(positions.selection_start, positions.selection_end);
+    ShowCursor(positions.cursor);
+}
+
+void LSVFileWindow::ShowThumb() {
+    const ScrollBarPlace place = ScrollBarFor(View(), document_.Audio().GetLength());
+    const QSignalBlocker quiet(scroll_);
+    scroll_->setRange(0, place.maximum);
+    scroll_->setPageStep(place.page);
+    scroll_->setSingleStep(std::max(place.page / 10, 1));
+    scroll_->setValue(place.value);
 }
 
 void LSVFileWindow::SendRange() {
@@ -195,6 +224,7 @@ void LSVFileWindow::SendView() {
     // An empty document shows one second.
     overview_->SetRequest(0, length > 0 ? length : audio.GetSampleRate());
     SendRange();
+    ShowThumb();
 }
 
 void LSVFileWindow::ZoomIn() {
@@ -240,12 +270,7 @@ void LSVFileWindow::MoveCursor(std::int32_t frame) {
     const std::int32_t length = document_.Audio().GetLength();
     frame = std::clamp(frame, 0, length);
     document_.Positions().cursor = frame;
-    const ViewRange view = FollowCursor(View(), frame, length);
-    if (view == View()) {
-        ShowCursor(frame);
-    } else {
-        SetView(view);
-    }
+    SetView(FollowCursor(View(), frame, length));
     emit positionsChanged();
 }
 
@@ -261,9 +286,15 @@ void LSVFileWindow::ScrollAction(int action) {
         case QAbstractSlider::SliderPageStepAdd:
             MoveCursor(ScrollStep(cursor, rate, true));
             break;
-        case QAbstractSlider::SliderMove:
-            MoveCursor(ScrollThumb(scroll_->sliderPosition(), document_.Audio().GetLength()));
+        case QAbstractSlider::SliderMove: {
+            // The view goes where the thumb is, and the cursor to the middle of it.
+            const ViewRange view =
+                ViewAtThumb(scroll_->sliderPosition(), View(), document_.Audio().GetLength());
+            document_.Positions().cursor = view.start + (view.end - view.start) / 2;
+            SetView(view);
+            emit positionsChanged();
             break;
+        }
         default:
             break;
     }
