@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 
 #include "core/file.h"
 #include "document/cut_list_reader.h"
@@ -57,6 +59,46 @@ std::int64_t WaveColumnMapping::FrameOf(int column) const {
     return std::llround(static_cast<double>(column + first_) / scale_);
 }
 
+namespace {
+
+template <typename T>
+void CopyRange(std::vector<T>& to, const std::vector<T>& from, int first, int end) {
+    std::copy(from.begin() + first, from.begin() + end, to.begin() + first);
+}
+
+template <typename T>
+void ShiftRange(std::vector<T>& values, int shift, int width) {
+    if (shift > 0) {
+        std::copy_backward(values.begin(), values.begin() + (width - shift),
+                           values.begin() + width);
+    } else {
+        std::copy(values.begin() - shift, values.begin() + width, values.begin());
+    }
+}
+
+}  // namespace
+
+void WaveColumns::CopyFrom(const WaveColumns& other, int from, int to) {
+    CopyRange(upper, other.upper, from, to);
+    CopyRange(lower, other.lower, from, to);
+    CopyRange(rms_upper, other.rms_upper, from, to);
+    CopyRange(rms_lower, other.rms_lower, from, to);
+    CopyRange(high, other.high, from, to);
+    CopyRange(low, other.low, from, to);
+}
+
+void WaveColumns::Shift(int shift, int width) {
+    if (shift == 0 || std::abs(shift) >= width) {
+        return;
+    }
+    ShiftRange(upper, shift, width);
+    ShiftRange(lower, shift, width);
+    ShiftRange(rms_upper, shift, width);
+    ShiftRange(rms_lower, shift, width);
+    ShiftRange(high, shift, width);
+    ShiftRange(low, shift, width);
+}
+
 void ComputeWaveColumns(const LCutListAudio& document, const WaveColumnMapping& mapping, int from,
                         int to, const WaveDrawOptions& options, WaveColumns& columns,
                         const std::atomic<bool>* stop) {
@@ -97,6 +139,8 @@ void ComputeColumnsFromSamples(const LCutListAudio& document, const WaveColumnMa
         Sample high[2] = {0, 0};
         Sample low[2] = {0, 0};
         double squares[2] = {0, 0};
+        Sample largest = std::numeric_limits<Sample>::min();
+        Sample smallest = std::numeric_limits<Sample>::max();
         // Frames past the end read as zeros, which cannot move extremes that start at 0.
         std::int64_t left =
             std::clamp<std::int64_t>(length - position, 0, std::max<std::int64_t>(frames, 0));
@@ -111,6 +155,8 @@ void ComputeColumnsFromSamples(const LCutListAudio& document, const WaveColumnMa
                     high[slot] = std::max(high[slot], s);
                     low[slot] = std::min(low[slot], s);
                     squares[slot] += static_cast<double>(s) * s;
+                    largest = std::max(largest, s);
+                    smallest = std::min(smallest, s);
                 }
             }
             left -= piece;
@@ -139,6 +185,19 @@ void ComputeColumnsFromSamples(const LCutListAudio& document, const WaveColumnMa
         } else {
             columns.upper[index] = Limit255(static_cast<std::int64_t>(high[0]) >> shift);
             columns.lower[index] = Limit255((-static_cast<std::int64_t>(low[0])) >> shift);
+        }
+        if (left_right || summed == 0) {
+            columns.high[index] = columns.upper[index];
+            columns.low[index] = static_cast<std::int16_t>(-columns.lower[index]);
+        } else {
+            // Magnitudes shift toward 0 either way, as upper and lower do.
+            auto scaled = [shift](Sample value) {
+                const std::int64_t magnitude = std::abs(std::int64_t{value}) >> shift;
+                return static_cast<std::int16_t>(std::min<std::int64_t>(magnitude, 255) *
+                                                 (value < 0 ? -1 : 1));
+            };
+            columns.high[index] = scaled(largest);
+            columns.low[index] = scaled(smallest);
         }
     }
 }
@@ -283,6 +342,8 @@ void ComputeColumnsFromGraphs(const LCutListAudio& document, const WaveColumnMap
         const auto index = static_cast<std::size_t>(c);
         columns.upper[index] = Limit255((high * factor) >> 8);
         columns.lower[index] = Limit255((low * factor) >> 8);
+        columns.high[index] = columns.upper[index];
+        columns.low[index] = static_cast<std::int16_t>(-columns.lower[index]);
         columns.rms_upper[index] = RmsValue(squares[0], summed, level_divisor);
         columns.rms_lower[index] =
             left_right ? RmsValue(squares[1], summed, level_divisor) : columns.rms_upper[index];

@@ -58,13 +58,24 @@ class WaveColumnMapping {
 };
 
 // Per column the extremes and the loudness. Positive up / negative down: upper and lower are the
-// largest value and the negated smallest over all channels, and both loudness values are the RMS
-// over all channels. Left / right: upper is the left channel's, lower the right channel's.
+// largest value and the negated smallest over all channels, each counted from 0, and both
+// loudness values are the RMS over all channels. Left / right: upper is the left channel's, lower
+// the right channel's. `high` and `low` are what the drawing spans: positive up / negative down
+// from samples, the largest and smallest sample themselves (not counted from 0, so a close view
+// of a slow wave is a band along it rather than a shape filled down to the middle); otherwise
+// upper and -lower.
 struct WaveColumns {
     std::vector<std::uint8_t> upper = std::vector<std::uint8_t>(kMaxWaveColumns, 0);
     std::vector<std::uint8_t> lower = std::vector<std::uint8_t>(kMaxWaveColumns, 0);
     std::vector<std::uint8_t> rms_upper = std::vector<std::uint8_t>(kMaxWaveColumns, 0);
     std::vector<std::uint8_t> rms_lower = std::vector<std::uint8_t>(kMaxWaveColumns, 0);
+    std::vector<std::int16_t> high = std::vector<std::int16_t>(kMaxWaveColumns, 0);
+    std::vector<std::int16_t> low = std::vector<std::int16_t>(kMaxWaveColumns, 0);
+
+    // Columns [from, to) of `other`.
+    void CopyFrom(const WaveColumns& other, int from, int to);
+    // Moves the first `width` columns by `shift` (positive: to the right).
+    void Shift(int shift, int width);
 };
 
 struct WaveDrawOptions {

@@ -89,7 +89,7 @@ void LSVLevelScale::paintEvent(QPaintEvent*) {
     };
     mark(mid, QString::fromUtf8("-\u221e"));
     for (const LevelMark& level :
-         LevelScaleMarks(half, wave_.Options().vertical_zoom, metrics.height())) {
+         LevelScaleMarks(half, wave_.Options().vertical_zoom, 2 * metrics.height())) {
         const QString text = QString::number(level.decibels);
         mark(mid - level.offset, text);
         mark(mid + level.offset, text);

@@ -202,14 +202,7 @@ void LSVWaveWindow::ThreadFunction() {
                 break;
             }
             std::lock_guard lock(paint_lock_);
-            const auto from = static_cast<std::size_t>(range.from);
-            const auto count = static_cast<std::size_t>(range.to - range.from);
-            for (auto [to, from_values] : {std::pair{&columns_.upper, &scratch.upper},
-                                           std::pair{&columns_.lower, &scratch.lower},
-                                           std::pair{&columns_.rms_upper, &scratch.rms_upper},
-                                           std::pair{&columns_.rms_lower, &scratch.rms_lower}}) {
-                std::memcpy(to->data() + from, from_values->data() + from, count);
-            }
+            columns_.CopyFrom(scratch, range.from, range.to);
             computed_columns_ += range.to - range.from;
         }
         {
@@ -256,19 +249,7 @@ LSVWaveWindow::ColumnRange LSVWaveWindow::ApplyView(const Request& request) {
     if (std::abs(shift) >= width) {
         return {0, width};
     }
-    auto move = [&](std::vector<std::uint8_t>& values) {
-        if (shift > 0) {
-            std::memmove(values.data() + shift, values.data(),
-                         static_cast<std::size_t>(width - shift));
-        } else {
-            std::memmove(values.data(), values.data() - shift,
-                         static_cast<std::size_t>(width + shift));
-        }
-    };
-    move(columns_.upper);
-    move(columns_.lower);
-    move(columns_.rms_upper);
-    move(columns_.rms_lower);
+    columns_.Shift(shift, width);
     // One column more than uncovered: the column at the seam may have been cut short before.
     if (shift > 0) {
         return {0, std::min(shift + 1, width)};
@@ -353,37 +334,52 @@ void LSVWaveWindow::PaintWave(QPainter& painter, const WavePalette& colours, dou
     if (end <= first) {
         return;
     }
-    // A column's shape spans its whole width; silence keeps a hairline so the data shows.
     const double hairline = 0.5 / devicePixelRatioF();
-    auto shape = [&](const std::vector<std::uint8_t>& up, const std::vector<std::uint8_t>& down,
-                     const std::vector<std::uint8_t>* limit_up,
-                     const std::vector<std::uint8_t>* limit_down) {
+    // Upper and lower edges of a shape; each edge point is the middle of its column, and the
+    // outermost points reach the outer edges of their columns.
+    auto shape = [&](auto top_of, auto bottom_of) {
         QPolygonF polygon;
-        polygon.reserve(2 * (end - first) + 2);
+        polygon.reserve(2 * (end - first));
         for (int c = first; c < end; ++c) {
-            const auto i = static_cast<std::size_t>(c);
-            const int value = limit_up != nullptr ? std::min(up[i], (*limit_up)[i]) : up[i];
-            polygon.append(QPointF(ColumnX(c + 0.5), mid - std::max(value * scale, hairline)));
+            polygon.append(QPointF(ColumnX(c + 0.5), mid - top_of(static_cast<std::size_t>(c))));
         }
         for (int c = end - 1; c >= first; --c) {
-            const auto i = static_cast<std::size_t>(c);
-            const int value = limit_down != nullptr ? std::min(down[i], (*limit_down)[i]) : down[i];
-            polygon.append(QPointF(ColumnX(c + 0.5), mid + std::max(value * scale, hairline)));
+            polygon.append(QPointF(ColumnX(c + 0.5), mid - bottom_of(static_cast<std::size_t>(c))));
         }
-        // The outermost columns reach the edges of their pixels.
         polygon.first().setX(ColumnX(first));
         polygon[end - first - 1].setX(ColumnX(end));
         polygon[end - first].setX(ColumnX(end));
         polygon.last().setX(ColumnX(first));
         return polygon;
     };
+    const WaveColumns& v = columns_;
+    // Each column's span reaches its left neighbour's, so a wave whose columns lie all above or
+    // all below the middle stays one connected shape.
+    std::vector<int> high(v.high.begin(), v.high.begin() + end);
+    std::vector<int> low(v.low.begin(), v.low.begin() + end);
+    for (int c = first + 1; c < end; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        high[i] = std::max(high[i], static_cast<int>(v.low[i - 1]));
+        low[i] = std::min(low[i], static_cast<int>(v.high[i - 1]));
+    }
+    // Heights above the middle; a column keeps at least a hairline, so silence shows as a line.
+    auto peak_top = [&](std::size_t i) {
+        return std::max(high[i] * scale, low[i] * scale + 2 * hairline);
+    };
+    auto peak_bottom = [&](std::size_t i) { return low[i] * scale; };
     painter.setPen(Qt::NoPen);
     painter.setBrush(colours.peak);
-    painter.drawPolygon(shape(columns_.upper, columns_.lower, nullptr, nullptr));
-    // The loudness never reaches beyond the extremes it lies inside.
+    painter.drawPolygon(shape(peak_top, peak_bottom));
+    // The loudness lies about the middle, within the extremes (a column that does not reach
+    // the middle, in a close view of a slow wave, shows it as a line at its nearer edge).
+    auto rms_top = [&](std::size_t i) {
+        return std::clamp<double>(v.rms_upper[i], v.low[i], v.high[i]) * scale;
+    };
+    auto rms_bottom = [&](std::size_t i) {
+        return std::clamp<double>(-v.rms_lower[i], v.low[i], v.high[i]) * scale;
+    };
     painter.setBrush(colours.rms);
-    painter.drawPolygon(
-        shape(columns_.rms_upper, columns_.rms_lower, &columns_.upper, &columns_.lower));
+    painter.drawPolygon(shape(rms_top, rms_bottom));
 }
 
 void LSVWaveWindow::PaintSamples(QPainter& painter, const WavePalette& colours, double mid,
@@ -415,7 +411,9 @@ void LSVWaveWindow::PaintSamples(QPainter& painter, const WavePalette& colours, 
             line.append(QPointF(ColumnX(column), std::clamp(y, top, bottom)));
         }
         const QColor colour = ch == 0 ? colours.rms : colours.peak;
-        painter.setPen(QPen(colour, 1.5));
+        // A hairline (one device pixel) takes Qt's fast path; a dense zigzag stroked wider costs
+        // hundreds of milliseconds. Frames far apart get a stronger line.
+        painter.setPen(dots ? QPen(colour, 1.5) : QPen(colour, 0));
         painter.setBrush(Qt::NoBrush);
         painter.drawPolyline(line);
         if (dots) {
