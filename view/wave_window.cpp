@@ -525,11 +525,4 @@ void LSVWaveWindow::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-void LSVWaveWindow::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
-        update();
-    }
-}
-
 }  // namespace sonvara

@@ -110,7 +110,6 @@ class LSVWaveWindow : public QWidget, private LThread {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
   private:
     struct Request {
