@@ -273,12 +273,16 @@ void LSVWaveWindow::paintEvent(QPaintEvent* event) {
     const WavePalette colours = WavePalette::For(*this);
     const QRectF inside(1, 1, width() - 2, height() - 2);
 
-    std::lock_guard lock(paint_lock_);
-    if (mapping_.Width() != ColumnCount() && request_length_ > 0) {
-        // The window moved to a screen of another density: ask for its columns.
-        QMetaObject::invokeMethod(
-            this, [this] { SendRequest(); }, Qt::QueuedConnection);
+    bool columns_changed = false;
+    {
+        std::lock_guard lock(request_lock_);
+        columns_changed = wanted_.width != ColumnCount();
     }
+    if (columns_changed && request_length_ > 0) {
+        // The window moved to a screen of another density: ask for its columns, once.
+        QMetaObject::invokeMethod(this, [this] { SendRequest(); }, Qt::QueuedConnection);
+    }
+    std::lock_guard lock(paint_lock_);
     const int columns = mapping_.Width();
     const double mid = 1.0 + inside.height() / 2.0;
     // Value 255 is half the height.
