@@ -280,7 +280,8 @@ void LSVWaveWindow::paintEvent(QPaintEvent* event) {
     }
     if (columns_changed && request_length_ > 0) {
         // The window moved to a screen of another density: ask for its columns, once.
-        QMetaObject::invokeMethod(this, [this] { SendRequest(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { SendRequest(); }, Qt::QueuedConnection);
     }
     std::lock_guard lock(paint_lock_);
     const int columns = mapping_.Width();
