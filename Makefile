@@ -12,7 +12,7 @@ export DBUS_SESSION_BUS_ADDRESS = disabled:
 export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps build test run asan bench fuzz format clean
+.PHONY: all deps build test run asan bench fuzz fuzz-build format clean
 
 all: build
 
@@ -40,15 +40,31 @@ bench: deps
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done
 
-# Each fuzz target runs FUZZ_SECONDS, starting from its seeds in tests/data/fuzz/<target>/.
-fuzz: deps
+# The libFuzzer programs alone, under clang (CI builds them; `make fuzz` runs them).
+fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DSONVARA_FUZZ=ON
-	cmake --build $(FUZZ_DIR) -j $(JOBS)
-	@for f in $(FUZZ_DIR)/tests/fuzz/*_fuzzer; do \
-		name=$$(basename $$f _fuzzer); corpus=$(FUZZ_DIR)/corpus/$$name; mkdir -p $$corpus; \
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target sonvara_fuzzers
+
+# Each fuzz target runs FUZZ_SECONDS, starting from its seeds in tests/data/fuzz/<target>/, with
+# the options of its <target>_fuzzer.options. Every target runs; the ones that found something
+# are listed at the end, with the inputs that show it (crash-*, timeout-*, leak-*, oom-* in
+# $(FUZZ_DIR)/findings/<target>/), and the run fails.
+fuzz: fuzz-build
+	@failed=""; \
+	for f in $(FUZZ_DIR)/tests/fuzz/*_fuzzer; do \
+		name=$$(basename $$f _fuzzer); corpus=$(FUZZ_DIR)/corpus/$$name; \
+		findings=$(FUZZ_DIR)/findings/$$name; rm -rf $$findings; mkdir -p $$corpus $$findings; \
 		echo "== $$name"; \
-		$$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 $$corpus tests/data/fuzz/$$name || exit 1; \
-	done
+		$$f $$(cat $$f.options 2>/dev/null) -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+			-timeout=10 -artifact_prefix=$$findings/ -print_final_stats=1 \
+			$$corpus tests/data/fuzz/$$name || failed="$$failed $$name"; \
+	done; \
+	if [ -n "$$failed" ]; then \
+		echo "== fuzz findings:"; \
+		for name in $$failed; do echo "  $$name: $$(ls $(FUZZ_DIR)/findings/$$name)"; done; \
+		exit 1; \
+	fi; \
+	echo "== fuzz: every target ran $(FUZZ_SECONDS) s without a finding"
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

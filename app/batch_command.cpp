@@ -15,7 +15,6 @@ using enum BatchFieldType;
 
 // Values the batch converter keeps beside the effects' own.
 constexpr StoredValue kBatchConstSpeedPitch{kStoredValues, "ConstSpeedPitch", 100};
-constexpr StoredValue kConvertSampleRate{kStoredValues, "ConvertSampleRate", 44100};
 constexpr StoredValue kConvertChannel{kStoredValues, "ConvertChannel", 1};
 constexpr StoredValue kNoStoredValue{kStoredValues, "", 0};
 
@@ -229,6 +228,9 @@ std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<
         return "Demasiados valores para \"" + std::string(command.name) + "\".";
     }
     switch (command.id) {
+        case kBatchSilenceAtStart:
+        case kBatchSilenceAtEnd:
+            return std::string(CheckSilenceTime(numbers[0]));
         case kBatchAmplify:
             return std::string(CheckAmplifyGain(numbers[0]));
         case kBatchNormalize:
@@ -250,6 +252,14 @@ std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<
         default:
             return "";
     }
+}
+
+std::string CheckBatchItem(const LBatchCommandItem& item) {
+    const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command == nullptr || item.data.size() < BatchDataBytes(*command)) {
+        return "";
+    }
+    return CheckBatchValues(*command, BatchItemValues(item).numbers);
 }
 
 std::string BatchItemDescription(const LBatchCommandItem& item) {

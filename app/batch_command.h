@@ -88,6 +88,9 @@ LBatchCommandItem MakeBatchItem(const BatchCommandInfo& command, const std::vect
 // Whether `numbers` are values the command's dialog would accept: "" when they are, else the
 // dialog's message (or, for a value that does not fit its field, a message saying so).
 std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<int>& numbers);
+// The same check of the values an item holds in its data (a script's values); "" for an item
+// without the whole layout (it runs with the stored values) and for an unknown command.
+std::string CheckBatchItem(const LBatchCommandItem& item);
 
 // The "Opciones" column of the command list for an item; empty for commands without options.
 std::string BatchItemDescription(const LBatchCommandItem& item);

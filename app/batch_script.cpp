@@ -62,6 +62,28 @@ BatchScriptRead ReadBatchScript(const std::string& path) {
     return ParseBatchScript(bytes);
 }
 
+std::string CheckBatchScript(const std::string& path, const std::vector<LBatchCommandItem>& items) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string problem = CheckBatchItem(items[i]);
+        if (problem.empty()) {
+            continue;
+        }
+        const BatchCommandInfo& command = *FindBatchCommand(items[i].id);
+        const std::vector<int> numbers = BatchItemValues(items[i]).numbers;
+        std::string values;
+        std::size_t next = 0;
+        for (const BatchField& field : command.fields) {
+            if (field.type != BatchFieldType::kPointList && next < numbers.size()) {
+                values += (values.empty() ? "" : ", ") + std::string(field.label) + " = " +
+                          std::to_string(numbers[next++]);
+            }
+        }
+        return path + ": orden " + std::to_string(i + 1) + ", \"" + std::string(command.name) +
+               "\" (" + values + "): " + problem;
+    }
+    return "";
+}
+
 std::vector<std::uint8_t> SerializeBatchScript(const std::vector<LBatchCommandItem>& items) {
     std::vector<std::uint8_t> bytes{0};
     for (const LBatchCommandItem& item : items) {

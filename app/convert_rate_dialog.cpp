@@ -4,7 +4,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialog_parts.h"
-#include "core/settings.h"
+#include "effects/effect_parameters.h"
 
 namespace sonvara {
 
@@ -13,7 +13,7 @@ LSVConvertSample::LSVConvertSample(Prompts& prompts, QWidget* parent)
     setObjectName("LSVConvertSample");
     setWindowTitle("Convertir la Tasa de Muestra");
     auto* layout = new QVBoxLayout(this);
-    rate_field_ = MakeRateField(*this, ReadInt("StoreValues", "ConvertSampleRate", 44100));
+    rate_field_ = MakeRateField(*this, ReadStoredValue(kConvertSampleRate));
     layout->addWidget(rate_field_);
     AddOkCancelButtons(*this, *layout);
 }
@@ -24,7 +24,7 @@ void LSVConvertSample::accept() {
         return;
     }
     rate_ = *rate;
-    WriteInt("StoreValues", "ConvertSampleRate", rate_);
+    WriteStoredValue(kConvertSampleRate, rate_);
     QDialog::accept();
 }
 

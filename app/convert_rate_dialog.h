@@ -1,8 +1,9 @@
 #pragma once
 // LSVConvertSample: asks the sample rate a document is converted to ("Convertir la Tasa de
 // Muestra"). The field offers the usual rates and takes any typed one from 6000 to 96000; another
-// is refused with a message and the dialog stays open. OK stores the rate under "StoreValues"
-// "ConvertSampleRate", which is also where the field starts.
+// is refused with a message and the dialog stays open. OK stores the rate as kConvertSampleRate
+// ("StoredValues" "ConvertSampleRate", where the batch converter's rate command finds it too),
+// which is also where the field starts.
 
 #include <QDialog>
 

@@ -39,6 +39,9 @@ void SpanishButtons(QDialogButtonBox& box) {
     if (QPushButton* cancel = box.button(QDialogButtonBox::Cancel)) {
         cancel->setText("Cancelar");
     }
+    if (QPushButton* help = box.button(QDialogButtonBox::Help)) {
+        help->setText("Ayuda");
+    }
 }
 
 QDialogButtonBox* AddOkCancelButtons(QDialog& dialog, QLayout& layout) {

@@ -21,7 +21,7 @@ QComboBox* MakeRateField(QDialog& dialog, int rate);
 // The rate typed or chosen in `field`, or nothing after telling the user it is out of range.
 std::optional<int> CheckedRate(const QComboBox& field, Prompts& prompts);
 
-// Gives the OK and Cancel buttons of `box` their Spanish texts.
+// Gives the OK, Cancel and Help buttons of `box` their Spanish texts.
 void SpanishButtons(QDialogButtonBox& box);
 
 // OK and Cancel with their Spanish texts, joined to the dialog's accept and reject, at the end of

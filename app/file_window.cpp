@@ -1,12 +1,13 @@
 #include "app/file_window.h"
 
 #include <QCloseEvent>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 
+#include "app/command_icons.h"
 #include "view/wave_pane.h"
 #include "view/wave_window.h"
 
@@ -15,6 +16,8 @@ namespace {
 
 // The bar between the overview and the main view.
 constexpr int kBarHeight = 25;
+// The scroll bar's least share of the bar's width, in percent, while the buttons show labels.
+constexpr int kMinScrollPercent = 30;
 // A drag beyond an edge scrolls a tenth of the view this often.
 constexpr int kAutoScrollMilliseconds = 100;
 
@@ -32,28 +35,39 @@ LSVFileWindow::LSVFileWindow(QWidget* parent)
     ShowThumb();
     connect(scroll_, &QScrollBar::actionTriggered, this, &LSVFileWindow::ScrollAction);
 
-    const char* texts[kButtons] = {
-        "Zoom Out",
-        "Zoom In",
-        "Zoom Selección",
-        "Zoom Completo",
-        "Zoom Vertical",
-        "Despliegue de la onda + up (arriba) / - down (abajo)",
-        "Despliegue de la onda, canal izquierdo up (arriba) / canal derecho down (abajo)."};
+    // Short labels that fit the bar; the tool tips give the whole name and the key.
+    struct ButtonText {
+        const char* label;
+        const char* icon;
+        const char* tip;
+    };
+    const ButtonText texts[kButtons] = {
+        {"Alejar", "zoom-out", "Zoom Out (Ctrl+-)"},
+        {"Acercar", "zoom-in", "Zoom In (Ctrl++)"},
+        {"Selección", "zoom-select", "Zoom Selección (Ctrl+Mayús+S)"},
+        {"Todo", "zoom-fit-best", "Zoom Completo (Ctrl+Mayús+F)"},
+        {"Vertical", "zoom-fit-height", "Zoom Vertical (Ctrl+Mayús+V)"},
+        {"+/-", "sonvara-wave-posneg", "Despliegue de la onda + up (arriba) / - down (abajo)"},
+        {"I/D", "sonvara-wave-leftright",
+         "Despliegue de la onda, canal izquierdo up (arriba) / canal derecho down (abajo)."}};
     for (int i = 0; i < kButtons; ++i) {
-        buttons_[i] = new QPushButton(QString::fromUtf8(texts[i]), this);
-        buttons_[i]->setToolTip(buttons_[i]->text());
+        const QString label = QString::fromUtf8(texts[i].label);
+        buttons_[i] = new QToolButton(this);
+        buttons_[i]->setIcon(CommandIcon(texts[i].icon));
+        buttons_[i]->setText(label);
+        buttons_[i]->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        buttons_[i]->setToolTip(QString::fromUtf8(texts[i].tip));
         buttons_[i]->setFocusPolicy(Qt::NoFocus);
     }
     buttons_[4]->setCheckable(true);
-    connect(buttons_[0], &QPushButton::clicked, this, &LSVFileWindow::ZoomOut);
-    connect(buttons_[1], &QPushButton::clicked, this, &LSVFileWindow::ZoomIn);
-    connect(buttons_[2], &QPushButton::clicked, this, &LSVFileWindow::ZoomSelection);
-    connect(buttons_[3], &QPushButton::clicked, this, &LSVFileWindow::ZoomWhole);
-    connect(buttons_[4], &QPushButton::clicked, this, &LSVFileWindow::ToggleVerticalZoom);
-    connect(buttons_[5], &QPushButton::clicked, this,
+    connect(buttons_[0], &QToolButton::clicked, this, &LSVFileWindow::ZoomOut);
+    connect(buttons_[1], &QToolButton::clicked, this, &LSVFileWindow::ZoomIn);
+    connect(buttons_[2], &QToolButton::clicked, this, &LSVFileWindow::ZoomSelection);
+    connect(buttons_[3], &QToolButton::clicked, this, &LSVFileWindow::ZoomWhole);
+    connect(buttons_[4], &QToolButton::clicked, this, &LSVFileWindow::ToggleVerticalZoom);
+    connect(buttons_[5], &QToolButton::clicked, this,
             [this] { SetDisplayMode(WaveDisplayMode::kPosNeg); });
-    connect(buttons_[6], &QPushButton::clicked, this,
+    connect(buttons_[6], &QToolButton::clicked, this,
             [this] { SetDisplayMode(WaveDisplayMode::kLeftRight); });
 
     for (LSVWaveWindow* view : {overview_, wave_}) {
@@ -107,15 +121,43 @@ void LSVFileWindow::resizeEvent(QResizeEvent* event) {
     const int h = height();
     const int overview = h * 12 / 100;
     overview_->setGeometry(0, 0, w, overview);
-    const int scroll = w * 60 / 100;
-    scroll_->setGeometry(0, overview, scroll, kBarHeight);
-    const int rest = w - scroll;
-    for (int i = 0; i < kButtons; ++i) {
-        const int left = scroll + rest * i / kButtons;
-        const int right = scroll + rest * (i + 1) / kButtons;
-        buttons_[i]->setGeometry(left, overview, right - left, kBarHeight);
-    }
+    LayOutBar(overview);
     pane_->setGeometry(0, overview + kBarHeight, w, std::max(h - overview - kBarHeight, 0));
+}
+
+void LSVFileWindow::LayOutBar(int top) {
+    // The buttons take their natural widths at the right, with their labels while the scroll bar
+    // keeps its share; on a narrow window they show their icons alone.
+    const int w = width();
+    int labelled = 0;
+    for (QToolButton* button : buttons_) {
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        labelled += button->sizeHint().width();
+    }
+    if (w - labelled < w * kMinScrollPercent / 100) {
+        for (QToolButton* button : buttons_) {
+            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        }
+    } else {
+        for (QToolButton* button : buttons_) {
+            button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        }
+    }
+    int right = w;
+    for (int i = kButtons - 1; i >= 0; --i) {
+        const int width = std::min(buttons_[i]->sizeHint().width(), std::max(right, 0));
+        right -= width;
+        buttons_[i]->setGeometry(right, top, width, kBarHeight);
+    }
+    scroll_->setGeometry(0, top, std::max(right, 0), kBarHeight);
+}
+
+QSize LSVFileWindow::minimumSizeHint() const {
+    // The overview takes 12 % of the height; the bar, the time ruler and a main view of 100
+    // pixels the rest.
+    constexpr int kWaveMinimum = 100;
+    const int below = kBarHeight + pane_->Ruler()->sizeHint().height() + kWaveMinimum;
+    return {kMinimumWidth, (below * 100 + 87) / 88};
 }
 
 void LSVFileWindow::ViewWholeDocument() {

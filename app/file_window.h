@@ -13,7 +13,7 @@
 #include "view/view_range.h"
 #include "view/wave_columns.h"
 
-class QPushButton;
+class QToolButton;
 class QScrollBar;
 class QTimer;
 
@@ -50,10 +50,14 @@ class LSVFileWindow : public QWidget {
     LSVWavePane* WavePane() const { return pane_; }
     LSVWaveWindow* Overview() const { return overview_; }
     QScrollBar* ScrollBar() const { return scroll_; }
-    // The bar's buttons, in order: "Zoom Out", "Zoom In", "Zoom Selección", "Zoom Completo",
-    // "Zoom Vertical" and the two display modes.
-    QPushButton* Button(int index) const { return buttons_[index]; }
+    // The bar's buttons, in order: zoom out, zoom in, zoom to the selection, to the whole file,
+    // vertical zoom and the two display modes; each with a short label, an icon and a tool tip.
+    QToolButton* Button(int index) const { return buttons_[index]; }
     static constexpr int kButtons = 7;
+    static constexpr int kMinimumWidth = 240;
+
+    // Room for the overview, the bar and 100 pixels of the main view.
+    QSize minimumSizeHint() const override;
 
     ViewRange View() const;
     bool VerticalZoom() const { return options_.vertical_zoom; }
@@ -98,6 +102,7 @@ class LSVFileWindow : public QWidget {
     void ShowMarks(std::int32_t from, std::int32_t to);
     void ShowCursor(std::int32_t frame);
     void ScrollAction(int action);
+    void LayOutBar(int top);
 
     LEditDocument document_;
     std::string path_;
@@ -108,7 +113,7 @@ class LSVFileWindow : public QWidget {
     LSVWavePane* pane_;
     LSVWaveWindow* wave_;
     QScrollBar* scroll_;
-    QPushButton* buttons_[kButtons];
+    QToolButton* buttons_[kButtons];
     QTimer* auto_scroll_;
     int auto_scroll_direction_ = 0;  // -1 left, 1 right, 0 still
     std::function<bool(LSVFileWindow*)> close_check_;

@@ -1,24 +1,30 @@
-// The editor: hands its file to an editor that runs already, or installs the user's settings
-// file, creates the frame and runs the event loop. A file named on the command line is opened.
+// The editor: hands its files to an editor that runs already, or installs the user's settings
+// file, creates the frame and runs the event loop. Files named on the command line are opened.
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QStringList>
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "app/translations.h"
 #include "core/settings.h"
 #include "platform/ini_settings_file.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Sonvara");
-    const QStringList arguments = QApplication::arguments();
-    const QString file = arguments.size() > 1 ? arguments.at(1) : QString();
+    // The running editor may have started in another folder.
+    QStringList files;
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        files.push_back(QFileInfo(argument).absoluteFilePath());
+    }
     const QString instance = sonvara::DefaultInstanceName();
-    if (sonvara::HandOverToRunningInstance(instance, file)) {
+    if (sonvara::HandOverToRunningInstance(instance, files)) {
         return 0;
     }
 
+    sonvara::LoadQtTranslations(application);
     sonvara::UseSettingsStore(
         std::make_shared<sonvara::IniSettingsFile>(sonvara::DefaultSettingsPath()));
     sonvara::MainDialog frame;
@@ -27,8 +33,8 @@ int main(int argc, char** argv) {
     QObject::connect(&server, &sonvara::InstanceServer::handedOver, &frame,
                      &sonvara::MainDialog::OpenHandedOver);
     frame.ShowPlaced();
-    if (!file.isEmpty()) {
-        frame.OpenFiles({file});
+    if (!files.isEmpty()) {
+        frame.OpenFiles(files);
     }
     return QApplication::exec();
 }

@@ -1,20 +1,22 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 
 #include "app/file_window.h"
@@ -43,6 +45,48 @@ std::string LowerExtension(const std::string& path) {
     return QString::fromStdString(path.substr(dot)).toLower().toStdString();
 }
 
+struct FileFormat {
+    const char* name;
+    const char* extensions;  // lower case, separated by spaces
+};
+constexpr FileFormat kOpenFormats[] = {{"Wave", "wav"},
+                                       {"MP3", "mp3"},
+                                       {"GSM 6.10", "gsm"},
+                                       {"VOX", "vox"},
+                                       {"RealAudio", "ra ram rm"},
+                                       {"Raw", "raw"},
+                                       {"AIFF", "aif aiff"},
+                                       {"Sun AU", "au"},
+                                       {"DSS", "dss"},
+                                       {"Windows Media Audio", "wma"}};
+constexpr FileFormat kSaveFormats[] = {{"Wave", "wav"}, {"MP3", "mp3"}, {"GSM 6.10", "gsm"},
+                                       {"VOX", "vox"},  {"Raw", "raw"}, {"AIFF", "aif"},
+                                       {"Sun AU", "au"}};
+// Room for the names, sizes and dates of the files without cutting them.
+constexpr QSize kFileDialogSize(860, 540);
+
+// "name (*.ext *.EXT ...)" for `extensions`; file dialogs match the case.
+QString Patterns(const QString& extensions) {
+    QStringList patterns;
+    for (const QString& extension : extensions.split(' ')) {
+        patterns << "*." + extension << "*." + extension.toUpper();
+    }
+    return patterns.join(' ');
+}
+
+// All the formats together, then one filter per format.
+template <std::size_t N>
+QString AudioFilter(const char* all, const FileFormat (&formats)[N]) {
+    QStringList every;
+    QStringList filters;
+    for (const FileFormat& format : formats) {
+        every << format.extensions;
+        filters << QString("%1 (%2)").arg(format.name, Patterns(format.extensions));
+    }
+    filters.prepend(QString("%1 (%2)").arg(all, Patterns(every.join(' '))));
+    return filters.join(";;");
+}
+
 // The folder a file dialog starts in and stores back, as one settings value.
 QString StoredFolder(const char* name) {
     return Text(ReadString("Settings", name, ""));
@@ -66,9 +110,9 @@ MainDialog::MainDialog(QWidget* parent)
     statusBar()->addWidget(status_, 1);
     status_->setObjectName("status");
     BuildStatusFields();
-    BuildMenus();
-    BuildViewMenus();
+    BuildCommands();
     RebuildRecentMenu();
+    setAcceptDrops(true);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (window == nullptr) {
             return;
@@ -94,127 +138,8 @@ void MainDialog::SetPrompts(Prompts* prompts) {
     prompts_ = prompts != nullptr ? prompts : &qt_prompts_;
 }
 
-QAction* MainDialog::AddCommand(QMenu* menu, int id, const QString& text) {
-    QAction* action = menu->addAction(text);
-    action->setProperty("commandId", id);
-    actions_[id] = action;
-    return action;
-}
-
-void MainDialog::BuildMenus() {
-    QMenu* file = menuBar()->addMenu("&Archivo");
-    file->setObjectName("fileMenu");
-    AddCommand(file, kCmNew, "&Nuevo Archivo...\tCtrl+N")->setShortcut(QKeySequence("Ctrl+N"));
-    AddCommand(file, kCmOpen, "&Abrir Archivo...\tCtrl+O")->setShortcut(QKeySequence("Ctrl+O"));
-    AddCommand(file, kCmClose, "Cerrar Archivo");
-    file->addSeparator();
-    AddCommand(file, kCmSave, "&Guardar Archivo\tCtrl+S")->setShortcut(QKeySequence("Ctrl+S"));
-    // The label of save-as repeats Ctrl+S; the key itself belongs to save alone.
-    AddCommand(file, kCmSaveAs, "Guardar Archivo Como...\tCtrl+S");
-    file->addSeparator();
-    AddCommand(file, kCmConvertSampleRate, "Convertir la Tasa de Muestra");
-    QMenu* channels = file->addMenu("Convertir los Canales (Mono <-> Estéreo)");
-    channels->setObjectName("channelsMenu");
-    auto* channel_group = new QActionGroup(channels);
-    for (const auto& [id, text] : {std::pair{kCmMono, "Mono"}, std::pair{kCmStereo, "Estéreo"}}) {
-        QAction* action = AddCommand(channels, id, QString::fromUtf8(text));
-        action->setCheckable(true);
-        channel_group->addAction(action);
-    }
-    file->addSeparator();
-    AddCommand(file, kCmCloseAll, "Cierre Todo");
-    file->addSeparator();
-    // The recent files go between here and "&Salir".
-    AddCommand(file, kCmExit, "&Salir");
-    file_menu_ = file;
-    connect(actions_[kCmNew], &QAction::triggered, this, [this] { CmNew(); });
-    connect(actions_[kCmOpen], &QAction::triggered, this, [this] { CmOpen(); });
-    connect(actions_[kCmClose], &QAction::triggered, this, [this] { CmClose(); });
-    connect(actions_[kCmSave], &QAction::triggered, this, [this] { CmSave(); });
-    connect(actions_[kCmSaveAs], &QAction::triggered, this, [this] { CmSaveAs(); });
-    connect(actions_[kCmCloseAll], &QAction::triggered, this, [this] { CmCloseAll(); });
-    connect(actions_[kCmConvertSampleRate], &QAction::triggered, this,
-            [this] { CmConvertSampleRate(); });
-    connect(actions_[kCmMono], &QAction::triggered, this, [this] { CmConvertChannel(1); });
-    connect(actions_[kCmStereo], &QAction::triggered, this, [this] { CmConvertChannel(2); });
-    connect(actions_[kCmExit], &QAction::triggered, this, [this] { close(); });
-}
-
-void MainDialog::RebuildRecentMenu() {
-    for (QAction* action : recent_actions_) {
-        file_menu_->removeAction(action);
-        delete action;
-    }
-    recent_actions_.clear();
-    QAction* exit = actions_[kCmExit];
-    for (const RecentFile& recent : RecentFiles()) {
-        auto* action = new QAction(
-            QString("&%1. %2").arg(recent.slot).arg(QString::fromStdString(recent.path)),
-            file_menu_);
-        action->setProperty("commandId", kCmRecentFirst + recent.slot - 1);
-        const QString path = QString::fromStdString(recent.path);
-        connect(action, &QAction::triggered, this, [this, path] { OpenFiles({path}); });
-        file_menu_->insertAction(exit, action);
-        recent_actions_.push_back(action);
-    }
-    if (!recent_actions_.empty()) {
-        auto* separator = new QAction(file_menu_);
-        separator->setSeparator(true);
-        separator->setProperty("commandId", kCmRecentSeparator);
-        file_menu_->insertAction(exit, separator);
-        recent_actions_.push_back(separator);
-    }
-}
-
-std::vector<QAction*> MainDialog::RecentFileActions() const {
-    std::vector<QAction*> entries;
-    for (QAction* action : recent_actions_) {
-        if (!action->isSeparator()) {
-            entries.push_back(action);
-        }
-    }
-    return entries;
-}
-
-QAction* MainDialog::Action(int command) const {
-    auto found = actions_.find(command);
-    return found != actions_.end() ? found->second : nullptr;
-}
-
 QString MainDialog::StatusText() const {
     return status_->text();
-}
-
-void MainDialog::EnableMenuOptions() {
-    const bool open = current_ != nullptr;
-    for (const auto& [id, action] : actions_) {
-        if (id != kCmNew && id != kCmOpen && id != kCmExit) {
-            action->setEnabled(open);
-        }
-    }
-    actions_[kCmSave]->setEnabled(open && current_->IsModified());
-    const bool stereo = open && current_->Document().Audio().GetChannels() == 2;
-    actions_[kCmDisplayPosNeg]->setEnabled(stereo);
-    actions_[kCmDisplayLeftRight]->setEnabled(stereo);
-    if (open) {
-        // The channel count shows as the checked one of the two.
-        actions_[stereo ? kCmStereo : kCmMono]->setChecked(true);
-        actions_[kCmZoomVertical]->setChecked(current_->VerticalZoom());
-        actions_[kCmDisplayPosNeg]->setChecked(current_->DisplayMode() == WaveDisplayMode::kPosNeg);
-        actions_[kCmDisplayLeftRight]->setChecked(current_->DisplayMode() ==
-                                                  WaveDisplayMode::kLeftRight);
-    }
-    UpdateTimeFields();
-    if (open) {
-        const LCutListAudio& audio = current_->Document().Audio();
-        char text[64];
-        std::snprintf(text, sizeof text, "Tasa de muestra: %d   %s",
-                      static_cast<int>(audio.GetSampleRate()),
-                      audio.GetChannels() == 2 ? "Stereo" : "Mono");
-        status_->setText(text);
-    } else {
-        status_->clear();
-    }
 }
 
 void MainDialog::SetWindowCaption() {
@@ -222,9 +147,14 @@ void MainDialog::SetWindowCaption() {
     setWindowTitle("Sonvara");
 }
 
-ProcessResult MainDialog::RunProcess(LProgressDialog& process) {
+ProcessResult MainDialog::RunProcess(LProgressDialog& process, LSVFileWindow* target) {
     ProcessHost host{loop_, progress_, *prompts_};
-    return process.Run(host);
+    const ProcessResult result = process.Run(host);
+    // The progress dialog and the messages took the activation; the file gets it back.
+    if (target != nullptr && std::find(files_.begin(), files_.end(), target) != files_.end()) {
+        Activate(target);
+    }
+    return result;
 }
 
 LSVFileWindow* MainDialog::FindOpenFile(const std::string& path) const {
@@ -236,20 +166,43 @@ LSVFileWindow* MainDialog::FindOpenFile(const std::string& path) const {
     return nullptr;
 }
 
-void MainDialog::OpenHandedOver(const QString& path) {
+void MainDialog::OpenHandedOver(const QStringList& paths) {
     if (isMinimized()) {
         showNormal();
     }
     raise();
     activateWindow();
-    if (!path.isEmpty()) {
-        OpenFiles({path});
+    if (!paths.isEmpty()) {
+        OpenFiles(paths);
     }
+}
+
+void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); })) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainDialog::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths.push_back(url.toLocalFile());
+        }
+    }
+    event->acceptProposedAction();
+    // The loads run their own event loops; the drop ends first.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { OpenFiles(paths); }, Qt::QueuedConnection);
 }
 
 void MainDialog::Activate(LSVFileWindow* file) {
     current_ = file;
     if (auto* window = qobject_cast<QMdiSubWindow*>(file->parentWidget())) {
+        if (window->isMinimized()) {
+            window->showNormal();
+        }
         mdi_->setActiveSubWindow(window);
     }
     EnableMenuOptions();
@@ -259,17 +212,56 @@ LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
     LSVFileWindow* file = owned.release();
     QMdiSubWindow* window = mdi_->addSubWindow(file);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowTitle(Text(file->DisplayName()));
+    window->setWindowIcon(windowIcon());
+    file->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (const Command& command : Commands()) {
+        if (command.context_menu) {
+            file->addAction(actions_[command.id]);
+        }
+    }
     file->SetCloseCheck([this](LSVFileWindow* closing) { return ApproveClose(closing); });
     connect(file, &LSVFileWindow::positionsChanged, this, [this] {
         // The fields and menus follow a moment later, as a drag reports many steps.
         marks_timer_->start();
     });
+    connect(window, &QMdiSubWindow::windowStateChanged, this,
+            [this, window](Qt::WindowStates, Qt::WindowStates now) {
+                // The active window's state is the one new windows take.
+                if (window == mdi_->activeSubWindow() && !(now & Qt::WindowMinimized)) {
+                    WriteBool("MainWindow", "ChildMaximized", (now & Qt::WindowMaximized) != 0);
+                }
+            });
     files_.push_back(file);
-    window->show();
+    UpdateTitle(file);
+    PlaceFileWindow(window);
     Activate(file);
     file->ViewWholeDocument();
     return file;
+}
+
+void MainDialog::PlaceFileWindow(QMdiSubWindow* window) {
+    window->setMinimumSize(window->minimumSizeHint());
+    QMdiSubWindow* active = mdi_->activeSubWindow();
+    const bool alone = files_.size() == 1;
+    // Three quarters of the area, each window one title bar down and right of the one before, back
+    // at the top left when that would leave the area. A maximized window comes back to this place.
+    const QRect area = mdi_->viewport()->rect();
+    const QSize minimum = window->minimumSize();
+    const QSize size(
+        std::clamp(area.width() * 3 / 4, minimum.width(), std::max(area.width(), minimum.width())),
+        std::clamp(area.height() * 3 / 4, minimum.height(),
+                   std::max(area.height(), minimum.height())));
+    const int step = std::max(window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 16);
+    const int room = std::min(area.width() - size.width(), area.height() - size.height());
+    const int places = std::max(room / step + 1, 1);
+    const int index = static_cast<int>(files_.size() - 1) % places;
+    window->setGeometry(QRect(QPoint(index * step, index * step), size));
+    if (alone ? ReadBool("MainWindow", "ChildMaximized", true)
+              : active != nullptr && active->isMaximized()) {
+        window->showMaximized();
+    } else {
+        window->show();
+    }
 }
 
 int MainDialog::UntitledIndex() const {
@@ -303,11 +295,14 @@ void MainDialog::CmNew() {
 }
 
 QStringList MainDialog::AskOpenFiles() {
-    const QStringList paths = QFileDialog::getOpenFileNames(
-        this, "Abrir Archivo de Audio", StoredFolder("OpenFileDir"),
-        "Audio Files (*.WAV *.wav *.GSM *.gsm *.VOX *.vox *.RAW *.raw *.AIF *.aif *.AIFF "
-        "*.aiff *.AU *.au);;Wave (*.wav *.WAV);;GSM 6.10 (*.gsm *.GSM);;VOX (*.vox *.VOX);;"
-        "Raw (*.raw *.RAW);;AIFF (*.aif *.aiff *.AIF *.AIFF);;Sun AU (*.au *.AU)");
+    QFileDialog dialog(this, "Abrir Archivo de Audio", StoredFolder("OpenFileDir"),
+                       AudioFilter("Archivos de audio", kOpenFormats));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.resize(kFileDialogSize);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    const QStringList paths = dialog.selectedFiles();
     if (!paths.isEmpty()) {
         StoreFolder("OpenFileDir", paths.front());
     }
@@ -354,12 +349,10 @@ bool MainDialog::LoadFile(const std::string& path, bool ask_raw_format) {
 QString MainDialog::AskSaveAsPath(const QString& current) {
     QString folder = StoredFolder("SaveAsDir");
     const QString start = folder.isEmpty() ? current : folder + "/" + QFileInfo(current).fileName();
-    QFileDialog dialog(
-        this, "Guardar Archivo Audio como", start,
-        "Archivos de audio (*.WAV *.wav *.GSM *.gsm *.VOX *.vox *.RAW *.raw *.AIF "
-        "*.aif *.AU *.au);;Wave (*.wav);;GSM 6.10 (*.gsm);;VOX (*.vox);;Raw (*.raw);;"
-        "AIFF (*.aif);;Sun AU (*.au)");
+    QFileDialog dialog(this, "Guardar Archivo Audio como", start,
+                       AudioFilter("Archivos de audio", kSaveFormats));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.resize(kFileDialogSize);
     dialog.setDefaultSuffix("wav");
     // The overwrite question is the frame's own, so that No can show the dialog again.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -372,17 +365,22 @@ QString MainDialog::AskSaveAsPath(const QString& current) {
 }
 
 bool MainDialog::SaveFile(LSVFileWindow* file, SaveMode mode) {
-    LSVSaveToSink save(file->Document().Audio(), file->Path(), mode);
-    const ProcessResult result = RunProcess(save);
-    // A save to a headerless file makes the document itself mono first.
+    LEditDocument& document = file->Document();
+    bool made_mono = false;
+    // A VOX save makes a stereo document mono first, as an edit the user can undo.
+    LSVSaveToSink save(document.Audio(), file->Path(), mode, [&] {
+        document.StartModifyCurrentFile("Convertir a Mono");
+        made_mono = true;
+    });
+    const ProcessResult result = RunProcess(save, file);
+    if (result != PROCESS_DONE && made_mono) {
+        document.Undo();  // a failed save leaves the document as it was
+    }
     file->RefreshView();
     if (result == PROCESS_DONE) {
-        file->Document().SetModified(false);
+        document.SetModified(false);
     } else {
         file->SetPath(file->PreviousPath());
-    }
-    if (auto* window = qobject_cast<QMdiSubWindow*>(file->parentWidget())) {
-        window->setWindowTitle(Text(file->DisplayName()));
     }
     EnableMenuOptions();
     return result == PROCESS_DONE;

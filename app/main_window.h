@@ -1,9 +1,10 @@
 #pragma once
 // MainDialog: the editor's frame ("LMMWC"): the MDI area with one LSVFileWindow per open file,
-// the file commands, the view, selection, window and conversion commands, the status field with
-// the four time fields, and the runtime the processes run against (the Qt message
-// loop, the progress dialog and the prompts). Every menu action carries its command id in the
-// "commandId" property; only commands that are built appear in the menus.
+// the menus, tool bar and file-window context menu built from the command table, the status field
+// with the four time fields, and the runtime the processes run against (the Qt message loop, the
+// progress dialog and the prompts). Every command's action carries its id in the "commandId"
+// property. Commands act on the file whose window is active; a command that runs a process or a
+// dialog gives the activation back to its file afterwards. Files dropped on the frame open.
 //
 // The file dialogs are virtual so that a test can answer them; the prompts can be replaced for
 // the same reason. Interface thread only.
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_table.h"
 #include "app/qt_runtime.h"
 #include "codecs/load_save.h"
 #include "core/progress_dialog.h"
@@ -27,41 +29,11 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QTimer;
+class QToolBar;
 
 namespace sonvara {
 
 class LSVFileWindow;
-
-enum CommandId : int {
-    kCmNew = 1001,
-    kCmOpen = 1002,
-    kCmClose = 1003,
-    kCmSave = 1004,
-    kCmSaveAs = 1005,
-    kCmConvertSampleRate = 1006,
-    kCmMono = 1007,
-    kCmStereo = 1008,
-    kCmExit = 1048,
-    kCmRecentFirst = 1050,  // to 1060: recent file 1 to 11
-    kCmRecentSeparator = 1061,
-    kCmSelectAll = 2007,
-    kCmSelectToStart = 2022,
-    kCmSelectToEnd = 2023,
-    kCmStart = 3007,
-    kCmEnd = 3010,
-    kCmZoomIn = 5001,
-    kCmZoomOut = 5002,
-    kCmZoomSelection = 5003,
-    kCmZoomWhole = 5004,
-    kCmZoomVertical = 5005,
-    kCmDisplayPosNeg = 5007,
-    kCmDisplayLeftRight = 5008,
-    kCmCascade = 5009,
-    kCmTileHorizontal = 5010,
-    kCmTileVertical = 5011,
-    kCmArrangeIcons = 5012,
-    kCmCloseAll = 5040,
-};
 
 // The time fields of the status bar, in their order there.
 enum class TimeField { kSelectionStart, kSelectionEnd, kSelectionLength, kCursor };
@@ -82,6 +54,9 @@ class MainDialog : public QMainWindow {
     QtProgressView& ProgressDialog() { return progress_; }
 
     QAction* Action(int command) const;
+    QToolBar* ToolBar() const { return tool_bar_; }
+    // The window menu's entries for the open windows, in opening order, as it shows them.
+    std::vector<QAction*> WindowListActions();
     const std::vector<LSVFileWindow*>& Files() const { return files_; }
     LSVFileWindow* CurrentFile() const { return current_; }
     QMdiArea* MdiArea() const { return mdi_; }
@@ -96,9 +71,9 @@ class MainDialog : public QMainWindow {
 
     // Opens `paths` in order as the open command does after its dialog.
     void OpenFiles(const QStringList& paths);
-    // A second start handed over `path` (or nothing): the frame comes to the front, restored
-    // when minimized, and opens the file.
-    void OpenHandedOver(const QString& path);
+    // A second start handed over `paths` (perhaps none): the frame comes to the front, restored
+    // when minimized, and opens the files.
+    void OpenHandedOver(const QStringList& paths);
     // Makes `file` the current file and activates its window.
     void Activate(LSVFileWindow* file);
 
@@ -116,6 +91,10 @@ class MainDialog : public QMainWindow {
     void CmSelectToEnd();
     void CmStart();
     void CmEnd();
+    // Side by side (`across`) or one above the other, sharing the area evenly.
+    void CmTile(bool across);
+    // The minimized windows in a row along the bottom of the area, wrapping upwards.
+    void CmArrangeIcons();
 
   protected:
     // The open dialog: the chosen files, none when cancelled.
@@ -124,12 +103,22 @@ class MainDialog : public QMainWindow {
     virtual QString AskSaveAsPath(const QString& current);
 
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void PlaceFrame();
     QRect DesktopRect() const;
-    void BuildMenus();
-    void BuildViewMenus();
+    // The menus, the tool bar and the frame's own keys, from the command table.
+    void BuildCommands();
+    // Runs command `id` on the file whose window is active.
+    void Dispatch(int id);
+    void RebuildWindowMenu();
+    // The file's window title: its name, with "*" while it is modified.
+    void UpdateTitle(LSVFileWindow* file);
+    // A new file window's place: maximized while the frame keeps its windows maximized, else
+    // down and right of the active one, at a size that shows the waveform.
+    void PlaceFileWindow(QMdiSubWindow* window);
     void BuildStatusFields();
     void UpdateTimeFields();
     // Shift+Home and Shift+End: the cursor goes to the start or the end and the selection runs
@@ -139,10 +128,10 @@ class MainDialog : public QMainWindow {
     // failed conversion takes the undo point back.
     void ConvertCurrentFile(const std::string& name, std::int32_t rate, int channels);
     void RebuildRecentMenu();
-    QAction* AddCommand(QMenu* menu, int id, const QString& text);
     bool LoadFile(const std::string& path, bool ask_raw_format);
     LSVFileWindow* AddFileWindow(std::unique_ptr<LSVFileWindow> file);
-    ProcessResult RunProcess(LProgressDialog& process);
+    // Runs `process` behind the progress dialog; `target`'s window is active again afterwards.
+    ProcessResult RunProcess(LProgressDialog& process, LSVFileWindow* target = nullptr);
     bool SaveFile(LSVFileWindow* file, SaveMode mode);
     bool SaveAs(LSVFileWindow* file);
     // Asks whether to save a modified file; false when the user cancelled.
@@ -166,6 +155,9 @@ class MainDialog : public QMainWindow {
     Prompts* prompts_;
     std::map<int, QAction*> actions_;
     QMenu* file_menu_ = nullptr;
+    QMenu* window_menu_ = nullptr;
+    QToolBar* tool_bar_ = nullptr;
+    std::vector<QAction*> window_actions_;  // the open windows' entries and their separator
     std::vector<QAction*> recent_actions_;  // the entries and their separator
     std::vector<LSVFileWindow*> files_;     // in opening order; owned by their sub-windows
     LSVFileWindow* current_ = nullptr;

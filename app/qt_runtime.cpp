@@ -221,8 +221,7 @@ bool QtPrompts::AskRawFileFormat(RawFileFormat& format) {
         encoding->addItem(RawEncodingName(static_cast<RawEncoding>(e)));
     }
     encoding->setCurrentIndex(start.encoding);
-    auto* rate = new QLineEdit(QString::number(start.rate), &dialog);
-    rate->setObjectName("rate");
+    QComboBox* rate = MakeRateField(dialog, start.rate);
     auto* channels = new QComboBox(&dialog);
     channels->setObjectName("channels");
     channels->addItem("1 - Mono");
@@ -231,11 +230,22 @@ bool QtPrompts::AskRawFileFormat(RawFileFormat& format) {
     layout->addRow("Formato:", encoding);
     layout->addRow("Tasa de muestra:", rate);
     layout->addRow("Canales:", channels);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    auto* buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, &dialog);
     SpanishButtons(*buttons);
+    QObject::connect(buttons, &QDialogButtonBox::helpRequested, &dialog, [this] {
+        Ask({"Propiedades del Archivo",
+             "Un archivo sin cabecera (.raw, .vox) no dice cómo están guardadas sus muestras. "
+             "Elija el formato de las muestras, la tasa de muestra (de 6000 a 96000 muestras por "
+             "segundo; la lista ofrece las usuales y se puede escribir otra) y el número de "
+             "canales con que se grabó. Si el sonido se oye demasiado rápido o lento, la tasa no "
+             "es la correcta; si solo se oye ruido, el formato no lo es.",
+             PromptIcon::kInformation, PromptButtons::kOk});
+    });
     // A rate out of range says so and keeps the dialog open.
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-        if (std::optional<PromptMessage> problem = CheckRawSampleRate(rate->text().toInt())) {
+        if (std::optional<PromptMessage> problem =
+                CheckRawSampleRate(rate->currentText().trimmed().toInt())) {
             Ask(*problem);
             return;
         }
@@ -246,7 +256,7 @@ bool QtPrompts::AskRawFileFormat(RawFileFormat& format) {
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    format.rate = rate->text().toInt();
+    format.rate = rate->currentText().trimmed().toInt();
     format.encoding = encoding->currentIndex();
     format.channels = channels->currentIndex() + 1;
     return true;

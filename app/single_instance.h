@@ -1,21 +1,27 @@
 #pragma once
-// One editor per user: the first one listens on a local socket; a second start hands its
-// command-line file (or nothing) to it and ends. The first one then comes to the front and
-// opens the file. The sender does not wait for the file to open.
+// One editor per user session: the first one listens on a local socket; a second start hands its
+// command-line files (or none) to it and ends. The first one then comes to the front and opens
+// the files. The sender does not wait for the files to open.
+//
+// The message is the paths, each followed by a NUL byte, and one more NUL that ends it (a path
+// never holds a NUL). The receiver reads the whole message before it says anything, and says it
+// from the event loop after the socket's handler returned: opening files runs nested event loops,
+// in which the socket may close and go away.
 
-#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QLocalServer;
 
 namespace sonvara {
 
-// The socket name for the current user.
+// The socket for the current user: "sonvara-instance" in $XDG_RUNTIME_DIR, or "sonvara-<uid>" in
+// the temporary folder when that is not set.
 QString DefaultInstanceName();
 
-// Gives `path` (may be empty) to the editor listening on `name`; false when none listens.
-bool HandOverToRunningInstance(const QString& name, const QString& path);
+// Gives `paths` (may be none) to the editor listening on `name`; false when none listens.
+bool HandOverToRunningInstance(const QString& name, const QStringList& paths);
 
 class InstanceServer : public QObject {
     Q_OBJECT
@@ -27,10 +33,12 @@ class InstanceServer : public QObject {
     bool Listen(const QString& name);
 
   signals:
-    // A second start reached this one; `path` is its file, or empty.
-    void handedOver(const QString& path);
+    // A second start reached this one; `paths` are its files, perhaps none.
+    void handedOver(const QStringList& paths);
 
   private:
+    void Accept();
+
     QLocalServer* server_;
 };
 

@@ -1,6 +1,4 @@
-#include "audio/filter_makers.h"
 #include "codecs/decoded_file.h"
-#include "codecs/file_kind.h"
 #include "codecs/load_save.h"
 
 namespace sonvara {
@@ -20,9 +18,6 @@ ProcessResult LSVConvertFile::Body() {
             OpenInputSource(*this, input_, ask_raw_format_, decoded, source);
         opened != PROCESS_DONE) {
         return opened;
-    }
-    if (FileKindOf(output_) == FileKind::kRaw) {
-        source = LChannelsFilterMaker(1).Make(source);
     }
     SetText("Saving file...", 0);
     return SaveSourceToFile(*this, source, output_, mode_);

@@ -9,15 +9,16 @@
 //    reader cannot use, fails without a message; the caller reports it. A missing or failing
 //    decoder shows its own message.
 //  - LSVSaveToSink writes a document to a file: ".wav" (16-bit PCM, or after a save under a new
-//    name the format chosen in the codec chooser), ".vox"/".raw" (after making the document
-//    mono), ".aif"/".aiff", ".au", ".gsm" (8000 Hz mono, converted on the way), ".mp3" (through
-//    the external encoder with the "MP3Encoder" settings, asked for first in a save under a new
-//    name; codecs/mp3_encode.h). It writes a temporary file beside the target and puts it in the
-//    target's place only when everything was written, so a failed or cancelled save leaves the
-//    old file as it was.
+//    name the format chosen in the codec chooser), ".vox"/".raw" (the raw settings' encoding and
+//    channels; a VOX encoding makes a stereo document mono first), ".aif"/".aiff", ".au", ".gsm"
+//    (8000 Hz mono, converted on the way), ".mp3" (through the external encoder with the
+//    "MP3Encoder" settings, asked for first in a save under a new name; codecs/mp3_encode.h). It
+//    writes a temporary file beside the target and puts it in the target's place only when
+//    everything was written, so a failed or cancelled save leaves the old file as it was.
 // Results: PROCESS_DONE, PROCESS_STOPPED (cancelled), PROCESS_FAILED.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -75,7 +76,10 @@ enum class SaveMode {
 
 class LSVSaveToSink : public LProgressDialog {
   public:
-    LSVSaveToSink(LCutListAudio& document, std::string path, SaveMode mode);
+    // `before_mono`: called just before a VOX save makes a stereo document mono, so that the
+    // editor can store an undo point; may be empty.
+    LSVSaveToSink(LCutListAudio& document, std::string path, SaveMode mode,
+                  std::function<void()> before_mono = {});
 
   protected:
     ProcessResult Body() override;
@@ -84,6 +88,7 @@ class LSVSaveToSink : public LProgressDialog {
     LCutListAudio& document_;
     std::string path_;
     SaveMode mode_;
+    std::function<void()> before_mono_;
 };
 
 // The writing half of LSVSaveToSink for any source: the writer `target_path`'s extension names,
@@ -93,8 +98,8 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
 
 // A file converted into another without an edit document: the reader and the writer are the ones
 // loading and saving choose, and the audio streams from one to the other, as a load followed by a
-// save would give it (a headerless or VOX target gets the audio made mono first), without writing
-// it into cut files in between.
+// save would give it (a VOX target takes the left channel of stereo audio), without writing it
+// into cut files in between.
 class LSVConvertFile : public LProgressDialog {
   public:
     LSVConvertFile(std::string input, std::string output, SaveMode mode, bool ask_raw_format);

@@ -34,12 +34,13 @@ std::string Mp3EncoderMissingMessage() {
 }
 
 LMp3EncodeWav::LMp3EncodeWav(std::string input_wav, std::string output_mp3,
-                             const Mp3EncoderSettings& settings, std::chrono::milliseconds timeout,
-                             std::string shown_name)
+                             const Mp3EncoderSettings& settings, std::int32_t rate,
+                             std::chrono::milliseconds timeout, std::string shown_name)
     : LProgressDialog("Sonvara"),
       input_(std::move(input_wav)),
       output_(std::move(output_mp3)),
       settings_(settings),
+      rate_(rate),
       timeout_(timeout),
       shown_name_(std::move(shown_name)) {}
 
@@ -56,7 +57,7 @@ ProcessResult LMp3EncodeWav::Body() {
 
     ExternalProgram program;
     program.path = *encoder;
-    program.arguments = Mp3EncoderArguments(settings_, input_, output_);
+    program.arguments = Mp3EncoderArguments(settings_, rate_, input_, output_);
     program.timeout = timeout_;
     program.start_failure_message = Mp3EncoderMissingMessage();
     // A cancelled or overdue encoder has been killed and reaped when this returns, so nothing
@@ -113,7 +114,7 @@ ProcessResult LMp3EncodeSource::Body() {
     if (result != PROCESS_DONE) {
         return result;
     }
-    LMp3EncodeWav encode(wav.Path(), output_, settings_, timeout_,
+    LMp3EncodeWav encode(wav.Path(), output_, settings_, rate, timeout_,
                          shown_name_.empty() ? GetFileFromPath(output_) : shown_name_);
     return RunStep(encode, 1.0, 1.0);
 }

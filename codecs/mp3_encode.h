@@ -28,9 +28,10 @@ std::string Mp3EncoderMissingMessage();
 
 class LMp3EncodeWav : public LProgressDialog {
   public:
+    // `rate`: the sample rate the MP3 is written at (the WAV's own, one MP3 knows).
     // `shown_name`: the file name the progress view shows; the output's own name when empty.
     LMp3EncodeWav(std::string input_wav, std::string output_mp3, const Mp3EncoderSettings& settings,
-                  std::chrono::milliseconds timeout = kMp3EncodeTimeout,
+                  std::int32_t rate, std::chrono::milliseconds timeout = kMp3EncodeTimeout,
                   std::string shown_name = {});
 
   protected:
@@ -40,6 +41,7 @@ class LMp3EncodeWav : public LProgressDialog {
     std::string input_;
     std::string output_;
     Mp3EncoderSettings settings_;
+    std::int32_t rate_;
     std::chrono::milliseconds timeout_;
     std::string shown_name_;
 };

@@ -21,6 +21,16 @@ std::string AsFileArgument(const std::string& path) {
     return !path.empty() && path.front() == '-' ? "./" + path : path;
 }
 
+// A rate in kilohertz as the encoder's "--resample" takes it: 44100 as "44.1", 8000 as "8".
+std::string KilohertzText(std::int32_t rate) {
+    std::string text = std::to_string(rate / 1000);
+    std::string fraction = std::to_string(1000 + rate % 1000).substr(1);
+    while (!fraction.empty() && fraction.back() == '0') {
+        fraction.pop_back();
+    }
+    return fraction.empty() ? text : text + "." + fraction;
+}
+
 }  // namespace
 
 Mp3EncoderSettings ReadMp3EncoderSettings() {
@@ -92,7 +102,7 @@ std::string Mp3ChannelModeLetter(const Mp3EncoderSettings& settings) {
     return kLetters[settings.channel_mode > 3 ? 1 : settings.channel_mode];
 }
 
-std::vector<std::string> Mp3EncoderArguments(const Mp3EncoderSettings& settings,
+std::vector<std::string> Mp3EncoderArguments(const Mp3EncoderSettings& settings, std::int32_t rate,
                                              const std::string& input_wav,
                                              const std::string& output_mp3) {
     std::vector<std::string> arguments = {"-m", Mp3ChannelModeLetter(settings)};
@@ -109,8 +119,10 @@ std::vector<std::string> Mp3EncoderArguments(const Mp3EncoderSettings& settings,
                                            "-B", std::to_string(settings.vbr_max_bit_rate), "-V",
                                            std::to_string(settings.vbr_quality)});
     }
-    arguments.insert(arguments.end(),
-                     {"-S", AsFileArgument(input_wav), AsFileArgument(output_mp3)});
+    // Left to itself the encoder picks a lower rate than the one the audio was written at
+    // for low bit rates, resampling a second time.
+    arguments.insert(arguments.end(), {"--resample", KilohertzText(rate), "-S",
+                                       AsFileArgument(input_wav), AsFileArgument(output_mp3)});
     return arguments;
 }
 

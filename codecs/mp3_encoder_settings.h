@@ -28,8 +28,9 @@ std::int32_t Mp3EncodingRate(std::int32_t source_rate, const Mp3EncoderSettings&
 std::string Mp3ChannelModeLetter(const Mp3EncoderSettings& settings);
 
 // The encoder's arguments after its own name: the channel mode, the error protection, the bit
-// rates and quality, then "-S" (no progress report) and the input and output paths.
-std::vector<std::string> Mp3EncoderArguments(const Mp3EncoderSettings& settings,
+// rates and quality, "--resample" with `rate` (Hz, given in kHz) so that the MP3 keeps the
+// rate it is encoded at, then "-S" (no progress report) and the input and output paths.
+std::vector<std::string> Mp3EncoderArguments(const Mp3EncoderSettings& settings, std::int32_t rate,
                                              const std::string& input_wav,
                                              const std::string& output_mp3);
 

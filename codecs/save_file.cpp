@@ -72,21 +72,54 @@ ProcessResult SaveSourceAsMp3(LProgressDialog& process, const LSoundSourceRef& s
     return PROCESS_DONE;
 }
 
+// The raw-file settings a save writes with: the stored ones, or in a save under a new name those
+// the user confirms in the raw-format dialog (stored back). False when the user cancelled.
+bool SettleRawFileFormat(LProgressDialog& process, SaveMode mode, RawFileFormat& raw) {
+    raw = ReadRawFileSettings();
+    if (mode == SaveMode::kNewName) {
+        if (!process.Host()->prompts.AskRawFileFormat(raw)) {
+            return false;
+        }
+        raw = ValidRawFileFormat(raw);
+        WriteRawFileSettings(raw);
+    }
+    return true;
+}
+
 }  // namespace
 
-LSVSaveToSink::LSVSaveToSink(LCutListAudio& document, std::string path, SaveMode mode)
-    : LProgressDialog("Sonvara"), document_(document), path_(std::move(path)), mode_(mode) {}
+LSVSaveToSink::LSVSaveToSink(LCutListAudio& document, std::string path, SaveMode mode,
+                             std::function<void()> before_mono)
+    : LProgressDialog("Sonvara"),
+      document_(document),
+      path_(std::move(path)),
+      mode_(mode),
+      before_mono_(std::move(before_mono)) {}
 
 ProcessResult LSVSaveToSink::Body() {
     SetText("Saving file...", 0);
+    SaveMode mode = mode_;
     if (FileKindOf(path_) == FileKind::kRaw) {
-        // Headerless and VOX files are written from a mono document.
-        if (ConvertRateChannels(*this, document_, document_.GetSampleRate(), 1) != PROCESS_DONE) {
+        RawFileFormat raw;
+        if (!SettleRawFileFormat(*this, mode_, raw)) {
             return PROCESS_FAILED;
         }
-        SetText("Saving file...", 0);
+        mode = SaveMode::kPlain;  // the settings are asked and stored: the writer reads them
+        if (raw.encoding == static_cast<int>(RawEncoding::kDialogicAdpcm) &&
+            document_.GetChannels() > 1) {
+            // VOX files are mono: the document itself becomes mono first. Headerless files
+            // keep both channels when they have two.
+            if (before_mono_) {
+                before_mono_();
+            }
+            if (ConvertRateChannels(*this, document_, document_.GetSampleRate(), 1) !=
+                PROCESS_DONE) {
+                return PROCESS_FAILED;
+            }
+            SetText("Saving file...", 0);
+        }
     }
-    return SaveSourceToFile(*this, LSoundSourceRef(new LSRCCutListAudio(document_)), path_, mode_);
+    return SaveSourceToFile(*this, LSoundSourceRef(new LSRCCutListAudio(document_)), path_, mode);
 }
 
 ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
@@ -100,7 +133,10 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
     }
     // Questions and preparations come first, before any file is touched.
     FormatArea wave_format{};
-    RawFileFormat raw = ReadRawFileSettings();
+    RawFileFormat raw;
+    if (kind == FileKind::kRaw && !SettleRawFileFormat(process, mode, raw)) {
+        return PROCESS_FAILED;
+    }
     if (kind == FileKind::kWave && mode == SaveMode::kNewName) {
         wave_format = LWaveFileFormat::LoadRememberedFormat(LWaveFileFormat::PcmFormat(44100, 1));
         if (LWaveFileFormat::FromArea(wave_format).format_tag == WAVE_FORMAT_PCM) {
@@ -118,15 +154,6 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
             return PROCESS_FAILED;
         }
         LWaveFileFormat::SaveRememberedFormat(wave_format);
-    }
-    if (kind == FileKind::kRaw) {
-        if (mode == SaveMode::kNewName) {
-            if (!process.Host()->prompts.AskRawFileFormat(raw)) {
-                return PROCESS_FAILED;
-            }
-            raw = ValidRawFileFormat(raw);
-            WriteRawFileSettings(raw);
-        }
     }
 
     const std::string target = GetLongFilePath(target_path);

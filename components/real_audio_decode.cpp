@@ -46,7 +46,20 @@ class EngineSession {
     IRMAClientEngine* engine_;
 };
 
+// How often the engine's interrupt check looks for a cancel; in between it repeats its answer.
+constexpr auto kInterruptInterval = std::chrono::milliseconds(20);
+
 }  // namespace
+
+bool LReadAudioDecode::EngineInterrupt(void* process) {
+    auto* self = static_cast<LReadAudioDecode*>(process);
+    const auto now = std::chrono::steady_clock::now();
+    if (!self->interrupted_ && now - self->last_check_ >= kInterruptInterval) {
+        self->last_check_ = now;
+        self->interrupted_ = self->CheckCancel();
+    }
+    return self->interrupted_;  // once stopped, every later question is answered the same
+}
 
 LReadAudioDecode::LReadAudioDecode(std::string input, std::string output)
     : LProgressDialog("Sonvara"), input_(std::move(input)), output_(std::move(output)) {}
@@ -85,8 +98,14 @@ ProcessResult LReadAudioDecode::Body() {
         }
     }
     const std::string url = "file:" + input_;
+    last_check_ = {};
+    interrupted_ = false;
+    player->SetInterrupt(EngineInterrupt, this);
     if (player->OpenURL(url.c_str()) != RMA_OK || player->Begin() != RMA_OK) {
         engine->ClosePlayer(player.get());
+        if (CheckCancel()) {
+            return PROCESS_STOPPED;  // the open was stopped
+        }
         ShowError(
             "Unable to open file with Real Player.\n\nThis might mean you do not have the codec "
             "installed.\n\nTo resolve this, attempt to load the file using Real Player manually.");

@@ -5,8 +5,10 @@
 //
 // Results: PROCESS_DONE when the WAV holds the clip, PROCESS_STOPPED after a cancel (the WAV is
 // then incomplete and is not read), PROCESS_FAILED with a message when the engine is missing, the
-// file cannot be opened, or the audio cannot be written.
+// file cannot be opened, or the audio cannot be written. A cancel also stops the engine in the
+// middle of opening or reading the clip.
 
+#include <chrono>
 #include <string>
 
 #include "core/progress_dialog.h"
@@ -21,8 +23,14 @@ class LReadAudioDecode : public LProgressDialog {
     ProcessResult Body() override;
 
   private:
+    // The engine's interrupt check: CheckCancel, at most once every few milliseconds, since the
+    // engine asks before each read of the file; the answer holds until the next look.
+    static bool EngineInterrupt(void* process);
+
     std::string input_;
     std::string output_;
+    std::chrono::steady_clock::time_point last_check_{};
+    bool interrupted_ = false;
 };
 
 }  // namespace sonvara

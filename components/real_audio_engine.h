@@ -61,9 +61,15 @@ class IRMAAudioDeviceManager : public IRMAUnknown {
     ~IRMAAudioDeviceManager() = default;
 };
 
+// Asked by a player now and then while it opens or reads its clip, on the thread that called it;
+// true stops the work in progress (the open fails, playing ends).
+using RMAInterruptFunction = bool (*)(void* context);
+
 class IRMAPlayer : public IRMAUnknown {
   public:
     virtual RMAResult GetAudioDeviceManager(IRMAAudioDeviceManager** manager) = 0;
+    // Before OpenURL; a null `check` asks nothing.
+    virtual RMAResult SetInterrupt(RMAInterruptFunction check, void* context) = 0;
     virtual RMAResult OpenURL(const char* url) = 0;
     virtual RMAResult Begin() = 0;
     virtual RMAResult Stop() = 0;

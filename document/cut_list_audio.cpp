@@ -245,16 +245,11 @@ void LCutListAudio::EfAmplifyAll(std::int32_t percent) {
     if (percent == 100) {
         return;
     }
-    constexpr std::int32_t kLargestGain = std::numeric_limits<std::int32_t>::max();
-    const std::int32_t limit = percent >= 101 ? (kLargestGain / percent) * 100 : kLargestGain;
     for (LCutRecord& record : records_) {
-        if (record.gain < limit) {
-            // Dividing first is what every stored gain was made with (1.0 at 50 % gives
-            // 8388600, not 8388608). A negative percent cannot overflow into nonsense either.
-            record.gain = ClampFrames(std::int64_t{record.gain / 100} * percent);
-        } else {
-            record.gain = kLargestGain;
-        }
+        // Dividing first is what every stored gain was made with (1.0 at 50 % gives 8388600,
+        // not 8388608). The product saturates at the 32-bit limits and nowhere else, so a
+        // saturated gain still follows a later cut.
+        record.gain = ClampFrames(std::int64_t{record.gain / 100} * percent);
     }
 }
 

@@ -67,7 +67,7 @@ class LCutListAudio {
     // Scales the gain of [start, end) by `percent`.
     void EfAmplify(std::int32_t start, std::int32_t end, std::int32_t percent);
     // Scales every record's gain by `percent`, in the fixed integer steps the files rely on:
-    // (gain / 100) * percent, saturating at 0x7FFFFFFF.
+    // (gain / 100) * percent, saturating at the 32-bit limits.
     void EfAmplifyAll(std::int32_t percent);
 
   private:

@@ -90,8 +90,17 @@ LSRCCompressor::LSRCCompressor(LSoundSourceRef upstream, int threshold_db, doubl
 }
 
 std::int32_t LSRCCompressor::ReadBlockGain(std::vector<Sample>& block) {
+    // Only the frames before the upstream's end are measured, and a block wholly past it keeps
+    // the last block's gain: the silence there would lift the gain over the last blocks.
+    const std::int64_t left = std::int64_t{upstream_->GetLength()} - upstream_->GetPosition();
     upstream_->Read(block.data(), block_frames_);
-    return table_[static_cast<std::size_t>(CompressorBlockLevel(block.data(), block.size()) + 128)];
+    if (left > 0) {
+        const auto samples = static_cast<std::size_t>(std::min<std::int64_t>(left, block_frames_)) *
+                             static_cast<std::size_t>(GetChannels());
+        block_gain_ =
+            table_[static_cast<std::size_t>(CompressorBlockLevel(block.data(), samples) + 128)];
+    }
+    return block_gain_;
 }
 
 void LSRCCompressor::SetStep(std::int32_t next_gain) {
@@ -105,6 +114,7 @@ void LSRCCompressor::SetStep(std::int32_t next_gain) {
 }
 
 void LSRCCompressor::Restart() {
+    block_gain_ = table_[static_cast<std::size_t>(-127 + 128)];  // a start past the end: silence
     const std::int32_t first = ReadBlockGain(current_);
     gain_ = previous_target_ = first;
     SetStep(ReadBlockGain(ahead_));

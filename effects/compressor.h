@@ -2,8 +2,10 @@
 // The dynamic range compressor. The sound is cut into blocks of 45 ms; each block's level in
 // whole decibels picks a gain from a table, and the gain moves frame by frame in a straight line
 // towards the gain of the block ahead, so the output is not delayed: the look-ahead block only
-// steers the ramp. The ramp falls faster than it rises: towards louder audio it reaches the new
-// gain within 1.25 blocks, towards quieter audio it goes half way over two blocks.
+// steers the ramp. Past the upstream's end the look-ahead holds the last block's gain, and a
+// block cut short by the end is measured over the frames it has. The ramp falls faster than it
+// rises: towards louder audio it reaches the new gain within 1.25 blocks, towards quieter audio it
+// goes half way over two blocks.
 //
 // Gains are fixed point with unity at 2^24; the table holds one gain per input level from −128 to
 // 127 dB: a constant make-up gain below the threshold, then a drop of the ratio's factor per
@@ -71,6 +73,7 @@ class LSRCCompressor : public LSoundSourceBase {
   private:
     // Reads both blocks afresh from the upstream's position and starts the ramp.
     void Restart();
+    // Reads the next block into `block` and gives its gain from the table.
     std::int32_t ReadBlockGain(std::vector<Sample>& block);
     void SetStep(std::int32_t next_gain);
 
@@ -82,6 +85,7 @@ class LSRCCompressor : public LSoundSourceBase {
     std::int32_t previous_target_ = 0, next_target_ = 0;
     std::int32_t gain_ = 0;
     std::int32_t step_ = 0;
+    std::int32_t block_gain_ = 0;  // the gain of the last block read before the upstream's end
 };
 
 // "Dynamic Range Compressor" on [s_start, s_end). The threshold is clamped to −127..127; the

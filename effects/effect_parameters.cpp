@@ -1,10 +1,21 @@
 #include "effects/effect_parameters.h"
 
+#include <string>
+
 #include "core/settings.h"
 
 namespace sonvara {
 
 int ReadStoredValue(const StoredValue& value) {
+    if (!value.old_section.empty() && ReadString(value.section, value.name, "").empty()) {
+        const std::string old = ReadString(value.old_section, value.name, "");
+        if (!old.empty()) {
+            // A failed copy only means that the old place is read again next time.
+            const bool copied = WriteString(value.section, value.name, old);
+            return ReadInt(copied ? value.section : value.old_section, value.name,
+                           value.default_value);
+        }
+    }
     return ReadInt(value.section, value.name, value.default_value);
 }
 
@@ -58,6 +69,14 @@ std::string_view CheckSpeedPercent(std::int32_t percent) {
 std::string_view CheckMixVolume(std::int32_t percent) {
     if (percent > 100) {
         return "La Mezcla de Volumen debe ser menor que 100%. Por favor, intente de nuevo.";
+    }
+    return {};
+}
+
+std::string_view CheckSilenceTime(std::int32_t time_ms) {
+    if (time_ms < 0 || time_ms > kLongestSilenceMs) {
+        return "El tiempo de Silencio debe ser entre 0 y 10800000ms (3 horas). Por favor, intente "
+               "de nuevo.";
     }
     return {};
 }

@@ -9,11 +9,13 @@
 
 namespace sonvara {
 
-// A value kept in the settings between runs.
+// A value kept in the settings between runs. `old_section`, when set, is where earlier versions
+// kept it: a value found only there is read from there and copied to `section` once.
 struct StoredValue {
     std::string_view section;
     std::string_view name;
     int default_value;
+    std::string_view old_section = {};
 };
 
 int ReadStoredValue(const StoredValue& value);
@@ -41,6 +43,10 @@ inline constexpr StoredValue kConstSpeedPitch{kStoredValues, "ConstSpeedPitch", 
 inline constexpr StoredValue kPasteMixVolume{kStoredValues, "PasteMixVolume", 100};
 inline constexpr StoredValue kLongerSelection{kStoredValues, "LongerSelection", 0};
 inline constexpr StoredValue kFadeOutTime{kStoredValues, "FadeOutTime", 250};
+// The editor's rate dialog and the batch converter's rate command share it; the editor once kept
+// it under "StoreValues".
+inline constexpr StoredValue kConvertSampleRate{kStoredValues, "ConvertSampleRate", 44100,
+                                                "StoreValues"};
 
 inline constexpr std::string_view kInvalidValueCaption = "Valor no válido";
 
@@ -52,5 +58,9 @@ std::string_view CheckReverb(std::int32_t level_percent, std::int32_t time_ms);
 // The three speed and pitch changes share one limit and one message.
 std::string_view CheckSpeedPercent(std::int32_t percent);
 std::string_view CheckMixVolume(std::int32_t percent);
+// Inserted silence: 0 to 3 hours, the longest whose frame count fits a document at every rate a
+// WAV file may have (196000 Hz).
+inline constexpr std::int32_t kLongestSilenceMs = 3 * 3600 * 1000;
+std::string_view CheckSilenceTime(std::int32_t time_ms);
 
 }  // namespace sonvara

@@ -41,11 +41,17 @@ EqualizerTaps MakeEqualizerTaps(const EqualizerResponse& response) {
     for (int m = 0; m < kPeriod; ++m) {
         cosines[m] = std::cos(m * std::numbers::pi / kEqualizerTaps);
     }
+    // The bands sample the response from 0 Hz up to half the rate, both ends included (the top
+    // end at the last band's level). The sum is the trapezoid over those 2049 samples: the two
+    // end samples weigh half. Weighing 0 Hz fully, with no top end, lifted 0 Hz to twice the
+    // level (+6 dB) and took half the rate to nothing even for a flat table.
+    const double first = 0.5 * response[0];
+    const double top = 0.5 * response[kEqualizerTaps - 1];
     EqualizerTaps taps{};
     for (int n = 0; n < kEqualizerTaps; ++n) {
-        double sum = 0.0;
-        int m = 0;  // n·k mod 4096
-        for (int k = 0; k < kEqualizerTaps; ++k) {
+        double sum = first + (n % 2 == 0 ? top : -top);  // cos(n·π) at the top end
+        int m = n;                                       // n·k mod 4096
+        for (int k = 1; k < kEqualizerTaps; ++k) {
             sum += cosines[m] * response[k];
             m = (m + n) & (kPeriod - 1);
         }

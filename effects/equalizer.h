@@ -1,10 +1,12 @@
 #pragma once
 // The graphic equalizer. A point list is drawn into a response table G of 2048 byte gains (128 =
 // unity), one per band of rate ÷ 4096 Hz from 0 to half the rate. The table becomes the half h of
-// a symmetric FIR filter of 4095 taps by a cosine sum,
-//   h[n] = (trunc(Σ_{k=0..2047} cos(n·k·π ÷ 2048) × G[k]) + 4) >> 3,
-// so that h[0] is 32768 (2^15) for a flat table. The filter adds no delay: output frame t is
-// centred on input frame t.
+// a symmetric FIR filter of 4095 taps by a cosine sum over the bands and the top end (half the
+// rate, at the last band's level), the two ends weighing half:
+//   h[n] = (trunc(G[0] ÷ 2 + Σ_{k=1..2047} cos(n·k·π ÷ 2048) × G[k] + cos(n·π) × G[2047] ÷ 2)
+//           + 4) >> 3,
+// so that a flat table gives h[0] = 32768 (2^15) and every other tap 0: it passes the audio as
+// it is. The filter adds no delay: output frame t is centred on input frame t.
 //
 // The arithmetic is fixed-point and 32-bit: the buffered input is scaled down by a shift so that
 // its peak fits 16 bits, the products are summed modulo 2^32, and the sum is shifted back by

@@ -89,6 +89,10 @@ int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
         if (!read.error.empty()) {
             return Fail(std::string(read.error) + " (" + *options.script + ")");
         }
+        if (const std::string refused = CheckBatchScript(*options.script, read.items);
+            !refused.empty()) {
+            return Fail(refused);
+        }
         items = std::move(read.items);
     }
     for (const std::string& order : options.commands) {

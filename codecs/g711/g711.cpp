@@ -1,5 +1,6 @@
 #include "codecs/g711/g711.h"
 
+#include <algorithm>
 #include <array>
 
 namespace sonvara::g711 {
@@ -90,6 +91,34 @@ std::uint8_t LinearToAlaw(std::int16_t sample) {
     if (magnitude >= 0x100) {
         segment = HighestBit(magnitude) - 7;  // 1..7
         mantissa = (magnitude >> (segment + 3)) & 0x0F;
+    }
+    return static_cast<std::uint8_t>((sign | (segment << 4) | mantissa) ^ 0x55);
+}
+
+std::uint8_t RoundedLinearToUlaw(std::int16_t sample) {
+    // The 14-bit code, then its magnitude with the 14-bit bias of 33: segment s holds biased
+    // magnitudes 2^(s+5)..2^(s+6) − 1 in steps of 2^(s+1). 8158 is the last magnitude below
+    // the top decision level (8159).
+    const int code = std::min((sample + 2) >> 2, 8191);
+    const int sign = code < 0 ? 0x80 : 0x00;
+    const int biased = std::min(code < 0 ? -code : code, 8158) + kUlawBias / 4;
+    const int segment = HighestBit(biased) - 5;
+    const int mantissa = (biased >> (segment + 1)) & 0x0F;
+    return static_cast<std::uint8_t>(~(sign | (segment << 4) | mantissa) & 0xFF);
+}
+
+std::uint8_t RoundedLinearToAlaw(std::int16_t sample) {
+    // The 13-bit code; A-law has no zero level, so code v stands for [v, v + 1) and a negative
+    // one's magnitude is its one's complement. Segments 0 and 1 step by 2 up to 63; segment
+    // s ≥ 1 holds 2^(s+4)..2^(s+5) − 1 in steps of 2^s.
+    const int code = std::min((sample + 4) >> 3, 4095);
+    const int sign = code < 0 ? 0x00 : 0x80;
+    const int magnitude = code < 0 ? ~code : code;  // 0..4095
+    int segment = 0;
+    int mantissa = magnitude >> 1;
+    if (magnitude >= 32) {
+        segment = HighestBit(magnitude) - 4;
+        mantissa = (magnitude >> segment) & 0x0F;
     }
     return static_cast<std::uint8_t>((sign | (segment << 4) | mantissa) ^ 0x55);
 }

@@ -7,9 +7,51 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <string_view>
 
 namespace sonvara {
+namespace {
+
+// Every file a decoder opens, the one named and any its container refers to, goes through here:
+// a file that is not regular is refused before FFmpeg opens it.
+using IoOpen = int (*)(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**);
+
+IoOpen LibraryIoOpen() {
+    static const IoOpen library_open = [] {
+        AVFormatContext* context = avformat_alloc_context();
+        const IoOpen found = context != nullptr ? context->io_open : nullptr;
+        avformat_free_context(context);
+        return found;
+    }();
+    return library_open;
+}
+
+int OpenRegularFile(AVFormatContext* context, AVIOContext** io, const char* url, int flags,
+                    AVDictionary** options) {
+    std::string_view path = url;
+    if (path.starts_with("file:")) {
+        path.remove_prefix(5);
+    }
+    if ((flags & AVIO_FLAG_WRITE) != 0 || !IsRegularFile(std::string(path))) {
+        return AVERROR(EACCES);
+    }
+    return LibraryIoOpen()(context, io, url, flags, options);
+}
+
+int Interrupted(void* opaque) {
+    const auto* interrupt = static_cast<const DecodeInterrupt*>(opaque);
+    return interrupt->stop(interrupt->context) ? 1 : 0;
+}
+
+}  // namespace
+
+bool IsRegularFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
 
 // The library objects, each freed by its own function.
 struct AudioFileDecoder::Libav {
@@ -21,6 +63,7 @@ struct AudioFileDecoder::Libav {
     int stream = -1;
     AVSampleFormat input_format = AV_SAMPLE_FMT_NONE;
     int input_channels = 0;
+    DecodeInterrupt interrupt;  // the format context holds its address
 
     ~Libav() {
         av_frame_free(&frame);
@@ -37,7 +80,8 @@ AudioFileDecoder::~AudioFileDecoder() = default;
 
 std::unique_ptr<AudioFileDecoder> AudioFileDecoder::Open(const std::string& path,
                                                          const std::string& container,
-                                                         std::string* error) {
+                                                         std::string* error,
+                                                         DecodeInterrupt interrupt) {
     auto fail = [error](const std::string& reason) {
         if (error != nullptr) {
             *error = reason;
@@ -45,12 +89,33 @@ std::unique_ptr<AudioFileDecoder> AudioFileDecoder::Open(const std::string& path
         return nullptr;
     };
     av_log_set_level(AV_LOG_QUIET);
-    auto libav = std::make_unique<Libav>();
-    if (avformat_open_input(&libav->format, path.c_str(), nullptr, nullptr) < 0) {
-        return fail("cannot open or recognise the file");
+    if (!IsRegularFile(path)) {
+        return fail("not a regular file");
     }
-    if (!container.empty() && container != libav->format->iformat->name) {
-        return fail("the file is not of the expected kind");
+    // A named container is read by its demuxer alone: no other demuxer looks at the file.
+    const AVInputFormat* demuxer =
+        container.empty() ? nullptr : av_find_input_format(container.c_str());
+    if (!container.empty() && demuxer == nullptr) {
+        return fail("no demuxer for " + container);
+    }
+    auto libav = std::make_unique<Libav>();
+    libav->format = avformat_alloc_context();
+    if (libav->format == nullptr || LibraryIoOpen() == nullptr) {
+        return fail("out of memory");
+    }
+    libav->format->io_open = OpenRegularFile;
+    if (interrupt.stop != nullptr) {
+        libav->interrupt = interrupt;
+        libav->format->interrupt_callback = {Interrupted, &libav->interrupt};
+    }
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    // The "file:" prefix keeps a name with a colon from being taken for another protocol.
+    const int opened =
+        avformat_open_input(&libav->format, ("file:" + path).c_str(), demuxer, &options);
+    av_dict_free(&options);
+    if (opened < 0) {  // the context is freed
+        return fail(opened == AVERROR_EXIT ? "stopped" : "cannot open or recognise the file");
     }
     if (avformat_find_stream_info(libav->format, nullptr) < 0) {
         return fail("cannot read the file's streams");
@@ -157,6 +222,10 @@ bool AudioFileDecoder::Decode(std::vector<std::int16_t>& samples) {
             return false;
         }
         status = av_read_frame(libav_->format, libav_->packet);
+        if (status == AVERROR_EXIT) {  // interrupted: not the end of the stream
+            failed_ = true;
+            return false;
+        }
         if (status < 0) {
             // The end of the file, or a file cut short: what was read so far is the audio.
             draining_ = true;

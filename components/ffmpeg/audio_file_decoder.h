@@ -3,7 +3,9 @@
 // samples at the stream's own rate, one or two channels (more are mixed down to two). Every
 // decoder component is built on this; it runs in whatever program or library uses it, so it
 // treats the file as untrusted: a damaged packet is skipped, a file that is not what was asked
-// for is refused.
+// for is refused. Only regular local files are read: no other protocol, no device, pipe or FIFO,
+// neither the file named nor any file a container refers to (a reference that never ends would
+// hold the caller forever).
 
 #include <cstdint>
 #include <memory>
@@ -12,12 +14,24 @@
 
 namespace sonvara {
 
+// Whether `path` names a regular file (after following links): what the decoders agree to read.
+bool IsRegularFile(const std::string& path);
+
+// Asked now and then while a file is opened and read; true stops the work in progress: the open
+// fails, the read fails. Called on the thread that opens or decodes.
+struct DecodeInterrupt {
+    bool (*stop)(void* context) = nullptr;
+    void* context = nullptr;
+};
+
 class AudioFileDecoder {
   public:
-    // `container`: the name of the only demuxer accepted ("rm", "dss"), or empty for any.
-    // Null, with `error` set, when the file cannot be read as audio.
+    // `container`: the name of the only demuxer used ("rm", "dss"), or empty for any.
+    // Null, with `error` set, when the file cannot be read as audio or `interrupt` stopped the
+    // open.
     static std::unique_ptr<AudioFileDecoder> Open(const std::string& path,
-                                                  const std::string& container, std::string* error);
+                                                  const std::string& container, std::string* error,
+                                                  DecodeInterrupt interrupt = {});
     ~AudioFileDecoder();
     AudioFileDecoder(const AudioFileDecoder&) = delete;
     AudioFileDecoder& operator=(const AudioFileDecoder&) = delete;

@@ -75,6 +75,10 @@ class Player final : public IRMAPlayer, public IRMAAudioDeviceManager {
         *manager = this;
         return RMA_OK;
     }
+    RMAResult SetInterrupt(RMAInterruptFunction check, void* context) override {
+        interrupt_ = {check, context};
+        return RMA_OK;
+    }
     RMAResult Replace(IRMAAudioDevice* device) override {
         if (device != nullptr) {
             device->AddRef();
@@ -95,6 +99,9 @@ class Player final : public IRMAPlayer, public IRMAAudioDeviceManager {
             return RMA_FAIL;
         }
         std::string path = PathOfUrl(url);
+        if (!IsRegularFile(path)) {  // a FIFO or a device could keep the open waiting forever
+            return RMA_FAIL;
+        }
         std::string head;
         {
             std::ifstream file(path, std::ios::binary);
@@ -105,7 +112,7 @@ class Player final : public IRMAPlayer, public IRMAAudioDeviceManager {
         if (!head.empty() && !IsMediaFile(head)) {
             path = ClipOfMetafile(path, head);
         }
-        decoder_ = path.empty() ? nullptr : AudioFileDecoder::Open(path, "rm", nullptr);
+        decoder_ = path.empty() ? nullptr : AudioFileDecoder::Open(path, "rm", nullptr, interrupt_);
         return decoder_ != nullptr ? RMA_OK : RMA_FAIL;
     }
 
@@ -185,6 +192,7 @@ class Player final : public IRMAPlayer, public IRMAAudioDeviceManager {
 
     std::uint32_t references_ = 1;
     IRMAAudioDevice* device_ = nullptr;  // one reference held
+    DecodeInterrupt interrupt_;
     std::unique_ptr<AudioFileDecoder> decoder_;
     std::vector<std::int16_t> samples_;
     bool playing_ = false;

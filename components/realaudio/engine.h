@@ -1,8 +1,9 @@
 #pragma once
 // The RealAudio engine behind CreateEngine/CloseEngine (real_audio_engine.h), over FFmpeg's
 // RealMedia demuxer and its decoders. A player accepts "file:" URLs of ".ra"/".rm" files and of
-// ".ram" files, small text files whose first line names the clip to play. It decodes a slice of
-// the clip into its audio device each time the engine's ProcessIdle runs.
+// ".ram" files, small text files whose first line names the clip to play; only regular local
+// files are read. It decodes a slice of the clip into its audio device each time the engine's
+// ProcessIdle runs.
 
 #include "components/real_audio_engine.h"
 

@@ -138,13 +138,13 @@ struct Float64Kernel {
 struct AlawKernel {
     std::size_t SampleBytes() const { return 1; }
     std::int16_t Decode(const std::uint8_t* p) const { return g711::AlawToLinear(*p); }
-    void Encode(std::int16_t s, std::uint8_t* p) const { *p = g711::LinearToAlaw(s); }
+    void Encode(std::int16_t s, std::uint8_t* p) const { *p = g711::RoundedLinearToAlaw(s); }
 };
 
 struct UlawKernel {
     std::size_t SampleBytes() const { return 1; }
     std::int16_t Decode(const std::uint8_t* p) const { return g711::UlawToLinear(*p); }
-    void Encode(std::int16_t s, std::uint8_t* p) const { *p = g711::LinearToUlaw(s); }
+    void Encode(std::int16_t s, std::uint8_t* p) const { *p = g711::RoundedLinearToUlaw(s); }
 };
 
 template <typename Kernel>

@@ -106,6 +106,16 @@ TEST_F(BatchTest, ItemsWithoutFullDataUseTheStoredValues) {
     EXPECT_EQ(BatchItemValues(longer).numbers, std::vector<int>{250});
 }
 
+// The editor's rate dialog kept its rate under "StoreValues", where the rate command never looked.
+// Both use "StoredValues" now; a rate found only in the old place is taken from there, once.
+TEST_F(BatchTest, ARateCommandWithoutDataTakesTheEditorsLastRate) {
+    WriteInt("StoreValues", "ConvertSampleRate", 22050);
+    EXPECT_EQ(BatchItemValues({kBatchConvertRate, {}}).numbers, std::vector<int>{22050});
+    EXPECT_EQ(ReadInt("StoredValues", "ConvertSampleRate", 0), 22050);
+    WriteInt("StoredValues", "ConvertSampleRate", 16000);
+    EXPECT_EQ(BatchItemValues({kBatchConvertRate, {}}).numbers, std::vector<int>{16000});
+}
+
 TEST_F(BatchTest, ValuesAreCheckedAsTheDialogsCheckThem) {
     EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchEcho), {800, 50}), "");
     EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchEcho), {5, 200}),
@@ -118,6 +128,32 @@ TEST_F(BatchTest, ValuesAreCheckedAsTheDialogsCheckThem) {
     EXPECT_EQ(FindBatchCommand("Normalizador"), FindBatchCommand(kBatchNormalize));
     EXPECT_EQ(FindBatchCommand("7"), FindBatchCommand(kBatchEcho));
     EXPECT_EQ(FindBatchCommand("18"), nullptr);
+}
+
+TEST_F(BatchTest, ScriptValuesGoThroughTheChecksOfTypedValues) {
+    const BatchCommandInfo& silence = *FindBatchCommand(kBatchSilenceAtEnd);
+    for (int ms : {-1, kLongestSilenceMs + 1, 2147483647}) {
+        EXPECT_NE(CheckBatchValues(silence, {ms}), "") << ms;
+    }
+    EXPECT_EQ(CheckBatchValues(silence, {0}), "");
+    EXPECT_EQ(CheckBatchValues(silence, {kLongestSilenceMs}), "");
+
+    // The first refused item names the script, its place, its command and its values; items
+    // without their whole data run with the stored values and are not refused here.
+    const std::vector<LBatchCommandItem> good = {Item(kBatchAmplify, {50}), {kBatchEcho, {1}}};
+    EXPECT_EQ(CheckBatchScript("good.svb", good), "");
+    // 13 bytes on disk: the version, the id, the size and 2147483647 ms.
+    const std::vector<std::uint8_t> bytes = {0, 1, 0, 0, 0, 4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F};
+    std::vector<LBatchCommandItem> items = ParseBatchScript(bytes).items;
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(CheckBatchScript("s.svb", items),
+              "s.svb: orden 1, \"Insertar Silencio al comienzo\" (tiempo (ms) = 2147483647): El "
+              "tiempo de Silencio debe ser entre 0 y 10800000ms (3 horas). Por favor, intente de "
+              "nuevo.");
+    items = {Item(kBatchAmplify, {50}), Item(kBatchEcho, {5, 200})};
+    EXPECT_EQ(CheckBatchScript("e.svb", items),
+              "e.svb: orden 2, \"Eco\" (tiempo (ms) = 5, ganancia (%) = 200): El tiempo de Eco "
+              "debe ser entre 10 y 3000ms. Por favor, intente de nuevo .");
 }
 
 TEST_F(BatchTest, SameFormatAndFolderOverwritesEveryFile) {

@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdlib>
 #include <deque>
@@ -229,7 +230,7 @@ TEST_F(EditorTest, TheFileWindowBarZoomsScrollsAndSwitchesTheDisplay) {
     EXPECT_FALSE(mono->Button(5)->isEnabled());  // display modes only for two channels
     EXPECT_FALSE(mono->Button(6)->isEnabled());
     EXPECT_TRUE(file->Button(5)->isEnabled());
-    EXPECT_EQ(file->Button(2)->text(), "Zoom Selección");
+    EXPECT_TRUE(file->Button(2)->toolTip().startsWith("Zoom Selección"));
 
     // Select [500, 1000) with the mouse in the main view; the overview shows the same marks.
     LSVWaveWindow* view = file->WaveView();
@@ -499,22 +500,32 @@ TEST_F(EditorTest, MessageBoxesAnswerWithTheButtonChosen) {
     EXPECT_EQ(title, "Error");
 }
 
-TEST_F(EditorTest, TheRawFormatDialogKeepsARateOutOfRangeFromBeingAccepted) {
+TEST_F(EditorTest, TheRawFormatDialogOffersTheRatesHelpsAndRefusesARateOutOfRange) {
     QtPrompts prompts(frame_.get());
     QString dialog_title;
     QString error_title;
+    QString help_title;
+    int offered_rates = 0;
     QTimer::singleShot(0, [&] {
         QWidget* dialog = QApplication::activeModalWidget();
         ASSERT_NE(dialog, nullptr);
         ASSERT_EQ(dialog->objectName(), "LSVVoxSampleRate");
         dialog_title = dialog->windowTitle();
-        dialog->findChild<QLineEdit*>("rate")->setText("5000");
+        auto* rate = dialog->findChild<QComboBox*>("rate");
+        offered_rates = rate->count();
+        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+            if (button->text() == "Ayuda") {
+                ClickInModalWindow("Aceptar", &help_title);
+                button->click();
+            }
+        }
+        rate->setEditText("5000");
         dialog->findChild<QComboBox*>("encoding")->setCurrentIndex(2);
         dialog->findChild<QComboBox*>("channels")->setCurrentIndex(1);
         ClickInModalWindow("Aceptar", &error_title);  // the message box that comes next
         QTimer::singleShot(0, [dialog] {
             // Still open after the message: a good rate is accepted.
-            dialog->findChild<QLineEdit*>("rate")->setText("11025");
+            dialog->findChild<QComboBox*>("rate")->setEditText("11025");
             for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
                 if (button->text() == "Aceptar") {
                     button->click();
@@ -530,6 +541,8 @@ TEST_F(EditorTest, TheRawFormatDialogKeepsARateOutOfRangeFromBeingAccepted) {
     RawFileFormat format{8000, 0, 1};
     ASSERT_TRUE(prompts.AskRawFileFormat(format));
     EXPECT_EQ(dialog_title, "Propiedades del Archivo");
+    EXPECT_EQ(offered_rates, 11);
+    EXPECT_EQ(help_title, "Propiedades del Archivo");
     EXPECT_EQ(error_title, "Error");
     EXPECT_EQ(format.rate, 11025);
     EXPECT_EQ(format.encoding, 2);

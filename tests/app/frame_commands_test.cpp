@@ -231,6 +231,30 @@ TEST_F(FrameCommandsTest, AFileConvertedToMonoSavesAndOpensAsMono) {
     EXPECT_EQ(doubled[2 * 500], doubled[2 * 500 + 1]);
 }
 
+// A VOX file is mono: saving a stereo document as one converts it as an edit of its own, which
+// gives the stereo document back, and which a failed save takes back by itself.
+TEST_F(FrameCommandsTest, AVoxSaveConvertsToMonoAsAnEditThatUndoes) {
+    LSVFileWindow* file = OpenStereo();
+    LEditDocument& document = file->Document();
+    const std::vector<Sample> stereo = ReadList(document.Audio());
+
+    prompts_.QueueRawFormat({8000, 0, 1});
+    frame_->save_answers.push_back(QString::fromStdString(scratch_.File("take.vox")));
+    ASSERT_TRUE(frame_->CmSaveAs());
+    EXPECT_EQ(document.Audio().GetChannels(), 1);
+    EXPECT_FALSE(file->IsModified());
+    EXPECT_EQ(document.UndoMenuText(), "Deshacer Convertir a Mono\tCtrl+Z");
+    document.Undo();
+    EXPECT_EQ(document.Audio().GetChannels(), 2);
+    EXPECT_EQ(ReadList(document.Audio()), stereo);
+
+    prompts_.QueueRawFormat({8000, 0, 1});
+    frame_->save_answers.push_back(QString::fromStdString(scratch_.File("missing/take.vox")));
+    EXPECT_FALSE(frame_->CmSaveAs());
+    EXPECT_EQ(ReadList(document.Audio()), stereo);
+    EXPECT_FALSE(document.CanUndo());
+}
+
 TEST_F(FrameCommandsTest, TheRateDialogRefusesRatesOutOfRangeAndConvertsTheDocument) {
     LSVFileWindow* file = OpenStereo();
     file->SetSelection(800, 1600);
@@ -262,7 +286,7 @@ TEST_F(FrameCommandsTest, TheRateDialogRefusesRatesOutOfRangeAndConvertsTheDocum
     EXPECT_EQ(audio.GetSampleRate(), 16000);
     EXPECT_EQ(audio.GetChannels(), 2);
     EXPECT_NEAR(audio.GetLength(), 4006, 2);
-    EXPECT_EQ(ReadInt("StoreValues", "ConvertSampleRate", 0), 16000);
+    EXPECT_EQ(ReadInt("StoredValues", "ConvertSampleRate", 0), 16000);  // the batch reads it there
     EXPECT_EQ(frame_->StatusText(), "Tasa de muestra: 16000   Stereo");
     // The selection keeps its times; the cursor goes to the start.
     const LEditPositions& positions = file->Document().Positions();
@@ -402,7 +426,7 @@ TEST_F(FrameCommandsTest, ASecondStartOpensItsFileInTheFirstFrame) {
                      &MainDialog::OpenHandedOver);
     frame_->showMinimized();
     const std::string path = Copy("in_mono.wav");
-    ASSERT_TRUE(HandOverToRunningInstance(name, QString::fromStdString(path)));
+    ASSERT_TRUE(HandOverToRunningInstance(name, {QString::fromStdString(path)}));
     ASSERT_TRUE(WaitUntil([&] { return frame_->Files().size() == 1; }));
     EXPECT_EQ(frame_->CurrentFile()->Path(), path);
     EXPECT_FALSE(frame_->isMinimized());

@@ -58,7 +58,9 @@ TEST(SoundSource, TheLastReferenceDestroysTheObjectAndSelfAssignmentKeepsIt) {
         LSoundSourceRef second = first;
         EXPECT_EQ(first->ReferenceCount(), 2u);
         first = second;
-        second = second;  // NOLINT: self-assignment on purpose
+        // Through a reference, so that the compiler does not refuse the self-assignment.
+        const LSoundSourceRef& same = second;
+        second = same;
         EXPECT_FALSE(destroyed);
         first = LSoundSourceRef();
         EXPECT_FALSE(destroyed);

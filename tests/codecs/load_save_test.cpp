@@ -153,11 +153,37 @@ TEST_F(LoadSaveTest, SavingRoundTripsThroughEveryWriter) {
     }
 }
 
-TEST_F(LoadSaveTest, StereoSavedAsVoxLeavesTheDocumentMono) {
+// Headerless files with two channels keep both, saved or converted; VOX, mono by nature, makes
+// the document mono, and says so first (the editor stores its undo point then).
+TEST_F(LoadSaveTest, StereoSavedAsRawKeepsBothChannelsAndAsVoxBecomesMono) {
+    const std::string input = Wave("in.wav", 2000, 2);
     LCutListAudio document;
-    ASSERT_EQ(Load(Wave("in.wav", 2000, 2), document), PROCESS_DONE);
+    ASSERT_EQ(Load(input, document), PROCESS_DONE);
+    const std::vector<Sample> stereo = ReadList(document);
+    std::vector<int> channels_when_told;
+    auto save = [&](const std::string& name) {
+        LSVSaveToSink process(document, scratch_.File(name), SaveMode::kPlain,
+                              [&] { channels_when_told.push_back(document.GetChannels()); });
+        return Run(process);
+    };
+
+    WriteRawFileSettings({8000, 3, 2});  // 16-bit little-endian stereo
+    ASSERT_EQ(save("saved.raw"), PROCESS_DONE);
+    LSVConvertFile convert(input, scratch_.File("converted.raw"), SaveMode::kPlain, false);
+    ASSERT_EQ(Run(convert), PROCESS_DONE);
+    EXPECT_EQ(document.GetChannels(), 2);
+    EXPECT_TRUE(channels_when_told.empty());
+    for (const char* name : {"saved.raw", "converted.raw"}) {
+        SCOPED_TRACE(name);
+        LCutListAudio back;
+        ASSERT_EQ(Load(scratch_.File(name), back), PROCESS_DONE);
+        EXPECT_EQ(back.GetChannels(), 2);
+        EXPECT_EQ(ReadList(back), stereo);
+    }
+
     WriteRawFileSettings({8000, 0, 1});
-    ASSERT_EQ(Save(document, scratch_.File("out.vox")), PROCESS_DONE);
+    ASSERT_EQ(save("out.vox"), PROCESS_DONE);
+    EXPECT_EQ(channels_when_told, std::vector<int>{2});
     EXPECT_EQ(document.GetChannels(), 1);
     EXPECT_EQ(document.GetLength(), 2000);
     EXPECT_EQ(Bytes(scratch_.File("out.vox")).size(), 1000u);  // two samples a byte
@@ -262,7 +288,7 @@ TEST_F(LoadSaveTest, ConversionReplacesTheDocumentOnlyWhenComplete) {
 
 TEST_F(LoadSaveTest, ConvertingWritesWhatALoadAndASaveWould) {
     const std::string input = Wave("in.wav", 20000, 2, 11025);
-    WriteRawFileSettings({8000, 3, 2});  // 16-bit stereo headerless: mono first, then two channels
+    WriteRawFileSettings({8000, 3, 2});  // 16-bit stereo headerless
     for (const char* name : {"out.aif", "out.au", "out.raw", "out.wav"}) {
         SCOPED_TRACE(name);
         LCutListAudio document;

@@ -144,7 +144,7 @@ class Mp3EncodeTest : public testing::DocumentTest {
     // The stand-in's arguments for one encoding of a WAV into `output` with `settings`.
     Arguments EncodedArguments(const Mp3EncoderSettings& settings, const std::string& input,
                                const std::string& output) {
-        LMp3EncodeWav encode(input, output, settings);
+        LMp3EncodeWav encode(input, output, settings, 44100);
         EXPECT_EQ(Run(encode), PROCESS_DONE);
         EXPECT_EQ(ReadText(output), ReadText(stand_in_mp3_));
         const std::optional<StandInRecord> record = ReadRecord(record_);
@@ -178,19 +178,21 @@ TEST_F(Mp3EncodeTest, CommandLinesFollowTheSettings) {
 
     // Defaults: variable bit rate, joint stereo.
     EXPECT_EQ(EncodedArguments(Mp3EncoderSettings{}, in, out),
-              (Arguments{"-m", "j", "-v", "-b", "32", "-B", "128", "-V", "4", "-S", in, out}));
+              (Arguments{"-m", "j", "-v", "-b", "32", "-B", "128", "-V", "4", "--resample", "44.1",
+                         "-S", in, out}));
 
     // Constant 128 kbit/s, joint stereo, protection, high quality: in this order.
     Mp3EncoderSettings full = Cbr(128);
     full.error_protection = true;
     EXPECT_EQ(EncodedArguments(full, in, out),
-              (Arguments{"-m", "j", "-p", "-b", "128", "-h", "-S", in, out}));
+              (Arguments{"-m", "j", "-p", "-b", "128", "-h", "--resample", "44.1", "-S", in, out}));
 
     // Below 24 kbit/s the mode is mono whatever is set; a mode above 3 is joint stereo.
     Mp3EncoderSettings low = Cbr(16);
     low.channel_mode = 2;
     low.high_quality = false;
-    EXPECT_EQ(EncodedArguments(low, in, out), (Arguments{"-m", "m", "-b", "16", "-S", in, out}));
+    EXPECT_EQ(EncodedArguments(low, in, out),
+              (Arguments{"-m", "m", "-b", "16", "--resample", "44.1", "-S", in, out}));
     Mp3EncoderSettings odd = Cbr(24);
     odd.channel_mode = 7;
     EXPECT_EQ(EncodedArguments(odd, in, out)[1], "j");
@@ -198,7 +200,8 @@ TEST_F(Mp3EncodeTest, CommandLinesFollowTheSettings) {
     simple.channel_mode = 0;
     simple.vbr_quality = 9;
     EXPECT_EQ(EncodedArguments(simple, in, out),
-              (Arguments{"-m", "m", "-v", "-b", "8", "-B", "23", "-V", "9", "-S", in, out}));
+              (Arguments{"-m", "m", "-v", "-b", "8", "-B", "23", "-V", "9", "--resample", "44.1",
+                         "-S", in, out}));
     simple.vbr_max_bit_rate = 24;
     EXPECT_EQ(EncodedArguments(simple, in, out)[1], "s");
 
@@ -217,7 +220,7 @@ TEST_F(Mp3EncodeTest, AFailingEncoderLeavesNoOutputAndSaysSo) {
     testing::ScopedEnv fail("SONVARA_STAND_IN_BEHAVIOUR", "fail");
     const std::string out = scratch_.File("out/take.mp3");
     std::ofstream(out) << "an older file of the same name";
-    LMp3EncodeWav encode(Wave(8000, 1), out, Mp3EncoderSettings{});
+    LMp3EncodeWav encode(Wave(8000, 1), out, Mp3EncoderSettings{}, 8000);
     EXPECT_EQ(Run(encode), PROCESS_FAILED);
     EXPECT_FALSE(FileExists(out));
     ASSERT_EQ(prompts_.Asked().size(), 1u);
@@ -239,7 +242,7 @@ TEST_F(Mp3EncodeTest, AnOverdueOrCancelledEncoderIsKilledBeforeItsOutputGoes) {
     const std::string in = Wave(8000, 1);
     const std::string out = scratch_.File("out/take.mp3");
 
-    LMp3EncodeWav overdue(in, out, Mp3EncoderSettings{}, milliseconds(1500));
+    LMp3EncodeWav overdue(in, out, Mp3EncoderSettings{}, 8000, milliseconds(1500));
     EXPECT_EQ(Run(overdue), PROCESS_FAILED);
     std::optional<StandInRecord> record = ReadRecord(record_);
     ASSERT_TRUE(record);
@@ -250,7 +253,7 @@ TEST_F(Mp3EncodeTest, AnOverdueOrCancelledEncoderIsKilledBeforeItsOutputGoes) {
 
     std::filesystem::remove(record_);
     CancelWhenRecorded cancel(record_);
-    LMp3EncodeWav cancelled(in, out, Mp3EncoderSettings{});
+    LMp3EncodeWav cancelled(in, out, Mp3EncoderSettings{}, 8000);
     EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
     record = ReadRecord(record_);
     ASSERT_TRUE(record);
@@ -270,7 +273,7 @@ TEST_F(Mp3EncodeTest, TheEncoderIsFoundByItsPathSettingElseOnThePath) {
     for (const char* registered : {"", "/nonexistent/lame"}) {
         SCOPED_TRACE(registered);
         WriteString("Components/mp3kx", "Path", registered);
-        LMp3EncodeWav encode(in, out, Mp3EncoderSettings{});
+        LMp3EncodeWav encode(in, out, Mp3EncoderSettings{}, 8000);
         EXPECT_EQ(Run(encode), PROCESS_FAILED);
         ASSERT_FALSE(prompts_.Asked().empty());
         const std::string& text = prompts_.Asked().back().text;
@@ -286,7 +289,7 @@ TEST_F(Mp3EncodeTest, TheEncoderIsFoundByItsPathSettingElseOnThePath) {
     // On the path under its usual name.
     std::filesystem::create_symlink(SONVARA_MP3_STAND_IN, bin + "/lame");
     EXPECT_EQ(FindComponentProgram("mp3kx", "lame"), bin + "/lame");
-    LMp3EncodeWav found(in, out, Mp3EncoderSettings{});
+    LMp3EncodeWav found(in, out, Mp3EncoderSettings{}, 8000);
     EXPECT_EQ(Run(found), PROCESS_DONE);
     EXPECT_TRUE(ReadRecord(record_));
 
@@ -295,7 +298,7 @@ TEST_F(Mp3EncodeTest, TheEncoderIsFoundByItsPathSettingElseOnThePath) {
     std::filesystem::create_symlink("/bin/false", bin + "/lame");
     UseStandIn();
     EXPECT_EQ(FindComponentProgram("mp3kx", "lame"), SONVARA_MP3_STAND_IN);
-    LMp3EncodeWav registered(in, out, Mp3EncoderSettings{});
+    LMp3EncodeWav registered(in, out, Mp3EncoderSettings{}, 8000);
     EXPECT_EQ(Run(registered), PROCESS_DONE);
 }
 
@@ -420,6 +423,36 @@ TEST_F(Mp3EncodeTest, ADocumentSavedThroughLameOpensAgainAsItWas) {
     EXPECT_GT(Correlation(samples, decoded, 2, lag, 0, kFrames), 0.99) << "delay " << lag;
     EXPECT_NEAR(back.GetLength() - static_cast<std::int32_t>(lag), kFrames, 1152);
     EXPECT_TRUE(Names(scratch_.File("tmp")).empty());
+}
+
+// Left to itself the encoder resamples a second time below the rate the WAV was written at
+// (44.1 kHz at 24 kbit/s came out at 8000 Hz, at 64 kbit/s at 24000 Hz).
+TEST_F(Mp3EncodeTest, TheMp3KeepsTheRateItWasEncodedAt) {
+    WriteString("Components/mp3kx", "Path", "");  // the real encoder, found on the path
+    ASSERT_TRUE(FindComponentProgram("mp3kx", "lame")) << "scripts/install-deps.sh installs lame";
+    struct Case {
+        std::int32_t source_rate;
+        Mp3EncoderSettings settings;
+        std::int32_t mp3_rate;
+    };
+    for (const Case& c :
+         {Case{44100, Cbr(24), 22050}, Case{44100, Cbr(64), 44100}, Case{12000, Cbr(32), 11025}}) {
+        SCOPED_TRACE(std::to_string(c.source_rate) + " Hz at " +
+                     std::to_string(c.settings.cbr_bit_rate) + " kbit/s");
+        std::vector<Sample> samples;
+        for (std::int32_t i = 0; i < c.source_rate; ++i) {
+            samples.push_back(static_cast<Sample>(100000 * std::sin(0.03 * i)));
+        }
+        LCutListAudio document = FromSamples(samples, 2, c.source_rate);
+        WriteMp3EncoderSettings(c.settings);
+        const std::string target = scratch_.File("out/rate.mp3");
+        LSVSaveToSink save(document, target, SaveMode::kPlain);
+        ASSERT_EQ(Run(save), PROCESS_DONE);
+        LCutListAudio back;
+        SVLoadFile load(target, back, false);
+        ASSERT_EQ(Run(load), PROCESS_DONE);
+        EXPECT_EQ(back.GetSampleRate(), c.mp3_rate);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,14 @@
 #include "components/real_audio_decode.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "components/rma_audio_sink.h"
 #include "tests/components/decoder_fixture.h"
@@ -83,6 +90,60 @@ TEST_F(RealAudioDecodeTest, CancelEndsTheLoadWithoutReadingThePartialFile) {
     EXPECT_EQ(Load(path, document, &cancel), PROCESS_STOPPED);
     EXPECT_EQ(document.GetLength(), 100);
     EXPECT_TRUE(DataFolderFiles().empty());
+}
+
+TEST_F(RealAudioDecodeTest, OnlyRegularFilesAreOpenedSoNothingWaitsForever) {
+    // A FIFO opened for reading waits for a writer that never comes. Should a load wait on one,
+    // writers come after three seconds to end each wait, so that the test fails instead of
+    // hanging.
+    const std::string fifo = scratch_.File("stream.ra");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string clip = Tone("clip.ra", 8000, 1, 0.5, "real_144");
+    const std::string playlists[] = {scratch_.File("fifo.ram"), scratch_.File("device.ram"),
+                                     scratch_.File("folder.ram"), scratch_.File("pipe.ram")};
+    std::ofstream(playlists[0]) << fifo << "\n";
+    std::ofstream(playlists[1]) << "file:///dev/zero\n";
+    std::ofstream(playlists[2]) << scratch_.Path() << "\n";
+    std::ofstream(playlists[3]) << "pipe:0\n";
+    for (const std::string& path : {fifo, playlists[0], playlists[1], playlists[2], playlists[3]}) {
+        prompts_ = testing::ScriptedPrompts();
+        std::atomic<bool> ended = false;
+        std::thread writer([&] {
+            for (int waited = 0; !ended; ++waited) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                const int end = waited < 300 ? -1 : ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+                if (end >= 0) {
+                    ::close(end);
+                }
+            }
+        });
+        const auto start = std::chrono::steady_clock::now();
+        LCutListAudio document = Staircase(100);
+        EXPECT_EQ(Load(path, document), PROCESS_FAILED) << path;
+        ended = true;
+        writer.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << path;
+        EXPECT_EQ(document.GetLength(), 100);
+        ASSERT_EQ(Errors().size(), 1u) << path;
+        EXPECT_TRUE(StartsWith(Errors()[0], "Unable to open file with Real Player.")) << path;
+    }
+    // A clip named by its absolute path still plays.
+    std::ofstream(playlists[0]) << clip << "\n";
+    LCutListAudio document;
+    EXPECT_EQ(Load(playlists[0], document), PROCESS_DONE);
+    EXPECT_NEAR(document.GetLength(), 4000, 320);
+    EXPECT_TRUE(DataFolderFiles().empty());
+}
+
+TEST_F(RealAudioDecodeTest, ACancelStopsTheEngineWhileItOpensTheClip) {
+    // The engine asks for a cancel while it opens the clip: the cancel at the first question
+    // stops the open, before anything is decoded, and is no failure.
+    const std::string output = scratch_.File("decoded.wav");
+    LReadAudioDecode decode(Tone("long.ra", 8000, 1, 5.0, "real_144"), output);
+    testing::CancelAfter cancel(0);
+    EXPECT_EQ(testing::RunProcess(decode, &cancel, &prompts_), PROCESS_STOPPED);
+    EXPECT_TRUE(Errors().empty());
+    EXPECT_LE(std::filesystem::file_size(output), 46u) << "nothing decoded";
 }
 
 TEST_F(RealAudioDecodeTest, TheSinkWritesOnlyWholeFramesOfAFormatItKnows) {

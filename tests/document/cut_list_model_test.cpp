@@ -121,18 +121,17 @@ struct ModelList {
         }
     }
 
+    // The stored steps keep whole hundredths of the gain; the product is exact in 64 bits and
+    // only then pinned to what a record can hold.
     void EfAmplifyAll(std::int32_t percent) {
         if (percent == 100) {
-            return;
+            return;  // not even the last two digits go
         }
-        const std::int64_t limit = percent >= 101 ? (std::int64_t{kMax} / percent) * 100 : kMax;
         for (ModelFrame& f : frames) {
-            if (f.gain < limit) {
-                f.gain = static_cast<std::int32_t>(
-                    std::clamp<std::int64_t>(std::int64_t{f.gain / 100} * percent, kMin, kMax));
-            } else {
-                f.gain = kMax;
-            }
+            const std::int64_t hundredths = f.gain - f.gain % 100;
+            const std::int64_t product = hundredths * percent / 100;
+            f.gain = static_cast<std::int32_t>(
+                std::max<std::int64_t>(kMin, std::min<std::int64_t>(kMax, product)));
         }
     }
 
@@ -566,6 +565,24 @@ TEST_F(CutListModelTest, RangesOutsideTheListEditTheRightFrames) {
 
 // Playback reads in whatever pieces the device asks for and seeks anywhere, before the start
 // and past the end included; every piece must hold the model's frames, zeros outside.
+// Four cuts by 400 % saturate the gain; a later cut by 50 % must still halve it.
+TEST_F(CutListModelTest, ASaturatedGainFollowsALaterCut) {
+    LCutListAudio list = Staircase(300, 2, 0);
+    ModelList model = StaircaseModel(300, 2, 0);
+    auto amplify = [&](std::int32_t start, std::int32_t end, std::int32_t percent) {
+        list.EfAmplify(start, end, percent);
+        model.EfAmplify(start, end, percent);
+    };
+    for (int i = 0; i < 4; ++i) {
+        amplify(0, 100, 400);
+    }
+    EXPECT_EQ(model.frames[0].gain, kMax);
+    amplify(0, 200, 50);
+    EXPECT_EQ(model.frames[0].gain, 21474836 * 50);
+    EXPECT_EQ(model.frames[100].gain, kUnityGain / 100 * 50);
+    EXPECT_TRUE(MatchesModel(list, model));
+}
+
 TEST_F(CutListModelTest, ReaderDeliversTheModelInAnyPiecesAndAfterAnySeek) {
     for (int channels : {1, 2}) {
         for (std::uint32_t seed = 101; seed <= 110; ++seed) {

@@ -99,6 +99,24 @@ TEST_F(DynamicsTest, CompressorLiftsQuietPassagesAndLeavesZeroDecibelsAlone) {
                 std::sqrt(10.0), 0.02);
 }
 
+// A steady level keeps one gain to the very end of the file: the look-ahead used to read silence
+// past the end (and into a last short block), and the make-up gain swelled the last 90 ms.
+TEST_F(DynamicsTest, TheCompressorHoldsItsGainToTheEndOfTheFile) {
+    for (int channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        const std::vector<Sample> input(static_cast<std::size_t>(kRate + 1000) * channels, 1 << 17);
+        LCutListAudio document = FromSamples(input, channels, kRate);
+        EfCompressor compressor(document, kRate + 1000, 0, -20, 0, *CompressorRatioFactor(2));
+        ASSERT_EQ(testing::RunProcess(compressor), PROCESS_DONE);
+        const std::vector<Sample> out = ReadList(document);
+        ASSERT_EQ(out.size(), input.size());
+        EXPECT_LT(out[0], 1 << 17);  // 3 dB, above the threshold: turned down
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            ASSERT_EQ(out[i], out[0]) << "frame " << i / channels;
+        }
+    }
+}
+
 TEST_F(DynamicsTest, ShortSelectionsKeepTheirLengthAndCancelsChangeNothing) {
     LCutListAudio document = Staircase(20000, 2);
     const std::vector<Sample> before = ReadList(document);

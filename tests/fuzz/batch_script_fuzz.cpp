@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the batch script reader. What it reads must write out and read back
-// as the same items, and every item must describe itself without trouble.
+// as the same items, every item must describe itself without trouble, and the check of the
+// script's values must run on whatever they are.
 
 #include <cstddef>
 #include <cstdint>
@@ -26,5 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const sonvara::LBatchCommandItem& item : read.items) {
         sonvara::BatchItemDescription(item);
     }
+    sonvara::CheckBatchScript("fuzz.svb", read.items);
     return 0;
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -99,6 +102,67 @@ TEST(CodecManager, RegisteredCodecsJoinTheManager) {
     EXPECT_EQ(coded[0], 0x12);
     EXPECT_EQ(coded[1], 0xFF);
     EXPECT_EQ(coded[2], 0x7F);
+}
+
+// G.711 from its tables: the 16-bit sample rounded to the law's uniform code (14 bits for µ-law,
+// 13 for A-law, halves up, held at the top), then the segment whose decision levels hold the
+// code's magnitude and the step within it. Bit 7 is the polarity (1 positive); µ-law inverts the
+// other seven bits, A-law the even ones.
+std::uint8_t ReferenceUlaw(int x) {
+    const int v = std::min(static_cast<int>(std::floor((x + 2) / 4.0)), 8191);
+    const int n = std::abs(v);
+    // Segment s starts at the decision level 32·2^s − 33 (−1, 31, 95, ..., 4063) and steps by
+    // 2^(s+1); segment 7 ends at 8159, past which the top code holds.
+    int s = 7;
+    while (s > 0 && n < 32 * (1 << s) - 33) {
+        --s;
+    }
+    const int m = std::min((n - (32 * (1 << s) - 33)) / (2 << s), 15);
+    return static_cast<std::uint8_t>((v >= 0 ? 0x80 : 0x00) | (~((s << 4) | m) & 0x7F));
+}
+
+std::uint8_t ReferenceAlaw(int x) {
+    const int v = std::min(static_cast<int>(std::floor((x + 4) / 8.0)), 4095);
+    // No zero level: code v stands for [v, v + 1), so a negative one's magnitude is −v − 1.
+    const int n = v >= 0 ? v : -v - 1;
+    // Segment 0 holds 0..31 in steps of 2; segment s ≥ 1 holds 16·2^s..32·2^s − 1 in steps of
+    // 2^s (so 2 again in segment 1).
+    int s = 7;
+    while (s > 0 && n < (16 << s)) {
+        --s;
+    }
+    const int m = s == 0 ? n / 2 : (n - (16 << s)) >> s;
+    return static_cast<std::uint8_t>(((v >= 0 ? 0x80 : 0x00) | (s << 4) | m) ^ 0x55);
+}
+
+// The manager stands in for the system's codecs in WAV files, so it writes what G.711 gives for
+// every 16-bit sample (it used to truncate, one code off at 383 µ-law and 1020 A-law samples).
+TEST(CodecManager, G711EncodersMatchTheStandardForEverySample) {
+    std::vector<std::int16_t> samples;
+    for (int x = -32768; x <= 32767; ++x) {
+        samples.push_back(static_cast<std::int16_t>(x));
+    }
+    const std::vector<std::uint8_t> pcm = PcmBytes(samples);
+    for (const auto& [tag, reference] : {std::pair{WAVE_FORMAT_MULAW, &ReferenceUlaw},
+                                         std::pair{WAVE_FORMAT_ALAW, &ReferenceAlaw}}) {
+        SCOPED_TRACE(tag);
+        std::unique_ptr<CodecStream> encoder;
+        ASSERT_EQ(CodecManager::Instance().OpenStream(WaveFormat::Pcm16(1, 8000),
+                                                      Find(tag, 1, 8000), 0, &encoder),
+                  CodecResult::kOk);
+        std::vector<std::uint8_t> coded(samples.size());
+        StreamHeader header{pcm.data(), pcm.size(), 0, coded.data(), coded.size(), 0};
+        ASSERT_TRUE(encoder->Convert(header, kConvertBlockAlign | kConvertEnd));
+        ASSERT_EQ(header.destination_used, coded.size());
+        int differences = 0;
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            if (coded[i] != reference(samples[i])) {
+                EXPECT_LT(differences++, 3) << "sample " << samples[i] << ": code " << int{coded[i]}
+                                            << ", G.711 " << int{reference(samples[i])};
+            }
+        }
+        EXPECT_EQ(differences, 0);
+    }
 }
 
 TEST(CodecManager, StreamsConvertWholeBlocksAndTheLastOneAtTheEnd) {

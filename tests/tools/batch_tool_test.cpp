@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -192,6 +193,18 @@ TEST_F(BatchToolTest, RunFailuresNameTheFileAndTheStep) {
     EXPECT_EQ(Batch("run --command 3:1,2 x.wav").status, 2);
     EXPECT_EQ(Batch("run --format .ogg x.wav").status, 2);
     EXPECT_EQ(Batch("run").status, 2);
+    // A script's values are checked as typed ones are: nothing runs, nothing is written.
+    std::ofstream(scratch_.File("s.svb"), std::ios::binary)
+        << std::string("\0\1\0\0\0\4\0\0\0\xFF\xFF\xFF\x7F", 13);
+    const std::string copy = scratch_.File("copy.wav");
+    std::filesystem::copy_file(input_, copy);
+    Outcome script = Batch("run --script s.svb --format same --out same copy.wav");
+    EXPECT_EQ(script.status, 2);
+    EXPECT_EQ(script.err.find("sonvara-batch: s.svb: orden 1, \"Insertar Silencio al comienzo\" "
+                              "(tiempo (ms) = 2147483647): "),
+              0u)
+        << script.err;
+    EXPECT_EQ(Read(copy), Read(input_));
     std::ofstream(scratch_.File("v1.svb"), std::ios::binary) << '\x01';
     Outcome version = Batch("script show v1.svb");
     EXPECT_EQ(version.status, 2);

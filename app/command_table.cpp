@@ -1,0 +1,134 @@
+#include "app/command_table.h"
+
+#include <QMdiArea>
+#include <algorithm>
+#include <iterator>
+
+#include "app/file_window.h"
+#include "app/main_window.h"
+
+namespace sonvara {
+namespace {
+
+constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
+constexpr Qt::KeyboardModifiers kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+constexpr Qt::KeyboardModifiers kCtrlPad = Qt::ControlModifier | Qt::KeypadModifier;
+
+// The view commands act on the current file's window, when there is one.
+template <void (LSVFileWindow::*act)()>
+void OnFile(MainDialog& frame) {
+    if (LSVFileWindow* file = frame.CurrentFile()) {
+        (file->*act)();
+    }
+}
+
+template <WaveDisplayMode mode>
+void ShowMode(MainDialog& frame) {
+    if (LSVFileWindow* file = frame.CurrentFile()) {
+        file->SetDisplayMode(mode);
+    }
+}
+
+using M = CommandMenu;
+using E = EnabledWhen;
+using C = CheckedWhen;
+using T = ToolGroup;
+
+// clang-format off
+const Command kCommands[] = {
+    {kCmNew, M::kFile, false, "&Nuevo Archivo...\tCtrl+N", {kCtrl | Qt::Key_N}, "document-new",
+     "Archivo nuevo (Ctrl+N)", E::kAlways, C::kNotCheckable, T::kFile, false,
+     [](MainDialog& f) { f.CmNew(); }},
+    {kCmOpen, M::kFile, false, "&Abrir Archivo...\tCtrl+O", {kCtrl | Qt::Key_O}, "document-open",
+     "Abrir archivos de audio (Ctrl+O)", E::kAlways, C::kNotCheckable, T::kFile, false,
+     [](MainDialog& f) { f.CmOpen(); }},
+    {kCmClose, M::kFile, false, "Cerrar Archivo", {}, nullptr, nullptr, E::kFileOpen,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmClose(); }},
+    {kCmSave, M::kFile, true, "&Guardar Archivo\tCtrl+S", {kCtrl | Qt::Key_S}, "document-save",
+     "Guardar el archivo (Ctrl+S)", E::kFileModified, C::kNotCheckable, T::kFile, false,
+     [](MainDialog& f) { f.CmSave(); }},
+    // The label repeats Ctrl+S; the key itself belongs to save alone.
+    {kCmSaveAs, M::kFile, false, "Guardar Archivo Como...\tCtrl+S", {}, nullptr, nullptr,
+     E::kFileOpen, C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmSaveAs(); }},
+    {kCmConvertSampleRate, M::kFile, true, "Convertir la Tasa de Muestra", {}, nullptr, nullptr,
+     E::kFileOpen, C::kNotCheckable, T::kNone, false,
+     [](MainDialog& f) { f.CmConvertSampleRate(); }},
+    {kCmMono, M::kChannels, false, "Mono", {}, nullptr, nullptr, E::kFileOpen, C::kMono,
+     T::kNone, false, [](MainDialog& f) { f.CmConvertChannel(1); }},
+    {kCmStereo, M::kChannels, false, "Estéreo", {}, nullptr, nullptr, E::kFileOpen, C::kStereo,
+     T::kNone, false, [](MainDialog& f) { f.CmConvertChannel(2); }},
+    {kCmCloseAll, M::kFile, true, "Cierre Todo", {}, nullptr, nullptr, E::kFileOpen,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmCloseAll(); }},
+    // The recent files go between the separator here and "&Salir".
+    {kCmExit, M::kFile, true, "&Salir", {}, nullptr, nullptr, E::kAlways, C::kNotCheckable,
+     T::kNone, false, [](MainDialog& f) { f.close(); }},
+
+    // The Shift keys of the next two move the cursor as well (the frame's own keys); the menu
+    // entries only select.
+    {kCmSelectAll, M::kEdit, false, "Seleccionar Todo\tCtrl+A", {kCtrl | Qt::Key_A}, nullptr,
+     nullptr, E::kFileOpen, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmSelectAll(); }},
+    {kCmSelectToStart, M::kEdit, false, "Seleccionar Comenzar\tShift+Home", {}, nullptr, nullptr,
+     E::kFileOpen, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmSelectToStart(); }},
+    {kCmSelectToEnd, M::kEdit, false, "Seleccionar Finalizar\tShift+End", {}, nullptr, nullptr,
+     E::kFileOpen, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmSelectToEnd(); }},
+
+    {kCmZoomIn, M::kView, false, "Zoom In\tCtrl+Plus",
+     {kCtrlPad | Qt::Key_Plus, kCtrl | Qt::Key_Plus}, "zoom-in", "Acercar (Ctrl++)",
+     E::kFileOpen, C::kNotCheckable, T::kZoom, true, OnFile<&LSVFileWindow::ZoomIn>},
+    {kCmZoomOut, M::kView, false, "Zoom Out\tCtrl+Minus",
+     {kCtrlPad | Qt::Key_Minus, kCtrl | Qt::Key_Minus}, "zoom-out", "Alejar (Ctrl+-)",
+     E::kFileOpen, C::kNotCheckable, T::kZoom, true, OnFile<&LSVFileWindow::ZoomOut>},
+    {kCmZoomSelection, M::kView, false, "Zoom Selección\tCtrl+Shift+S", {kCtrlShift | Qt::Key_S},
+     "zoom-select", "Ver la selección (Ctrl+Mayús+S)", E::kFileOpen, C::kNotCheckable, T::kZoom,
+     true, OnFile<&LSVFileWindow::ZoomSelection>},
+    {kCmZoomWhole, M::kView, false, "Zoom Completo\tCtrl+Shift+F", {kCtrlShift | Qt::Key_F},
+     "zoom-fit-best", "Ver todo el archivo (Ctrl+Mayús+F)", E::kFileOpen, C::kNotCheckable,
+     T::kZoom, true, OnFile<&LSVFileWindow::ZoomWhole>},
+    {kCmZoomVertical, M::kView, false, "Zoom Vertical\tCtrl+Shift+V", {kCtrlShift | Qt::Key_V},
+     "zoom-fit-height", "Ampliar la altura de la onda (Ctrl+Mayús+V)", E::kFileOpen,
+     C::kVerticalZoom, T::kZoom, false, OnFile<&LSVFileWindow::ToggleVerticalZoom>},
+    {kCmDisplayPosNeg, M::kView, true, "Despliegue la Forma de la Onda en + /-", {},
+     "sonvara-wave-posneg", nullptr, E::kStereoFile, C::kPosNeg, T::kNone, false,
+     ShowMode<WaveDisplayMode::kPosNeg>},
+    {kCmDisplayLeftRight, M::kView, false, "Despliegue la Forma de la Onda en I / D", {},
+     "sonvara-wave-leftright", nullptr, E::kStereoFile, C::kLeftRight, T::kNone, false,
+     ShowMode<WaveDisplayMode::kLeftRight>},
+
+    {kCmStart, M::kTransport, false, "Ir al Inicio\tInicio", {Qt::Key_Home},
+     "media-skip-backward", "Ir al inicio (Inicio)", E::kFileOpen, C::kNotCheckable,
+     T::kTransport, false, [](MainDialog& f) { f.CmStart(); }},
+    {kCmEnd, M::kTransport, false, "Ir al Final\tFinal", {Qt::Key_End}, "media-skip-forward",
+     "Ir al final (Fin)", E::kFileOpen, C::kNotCheckable, T::kTransport, false,
+     [](MainDialog& f) { f.CmEnd(); }},
+
+    {kCmCascade, M::kWindow, false, "Cascada", {}, nullptr, nullptr, E::kFileOpen,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.MdiArea()->cascadeSubWindows(); }},
+    {kCmTileHorizontal, M::kWindow, false, "Cuadro Horizontal", {}, nullptr, nullptr,
+     E::kFileOpen, C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmTile(false); }},
+    {kCmTileVertical, M::kWindow, false, "Cuadro Vertical", {}, nullptr, nullptr, E::kFileOpen,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmTile(true); }},
+    {kCmArrangeIcons, M::kWindow, false, "Ordenar los Iconos", {}, nullptr, nullptr,
+     E::kFileOpen, C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmArrangeIcons(); }},
+    {kCmNextWindow, M::kWindow, true, "Ventana Siguiente\tCtrl+Tab", {kCtrl | Qt::Key_Tab},
+     nullptr, nullptr, E::kFileOpen, C::kNotCheckable, T::kNone, false,
+     [](MainDialog& f) { f.MdiArea()->activateNextSubWindow(); }},
+    {kCmPreviousWindow, M::kWindow, false, "Ventana Anterior\tCtrl+Shift+Tab",
+     {kCtrlShift | Qt::Key_Backtab}, nullptr, nullptr, E::kFileOpen, C::kNotCheckable,
+     T::kNone, false, [](MainDialog& f) { f.MdiArea()->activatePreviousSubWindow(); }},
+};
+// clang-format on
+
+}  // namespace
+
+std::span<const Command> Commands() {
+    return kCommands;
+}
+
+const Command* FindCommand(int id) {
+    const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [id](const Command& command) { return command.id == id; });
+    return found != std::end(kCommands) ? found : nullptr;
+}
+
+}  // namespace sonvara

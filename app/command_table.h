@@ -1,0 +1,80 @@
+#pragma once
+// The editor's commands, one row each: id, Spanish label, keys, icon, tool tip, where the command
+// shows (menu, tool bar, the file window's context menu), when it is enabled or checked, and what
+// it does. The frame builds its menus, tool bar and context menu from this table and runs its
+// enabling over it; a command that is not built is not a row.
+
+#include <QKeyCombination>
+#include <span>
+
+namespace sonvara {
+
+class MainDialog;
+
+enum CommandId : int {
+    kCmNew = 1001,
+    kCmOpen = 1002,
+    kCmClose = 1003,
+    kCmSave = 1004,
+    kCmSaveAs = 1005,
+    kCmConvertSampleRate = 1006,
+    kCmMono = 1007,
+    kCmStereo = 1008,
+    kCmExit = 1048,
+    kCmRecentFirst = 1050,  // to 1060: recent file 1 to 11
+    kCmRecentSeparator = 1061,
+    kCmSelectAll = 2007,
+    kCmSelectToStart = 2022,
+    kCmSelectToEnd = 2023,
+    kCmStart = 3007,
+    kCmEnd = 3010,
+    kCmZoomIn = 5001,
+    kCmZoomOut = 5002,
+    kCmZoomSelection = 5003,
+    kCmZoomWhole = 5004,
+    kCmZoomVertical = 5005,
+    kCmDisplayPosNeg = 5007,
+    kCmDisplayLeftRight = 5008,
+    kCmCascade = 5009,
+    kCmTileHorizontal = 5010,
+    kCmTileVertical = 5011,
+    kCmArrangeIcons = 5012,
+    kCmCloseAll = 5040,
+    kCmNextWindow = 5050,
+    kCmPreviousWindow = 5051,
+    kCmWindowFirst = 5060,  // the open windows listed in the window menu, in opening order
+};
+
+enum class CommandMenu { kFile, kChannels, kEdit, kView, kTransport, kWindow };
+
+// What a command needs before it is enabled.
+enum class EnabledWhen { kAlways, kFileOpen, kFileModified, kStereoFile };
+
+// What a checkable command's check shows of the current file.
+enum class CheckedWhen { kNotCheckable, kMono, kStereo, kVerticalZoom, kPosNeg, kLeftRight };
+
+// The tool bar's groups, in their order there, with separators between them.
+enum class ToolGroup { kNone, kFile, kTransport, kZoom };
+
+struct Command {
+    int id;
+    CommandMenu menu;
+    bool separator_before;
+    const char* label;        // UTF-8; the keys after a tab are only shown
+    QKeyCombination keys[2];  // the shortcuts, unused ones empty
+    const char* icon;         // freedesktop icon name (drawn by us when the theme has none)
+    const char* tip;          // tool-bar tool tip, UTF-8; null: the label
+    EnabledWhen enabled;
+    CheckedWhen checked;
+    ToolGroup tool_group;
+    bool context_menu;  // also in the file window's context menu
+    void (*run)(MainDialog& frame);
+};
+
+// Every command, in menu order.
+std::span<const Command> Commands();
+
+// The row of `id`, or null.
+const Command* FindCommand(int id);
+
+}  // namespace sonvara

@@ -1,0 +1,296 @@
+// The frame's menus, tool bar and context menu, built from the command table, their enabling,
+// the recent files of the file menu and the open windows of the window menu.
+
+#include <QAction>
+#include <QActionGroup>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QToolBar>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "app/command_icons.h"
+#include "app/file_window.h"
+#include "app/main_window.h"
+#include "app/recent_files.h"
+
+namespace sonvara {
+namespace {
+
+// Whether `command` is enabled for `file` (null: no file open).
+bool IsEnabled(const Command& command, const LSVFileWindow* file) {
+    switch (command.enabled) {
+        case EnabledWhen::kAlways:
+            return true;
+        case EnabledWhen::kFileOpen:
+            return file != nullptr;
+        case EnabledWhen::kFileModified:
+            return file != nullptr && file->IsModified();
+        case EnabledWhen::kStereoFile:
+            return file != nullptr && file->Document().Audio().GetChannels() == 2;
+    }
+    return false;
+}
+
+bool IsChecked(CheckedWhen checked, const LSVFileWindow& file) {
+    const bool stereo = file.Document().Audio().GetChannels() == 2;
+    switch (checked) {
+        case CheckedWhen::kNotCheckable:
+            return false;
+        case CheckedWhen::kMono:
+            return !stereo;
+        case CheckedWhen::kStereo:
+            return stereo;
+        case CheckedWhen::kVerticalZoom:
+            return file.VerticalZoom();
+        case CheckedWhen::kPosNeg:
+            return file.DisplayMode() == WaveDisplayMode::kPosNeg;
+        case CheckedWhen::kLeftRight:
+            return file.DisplayMode() == WaveDisplayMode::kLeftRight;
+    }
+    return false;
+}
+
+}  // namespace
+
+void MainDialog::BuildCommands() {
+    QMenu* file = menuBar()->addMenu("&Archivo");
+    file->setObjectName("fileMenu");
+    QMenu* edit = menuBar()->addMenu("&Editar");
+    edit->setObjectName("editMenu");
+    QMenu* view = menuBar()->addMenu("&Ver");
+    view->setObjectName("viewMenu");
+    QMenu* transport = menuBar()->addMenu("&Transporte");
+    transport->setObjectName("transportMenu");
+    QMenu* window = menuBar()->addMenu("Ve&ntana");
+    window->setObjectName("windowMenu");
+    QMenu* channels = nullptr;  // made where its first entry comes
+    auto menu_of = [&](CommandMenu menu) {
+        switch (menu) {
+            case CommandMenu::kFile:
+                return file;
+            case CommandMenu::kChannels:
+                if (channels == nullptr) {
+                    channels = file->addMenu("Convertir los Canales (Mono <-> Estéreo)");
+                    channels->setObjectName("channelsMenu");
+                }
+                return channels;
+            case CommandMenu::kEdit:
+                return edit;
+            case CommandMenu::kView:
+                return view;
+            case CommandMenu::kTransport:
+                return transport;
+            case CommandMenu::kWindow:
+                return window;
+        }
+        return file;
+    };
+    // The channel counts and the display modes each show one choice of two.
+    std::map<CheckedWhen, QActionGroup*> groups;
+    auto group_of = [&](CheckedWhen checked, QObject* parent) -> QActionGroup* {
+        if (checked == CheckedWhen::kNotCheckable || checked == CheckedWhen::kVerticalZoom) {
+            return nullptr;
+        }
+        const CheckedWhen first = (checked == CheckedWhen::kMono || checked == CheckedWhen::kStereo)
+                                      ? CheckedWhen::kMono
+                                      : CheckedWhen::kPosNeg;
+        QActionGroup*& group = groups[first];
+        if (group == nullptr) {
+            group = new QActionGroup(parent);
+        }
+        return group;
+    };
+
+    for (const Command& command : Commands()) {
+        QMenu* menu = menu_of(command.menu);
+        if (command.separator_before) {
+            menu->addSeparator();
+        }
+        QAction* action =
+            menu->addAction(CommandIcon(command.icon), QString::fromUtf8(command.label));
+        action->setProperty("commandId", command.id);
+        QList<QKeySequence> keys;
+        for (QKeyCombination key : command.keys) {
+            if (key.key() != Qt::Key_unknown) {
+                keys.push_back(QKeySequence(key));
+            }
+        }
+        action->setShortcuts(keys);
+        // A held key does its command once.
+        action->setAutoRepeat(false);
+        if (command.checked != CheckedWhen::kNotCheckable) {
+            action->setCheckable(true);
+            if (QActionGroup* group = group_of(command.checked, menu)) {
+                group->addAction(action);
+            }
+        }
+        const QString label = QString::fromUtf8(command.label).section('\t', 0, 0).remove('&');
+        action->setToolTip(command.tip != nullptr ? QString::fromUtf8(command.tip) : label);
+        connect(action, &QAction::triggered, this, [this, id = command.id] { Dispatch(id); });
+        actions_[command.id] = action;
+    }
+    file_menu_ = file;
+    window_menu_ = window;
+    connect(window, &QMenu::aboutToShow, this, &MainDialog::RebuildWindowMenu);
+
+    tool_bar_ = addToolBar("Herramientas");
+    tool_bar_->setObjectName("toolBar");
+    tool_bar_->setMovable(false);
+    for (ToolGroup group : {ToolGroup::kFile, ToolGroup::kTransport, ToolGroup::kZoom}) {
+        if (!tool_bar_->actions().isEmpty()) {
+            tool_bar_->addSeparator();
+        }
+        for (const Command& command : Commands()) {
+            if (command.tool_group == group) {
+                tool_bar_->addAction(actions_[command.id]);
+            }
+        }
+    }
+
+    // Shift+Home and Shift+End move the cursor and select from where it was.
+    for (const auto& [key, to_end] :
+         {std::pair{"Shift+Home", false}, std::pair{"Shift+End", true}}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setAutoRepeat(false);
+        connect(shortcut, &QShortcut::activated, this,
+                [this, to_end = to_end] { SelectWithCursorTo(to_end); });
+    }
+}
+
+void MainDialog::Dispatch(int id) {
+    // The user sees the active window's file as the one the command is for.
+    if (QMdiSubWindow* active = mdi_->activeSubWindow()) {
+        if (auto* file = qobject_cast<LSVFileWindow*>(active->widget())) {
+            current_ = file;
+        }
+    }
+    if (const Command* command = FindCommand(id)) {
+        command->run(*this);
+    }
+    EnableMenuOptions();
+}
+
+void MainDialog::EnableMenuOptions() {
+    const LSVFileWindow* file = current_;
+    for (const Command& command : Commands()) {
+        QAction* action = actions_[command.id];
+        action->setEnabled(IsEnabled(command, file));
+        if (file != nullptr && command.checked != CheckedWhen::kNotCheckable) {
+            action->setChecked(IsChecked(command.checked, *file));
+        }
+    }
+    for (LSVFileWindow* open : files_) {
+        UpdateTitle(open);
+    }
+    UpdateTimeFields();
+    if (file != nullptr) {
+        const LCutListAudio& audio = file->Document().Audio();
+        char text[64];
+        std::snprintf(text, sizeof text, "Tasa de muestra: %d   %s",
+                      static_cast<int>(audio.GetSampleRate()),
+                      audio.GetChannels() == 2 ? "Stereo" : "Mono");
+        status_->setText(text);
+    } else {
+        status_->clear();
+    }
+}
+
+void MainDialog::UpdateTitle(LSVFileWindow* file) {
+    auto* window = qobject_cast<QMdiSubWindow*>(file->parentWidget());
+    if (window == nullptr) {
+        return;
+    }
+    const QString title =
+        QString::fromStdString(file->DisplayName()) + (file->IsModified() ? "*" : "");
+    if (window->windowTitle() != title) {
+        window->setWindowTitle(title);
+    }
+}
+
+void MainDialog::RebuildWindowMenu() {
+    for (QAction* action : window_actions_) {
+        window_menu_->removeAction(action);
+        delete action;
+    }
+    window_actions_.clear();
+    if (files_.empty()) {
+        return;
+    }
+    window_actions_.push_back(window_menu_->addSeparator());
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        LSVFileWindow* file = files_[i];
+        const QString number = i < 9 ? QString("&%1 ").arg(i + 1) : QString("%1 ").arg(i + 1);
+        QAction* action = window_menu_->addAction(
+            number + QString::fromStdString(file->DisplayName()) + (file->IsModified() ? "*" : ""));
+        action->setProperty("commandId", kCmWindowFirst + static_cast<int>(i));
+        action->setCheckable(true);
+        action->setChecked(file == current_);
+        connect(action, &QAction::triggered, this, [this, file] {
+            // The file may have closed since the menu was built.
+            if (std::find(files_.begin(), files_.end(), file) != files_.end()) {
+                Activate(file);
+            }
+        });
+        window_actions_.push_back(action);
+    }
+}
+
+std::vector<QAction*> MainDialog::WindowListActions() {
+    RebuildWindowMenu();
+    std::vector<QAction*> entries;
+    for (QAction* action : window_actions_) {
+        if (!action->isSeparator()) {
+            entries.push_back(action);
+        }
+    }
+    return entries;
+}
+
+void MainDialog::RebuildRecentMenu() {
+    for (QAction* action : recent_actions_) {
+        file_menu_->removeAction(action);
+        delete action;
+    }
+    recent_actions_.clear();
+    QAction* exit = actions_[kCmExit];
+    for (const RecentFile& recent : RecentFiles()) {
+        auto* action = new QAction(
+            QString("&%1. %2").arg(recent.slot).arg(QString::fromStdString(recent.path)),
+            file_menu_);
+        action->setProperty("commandId", kCmRecentFirst + recent.slot - 1);
+        const QString path = QString::fromStdString(recent.path);
+        connect(action, &QAction::triggered, this, [this, path] { OpenFiles({path}); });
+        file_menu_->insertAction(exit, action);
+        recent_actions_.push_back(action);
+    }
+    if (!recent_actions_.empty()) {
+        auto* separator = new QAction(file_menu_);
+        separator->setSeparator(true);
+        separator->setProperty("commandId", kCmRecentSeparator);
+        file_menu_->insertAction(exit, separator);
+        recent_actions_.push_back(separator);
+    }
+}
+
+std::vector<QAction*> MainDialog::RecentFileActions() const {
+    std::vector<QAction*> entries;
+    for (QAction* action : recent_actions_) {
+        if (!action->isSeparator()) {
+            entries.push_back(action);
+        }
+    }
+    return entries;
+}
+
+QAction* MainDialog::Action(int command) const {
+    auto found = actions_.find(command);
+    return found != actions_.end() ? found->second : nullptr;
+}
+
+}  // namespace sonvara
