@@ -5,8 +5,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 
 #include "app/command_icons.h"
+#include "view/wave_pane.h"
 #include "view/wave_window.h"
 
 namespace sonvara {
@@ -24,12 +26,13 @@ constexpr int kAutoScrollMilliseconds = 100;
 LSVFileWindow::LSVFileWindow(QWidget* parent)
     : QWidget(parent),
       overview_(new LSVWaveWindow(this)),
-      wave_(new LSVWaveWindow(this)),
+      pane_(new LSVWavePane(this)),
+      wave_(pane_->Wave()),
       scroll_(new QScrollBar(Qt::Horizontal, this)),
       auto_scroll_(new QTimer(this)) {
     setObjectName("LMC");
     overview_->setObjectName("LSVWaveWindow");
-    scroll_->setRange(0, kScrollRange);
+    ShowThumb();
     connect(scroll_, &QScrollBar::actionTriggered, this, &LSVFileWindow::ScrollAction);
 
     // Short labels that fit the bar; the tool tips give the whole name and the key.
@@ -82,6 +85,19 @@ LSVFileWindow::LSVFileWindow(QWidget* parent)
         });
     }
     connect(wave_, &LSVWaveWindow::dragEdge, this, &LSVFileWindow::DragEdge);
+    connect(wave_, &LSVWaveWindow::wheelScrolled, this, [this](double views) {
+        const ViewRange view = View();
+        SetView(ScrollView(view, std::llround(views * (view.end - view.start)),
+                           document_.Audio().GetLength()));
+    });
+    connect(wave_, &LSVWaveWindow::wheelZoomed, this, [this](double anchor, double factor) {
+        SetView(ZoomAbout(View(), std::llround(anchor), factor, document_.Audio().GetLength()));
+    });
+    connect(wave_, &LSVWaveWindow::wheelVerticalZoom, this, [this](bool taller) {
+        if (taller != options_.vertical_zoom) {
+            ToggleVerticalZoom();
+        }
+    });
     auto_scroll_->setInterval(kAutoScrollMilliseconds);
     connect(auto_scroll_, &QTimer::timeout, this, &LSVFileWindow::AutoScroll);
     resize(560, 300);
@@ -106,7 +122,7 @@ void LSVFileWindow::resizeEvent(QResizeEvent* event) {
     const int overview = h * 12 / 100;
     overview_->setGeometry(0, 0, w, overview);
     LayOutBar(overview);
-    wave_->setGeometry(0, overview + kBarHeight, w, std::max(h - overview - kBarHeight, 0));
+    pane_->setGeometry(0, overview + kBarHeight, w, std::max(h - overview - kBarHeight, 0));
 }
 
 void LSVFileWindow::LayOutBar(int top) {
@@ -137,9 +153,11 @@ void LSVFileWindow::LayOutBar(int top) {
 }
 
 QSize LSVFileWindow::minimumSizeHint() const {
-    // The overview takes 12 % of the height; the bar and a main view of 100 pixels the rest.
+    // The overview takes 12 % of the height; the bar, the time ruler and a main view of 100
+    // pixels the rest.
     constexpr int kWaveMinimum = 100;
-    return {kMinimumWidth, ((kBarHeight + kWaveMinimum) * 100 + 87) / 88};
+    const int below = kBarHeight + pane_->Ruler()->sizeHint().height() + kWaveMinimum;
+    return {kMinimumWidth, (below * 100 + 87) / 88};
 }
 
 void LSVFileWindow::ViewWholeDocument() {
@@ -166,9 +184,22 @@ void LSVFileWindow::RefreshView() {
 
 void LSVFileWindow::SetView(ViewRange view) {
     view = ClampView(view, document_.Audio().GetLength());
-    document_.Positions().view_start = view.start;
-    document_.Positions().view_end = view.end;
+    LEditPositions& positions = document_.Positions();
+    positions.view_start = view.start;
+    positions.view_end = view.end;
     SendRange();
+    ShowThumb();
+    ShowMarks(positions.selection_start, positions.selection_end);
+    ShowCursor(positions.cursor);
+}
+
+void LSVFileWindow::ShowThumb() {
+    const ScrollBarPlace place = ScrollBarFor(View(), document_.Audio().GetLength());
+    const QSignalBlocker quiet(scroll_);
+    scroll_->setRange(0, place.maximum);
+    scroll_->setPageStep(place.page);
+    scroll_->setSingleStep(std::max(place.page / 10, 1));
+    scroll_->setValue(place.value);
 }
 
 void LSVFileWindow::SendRange() {
@@ -235,6 +266,7 @@ void LSVFileWindow::SendView() {
     // An empty document shows one second.
     overview_->SetRequest(0, length > 0 ? length : audio.GetSampleRate());
     SendRange();
+    ShowThumb();
 }
 
 void LSVFileWindow::ZoomIn() {
@@ -280,12 +312,7 @@ void LSVFileWindow::MoveCursor(std::int32_t frame) {
     const std::int32_t length = document_.Audio().GetLength();
     frame = std::clamp(frame, 0, length);
     document_.Positions().cursor = frame;
-    const ViewRange view = FollowCursor(View(), frame, length);
-    if (view == View()) {
-        ShowCursor(frame);
-    } else {
-        SetView(view);
-    }
+    SetView(FollowCursor(View(), frame, length));
     emit positionsChanged();
 }
 
@@ -301,9 +328,15 @@ void LSVFileWindow::ScrollAction(int action) {
         case QAbstractSlider::SliderPageStepAdd:
             MoveCursor(ScrollStep(cursor, rate, true));
             break;
-        case QAbstractSlider::SliderMove:
-            MoveCursor(ScrollThumb(scroll_->sliderPosition(), document_.Audio().GetLength()));
+        case QAbstractSlider::SliderMove: {
+            // The view goes where the thumb is, and the cursor to the middle of it.
+            const ViewRange view =
+                ViewAtThumb(scroll_->sliderPosition(), View(), document_.Audio().GetLength());
+            document_.Positions().cursor = view.start + (view.end - view.start) / 2;
+            SetView(view);
+            emit positionsChanged();
             break;
+        }
         default:
             break;
     }

@@ -20,6 +20,7 @@ class QTimer;
 namespace sonvara {
 
 class LSVWaveWindow;
+class LSVWavePane;
 
 class LSVFileWindow : public QWidget {
     Q_OBJECT
@@ -45,6 +46,8 @@ class LSVFileWindow : public QWidget {
     // Redraws the document after its content changed, keeping the view inside the new length.
     void RefreshView();
     LSVWaveWindow* WaveView() const { return wave_; }
+    // The main view with its time ruler and level scale.
+    LSVWavePane* WavePane() const { return pane_; }
     LSVWaveWindow* Overview() const { return overview_; }
     QScrollBar* ScrollBar() const { return scroll_; }
     // The bar's buttons, in order: zoom out, zoom in, zoom to the selection, to the whole file,
@@ -92,7 +95,10 @@ class LSVFileWindow : public QWidget {
     // A drag beyond an edge of the main view scrolls it that way until the pointer comes back.
     void DragEdge(int edge);
     void AutoScroll();
+    // Every change of the main view's range goes through here: the range is clamped, stored and
+    // requested, the thumb shows it, and both views draw the document's cursor and marks anew.
     void SetView(ViewRange view);
+    void ShowThumb();
     void ShowMarks(std::int32_t from, std::int32_t to);
     void ShowCursor(std::int32_t frame);
     void ScrollAction(int action);
@@ -104,6 +110,7 @@ class LSVFileWindow : public QWidget {
     int untitled_number_ = 0;
     WaveDrawOptions options_;
     LSVWaveWindow* overview_;
+    LSVWavePane* pane_;
     LSVWaveWindow* wave_;
     QScrollBar* scroll_;
     QToolButton* buttons_[kButtons];

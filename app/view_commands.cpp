@@ -40,8 +40,7 @@ QList<QMdiSubWindow*> ShownWindows(QMdiArea* area) {
 
 void MainDialog::BuildStatusFields() {
     const char* names[4] = {"selectionStart", "selectionEnd", "selectionLength", "cursorTime"};
-    const char* tips[4] = {"Inicio de la selección", "Fin de la selección",
-                           "Duración de la selección", "Posición"};
+    const char* tips[4] = {"Inicio", "Fin", "Duración", "Cursor"};
     for (int i = 0; i < 4; ++i) {
         time_fields_[i] = new QLabel(this);
         time_fields_[i]->setObjectName(names[i]);

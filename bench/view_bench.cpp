@@ -1,10 +1,15 @@
 // The waveform view on an hour of 44.1 kHz stereo, in milliseconds: opening the WAV file (the
-// load writes the cut file and its graph file), the whole-file view of 2048 columns that follows
-// from the graph files, and a scroll by a tenth of a window, which computes only the columns it
-// uncovers, beside the whole window at the same zoom. Scrolls are measured at a zoom drawn from
-// the graph files (eight records a column) and at one drawn from the samples (128 a column).
+// load writes the cut file, its graph file and its level file), the whole-file view of 2048
+// columns (extremes and loudness) that follows from the graph and level files, the same drawn on
+// screen by the view (its worker computing the columns, then an anti-aliased paint of the peak
+// and RMS layers into an image of 2050 × 400 pixels), and a scroll by a tenth of a window, which
+// computes only the columns it uncovers, beside the whole window at the same zoom. Scrolls are
+// measured at a zoom drawn from the graph files (eight records a column) and at one drawn from
+// the samples (128 a column).
 
 #include <benchmark/benchmark.h>
+#include <QApplication>
+#include <QImage>
 
 #include <chrono>
 #include <cstdio>
@@ -18,12 +23,13 @@
 #include "bench/bench_tank.h"
 #include "codecs/load_save.h"
 #include "view/wave_columns.h"
+#include "view/wave_window.h"
 
 namespace sonvara {
 namespace {
 
 constexpr std::int32_t kMinutes = 60;
-constexpr int kColumns = kMaxWaveColumns;
+constexpr int kColumns = 2048;
 
 // The hour as a WAV file, written once, and the document it loads into.
 struct Hour {
@@ -84,6 +90,38 @@ void BM_WholeFileView(benchmark::State& state) {
     }
 }
 
+QApplication& OffscreenApp() {
+    static int argc = 1;
+    static char name[] = "view_bench";
+    static char* argv[] = {name, nullptr};
+    static QApplication* application = [] {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+        return new QApplication(argc, argv);
+    }();
+    return *application;
+}
+
+// From the request to the painted image: what a user waits for after the load.
+void BM_DrawWholeHour(benchmark::State& state) {
+    const LCutListAudio& document = TheHour().document;
+    OffscreenApp();
+    LSVWaveWindow window;
+    window.resize(kColumns + 2, 400);
+    QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        window.Start(document, {});  // forgets the columns: all are computed again
+        window.SetDataEnd(document.GetLength());
+        window.SetRequest(0, document.GetLength());
+        if (!window.WaitForColumns()) {
+            state.SkipWithError("no columns");
+            break;
+        }
+        window.render(&image);
+        benchmark::DoNotOptimize(image.bits());
+    }
+}
+
 // A view of `frames_per_column` × 2048 frames in the middle of the hour, scrolled on by a tenth
 // (state.range(1) = 1) or computed whole (0).
 void BM_Scroll(benchmark::State& state) {
@@ -102,6 +140,7 @@ void BM_Scroll(benchmark::State& state) {
 
 BENCHMARK(BM_OpenHourWav)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeFileView)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawWholeHour)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Scroll)
     ->ArgNames({"frames_per_column", "tenth"})
     ->Args({2048, 1})

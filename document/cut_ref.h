@@ -48,6 +48,9 @@ class CutRef {
     std::string GrfFilePath() const {
         return tank_ != nullptr ? tank_->GetGrfFilePath(number_) : "";
     }
+    std::string RmsFilePath() const {
+        return tank_ != nullptr ? tank_->GetRmsFilePath(number_) : "";
+    }
 
   private:
     CutRef(LAudioCutTank& tank, std::uint16_t number)

@@ -41,9 +41,10 @@ LFile LockFolder(const std::string& folder) {
     return lock;
 }
 
-// Whether `name` is one the tank makes: a decimal number followed by ".aud" or ".grf".
+// Whether `name` is one the tank makes: a decimal number followed by ".aud", ".grf" or ".rms".
 bool IsCutFileName(std::string_view name) {
-    if (name.size() < 5 || !(name.ends_with(".aud") || name.ends_with(".grf"))) {
+    if (name.size() < 5 ||
+        !(name.ends_with(".aud") || name.ends_with(".grf") || name.ends_with(".rms"))) {
         return false;
     }
     std::string_view digits = name.substr(0, name.size() - 4);
@@ -204,22 +205,28 @@ Sample LAudioCutTank::Peak(std::uint16_t number) const {
     return peaks_[number];
 }
 
-std::string LAudioCutTank::GetAudFilePath(std::uint16_t number) const {
+std::string LAudioCutTank::NumberedPath(std::uint16_t number, const char* extension) const {
     if (number == kSilentCut || folder_.empty()) {
         return {};
     }
-    return FilePathCat(folder_, std::to_string(number) + ".aud");
+    return FilePathCat(folder_, std::to_string(number) + extension);
+}
+
+std::string LAudioCutTank::GetAudFilePath(std::uint16_t number) const {
+    return NumberedPath(number, ".aud");
 }
 
 std::string LAudioCutTank::GetGrfFilePath(std::uint16_t number) const {
-    if (number == kSilentCut || folder_.empty()) {
-        return {};
-    }
-    return FilePathCat(folder_, std::to_string(number) + ".grf");
+    return NumberedPath(number, ".grf");
+}
+
+std::string LAudioCutTank::GetRmsFilePath(std::uint16_t number) const {
+    return NumberedPath(number, ".rms");
 }
 
 void LAudioCutTank::DeleteFiles(std::uint16_t number) const {
-    for (const std::string& path : {GetAudFilePath(number), GetGrfFilePath(number)}) {
+    for (const std::string& path :
+         {GetAudFilePath(number), GetGrfFilePath(number), GetRmsFilePath(number)}) {
         if (!path.empty()) {
             ::unlink(path.c_str());
         }

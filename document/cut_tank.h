@@ -1,7 +1,8 @@
 #pragma once
 // LAudioCutTank: the store of cut numbers. Every stretch of audio that enters the editor is
 // written once into the working folder as "<n>.aud" (frames of 32-bit little-endian internal
-// samples, no header) with its graph "<n>.grf" beside it, and documents refer to it by n. The
+// samples, no header) with its graph "<n>.grf" (block peaks) and its levels "<n>.rms" (block RMS)
+// beside it, and documents refer to it by n. The
 // tank hands out the lowest free number, counts the references to each, and deletes a number's
 // files when the last reference goes. Number 65535 (kSilentCut) names no file: a silent stretch.
 //
@@ -58,12 +59,14 @@ class LAudioCutTank {
     void SetPeak(std::uint16_t number, Sample peak);
     Sample Peak(std::uint16_t number) const;
 
-    // "<folder>/<n>.aud" and "<folder>/<n>.grf"; "" for kSilentCut.
+    // "<folder>/<n>.aud", "<folder>/<n>.grf" and "<folder>/<n>.rms"; "" for kSilentCut.
     std::string GetAudFilePath(std::uint16_t number) const;
     std::string GetGrfFilePath(std::uint16_t number) const;
+    std::string GetRmsFilePath(std::uint16_t number) const;
 
   private:
     void DeleteFiles(std::uint16_t number) const;
+    std::string NumberedPath(std::uint16_t number, const char* extension) const;
 
     std::string working_folder_;
     std::string folder_;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
+
+#include <unistd.h>
 
 namespace sonvara {
 
@@ -17,22 +20,28 @@ LSNKCutListAudio::LSNKCutListAudio(LCutListAudio& target, std::int32_t sample_ra
       cut_(CutRef::Adopt(tank, tank.GetNewRefAndIncRef())),
       bytes_per_frame_(GetChannels() * static_cast<int>(sizeof(Sample))),
       high_(static_cast<std::size_t>(GetChannels()), 0),
-      low_(static_cast<std::size_t>(GetChannels()), 0) {
-    // Without a number or files the audio cannot be kept.
+      low_(static_cast<std::size_t>(GetChannels()), 0),
+      squares_(static_cast<std::size_t>(GetChannels()), 0.0) {
+    // Without a number or files the audio cannot be kept. The level file is a help for the
+    // view only: without it the peaks stand alone.
     if (cut_.IsSilent() ||
         !audio_.Open(tank.GetAudFilePath(cut_.Number()), FileAccess::kReadWrite, FileSharing::kNone,
                      FileDisposition::kCreateAlways) ||
         !graph_.Open(tank.GetGrfFilePath(cut_.Number()), FileAccess::kReadWrite, FileSharing::kNone,
                      FileDisposition::kCreateAlways)) {
         SetError();
+        return;
     }
+    levels_.Open(tank.GetRmsFilePath(cut_.Number()), FileAccess::kReadWrite, FileSharing::kNone,
+                 FileDisposition::kCreateAlways);
 }
 
 bool LSNKCutListAudio::Finish() {
     if (block_fill_ != 0 && !IsError()) {
         graph_buffer_.clear();
+        levels_buffer_.clear();
         WriteGraphRecord();
-        WriteOrFail(graph_, graph_buffer_.data(), graph_buffer_.size());
+        WriteGraphBuffers();
     }
     if (IsError()) {
         return false;
@@ -71,8 +80,20 @@ void LSNKCutListAudio::Write(const Sample* buffer, std::int32_t frames) {
     WriteOrFail(audio_, buffer,
                 static_cast<std::size_t>(frames) * static_cast<std::size_t>(bytes_per_frame_));
     graph_buffer_.clear();
+    levels_buffer_.clear();
     FeedGraph(buffer, frames);
+    WriteGraphBuffers();
+}
+
+void LSNKCutListAudio::WriteGraphBuffers() {
     WriteOrFail(graph_, graph_buffer_.data(), graph_buffer_.size());
+    if (levels_.IsValid() &&
+        levels_.Write(levels_buffer_.data(), levels_buffer_.size()) != levels_buffer_.size()) {
+        // A half-written level file would show wrong levels: without it the peaks stand alone.
+        const std::string path = tank_.GetRmsFilePath(cut_.Number());
+        levels_.Close();
+        ::unlink(path.c_str());
+    }
 }
 
 namespace {
@@ -108,13 +129,48 @@ void PeaksOf(const Sample* buffer, std::int32_t frames, int channels, Sample* hi
     }
 }
 
+// Adds the squares of each channel's samples over `frames` interleaved frames to `squares`.
+// Fixed lanes again, so that the sums vectorise without reordering any one lane's additions.
+void SquaresOf(const Sample* buffer, std::int32_t frames, int channels, double* squares) {
+    constexpr std::size_t kLanes = 8;
+    std::array<double, kLanes> lane{};
+    const std::size_t samples =
+        static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
+    std::size_t i = 0;
+    if (kLanes % static_cast<std::size_t>(channels) == 0) {
+        for (; i + kLanes <= samples; i += kLanes) {
+            for (std::size_t k = 0; k < kLanes; ++k) {
+                const auto s = static_cast<double>(buffer[i + k]);
+                lane[k] += s * s;
+            }
+        }
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            squares[k % static_cast<std::size_t>(channels)] += lane[k];
+        }
+    }
+    for (; i < samples; ++i) {
+        const auto s = static_cast<double>(buffer[i]);
+        squares[i % static_cast<std::size_t>(channels)] += s * s;
+    }
+}
+
 }  // namespace
+
+std::uint8_t LevelByte(double squares, std::int32_t frames) {
+    if (frames <= 0) {
+        return 0;
+    }
+    const double rms = std::sqrt(squares / frames);
+    return static_cast<std::uint8_t>(std::min(rms / 2048.0, 255.0));
+}
 
 void LSNKCutListAudio::FeedGraph(const Sample* buffer, std::int32_t frames) {
     const int channels = GetChannels();
     while (frames > 0) {
         const std::int32_t piece = std::min(frames, kGraphBlockFrames - block_fill_);
         PeaksOf(buffer, piece, channels, high_.data(), low_.data());
+        SquaresOf(buffer, piece, channels, squares_.data());
+        squared_frames_ += piece;
         buffer += static_cast<std::ptrdiff_t>(piece) * channels;
         frames -= piece;
         block_fill_ += piece;
@@ -137,10 +193,17 @@ void LSNKCutListAudio::WriteGraphRecord() {
     for (std::size_t c = 0; c < high_.size(); ++c) {
         graph_buffer_.push_back(GraphByte(high_[c]));
         graph_buffer_.push_back(GraphByte(low_[c]));
+        levels_buffer_.push_back(LevelByte(squares_[c], squared_frames_));
     }
+    ClearBlock();
+    block_fill_ = 0;
+}
+
+void LSNKCutListAudio::ClearBlock() {
     std::fill(high_.begin(), high_.end(), 0);
     std::fill(low_.begin(), low_.end(), 0);
-    block_fill_ = 0;
+    std::fill(squares_.begin(), squares_.end(), 0.0);
+    squared_frames_ = 0;
 }
 
 void LSNKCutListAudio::Truncate(std::int32_t frames) {
@@ -153,8 +216,10 @@ void LSNKCutListAudio::Truncate(std::int32_t frames) {
          !graph_.Seek(std::int64_t{frames / kGraphBlockFrames} * GetChannels() * 2))) {
         SetError();
     }
-    std::fill(high_.begin(), high_.end(), 0);
-    std::fill(low_.begin(), low_.end(), 0);
+    if (levels_.IsValid()) {
+        levels_.Seek(std::int64_t{frames / kGraphBlockFrames} * GetChannels());
+    }
+    ClearBlock();
     block_fill_ = frames % kGraphBlockFrames;
 }
 

@@ -2,7 +2,10 @@
 // LSNKCutListAudio: the sink through which audio enters a document. It writes the frames into a
 // new cut file of the tank ("<n>.aud", 32-bit samples as they come) and, in the same pass, the
 // graph beside it ("<n>.grf": per block of 256 frames and per channel the block's largest sample
-// and its negated smallest, each shifted right by 11 and limited to 255).
+// and its negated smallest, each shifted right by 11 and limited to 255), and the block levels
+// ("<n>.rms": per block and channel one byte, the root mean square of the block's samples on the
+// graph's scale). The views draw the loudness of long stretches from these without reading audio.
+// A level file that cannot be written is dropped: the views then draw the peaks alone.
 //
 // Finish() hands the target document everything written: its whole list becomes one cut of it,
 // with the writer's rate and channels. A writer that could not keep its audio (no free number, a
@@ -44,6 +47,8 @@ class LSNKCutListAudio : public LSoundSinkBase {
 
     void FeedGraph(const Sample* buffer, std::int32_t frames);
     void WriteGraphRecord();
+    void WriteGraphBuffers();
+    void ClearBlock();
     // Takes the current block's extremes into the peak of the whole cut.
     void FoldPeak();
     void WriteOrFail(LFile& file, const void* bytes, std::size_t size);
@@ -53,11 +58,15 @@ class LSNKCutListAudio : public LSoundSinkBase {
     CutRef cut_;  // the writer's own reference; the target takes one more in Finish()
     LFile audio_;
     LFile graph_;
+    LFile levels_;
     int bytes_per_frame_;
     std::int32_t block_fill_ = 0;
     std::vector<Sample> high_;
     std::vector<Sample> low_;
+    std::vector<double> squares_;      // the sum of the squared samples of each channel's block
+    std::int32_t squared_frames_ = 0;  // the frames summed there (after a Truncate, fewer)
     std::vector<std::uint8_t> graph_buffer_;
+    std::vector<std::uint8_t> levels_buffer_;
     Sample peak_ = 0;  // the largest magnitude written
 };
 
@@ -68,5 +77,9 @@ constexpr std::uint8_t GraphByte(Sample value) {
         value >= 0 ? static_cast<std::uint32_t>(value) : 0u - static_cast<std::uint32_t>(value);
     return static_cast<std::uint8_t>(std::min<std::uint32_t>(magnitude >> 11, 255));
 }
+
+// A level byte: the root mean square of `frames` samples whose squares sum to `squares`, on the
+// scale of the graph bytes.
+std::uint8_t LevelByte(double squares, std::int32_t frames);
 
 }  // namespace sonvara

@@ -40,8 +40,46 @@ std::int32_t ScrollStep(std::int32_t cursor, std::int32_t sample_rate, bool to_t
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(target, 0, INT32_MAX));
 }
 
-std::int32_t ScrollThumb(int thumb, std::int32_t document_length) {
-    return static_cast<std::int32_t>(static_cast<double>(document_length) * thumb * 0.005);
+ScrollBarPlace ScrollBarFor(ViewRange view, std::int32_t document_length) {
+    ScrollBarPlace place;
+    if (document_length <= 0 || view.end <= view.start) {
+        return place;
+    }
+    const double steps_per_frame = static_cast<double>(kScrollSteps) / document_length;
+    place.page = std::clamp(
+        static_cast<int>(std::lround((view.end - view.start) * steps_per_frame)), 1, kScrollSteps);
+    place.maximum = kScrollSteps - place.page;
+    place.value =
+        std::clamp(static_cast<int>(std::lround(view.start * steps_per_frame)), 0, place.maximum);
+    return place;
+}
+
+ViewRange ViewAtThumb(int value, ViewRange view, std::int32_t document_length) {
+    const std::int32_t length = view.end - view.start;
+    const auto start = static_cast<std::int32_t>(
+        std::lround(static_cast<double>(value) * document_length / kScrollSteps));
+    return ScrollView({start, start + length}, 0, document_length);
+}
+
+ViewRange ScrollView(ViewRange view, std::int64_t frames, std::int32_t document_length) {
+    const std::int32_t length = std::min(view.end - view.start, document_length);
+    const auto start = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(view.start + frames, 0, std::max(document_length - length, 0)));
+    return {start, start + length};
+}
+
+ViewRange ZoomAbout(ViewRange view, std::int64_t anchor, double factor,
+                    std::int32_t document_length) {
+    const std::int32_t old_length = view.end - view.start;
+    if (old_length <= 0 || document_length <= 0) {
+        return view;
+    }
+    const auto length = static_cast<std::int32_t>(
+        std::clamp<double>(std::round(old_length * factor),
+                           std::min(kMinViewFrames, document_length), document_length));
+    const double share = static_cast<double>(anchor - view.start) / old_length;
+    const auto start = static_cast<std::int64_t>(std::llround(anchor - share * length));
+    return ScrollView({0, length}, start, document_length);
 }
 
 ViewRange FollowCursor(ViewRange view, std::int32_t cursor, std::int32_t document_length) {

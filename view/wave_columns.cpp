@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 
 #include "core/file.h"
 #include "document/cut_list_reader.h"
@@ -18,6 +20,15 @@ bool Stopped(const std::atomic<bool>* stop) {
 
 std::uint8_t Limit255(std::int64_t value) {
     return static_cast<std::uint8_t>(std::clamp<std::int64_t>(value, 0, 255));
+}
+
+// The root mean square of `count` values whose squares sum to `squares`, divided by `divisor`.
+std::uint8_t RmsValue(double squares, std::int64_t count, double divisor) {
+    if (count <= 0) {
+        return 0;
+    }
+    return static_cast<std::uint8_t>(
+        std::min(std::sqrt(squares / static_cast<double>(count)) / divisor, 255.0));
 }
 
 }  // namespace
@@ -46,6 +57,46 @@ std::int64_t WaveColumnMapping::FrameOf(int column) const {
         return 0;
     }
     return std::llround(static_cast<double>(column + first_) / scale_);
+}
+
+namespace {
+
+template <typename T>
+void CopyRange(std::vector<T>& to, const std::vector<T>& from, int first, int end) {
+    std::copy(from.begin() + first, from.begin() + end, to.begin() + first);
+}
+
+template <typename T>
+void ShiftRange(std::vector<T>& values, int shift, int width) {
+    if (shift > 0) {
+        std::copy_backward(values.begin(), values.begin() + (width - shift),
+                           values.begin() + width);
+    } else {
+        std::copy(values.begin() - shift, values.begin() + width, values.begin());
+    }
+}
+
+}  // namespace
+
+void WaveColumns::CopyFrom(const WaveColumns& other, int from, int to) {
+    CopyRange(upper, other.upper, from, to);
+    CopyRange(lower, other.lower, from, to);
+    CopyRange(rms_upper, other.rms_upper, from, to);
+    CopyRange(rms_lower, other.rms_lower, from, to);
+    CopyRange(high, other.high, from, to);
+    CopyRange(low, other.low, from, to);
+}
+
+void WaveColumns::Shift(int shift, int width) {
+    if (shift == 0 || std::abs(shift) >= width) {
+        return;
+    }
+    ShiftRange(upper, shift, width);
+    ShiftRange(lower, shift, width);
+    ShiftRange(rms_upper, shift, width);
+    ShiftRange(rms_lower, shift, width);
+    ShiftRange(high, shift, width);
+    ShiftRange(low, shift, width);
 }
 
 void ComputeWaveColumns(const LCutListAudio& document, const WaveColumnMapping& mapping, int from,
@@ -87,6 +138,9 @@ void ComputeColumnsFromSamples(const LCutListAudio& document, const WaveColumnMa
         const std::int64_t frames = mapping.FrameOf(c + 1) - position;
         Sample high[2] = {0, 0};
         Sample low[2] = {0, 0};
+        double squares[2] = {0, 0};
+        Sample largest = std::numeric_limits<Sample>::min();
+        Sample smallest = std::numeric_limits<Sample>::max();
         // Frames past the end read as zeros, which cannot move extremes that start at 0.
         std::int64_t left =
             std::clamp<std::int64_t>(length - position, 0, std::max<std::int64_t>(frames, 0));
@@ -100,14 +154,27 @@ void ComputeColumnsFromSamples(const LCutListAudio& document, const WaveColumnMa
                     const int slot = left_right ? ch : 0;
                     high[slot] = std::max(high[slot], s);
                     low[slot] = std::min(low[slot], s);
+                    squares[slot] += static_cast<double>(s) * s;
+                    largest = std::max(largest, s);
+                    smallest = std::min(smallest, s);
                 }
             }
             left -= piece;
         }
+        const std::int64_t summed =
+            std::clamp<std::int64_t>(length - position, 0, std::max<std::int64_t>(frames, 0));
         if (frames > 0) {
             position += frames;
         }
         const auto index = static_cast<std::size_t>(c);
+        const double divisor = static_cast<double>(std::int64_t{1} << shift);
+        if (left_right) {
+            columns.rms_upper[index] = RmsValue(squares[0], summed, divisor);
+            columns.rms_lower[index] = RmsValue(squares[1], summed, divisor);
+        } else {
+            columns.rms_upper[index] = columns.rms_lower[index] =
+                RmsValue(squares[0], summed * channels, divisor);
+        }
         if (left_right) {
             const std::int64_t l =
                 std::max<std::int64_t>(high[0], -static_cast<std::int64_t>(low[0]));
@@ -118,6 +185,19 @@ void ComputeColumnsFromSamples(const LCutListAudio& document, const WaveColumnMa
         } else {
             columns.upper[index] = Limit255(static_cast<std::int64_t>(high[0]) >> shift);
             columns.lower[index] = Limit255((-static_cast<std::int64_t>(low[0])) >> shift);
+        }
+        if (left_right || summed == 0) {
+            columns.high[index] = columns.upper[index];
+            columns.low[index] = static_cast<std::int16_t>(-columns.lower[index]);
+        } else {
+            // Magnitudes shift toward 0 either way, as upper and lower do.
+            auto scaled = [shift](Sample value) {
+                const std::int64_t magnitude = std::abs(std::int64_t{value}) >> shift;
+                return static_cast<std::int16_t>(std::min<std::int64_t>(magnitude, 255) *
+                                                 (value < 0 ? -1 : 1));
+            };
+            columns.high[index] = scaled(largest);
+            columns.low[index] = scaled(smallest);
         }
     }
 }
@@ -143,6 +223,7 @@ void ComputeColumnsFromGraphs(const LCutListAudio& document, const WaveColumnMap
     }
 
     LFile graph;
+    LFile levels;
     // The factor of the cut being read: its gain with 256 as unity. Before the first audible cut
     // no maxima exist yet, so any starting factor gives the same columns.
     std::int64_t factor = std::int64_t{1} << (24 - gain_shift);
@@ -152,6 +233,7 @@ void ComputeColumnsFromGraphs(const LCutListAudio& document, const WaveColumnMap
     // Opens the graph of cut `cut_index` at `offset` frames into the cut; false for silence.
     auto enter_cut = [&](std::int64_t offset) {
         graph.Close();
+        levels.Close();
         const LCutRecord& record = *cuts[cut_index];
         left_in_cut = record.length - offset;
         if (record.cut.IsSilent()) {
@@ -161,6 +243,10 @@ void ComputeColumnsFromGraphs(const LCutListAudio& document, const WaveColumnMap
                        FileDisposition::kOpenExisting)) {
             const std::int64_t first_record = (record.start + offset) / kGraphRecordFrames;
             graph.Seek(first_record * static_cast<std::int64_t>(record_bytes));
+            if (levels.Open(record.cut.RmsFilePath(), FileAccess::kRead, FileSharing::kReadWrite,
+                            FileDisposition::kOpenExisting)) {
+                levels.Seek(first_record * channels);
+            }
         }
         return true;
     };
@@ -182,12 +268,17 @@ void ComputeColumnsFromGraphs(const LCutListAudio& document, const WaveColumnMap
     }
 
     std::vector<std::uint8_t> records(1024);
+    std::vector<std::uint8_t> level_records(512);
+    // Levels carry the cut's factor as they are summed (a column may span cuts of other gains).
+    const double level_divisor = 256.0;
     for (int c = from; c < to; ++c) {
         if (Stopped(stop)) {
             break;
         }
         std::int64_t high = 0;
         std::int64_t low = 0;
+        double squares[2] = {0, 0};
+        std::int64_t summed = 0;  // records summed, over all channels in positive/negative
         std::int64_t frames = mapping.FrameOf(c + 1) - position;
         while (frames > 0) {
             const std::int64_t step = std::min({frames, left_in_cut, largest_read});
@@ -209,6 +300,20 @@ void ComputeColumnsFromGraphs(const LCutListAudio& document, const WaveColumnMap
                     }
                 }
             }
+            if (cut_index < cuts.size()) {
+                const auto level_bytes = static_cast<std::size_t>(count * channels);
+                std::fill(level_records.begin(),
+                          level_records.begin() + static_cast<std::ptrdiff_t>(level_bytes), 0);
+                if (levels.IsValid()) {
+                    levels.Read(level_records.data(), level_bytes);
+                }
+                const auto f = static_cast<double>(factor);
+                for (std::size_t i = 0; i < level_bytes; ++i) {
+                    const double value = level_records[i] * f;
+                    squares[left_right ? i % 2 : 0] += value * value;
+                }
+                summed += left_right ? count : count * channels;
+            }
             // Whole records are read, so the walk advances by whole records.
             const std::int64_t advanced = count * kGraphRecordFrames;
             position += advanced;
@@ -216,6 +321,7 @@ void ComputeColumnsFromGraphs(const LCutListAudio& document, const WaveColumnMap
             left_in_cut -= advanced;
             while (left_in_cut <= 0) {
                 graph.Close();
+                levels.Close();
                 ++cut_index;
                 if (cut_index >= cuts.size()) {
                     left_in_cut = kEndlessSilence;
@@ -236,8 +342,38 @@ void ComputeColumnsFromGraphs(const LCutListAudio& document, const WaveColumnMap
         const auto index = static_cast<std::size_t>(c);
         columns.upper[index] = Limit255((high * factor) >> 8);
         columns.lower[index] = Limit255((low * factor) >> 8);
+        columns.high[index] = columns.upper[index];
+        columns.low[index] = static_cast<std::int16_t>(-columns.lower[index]);
+        columns.rms_upper[index] = RmsValue(squares[0], summed, level_divisor);
+        columns.rms_lower[index] =
+            left_right ? RmsValue(squares[1], summed, level_divisor) : columns.rms_upper[index];
     }
     graph.Close();
+    levels.Close();
+}
+
+WaveSamples ReadWaveSamples(const LCutListAudio& document, const WaveColumnMapping& mapping) {
+    WaveSamples samples;
+    samples.channels = std::max(document.GetChannels(), 1);
+    if (!DrawsSamples(mapping)) {
+        return samples;
+    }
+    LSRCCutListAudio source(document);
+    const std::int64_t length = source.GetLength();
+    const std::int64_t first = std::clamp<std::int64_t>(mapping.FrameOf(0) - 1, 0, length);
+    const std::int64_t end =
+        std::clamp<std::int64_t>(mapping.FrameOf(mapping.Width()) + 2, first, length);
+    samples.first = first;
+    samples.values.resize(static_cast<std::size_t>((end - first) * samples.channels));
+    if (end > first) {
+        source.Seek(static_cast<std::int32_t>(first));
+        for (std::int64_t done = 0; done < end - first; done += kBlockFrames) {
+            const auto piece =
+                static_cast<std::int32_t>(std::min<std::int64_t>(kBlockFrames, end - first - done));
+            source.Read(samples.values.data() + done * samples.channels, piece);
+        }
+    }
+    return samples;
 }
 
 }  // namespace sonvara

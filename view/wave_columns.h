@@ -4,10 +4,14 @@
 // 255 is half the view's height. Short views (at most 256 frames per column) read the samples;
 // longer ones read the cuts' graph files, one record per 256 frames, so an hour of sound costs a
 // few hundred kilobytes. Values are computed for a range of columns so that a scroll can redo only
-// the columns it uncovers.
+// the columns it uncovers. Beside the extremes each column gets its loudness (root mean square) on
+// the same scale, from the samples or from the cuts' level files ("<n>.rms", one byte a record).
+// Views so close that a frame spans a column or more are drawn from the frames themselves
+// (ReadWaveSamples).
 //
 // Frames are sample frames (one sample per channel); "sample" positions below are frames.
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -16,8 +20,8 @@
 
 namespace sonvara {
 
-// The widest view, in columns.
-inline constexpr int kMaxWaveColumns = 2048;
+// The widest view, in columns (device pixels: a 4K screen at twice the pixel density).
+inline constexpr int kMaxWaveColumns = 8192;
 // Frames per graph record; views with more frames per column are drawn from the graph files.
 inline constexpr std::int32_t kGraphRecordFrames = 256;
 
@@ -53,15 +57,52 @@ class WaveColumnMapping {
     std::int32_t first_ = 0;
 };
 
+// Per column the extremes and the loudness. Positive up / negative down: upper and lower are the
+// largest value and the negated smallest over all channels, each counted from 0, and both
+// loudness values are the RMS over all channels. Left / right: upper is the left channel's, lower
+// the right channel's. `high` and `low` are what the drawing spans: positive up / negative down
+// from samples, the largest and smallest sample themselves (not counted from 0, so a close view
+// of a slow wave is a band along it rather than a shape filled down to the middle); otherwise
+// upper and -lower.
 struct WaveColumns {
     std::vector<std::uint8_t> upper = std::vector<std::uint8_t>(kMaxWaveColumns, 0);
     std::vector<std::uint8_t> lower = std::vector<std::uint8_t>(kMaxWaveColumns, 0);
+    std::vector<std::uint8_t> rms_upper = std::vector<std::uint8_t>(kMaxWaveColumns, 0);
+    std::vector<std::uint8_t> rms_lower = std::vector<std::uint8_t>(kMaxWaveColumns, 0);
+    std::vector<std::int16_t> high = std::vector<std::int16_t>(kMaxWaveColumns, 0);
+    std::vector<std::int16_t> low = std::vector<std::int16_t>(kMaxWaveColumns, 0);
+
+    // Columns [from, to) of `other`.
+    void CopyFrom(const WaveColumns& other, int from, int to);
+    // Moves the first `width` columns by `shift` (positive: to the right).
+    void Shift(int shift, int width);
 };
 
 struct WaveDrawOptions {
     WaveDisplayMode mode = WaveDisplayMode::kPosNeg;
     bool vertical_zoom = false;  // eight times taller
 };
+
+// The frames of a view drawn as a line: from the frame before the view to the one after it
+// (within the document), `channels` interleaved samples each.
+struct WaveSamples {
+    std::int64_t first = 0;
+    int channels = 1;
+    std::vector<Sample> values;
+
+    std::int64_t Frames() const {
+        return static_cast<std::int64_t>(values.size()) / std::max(channels, 1);
+    }
+};
+
+// Whether the view is close enough that each frame spans at least one column: then it is drawn
+// as a line through the frames rather than as columns.
+inline bool DrawsSamples(const WaveColumnMapping& mapping) {
+    return mapping.HasView() && mapping.Length() <= mapping.Width();
+}
+
+// The frames of a view that DrawsSamples; empty for any other.
+WaveSamples ReadWaveSamples(const LCutListAudio& document, const WaveColumnMapping& mapping);
 
 // Computes columns [from, to) of `mapping` over `document` into `columns`: from the samples when
 // the view has at most 256 frames per column (length <= width * 256), from the graph files

@@ -4,18 +4,24 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 namespace sonvara {
 namespace {
 
-const QColor kPositionDark(0, 128, 0);
-const QColor kPositionLight(170, 255, 170);
-const QColor kCursor(0, 255, 0);
-
 constexpr auto kStopTimeout = std::chrono::milliseconds(5000);
+
+// A wheel notch (120 eighths of a degree) scrolls a tenth of the view, or zooms by 1.25.
+constexpr double kNotch = 120.0;
+constexpr double kScrollPerNotch = 0.1;
+constexpr double kZoomPerNotch = 1.25;
+// Frames are dotted once they lie this many device pixels apart.
+constexpr double kDotSpacing = 6.0;
 
 }  // namespace
 
@@ -31,7 +37,24 @@ LSVWaveWindow::~LSVWaveWindow() {
 }
 
 int LSVWaveWindow::ColumnCount() const {
-    return std::clamp(width() - 2, 1, kMaxWaveColumns);
+    const double columns = std::round((width() - 2) * devicePixelRatioF());
+    return std::clamp(static_cast<int>(columns), 1, kMaxWaveColumns);
+}
+
+double LSVWaveWindow::ColumnX(double column) const {
+    return 1.0 + column / devicePixelRatioF();
+}
+
+int LSVWaveWindow::ColumnAt(double x) const {
+    return static_cast<int>(std::floor((x - 1.0) * devicePixelRatioF()));
+}
+
+double LSVWaveWindow::FrameAtX(double x) const {
+    const WaveColumnMapping mapping = Mapping();
+    if (!mapping.HasView()) {
+        return 0;
+    }
+    return ((x - 1.0) * devicePixelRatioF() + mapping.First()) / mapping.Scale();
 }
 
 void LSVWaveWindow::StopWorker() {
@@ -179,11 +202,14 @@ void LSVWaveWindow::ThreadFunction() {
                 break;
             }
             std::lock_guard lock(paint_lock_);
-            const auto from = static_cast<std::size_t>(range.from);
-            const auto count = static_cast<std::size_t>(range.to - range.from);
-            std::memcpy(columns_.upper.data() + from, scratch.upper.data() + from, count);
-            std::memcpy(columns_.lower.data() + from, scratch.lower.data() + from, count);
+            columns_.CopyFrom(scratch, range.from, range.to);
             computed_columns_ += range.to - range.from;
+        }
+        {
+            // Few frames, read whole at every request: a scroll of a view this close is cheap.
+            WaveSamples samples = ReadWaveSamples(document_, mapping);
+            std::lock_guard lock(paint_lock_);
+            samples_ = std::move(samples);
         }
         handled = request;
         QMetaObject::invokeMethod(
@@ -223,17 +249,7 @@ LSVWaveWindow::ColumnRange LSVWaveWindow::ApplyView(const Request& request) {
     if (std::abs(shift) >= width) {
         return {0, width};
     }
-    auto move = [&](std::vector<std::uint8_t>& values) {
-        if (shift > 0) {
-            std::memmove(values.data() + shift, values.data(),
-                         static_cast<std::size_t>(width - shift));
-        } else {
-            std::memmove(values.data(), values.data() - shift,
-                         static_cast<std::size_t>(width + shift));
-        }
-    };
-    move(columns_.upper);
-    move(columns_.lower);
+    columns_.Shift(shift, width);
     // One column more than uncovered: the column at the seam may have been cut short before.
     if (shift > 0) {
         return {0, std::min(shift + 1, width)};
@@ -254,70 +270,165 @@ void LSVWaveWindow::paintEvent(QPaintEvent* event) {
         painter.fillRect(event->rect(), palette().color(QPalette::Disabled, QPalette::Window));
         return;
     }
-    const QPalette& pal = palette();
-    const QColor wave_normal = pal.color(QPalette::Active, QPalette::WindowText);
-    const QColor back_normal = pal.color(QPalette::Active, QPalette::Base);
-    const QColor wave_marked = pal.color(QPalette::Active, QPalette::HighlightedText);
-    const QColor back_marked = pal.color(QPalette::Active, QPalette::Highlight);
-    const QColor wave_outside = pal.color(QPalette::Disabled, QPalette::WindowText);
-    const QColor back_outside = pal.color(QPalette::Active, QPalette::Button);
+    const WavePalette colours = WavePalette::For(*this);
+    const QRectF inside(1, 1, width() - 2, height() - 2);
 
+    bool columns_changed = false;
+    {
+        std::lock_guard lock(request_lock_);
+        columns_changed = wanted_.width != ColumnCount();
+    }
+    if (columns_changed && request_length_ > 0) {
+        // The window moved to a screen of another density: ask for its columns, once.
+        QMetaObject::invokeMethod(
+            this, [this] { SendRequest(); }, Qt::QueuedConnection);
+    }
     std::lock_guard lock(paint_lock_);
     const int columns = mapping_.Width();
-    const int height = std::max(this->height() - 1, 1);
-    const int mid = height / 2;
-    const int data_first = mapping_.ColumnOf(0);
-    const int data_last = mapping_.ColumnOf(data_end_);
-    const int position_first = mapping_.ColumnOf(position_start_);
-    const int position_last =
-        mapping_.ColumnOf(static_cast<std::int64_t>(position_start_) + position_width_);
-    const int marks_first = mapping_.ColumnOf(mark_from_);
-    const int marks_last = mapping_.ColumnOf(mark_to_);
-    const int cursor = position_first >= columns ? columns - 1 : position_first;
+    const double mid = 1.0 + inside.height() / 2.0;
+    // Value 255 is half the height.
+    const double scale = inside.height() / 2.0 / 256.0;
+    const int data_first = std::max(mapping_.ColumnOf(0), 0);
+    const int data_last = mapping_.HasView() ? mapping_.ColumnOf(data_end_) : -1;
+    auto span = [&](int from, int to) {
+        return QRectF(QPointF(ColumnX(from), inside.top()), QPointF(ColumnX(to), inside.bottom()));
+    };
 
-    const int first_column = std::max(event->rect().left() - 1, 0);
-    const int last_column = std::min(event->rect().right(), columns);
-    for (int c = first_column; c < last_column; ++c) {
-        const int x = c + 1;
-        if (c == cursor) {
-            painter.setPen(kCursor);
-            painter.drawLine(x, 1, x, height);
-            continue;
+    // Backgrounds: the data, what lies beyond it, the marks, a position range.
+    painter.fillRect(inside, colours.outside);
+    if (mapping_.HasView() && data_last >= data_first) {
+        painter.fillRect(span(data_first, std::min(data_last + 1, columns)), colours.background);
+        const int marks_first = mapping_.ColumnOf(mark_from_);
+        const int marks_last = mapping_.ColumnOf(mark_to_);
+        if (marks_last > marks_first) {
+            painter.fillRect(span(std::max(marks_first, 0), marks_last), colours.selection);
         }
-        const bool in_marks = c >= marks_first && c < marks_last;
-        QColor wave = wave_normal;
-        QColor back = back_normal;
-        if (!mapping_.HasView() || c < data_first || c > data_last) {
-            wave = wave_outside;
-            back = back_outside;
-        } else if (c >= position_first && c < position_last) {
-            wave = in_marks ? kPositionLight : kPositionDark;
-            back = in_marks ? kPositionDark : kPositionLight;
-        } else if (in_marks) {
-            wave = wave_marked;
-            back = back_marked;
+        const int position_first = mapping_.ColumnOf(position_start_);
+        const int position_last =
+            mapping_.ColumnOf(static_cast<std::int64_t>(position_start_) + position_width_);
+        if (position_last > position_first) {
+            painter.fillRect(span(std::max(position_first, 0), position_last), colours.position);
         }
-        const auto index = static_cast<std::size_t>(c);
-        const int top = mid - ((columns_.upper[index] * height) >> 9);
-        const int bottom = mid + ((columns_.lower[index] * height) >> 9) + 1;
-        painter.setPen(back);
-        painter.drawLine(x, 1, x, top);
-        painter.setPen(wave);
-        painter.drawLine(x, top, x, bottom);
-        painter.setPen(back);
-        painter.drawLine(x, bottom, x, height);
     }
-    // Right of the columns (a window wider than 2050 pixels, or one whose new width the worker
-    // has not taken yet) shows the outside colour.
-    if (columns + 1 < width() - 1) {
-        painter.fillRect(QRect(columns + 1, 1, width() - columns - 2, height), back_outside);
+    painter.setPen(QPen(colours.centre, 0));
+    painter.drawLine(QPointF(inside.left(), mid), QPointF(inside.right(), mid));
+
+    if (mapping_.HasView()) {
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        if (DrawsSamples(mapping_)) {
+            PaintSamples(painter, colours, mid, scale);
+        } else {
+            PaintWave(painter, colours, mid, scale, data_first, std::min(data_last + 1, columns));
+        }
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        // The cursor: one pixel wide at its column (the last column when it is the data end).
+        const int position = mapping_.ColumnOf(position_start_);
+        if (position >= 0) {
+            const int cursor = position >= columns ? columns - 1 : position;
+            painter.fillRect(QRectF(std::floor(ColumnX(cursor)), inside.top(), 1, inside.height()),
+                             colours.cursor);
+        }
     }
-    painter.setPen(Qt::black);
-    painter.drawLine(0, 0, width() - 1, 0);
-    painter.drawLine(0, 0, 0, this->height() - 1);
-    painter.setPen(Qt::white);
-    painter.drawLine(0, this->height() - 1, width() - 1, this->height() - 1);
-    painter.drawLine(width() - 1, 0, width() - 1, this->height() - 1);
+    painter.setPen(QPen(colours.frame, 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(0.5, 0.5, width() - 1, height() - 1));
+}
+
+void LSVWaveWindow::PaintWave(QPainter& painter, const WavePalette& colours, double mid,
+                              double scale, int first, int end) const {
+    if (end <= first) {
+        return;
+    }
+    const double hairline = 0.5 / devicePixelRatioF();
+    // Upper and lower edges of a shape; each edge point is the middle of its column, and the
+    // outermost points reach the outer edges of their columns.
+    auto shape = [&](auto top_of, auto bottom_of) {
+        QPolygonF polygon;
+        polygon.reserve(2 * (end - first));
+        for (int c = first; c < end; ++c) {
+            polygon.append(QPointF(ColumnX(c + 0.5), mid - top_of(static_cast<std::size_t>(c))));
+        }
+        for (int c = end - 1; c >= first; --c) {
+            polygon.append(QPointF(ColumnX(c + 0.5), mid - bottom_of(static_cast<std::size_t>(c))));
+        }
+        polygon.first().setX(ColumnX(first));
+        polygon[end - first - 1].setX(ColumnX(end));
+        polygon[end - first].setX(ColumnX(end));
+        polygon.last().setX(ColumnX(first));
+        return polygon;
+    };
+    const WaveColumns& v = columns_;
+    // Each column's span reaches its left neighbour's, so a wave whose columns lie all above or
+    // all below the middle stays one connected shape.
+    std::vector<int> high(v.high.begin(), v.high.begin() + end);
+    std::vector<int> low(v.low.begin(), v.low.begin() + end);
+    for (int c = first + 1; c < end; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        high[i] = std::max(high[i], static_cast<int>(v.low[i - 1]));
+        low[i] = std::min(low[i], static_cast<int>(v.high[i - 1]));
+    }
+    // Heights above the middle; a column keeps at least a hairline, so silence shows as a line.
+    auto peak_top = [&](std::size_t i) {
+        return std::max(high[i] * scale, low[i] * scale + 2 * hairline);
+    };
+    auto peak_bottom = [&](std::size_t i) { return low[i] * scale; };
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colours.peak);
+    painter.drawPolygon(shape(peak_top, peak_bottom));
+    // The loudness lies about the middle, within the extremes (a column that does not reach
+    // the middle, in a close view of a slow wave, shows it as a line at its nearer edge).
+    auto rms_top = [&](std::size_t i) {
+        return std::clamp<double>(v.rms_upper[i], v.low[i], v.high[i]) * scale;
+    };
+    auto rms_bottom = [&](std::size_t i) {
+        return std::clamp<double>(-v.rms_lower[i], v.low[i], v.high[i]) * scale;
+    };
+    painter.setBrush(colours.rms);
+    painter.drawPolygon(shape(rms_top, rms_bottom));
+}
+
+void LSVWaveWindow::PaintSamples(QPainter& painter, const WavePalette& colours, double mid,
+                                 double scale) const {
+    const int channels = samples_.channels;
+    const std::int64_t frames = samples_.Frames();
+    if (frames == 0) {
+        return;
+    }
+    const bool left_right = options_.mode == WaveDisplayMode::kLeftRight && channels == 2;
+    // Sample values on the columns' scale: 255 at half the height.
+    const double unit = scale / static_cast<double>(1 << (options_.vertical_zoom ? 8 : 11));
+    const double top = 1.0;
+    const double bottom = height() - 1.0;
+    const double spacing = mapping_.Scale();  // columns between two frames
+    const bool dots = spacing >= kDotSpacing;
+    const double radius = 2.0;
+    for (int ch = 0; ch < channels; ++ch) {
+        QPolygonF line;
+        line.reserve(static_cast<int>(frames));
+        for (std::int64_t f = 0; f < frames; ++f) {
+            const double value =
+                samples_.values[static_cast<std::size_t>(f * channels + ch)] * unit;
+            // Left/right shows each channel's magnitude, the left one up, the right one down.
+            const double y = left_right ? (ch == 0 ? mid - std::abs(value) : mid + std::abs(value))
+                                        : mid - value;
+            const double column =
+                static_cast<double>(samples_.first + f) * mapping_.Scale() - mapping_.First();
+            line.append(QPointF(ColumnX(column), std::clamp(y, top, bottom)));
+        }
+        const QColor colour = ch == 0 ? colours.rms : colours.peak;
+        // A hairline (one device pixel) takes Qt's fast path; a dense zigzag stroked wider costs
+        // hundreds of milliseconds. Frames far apart get a stronger line.
+        painter.setPen(dots ? QPen(colour, 1.5) : QPen(colour, 0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolyline(line);
+        if (dots) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(colour);
+            for (const QPointF& point : line) {
+                painter.drawEllipse(point, radius, radius);
+            }
+        }
+    }
 }
 
 std::int32_t LSVWaveWindow::FrameAt(int x) const {
@@ -325,7 +436,7 @@ std::int32_t LSVWaveWindow::FrameAt(int x) const {
     if (!mapping.HasView()) {
         return 0;
     }
-    const int column = std::clamp(x - 1, 0, mapping.Width());
+    const int column = std::clamp(ColumnAt(x), 0, mapping.Width());
     const std::int64_t frame = mapping.FrameOf(column);
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(frame, 0, data_end_));
 }
@@ -371,12 +482,13 @@ void LSVWaveWindow::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     const int x = event->position().toPoint().x();
+    const int column = ColumnAt(x);
     const int columns = Mapping().Width();
-    if (x >= columns && edge_ == 0) {
+    if (column >= columns - 1 && edge_ == 0) {
         SetEdge(static_cast<int>(WaveEdge::kBeyondRight));
-    } else if (x > 0 && x < columns && edge_ != 0) {
+    } else if (column >= 0 && column < columns - 1 && edge_ != 0) {
         SetEdge(0);
-    } else if (x <= 0 && edge_ == 0) {
+    } else if (column < 0 && edge_ == 0) {
         SetEdge(static_cast<int>(WaveEdge::kBeyondLeft));
     }
     ApplyDrag(FrameAt(x));
@@ -392,6 +504,30 @@ void LSVWaveWindow::mouseReleaseEvent(QMouseEvent* event) {
     ApplyDrag(frame);
     SetPosition(frame, 0);
     emit positionSet(frame);
+}
+
+void LSVWaveWindow::wheelEvent(QWheelEvent* event) {
+    if (!started_) {
+        event->ignore();
+        return;
+    }
+    // Some systems turn Shift and a vertical wheel into a horizontal one.
+    const QPoint delta = event->angleDelta();
+    const double notches = (delta.y() != 0 ? delta.y() : delta.x()) / kNotch;
+    if (notches == 0) {
+        event->ignore();
+        return;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers & Qt::ControlModifier) {
+        emit wheelZoomed(FrameAtX(event->position().x()), std::pow(kZoomPerNotch, -notches));
+    } else if (modifiers & Qt::ShiftModifier) {
+        emit wheelVerticalZoom(notches > 0);
+    } else {
+        // Turning the wheel toward the user moves on in time.
+        emit wheelScrolled(-notches * kScrollPerNotch);
+    }
+    event->accept();
 }
 
 }  // namespace sonvara

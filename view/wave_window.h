@@ -9,8 +9,19 @@
 // the uncovered ones are computed. The request lock carries the wanted view to the worker; the
 // paint lock guards the view, the columns and the marks between the worker and the interface
 // thread. Everything else, and every public function, is for the interface thread.
+//
+// Columns are device pixels: on a screen of twice the density a window 500 pixels wide has about
+// 1000 columns. The extremes are drawn as one anti-aliased shape, the loudness (RMS) as a second
+// one inside it in a deeper shade, about a centre line; once a frame spans a column or more the
+// frames are drawn as a line, with a dot on each frame when they are far enough apart. The
+// colours come from WavePalette and follow the desktop's light or dark theme.
+//
+// The mouse wheel does not move the view itself: the window tells its owner, which owns the
+// view (wheelScrolled, wheelZoomed, wheelVerticalZoom).
 
 #include <QWidget>
+
+class QPainter;
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -21,6 +32,7 @@
 #include "core/thread.h"
 #include "document/cut_list_audio.h"
 #include "view/wave_columns.h"
+#include "view/wave_palette.h"
 
 namespace sonvara {
 
@@ -61,8 +73,17 @@ class LSVWaveWindow : public QWidget, private LThread {
     bool WaitForColumns(std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
     // The columns the worker has computed since Start.
     std::int64_t ComputedColumns() const { return computed_columns_.load(); }
-    // Columns: the client width less the two border pixels, 1 to 2048.
+    // Columns: the client width less the two border pixels, in device pixels, 1 to
+    // kMaxWaveColumns.
     int ColumnCount() const;
+    // The pixel x of the left edge of column `column` (fractional on a dense screen).
+    double ColumnX(double column) const;
+    // The column under pixel x.
+    int ColumnAt(double x) const;
+    // The frame under pixel x, not limited to the data (fractional).
+    double FrameAtX(double x) const;
+    const WaveDrawOptions& Options() const { return options_; }
+    std::int32_t SampleRate() const { return document_.GetSampleRate(); }
 
   signals:
     // A click (button released) set the position.
@@ -74,6 +95,13 @@ class LSVWaveWindow : public QWidget, private LThread {
     void dragEdge(int edge);
     // The worker finished a request.
     void columnsReady();
+    // The wheel asks to move the view by `views` view lengths (negative: toward the start).
+    void wheelScrolled(double views);
+    // Ctrl and the wheel ask for a view `factor` times as long in which `anchor` (the frame
+    // under the pointer) stays under the pointer.
+    void wheelZoomed(double anchor, double factor);
+    // Shift and the wheel ask for the taller (true) or the normal drawing.
+    void wheelVerticalZoom(bool taller);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -81,6 +109,7 @@ class LSVWaveWindow : public QWidget, private LThread {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     struct Request {
@@ -100,6 +129,10 @@ class LSVWaveWindow : public QWidget, private LThread {
     ColumnRange ApplyView(const Request& request);
     void SendRequest();
     std::int32_t FrameAt(int x) const;
+    void PaintWave(QPainter& painter, const WavePalette& colours, double mid, double scale,
+                   int data_first, int data_last) const;
+    void PaintSamples(QPainter& painter, const WavePalette& colours, double mid,
+                      double scale) const;
     void ApplyDrag(std::int32_t frame);
     void SetEdge(int edge);
 
@@ -121,6 +154,7 @@ class LSVWaveWindow : public QWidget, private LThread {
     mutable std::mutex paint_lock_;
     WaveColumnMapping mapping_;
     WaveColumns columns_;
+    WaveSamples samples_;  // the frames of a view that DrawsSamples
     std::int32_t mark_from_ = 0;
     std::int32_t mark_to_ = 0;
     std::atomic<int> edge_{0};  // 0, or WaveEdge::kBeyondRight or kBeyondLeft during a drag

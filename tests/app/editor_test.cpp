@@ -29,6 +29,7 @@
 #include "audio/wav/wave_file_format.h"
 #include "core/settings.h"
 #include "tests/app/editor_fixture.h"
+#include "view/wave_pane.h"
 #include "view/wave_window.h"
 
 namespace sonvara {
@@ -185,26 +186,38 @@ TEST_F(EditorTest, AnOpenStereoFileIsDrawnInItsWindow) {
         ASSERT_TRUE(image.save(QString::fromLocal8Bit(keep), "PNG"));
     }
     const QPoint origin = wave->mapTo(frame_.get(), QPoint(0, 0));
-    const QColor ink = wave->palette().color(QPalette::Active, QPalette::WindowText);
-    const QColor paper = wave->palette().color(QPalette::Active, QPalette::Base);
-    // Count the columns whose middle pixel is wave and whose top pixel is background.
+    const WavePalette colours = WavePalette::For(*wave);
+    auto ink = [&](QColor colour) { return colour == colours.peak || colour == colours.rms; };
+    // Count the columns with wave in their middle third.
     int drawn = 0;
     for (int x = 2; x < wave->width() - 2; ++x) {
-        const QColor middle = image.pixelColor(origin + QPoint(x, wave->height() / 2));
-        const QColor top = image.pixelColor(origin + QPoint(x, 3));
-        drawn += middle == ink && top == paper ? 1 : 0;
+        bool middle = false;
+        for (int y = wave->height() / 3; y < wave->height() * 2 / 3; ++y) {
+            middle = middle || ink(image.pixelColor(origin + QPoint(x, y)));
+        }
+        drawn += middle ? 1 : 0;
     }
     EXPECT_GT(drawn, (wave->width() - 4) * 9 / 10);
-    // The wave is a shape, not a band: its pixels fill some but far from all of the view.
+    // The wave is a shape, not a band: its pixels fill some but far from all of the view, and
+    // its loudness lies inside its extremes.
     int ink_pixels = 0;
+    int rms_pixels = 0;
     for (int y = 1; y < wave->height() - 1; ++y) {
         for (int x = 1; x < wave->width() - 1; ++x) {
-            ink_pixels += image.pixelColor(origin + QPoint(x, y)) == ink ? 1 : 0;
+            const QColor colour = image.pixelColor(origin + QPoint(x, y));
+            ink_pixels += ink(colour) ? 1 : 0;
+            rms_pixels += colour == colours.rms ? 1 : 0;
         }
     }
     const int area = (wave->width() - 2) * (wave->height() - 2);
     EXPECT_GT(ink_pixels, area / 20);
     EXPECT_LT(ink_pixels, area * 9 / 10);
+    EXPECT_GT(rms_pixels, ink_pixels / 10);
+    EXPECT_LT(rms_pixels, ink_pixels * 9 / 10);
+    // The ruler above the view and the scale at its left.
+    LSVWavePane* pane = frame_->CurrentFile()->WavePane();
+    EXPECT_EQ(pane->Ruler()->geometry().bottom() + 1, wave->y());
+    EXPECT_EQ(pane->Scale()->geometry().right() + 1, wave->x());
 }
 
 TEST_F(EditorTest, TheFileWindowBarZoomsScrollsAndSwitchesTheDisplay) {

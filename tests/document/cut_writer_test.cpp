@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <vector>
@@ -53,6 +54,21 @@ TEST_F(CutWriterTest, WritesAudioAndOneGraphRecordPerBlock) {
         EXPECT_EQ(graph[block * 4 + 2], 0) << block;
         EXPECT_EQ(graph[block * 4 + 3], GraphByte(-static_cast<Sample>(2 * last + 1) * 50))
             << block;
+    }
+    // One level byte a block and channel: the root mean square of the block's samples.
+    std::vector<std::uint8_t> levels = Bytes(CutTank().GetRmsFilePath(number));
+    ASSERT_EQ(levels.size(), 8u);
+    for (std::size_t block = 0; block < 4; ++block) {
+        const std::size_t end = std::min<std::size_t>(block * 256 + 256, 1000);
+        for (std::size_t channel = 0; channel < 2; ++channel) {
+            double squares = 0;
+            for (std::size_t f = block * 256; f < end; ++f) {
+                squares += std::pow(static_cast<double>(samples[2 * f + channel]), 2);
+            }
+            const double rms = std::sqrt(squares / static_cast<double>(end - block * 256));
+            EXPECT_NEAR(levels[block * 2 + channel], rms / 2048, 1.0) << block;
+            EXPECT_GT(levels[block * 2 + channel], 0) << block;
+        }
     }
     EXPECT_EQ(ReadList(list), samples);
 }
@@ -119,6 +135,8 @@ TEST_F(CutWriterTest, RepositionOverwritesFromThere) {
     EXPECT_EQ(graph[0], 128);
     EXPECT_EQ(graph[2], 1);
     EXPECT_EQ(graph[4], 128);
+    // The levels likewise: record 1 holds the quiet frames alone.
+    EXPECT_EQ(Bytes(CutTank().GetRmsFilePath(number)), (std::vector<std::uint8_t>{128, 1, 128}));
 }
 
 TEST_F(CutWriterTest, TankHandsOutTheLowestFreeNumberAndDeletesOnTheLastReference) {
@@ -136,6 +154,7 @@ TEST_F(CutWriterTest, TankHandsOutTheLowestFreeNumberAndDeletesOnTheLastReferenc
     copy.Clear();
     EXPECT_FALSE(FileExists(CutTank().GetAudFilePath(a)));
     EXPECT_FALSE(FileExists(CutTank().GetGrfFilePath(a)));
+    EXPECT_FALSE(FileExists(CutTank().GetRmsFilePath(a)));
     EXPECT_EQ(Staircase(5).Records().begin()->cut.Number(), a);  // reused at once
 
     // Counts go well past 16 bits (thousands of records in eight undo points) and still come

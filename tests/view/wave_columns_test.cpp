@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <vector>
 
@@ -229,6 +230,64 @@ TEST_F(WaveColumnsTest, ARangeOfColumnsLeavesTheOthersAndStopEndsEarly) {
     ComputeWaveColumns(list, mapping, 0, 8, {}, columns, &stop);
     ComputeColumnsFromSamples(list, WaveColumnMapping(0, 800, 8), 0, 8, {}, columns, &stop);
     EXPECT_EQ(Upper(columns, 8), std::vector<int>(8, 7));
+}
+
+// Loudness per column: a stereo sine whose left channel is twice as loud as its right, in
+// two cuts of which the second plays at half gain. From the samples (short views) and from the
+// level files (long views) each column's RMS is the sine's, amplitude / sqrt 2, under its cut's
+// gain; positive/negative mode shows the RMS over both channels.
+TEST_F(WaveColumnsTest, LoudnessIsTheRmsOfEachColumnFromSamplesOrLevelFiles) {
+    const int frames = 256 * 400;
+    std::vector<Sample> samples(2 * frames);
+    for (int f = 0; f < frames; ++f) {
+        const double s = std::sin(f * 2 * M_PI / 128);  // whole periods in every column
+        samples[2 * f] = static_cast<Sample>(0x40000 * s);
+        samples[2 * f + 1] = static_cast<Sample>(0x20000 * s);
+    }
+    LCutListAudio list = FromSamples(samples, 2);
+    LCutListAudio half = list;
+    half.Records().begin()->gain = 0x800000;
+    list.Records().Append(*half.Records().begin());
+    const double left = 0x40000 / std::sqrt(2.0) / 2048;  // on the column scale
+    const double right = left / 2;
+    const double both = std::sqrt((left * left + right * right) / 2);
+    WaveDrawOptions left_right{WaveDisplayMode::kLeftRight, false};
+    // 2048 frames a column (level files) and 256 (samples), over the first cut and the second.
+    for (const std::int32_t per_column : {2048, 256}) {
+        for (const int cut : {0, 1}) {
+            const std::int32_t start = cut * frames + 5120;
+            const double gain = cut == 0 ? 1.0 : 0.5;
+            const WaveColumns split = Compute(list, start, per_column * 20, 20, left_right);
+            const WaveColumns mixed = Compute(list, start, per_column * 20, 20);
+            for (std::size_t c = 0; c < 20; ++c) {
+                // Whole bytes in the level files cost up to one step of the scale.
+                EXPECT_NEAR(split.rms_upper[c], left * gain, 1.6) << per_column << " " << c;
+                EXPECT_NEAR(split.rms_lower[c], right * gain, 1.6) << per_column << " " << c;
+                EXPECT_NEAR(mixed.rms_upper[c], both * gain, 1.6) << per_column << " " << c;
+                EXPECT_EQ(mixed.rms_lower[c], mixed.rms_upper[c]);
+                EXPECT_LT(split.rms_upper[c], split.upper[c]);
+            }
+        }
+    }
+}
+
+// Close views give their frames for the line, from the one before the view to the one after.
+TEST_F(WaveColumnsTest, CloseViewsReadTheirFramesForTheLine) {
+    std::vector<Sample> ramp(1000);
+    for (std::size_t f = 0; f < ramp.size(); ++f) {
+        ramp[f] = static_cast<Sample>(f);
+    }
+    const LCutListAudio list = FromSamples(ramp, 1);
+    EXPECT_TRUE(ReadWaveSamples(list, WaveColumnMapping(0, 101, 100)).values.empty());
+    const WaveSamples samples = ReadWaveSamples(list, WaveColumnMapping(500, 25, 100));
+    EXPECT_EQ(samples.first, 499);
+    ASSERT_GE(samples.Frames(), 27);
+    for (std::int64_t f = 0; f < samples.Frames(); ++f) {
+        EXPECT_EQ(samples.values[static_cast<std::size_t>(f)], samples.first + f);
+    }
+    // At the end of the data the frames stop there.
+    const WaveSamples end = ReadWaveSamples(list, WaveColumnMapping(990, 50, 100));
+    EXPECT_EQ(end.first + end.Frames(), 1000);
 }
 
 }  // namespace

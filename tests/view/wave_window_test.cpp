@@ -1,9 +1,13 @@
 #include "view/wave_window.h"
 
+#include "view/wave_palette.h"
+
 #include <gtest/gtest.h>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <cmath>
 
 #include "tests/document/document_fixture.h"
 #include "tests/view/gui_test_app.h"
@@ -71,34 +75,64 @@ TEST_F(WaveWindowTest, ClickSetsThePositionAndDragsSelectEitherWay) {
 }
 
 TEST_F(WaveWindowTest, PaintsTheWaveTheMarksTheCursorAndTheOutside) {
-    const QPalette& palette = window_.palette();
-    const QColor wave = palette.color(QPalette::Active, QPalette::WindowText);
-    const QColor back = palette.color(QPalette::Active, QPalette::Base);
-    const QColor marked_back = palette.color(QPalette::Active, QPalette::Highlight);
-    const QColor outside_back = palette.color(QPalette::Active, QPalette::Button);
-    const QColor cursor(0, 255, 0);
+    const WavePalette colours = WavePalette::For(window_);
     window_.SetPosition(100, 0);
     window_.SetMarks(500, 700);
 
-    // Half scale: the wave covers the middle half of the height; the background is above it.
-    EXPECT_EQ(PixelAt(31, 30), wave);
-    EXPECT_EQ(PixelAt(31, 3), back);
-    EXPECT_EQ(PixelAt(61, 3), marked_back);
-    EXPECT_EQ(PixelAt(11, 3), cursor);
-    EXPECT_EQ(PixelAt(0, 30), QColor(Qt::black));
-    EXPECT_EQ(PixelAt(101, 30), QColor(Qt::white));
+    // Half scale: the wave covers the middle half of the height, its loudness (a square wave's
+    // is its peak) all of it; the background is above it.
+    EXPECT_EQ(PixelAt(31, 20), colours.rms);
+    EXPECT_EQ(PixelAt(31, 3), colours.background);
+    EXPECT_EQ(PixelAt(61, 3), colours.selection);
+    EXPECT_EQ(PixelAt(61, 20), colours.rms);
+    EXPECT_EQ(PixelAt(11, 3), colours.cursor);
+    EXPECT_EQ(PixelAt(0, 30), colours.frame);
+    EXPECT_EQ(PixelAt(101, 30), colours.frame);
 
     // A cursor at the very end of the data is drawn in the last column.
     window_.SetPosition(1000, 0);
-    EXPECT_EQ(PixelAt(100, 3), cursor);
+    EXPECT_EQ(PixelAt(100, 3), colours.cursor);
 
     // A view twice as long as the data: the right half lies outside it.
     window_.SetRequest(0, 2000);
     ASSERT_TRUE(window_.WaitForColumns());
     window_.SetPosition(0, 0);
-    EXPECT_EQ(PixelAt(11, 3), back);
-    EXPECT_EQ(PixelAt(80, 3), outside_back);
-    EXPECT_EQ(PixelAt(80, 30), palette.color(QPalette::Disabled, QPalette::WindowText));
+    EXPECT_EQ(PixelAt(11, 3), colours.background);
+    EXPECT_EQ(PixelAt(80, 3), colours.outside);
+    EXPECT_EQ(PixelAt(80, 20), colours.outside);
+
+    // A dark desktop gets the dark variant.
+    QPalette dark = window_.palette();
+    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    window_.setPalette(dark);
+    EXPECT_TRUE(WavePalette::For(window_).dark);
+    EXPECT_EQ(PixelAt(11, 3), WavePalette::Dark().background);
+}
+
+// Zoomed in until a frame spans several columns, the frames are drawn as a line through their
+// values (+half scale and -half scale in turn), with a dot on each frame.
+TEST_F(WaveWindowTest, CloseViewsDrawTheFramesAsALineWithDots) {
+    window_.SetRequest(100, 10);  // ten columns a frame
+    ASSERT_TRUE(window_.WaitForColumns());
+    const WavePalette colours = WavePalette::For(window_);
+    const QImage image = window_.grab().toImage();
+    const WaveColumnMapping mapping = window_.Mapping();
+    const double mid = 1 + (window_.height() - 2) / 2.0;
+    const double half = (window_.height() - 2) / 4.0;  // half scale is a quarter of the height
+    auto y_of = [&](std::int32_t frame) { return frame % 2 == 0 ? mid - half : mid + half; };
+    auto drawn = [&](double x, double y) {
+        return image.pixelColor(static_cast<int>(std::lround(x)),
+                                static_cast<int>(std::lround(y))) != colours.background;
+    };
+    for (std::int32_t frame = 101; frame < 109; ++frame) {
+        const double x = window_.ColumnX(frame * mapping.Scale() - mapping.First());
+        // The dot, beside the frame where the steep line alone would leave the background.
+        EXPECT_TRUE(drawn(x - 1.2, y_of(frame)) && drawn(x + 1.2, y_of(frame))) << frame;
+        // A quarter of the way to the next frame the line is a quarter of the way there.
+        const double step = 10.0 / 4;
+        EXPECT_TRUE(drawn(x + step, y_of(frame) + (y_of(frame + 1) - y_of(frame)) / 4)) << frame;
+        EXPECT_FALSE(drawn(x, 3)) << frame;
+    }
 }
 
 // The columns a fresh computation gives for `length` frames from `start` over 100 columns.
