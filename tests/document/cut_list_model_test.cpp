@@ -563,8 +563,6 @@ TEST_F(CutListModelTest, RangesOutsideTheListEditTheRightFrames) {
     check("TrimEnd(max)", [](auto& l) { l.TrimEnd(kMax); });
 }
 
-// Playback reads in whatever pieces the device asks for and seeks anywhere, before the start
-// and past the end included; every piece must hold the model's frames, zeros outside.
 // Four cuts by 400 % saturate the gain; a later cut by 50 % must still halve it.
 TEST_F(CutListModelTest, ASaturatedGainFollowsALaterCut) {
     LCutListAudio list = Staircase(300, 2, 0);
@@ -583,6 +581,8 @@ TEST_F(CutListModelTest, ASaturatedGainFollowsALaterCut) {
     EXPECT_TRUE(MatchesModel(list, model));
 }
 
+// Playback reads in whatever pieces the device asks for and seeks anywhere, before the start
+// and past the end included; every piece must hold the model's frames, zeros outside.
 TEST_F(CutListModelTest, ReaderDeliversTheModelInAnyPiecesAndAfterAnySeek) {
     for (int channels : {1, 2}) {
         for (std::uint32_t seed = 101; seed <= 110; ++seed) {
