@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "audio/sound_time.h"
-#include "codecs/load_save.h"
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
@@ -20,6 +19,7 @@
 #include "effects/noise_gate.h"
 #include "effects/normalize.h"
 #include "effects/speed_pitch.h"
+#include "formats/load_save.h"
 
 namespace sonvara {
 namespace {

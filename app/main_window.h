@@ -20,8 +20,8 @@
 
 #include "app/command_table.h"
 #include "app/qt_runtime.h"
-#include "codecs/load_save.h"
 #include "core/progress_dialog.h"
+#include "formats/load_save.h"
 
 class QAction;
 class QLabel;

@@ -15,8 +15,8 @@
 #include "app/dialog_parts.h"
 #include "app/mp3_encode_dialog.h"
 #include "audio/wav/wave_file_format.h"
-#include "codecs/load_save.h"
-#include "codecs/raw_formats.h"
+#include "formats/load_save.h"
+#include "formats/raw_formats.h"
 #include "platform/codec/codec_manager.h"
 
 namespace sonvara {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench/bench_folder.h"
-#include "codecs/gsm_file.h"
+#include "formats/gsm_file.h"
 
 namespace sonvara {
 namespace {

@@ -15,7 +15,7 @@
 #include "bench/bench_folder.h"
 #include "codecs/mp3/mp3_frame_decoder.h"
 #include "codecs/mp3/mp3_frame_layout.h"
-#include "codecs/mp3_file.h"
+#include "formats/mp3_file.h"
 
 namespace sonvara {
 namespace {

@@ -21,7 +21,7 @@
 #include "bench/bench_host.h"
 #include "bench/bench_music.h"
 #include "bench/bench_tank.h"
-#include "codecs/load_save.h"
+#include "formats/load_save.h"
 #include "view/wave_columns.h"
 #include "view/wave_window.h"
 

@@ -20,13 +20,13 @@
 #include <vector>
 
 #include "audio/sound_time.h"
-#include "codecs/file_kind.h"
-#include "codecs/load_save.h"
-#include "codecs/mp3_encoder_settings.h"
-#include "codecs/raw_formats.h"
 #include "core/message_loop.h"
 #include "core/settings.h"
 #include "core/terminal_progress_view.h"
+#include "formats/file_kind.h"
+#include "formats/load_save.h"
+#include "formats/mp3_encoder_settings.h"
+#include "formats/raw_formats.h"
 #include "platform/ini_settings_file.h"
 #include "tools/batch_prompts.h"
 #include "tools/batch_run.h"

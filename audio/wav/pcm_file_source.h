@@ -1,6 +1,6 @@
 #pragma once
 // Readers of fixed-size sample frames stored one after the other from some point of a file on:
-// the PCM data of WAV files, and (in codecs/) headerless files and the data of AU and AIFF files.
+// the PCM data of WAV files, and (in formats/) headerless files and the data of AU and AIFF files.
 //
 // The reader owns the file, which stands at the first data byte when the reader is made. Frames
 // before 0 and after the end read as zeros, and so do frames the file fails to deliver. The

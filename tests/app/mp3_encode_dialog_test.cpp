@@ -1,6 +1,6 @@
 // The MP3 options dialog: what it shows, which controls each mode enables, what OK and Cancel
 // answer, the refused rate range, and a save as ".mp3" in the editor asking through it (with the
-// stand-in encoder of tests/codecs/mp3_encoder_stand_in.cpp).
+// stand-in encoder of tests/formats/mp3_encoder_stand_in.cpp).
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
@@ -17,8 +17,8 @@
 
 #include "app/mp3_encode_dialog.h"
 #include "app/qt_runtime.h"
-#include "codecs/mp3_encoder_settings.h"
 #include "core/settings.h"
+#include "formats/mp3_encoder_settings.h"
 #include "tests/app/editor_fixture.h"
 
 namespace sonvara {

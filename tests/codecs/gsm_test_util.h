@@ -10,7 +10,7 @@
 
 #include "codecs/gsm/gsm_frame.h"
 #include "tests/codecs/codec_test_util.h"
-#include "tests/codecs/format_test_util.h"
+#include "tests/formats/format_test_util.h"
 
 namespace sonvara::testing {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "codecs/load_save.h"
 #include "core/external_program.h"
 #include "core/settings.h"
+#include "formats/load_save.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scripted_prompts.h"

@@ -1,6 +1,6 @@
 // Opens arbitrary bytes as an AIFF file and checks the source contract (source_fuzz_checks.h).
 
-#include "codecs/aiff_file.h"
+#include "formats/aiff_file.h"
 #include "tests/fuzz/source_fuzz_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,6 +1,6 @@
 // Opens arbitrary bytes as a Sun AU file and checks the source contract (source_fuzz_checks.h).
 
-#include "codecs/au_file.h"
+#include "formats/au_file.h"
 #include "tests/fuzz/source_fuzz_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "audio/wav/wave_file.h"
-#include "codecs/gsm_file.h"
+#include "formats/gsm_file.h"
 #include "tests/fuzz/source_fuzz_checks.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "codecs/mp3/mp3_frame_decoder.h"
 #include "codecs/mp3/mp3_frame_layout.h"
-#include "codecs/mp3_file.h"
+#include "formats/mp3_file.h"
 #include "tests/fuzz/source_fuzz_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

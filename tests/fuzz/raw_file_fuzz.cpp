@@ -3,7 +3,7 @@
 // value modulo 7, in the order of the raw-format dialog), the channel count (bit 3) and the rate
 // (bits 4 to 7: 0 gives an invalid rate of 0).
 
-#include "codecs/raw_formats.h"
+#include "formats/raw_formats.h"
 #include "tests/fuzz/source_fuzz_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

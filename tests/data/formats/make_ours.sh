@@ -4,7 +4,7 @@
 # little-endian samples, so that the tests can check that sox hears what we hear.
 # Usage: make_ours.sh BUILD_DIR
 set -eu
-encode=$(realpath "$1")/tests/codecs/format_encode
+encode=$(realpath "$1")/tests/formats/format_encode
 cd "$(dirname "$0")"
 SOX="sox -V1 -D"
 S16="-t raw -e signed -b 16 -L"

@@ -3,7 +3,7 @@
 # untoast (libgsm-tools), sox, ffmpeg, and a build of the test program gsm_encode.
 # Usage: make.sh BUILD_DIR
 set -eu
-encode=$(realpath "$1")/tests/codecs/gsm_encode
+encode=$(realpath "$1")/tests/formats/gsm_encode
 cd "$(dirname "$0")"
 RAW="-t raw -r 8000 -e signed -b 16 -c 1 -L"
 S16="-t raw -e signed -b 16 -L"

@@ -1,4 +1,4 @@
-#include "codecs/mp3_encode.h"
+#include "formats/mp3_encode.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,12 +8,12 @@
 #include "audio/filter_makers.h"
 #include "audio/source_to_sink.h"
 #include "audio/wav/wave_file.h"
-#include "codecs/mp3_encoder_settings.h"
 #include "core/component_lookup.h"
 #include "core/external_program.h"
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/temporary_file.h"
+#include "formats/mp3_encoder_settings.h"
 
 namespace sonvara {
 namespace {

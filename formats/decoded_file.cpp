@@ -1,4 +1,4 @@
-#include "codecs/decoded_file.h"
+#include "formats/decoded_file.h"
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "codecs/file_kind.h"
 #include "components/dss_decode.h"
 #include "components/real_audio_decode.h"
 #include "components/wma_decode.h"
 #include "core/folders.h"
 #include "core/paths.h"
+#include "formats/file_kind.h"
 
 namespace sonvara {
 namespace {

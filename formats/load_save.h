@@ -12,7 +12,7 @@
 //    name the format chosen in the codec chooser), ".vox"/".raw" (the raw settings' encoding and
 //    channels; a VOX encoding makes a stereo document mono first), ".aif"/".aiff", ".au", ".gsm"
 //    (8000 Hz mono, converted on the way), ".mp3" (through the external encoder with the
-//    "MP3Encoder" settings, asked for first in a save under a new name; codecs/mp3_encode.h). It
+//    "MP3Encoder" settings, asked for first in a save under a new name; formats/mp3_encode.h). It
 //    writes a temporary file beside the target and puts it in the target's place only when
 //    everything was written, so a failed or cancelled save leaves the old file as it was.
 // Results: PROCESS_DONE, PROCESS_STOPPED (cancelled), PROCESS_FAILED.

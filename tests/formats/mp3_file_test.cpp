@@ -1,7 +1,7 @@
 // ".mp3" files through LMP3Source: what the stream reader adds around the frame decoder (finding
 // the first frame, the trailing tag, the length estimate, seeking, the end of a stream).
 
-#include "codecs/mp3_file.h"
+#include "formats/mp3_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "codecs/raw_formats.h"
+#include "formats/raw_formats.h"
 
-#include "codecs/raw_file_sink.h"
-#include "codecs/raw_file_source.h"
-#include "codecs/vox_file.h"
+#include "formats/raw_file_sink.h"
+#include "formats/raw_file_source.h"
+#include "formats/vox_file.h"
 
 namespace sonvara {
 namespace {

@@ -1,4 +1,4 @@
-#include "codecs/vox_file.h"
+#include "formats/vox_file.h"
 
 #include <algorithm>
 #include <array>

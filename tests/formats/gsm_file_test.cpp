@@ -1,7 +1,7 @@
 // ".gsm" files: our reader and writer (the program's own filters around the codec) against
 // toast and untoast, the file layout's edge cases, reads, seeks, and the load and save dispatch.
 
-#include "codecs/gsm_file.h"
+#include "formats/gsm_file.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <random>
 
 #include "audio/wav/wave_file.h"
-#include "codecs/load_save.h"
+#include "formats/load_save.h"
 #include "tests/codecs/gsm_test_util.h"
 #include "tests/support/captured_diagnostics.h"
 #include "tests/support/run_process.h"

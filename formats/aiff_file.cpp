@@ -1,13 +1,13 @@
-#include "codecs/aiff_file.h"
+#include "formats/aiff_file.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
 
-#include "codecs/big_endian.h"
-#include "codecs/raw_file_source.h"
 #include "core/diagnostics.h"
+#include "formats/big_endian.h"
+#include "formats/raw_file_source.h"
 
 namespace sonvara {
 namespace {

@@ -1,10 +1,10 @@
-#include "codecs/au_file.h"
+#include "formats/au_file.h"
 
 #include <cstring>
 #include <limits>
 
-#include "codecs/big_endian.h"
-#include "codecs/raw_file_source.h"
+#include "formats/big_endian.h"
+#include "formats/raw_file_source.h"
 
 namespace sonvara {
 

@@ -1,4 +1,4 @@
-#include "codecs/mp3_file.h"
+#include "formats/mp3_file.h"
 
 #include <algorithm>
 #include <cmath>

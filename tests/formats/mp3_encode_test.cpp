@@ -1,8 +1,8 @@
 // MP3 saving: the encoding rate, the encoder's command lines and its failures against a stand-in
-// encoder (tests/codecs/mp3_encoder_stand_in.cpp), the save dispatch's MP3 row, and a real round
+// encoder (tests/formats/mp3_encoder_stand_in.cpp), the save dispatch's MP3 row, and a real round
 // trip through the LAME encoder and our decoder.
 
-#include "codecs/mp3_encode.h"
+#include "formats/mp3_encode.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "audio/wav/wave_file.h"
-#include "codecs/load_save.h"
-#include "codecs/mp3_encoder_settings.h"
-#include "codecs/mp3_file.h"
 #include "core/component_lookup.h"
 #include "core/settings.h"
+#include "formats/load_save.h"
+#include "formats/mp3_encoder_settings.h"
+#include "formats/mp3_file.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scripted_prompts.h"

@@ -1,5 +1,5 @@
 #pragma once
-// Readers of headerless sample data in each coding of codecs/raw_samples.h: headerless files and
+// Readers of headerless sample data in each coding of formats/raw_samples.h: headerless files and
 // the data of AU and AIFF files after their headers.
 
 #include <cstdint>
@@ -7,15 +7,15 @@
 
 #include "audio/sound_source.h"
 #include "audio/wav/pcm_file_source.h"
-#include "codecs/raw_samples.h"
 #include "core/file.h"
+#include "formats/raw_samples.h"
 
 namespace sonvara {
 
 // Headerless data is read by the same reader as a WAV file's PCM data.
 using LRawFileDataSoundSourceBase = LSRCPCMFileBase;
 
-// A reader of one sample coding (codecs/raw_samples.h), declaring the coding's peak.
+// A reader of one sample coding (formats/raw_samples.h), declaring the coding's peak.
 template <typename Coding>
 class LRawFileDataSoundSource final : public LRawFileDataSoundSourceBase {
   public:

@@ -16,7 +16,7 @@
 
 #include "audio/sound_sink.h"
 #include "audio/sound_source.h"
-#include "codecs/raw_file_sink.h"
+#include "formats/raw_file_sink.h"
 
 namespace sonvara {
 

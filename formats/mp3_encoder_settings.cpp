@@ -1,4 +1,4 @@
-#include "codecs/mp3_encoder_settings.h"
+#include "formats/mp3_encoder_settings.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "codecs/raw_file_sink.h"
+#include "formats/raw_file_sink.h"
 
 #include <algorithm>
 

@@ -8,8 +8,8 @@
 
 #include "audio/wav/wave_file.h"
 #include "audio/wav/wave_file_format.h"
-#include "codecs/gsm_file.h"
-#include "tests/codecs/format_test_util.h"
+#include "formats/gsm_file.h"
+#include "tests/formats/format_test_util.h"
 
 int main(int argc, char** argv) {
     using namespace sonvara;

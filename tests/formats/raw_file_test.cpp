@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "codecs/raw_file_sink.h"
-#include "codecs/raw_formats.h"
-#include "tests/codecs/format_test_util.h"
+#include "formats/raw_file_sink.h"
+#include "formats/raw_formats.h"
+#include "tests/formats/format_test_util.h"
 #include "tests/support/captured_diagnostics.h"
 #include "tests/support/scratch_folder.h"
 

@@ -2,17 +2,17 @@
 
 #include "audio/source_to_sink.h"
 #include "audio/wav/wave_file.h"
-#include "codecs/aiff_file.h"
-#include "codecs/au_file.h"
-#include "codecs/decoded_file.h"
-#include "codecs/file_kind.h"
-#include "codecs/gsm_file.h"
-#include "codecs/load_save.h"
-#include "codecs/mp3_file.h"
-#include "codecs/raw_formats.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "document/cut_writer.h"
+#include "formats/aiff_file.h"
+#include "formats/au_file.h"
+#include "formats/decoded_file.h"
+#include "formats/file_kind.h"
+#include "formats/gsm_file.h"
+#include "formats/load_save.h"
+#include "formats/mp3_file.h"
+#include "formats/raw_formats.h"
 
 namespace sonvara {
 

@@ -1,4 +1,4 @@
-#include "codecs/file_kind.h"
+#include "formats/file_kind.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,5 +1,5 @@
-#include "codecs/decoded_file.h"
-#include "codecs/load_save.h"
+#include "formats/decoded_file.h"
+#include "formats/load_save.h"
 
 namespace sonvara {
 

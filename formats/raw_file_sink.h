@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "audio/sound_sink.h"
-#include "codecs/raw_samples.h"
 #include "core/file.h"
+#include "formats/raw_samples.h"
 
 namespace sonvara {
 
@@ -63,7 +63,7 @@ class LRawFileDataSoundSinkBase : public LSoundSinkBase {
     std::vector<std::uint8_t> bytes_;
 };
 
-// A writer of one sample coding (codecs/raw_samples.h).
+// A writer of one sample coding (formats/raw_samples.h).
 template <typename Coding>
 class LRawFileDataSoundSink final : public LRawFileDataSoundSinkBase {
   public:

@@ -1,4 +1,4 @@
-#include "codecs/load_save.h"
+#include "formats/load_save.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>

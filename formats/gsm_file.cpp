@@ -1,4 +1,4 @@
-#include "codecs/gsm_file.h"
+#include "formats/gsm_file.h"
 
 #include <algorithm>
 #include <limits>

@@ -2,7 +2,7 @@
 // nibble order and carry-over in the reader and writer, the bound on the predictor, and sox's
 // decode of its own VOX file.
 
-#include "codecs/vox_file.h"
+#include "formats/vox_file.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "codecs/raw_formats.h"
-#include "tests/codecs/format_test_util.h"
+#include "formats/raw_formats.h"
+#include "tests/formats/format_test_util.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "audio/wav/wave_file.h"
-#include "codecs/aiff_file.h"
-#include "codecs/au_file.h"
-#include "codecs/raw_formats.h"
-#include "tests/codecs/format_test_util.h"
+#include "formats/aiff_file.h"
+#include "formats/au_file.h"
+#include "formats/raw_formats.h"
+#include "tests/formats/format_test_util.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {

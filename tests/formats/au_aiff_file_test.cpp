@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "codecs/aiff_file.h"
-#include "codecs/au_file.h"
-#include "codecs/big_endian.h"
-#include "tests/codecs/format_test_util.h"
+#include "formats/aiff_file.h"
+#include "formats/au_file.h"
+#include "formats/big_endian.h"
+#include "tests/formats/format_test_util.h"
 #include "tests/support/captured_diagnostics.h"
 #include "tests/support/scratch_folder.h"
 
