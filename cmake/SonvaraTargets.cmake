@@ -3,6 +3,12 @@
 set(SONVARA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
     -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough -Werror)
 
+if(SONVARA_TSAN AND (SONVARA_SANITIZE OR SONVARA_FUZZ))
+    message(FATAL_ERROR "SONVARA_TSAN cannot be combined with SONVARA_SANITIZE or SONVARA_FUZZ")
+endif()
+if(SONVARA_TSAN)
+    set(SONVARA_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+endif()
 if(SONVARA_SANITIZE OR SONVARA_FUZZ)
     set(SONVARA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
         -fno-omit-frame-pointer)
@@ -45,7 +51,8 @@ function(sonvara_library name)
 endfunction()
 
 # sonvara_test(<name> SOURCES <files...> DEPENDS <targets...> [LABELS <labels...>])
-# One GoogleTest executable; every test case becomes a CTest test.
+# One GoogleTest executable; every test case becomes a CTest test. The label "threads" also adds
+# it to sonvara_threaded_tests, the programs `make tsan` builds.
 function(sonvara_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -55,6 +62,9 @@ function(sonvara_test name)
     set(properties TIMEOUT 300)
     if(ARG_LABELS)
         list(APPEND properties LABELS "${ARG_LABELS}")
+    endif()
+    if("threads" IN_LIST ARG_LABELS)
+        add_dependencies(sonvara_threaded_tests ${name})
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
         PROPERTIES ${properties})
