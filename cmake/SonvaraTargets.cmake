@@ -3,6 +3,12 @@
 set(SONVARA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
     -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough -Werror)
 
+if(SONVARA_TSAN AND (SONVARA_SANITIZE OR SONVARA_FUZZ))
+    message(FATAL_ERROR "SONVARA_TSAN cannot be combined with SONVARA_SANITIZE or SONVARA_FUZZ")
+endif()
+if(SONVARA_TSAN)
+    set(SONVARA_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+endif()
 if(SONVARA_SANITIZE OR SONVARA_FUZZ)
     set(SONVARA_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
         -fno-omit-frame-pointer)
@@ -35,6 +41,18 @@ function(sonvara_target_defaults target)
     endif()
 endfunction()
 
+# sonvara_target_clones(<sources...>)
+# Files with functions built for several processors (target_clones). The loader runs their
+# resolvers before the ThreadSanitizer runtime is up, so under SONVARA_TSAN those files get no
+# function entry and exit hooks (a report shows no frame of theirs); their memory accesses are
+# still checked.
+function(sonvara_target_clones)
+    if(SONVARA_TSAN)
+        set_property(SOURCE ${ARGN} APPEND PROPERTY COMPILE_OPTIONS
+            --param=tsan-instrument-func-entry-exit=0)
+    endif()
+endfunction()
+
 # sonvara_library(<name> SOURCES <files...> [DEPENDS <targets...>])
 # One static library per top-level folder, named sonvara_<folder>.
 function(sonvara_library name)
@@ -45,17 +63,26 @@ function(sonvara_library name)
 endfunction()
 
 # sonvara_test(<name> SOURCES <files...> DEPENDS <targets...> [LABELS <labels...>])
-# One GoogleTest executable; every test case becomes a CTest test.
+# One GoogleTest executable; every test case becomes a CTest test. The label "threads" also adds
+# it to sonvara_threaded_tests, the programs `make tsan` builds.
 function(sonvara_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     sonvara_target_defaults(${name})
     target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} sonvara_test_support GTest::gtest_main
         GTest::gmock)
-    set(properties TIMEOUT 300)
-    if(ARG_LABELS)
-        list(APPEND properties LABELS "${ARG_LABELS}")
-    endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-        PROPERTIES ${properties})
+        PROPERTIES TIMEOUT 300)
+    if(ARG_LABELS)
+        # Discovery's PROPERTIES flatten a list, so a second label would be lost: the labels are
+        # set by a file that CTest reads after the discovered tests (${name}_TESTS).
+        set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+        file(WRITE ${labels_file} "if(DEFINED ${name}_TESTS)\n"
+            "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\n"
+            "endif()\n")
+        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
+    endif()
+    if("threads" IN_LIST ARG_LABELS)
+        add_dependencies(sonvara_threaded_tests ${name})
+    endif()
 endfunction()
