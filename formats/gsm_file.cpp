@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "audio/wav/data_reading.h"
 #include "core/diagnostics.h"
 
 namespace sonvara {
@@ -12,7 +11,7 @@ using gsm::kFrameBytes;
 using gsm::kFrameSamples;
 
 LGSMFileSource::LGSMFileSource(const std::string& path)
-    : LSoundSourceBase(8000, 1, kPeak), bytes_(kFramesPerRead * kFrameBytes) {
+    : FileSoundSource(8000, 1, kPeak), bytes_(kFramesPerRead * kFrameBytes) {
     if (!file_.Open(path, FileAccess::kRead, FileSharing::kReadWrite,
                     FileDisposition::kOpenExisting)) {
         Diagnose("LGSMFileSource::LGSMFileSource Unable to open file: " + path);
@@ -36,20 +35,10 @@ void LGSMFileSource::DecodeIntoStore() {
     store_used_ = 0;
 }
 
-void LGSMFileSource::Read(Sample* buffer, std::int32_t frames) {
-    if (frames <= 0) {
-        return;
-    }
-    const ReadStart start = StartRead(position_, frames);
-    const std::int64_t end = std::int64_t{position_} + frames;
-    position_ = start.next;
-    std::fill_n(buffer, start.lead, 0);
-    Sample* out = buffer + start.lead;
-    std::int64_t left =
-        std::max<std::int64_t>(std::min<std::int64_t>(end, length_) - start.first, 0);
-    if (IsError()) {
-        left = 0;
-    }
+// Reads go on from where the last one ended: `first` is where the store and the file pointer
+// stand.
+std::int64_t LGSMFileSource::ReadFrames(std::int64_t /*first*/, Sample* out, std::int64_t count) {
+    std::int64_t left = count;
     // What is left of the last decoded frame comes first.
     const auto from_store =
         static_cast<int>(std::min<std::int64_t>(left, kFrameSamples - store_used_));
@@ -81,13 +70,12 @@ void LGSMFileSource::Read(Sample* buffer, std::int32_t frames) {
         DecodeIntoStore();
         std::copy_n(store_.begin(), left, out);
         store_used_ = static_cast<int>(left);
-        out += left;
     }
-    std::fill(out, buffer + frames, 0);
+    return count;
 }
 
 void LGSMFileSource::Seek(std::int32_t frame) {
-    position_ = frame;
+    FileSoundSource::Seek(frame);
     codec_.Reset();
     store_used_ = kFrameSamples;
     if (IsError()) {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/file_sound_source.h"
 #include "audio/sound_sink.h"
-#include "audio/sound_source.h"
 #include "codecs/gsm/gsm_frame.h"
 #include "core/file.h"
 
@@ -21,26 +21,24 @@ namespace sonvara {
 // are ignored. Reads go on from where the last one ended with the decoder's state; a seek
 // resets the decoder and decodes from the start of the frame that holds the new position, so
 // the samples after a seek differ a little from the same samples read in sequence.
-class LGSMFileSource final : public LSoundSourceBase {
+class LGSMFileSource final : public FileSoundSource {
   public:
     static constexpr Sample kPeak = LGSMFrame::kPeak;
 
     explicit LGSMFileSource(const std::string& path);
 
-    void Read(Sample* buffer, std::int32_t frames) override;
-    std::int32_t GetPosition() const override { return position_; }
     std::int32_t GetLength() const override { return length_; }
     void Seek(std::int32_t frame) override;
 
   private:
     static constexpr std::int32_t kFramesPerRead = 64;
 
+    std::int64_t ReadFrames(std::int64_t first, Sample* out, std::int64_t count) override;
     // Reads the next frame of the file into the store (silence when it is not there).
     void DecodeIntoStore();
 
     LFile file_;
     LGSMFrame codec_;
-    std::int32_t position_ = 0;
     std::int32_t length_ = 0;
     std::int64_t next_frame_ = 0;  // the file's frame the file pointer stands at
     std::array<Sample, gsm::kFrameSamples> store_{};

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/wav/data_reading.h"
 #include "core/diagnostics.h"
 
 namespace sonvara {
@@ -41,7 +40,7 @@ const char* Mismatch(const mp3::FrameHeader& header, const mp3::FrameHeader& fir
 }  // namespace
 
 LMP3Source::LMP3Source(const std::string& path)
-    : LSoundSourceBase(44100, 1, kUnknownMaxSample),
+    : FileSoundSource(44100, 1, kUnknownMaxSample),
       decoder_(std::make_unique<mp3::LMP3FrameDecoder>()),
       decoded_(std::make_unique<mp3::DecodedFrame>()) {
     if (!file_.Open(path, FileAccess::kRead, FileSharing::kReadWrite,
@@ -189,46 +188,42 @@ bool LMP3Source::DecodeFrame() {
     }
 }
 
-void LMP3Source::Read(Sample* buffer, std::int32_t frames) {
-    if (frames <= 0) {
-        return;
-    }
-    const int channels = GetChannels();
-    const auto total = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
-    if (IsError() || position_ >= length_) {
+// The length is an estimate: a read that starts before it decodes all it asks for, and one that
+// starts at or past it finds the end there.
+std::int64_t LMP3Source::DecodedFrames(const ReadStart& start, std::int64_t end) {
+    if (start.lead == 0 && start.first >= length_) {
         length_known_ = true;  // read up to its end: the length is what it is now
-        std::fill_n(buffer, total, 0);
-        position_ = StartRead(position_, frames).next;
-        return;
+        return 0;
     }
-    const ReadStart start = StartRead(position_, frames);
-    position_ = start.next;
-    std::fill_n(buffer, start.lead * channels, 0);
-    Sample* out = buffer + start.lead * channels;
-    std::int64_t left = frames - start.lead;
+    return end - start.first;
+}
+
+std::int64_t LMP3Source::ReadFrames(std::int64_t /*first*/, Sample* out, std::int64_t count) {
+    const int channels = GetChannels();
+    std::int64_t left = count;
     while (left > 0) {
         if (store_used_ == samples_per_frame_) {
             if (!DecodeFrame()) {
-                std::fill_n(out, left * channels, 0);
                 if (!length_known_ && decoded_end_ < length_) {
                     Diagnose("LMP3Source::Read DecodeFrame failed so end");
                     length_ = static_cast<std::int32_t>(decoded_end_);
                 }
                 length_known_ = true;
-                return;
+                return count - left;
             }
             EstimateLength();
         }
-        const auto count = static_cast<std::int32_t>(
+        const auto frames = static_cast<std::int32_t>(
             std::min<std::int64_t>(left, samples_per_frame_ - store_used_));
-        out = std::copy_n(store_.begin() + store_used_ * channels, count * channels, out);
-        store_used_ += count;
-        left -= count;
+        out = std::copy_n(store_.begin() + store_used_ * channels, frames * channels, out);
+        store_used_ += frames;
+        left -= frames;
     }
+    return count;
 }
 
 void LMP3Source::Seek(std::int32_t frame) {
-    position_ = frame;
+    FileSoundSource::Seek(frame);
     if (IsError()) {
         return;
     }

@@ -23,13 +23,13 @@
 #include <string>
 #include <vector>
 
-#include "audio/sound_source.h"
+#include "audio/file_sound_source.h"
 #include "codecs/mp3/mp3_frame_decoder.h"
 #include "core/file.h"
 
 namespace sonvara {
 
-class LMP3Source final : public LSoundSourceBase {
+class LMP3Source final : public FileSoundSource {
   public:
     // A tag at the end of the file that is never decoded.
     static constexpr std::int64_t kTrailingTagBytes = 128;
@@ -38,8 +38,6 @@ class LMP3Source final : public LSoundSourceBase {
 
     explicit LMP3Source(const std::string& path);
 
-    void Read(Sample* buffer, std::int32_t frames) override;
-    std::int32_t GetPosition() const override { return position_; }
     std::int32_t GetLength() const override { return length_; }
     void Seek(std::int32_t frame) override;
 
@@ -47,6 +45,8 @@ class LMP3Source final : public LSoundSourceBase {
     double AverageFrameBytes() const { return average_frame_bytes_; }
 
   private:
+    std::int64_t DecodedFrames(const ReadStart& start, std::int64_t end) override;
+    std::int64_t ReadFrames(std::int64_t first, Sample* out, std::int64_t count) override;
     // The next frame header from the file pointer on (at most 16384 places looked at), or
     // nothing. Its offset goes to `at`.
     std::optional<mp3::FrameHeader> FindNextHeader(std::int64_t& at);
@@ -77,7 +77,6 @@ class LMP3Source final : public LSoundSourceBase {
     std::int32_t store_used_ = 0;   // frames of it handed out
     std::int64_t decoded_end_ = 0;  // the frame after the last one decoded into the store
 
-    std::int32_t position_ = 0;
     std::int32_t length_ = 0;
     bool length_known_ = false;  // the end has been reached: no more estimates
 };

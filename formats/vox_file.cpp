@@ -4,7 +4,6 @@
 #include <array>
 #include <limits>
 
-#include "audio/wav/data_reading.h"
 #include "core/diagnostics.h"
 
 namespace sonvara {
@@ -69,7 +68,7 @@ int VoxAdpcm::Encode(Sample sample) {
 }
 
 LSRCVOX::LSRCVOX(const std::string& path, std::int32_t sample_rate)
-    : LSoundSourceBase(sample_rate, 1, VoxAdpcm::kPeak), bytes_(kBufferBytes) {
+    : FileSoundSource(sample_rate, 1, VoxAdpcm::kPeak), bytes_(kBufferBytes) {
     if (!file_.Open(path, FileAccess::kRead, FileSharing::kReadWrite,
                     FileDisposition::kOpenExisting)) {
         SetError();
@@ -79,23 +78,15 @@ LSRCVOX::LSRCVOX(const std::string& path, std::int32_t sample_rate)
         2 * file_.GetFileSizeBytes(), std::numeric_limits<std::int32_t>::max()));
 }
 
-void LSRCVOX::Read(Sample* buffer, std::int32_t frames) {
-    if (frames <= 0) {
-        return;
-    }
-    const ReadStart start = StartRead(position_, frames);
-    const std::int64_t end = std::int64_t{position_} + frames;
-    position_ = start.next;
-    std::fill_n(buffer, start.lead, 0);
-    Sample* out = buffer + start.lead;
-    std::int64_t left =
-        std::max<std::int64_t>(std::min<std::int64_t>(end, length_) - start.first, 0);
+std::int64_t LSRCVOX::ReadFrames(std::int64_t first, Sample* out, std::int64_t count) {
     // A read that starts on an odd sample starts with the low nibble of its byte: the nibble a
     // read ending after the high one left over.
-    bool low_next = (start.first & 1) != 0;
-    if (left > 0 && (IsError() || !file_.Seek(start.first / 2))) {
-        left = 0;
+    bool low_next = (first & 1) != 0;
+    if (!file_.Seek(first / 2)) {
+        return 0;
     }
+    const Sample* const start = out;
+    std::int64_t left = count;
     while (left > 0) {
         const auto wanted = static_cast<std::size_t>(
             std::min<std::int64_t>((left + (low_next ? 1 : 0) + 1) / 2, kBufferBytes));
@@ -115,7 +106,7 @@ void LSRCVOX::Read(Sample* buffer, std::int32_t frames) {
             break;
         }
     }
-    std::fill(out, buffer + frames, 0);
+    return out - start;
 }
 
 LSNKVOX::LSNKVOX(const std::string& path, std::int32_t sample_rate)

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/file_sound_source.h"
 #include "audio/sound_sink.h"
-#include "audio/sound_source.h"
 #include "core/file.h"
 
 namespace sonvara {
@@ -41,24 +41,22 @@ class VoxAdpcm {
     int index_ = 0;
 };
 
-// The reader: position and length count samples, two a byte. Frames before 0 and after the end
-// read as zeros. A seek keeps the codec state; decoding goes on from the new place with it.
-class LSRCVOX final : public LSoundSourceBase {
+// The reader: position and length count samples, two a byte. A seek keeps the codec state;
+// decoding goes on from the new place with it.
+class LSRCVOX final : public FileSoundSource {
   public:
     // Declares VoxAdpcm::kPeak: a damaged file can drive the predictor well past full scale.
     LSRCVOX(const std::string& path, std::int32_t sample_rate);
 
-    void Read(Sample* buffer, std::int32_t frames) override;
-    std::int32_t GetPosition() const override { return position_; }
     std::int32_t GetLength() const override { return length_; }
-    void Seek(std::int32_t frame) override { position_ = frame; }
 
   private:
     static constexpr std::size_t kBufferBytes = 4096;
 
+    std::int64_t ReadFrames(std::int64_t first, Sample* out, std::int64_t count) override;
+
     LFile file_;
     VoxAdpcm codec_;
-    std::int32_t position_ = 0;
     std::int32_t length_ = 0;
     std::vector<std::uint8_t> bytes_;
 };

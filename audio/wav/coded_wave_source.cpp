@@ -19,8 +19,8 @@ std::int32_t ToFrameCount(std::int64_t frames) {
 }  // namespace
 
 LSRCACMWave::LSRCACMWave(LFile file, const WaveFormat& format, std::uint32_t data_bytes)
-    : LSoundSourceBase(static_cast<std::int32_t>(format.samples_per_sec), format.channels,
-                       FULL_SCALE),
+    : FileSoundSource(static_cast<std::int32_t>(format.samples_per_sec), format.channels,
+                      FULL_SCALE),
       file_(std::move(file)),
       rate_(format.samples_per_sec),
       avg_bytes_per_sec_(format.avg_bytes_per_sec != 0 ? format.avg_bytes_per_sec
@@ -51,21 +51,13 @@ LSRCACMWave::LSRCACMWave(LFile file, const WaveFormat& format, std::uint32_t dat
     compressed_.resize(compressed_bytes);
 }
 
-void LSRCACMWave::Read(Sample* buffer, std::int32_t frames) {
-    if (frames <= 0) {
-        return;
-    }
-    const ReadStart start = StartRead(position_, frames);
-    position_ = start.next;
+std::int64_t LSRCACMWave::DecodedFrames(const ReadStart& start, std::int64_t end) {
+    return end - start.first;
+}
+
+std::int64_t LSRCACMWave::ReadFrames(std::int64_t /*first*/, Sample* out, std::int64_t count) {
     const int channels = GetChannels();
-    const std::int64_t total = std::int64_t{frames} * channels;
-    if (IsError()) {
-        std::fill_n(buffer, total, 0);
-        return;
-    }
-    std::fill_n(buffer, start.lead * channels, 0);
-    Sample* out = buffer + start.lead * channels;
-    std::int64_t missing = frames - start.lead;
+    std::int64_t missing = count;
     for (;;) {
         std::int64_t deliver = std::min(missing, pcm_frames_waiting_);
         std::int64_t samples = deliver * channels;
@@ -78,12 +70,8 @@ void LSRCACMWave::Read(Sample* buffer, std::int32_t frames) {
         pcm_offset_ += static_cast<std::size_t>(samples) * 2;
         pcm_frames_waiting_ -= deliver;
         missing -= deliver;
-        if (missing == 0) {
-            return;
-        }
-        if (end_ >= 0) {
-            std::fill(out, buffer + total, 0);
-            return;
+        if (missing == 0 || end_ >= 0) {
+            return count - missing;
         }
         Decode(missing);
     }
@@ -92,7 +80,7 @@ void LSRCACMWave::Read(Sample* buffer, std::int32_t frames) {
 void LSRCACMWave::Decode(std::int64_t missing) {
     const std::int64_t consumed = compressed_read_ - static_cast<std::int64_t>(compressed_fill_);
     if (stream_->VariableBlocks() && consumed > checkpoints_.back().offset) {
-        checkpoints_.push_back({consumed, ToFrameCount(position_ - missing)});
+        checkpoints_.push_back({consumed, ToFrameCount(GetPosition() - missing)});
     }
     std::size_t space = compressed_.size() - compressed_fill_;
     std::size_t wanted = static_cast<std::size_t>(
@@ -124,13 +112,13 @@ void LSRCACMWave::Decode(std::int64_t missing) {
     pcm_frames_waiting_ = static_cast<std::int64_t>(header.destination_used) / (2 * GetChannels());
     if (compressed_fill_ == 0 && compressed_read_ == data_bytes_) {
         // Every byte of the data is decoded: the end is right after the frames now waiting.
-        end_ = ToFrameCount(position_ - missing + pcm_frames_waiting_);
+        end_ = ToFrameCount(GetPosition() - missing + pcm_frames_waiting_);
         length_ = end_;
     }
 }
 
 void LSRCACMWave::FoundEnd(std::int64_t missing) {
-    end_ = ToFrameCount(position_ - missing);
+    end_ = ToFrameCount(GetPosition() - missing);
     length_ = end_;
     compressed_fill_ = 0;
 }
@@ -144,7 +132,7 @@ std::int32_t LSRCACMWave::GetLength() const {
     }
     std::int64_t consumed = compressed_read_ - static_cast<std::int64_t>(compressed_fill_);
     std::int64_t undecoded = std::max<std::int64_t>(data_bytes_ - consumed, 0);
-    std::int64_t known = std::int64_t{std::max(position_, 0)} + pcm_frames_waiting_;
+    std::int64_t known = std::int64_t{std::max(GetPosition(), 0)} + pcm_frames_waiting_;
     // Callers read until the position reaches the length. An estimate at or below the frames
     // already known would end them before the decoder has found the real end, and lose the
     // rest; one frame more keeps them reading until it has.
@@ -164,7 +152,7 @@ void LSRCACMWave::Seek(std::int32_t frame) {
         // Past the known end (which a damaged block may have set before the end of the data):
         // nothing to decode.
         end_ = length_;
-        position_ = frame;
+        SetPosition(frame);
         return;
     }
     if (stream_->VariableBlocks()) {
@@ -172,16 +160,16 @@ void LSRCACMWave::Seek(std::int32_t frame) {
     } else {
         SeekBlock(frame);
     }
-    if (frame > position_) {
+    if (frame > GetPosition()) {
         std::vector<Sample> discard(static_cast<std::size_t>(kBufferFrames) *
                                     static_cast<std::size_t>(GetChannels()));
         // Decoding may meet the end of the data before the target: the frames still waiting up
         // to it are dropped too.
-        while (position_ < frame && (end_ < 0 || position_ < end_)) {
-            Read(discard.data(), std::min(frame - position_, kBufferFrames));
+        while (GetPosition() < frame && (end_ < 0 || GetPosition() < end_)) {
+            Read(discard.data(), std::min(frame - GetPosition(), kBufferFrames));
         }
     }
-    position_ = frame;
+    SetPosition(frame);
 }
 
 // Decoding restarts at the block that holds `frame` (the last block when `frame` lies past the
@@ -196,7 +184,7 @@ void LSRCACMWave::SeekBlock(std::int32_t frame) {
     }
     compressed_read_ = block * block_bytes;
     file_.Seek(data_start_ + compressed_read_);
-    position_ = ToFrameCount(block * block_frames);
+    SetPosition(ToFrameCount(block * block_frames));
 }
 
 void LSRCACMWave::SeekCheckpoint(std::int32_t frame) {
@@ -208,7 +196,7 @@ void LSRCACMWave::SeekCheckpoint(std::int32_t frame) {
     const Checkpoint& point = after == checkpoints_.begin() ? checkpoints_.front() : *(after - 1);
     compressed_read_ = point.offset;
     file_.Seek(data_start_ + compressed_read_);
-    position_ = point.frame;
+    SetPosition(point.frame);
 }
 
 }  // namespace sonvara

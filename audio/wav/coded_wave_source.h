@@ -12,25 +12,26 @@
 #include <memory>
 #include <vector>
 
-#include "audio/sound_source.h"
+#include "audio/file_sound_source.h"
 #include "core/file.h"
 #include "platform/codec/codec_manager.h"
 #include "platform/codec/wave_format.h"
 
 namespace sonvara {
 
-class LSRCACMWave : public LSoundSourceBase {
+class LSRCACMWave : public FileSoundSource {
   public:
     // The file stands at the first data byte. `data_bytes` 0xFFFFFFFF means "to the end of the
     // file"; a larger size than the file holds is cut to what it holds.
     LSRCACMWave(LFile file, const WaveFormat& format, std::uint32_t data_bytes);
 
-    void Read(Sample* buffer, std::int32_t frames) override;
-    std::int32_t GetPosition() const override { return position_; }
     std::int32_t GetLength() const override;
     void Seek(std::int32_t frame) override;
 
   private:
+    // Until the end is found the length is an estimate: reads decode all they ask for.
+    std::int64_t DecodedFrames(const ReadStart& start, std::int64_t end) override;
+    std::int64_t ReadFrames(std::int64_t first, Sample* out, std::int64_t count) override;
     // Reads and decodes the next buffer of data; finds the end when nothing more decodes.
     // `missing` is the number of frames the current Read still lacks.
     void Decode(std::int64_t missing);
@@ -50,7 +51,6 @@ class LSRCACMWave : public LSoundSourceBase {
     std::vector<std::uint8_t> pcm_;
     std::size_t pcm_offset_ = 0;
     std::int64_t pcm_frames_waiting_ = 0;
-    std::int32_t position_ = 0;
     // Where decoding from the current seek point stopped; -1 while it goes on.
     std::int32_t end_ = -1;
     // The length, once some pass of decoding has met the end of the data; a seek keeps it.

@@ -17,7 +17,7 @@ std::int32_t FramesIn(std::int64_t bytes, int frame_bytes) {
 
 LSRCPCMFileBase::LSRCPCMFileBase(LFile file, std::int32_t sample_rate, std::uint32_t data_bytes,
                                  int bytes_per_sample, Sample declared_peak, int channels)
-    : LSoundSourceBase(sample_rate, channels, declared_peak),
+    : FileSoundSource(sample_rate, channels, declared_peak),
       file_(std::move(file)),
       data_start_(file_.Tell()),
       bytes_per_sample_(bytes_per_sample),
@@ -48,44 +48,26 @@ std::int32_t LSRCPCMFileBase::GetLength() const {
     return FramesIn(HeldDataBytes(file_, data_start_, kDataToEnd), frame_bytes_);
 }
 
-void LSRCPCMFileBase::Read(Sample* buffer, std::int32_t frames) {
-    if (frames <= 0) {
-        return;
+std::int64_t LSRCPCMFileBase::ReadFrames(std::int64_t first, Sample* out, std::int64_t count) {
+    if (!file_.Seek(data_start_ + first * frame_bytes_)) {
+        return 0;
     }
-    const std::int32_t length = GetLength();
-    const ReadStart start = StartRead(position_, frames);
-    const std::int64_t end = std::int64_t{position_} + frames;
-    position_ = start.next;
     const int channels = GetChannels();
-    std::fill_n(buffer, start.lead * channels, 0);
-    Sample* out = buffer + start.lead * channels;
-    std::int64_t readable =
-        std::max<std::int64_t>(std::min<std::int64_t>(end, length) - start.first, 0);
-    // A source in error reads silence.
-    if (readable > 0 && (IsError() || !file_.Seek(data_start_ + start.first * frame_bytes_))) {
-        readable = 0;
-    }
-    while (readable > 0) {
-        const std::int64_t chunk = std::min<std::int64_t>(readable, kBufferFrames);
+    std::int64_t done = 0;
+    while (done < count) {
+        const std::int64_t chunk = std::min<std::int64_t>(count - done, kBufferFrames);
         const auto wanted = static_cast<std::size_t>(chunk * frame_bytes_);
         const std::size_t arrived = file_.Read(bytes_.data(), wanted);
         // A frame cut short by a failing read is silence, like the frames after it.
         const std::size_t samples =
             arrived / static_cast<std::size_t>(frame_bytes_) * static_cast<std::size_t>(channels);
-        Decode(bytes_.data(), out, samples);
-        std::fill(out + samples, out + chunk * channels, 0);
-        out += chunk * channels;
-        readable -= chunk;
+        Decode(bytes_.data(), out + done * channels, samples);
         if (arrived < wanted) {
-            break;
+            return done + static_cast<std::int64_t>(samples) / channels;
         }
+        done += chunk;
     }
-    std::fill(out, buffer + static_cast<std::int64_t>(frames) * channels, 0);
-}
-
-void LSRCPCMFileBase::Seek(std::int32_t frame) {
-    // Every read places the file itself, so a seek only sets the position.
-    position_ = frame;
+    return done;
 }
 
 void LSRCPCM8File::Decode(const std::uint8_t* bytes, Sample* out, std::size_t samples) const {

@@ -3,19 +3,19 @@
 // the PCM data of WAV files, and (in formats/) headerless files and the data of AU and AIFF files.
 //
 // The reader owns the file, which stands at the first data byte when the reader is made. Frames
-// before 0 and after the end read as zeros, and so do frames the file fails to deliver. The
-// length never exceeds what the file holds, however large a header says the data is; with
-// kDataToEnd it follows the file's size as it is now, at every call (a file being recorded grows).
+// the file fails to deliver read as zeros, like those past the end. The length never exceeds what
+// the file holds, however large a header says the data is; with kDataToEnd it follows the file's
+// size as it is now, at every call (a file being recorded grows).
 
 #include <cstdint>
 #include <vector>
 
-#include "audio/sound_source.h"
+#include "audio/file_sound_source.h"
 #include "core/file.h"
 
 namespace sonvara {
 
-class LSRCPCMFileBase : public LSoundSourceBase {
+class LSRCPCMFileBase : public FileSoundSource {
   public:
     // The data size that means "from the data start to the end of the file".
     static constexpr std::uint32_t kDataToEnd = 0xFFFFFFFF;
@@ -24,12 +24,11 @@ class LSRCPCMFileBase : public LSoundSourceBase {
     LSRCPCMFileBase(LFile file, std::int32_t sample_rate, std::uint32_t data_bytes,
                     int bytes_per_sample, Sample declared_peak, int channels);
 
-    void Read(Sample* buffer, std::int32_t frames) override;
-    std::int32_t GetPosition() const override { return position_; }
     std::int32_t GetLength() const override;
-    void Seek(std::int32_t frame) override;
 
   protected:
+    // Every read places the file itself, so a seek needs only the position.
+    std::int64_t ReadFrames(std::int64_t first, Sample* out, std::int64_t count) override;
     // Converts `samples` stored samples into internal samples.
     virtual void Decode(const std::uint8_t* bytes, Sample* out, std::size_t samples) const = 0;
 
@@ -42,7 +41,6 @@ class LSRCPCMFileBase : public LSoundSourceBase {
     int frame_bytes_;
     bool to_end_;
     std::int32_t length_ = 0;  // when the data size is known
-    std::int32_t position_ = 0;
     std::vector<std::uint8_t> bytes_;
 };
 
