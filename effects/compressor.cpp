@@ -74,16 +74,16 @@ int CompressorBlockLevel(const Sample* samples, std::size_t count, std::size_t s
 
 LSRCCompressor::LSRCCompressor(LSoundSourceRef upstream, int threshold_db, double ratio,
                                std::int32_t block_ms)
-    : LSoundSourceBase(upstream->GetSampleRate(), upstream->GetChannels(), kCompressorMaxSample),
-      upstream_(std::move(upstream)),
-      table_(MakeCompressorGainTable(std::clamp(threshold_db, -127, 127), ratio)),
-      block_frames_(std::clamp(FramesFromMilliseconds(block_ms, GetSampleRate()), 128, 8192)) {
-    if (upstream_->IsError()) {
-        SetError();
+    : LookAheadSource(
+          upstream,
+          std::clamp(FramesFromMilliseconds(block_ms, upstream->GetSampleRate()), 128, 8192),
+          kCompressorMaxSample),
+      table_(MakeCompressorGainTable(std::clamp(threshold_db, -127, 127), ratio)) {
+    if (IsError()) {
         return;
     }
     const std::size_t samples =
-        static_cast<std::size_t>(block_frames_) * static_cast<std::size_t>(GetChannels());
+        static_cast<std::size_t>(BlockFrames()) * static_cast<std::size_t>(GetChannels());
     current_.resize(samples);
     ahead_.resize(samples);
     Restart();
@@ -92,10 +92,11 @@ LSRCCompressor::LSRCCompressor(LSoundSourceRef upstream, int threshold_db, doubl
 std::int32_t LSRCCompressor::ReadBlockGain(std::vector<Sample>& block) {
     // Only the frames before the upstream's end are measured, and a block wholly past it keeps
     // the last block's gain: the silence there would lift the gain over the last blocks.
-    const std::int64_t left = std::int64_t{upstream_->GetLength()} - upstream_->GetPosition();
-    upstream_->Read(block.data(), block_frames_);
+    LSoundSourceBase& upstream = Upstream();
+    const std::int64_t left = std::int64_t{upstream.GetLength()} - upstream.GetPosition();
+    upstream.Read(block.data(), BlockFrames());
     if (left > 0) {
-        const auto samples = static_cast<std::size_t>(std::min<std::int64_t>(left, block_frames_)) *
+        const auto samples = static_cast<std::size_t>(std::min<std::int64_t>(left, BlockFrames())) *
                              static_cast<std::size_t>(GetChannels());
         block_gain_ =
             table_[static_cast<std::size_t>(CompressorBlockLevel(block.data(), samples) + 128)];
@@ -105,7 +106,7 @@ std::int32_t LSRCCompressor::ReadBlockGain(std::vector<Sample>& block) {
 
 void LSRCCompressor::SetStep(std::int32_t next_gain) {
     next_target_ = next_gain;
-    const std::int64_t n = block_frames_;
+    const std::int64_t n = BlockFrames();
     if (next_gain < gain_) {
         step_ = ClampToInt32((std::int64_t{next_gain} - gain_) / (n + n / 4));
     } else {
@@ -113,51 +114,27 @@ void LSRCCompressor::SetStep(std::int32_t next_gain) {
     }
 }
 
-void LSRCCompressor::Restart() {
+void LSRCCompressor::ReadFirstBlocks() {
     block_gain_ = table_[static_cast<std::size_t>(-127 + 128)];  // a start past the end: silence
     const std::int32_t first = ReadBlockGain(current_);
     gain_ = previous_target_ = first;
     SetStep(ReadBlockGain(ahead_));
-    position_ = 0;
 }
 
-void LSRCCompressor::Read(Sample* buffer, std::int32_t frames) {
+void LSRCCompressor::NextBlock() {
+    std::swap(current_, ahead_);
+    previous_target_ = next_target_;
+    SetStep(ReadBlockGain(ahead_));
+}
+
+void LSRCCompressor::Render(std::int32_t at, std::int32_t count, Sample* out) {
     const int channels = GetChannels();
-    if (IsError()) {
-        std::fill_n(buffer, static_cast<std::size_t>(std::max(frames, 0)) * channels, 0);
-        return;
-    }
-    while (frames > 0) {
-        if (position_ == block_frames_) {
-            std::swap(current_, ahead_);
-            previous_target_ = next_target_;
-            SetStep(ReadBlockGain(ahead_));
-            position_ = 0;
+    const Sample* in = current_.data() + static_cast<std::size_t>(at) * channels;
+    for (std::int32_t f = 0; f < count; ++f) {
+        for (int c = 0; c < channels; ++c) {
+            *out++ = SplitMultiply(*in++, gain_);
         }
-        const std::int32_t count = std::min(frames, block_frames_ - position_);
-        const Sample* in = current_.data() + static_cast<std::size_t>(position_) * channels;
-        for (std::int32_t f = 0; f < count; ++f) {
-            for (int c = 0; c < channels; ++c) {
-                *buffer++ = SplitMultiply(*in++, gain_);
-            }
-            gain_ = WrapAdd(gain_, step_);
-        }
-        position_ += count;
-        frames -= count;
-    }
-}
-
-std::int32_t LSRCCompressor::GetPosition() const {
-    if (IsError()) {
-        return upstream_->GetPosition();
-    }
-    return upstream_->GetPosition() - 2 * block_frames_ + position_;
-}
-
-void LSRCCompressor::Seek(std::int32_t frame) {
-    upstream_->Seek(frame);
-    if (!IsError()) {
-        Restart();
+        gain_ = WrapAdd(gain_, step_);
     }
 }
 

@@ -20,6 +20,7 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "effects/look_ahead_source.h"
 
 namespace sonvara {
 
@@ -55,33 +56,26 @@ CompressorGainTable MakeCompressorGainTable(int threshold_db, double ratio);
 // channel of an interleaved block).
 int CompressorBlockLevel(const Sample* samples, std::size_t count, std::size_t stride = 1);
 
-class LSRCCompressor : public LSoundSourceBase {
+class LSRCCompressor : public LookAheadSource {
   public:
     static constexpr std::int32_t kBlockMilliseconds = 45;
 
     LSRCCompressor(LSoundSourceRef upstream, int threshold_db, double ratio,
                    std::int32_t block_ms = kBlockMilliseconds);
 
-    void Read(Sample* buffer, std::int32_t frames) override;
-    std::int32_t GetPosition() const override;
-    std::int32_t GetLength() const override { return upstream_->GetLength(); }
-    void Seek(std::int32_t frame) override;
-
-    std::int32_t BlockFrames() const { return block_frames_; }
     const CompressorGainTable& GainTable() const { return table_; }
 
   private:
     // Reads both blocks afresh from the upstream's position and starts the ramp.
-    void Restart();
+    void ReadFirstBlocks() override;
+    void NextBlock() override;
+    void Render(std::int32_t at, std::int32_t count, Sample* out) override;
     // Reads the next block into `block` and gives its gain from the table.
     std::int32_t ReadBlockGain(std::vector<Sample>& block);
     void SetStep(std::int32_t next_gain);
 
-    LSoundSourceRef upstream_;
     CompressorGainTable table_;
-    std::int32_t block_frames_;
     std::vector<Sample> current_, ahead_;
-    std::int32_t position_ = 0;  // the next frame of `current_`
     std::int32_t previous_target_ = 0, next_target_ = 0;
     std::int32_t gain_ = 0;
     std::int32_t step_ = 0;

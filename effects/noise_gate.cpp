@@ -52,20 +52,17 @@ std::array<int, LSRCNoiseGates::kBands> NoiseGateLevels(int level_db) {
 }
 
 LSRCNoiseGates::LSRCNoiseGates(LSoundSourceRef upstream, const std::array<int, kBands>& levels_db)
-    : LSoundSourceBase(upstream->GetSampleRate(), upstream->GetChannels(),
-                       upstream->GetMaxSample()),
-      upstream_(std::move(upstream)),
-      block_frames_(std::clamp(GetSampleRate() / 30, 20, 8192)) {
+    : LookAheadSource(upstream, std::clamp(upstream->GetSampleRate() / 30, 20, 8192),
+                      upstream->GetMaxSample()) {
     for (int b = 0; b < kBands; ++b) {
         coefficients_[b] = OnePoleCoefficient(kSplitFrequencies[b], GetSampleRate());
         thresholds_[b] = GateThreshold(std::clamp(levels_db[b], -127, 127));
     }
-    if (upstream_->IsError()) {
-        SetError();
+    if (IsError()) {
         return;
     }
     const auto channels = static_cast<std::size_t>(GetChannels());
-    const auto block = static_cast<std::size_t>(block_frames_) * channels;
+    const auto block = static_cast<std::size_t>(BlockFrames()) * channels;
     states_.resize(channels);
     input_.resize(block);
     current_.resize(block * kBands);
@@ -74,9 +71,9 @@ LSRCNoiseGates::LSRCNoiseGates(LSoundSourceRef upstream, const std::array<int, k
 }
 
 void LSRCNoiseGates::ReadBands(Bands& bands) {
-    upstream_->Read(input_.data(), block_frames_);
+    Upstream().Read(input_.data(), BlockFrames());
     const auto channels = static_cast<std::size_t>(GetChannels());
-    const std::size_t band_size = static_cast<std::size_t>(block_frames_) * channels;
+    const std::size_t band_size = static_cast<std::size_t>(BlockFrames()) * channels;
     const auto [a0, a1, a2, a3] = coefficients_;
     for (std::size_t c = 0; c < channels; ++c) {
         auto& [s0, s1, s2, s3] = states_[c];
@@ -120,7 +117,7 @@ std::array<std::int32_t, LSRCNoiseGates::kBands> LSRCNoiseGates::Targets(const B
 }
 
 void LSRCNoiseGates::SetSteps(const std::array<std::int32_t, kBands>& targets) {
-    const std::int64_t m = block_frames_;
+    const std::int64_t m = BlockFrames();
     for (std::size_t b = 0; b < kBands; ++b) {
         const std::int64_t change = std::int64_t{targets[b]} - gains_[b];
         const std::int64_t frames = change > 0 ? m : (b == 0 ? 4 * m : 2 * m);
@@ -128,7 +125,7 @@ void LSRCNoiseGates::SetSteps(const std::array<std::int32_t, kBands>& targets) {
     }
 }
 
-void LSRCNoiseGates::Restart() {
+void LSRCNoiseGates::ReadFirstBlocks() {
     for (auto& state : states_) {
         state.fill(0);
     }
@@ -136,53 +133,29 @@ void LSRCNoiseGates::Restart() {
     gains_ = Targets(current_);  // the gates start where the first block wants them
     ReadBands(ahead_);
     SetSteps(Targets(ahead_));
-    position_ = 0;
 }
 
-void LSRCNoiseGates::Read(Sample* buffer, std::int32_t frames) {
+void LSRCNoiseGates::NextBlock() {
+    std::swap(current_, ahead_);
+    ReadBands(ahead_);
+    SetSteps(Targets(ahead_));
+}
+
+void LSRCNoiseGates::Render(std::int32_t at, std::int32_t count, Sample* out) {
     const int channels = GetChannels();
-    if (IsError()) {
-        std::fill_n(buffer, static_cast<std::size_t>(std::max(frames, 0)) * channels, 0);
-        return;
-    }
-    const std::size_t band_size = static_cast<std::size_t>(block_frames_) * channels;
-    while (frames > 0) {
-        if (position_ == block_frames_) {
-            std::swap(current_, ahead_);
-            ReadBands(ahead_);
-            SetSteps(Targets(ahead_));
-            position_ = 0;
-        }
-        const std::int32_t count = std::min(frames, block_frames_ - position_);
-        for (std::int32_t f = 0; f < count; ++f) {
-            const std::size_t at = static_cast<std::size_t>(position_ + f) * channels;
-            for (int c = 0; c < channels; ++c) {
-                Sample sum = 0;
-                for (std::size_t b = 0; b < kBands; ++b) {
-                    sum = WrapAdd(sum, SplitMultiply(current_[b * band_size + at + c], gains_[b]));
-                }
-                *buffer++ = sum;
-            }
+    const std::size_t band_size = static_cast<std::size_t>(BlockFrames()) * channels;
+    for (std::int32_t f = 0; f < count; ++f) {
+        const std::size_t frame = static_cast<std::size_t>(at + f) * channels;
+        for (int c = 0; c < channels; ++c) {
+            Sample sum = 0;
             for (std::size_t b = 0; b < kBands; ++b) {
-                gains_[b] = WrapAdd(gains_[b], steps_[b]);
+                sum = WrapAdd(sum, SplitMultiply(current_[b * band_size + frame + c], gains_[b]));
             }
+            *out++ = sum;
         }
-        position_ += count;
-        frames -= count;
-    }
-}
-
-std::int32_t LSRCNoiseGates::GetPosition() const {
-    if (IsError()) {
-        return upstream_->GetPosition();
-    }
-    return upstream_->GetPosition() - 2 * block_frames_ + position_;
-}
-
-void LSRCNoiseGates::Seek(std::int32_t frame) {
-    upstream_->Seek(frame);
-    if (!IsError()) {
-        Restart();
+        for (std::size_t b = 0; b < kBands; ++b) {
+            gains_[b] = WrapAdd(gains_[b], steps_[b]);
+        }
     }
 }
 

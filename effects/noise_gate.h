@@ -14,42 +14,36 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "effects/look_ahead_source.h"
 
 namespace sonvara {
 
-class LSRCNoiseGates : public LSoundSourceBase {
+class LSRCNoiseGates : public LookAheadSource {
   public:
     static constexpr int kBands = 4;
 
     // `levels_db`: the threshold of each band, −127..127 dB.
     LSRCNoiseGates(LSoundSourceRef upstream, const std::array<int, kBands>& levels_db);
 
-    void Read(Sample* buffer, std::int32_t frames) override;
-    std::int32_t GetPosition() const override;
-    std::int32_t GetLength() const override { return upstream_->GetLength(); }
-    void Seek(std::int32_t frame) override;
-
-    std::int32_t BlockFrames() const { return block_frames_; }
     const std::array<std::int32_t, kBands>& Thresholds() const { return thresholds_; }
 
   private:
     // One block split into bands: band b of frame f, channel c at [(b × M + f) × channels + c].
     using Bands = std::vector<Sample>;
 
-    void Restart();
+    void ReadFirstBlocks() override;
+    void NextBlock() override;
+    void Render(std::int32_t at, std::int32_t count, Sample* out) override;
     void ReadBands(Bands& bands);
     // The gains the bands of `bands` call for.
     std::array<std::int32_t, kBands> Targets(const Bands& bands) const;
     void SetSteps(const std::array<std::int32_t, kBands>& targets);
 
-    LSoundSourceRef upstream_;
-    std::int32_t block_frames_;
     std::array<std::int32_t, kBands> coefficients_{};
     std::array<std::int32_t, kBands> thresholds_{};
     std::vector<std::array<std::int32_t, kBands>> states_;  // per channel
     std::vector<Sample> input_;                             // one block as read
     Bands current_, ahead_;
-    std::int32_t position_ = 0;
     std::array<std::int32_t, kBands> gains_{};
     std::array<std::int32_t, kBands> steps_{};
 };
