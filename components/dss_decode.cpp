@@ -1,4 +1,4 @@
-#include "components/dss_decode.h"
+#include "components/decode_processes.h"
 
 #include <algorithm>
 #include <memory>
@@ -47,9 +47,6 @@ constexpr int kShortBlockMs = 30;
 
 }  // namespace
 
-LDSSDecode::LDSSDecode(std::string input, std::string output)
-    : LProgressDialog("Sonvara"), input_(std::move(input)), output_(std::move(output)) {}
-
 ProcessResult LDSSDecode::Body() {
     SetText("Decoding DSS File", 0);
     SetProgress(0.0);
@@ -71,8 +68,8 @@ ProcessResult LDSSDecode::Body() {
         return PROCESS_FAILED;
     }
     DSSFileProperties properties{};
-    const std::string folder = GetFolderFromPath(input_);
-    if (decoder.folder(folder.c_str()) != 0 || decoder.file(input_.c_str(), &properties) != 0) {
+    const std::string folder = GetFolderFromPath(Input());
+    if (decoder.folder(folder.c_str()) != 0 || decoder.file(Input().c_str(), &properties) != 0) {
         ShowError(
             "Unable to open DSS file.\nThis means the file might not be a true DSS file or "
             "the file is corrupt.");
@@ -80,7 +77,7 @@ ProcessResult LDSSDecode::Body() {
     }
     const std::uint32_t rate = properties.quality == kDSSQuality8000Hz ? 8000 : 11025;
     LFile wave;
-    if (!wave.Open(output_, FileAccess::kWrite, FileSharing::kNone,
+    if (!wave.Open(Output(), FileAccess::kWrite, FileSharing::kNone,
                    FileDisposition::kCreateAlways)) {
         return PROCESS_FAILED;
     }

@@ -1,4 +1,4 @@
-#include "components/real_audio_decode.h"
+#include "components/decode_processes.h"
 
 #include <algorithm>
 #include <map>
@@ -31,19 +31,34 @@ SharedLibrary* LoadEngineLibrary() {
     return nullptr;
 }
 
-// Closes the engine when the decode ends, whichever way.
+// The engine and its player, closed whichever way the decode ends: the player, then the engine.
+// A decode that plays the clip through closes the player itself (ClosePlayer) before it finishes
+// the WAV, since the engine may write into the sink until then.
 class EngineSession {
   public:
     EngineSession(RMACloseEngineFunction close, IRMAClientEngine* engine)
         : close_(close), engine_(engine) {}
-    ~EngineSession() { close_(engine_); }
+    ~EngineSession() {
+        ClosePlayer();
+        close_(engine_);
+    }
     EngineSession(const EngineSession&) = delete;
     EngineSession& operator=(const EngineSession&) = delete;
-    IRMAClientEngine* operator->() const { return engine_; }
+
+    bool CreatePlayer() { return engine_->CreatePlayer(player_.Receive()) == RMA_OK; }
+    IRMAPlayer& Player() const { return *player_.get(); }
+    void ProcessIdle() { engine_->ProcessIdle(); }
+    void ClosePlayer() {
+        if (player_) {
+            engine_->ClosePlayer(player_.get());
+            player_.Reset();
+        }
+    }
 
   private:
     RMACloseEngineFunction close_;
     IRMAClientEngine* engine_;
+    RMARef<IRMAPlayer> player_;
 };
 
 // How often the engine's interrupt check looks for a cancel; in between it repeats its answer.
@@ -60,9 +75,6 @@ bool LReadAudioDecode::EngineInterrupt(void* process) {
     }
     return self->interrupted_;  // once stopped, every later question is answered the same
 }
-
-LReadAudioDecode::LReadAudioDecode(std::string input, std::string output)
-    : LProgressDialog("Sonvara"), input_(std::move(input)), output_(std::move(output)) {}
 
 ProcessResult LReadAudioDecode::Body() {
     SetText("Decoding Real Audio", 0);
@@ -84,25 +96,23 @@ ProcessResult LReadAudioDecode::Body() {
         return PROCESS_FAILED;
     }
     EngineSession engine(close, created);
-    RMARef<IRMAPlayer> player;
-    if (engine->CreatePlayer(player.Receive()) != RMA_OK) {
+    if (!engine.CreatePlayer()) {
         return PROCESS_FAILED;
     }
-    RMARef<RMAAudioSink> sink(new RMAAudioSink(output_));
+    IRMAPlayer& player = engine.Player();
+    RMARef<RMAAudioSink> sink(new RMAAudioSink(Output()));
     {
         RMARef<IRMAAudioDeviceManager> devices;
-        if (sink->IsError() || player->GetAudioDeviceManager(devices.Receive()) != RMA_OK ||
+        if (sink->IsError() || player.GetAudioDeviceManager(devices.Receive()) != RMA_OK ||
             devices->Replace(sink.get()) != RMA_OK) {
-            engine->ClosePlayer(player.get());
             return PROCESS_FAILED;
         }
     }
-    const std::string url = "file:" + input_;
+    const std::string url = "file:" + Input();
     last_check_ = {};
     interrupted_ = false;
-    player->SetInterrupt(EngineInterrupt, this);
-    if (player->OpenURL(url.c_str()) != RMA_OK || player->Begin() != RMA_OK) {
-        engine->ClosePlayer(player.get());
+    player.SetInterrupt(EngineInterrupt, this);
+    if (player.OpenURL(url.c_str()) != RMA_OK || player.Begin() != RMA_OK) {
         if (CheckCancel()) {
             return PROCESS_STOPPED;  // the open was stopped
         }
@@ -113,29 +123,28 @@ ProcessResult LReadAudioDecode::Body() {
     }
     bool cancelled = false;
     double remaining = 1.0;
-    while (!player->IsDone()) {
-        engine->ProcessIdle();
+    while (!player.IsDone()) {
+        engine.ProcessIdle();
         if (CheckCancel()) {
             cancelled = true;
             break;
         }
-        const std::uint32_t length = player->GetLength();
+        const std::uint32_t length = player.GetLength();
         if (length > 0) {
-            SetProgress(std::min(0.99, static_cast<double>(player->GetCurrentPlayTime()) / length));
+            SetProgress(std::min(0.99, static_cast<double>(player.GetCurrentPlayTime()) / length));
         } else {
             remaining *= 0.99;
             SetProgress(1.0 - remaining);
         }
     }
-    player->Stop();
-    engine->ClosePlayer(player.get());
-    player.Reset();
+    player.Stop();
+    engine.ClosePlayer();
     const bool written = sink->Finish();
     if (cancelled) {
         return PROCESS_STOPPED;
     }
     if (!written || sink->DataBytes() == 0) {
-        ShowError("The Real Audio engine could not decode \"" + input_ + "\".");
+        ShowError("The Real Audio engine could not decode \"" + Input() + "\".");
         return PROCESS_FAILED;
     }
     SetProgress(1.0);

@@ -1,4 +1,4 @@
-#include "components/wma_decode.h"
+#include "components/decode_processes.h"
 
 #include <chrono>
 #include <memory>
@@ -8,15 +8,12 @@
 
 namespace sonvara {
 
-LWMADecode::LWMADecode(std::string input, std::string output)
-    : LProgressDialog("Sonvara"), input_(std::move(input)), output_(std::move(output)) {}
-
 ProcessResult LWMADecode::Body() {
     SetText("Decoding Windows Media Audio", 0);
     SetProgress(0.0);
     std::unique_ptr<ChildProcess> decoder;
     for (const std::string& program : ComponentCandidates(kWmaComponent, kWmaDecoderProgram)) {
-        decoder = ChildProcess::Spawn(program, {input_, output_}, false, nullptr);
+        decoder = ChildProcess::Spawn(program, {Input(), Output()}, false, nullptr);
         if (decoder != nullptr) {
             break;
         }
@@ -42,7 +39,7 @@ ProcessResult LWMADecode::Body() {
         return PROCESS_STOPPED;
     }
     if (decoder->ExitStatus() != 0) {
-        ShowError("The wma decoder component could not decode \"" + input_ + "\".");
+        ShowError("The wma decoder component could not decode \"" + Input() + "\".");
         return PROCESS_FAILED;
     }
     SetProgress(1.0);

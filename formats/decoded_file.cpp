@@ -6,9 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "components/dss_decode.h"
-#include "components/real_audio_decode.h"
-#include "components/wma_decode.h"
+#include "components/decode_processes.h"
 #include "core/folders.h"
 #include "core/paths.h"
 #include "formats/file_kind.h"

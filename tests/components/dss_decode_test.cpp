@@ -1,4 +1,4 @@
-#include "components/dss_decode.h"
+#include "components/decode_processes.h"
 
 #include <filesystem>
 #include <fstream>

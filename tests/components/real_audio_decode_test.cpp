@@ -1,4 +1,4 @@
-#include "components/real_audio_decode.h"
+#include "components/decode_processes.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "components/wma_decode.h"
+#include "components/decode_processes.h"
 
 #include <signal.h>
 #include <sys/stat.h>
