@@ -132,7 +132,7 @@ LSoundSinkRef LAifFile::OpenSink(const std::string& path, std::int32_t sample_ra
         new LRawFileDataSoundSink<RawPcm16BE>(path, sample_rate, channels, &WriteHeaderAIFF));
 }
 
-std::int64_t WriteHeaderAIFF(LFile& file, const RawHeaderInfo& info, bool final) {
+std::int64_t WriteHeaderAIFF(LFile& file, const SampleHeaderInfo& info, bool final) {
     const std::uint64_t data_bytes = info.DataBytes();
     std::uint8_t header[LAifFile::kHeaderBytes] = {};
     std::memcpy(header, "FORM", 4);

@@ -31,8 +31,8 @@ class LAifFile {
     static LSoundSinkRef OpenSink(const std::string& path, std::int32_t sample_rate, int channels);
 };
 
-// The header callback of the AIFF writer (see RawHeaderCallback).
-std::int64_t WriteHeaderAIFF(LFile& file, const RawHeaderInfo& info, bool final);
+// The header callback of the AIFF writer (see SampleHeaderCallback).
+std::int64_t WriteHeaderAIFF(LFile& file, const SampleHeaderInfo& info, bool final);
 
 // A sample rate as the 80-bit extended number of the "COMM" chunk: 44100 is
 // 40 0E AC 44 00 00 00 00 00 00.

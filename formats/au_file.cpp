@@ -53,7 +53,7 @@ LSoundSinkRef LAuFile::OpenSink(const std::string& path, std::int32_t sample_rat
         new LRawFileDataSoundSink<RawPcm16BE>(path, sample_rate, channels, &WriteHeader));
 }
 
-std::int64_t LAuFile::WriteHeader(LFile& file, const RawHeaderInfo& info, bool final) {
+std::int64_t LAuFile::WriteHeader(LFile& file, const SampleHeaderInfo& info, bool final) {
     std::uint8_t header[kHeaderBytes];
     std::memcpy(header, ".snd", 4);
     StoreBE32(header + 4, kHeaderBytes);

@@ -31,8 +31,8 @@ class LAuFile {
     // A 16-bit writer; in error when the file cannot be created.
     static LSoundSinkRef OpenSink(const std::string& path, std::int32_t sample_rate, int channels);
 
-    // The header callback of the writer (see RawHeaderCallback).
-    static std::int64_t WriteHeader(LFile& file, const RawHeaderInfo& info, bool final);
+    // The header callback of the writer (see SampleHeaderCallback).
+    static std::int64_t WriteHeader(LFile& file, const SampleHeaderInfo& info, bool final);
 };
 
 }  // namespace sonvara

@@ -7,26 +7,31 @@
 
 namespace sonvara {
 
-LSNKPCMFileBase::LSNKPCMFileBase(const std::string& path, std::int32_t sample_rate,
-                                 std::int32_t keep_frames, int bytes_per_sample, int channels)
+LSNKPCMFileBase::LSNKPCMFileBase(const std::string& path, std::int32_t sample_rate, int channels,
+                                 int bytes_per_sample, SampleHeaderCallback header,
+                                 std::int32_t keep_frames)
     : LSoundSinkBase(sample_rate, channels),
+      header_(header),
       bytes_per_sample_(bytes_per_sample),
-      bytes_per_frame_(GetChannels() * bytes_per_sample),
-      bytes_(static_cast<std::size_t>(kBufferFrames) * static_cast<std::size_t>(bytes_per_frame_)) {
-    if (!file_.Open(path, FileAccess::kReadWrite, FileSharing::kReadWrite,
+      frame_bytes_(GetChannels() * bytes_per_sample),
+      bytes_(static_cast<std::size_t>(kBufferFrames) * static_cast<std::size_t>(frame_bytes_)) {
+    if (!file_.Open(path, FileAccess::kReadWrite, FileSharing::kRead,
                     FileDisposition::kOpenAlways)) {
         SetError();
         return;
     }
     SetFramesWritten(std::max(keep_frames, 0));
-    std::vector<std::uint8_t> header = Header(kSizeWhileWriting);
-    if (file_.Write(header.data(), header.size()) != header.size()) {
-        SetError();
-        return;
+    if (header_ != nullptr) {
+        header_bytes_ = header_(file_, Info(), false);
+        if (header_bytes_ < 0) {
+            header_bytes_ = 0;
+            SetError();
+            return;
+        }
     }
     // SetEnd cuts an existing file after the kept frames, or extends a shorter one with zeros
     // so that the frames counted as written are really in the file.
-    if (!file_.Seek(kHeaderBytes + std::int64_t{GetFramesWritten()} * bytes_per_frame_) ||
+    if (!file_.Seek(header_bytes_ + std::int64_t{GetFramesWritten()} * frame_bytes_) ||
         !file_.SetEnd()) {
         SetError();
     }
@@ -36,39 +41,29 @@ bool LSNKPCMFileBase::Finish() {
     if (IsError()) {
         return false;
     }
-    std::vector<std::uint8_t> header =
-        Header(static_cast<std::uint64_t>(GetFramesWritten()) * bytes_per_frame_);
-    if (!file_.Seek(0) || file_.Write(header.data(), header.size()) != header.size()) {
+    if (header_ != nullptr && (!file_.Seek(0) || header_(file_, Info(), true) < 0)) {
         SetError();
     }
     return !IsError();
 }
 
-std::vector<std::uint8_t> LSNKPCMFileBase::Header(std::uint64_t data_bytes) const {
-    WaveFormat format;
-    format.format_tag = WAVE_FORMAT_PCM;
-    format.channels = static_cast<std::uint16_t>(GetChannels());
-    format.samples_per_sec = static_cast<std::uint32_t>(GetSampleRate());
-    format.avg_bytes_per_sec =
-        format.samples_per_sec * static_cast<std::uint32_t>(bytes_per_frame_);
-    format.block_align = static_cast<std::uint16_t>(bytes_per_frame_);
-    format.bits_per_sample = static_cast<std::uint16_t>(bytes_per_sample_ * 8);
-    return MakeRiffHeader(format.Serialize(), data_bytes);
+SampleHeaderInfo LSNKPCMFileBase::Info() const {
+    return {GetSampleRate(), GetChannels(), bytes_per_sample_, GetFramesWritten()};
 }
 
 void LSNKPCMFileBase::Write(const Sample* buffer, std::int32_t frames) {
-    if (frames <= 0) {
+    if (frames <= 0 || IsError()) {
         return;
     }
     AddFramesWritten(frames);
-    const int channels = GetChannels();
+    const auto channels = static_cast<std::size_t>(GetChannels());
     while (frames > 0 && !IsError()) {
-        std::int32_t chunk = std::min(frames, kBufferFrames);
-        std::size_t samples = static_cast<std::size_t>(chunk) * static_cast<std::size_t>(channels);
+        const std::int32_t chunk = std::min(frames, kBufferFrames);
+        const std::size_t samples = static_cast<std::size_t>(chunk) * channels;
         Convert(buffer, bytes_.data(), samples);
-        std::size_t bytes = samples * static_cast<std::size_t>(bytes_per_sample_);
+        const std::size_t bytes = samples * static_cast<std::size_t>(bytes_per_sample_);
         if (file_.Write(bytes_.data(), bytes) != bytes) {
-            // A full disk: the sink is in error, and its owner discards the file.
+            // A full disk: the sink ignores what follows, and its owner discards the file.
             SetError();
         }
         buffer += samples;
@@ -82,9 +77,25 @@ void LSNKPCMFileBase::Truncate(std::int32_t frames) {
         return;
     }
     SetFramesWritten(frames);
-    if (!file_.Seek(kHeaderBytes + std::int64_t{frames} * bytes_per_frame_) || !file_.SetEnd()) {
+    if (!file_.Seek(header_bytes_ + std::int64_t{frames} * frame_bytes_) || !file_.SetEnd()) {
         SetError();
     }
+}
+
+std::int64_t WriteHeaderPCMWave(LFile& file, const SampleHeaderInfo& info, bool final) {
+    const auto frame_bytes = static_cast<std::uint32_t>(info.channels * info.bytes_per_sample);
+    WaveFormat format;
+    format.format_tag = WAVE_FORMAT_PCM;
+    format.channels = static_cast<std::uint16_t>(info.channels);
+    format.samples_per_sec = static_cast<std::uint32_t>(info.sample_rate);
+    format.avg_bytes_per_sec = format.samples_per_sec * frame_bytes;
+    format.block_align = static_cast<std::uint16_t>(frame_bytes);
+    format.bits_per_sample = static_cast<std::uint16_t>(info.bytes_per_sample * 8);
+    const std::vector<std::uint8_t> header =
+        MakeRiffHeader(format.Serialize(), final ? info.DataBytes() : kSizeWhileWriting);
+    return file.Write(header.data(), header.size()) == header.size()
+               ? static_cast<std::int64_t>(header.size())
+               : -1;
 }
 
 void LSNKPCM8File::Convert(const Sample* samples, std::uint8_t* bytes, std::size_t count) const {

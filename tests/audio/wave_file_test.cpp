@@ -234,16 +234,13 @@ TEST_F(WaveFileTest, TruncateCutsTheFileAndLaterWritesFollow) {
     std::vector<Sample> ones(2000, 16);
     std::vector<Sample> twos(2000, 32);
     {
+        // The rules of Truncate itself are the raw writer's (RawFileTest): here, that the cut
+        // falls after the WAV header and the final header counts what is left.
         LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 8000, 0, 16, 2);
         sink->Write(ones.data(), 1000);
         sink->Truncate(100);
         EXPECT_EQ(testing::ReadBytes(path).size(), 46u + 100 * 4);
-        EXPECT_EQ(sink->GetFramesWritten(), 100);
-        sink->Truncate(500);  // beyond what was written: ignored
-        EXPECT_EQ(sink->GetFramesWritten(), 100);
-        sink->Write(twos.data(), 10);
-        sink->Truncate(-5);
-        EXPECT_EQ(sink->GetFramesWritten(), 0);
+        sink->Truncate(0);
         sink->Write(ones.data(), 3);
         sink->Write(twos.data(), 2);
         ASSERT_TRUE(sink->Finish());

@@ -185,8 +185,8 @@ TEST_F(RawFileTest, ReadsWholeFramesWithSilenceAroundThem) {
 }
 
 // A header callback that records its calls and writes 10 bytes of 0xEE.
-std::vector<std::pair<RawHeaderInfo, bool>> headers;
-std::int64_t RecordingHeader(LFile& file, const RawHeaderInfo& info, bool final) {
+std::vector<std::pair<SampleHeaderInfo, bool>> headers;
+std::int64_t RecordingHeader(LFile& file, const SampleHeaderInfo& info, bool final) {
     EXPECT_EQ(file.Tell(), 0);
     headers.emplace_back(info, final);
     return file.Write(std::vector<std::uint8_t>(10, 0xEE).data(), 10) == 10 ? 10 : -1;
@@ -227,6 +227,14 @@ TEST_F(RawFileTest, HeaderFirstAndFinalAndBackwardsSeekCuts) {
         ASSERT_TRUE(sink.Finish());
     }
     EXPECT_EQ(FileBytes(path), std::vector<std::uint8_t>(10, 0xEE));
+    {
+        // A headerless writer over an existing file starts it anew.
+        LRawFileDataSoundSink<RawPcm8Signed> sink(path, 8000, 1);
+        const Sample one[] = {4096};
+        sink.Write(one, 1);
+        ASSERT_TRUE(sink.Finish());
+    }
+    EXPECT_EQ(FileBytes(path), std::vector<std::uint8_t>{1});
 }
 
 TEST_F(RawFileTest, FilesThatCannotBeOpenedOrCreatedGiveErrorObjects) {
