@@ -230,21 +230,26 @@ std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<
     switch (command.id) {
         case kBatchSilenceAtStart:
         case kBatchSilenceAtEnd:
-            return std::string(CheckSilenceTime(numbers[0]));
+            return std::string(Check(SilenceParameters{.time_ms = numbers[0]}));
         case kBatchAmplify:
-            return std::string(CheckAmplifyGain(numbers[0]));
+            return std::string(Check(AmplifyParameters{.gain_percent = numbers[0]}));
         case kBatchNormalize:
-            return std::string(CheckNormalizePeakLevel(numbers[0]));
+            return std::string(Check(NormalizeParameters{.peak_percent = numbers[0]}));
         case kBatchEcho:
-            return std::string(CheckEcho(numbers[0], numbers[1]));
+            return std::string(
+                Check(EchoParameters{.time_ms = numbers[0], .gain_percent = numbers[1]}));
         case kBatchReverb:
-            return std::string(CheckReverb(numbers[1], numbers[0]));
+            return std::string(
+                Check(ReverbParameters{.time_ms = numbers[0], .level_percent = numbers[1]}));
         case kBatchSpeedSimple:
         case kBatchConstantPitch:
         case kBatchConstantSpeed:
-            return std::string(CheckSpeedPercent(numbers[0]));
+            return std::string(Check(SpeedPitchParameters{
+                .percent = numbers[0],
+                .mode = static_cast<std::int32_t>(command.id - kBatchSpeedSimple)}));
         case kBatchCompressor:
-            return CompressorRatioFactor(numbers[1]) ? "" : "El ratio debe ser de 0 a 6.";
+            return std::string(Check(CompressorParameters{
+                .threshold_db = numbers[0], .ratio_index = numbers[1], .limit_db = numbers[2]}));
         case kBatchConvertRate:
             return numbers[0] >= 1 ? "" : "La tasa de muestra debe ser mayor que 0.";
         case kBatchConvertChannels:

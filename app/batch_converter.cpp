@@ -54,7 +54,7 @@ class StoredFormatPrompts : public Prompts {
 template <typename Effect, typename... Parameters>
 ProcessResult RunWhole(LProgressDialog& process, double from, double to, LCutListAudio& document,
                        Parameters... parameters) {
-    Effect effect(document, document.GetLength(), 0, parameters...);
+    Effect effect(document, FrameRange{0, document.GetLength()}, parameters...);
     return process.RunStep(effect, from, to);
 }
 
@@ -131,7 +131,7 @@ ProcessResult ApplyBatchCommand(LProgressDialog& process, const LBatchCommandIte
     const std::vector<int>& n = values.numbers;
     switch (item.id) {
         case kBatchAutoTrim: {
-            EfAutotrim trim(document, ReadStoredValue(kAutoTrimThreshold));
+            EfAutotrim trim(document, ReadStored(kAutoTrimStored));
             return process.RunStep(trim, from, to);
         }
         case kBatchSilenceAtStart:
@@ -145,35 +145,39 @@ ProcessResult ApplyBatchCommand(LProgressDialog& process, const LBatchCommandIte
             document.EfAmplify(0, document.GetLength(), n[0]);
             return PROCESS_DONE;
         case kBatchNormalize:
-            return RunWhole<EfNormalize>(process, from, to, document, n[0]);
+            return RunWhole<EfNormalize>(process, from, to, document,
+                                         NormalizeParameters{.peak_percent = n[0]});
         case kBatchHighPass:
-            return RunWhole<EfLowCutFilter>(process, from, to, document, n[0]);
+            return RunWhole<EfLowCutFilter>(process, from, to, document,
+                                            LowCutParameters{.frequency_hz = n[0]});
         case kBatchEqualizer:
             return RunWhole<EfEqualiser>(process, from, to, document, values.points);
         case kBatchEcho:
-            return RunWhole<EfEcho>(process, from, to, document, n[1], n[0]);
+            return RunWhole<EfEcho>(process, from, to, document,
+                                    EchoParameters{.time_ms = n[0], .gain_percent = n[1]});
         case kBatchReverb:
-            return RunWhole<EfReverb>(process, from, to, document, n[1], n[0]);
+            return RunWhole<EfReverb>(process, from, to, document,
+                                      ReverbParameters{.time_ms = n[0], .level_percent = n[1]});
         case kBatchEnvelope:
             return RunWhole<LEfEnvelope>(process, from, to, document,
                                          values.points.ToBytePointList());
         case kBatchAutoGain:
             return RunWhole<EfAutoGainControl>(process, from, to, document);
         case kBatchNoiseReduction:
-            return RunWhole<EfNoiseReduction>(process, from, to, document, n[0]);
+            return RunWhole<EfNoiseReduction>(process, from, to, document,
+                                              NoiseGateParameters{.level_db = n[0]});
         case kBatchSpeedSimple:
         case kBatchConstantPitch:
         case kBatchConstantSpeed:
             return RunWhole<LEfChangeSpeedPitch>(
-                process, from, to, document, n[0],
-                static_cast<std::int32_t>(item.id - kBatchSpeedSimple));
-        case kBatchCompressor: {
-            const std::optional<double> ratio = CompressorRatioFactor(n[1]);
-            if (!ratio) {
-                return PROCESS_FAILED;  // an unknown ratio cancels the command
-            }
-            return RunWhole<EfCompressor>(process, from, to, document, n[0], n[2], *ratio);
-        }
+                process, from, to, document,
+                SpeedPitchParameters{
+                    .percent = n[0],
+                    .mode = static_cast<std::int32_t>(item.id - kBatchSpeedSimple)});
+        case kBatchCompressor:
+            return RunWhole<EfCompressor>(
+                process, from, to, document,
+                CompressorParameters{.threshold_db = n[0], .ratio_index = n[1], .limit_db = n[2]});
         case kBatchConvertRate: {
             LCLAConvertRateChannels convert(document, n[0], document.GetChannels());
             return process.RunStep(convert, from, to);

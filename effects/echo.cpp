@@ -88,42 +88,30 @@ void LSRCReverb::Clear() {
     std::fill(delay_.begin(), delay_.end(), 0);
 }
 
-EfEcho::EfEcho(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-               std::int32_t gain_percent, std::int32_t time_ms)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      gain_percent_(gain_percent),
-      time_ms_(time_ms) {}
+EfEcho::EfEcho(LCutListAudio& document, FrameRange range, const EchoParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfEcho::Body() {
-    if (!CheckEcho(time_ms_, gain_percent_).empty()) {
+    if (!Check(parameters_).empty()) {
         return PROCESS_FAILED;
     }
-    return RunRangeEffect(
-        *this, "Echo", document_, s_end_, s_start_, [&](const LSoundSourceRef& upstream) {
-            return LSoundSourceRef(new LSRCEcho(upstream, gain_percent_, time_ms_));
-        });
+    return RunRangeEffect(*this, "Echo", document_, range_, [&](const LSoundSourceRef& upstream) {
+        return LSoundSourceRef(
+            new LSRCEcho(upstream, parameters_.gain_percent, parameters_.time_ms));
+    });
 }
 
-EfReverb::EfReverb(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                   std::int32_t level_percent, std::int32_t time_ms)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      level_percent_(level_percent),
-      time_ms_(time_ms) {}
+EfReverb::EfReverb(LCutListAudio& document, FrameRange range, const ReverbParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfReverb::Body() {
-    if (!CheckReverb(level_percent_, time_ms_).empty()) {
+    if (!Check(parameters_).empty()) {
         return PROCESS_FAILED;
     }
-    return RunRangeEffect(
-        *this, "Reverb", document_, s_end_, s_start_, [&](const LSoundSourceRef& upstream) {
-            return LSoundSourceRef(new LSRCReverb(upstream, level_percent_, time_ms_));
-        });
+    return RunRangeEffect(*this, "Reverb", document_, range_, [&](const LSoundSourceRef& upstream) {
+        return LSoundSourceRef(
+            new LSRCReverb(upstream, parameters_.level_percent, parameters_.time_ms));
+    });
 }
 
 }  // namespace sonvara
