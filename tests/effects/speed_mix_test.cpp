@@ -192,15 +192,6 @@ TEST_F(SpeedMixTest, ConversionsKeepTheToneAndTheLeftChannel) {
     EXPECT_NEAR(Frequency(ReadList(document), 1, 100, 7900, 8000), 1000, 2);
 }
 
-TEST(MixPasteGains, VolumeAndBalance) {
-    EXPECT_EQ(MixPasteGains(100, 50).left, 1 << 24);
-    EXPECT_EQ(MixPasteGains(100, 50).right, 1 << 24);
-    EXPECT_EQ(MixPasteGains(100, 0).left, 1 << 25);  // all to the left, twice as loud
-    EXPECT_EQ(MixPasteGains(100, 0).right, 0);
-    EXPECT_EQ(MixPasteGains(50, 50).left, 1 << 23);
-    EXPECT_EQ(MixPasteGains(100, 100).right, 1 << 25);
-}
-
 class MixPasteTest : public SpeedMixTest {
   protected:
     // Ten seconds of 8000 Hz: the staircase; the paste: a constant 1000 on every channel.
@@ -253,19 +244,30 @@ TEST_F(MixPasteTest, ALongerPasteInsertsSilenceExtendsOrFadesOut) {
 }
 
 TEST_F(MixPasteTest, AShorterPasteMixesOnlyItsLengthWithBalanceAndConversion) {
-    // A mono paste at 16000 Hz into a stereo document at 8000 Hz, all to the left.
-    LCutListAudio document = Staircase(40000, 2);
-    const std::vector<Sample> original = ReadList(document);
-    EfMixPaste mix(
-        document, {10000, 30000}, Paste(16000, 1, 16000),
-        {.volume_percent = 100, .mode = MIXMODE_INSERTSILENCE, .fade_frames = 0, .balance = 0});
-    ASSERT_EQ(testing::RunProcess(mix), PROCESS_DONE);
-    EXPECT_NEAR(mix.SelectionEnd(), 18000, 2);
-    ASSERT_EQ(document.GetLength(), 40000);
-    const std::vector<Sample> out = ReadList(document);
-    EXPECT_NEAR(out[2 * 12000] - original[2 * 12000], 2000, 2);  // left: twice the volume
-    EXPECT_EQ(out[2 * 12000 + 1], original[2 * 12000 + 1]);      // right: nothing
-    EXPECT_EQ(out[2 * 20000], original[2 * 20000]);              // past the paste
+    // A mono paste of 1000 at 16000 Hz into a stereo document at 8000 Hz. The volume scales it;
+    // the balance moves it between the channels, twice as loud on one side at either end.
+    struct Case {
+        std::int32_t volume, balance;
+        Sample left, right;  // what the paste adds
+    };
+    for (const Case& test :
+         {Case{100, 0, 2000, 0}, Case{50, 50, 500, 500}, Case{100, 100, 0, 2000}}) {
+        SCOPED_TRACE(::testing::Message() << test.volume << " %, balance " << test.balance);
+        LCutListAudio document = Staircase(40000, 2);
+        const std::vector<Sample> original = ReadList(document);
+        EfMixPaste mix(document, {10000, 30000}, Paste(16000, 1, 16000),
+                       {.volume_percent = test.volume,
+                        .mode = MIXMODE_INSERTSILENCE,
+                        .fade_frames = 0,
+                        .balance = test.balance});
+        ASSERT_EQ(testing::RunProcess(mix), PROCESS_DONE);
+        EXPECT_NEAR(mix.SelectionEnd(), 18000, 2);
+        ASSERT_EQ(document.GetLength(), 40000);
+        const std::vector<Sample> out = ReadList(document);
+        EXPECT_NEAR(out[2 * 12000] - original[2 * 12000], test.left, 2);
+        EXPECT_NEAR(out[2 * 12000 + 1] - original[2 * 12000 + 1], test.right, 2);
+        EXPECT_EQ(out[2 * 20000], original[2 * 20000]);  // past the paste
+    }
 }
 
 TEST_F(MixPasteTest, CancelLeavesTheDocumentAsItWas) {
