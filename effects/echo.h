@@ -23,7 +23,7 @@ std::uint32_t DelaySamples(std::int32_t milliseconds, std::int32_t rate, int cha
 // y = x + ((d × gain) >> 8) with d the output of one delay earlier; gain = percent × 256 ÷ 100.
 class LSRCEcho : public LInPlaceFilter {
   public:
-    LSRCEcho(LSoundSourceRef upstream, std::int32_t gain_percent, std::int32_t time_ms);
+    LSRCEcho(LSoundSourceRef upstream, const EchoParameters& parameters);
 
     std::uint32_t DelayLength() const { return static_cast<std::uint32_t>(delay_.size()); }
 
@@ -41,7 +41,7 @@ class LSRCEcho : public LInPlaceFilter {
 // feedback 0.13. Tap positions index interleaved samples and are not rounded to whole frames.
 class LSRCReverb : public LInPlaceFilter {
   public:
-    LSRCReverb(LSoundSourceRef upstream, std::int32_t level_percent, std::int32_t time_ms);
+    LSRCReverb(LSoundSourceRef upstream, const ReverbParameters& parameters);
 
     std::uint32_t DelayLength() const { return static_cast<std::uint32_t>(delay_.size()); }
     std::int32_t FeedbackGain() const { return gains_[4]; }

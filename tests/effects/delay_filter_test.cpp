@@ -105,7 +105,8 @@ TEST_F(DelayFilterTest, ReverbTapsLandWhereTheDelayLinePutsThem) {
     // feedback 66 (0.13 × 512 = 66.56, truncated). The tap at t first hears the impulse D − t
     // later; what the taps add is fed back into the line and heard again.
     LCutListAudio document = Impulse(1000, 1, 0);
-    LSRCReverb reverb(LSoundSourceRef(new LSRCCutListAudio(document)), 100, 100);
+    LSRCReverb reverb(LSoundSourceRef(new LSRCCutListAudio(document)),
+                      {.time_ms = 100, .level_percent = 100});
     ASSERT_EQ(reverb.DelayLength(), 800u);
     EXPECT_EQ(reverb.FeedbackGain(), 66);
     std::vector<Sample> out(1000);
