@@ -1,62 +1,11 @@
 #include "app/batch_command.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdarg>
-#include <cstdio>
 #include <limits>
-
-#include "effects/compressor.h"
 
 namespace sonvara {
 namespace {
 
 using enum BatchFieldType;
-
-// Values the batch converter keeps beside the effects' own.
-constexpr StoredValue kBatchConstSpeedPitch{kStoredValues, "ConstSpeedPitch", 100};
-constexpr StoredValue kConvertChannel{kStoredValues, "ConvertChannel", 1};
-constexpr StoredValue kNoStoredValue{kStoredValues, "", 0};
-
-constexpr std::array<BatchField, 1> kSilence{{{kInt32, "tiempo (ms)", kSilenceTimes}}};
-constexpr std::array<BatchField, 1> kAmplify{{{kInt16, "ganancia (%)", kAmplifyGain}}};
-constexpr std::array<BatchField, 1> kNormalize{{{kInt16, "nivel (%)", kNormalizePeakLevel}}};
-constexpr std::array<BatchField, 1> kHighPass{{{kInt32, "frecuencia (Hz)", kLowCutFreq}}};
-constexpr std::array<BatchField, 1> kPoints{{{kPointList, "puntos", kNoStoredValue}}};
-constexpr std::array<BatchField, 2> kEcho{
-    {{kInt32, "tiempo (ms)", kEchoTime}, {kInt16, "ganancia (%)", kEchoGain}}};
-constexpr std::array<BatchField, 2> kReverb{
-    {{kInt32, "tiempo (ms)", kReverbTime}, {kInt16, "nivel (%)", kReverbLevel}}};
-constexpr std::array<BatchField, 1> kNoise{{{kInt8, "nivel (dB)", kNoiseGateLevel}}};
-constexpr std::array<BatchField, 1> kSpeedSimple{{{kInt16, "porcentaje", kSpSpeedPitch}}};
-constexpr std::array<BatchField, 1> kConstantPitch{{{kInt16, "porcentaje", kConstPitchSpeed}}};
-constexpr std::array<BatchField, 1> kConstantSpeed{{{kInt16, "porcentaje", kBatchConstSpeedPitch}}};
-constexpr std::array<BatchField, 3> kCompressor{{{kInt8, "umbral (dB)", kCompressorThreshold},
-                                                 {kUInt8, "ratio (0 a 6)", kCompressorRatio},
-                                                 {kInt8, "límite (dB)", kCompressorLimit}}};
-constexpr std::array<BatchField, 1> kRate{{{kInt32, "tasa (Hz)", kConvertSampleRate}}};
-constexpr std::array<BatchField, 1> kChannels{{{kUInt8, "canales", kConvertChannel}}};
-
-const std::array<BatchCommandInfo, 18> kCommands{{
-    {kBatchAutoTrim, "Auto Recortar", {}, {}},
-    {kBatchSilenceAtStart, "Insertar Silencio al comienzo", kSilence, {}},
-    {kBatchSilenceAtEnd, "Insertar Silencio al final", kSilence, {}},
-    {kBatchAmplify, "Amplificador", kAmplify, {}},
-    {kBatchNormalize, "Normalizador", kNormalize, {}},
-    {kBatchHighPass, "Filtro High-Pass", kHighPass, {}},
-    {kBatchEqualizer, "Ecualizador", kPoints, kEqualizerPointsFile},
-    {kBatchEcho, "Eco", kEcho, {}},
-    {kBatchReverb, "Reverberancia", kReverb, {}},
-    {kBatchEnvelope, "Envolver", kPoints, kEnvelopePointsFile},
-    {kBatchAutoGain, "Control Automático de Ganancia", {}, {}},
-    {kBatchNoiseReduction, "Reducción de Ruido", kNoise, {}},
-    {kBatchSpeedSimple, "Cambio Simple de Velocidad y Tono", kSpeedSimple, {}},
-    {kBatchConstantPitch, "Cambio Constante de Tono y Velocidad", kConstantPitch, {}},
-    {kBatchConstantSpeed, "Cambio Constante de Velocidad y Tono", kConstantSpeed, {}},
-    {kBatchCompressor, "Compresor de Rango Dinámico", kCompressor, {}},
-    {kBatchConvertRate, "Convertir la Tasa de Muestra", kRate, {}},
-    {kBatchConvertChannels, "Convertir los Canales (Mono <-> Estéreo)", kChannels, {}},
-}};
 
 // The bytes of a point list in a data block: the count, then 64 (x, y) pairs.
 constexpr std::size_t kPointListBytes = 1 + 2 * kPointListMax;
@@ -103,28 +52,42 @@ int DecodeNumber(BatchFieldType type, const std::uint8_t* bytes) {
     }
 }
 
-// The description texts are printf formats; they are checked against their arguments here.
-[[gnu::format(printf, 1, 2)]] std::string Format(const char* format, ...) {
-    char text[160];
-    std::va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
+// The values of `item`, with its point list only when `with_points` (a stored list is read, and
+// written when missing).
+BatchValues ItemValues(const BatchCommandInfo& command, const LBatchCommandItem& item,
+                       bool with_points) {
+    BatchValues values;
+    values.from_data = item.data.size() >= BatchDataBytes(command);
+    const std::uint8_t* at = item.data.data();
+    for (const BatchField& field : command.fields) {
+        if (field.type != kPointList) {
+            values.numbers.push_back(values.from_data ? DecodeNumber(field.type, at)
+                                                      : ReadStoredValue(field.stored));
+        } else if (with_points && values.from_data) {
+            values.points.n_points = at[0];
+            for (int p = 0; p < kPointListMax; ++p) {
+                values.points.points[static_cast<std::size_t>(p)] = {at[1 + 2 * p], at[2 + 2 * p]};
+            }
+            values.points.Validate();
+        } else if (with_points) {
+            values.points = LoadStoredPointList(command.point_file);
+        }
+        if (values.from_data) {
+            at += BatchFieldBytes(field.type);
+        }
+    }
+    return values;
 }
 
 }  // namespace
 
-std::span<const BatchCommandInfo> BatchCommands() {
-    return kCommands;
-}
-
 const BatchCommandInfo* FindBatchCommand(std::uint32_t id) {
-    return id < kCommands.size() ? &kCommands[id] : nullptr;
+    const std::span<const BatchCommandInfo> commands = BatchCommands();
+    return id < commands.size() ? &commands[id] : nullptr;
 }
 
 const BatchCommandInfo* FindBatchCommand(std::string_view id_or_name) {
-    for (const BatchCommandInfo& command : kCommands) {
+    for (const BatchCommandInfo& command : BatchCommands()) {
         if (command.name == id_or_name || std::to_string(command.id) == id_or_name) {
             return &command;
         }
@@ -156,34 +119,8 @@ std::size_t BatchDataBytes(const BatchCommandInfo& command) {
 }
 
 BatchValues BatchItemValues(const LBatchCommandItem& item) {
-    BatchValues values;
     const BatchCommandInfo* command = FindBatchCommand(item.id);
-    if (command == nullptr) {
-        return values;
-    }
-    const bool from_data = item.data.size() >= BatchDataBytes(*command);
-    const std::uint8_t* at = item.data.data();
-    for (const BatchField& field : command->fields) {
-        if (field.type == kPointList) {
-            if (from_data) {
-                values.points.n_points = at[0];
-                for (int p = 0; p < kPointListMax; ++p) {
-                    values.points.points[static_cast<std::size_t>(p)] = {at[1 + 2 * p],
-                                                                         at[2 + 2 * p]};
-                }
-                values.points.Validate();
-            } else {
-                values.points = LoadStoredPointList(command->point_file);
-            }
-        } else {
-            values.numbers.push_back(from_data ? DecodeNumber(field.type, at)
-                                               : ReadStoredValue(field.stored));
-        }
-        if (from_data) {
-            at += BatchFieldBytes(field.type);
-        }
-    }
-    return values;
+    return command != nullptr ? ItemValues(*command, item, true) : BatchValues{};
 }
 
 LBatchCommandItem MakeBatchItem(const BatchCommandInfo& command, const std::vector<int>& numbers,
@@ -227,31 +164,7 @@ std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<
     if (next != numbers.size()) {
         return "Demasiados valores para \"" + std::string(command.name) + "\".";
     }
-    switch (command.id) {
-        case kBatchSilenceAtStart:
-        case kBatchSilenceAtEnd:
-            return std::string(CheckSilenceTime(numbers[0]));
-        case kBatchAmplify:
-            return std::string(CheckAmplifyGain(numbers[0]));
-        case kBatchNormalize:
-            return std::string(CheckNormalizePeakLevel(numbers[0]));
-        case kBatchEcho:
-            return std::string(CheckEcho(numbers[0], numbers[1]));
-        case kBatchReverb:
-            return std::string(CheckReverb(numbers[1], numbers[0]));
-        case kBatchSpeedSimple:
-        case kBatchConstantPitch:
-        case kBatchConstantSpeed:
-            return std::string(CheckSpeedPercent(numbers[0]));
-        case kBatchCompressor:
-            return CompressorRatioFactor(numbers[1]) ? "" : "El ratio debe ser de 0 a 6.";
-        case kBatchConvertRate:
-            return numbers[0] >= 1 ? "" : "La tasa de muestra debe ser mayor que 0.";
-        case kBatchConvertChannels:
-            return numbers[0] == 1 || numbers[0] == 2 ? "" : "Los canales deben ser 1 o 2.";
-        default:
-            return "";
-    }
+    return command.check != nullptr ? std::string(command.check(numbers)) : "";
 }
 
 std::string CheckBatchItem(const LBatchCommandItem& item) {
@@ -263,52 +176,11 @@ std::string CheckBatchItem(const LBatchCommandItem& item) {
 }
 
 std::string BatchItemDescription(const LBatchCommandItem& item) {
-    if (item.id == kBatchEqualizer || item.id == kBatchEnvelope) {
-        return "Haga click en Opciones para ver o cambiar.";  // the points are not listed
+    const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command == nullptr || command->describe == nullptr) {
+        return "";
     }
-    const BatchValues values = BatchItemValues(item);
-    const std::vector<int>& n = values.numbers;
-    switch (item.id) {
-        case kBatchSilenceAtStart:
-        case kBatchSilenceAtEnd:
-            return Format("Tiempo de Silencio  (mins.) = %d", n[0]);
-        case kBatchAmplify:
-            return Format("Amplificar la Ganancia (%%) = %d", n[0]);
-        case kBatchNormalize:
-            return Format("Normalizar al más alto nivel (%%) = %d", n[0]);
-        case kBatchHighPass:
-            return Format("Frecuencia (Hz) = %d", n[0]);
-        case kBatchEcho:
-            return Format(" Tiempo de Eco (mins.) = %d, Ganancia de Eco (%%) = %d", n[0], n[1]);
-        case kBatchReverb: {
-            // The list has always shown 50 as the level of an item without data.
-            const bool from_data = item.data.size() >= BatchDataBytes(*FindBatchCommand(item.id));
-            return Format(
-                "Tiempo de la Reverberancia (mins.) = %d, Nivel de Reverberancia (%%) = %d", n[0],
-                from_data ? n[1] : 50);
-        }
-        case kBatchNoiseReduction:
-            return Format("Nivel de Ruido (dB) = %d", n[0]);
-        case kBatchSpeedSimple:
-            return Format("Ajuste de Velocidad/Tono (%%) = %d", n[0]);
-        case kBatchConstantPitch:
-            return Format("Ajuste de Velocidad (%%) = %d", n[0]);
-        case kBatchConstantSpeed:
-            return Format("Ajuste de Tono (%%) = %d", n[0]);
-        case kBatchCompressor: {
-            const auto ratio = static_cast<std::size_t>(n[1]);
-            const std::string_view text =
-                ratio < CompressorRatioList.size() ? CompressorRatioList[ratio].text : "?";
-            return Format("Umbral (db) = %d, Ratio = %.*s, Límite (db) = %d", n[0],
-                          static_cast<int>(text.size()), text.data(), n[2]);
-        }
-        case kBatchConvertRate:
-            return Format("Convierta la Tasa de Muestra = %d", n[0]);
-        case kBatchConvertChannels:
-            return Format("Convertir el Canal = %d", n[0]);
-        default:
-            return "";
-    }
+    return command->describe(ItemValues(*command, item, false));
 }
 
 }  // namespace sonvara

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/progress_dialog.h"
+#include "document/cut_list_audio.h"
 #include "effects/effect_parameters.h"
 #include "effects/point_list.h"
 
@@ -54,11 +56,38 @@ struct BatchField {
     StoredValue stored;      // where the value comes from without data (unused for point lists)
 };
 
+// The parameters an item runs with: its numbers (one per field that is not a point list) and
+// its point list, from its data or the stored values.
+struct BatchValues {
+    std::vector<int> numbers;
+    PointList points;
+    bool from_data = false;  // whether the item held the whole layout
+};
+BatchValues BatchItemValues(const LBatchCommandItem& item);
+
+// Where a command runs: the whole of `document`, as a step of `process` filling [from, to] of
+// its bar.
+struct BatchStep {
+    LProgressDialog& process;
+    LCutListAudio& document;
+    double from;
+    double to;
+};
+
+// A command is one row: what it is called, its data layout with the stored values behind each
+// field, the check its dialog makes, the text the command list shows and what it does.
 struct BatchCommandInfo {
     std::uint32_t id;
     std::string_view name;
-    std::span<const BatchField> fields;
-    std::string_view point_file;  // the point-list file of the equalizer and the envelope
+    ProcessResult (*apply)(const BatchStep& step, const BatchValues& values);
+    std::span<const BatchField> fields = {};
+    std::string_view point_file = {};  // the point-list file of the equalizer and the envelope
+    // "" for numbers (one per numeric field, each fitting its field) that the dialog accepts,
+    // else its message; nullptr when every value is accepted.
+    std::string_view (*check)(const std::vector<int>& numbers) = nullptr;
+    // The "Opciones" column of the command list; nullptr for commands without options. Listing
+    // never reads the point files: `values` holds no points.
+    std::string (*describe)(const BatchValues& values) = nullptr;
 };
 
 // The 18 commands in id order.
@@ -71,14 +100,6 @@ const BatchCommandInfo* FindBatchCommand(std::string_view id_or_name);
 std::size_t BatchFieldBytes(BatchFieldType type);
 // The data size of a command's layout.
 std::size_t BatchDataBytes(const BatchCommandInfo& command);
-
-// The parameters an item runs with: its numbers (one per field that is not a point list) and
-// its point list, from its data or the stored values.
-struct BatchValues {
-    std::vector<int> numbers;
-    PointList points;
-};
-BatchValues BatchItemValues(const LBatchCommandItem& item);
 
 // An item of `command` holding `numbers` (one per numeric field, in layout order) and, for the
 // equalizer and the envelope, `points`. The numbers must fit their fields (see CheckBatchValues).

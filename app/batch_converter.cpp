@@ -4,21 +4,9 @@
 
 #include <utility>
 
-#include "audio/sound_time.h"
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
-#include "document/convert_document.h"
-#include "effects/auto_gain.h"
-#include "effects/auto_trim.h"
-#include "effects/compressor.h"
-#include "effects/echo.h"
-#include "effects/envelope.h"
-#include "effects/equalizer.h"
-#include "effects/high_pass.h"
-#include "effects/noise_gate.h"
-#include "effects/normalize.h"
-#include "effects/speed_pitch.h"
 #include "formats/load_save.h"
 
 namespace sonvara {
@@ -49,14 +37,6 @@ class StoredFormatPrompts : public Prompts {
     Prompts& outer_;
     bool asked_ = false;
 };
-
-// Runs a command's process on [0, length) of `document`.
-template <typename Effect, typename... Parameters>
-ProcessResult RunWhole(LProgressDialog& process, double from, double to, LCutListAudio& document,
-                       Parameters... parameters) {
-    Effect effect(document, document.GetLength(), 0, parameters...);
-    return process.RunStep(effect, from, to);
-}
 
 }  // namespace
 
@@ -127,64 +107,11 @@ bool PrepareBatchOutputFolder(Prompts& prompts, const BatchOutputSettings& setti
 
 ProcessResult ApplyBatchCommand(LProgressDialog& process, const LBatchCommandItem& item,
                                 LCutListAudio& document, double from, double to) {
-    const BatchValues values = BatchItemValues(item);
-    const std::vector<int>& n = values.numbers;
-    switch (item.id) {
-        case kBatchAutoTrim: {
-            EfAutotrim trim(document, ReadStoredValue(kAutoTrimThreshold));
-            return process.RunStep(trim, from, to);
-        }
-        case kBatchSilenceAtStart:
-        case kBatchSilenceAtEnd: {
-            const std::int32_t frames = FramesFromMilliseconds(n[0], document.GetSampleRate());
-            document.InsertSilence(item.id == kBatchSilenceAtStart ? 0 : document.GetLength(),
-                                   frames);
-            return PROCESS_DONE;
-        }
-        case kBatchAmplify:
-            document.EfAmplify(0, document.GetLength(), n[0]);
-            return PROCESS_DONE;
-        case kBatchNormalize:
-            return RunWhole<EfNormalize>(process, from, to, document, n[0]);
-        case kBatchHighPass:
-            return RunWhole<EfLowCutFilter>(process, from, to, document, n[0]);
-        case kBatchEqualizer:
-            return RunWhole<EfEqualiser>(process, from, to, document, values.points);
-        case kBatchEcho:
-            return RunWhole<EfEcho>(process, from, to, document, n[1], n[0]);
-        case kBatchReverb:
-            return RunWhole<EfReverb>(process, from, to, document, n[1], n[0]);
-        case kBatchEnvelope:
-            return RunWhole<LEfEnvelope>(process, from, to, document,
-                                         values.points.ToBytePointList());
-        case kBatchAutoGain:
-            return RunWhole<EfAutoGainControl>(process, from, to, document);
-        case kBatchNoiseReduction:
-            return RunWhole<EfNoiseReduction>(process, from, to, document, n[0]);
-        case kBatchSpeedSimple:
-        case kBatchConstantPitch:
-        case kBatchConstantSpeed:
-            return RunWhole<LEfChangeSpeedPitch>(
-                process, from, to, document, n[0],
-                static_cast<std::int32_t>(item.id - kBatchSpeedSimple));
-        case kBatchCompressor: {
-            const std::optional<double> ratio = CompressorRatioFactor(n[1]);
-            if (!ratio) {
-                return PROCESS_FAILED;  // an unknown ratio cancels the command
-            }
-            return RunWhole<EfCompressor>(process, from, to, document, n[0], n[2], *ratio);
-        }
-        case kBatchConvertRate: {
-            LCLAConvertRateChannels convert(document, n[0], document.GetChannels());
-            return process.RunStep(convert, from, to);
-        }
-        case kBatchConvertChannels: {
-            LCLAConvertRateChannels convert(document, document.GetSampleRate(), n[0]);
-            return process.RunStep(convert, from, to);
-        }
-        default:
-            return PROCESS_DONE;
+    const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command == nullptr) {
+        return PROCESS_DONE;
     }
+    return command->apply(BatchStep{process, document, from, to}, BatchItemValues(item));
 }
 
 SVBatchConverter::SVBatchConverter(std::vector<std::string> files,

@@ -81,7 +81,7 @@ void BM_Effect(benchmark::State& state, const MakeEffect& make) {
 template <typename Effect, typename... Parameters>
 MakeEffect Range(Parameters... parameters) {
     return [=](LCutListAudio& document, std::int32_t length) {
-        return std::make_unique<Effect>(document, length, 0, parameters...);
+        return std::make_unique<Effect>(document, FrameRange{0, length}, parameters...);
     };
 }
 
@@ -91,22 +91,27 @@ MakeEffect Range(Parameters... parameters) {
         ->Iterations(2)                      \
         ->UseRealTime()
 
-EFFECT_BENCHMARK(Normalize, Range<EfNormalize>(100));
+EFFECT_BENCHMARK(Normalize, Range<EfNormalize>(NormalizeParameters{.peak_percent = 100}));
 EFFECT_BENCHMARK(FadeIn, Range<EfFadeIn>());
 EFFECT_BENCHMARK(Reverse, Range<LEfReverse>());
 EFFECT_BENCHMARK(DCOffset, Range<EfDCOffsetCorrection>());
-EFFECT_BENCHMARK(Echo, Range<EfEcho>(50, 800));
-EFFECT_BENCHMARK(Reverb, Range<EfReverb>(100, 1000));
-EFFECT_BENCHMARK(LowCut, Range<EfLowCutFilter>(250));
+EFFECT_BENCHMARK(Echo, Range<EfEcho>(EchoParameters{.time_ms = 800, .gain_percent = 50}));
+EFFECT_BENCHMARK(Reverb, Range<EfReverb>(ReverbParameters{.time_ms = 1000, .level_percent = 100}));
+EFFECT_BENCHMARK(LowCut, Range<EfLowCutFilter>(LowCutParameters{.frequency_hz = 250}));
 EFFECT_BENCHMARK(AutoTrim, ([](LCutListAudio& document, std::int32_t) {
-                     return std::make_unique<EfAutotrim>(document, -20);
+                     return std::make_unique<EfAutotrim>(document,
+                                                         AutoTrimParameters{.threshold_db = -20});
                  }));
-EFFECT_BENCHMARK(Compressor, Range<EfCompressor>(-20, 0, CompressorRatioList[2].factor));
-EFFECT_BENCHMARK(NoiseGate, Range<EfNoiseReduction>(-30));
+EFFECT_BENCHMARK(Compressor, Range<EfCompressor>(CompressorParameters{
+                                 .threshold_db = -20, .ratio_index = 2, .limit_db = 0}));
+EFFECT_BENCHMARK(NoiseGate, Range<EfNoiseReduction>(NoiseGateParameters{.level_db = -30}));
 EFFECT_BENCHMARK(AutoGain, Range<EfAutoGainControl>());
-EFFECT_BENCHMARK(SpeedSimple150, Range<LEfChangeSpeedPitch>(150, kSpeedPitchSimple));
-EFFECT_BENCHMARK(ConstantPitch150, Range<LEfChangeSpeedPitch>(150, kSpeedPitchConstantPitch));
-EFFECT_BENCHMARK(ConstantSpeed150, Range<LEfChangeSpeedPitch>(150, kSpeedPitchConstantSpeed));
+EFFECT_BENCHMARK(SpeedSimple150, Range<LEfChangeSpeedPitch>(SpeedPitchParameters{
+                                     .percent = 150, .mode = kSpeedPitchSimple}));
+EFFECT_BENCHMARK(ConstantPitch150, Range<LEfChangeSpeedPitch>(SpeedPitchParameters{
+                                       .percent = 150, .mode = kSpeedPitchConstantPitch}));
+EFFECT_BENCHMARK(ConstantSpeed150, Range<LEfChangeSpeedPitch>(SpeedPitchParameters{
+                                       .percent = 150, .mode = kSpeedPitchConstantSpeed}));
 
 }  // namespace
 }  // namespace sonvara

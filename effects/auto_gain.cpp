@@ -223,15 +223,11 @@ ProcessResult LDPAutoGain::Body() {
     return RunAutoGain(*this, source_, sink_, constants_);
 }
 
-EfAutoGainControl::EfAutoGainControl(LCutListAudio& document, std::int32_t s_end,
-                                     std::int32_t s_start)
-    : LProgressDialog("Control Automático de Ganancia"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start) {}
+EfAutoGainControl::EfAutoGainControl(LCutListAudio& document, FrameRange range)
+    : LProgressDialog("Control Automático de Ganancia"), document_(document), range_(range) {}
 
 ProcessResult EfAutoGainControl::Body() {
-    return RunOnSelectionCopy(*this, document_, s_end_, s_start_,
+    return RunOnSelectionCopy(*this, document_, range_,
                               [&](const LSoundSourceRef& source, const LSoundSinkRef& sink) {
                                   return RunAutoGain(*this, source, sink, kAutoGainCommand);
                               });

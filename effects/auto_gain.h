@@ -19,6 +19,7 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
 
 namespace sonvara {
 
@@ -52,14 +53,14 @@ class LDPAutoGain : public LProgressDialog {
 // The command on a selection: the selection is replaced only when both passes are done.
 class EfAutoGainControl : public LProgressDialog {
   public:
-    EfAutoGainControl(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start);
+    EfAutoGainControl(LCutListAudio& document, FrameRange range);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_, s_start_;
+    FrameRange range_;
 };
 
 }  // namespace sonvara

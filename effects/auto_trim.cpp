@@ -65,8 +65,8 @@ bool ReadDocumentGraph(LProgressDialog& process, const LCutListAudio& document,
     return true;
 }
 
-TrimRange FindTrimRange(const std::vector<std::uint8_t>& table, int channels, std::int32_t length,
-                        int threshold_db) {
+FrameRange FindTrimRange(const std::vector<std::uint8_t>& table, int channels, std::int32_t length,
+                         int threshold_db) {
     const std::size_t entry_bytes = static_cast<std::size_t>(std::max(channels, 1)) * 2;
     const std::size_t entries = table.size() / entry_bytes;
     const std::uint8_t peak =
@@ -75,7 +75,7 @@ TrimRange FindTrimRange(const std::vector<std::uint8_t>& table, int channels, st
         (std::int64_t{peak} * LDB::LDBTablesClass::Instance().Factor(threshold_db)) >> 24;
     const std::size_t pairs_per_entry = entry_bytes / 2;
 
-    TrimRange range{0, length};
+    FrameRange range{0, length};
     // The first block is never looked at from the front: sound that starts in it keeps the start
     // at 0 anyway.
     for (std::size_t entry = 1; entry < entries; ++entry) {
@@ -102,8 +102,8 @@ TrimRange FindTrimRange(const std::vector<std::uint8_t>& table, int channels, st
     return range;
 }
 
-EfAutotrim::EfAutotrim(LCutListAudio& document, int threshold_db)
-    : LProgressDialog("Sonvara"), document_(document), threshold_db_(threshold_db) {}
+EfAutotrim::EfAutotrim(LCutListAudio& document, const AutoTrimParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), parameters_(parameters) {}
 
 ProcessResult EfAutotrim::Body() {
     SetText("AutoTrim", 0);
@@ -113,7 +113,8 @@ ProcessResult EfAutotrim::Body() {
         return PROCESS_STOPPED;
     }
     const std::int32_t length = document_.GetLength();
-    const TrimRange keep = FindTrimRange(table, GraphChannels(document_), length, threshold_db_);
+    const FrameRange keep =
+        FindTrimRange(table, GraphChannels(document_), length, parameters_.threshold_db);
     document_.EfDelete(keep.end, length);
     if (keep.start > 0) {
         document_.EfDelete(0, keep.start);

@@ -10,6 +10,8 @@
 
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
+#include "effects/effect_parameters.h"
 
 namespace sonvara {
 
@@ -19,26 +21,21 @@ namespace sonvara {
 bool ReadDocumentGraph(LProgressDialog& process, const LCutListAudio& document,
                        std::vector<std::uint8_t>& table);
 
-// The range [start, end) that auto trim keeps of a document of `length` frames whose graph is
-// `table`, at `threshold_db` (clamped to −127..127) below or above its loudest byte.
-struct TrimRange {
-    std::int32_t start;
-    std::int32_t end;
-};
-TrimRange FindTrimRange(const std::vector<std::uint8_t>& table, int channels, std::int32_t length,
-                        int threshold_db);
+// The range that auto trim keeps of a document of `length` frames whose graph is `table`, at
+// `threshold_db` (clamped to −127..127) below or above its loudest byte.
+FrameRange FindTrimRange(const std::vector<std::uint8_t>& table, int channels, std::int32_t length,
+                         int threshold_db);
 
 class EfAutotrim : public LProgressDialog {
   public:
-    // `threshold_db` is the stored AutoTrimThreshold.
-    EfAutotrim(LCutListAudio& document, int threshold_db);
+    EfAutotrim(LCutListAudio& document, const AutoTrimParameters& parameters);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    int threshold_db_;
+    AutoTrimParameters parameters_;
 };
 
 }  // namespace sonvara

@@ -138,20 +138,18 @@ void LSRCCompressor::Render(std::int32_t at, std::int32_t count, Sample* out) {
     }
 }
 
-EfCompressor::EfCompressor(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                           std::int32_t threshold_db, std::int32_t /*limit_db*/, double ratio)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      threshold_db_(threshold_db),
-      ratio_(ratio) {}
+EfCompressor::EfCompressor(LCutListAudio& document, FrameRange range,
+                           const CompressorParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfCompressor::Body() {
+    const std::optional<double> ratio = CompressorRatioFactor(parameters_.ratio_index);
+    if (!ratio) {
+        return PROCESS_FAILED;
+    }
     return RunRangeEffect(
-        *this, "Dynamic Range Compressor", document_, s_end_, s_start_,
-        [&](const LSoundSourceRef& upstream) {
-            return LSoundSourceRef(new LSRCCompressor(upstream, threshold_db_, ratio_));
+        *this, "Dynamic Range Compressor", document_, range_, [&](const LSoundSourceRef& upstream) {
+            return LSoundSourceRef(new LSRCCompressor(upstream, parameters_.threshold_db, *ratio));
         });
 }
 

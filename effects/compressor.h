@@ -20,6 +20,8 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
+#include "effects/effect_parameters.h"
 #include "effects/look_ahead_source.h"
 
 namespace sonvara {
@@ -82,20 +84,19 @@ class LSRCCompressor : public LookAheadSource {
     std::int32_t block_gain_ = 0;  // the gain of the last block read before the upstream's end
 };
 
-// "Dynamic Range Compressor" on [s_start, s_end). The threshold is clamped to −127..127; the
-// limit is carried for the dialogs and scripts but does not shape the table.
+// "Dynamic Range Compressor" on `range`. The threshold is clamped to −127..127. A ratio index
+// outside CompressorRatioList is refused with PROCESS_FAILED before any audio moves.
 class EfCompressor : public LProgressDialog {
   public:
-    EfCompressor(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                 std::int32_t threshold_db, std::int32_t limit_db, double ratio);
+    EfCompressor(LCutListAudio& document, FrameRange range, const CompressorParameters& parameters);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_, s_start_, threshold_db_;
-    double ratio_;
+    FrameRange range_;
+    CompressorParameters parameters_;
 };
 
 }  // namespace sonvara

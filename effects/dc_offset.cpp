@@ -61,12 +61,11 @@ ProcessResult LDCOffsetCorrection(LProgressDialog& process, const LSoundSourceRe
     return PROCESS_DONE;
 }
 
-EfDCOffsetCorrection::EfDCOffsetCorrection(LCutListAudio& document, std::int32_t s_end,
-                                           std::int32_t s_start)
-    : LProgressDialog("Sonvara"), document_(document), s_end_(s_end), s_start_(s_start) {}
+EfDCOffsetCorrection::EfDCOffsetCorrection(LCutListAudio& document, FrameRange range)
+    : LProgressDialog("Sonvara"), document_(document), range_(range) {}
 
 ProcessResult EfDCOffsetCorrection::Body() {
-    return RunOnSelectionCopy(*this, document_, s_end_, s_start_,
+    return RunOnSelectionCopy(*this, document_, range_,
                               [&](const LSoundSourceRef& source, const LSoundSinkRef& sink) {
                                   return LDCOffsetCorrection(*this, source, sink);
                               });

@@ -8,6 +8,7 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
 
 namespace sonvara {
 
@@ -21,15 +22,14 @@ ProcessResult LDCOffsetCorrection(LProgressDialog& process, const LSoundSourceRe
 // The command's flow: the selection is copied out, corrected, and put back only on success.
 class EfDCOffsetCorrection : public LProgressDialog {
   public:
-    EfDCOffsetCorrection(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start);
+    EfDCOffsetCorrection(LCutListAudio& document, FrameRange range);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_;
-    std::int32_t s_start_;
+    FrameRange range_;
 };
 
 }  // namespace sonvara

@@ -25,10 +25,10 @@ std::uint32_t DelaySamples(std::int32_t milliseconds, std::int32_t rate, int cha
     return static_cast<std::uint32_t>(std::max<std::int64_t>(frames * channels, kMinDelay));
 }
 
-LSRCEcho::LSRCEcho(LSoundSourceRef upstream, std::int32_t gain_percent, std::int32_t time_ms)
+LSRCEcho::LSRCEcho(LSoundSourceRef upstream, const EchoParameters& parameters)
     : LInPlaceFilter(std::move(upstream)),
-      delay_(DelaySamples(time_ms, GetSampleRate(), GetChannels()), 0),
-      gain_(static_cast<std::int32_t>(std::int64_t{gain_percent} * 256 / 100)) {
+      delay_(DelaySamples(parameters.time_ms, GetSampleRate(), GetChannels()), 0),
+      gain_(static_cast<std::int32_t>(std::int64_t{parameters.gain_percent} * 256 / 100)) {
     SetMaxSample(EchoMaxSample(Upstream()));
 }
 
@@ -52,16 +52,16 @@ void LSRCEcho::Clear() {
     std::fill(delay_.begin(), delay_.end(), 0);
 }
 
-LSRCReverb::LSRCReverb(LSoundSourceRef upstream, std::int32_t level_percent, std::int32_t time_ms)
+LSRCReverb::LSRCReverb(LSoundSourceRef upstream, const ReverbParameters& parameters)
     : LInPlaceFilter(std::move(upstream)),
-      delay_(DelaySamples(time_ms, GetSampleRate(), GetChannels()), 0) {
+      delay_(DelaySamples(parameters.time_ms, GetSampleRate(), GetChannels()), 0) {
     SetMaxSample(EchoMaxSample(Upstream()));
     const double length = static_cast<double>(delay_.size());
     const double positions[4] = {0.7413, 0.5581, 0.3823, 0.211};
     for (int t = 0; t < 4; ++t) {
         taps_[t] = static_cast<std::size_t>(length * positions[t]);
     }
-    const auto level = static_cast<double>(std::int64_t{level_percent} * 512 / 100);
+    const auto level = static_cast<double>(std::int64_t{parameters.level_percent} * 512 / 100);
     const double factors[5] = {0.4, 0.1, 0.3, 0.07, 0.13};
     for (int g = 0; g < 5; ++g) {
         gains_[g] = static_cast<std::int32_t>(level * factors[g]);
@@ -88,42 +88,28 @@ void LSRCReverb::Clear() {
     std::fill(delay_.begin(), delay_.end(), 0);
 }
 
-EfEcho::EfEcho(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-               std::int32_t gain_percent, std::int32_t time_ms)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      gain_percent_(gain_percent),
-      time_ms_(time_ms) {}
+EfEcho::EfEcho(LCutListAudio& document, FrameRange range, const EchoParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfEcho::Body() {
-    if (!CheckEcho(time_ms_, gain_percent_).empty()) {
+    if (!Check(parameters_).empty()) {
         return PROCESS_FAILED;
     }
-    return RunRangeEffect(
-        *this, "Echo", document_, s_end_, s_start_, [&](const LSoundSourceRef& upstream) {
-            return LSoundSourceRef(new LSRCEcho(upstream, gain_percent_, time_ms_));
-        });
+    return RunRangeEffect(*this, "Echo", document_, range_, [&](const LSoundSourceRef& upstream) {
+        return LSoundSourceRef(new LSRCEcho(upstream, parameters_));
+    });
 }
 
-EfReverb::EfReverb(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                   std::int32_t level_percent, std::int32_t time_ms)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      level_percent_(level_percent),
-      time_ms_(time_ms) {}
+EfReverb::EfReverb(LCutListAudio& document, FrameRange range, const ReverbParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfReverb::Body() {
-    if (!CheckReverb(level_percent_, time_ms_).empty()) {
+    if (!Check(parameters_).empty()) {
         return PROCESS_FAILED;
     }
-    return RunRangeEffect(
-        *this, "Reverb", document_, s_end_, s_start_, [&](const LSoundSourceRef& upstream) {
-            return LSoundSourceRef(new LSRCReverb(upstream, level_percent_, time_ms_));
-        });
+    return RunRangeEffect(*this, "Reverb", document_, range_, [&](const LSoundSourceRef& upstream) {
+        return LSoundSourceRef(new LSRCReverb(upstream, parameters_));
+    });
 }
 
 }  // namespace sonvara

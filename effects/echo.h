@@ -10,6 +10,8 @@
 
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
+#include "effects/effect_parameters.h"
 #include "effects/in_place_filter.h"
 
 namespace sonvara {
@@ -21,7 +23,7 @@ std::uint32_t DelaySamples(std::int32_t milliseconds, std::int32_t rate, int cha
 // y = x + ((d × gain) >> 8) with d the output of one delay earlier; gain = percent × 256 ÷ 100.
 class LSRCEcho : public LInPlaceFilter {
   public:
-    LSRCEcho(LSoundSourceRef upstream, std::int32_t gain_percent, std::int32_t time_ms);
+    LSRCEcho(LSoundSourceRef upstream, const EchoParameters& parameters);
 
     std::uint32_t DelayLength() const { return static_cast<std::uint32_t>(delay_.size()); }
 
@@ -39,7 +41,7 @@ class LSRCEcho : public LInPlaceFilter {
 // feedback 0.13. Tap positions index interleaved samples and are not rounded to whole frames.
 class LSRCReverb : public LInPlaceFilter {
   public:
-    LSRCReverb(LSoundSourceRef upstream, std::int32_t level_percent, std::int32_t time_ms);
+    LSRCReverb(LSoundSourceRef upstream, const ReverbParameters& parameters);
 
     std::uint32_t DelayLength() const { return static_cast<std::uint32_t>(delay_.size()); }
     std::int32_t FeedbackGain() const { return gains_[4]; }
@@ -58,28 +60,28 @@ class LSRCReverb : public LInPlaceFilter {
 // effect_parameters.h accept are refused with PROCESS_FAILED before any audio moves.
 class EfEcho : public LProgressDialog {
   public:
-    EfEcho(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-           std::int32_t gain_percent, std::int32_t time_ms);
+    EfEcho(LCutListAudio& document, FrameRange range, const EchoParameters& parameters);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_, s_start_, gain_percent_, time_ms_;
+    FrameRange range_;
+    EchoParameters parameters_;
 };
 
 class EfReverb : public LProgressDialog {
   public:
-    EfReverb(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-             std::int32_t level_percent, std::int32_t time_ms);
+    EfReverb(LCutListAudio& document, FrameRange range, const ReverbParameters& parameters);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_, s_start_, level_percent_, time_ms_;
+    FrameRange range_;
+    ReverbParameters parameters_;
 };
 
 }  // namespace sonvara

@@ -1,9 +1,12 @@
 #pragma once
-// The stored parameters of the effects and the checks that the effect dialogs and the batch
-// converter both run before an effect starts, with the texts the user sees when a value is
-// refused (in a message box captioned kInvalidValueCaption). A check returns "" for an accepted
-// value, else the message.
+// The parameters of the effects, one struct per effect, with the settings each field is kept in
+// between runs and the checks that the effect dialogs and the batch converter both run before an
+// effect starts, with the texts the user sees when a value is refused (in a message box captioned
+// kInvalidValueCaption). A check returns "" for accepted values, else the message of the first
+// value refused.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -19,7 +22,8 @@ struct StoredValue {
 };
 
 int ReadStoredValue(const StoredValue& value);
-void WriteStoredValue(const StoredValue& value, int number);
+// False when the settings file could not be written.
+bool WriteStoredValue(const StoredValue& value, int number);
 
 inline constexpr std::string_view kStoredValues = "StoredValues";
 
@@ -50,17 +54,135 @@ inline constexpr StoredValue kConvertSampleRate{kStoredValues, "ConvertSampleRat
 
 inline constexpr std::string_view kInvalidValueCaption = "Valor no válido";
 
-std::string_view CheckAmplifyGain(std::int32_t percent);
-std::string_view CheckNormalizePeakLevel(std::int32_t percent);
-// The time is checked before the gain, the level before the time.
-std::string_view CheckEcho(std::int32_t time_ms, std::int32_t gain_percent);
-std::string_view CheckReverb(std::int32_t level_percent, std::int32_t time_ms);
-// The three speed and pitch changes share one limit and one message.
-std::string_view CheckSpeedPercent(std::int32_t percent);
-std::string_view CheckMixVolume(std::int32_t percent);
+// One field of a parameter struct and the setting it is kept in.
+template <typename Parameters>
+struct StoredField {
+    std::int32_t Parameters::*member;
+    StoredValue value;
+};
+
+template <typename Parameters, std::size_t N>
+using StoredFields = std::array<StoredField<Parameters>, N>;
+
+// `parameters` with every listed field read from its setting (its default when not set); the
+// fields not listed keep their values.
+template <typename Parameters, std::size_t N>
+Parameters ReadStored(const StoredFields<Parameters, N>& fields, Parameters parameters = {}) {
+    for (const StoredField<Parameters>& field : fields) {
+        parameters.*field.member = ReadStoredValue(field.value);
+    }
+    return parameters;
+}
+
+// False when a field could not be written; the others are written all the same.
+template <typename Parameters, std::size_t N>
+bool WriteStored(const StoredFields<Parameters, N>& fields, const Parameters& parameters) {
+    bool written = true;
+    for (const StoredField<Parameters>& field : fields) {
+        written = WriteStoredValue(field.value, parameters.*field.member) && written;
+    }
+    return written;
+}
+
+struct AmplifyParameters {
+    std::int32_t gain_percent;
+};
+inline constexpr StoredFields<AmplifyParameters, 1> kAmplifyStored{
+    {{&AmplifyParameters::gain_percent, kAmplifyGain}}};
+std::string_view Check(const AmplifyParameters& parameters);
+
+struct NormalizeParameters {
+    std::int32_t peak_percent;
+};
+inline constexpr StoredFields<NormalizeParameters, 1> kNormalizeStored{
+    {{&NormalizeParameters::peak_percent, kNormalizePeakLevel}}};
+std::string_view Check(const NormalizeParameters& parameters);
+
 // Inserted silence: 0 to 3 hours, the longest whose frame count fits a document at every rate a
 // WAV file may have (196000 Hz).
 inline constexpr std::int32_t kLongestSilenceMs = 3 * 3600 * 1000;
-std::string_view CheckSilenceTime(std::int32_t time_ms);
+struct SilenceParameters {
+    std::int32_t time_ms;
+};
+inline constexpr StoredFields<SilenceParameters, 1> kSilenceStored{
+    {{&SilenceParameters::time_ms, kSilenceTimes}}};
+std::string_view Check(const SilenceParameters& parameters);
+
+struct AutoTrimParameters {
+    std::int32_t threshold_db;  // below (or above) the loudest byte of the document
+};
+inline constexpr StoredFields<AutoTrimParameters, 1> kAutoTrimStored{
+    {{&AutoTrimParameters::threshold_db, kAutoTrimThreshold}}};
+
+// The time is checked before the gain.
+struct EchoParameters {
+    std::int32_t time_ms;
+    std::int32_t gain_percent;
+};
+inline constexpr StoredFields<EchoParameters, 2> kEchoStored{
+    {{&EchoParameters::time_ms, kEchoTime}, {&EchoParameters::gain_percent, kEchoGain}}};
+std::string_view Check(const EchoParameters& parameters);
+
+// The level is checked before the time.
+struct ReverbParameters {
+    std::int32_t time_ms;
+    std::int32_t level_percent;
+};
+inline constexpr StoredFields<ReverbParameters, 2> kReverbStored{
+    {{&ReverbParameters::time_ms, kReverbTime}, {&ReverbParameters::level_percent, kReverbLevel}}};
+std::string_view Check(const ReverbParameters& parameters);
+
+struct LowCutParameters {
+    std::int32_t frequency_hz;
+};
+inline constexpr StoredFields<LowCutParameters, 1> kLowCutStored{
+    {{&LowCutParameters::frequency_hz, kLowCutFreq}}};
+
+// The ratio is an index into CompressorRatioList; the limit is carried for the dialogs and
+// scripts but does not shape the compressor.
+struct CompressorParameters {
+    std::int32_t threshold_db;
+    std::int32_t ratio_index;
+    std::int32_t limit_db;
+};
+inline constexpr StoredFields<CompressorParameters, 3> kCompressorStored{
+    {{&CompressorParameters::threshold_db, kCompressorThreshold},
+     {&CompressorParameters::ratio_index, kCompressorRatio},
+     {&CompressorParameters::limit_db, kCompressorLimit}}};
+std::string_view Check(const CompressorParameters& parameters);
+
+struct NoiseGateParameters {
+    std::int32_t level_db;
+};
+inline constexpr StoredFields<NoiseGateParameters, 1> kNoiseGateStored{
+    {{&NoiseGateParameters::level_db, kNoiseGateLevel}}};
+
+// `mode` is a SpeedPitchMode; each mode keeps its own percent. The three modes share one limit
+// and one message.
+struct SpeedPitchParameters {
+    std::int32_t percent;
+    std::int32_t mode;
+};
+inline constexpr StoredFields<SpeedPitchParameters, 1> kSpeedSimpleStored{
+    {{&SpeedPitchParameters::percent, kSpSpeedPitch}}};
+inline constexpr StoredFields<SpeedPitchParameters, 1> kConstantPitchStored{
+    {{&SpeedPitchParameters::percent, kConstPitchSpeed}}};
+inline constexpr StoredFields<SpeedPitchParameters, 1> kConstantSpeedStored{
+    {{&SpeedPitchParameters::percent, kConstSpeedPitch}}};
+std::string_view Check(const SpeedPitchParameters& parameters);
+
+// `mode` is a MixMode: what a paste longer than the selection does. `fade_frames` is used by
+// MIXMODE_FADEMIXOUT only; `balance` runs from 0 (left) to 100 (right) and is not kept.
+struct MixPasteParameters {
+    std::int32_t volume_percent;
+    std::int32_t mode;
+    std::int32_t fade_frames;
+    std::int32_t balance;
+};
+inline constexpr StoredFields<MixPasteParameters, 3> kMixPasteStored{
+    {{&MixPasteParameters::volume_percent, kPasteMixVolume},
+     {&MixPasteParameters::mode, kLongerSelection},
+     {&MixPasteParameters::fade_frames, kFadeOutTime}}};
+std::string_view Check(const MixPasteParameters& parameters);
 
 }  // namespace sonvara

@@ -10,15 +10,15 @@
 namespace sonvara {
 
 ProcessResult LEfSoundProcess(LProgressDialog& process, const LSoundSourceRef& source,
-                              const LSoundSinkRef& sink, std::int32_t s_end, std::int32_t s_start) {
-    if (s_end < s_start) {
+                              const LSoundSinkRef& sink, FrameRange range) {
+    if (range.Reversed()) {
         return PROCESS_DONE;
     }
     process.SetText("Espere por favor...", 1);
-    if (s_start > 0) {
-        source->Seek(s_start);
+    if (range.start > 0) {
+        source->Seek(range.start);
     }
-    const std::int64_t length = std::int64_t{s_end} - s_start;
+    const std::int64_t length = range.Length();
     const double total = static_cast<double>(std::max<std::int64_t>(length, 1));
     std::vector<Sample> block(static_cast<std::size_t>(source->GetChannels()) * kBlockFrames);
     for (std::int64_t done = 0;;) {
@@ -61,9 +61,9 @@ ProcessResult CopyToEnd(LProgressDialog& process, const LSoundSourceRef& source,
 }
 
 ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
-                             LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                             LCutListAudio& document, FrameRange range,
                              const EffectSourceFactory& make, const RangeCopy& copy) {
-    if (s_end < s_start) {
+    if (range.Reversed()) {
         return PROCESS_DONE;
     }
     process.SetText(name, 0);
@@ -73,22 +73,21 @@ ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
         LSoundSourceRef source = make(LSoundSourceRef(new LSRCCutListAudio(document)));
         LSoundSinkRef sink(
             new LSNKCutListAudio(result, document.GetSampleRate(), document.GetChannels()));
-        outcome = FinishSink(process, copy(process, source, sink, s_end, s_start), *sink);
+        outcome = FinishSink(process, copy(process, source, sink, range), *sink);
     }
     if (outcome == PROCESS_DONE) {
-        document.Replace(s_start, s_end, result);
+        document.Replace(range.start, range.end, result);
     }
     return outcome;
 }
 
 ProcessResult RunOnSelectionCopy(LProgressDialog& process, LCutListAudio& document,
-                                 std::int32_t s_end, std::int32_t s_start,
-                                 const SelectionStep& step) {
-    if (s_end < s_start) {
+                                 FrameRange range, const SelectionStep& step) {
+    if (range.Reversed()) {
         return PROCESS_DONE;
     }
     LCutListAudio selection;
-    document.EfCopy(s_start, s_end, selection);
+    document.EfCopy(range.start, range.end, selection);
     LCutListAudio result;
     ProcessResult outcome;
     {
@@ -98,7 +97,7 @@ ProcessResult RunOnSelectionCopy(LProgressDialog& process, LCutListAudio& docume
                              *sink);
     }
     if (outcome == PROCESS_DONE) {
-        document.Replace(s_start, s_end, result);
+        document.Replace(range.start, range.end, result);
     }
     return outcome;
 }

@@ -12,6 +12,7 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
 
 namespace sonvara {
 
@@ -19,11 +20,11 @@ namespace sonvara {
 // result has the same rate and channels.
 using EffectSourceFactory = std::function<LSoundSourceRef(const LSoundSourceRef& upstream)>;
 
-// Copies frames [s_start, s_end) of `source` into `sink` (which may be empty: the frames are
+// Copies the frames of `range` from `source` into `sink` (which may be empty: the frames are
 // then only read) in blocks of 8192 frames, with progress and cancel. PROCESS_STOPPED on a
 // cancel; an empty or reversed range reads nothing and is done.
 ProcessResult LEfSoundProcess(LProgressDialog& process, const LSoundSourceRef& source,
-                              const LSoundSinkRef& sink, std::int32_t s_end, std::int32_t s_start);
+                              const LSoundSinkRef& sink, FrameRange range);
 
 // Copies `source` from its position into `sink` until the source ends (its length is asked again
 // after every block: effects that change the length know it only roughly at first), in blocks of
@@ -33,9 +34,9 @@ ProcessResult CopyToEnd(LProgressDialog& process, const LSoundSourceRef& source,
 
 // How the frame moves the selection from the effect's source into the result; LEfSoundProcess
 // unless an effect reads in another order.
-using RangeCopy = std::function<ProcessResult(
-    LProgressDialog& process, const LSoundSourceRef& source, const LSoundSinkRef& sink,
-    std::int32_t s_end, std::int32_t s_start)>;
+using RangeCopy =
+    std::function<ProcessResult(LProgressDialog& process, const LSoundSourceRef& source,
+                                const LSoundSinkRef& sink, FrameRange range)>;
 
 // For processes that work from a source to a sink of their own: the selection is copied out,
 // `step` runs from a source over the copy into a sink to a new list, and that list replaces the
@@ -44,12 +45,11 @@ using RangeCopy = std::function<ProcessResult(
 using SelectionStep =
     std::function<ProcessResult(const LSoundSourceRef& source, const LSoundSinkRef& sink)>;
 ProcessResult RunOnSelectionCopy(LProgressDialog& process, LCutListAudio& document,
-                                 std::int32_t s_end, std::int32_t s_start,
-                                 const SelectionStep& step);
+                                 FrameRange range, const SelectionStep& step);
 
 // The frame above for one effect: `name` on progress line 0, the effect made by `make`.
 ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
-                             LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
+                             LCutListAudio& document, FrameRange range,
                              const EffectSourceFactory& make,
                              const RangeCopy& copy = LEfSoundProcess);
 

@@ -29,9 +29,9 @@ BytePointList FadeOutPoints() {
     return {{{0, 128}, {255, 0}}};
 }
 
-ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, std::int32_t s_end,
-                            std::int32_t s_start, const BytePointList& envelope) {
-    if (s_end < s_start) {
+ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, FrameRange range,
+                            const BytePointList& envelope) {
+    if (range.Reversed()) {
         return PROCESS_DONE;
     }
     const auto& points = envelope.points;
@@ -41,11 +41,11 @@ ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, s
     process.SetText("Envelope", 0);
     process.SetText("Espere por favor...", 1);
     LSRCCutListAudio source(document);
-    if (s_start > 0) {
-        source.Seek(s_start);
+    if (range.start > 0) {
+        source.Seek(range.start);
     }
     const int channels = source.GetChannels();
-    const std::int64_t length = std::int64_t{s_end} - s_start;
+    const std::int64_t length = range.Length();
     const double total = static_cast<double>(std::max<std::int64_t>(length, 1));
     LCutListAudio result;
     {
@@ -100,20 +100,18 @@ ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, s
             return PROCESS_FAILED;
         }
     }
-    document.Replace(s_start, s_end, result);
+    document.Replace(range.start, range.end, result);
     return PROCESS_DONE;
 }
 
-LEfEnvelope::LEfEnvelope(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                         BytePointList envelope)
+LEfEnvelope::LEfEnvelope(LCutListAudio& document, FrameRange range, BytePointList envelope)
     : LProgressDialog("Sonvara"),
       document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
+      range_(range),
       envelope_(std::move(envelope)) {}
 
 ProcessResult LEfEnvelope::Body() {
-    return ApplyEnvelope(*this, document_, s_end_, s_start_, envelope_);
+    return ApplyEnvelope(*this, document_, range_, envelope_);
 }
 
 ProcessResult EfFadeOutAndTrim::Body() {

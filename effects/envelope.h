@@ -12,6 +12,7 @@
 
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
 
 namespace sonvara {
 
@@ -23,41 +24,39 @@ struct BytePointList {
 BytePointList FadeInPoints();
 BytePointList FadeOutPoints();
 
-// Runs the envelope over [s_start, s_end) of `document` as a step of `process`. PROCESS_FAILED
+// Runs the envelope over `range` of `document` as a step of `process`. PROCESS_FAILED
 // for fewer than two points; a reversed range does nothing. A cancel leaves the document as it
 // was; the result has the selection's length.
-ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, std::int32_t s_end,
-                            std::int32_t s_start, const BytePointList& envelope);
+ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, FrameRange range,
+                            const BytePointList& envelope);
 
 // The envelope as a process ("Envelope"); EfFadeIn and EfFadeOut are this with the fixed lists.
 class LEfEnvelope : public LProgressDialog {
   public:
-    LEfEnvelope(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                BytePointList envelope);
+    LEfEnvelope(LCutListAudio& document, FrameRange range, BytePointList envelope);
 
   protected:
     ProcessResult Body() override;
 
     LCutListAudio& Document() { return document_; }
-    std::int32_t SelectionEnd() const { return s_end_; }
+    std::int32_t SelectionEnd() const { return range_.end; }
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_;
-    std::int32_t s_start_;
+    FrameRange range_;
     BytePointList envelope_;
 };
 
 class EfFadeIn : public LEfEnvelope {
   public:
-    EfFadeIn(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start)
-        : LEfEnvelope(document, s_end, s_start, FadeInPoints()) {}
+    EfFadeIn(LCutListAudio& document, FrameRange range)
+        : LEfEnvelope(document, range, FadeInPoints()) {}
 };
 
 class EfFadeOut : public LEfEnvelope {
   public:
-    EfFadeOut(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start)
-        : LEfEnvelope(document, s_end, s_start, FadeOutPoints()) {}
+    EfFadeOut(LCutListAudio& document, FrameRange range)
+        : LEfEnvelope(document, range, FadeOutPoints()) {}
 };
 
 // Fade out and trim: the selection fades out, then everything after it goes. A cancelled fade

@@ -189,17 +189,12 @@ void LSRCEq::Seek(std::int32_t frame) {
     }
 }
 
-EfEqualiser::EfEqualiser(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                         const PointList& points)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      points_(points) {}
+EfEqualiser::EfEqualiser(LCutListAudio& document, FrameRange range, const PointList& points)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), points_(points) {}
 
 ProcessResult EfEqualiser::Body() {
     const EqualizerResponse response = MakeEqualizerResponse(points_, document_.GetSampleRate());
-    return RunRangeEffect(*this, "Equalizing", document_, s_end_, s_start_,
+    return RunRangeEffect(*this, "Equalizing", document_, range_,
                           [&response](const LSoundSourceRef& upstream) {
                               return LSoundSourceRef(new LSRCEq(upstream, response));
                           });

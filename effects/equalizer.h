@@ -19,6 +19,7 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
 #include "effects/equalizer_kernel.h"
 #include "effects/point_list.h"
 
@@ -77,16 +78,14 @@ class LSRCEq : public LSoundSourceBase {
 // The range effect "Equalizing" with the response drawn from `points`.
 class EfEqualiser : public LProgressDialog {
   public:
-    EfEqualiser(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                const PointList& points);
+    EfEqualiser(LCutListAudio& document, FrameRange range, const PointList& points);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_;
-    std::int32_t s_start_;
+    FrameRange range_;
     PointList points_;
 };
 

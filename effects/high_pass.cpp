@@ -40,18 +40,14 @@ void LSRCHighPass::Clear() {
     std::fill(state_.begin(), state_.end(), 0);
 }
 
-EfLowCutFilter::EfLowCutFilter(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                               std::int32_t low_cut_hz)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      low_cut_hz_(low_cut_hz) {}
+EfLowCutFilter::EfLowCutFilter(LCutListAudio& document, FrameRange range,
+                               const LowCutParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfLowCutFilter::Body() {
     const auto frequency = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(std::int64_t{low_cut_hz_} * 2, INT32_MIN, INT32_MAX));
-    return RunRangeEffect(*this, "Low Cut Filter", document_, s_end_, s_start_,
+        std::clamp<std::int64_t>(std::int64_t{parameters_.frequency_hz} * 2, INT32_MIN, INT32_MAX));
+    return RunRangeEffect(*this, "Low Cut Filter", document_, range_,
                           [&](const LSoundSourceRef& upstream) {
                               return LSoundSourceRef(new LSRCHighPass(upstream, frequency));
                           });

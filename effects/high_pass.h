@@ -9,6 +9,8 @@
 
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
+#include "effects/effect_parameters.h"
 #include "effects/in_place_filter.h"
 
 namespace sonvara {
@@ -30,19 +32,19 @@ class LSRCHighPass : public LInPlaceFilter {
     std::vector<std::int32_t> state_;  // one per channel
 };
 
-// The range effect "Low Cut Filter". The filter is built for twice `low_cut_hz`, the stored
-// LowCutFreq, as stored settings and scripts have always been read.
+// The range effect "Low Cut Filter". The filter is built for twice the frequency of the
+// parameters (the stored LowCutFreq), as stored settings and scripts have always been read.
 class EfLowCutFilter : public LProgressDialog {
   public:
-    EfLowCutFilter(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                   std::int32_t low_cut_hz);
+    EfLowCutFilter(LCutListAudio& document, FrameRange range, const LowCutParameters& parameters);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_, s_start_, low_cut_hz_;
+    FrameRange range_;
+    LowCutParameters parameters_;
 };
 
 }  // namespace sonvara

@@ -29,21 +29,16 @@ MixGains MixPasteGains(std::int32_t volume_percent, std::int32_t balance) {
     return {gain(100 - balance), gain(balance)};
 }
 
-EfMixPaste::EfMixPaste(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                       const LCutListAudio& paste, std::int32_t volume_percent, std::int32_t mode,
-                       std::int32_t fade_frames, std::int32_t balance)
+EfMixPaste::EfMixPaste(LCutListAudio& document, FrameRange range, const LCutListAudio& paste,
+                       const MixPasteParameters& parameters)
     : LProgressDialog("Sonvara"),
       document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
+      range_(range),
       paste_(paste),
-      volume_percent_(volume_percent),
-      mode_(mode),
-      fade_frames_(fade_frames),
-      balance_(balance) {}
+      parameters_(parameters) {}
 
 ProcessResult EfMixPaste::Body() {
-    if (s_end_ < s_start_) {
+    if (range_.Reversed()) {
         return PROCESS_DONE;
     }
     SetText("Pasting Mix", 0);
@@ -56,28 +51,28 @@ ProcessResult EfMixPaste::Body() {
 
     // The stretch of the document the mix replaces, as a copy: the document itself changes
     // only at the end.
-    const std::int32_t selection = s_end_ - s_start_;
+    const std::int32_t selection = range_.end - range_.start;
     const std::int32_t over = paste.GetLength() - selection;
-    std::int32_t replace_end = s_end_;  // of the document
+    std::int32_t replace_end = range_.end;  // of the document
     LCutListAudio region;
     std::int64_t fade_start = -1;
-    if (over > 0 && mode_ == MIXMODE_INSERTSILENCE) {
-        document_.EfCopy(s_start_, s_end_, region);
+    if (over > 0 && parameters_.mode == MIXMODE_INSERTSILENCE) {
+        document_.EfCopy(range_.start, range_.end, region);
         region.InsertSilence(selection, over);
-    } else if (over > 0 && mode_ == MIXMODE_EXTENDSELECTION) {
-        replace_end = s_end_ + over;
-        document_.EfCopy(s_start_, replace_end, region);
+    } else if (over > 0 && parameters_.mode == MIXMODE_EXTENDSELECTION) {
+        replace_end = range_.end + over;
+        document_.EfCopy(range_.start, replace_end, region);
     } else if (over > 0) {
-        document_.EfCopy(s_start_, s_end_, region);
-        fade_start = std::max<std::int64_t>(selection - std::int64_t{fade_frames_}, 0);
+        document_.EfCopy(range_.start, range_.end, region);
+        fade_start = std::max<std::int64_t>(selection - std::int64_t{parameters_.fade_frames}, 0);
     } else {
-        replace_end = s_start_ + paste.GetLength();
-        document_.EfCopy(s_start_, replace_end, region);
+        replace_end = range_.start + paste.GetLength();
+        document_.EfCopy(range_.start, replace_end, region);
     }
     const std::int32_t length = region.GetLength();
 
     const int channels = document_.GetChannels();
-    const MixGains mix = MixPasteGains(volume_percent_, balance_);
+    const MixGains mix = MixPasteGains(parameters_.volume_percent, parameters_.balance);
     std::vector<std::int32_t> gains = {mix.left, mix.right};
     gains.resize(static_cast<std::size_t>(channels), mix.left);
 
@@ -128,18 +123,13 @@ ProcessResult EfMixPaste::Body() {
             return PROCESS_FAILED;
         }
     }
-    document_.Replace(s_start_, replace_end, mixed);
-    s_end_ = s_start_ + length;
+    document_.Replace(range_.start, replace_end, mixed);
+    range_.end = range_.start + length;
     return PROCESS_DONE;
 }
 
-LEfPasteOver::LEfPasteOver(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                           const LCutListAudio& paste)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      paste_(paste) {}
+LEfPasteOver::LEfPasteOver(LCutListAudio& document, FrameRange range, const LCutListAudio& paste)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), paste_(paste) {}
 
 ProcessResult LEfPasteOver::Body() {
     LCutListAudio paste;
@@ -147,7 +137,7 @@ ProcessResult LEfPasteOver::Body() {
         converted != PROCESS_DONE) {
         return converted;
     }
-    document_.Replace(s_start_, s_end_, paste);
+    document_.Replace(range_.start, range_.end, paste);
     return PROCESS_DONE;
 }
 

@@ -8,6 +8,8 @@
 
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
+#include "effects/effect_parameters.h"
 
 namespace sonvara {
 
@@ -28,36 +30,33 @@ MixGains MixPasteGains(std::int32_t volume_percent, std::int32_t balance);
 
 class EfMixPaste : public LProgressDialog {
   public:
-    // `fade_frames` is used by MIXMODE_FADEMIXOUT only.
-    EfMixPaste(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-               const LCutListAudio& paste, std::int32_t volume_percent, std::int32_t mode,
-               std::int32_t fade_frames, std::int32_t balance);
+    EfMixPaste(LCutListAudio& document, FrameRange range, const LCutListAudio& paste,
+               const MixPasteParameters& parameters);
 
     // After a completed run: the end of the mixed range, for the new selection.
-    std::int32_t SelectionEnd() const { return s_end_; }
+    std::int32_t SelectionEnd() const { return range_.end; }
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_, s_start_;
+    FrameRange range_;
     LCutListAudio paste_;  // a copy of the records: the clipboard may change meanwhile
-    std::int32_t volume_percent_, mode_, fade_frames_, balance_;
+    MixPasteParameters parameters_;
 };
 
 // Replaces the selection by `paste`, converted to the document's format first when it differs.
 class LEfPasteOver : public LProgressDialog {
   public:
-    LEfPasteOver(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                 const LCutListAudio& paste);
+    LEfPasteOver(LCutListAudio& document, FrameRange range, const LCutListAudio& paste);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_, s_start_;
+    FrameRange range_;
     LCutListAudio paste_;
 };
 

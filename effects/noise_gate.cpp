@@ -159,17 +159,13 @@ void LSRCNoiseGates::Render(std::int32_t at, std::int32_t count, Sample* out) {
     }
 }
 
-EfNoiseReduction::EfNoiseReduction(LCutListAudio& document, std::int32_t s_end,
-                                   std::int32_t s_start, std::int32_t level_db)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      level_db_(level_db) {}
+EfNoiseReduction::EfNoiseReduction(LCutListAudio& document, FrameRange range,
+                                   const NoiseGateParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfNoiseReduction::Body() {
-    const std::array<int, LSRCNoiseGates::kBands> levels = NoiseGateLevels(level_db_);
-    return RunRangeEffect(*this, "Noise Reduction", document_, s_end_, s_start_,
+    const std::array<int, LSRCNoiseGates::kBands> levels = NoiseGateLevels(parameters_.level_db);
+    return RunRangeEffect(*this, "Noise Reduction", document_, range_,
                           [&](const LSoundSourceRef& upstream) {
                               return LSoundSourceRef(new LSRCNoiseGates(upstream, levels));
                           });

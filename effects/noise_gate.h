@@ -14,6 +14,8 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
+#include "effects/effect_parameters.h"
 #include "effects/look_ahead_source.h"
 
 namespace sonvara {
@@ -52,18 +54,19 @@ class LSRCNoiseGates : public LookAheadSource {
 // clamped to −127..127.
 std::array<int, LSRCNoiseGates::kBands> NoiseGateLevels(int level_db);
 
-// "Noise Reduction" on [s_start, s_end) with the stored NoiseGateLevel.
+// "Noise Reduction" on `range` with the band thresholds about the parameters' level.
 class EfNoiseReduction : public LProgressDialog {
   public:
-    EfNoiseReduction(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                     std::int32_t level_db);
+    EfNoiseReduction(LCutListAudio& document, FrameRange range,
+                     const NoiseGateParameters& parameters);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_, s_start_, level_db_;
+    FrameRange range_;
+    NoiseGateParameters parameters_;
 };
 
 }  // namespace sonvara

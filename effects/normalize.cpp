@@ -7,26 +7,22 @@
 
 namespace sonvara {
 
-EfNormalize::EfNormalize(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                         std::int32_t peak_percent)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      peak_percent_(peak_percent) {}
+EfNormalize::EfNormalize(LCutListAudio& document, FrameRange range,
+                         const NormalizeParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfNormalize::Body() {
     applied_percent_ = 100;
-    if (s_end_ <= s_start_) {
+    if (range_.Length() <= 0) {
         return PROCESS_DONE;
     }
     SetText("Normalizing", 0);
     SetText("Espere por favor...", 1);
     LSRCCutListAudio source(document_);
-    if (s_start_ > 0) {
-        source.Seek(s_start_);
+    if (range_.start > 0) {
+        source.Seek(range_.start);
     }
-    const std::int64_t length = std::int64_t{s_end_} - s_start_;
+    const std::int64_t length = range_.Length();
     std::vector<Sample> block(static_cast<std::size_t>(source.GetChannels()) * kBlockFrames);
     // Magnitudes in 64 bits: the most negative sample has no 32-bit negation.
     std::int64_t peak = 0;
@@ -46,9 +42,9 @@ ProcessResult EfNormalize::Body() {
         SetProgress(static_cast<double>(done) / static_cast<double>(length));
     }
     if (peak > 0) {
-        applied_percent_ = static_cast<std::int32_t>(
-            std::min<std::int64_t>(std::int64_t{peak_percent_} * FULL_SCALE / peak, kMaxPercent));
-        document_.EfAmplify(s_start_, s_end_, applied_percent_);
+        applied_percent_ = static_cast<std::int32_t>(std::min<std::int64_t>(
+            std::int64_t{parameters_.peak_percent} * FULL_SCALE / peak, kMaxPercent));
+        document_.EfAmplify(range_.start, range_.end, applied_percent_);
     }
     return PROCESS_DONE;
 }

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
 #include "effects/envelope.h"
 
 namespace sonvara {
@@ -53,9 +54,9 @@ PointList LoadStoredPointList(std::string_view file_name);
 // The envelope effect with the points kept in "envelope.dat", read when the process is made.
 class LEfStoredEnvelope : public LEfEnvelope {
   public:
-    LEfStoredEnvelope(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start)
-        : LEfEnvelope(document, s_end, s_start,
-                      LoadStoredPointList(kEnvelopePointsFile).ToBytePointList()) {}
+    LEfStoredEnvelope(LCutListAudio& document, FrameRange range)
+        : LEfEnvelope(document, range, LoadStoredPointList(kEnvelopePointsFile).ToBytePointList()) {
+    }
 };
 
 }  // namespace sonvara

@@ -8,15 +8,14 @@
 namespace sonvara {
 
 ProcessResult LReverseSoundProcess(LProgressDialog& process, const LSoundSourceRef& source,
-                                   const LSoundSinkRef& sink, std::int32_t s_end,
-                                   std::int32_t s_start) {
+                                   const LSoundSinkRef& sink, FrameRange range) {
     process.SetText("Reversing Sound", 0);
     process.SetText("Please wait...", 1);
     const int channels = source->GetChannels();
     std::vector<Sample> block(static_cast<std::size_t>(channels) * kBlockFrames);
     std::vector<Sample> reversed(block.size());
-    std::int64_t position = s_end;
-    std::int64_t remaining = std::int64_t{s_end} - s_start;
+    std::int64_t position = range.end;
+    std::int64_t remaining = range.Length();
     const double total = static_cast<double>(std::max<std::int64_t>(remaining, 1));
     while (remaining > 0) {
         // Unlike the other copies this one may be cancelled too: the frame leaves the document
@@ -42,12 +41,12 @@ ProcessResult LReverseSoundProcess(LProgressDialog& process, const LSoundSourceR
     return PROCESS_DONE;
 }
 
-LEfReverse::LEfReverse(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start)
-    : LProgressDialog("Sonvara"), document_(document), s_end_(s_end), s_start_(s_start) {}
+LEfReverse::LEfReverse(LCutListAudio& document, FrameRange range)
+    : LProgressDialog("Sonvara"), document_(document), range_(range) {}
 
 ProcessResult LEfReverse::Body() {
     return RunRangeEffect(
-        *this, "Reverse", document_, s_end_, s_start_,
+        *this, "Reverse", document_, range_,
         [](const LSoundSourceRef& upstream) { return upstream; }, LReverseSoundProcess);
 }
 

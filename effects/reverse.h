@@ -9,24 +9,23 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
 
 namespace sonvara {
 
 ProcessResult LReverseSoundProcess(LProgressDialog& process, const LSoundSourceRef& source,
-                                   const LSoundSinkRef& sink, std::int32_t s_end,
-                                   std::int32_t s_start);
+                                   const LSoundSinkRef& sink, FrameRange range);
 
 class LEfReverse : public LProgressDialog {
   public:
-    LEfReverse(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start);
+    LEfReverse(LCutListAudio& document, FrameRange range);
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_;
-    std::int32_t s_start_;
+    FrameRange range_;
 };
 
 }  // namespace sonvara

@@ -59,29 +59,23 @@ LSoundSourceRef SpeedPitchSource(const LSoundSourceRef& source, std::int32_t per
     }
 }
 
-LEfChangeSpeedPitch::LEfChangeSpeedPitch(LCutListAudio& document, std::int32_t s_end,
-                                         std::int32_t s_start, std::int32_t percent,
-                                         std::int32_t mode)
-    : LProgressDialog("Sonvara"),
-      document_(document),
-      s_end_(s_end),
-      s_start_(s_start),
-      percent_(percent),
-      mode_(mode) {}
+LEfChangeSpeedPitch::LEfChangeSpeedPitch(LCutListAudio& document, FrameRange range,
+                                         const SpeedPitchParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult LEfChangeSpeedPitch::Body() {
-    if (s_end_ < s_start_) {
+    if (range_.Reversed()) {
         return PROCESS_DONE;
     }
     SetText("Speed and Pitch Change", 0);
     SetText("Please wait...", 1);
     LCutListAudio selection;
-    document_.EfCopy(s_start_, s_end_, selection);
+    document_.EfCopy(range_.start, range_.end, selection);
     LCutListAudio changed;
     ProcessResult result;
     {
-        LSoundSourceRef source =
-            SpeedPitchSource(LSoundSourceRef(new LSRCCutListAudio(selection)), percent_, mode_);
+        LSoundSourceRef source = SpeedPitchSource(LSoundSourceRef(new LSRCCutListAudio(selection)),
+                                                  parameters_.percent, parameters_.mode);
         if (source->IsError()) {
             return PROCESS_FAILED;
         }
@@ -90,8 +84,8 @@ ProcessResult LEfChangeSpeedPitch::Body() {
         result = FinishSink(*this, CopyToEnd(*this, source, sink), *sink);
     }
     if (result == PROCESS_DONE) {
-        document_.Replace(s_start_, s_end_, changed);
-        s_end_ = s_start_ + changed.GetLength();
+        document_.Replace(range_.start, range_.end, changed);
+        range_.end = range_.start + changed.GetLength();
     }
     return result;
 }

@@ -13,6 +13,8 @@
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
+#include "document/frame_range.h"
+#include "effects/effect_parameters.h"
 
 namespace sonvara {
 
@@ -29,18 +31,19 @@ LSoundSourceRef SpeedPitchSource(const LSoundSourceRef& source, std::int32_t per
 
 class LEfChangeSpeedPitch : public LProgressDialog {
   public:
-    LEfChangeSpeedPitch(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                        std::int32_t percent, std::int32_t mode);
+    LEfChangeSpeedPitch(LCutListAudio& document, FrameRange range,
+                        const SpeedPitchParameters& parameters);
 
     // After a completed run: the end of the changed audio, for the new selection.
-    std::int32_t SelectionEnd() const { return s_end_; }
+    std::int32_t SelectionEnd() const { return range_.end; }
 
   protected:
     ProcessResult Body() override;
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_, s_start_, percent_, mode_;
+    FrameRange range_;
+    SpeedPitchParameters parameters_;
 };
 
 }  // namespace sonvara

@@ -188,6 +188,34 @@ TEST_F(BatchTest, AnEmptyListOnlyConvertsAndShortDataRunsWithStoredValues) {
     EXPECT_NEAR(doubled[100], 2 * 0x40000, 32);
 }
 
+// Each command reads its values in its layout's order: the echo's time, then its gain; the
+// silence goes where the command's name says.
+TEST_F(BatchTest, ScriptValuesReachTheirCommandsInLayoutOrder) {
+    const std::string input = Wave("in.wav", 2000);
+    const std::string out_folder = scratch_.File("out");
+    std::filesystem::create_directory(out_folder);
+    const BatchOutputSettings output{true, 0, false, out_folder};
+    auto run = [&](const LBatchCommandItem& item) {
+        SVBatchConverter converter({input}, {item}, output);
+        EXPECT_EQ(Run(converter), PROCESS_DONE);
+        return Samples(out_folder + "/in.wav");
+    };
+
+    const std::vector<Sample> echoed = run(Item(kBatchEcho, {100, 50}));  // 800 frames at 8 kHz
+    ASSERT_EQ(echoed.size(), 2000u);
+    EXPECT_NEAR(echoed[799], 0x40000, 16);
+    EXPECT_NEAR(echoed[800], 0x60000, 16);
+
+    const std::vector<Sample> at_start = run(Item(kBatchSilenceAtStart, {100}));
+    const std::vector<Sample> at_end = run(Item(kBatchSilenceAtEnd, {100}));
+    ASSERT_EQ(at_start.size(), 2800u);
+    ASSERT_EQ(at_end.size(), 2800u);
+    EXPECT_EQ(at_start[799], 0);
+    EXPECT_NEAR(at_start[800], 0x40000, 16);
+    EXPECT_NEAR(at_end[1999], 0x40000, 16);
+    EXPECT_EQ(at_end[2000], 0);
+}
+
 TEST_F(BatchTest, AFailureStopsTheRunAtItsFile) {
     const std::string a = Wave("a.wav", 3000), c = Wave("c.wav", 3000);
     const std::string missing = scratch_.File("b.wav");

@@ -51,7 +51,7 @@ TEST_F(AutoGainTest, HalvesTheLoudnessDifferenceBetweenPassages) {
     AppendTone(input, 0x20000, 5 * kRate);
     AppendTone(input, 0x20000 / 10.0, 3 * kRate);
     LCutListAudio document = FromSamples(input, 1, kRate);
-    EfAutoGainControl agc(document, 8 * kRate, 0);
+    EfAutoGainControl agc(document, {0, 8 * kRate});
     ASSERT_EQ(testing::RunProcess(agc), PROCESS_DONE);
     const std::vector<Sample> out = ReadList(document);
     ASSERT_EQ(out.size(), input.size());
@@ -73,7 +73,7 @@ TEST_F(AutoGainTest, PausesAndSilenceAreNotPulledUp) {
         stereo.push_back(0);  // a silent right channel stays silent
     }
     LCutListAudio document = FromSamples(stereo, 2, kRate);
-    EfAutoGainControl agc(document, 6 * kRate, 0);
+    EfAutoGainControl agc(document, {0, 6 * kRate});
     ASSERT_EQ(testing::RunProcess(agc), PROCESS_DONE);
     const std::vector<Sample> out = ReadList(document);
     ASSERT_EQ(out.size(), stereo.size());
@@ -98,7 +98,7 @@ TEST_F(AutoGainTest, NoTemporaryFileStaysAndTheDocumentChangesOnlyOnSuccess) {
     // Cancelled in the first pass, and in the second (150 blocks per pass).
     for (int polls : {3, 200}) {
         testing::CancelAfter cancel(polls);
-        EfAutoGainControl agc(document, 3 * kRate, 0);
+        EfAutoGainControl agc(document, {0, 3 * kRate});
         EXPECT_EQ(testing::RunProcess(agc, &cancel), PROCESS_STOPPED) << polls;
         EXPECT_TRUE(TemporaryFolderIsEmpty()) << polls;
     }
@@ -107,12 +107,12 @@ TEST_F(AutoGainTest, NoTemporaryFileStaysAndTheDocumentChangesOnlyOnSuccess) {
     // No temporary folder to write in: refused, nothing changed.
     {
         testing::ScopedEnv missing("TMPDIR", scratch_.File("missing"));
-        EfAutoGainControl agc(document, 3 * kRate, 0);
+        EfAutoGainControl agc(document, {0, 3 * kRate});
         EXPECT_EQ(testing::RunProcess(agc), PROCESS_FAILED);
     }
     EXPECT_EQ(ReadList(document), before);
 
-    EfAutoGainControl agc(document, 3 * kRate, 0);
+    EfAutoGainControl agc(document, {0, 3 * kRate});
     EXPECT_EQ(testing::RunProcess(agc), PROCESS_DONE);
     EXPECT_TRUE(TemporaryFolderIsEmpty());
 }

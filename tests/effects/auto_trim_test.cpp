@@ -35,7 +35,7 @@ class AutoTrimTest : public testing::DocumentTest {
 
     static ProcessResult Trim(LCutListAudio& document, int threshold_db,
                               ProgressView* view = nullptr) {
-        EfAutotrim trim(document, threshold_db);
+        EfAutotrim trim(document, {.threshold_db = threshold_db});
         return testing::RunProcess(trim, view);
     }
 };

@@ -7,9 +7,11 @@
 #include <numbers>
 #include <vector>
 
+#include "core/settings.h"
 #include "effects/echo.h"
 #include "effects/effect_parameters.h"
 #include "effects/high_pass.h"
+#include "effects/mix_paste.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
 #include "tests/support/run_process.h"
@@ -53,22 +55,31 @@ class DelayFilterTest : public testing::DocumentTest {
     }
 };
 
+// The delay line holds whole frames of interleaved samples and at least 128 samples: 10 ms at
+// 8000 Hz (80 frames) is raised to 128 frames in mono, and is 160 samples, 80 frames, in stereo.
 TEST_F(DelayFilterTest, EchoRepeatsAfterTheTimeWithTheGain) {
-    for (int channels : {1, 2}) {
-        SCOPED_TRACE(channels);
-        // 100 ms at 8000 Hz: 800 frames. The impulse sits at the selection's start.
-        LCutListAudio document = Impulse(6000, channels, 1000);
-        EfEcho echo(document, 5000, 1000, 50, 100);
+    struct Case {
+        int channels;
+        std::int32_t time_ms;
+        std::size_t period;  // frames
+    };
+    for (const Case& test :
+         {Case{1, 100, 800}, Case{2, 100, 800}, Case{1, 10, 128}, Case{2, 10, 80}}) {
+        SCOPED_TRACE(::testing::Message() << test.channels << " ch, " << test.time_ms << " ms");
+        // The impulse sits at the selection's start.
+        LCutListAudio document = Impulse(6000, test.channels, 1000);
+        EfEcho echo(document, {1000, 5000}, {.time_ms = test.time_ms, .gain_percent = 50});
         ASSERT_EQ(testing::RunProcess(echo), PROCESS_DONE);
         ASSERT_EQ(document.GetLength(), 6000);
         const std::vector<Sample> out = ReadList(document);
         for (std::size_t f = 0; f < 6000; ++f) {
             Sample expected = 0;
-            if (f >= 1000 && f < 5000 && (f - 1000) % 800 == 0) {
-                expected = kImpulse >> ((f - 1000) / 800);  // half as loud every repeat
+            const std::size_t repeat = (f - 1000) / test.period;
+            if (f >= 1000 && f < 5000 && (f - 1000) % test.period == 0 && repeat < 17) {
+                expected = kImpulse >> repeat;  // half as loud every repeat, down to nothing
             }
-            for (int c = 0; c < channels; ++c) {
-                ASSERT_EQ(out[f * channels + c], expected) << f;
+            for (int c = 0; c < test.channels; ++c) {
+                ASSERT_EQ(out[f * test.channels + c], expected) << f;
             }
         }
     }
@@ -76,24 +87,17 @@ TEST_F(DelayFilterTest, EchoRepeatsAfterTheTimeWithTheGain) {
 
 TEST_F(DelayFilterTest, EchoGainsOfZeroAndBelow) {
     LCutListAudio unchanged = Impulse(3000, 1, 0);
-    EfEcho silent_echo(unchanged, 3000, 0, 0, 100);
+    EfEcho silent_echo(unchanged, {0, 3000}, {.time_ms = 100, .gain_percent = 0});
     ASSERT_EQ(testing::RunProcess(silent_echo), PROCESS_DONE);
     EXPECT_EQ(ReadList(unchanged), ReadList(Impulse(3000, 1, 0)));
 
     // A negative gain (the checks set no lower bound) inverts each repeat.
     LCutListAudio inverted = Impulse(3000, 1, 0);
-    EfEcho negative(inverted, 3000, 0, -50, 100);
+    EfEcho negative(inverted, {0, 3000}, {.time_ms = 100, .gain_percent = -50});
     ASSERT_EQ(testing::RunProcess(negative), PROCESS_DONE);
     const std::vector<Sample> out = ReadList(inverted);
     EXPECT_EQ(out[800], -kImpulse / 2);
     EXPECT_EQ(out[1600], kImpulse / 4);
-}
-
-TEST_F(DelayFilterTest, DelaysAreWholeFramesAndAtLeast128Samples) {
-    EXPECT_EQ(DelaySamples(10, 8000, 1), 128u);  // 80 frames, raised
-    EXPECT_EQ(DelaySamples(10, 8000, 2), 160u);
-    EXPECT_EQ(DelaySamples(2999, 44100, 2), 2u * 132255u);
-    EXPECT_EQ(DelaySamples(1500, 11025, 1), 16537u);  // 11025 + 500 × 11025 ÷ 1000
 }
 
 TEST_F(DelayFilterTest, ReverbTapsLandWhereTheDelayLinePutsThem) {
@@ -101,7 +105,8 @@ TEST_F(DelayFilterTest, ReverbTapsLandWhereTheDelayLinePutsThem) {
     // feedback 66 (0.13 × 512 = 66.56, truncated). The tap at t first hears the impulse D − t
     // later; what the taps add is fed back into the line and heard again.
     LCutListAudio document = Impulse(1000, 1, 0);
-    LSRCReverb reverb(LSoundSourceRef(new LSRCCutListAudio(document)), 100, 100);
+    LSRCReverb reverb(LSoundSourceRef(new LSRCCutListAudio(document)),
+                      {.time_ms = 100, .level_percent = 100});
     ASSERT_EQ(reverb.DelayLength(), 800u);
     EXPECT_EQ(reverb.FeedbackGain(), 66);
     std::vector<Sample> out(1000);
@@ -127,20 +132,21 @@ TEST_F(DelayFilterTest, RangeEffectsKeepLengthRefuseBadValuesAndCancelCleanly) {
     LCutListAudio document = Staircase(40000, 2);
     const std::vector<Sample> before = ReadList(document);
 
-    EfEcho too_short(document, 40000, 0, 50, 9);
+    EfEcho too_short(document, {0, 40000}, {.time_ms = 9, .gain_percent = 50});
     EXPECT_EQ(testing::RunProcess(too_short), PROCESS_FAILED);
-    EfReverb too_loud(document, 40000, 0, 101, 50);
+    EfReverb too_loud(document, {0, 40000}, {.time_ms = 50, .level_percent = 101});
     EXPECT_EQ(testing::RunProcess(too_loud), PROCESS_FAILED);
-    EfEcho empty(document, 500, 500, 50, 100);  // an empty selection: an empty replacement
+    // An empty selection: an empty replacement.
+    EfEcho empty(document, {500, 500}, {.time_ms = 100, .gain_percent = 50});
     EXPECT_EQ(testing::RunProcess(empty), PROCESS_DONE);
     for (int polls : {1, 3}) {
         testing::CancelAfter cancel(polls);
-        EfReverb cancelled(document, 40000, 0, 100, 1000);
+        EfReverb cancelled(document, {0, 40000}, {.time_ms = 1000, .level_percent = 100});
         EXPECT_EQ(testing::RunProcess(cancelled, &cancel), PROCESS_STOPPED);
     }
     EXPECT_EQ(ReadList(document), before);
 
-    EfReverb reverb(document, 30000, 10000, 100, 1000);
+    EfReverb reverb(document, {10000, 30000}, {.time_ms = 1000, .level_percent = 100});
     ASSERT_EQ(testing::RunProcess(reverb), PROCESS_DONE);
     const std::vector<Sample> after = ReadList(document);
     ASSERT_EQ(after.size(), before.size());
@@ -160,7 +166,7 @@ TEST_F(DelayFilterTest, LowCutAttenuatesTheBassAndPassesTheMiddle) {
         input.push_back(high[f]);
     }
     LCutListAudio document = FromSamples(input, 2, 44100);
-    EfLowCutFilter filter(document, kFrames, 0, 250);
+    EfLowCutFilter filter(document, {0, kFrames}, {.frequency_hz = 250});
     ASSERT_EQ(testing::RunProcess(filter), PROCESS_DONE);
     const std::vector<Sample> out = ReadList(document);
     // Past the first 100 ms, where the filter settles. The one-pole response at 50 Hz against a
@@ -176,7 +182,7 @@ TEST_F(DelayFilterTest, LowCutAttenuatesTheBassAndPassesTheMiddle) {
 TEST_F(DelayFilterTest, LowCutOfZeroPassesTheSignalAsItIs) {
     const std::vector<Sample> input = Sine(50, 9000, 2);
     LCutListAudio document = FromSamples(input, 2, 44100);
-    EfLowCutFilter filter(document, 9000, 0, 0);
+    EfLowCutFilter filter(document, {0, 9000}, {.frequency_hz = 0});
     ASSERT_EQ(testing::RunProcess(filter), PROCESS_DONE);
     EXPECT_EQ(ReadList(document), input);
 
@@ -187,25 +193,58 @@ TEST_F(DelayFilterTest, LowCutOfZeroPassesTheSignalAsItIs) {
 }
 
 TEST(EffectParameters, ChecksAcceptUpToTheirLimitsAndNameTheFirstFault) {
-    EXPECT_TRUE(CheckAmplifyGain(400).empty());
-    EXPECT_TRUE(CheckAmplifyGain(-1000).empty());
-    EXPECT_NE(CheckAmplifyGain(401).find("400%"), std::string_view::npos);
-    EXPECT_TRUE(CheckNormalizePeakLevel(100).empty());
-    EXPECT_NE(CheckNormalizePeakLevel(101).find("Normalizar"), std::string_view::npos);
+    EXPECT_TRUE(Check(AmplifyParameters{.gain_percent = 400}).empty());
+    EXPECT_TRUE(Check(AmplifyParameters{.gain_percent = -1000}).empty());
+    EXPECT_NE(Check(AmplifyParameters{.gain_percent = 401}).find("400%"), std::string_view::npos);
+    EXPECT_TRUE(Check(NormalizeParameters{.peak_percent = 100}).empty());
+    EXPECT_NE(Check(NormalizeParameters{.peak_percent = 101}).find("Normalizar"),
+              std::string_view::npos);
 
-    EXPECT_TRUE(CheckEcho(10, 99).empty());
-    EXPECT_TRUE(CheckEcho(2999, -500).empty());
+    EXPECT_TRUE(Check(EchoParameters{.time_ms = 10, .gain_percent = 99}).empty());
+    EXPECT_TRUE(Check(EchoParameters{.time_ms = 2999, .gain_percent = -500}).empty());
     for (int time : {9, 3000}) {
-        EXPECT_NE(CheckEcho(time, 100).find("tiempo de Eco"), std::string_view::npos) << time;
+        EXPECT_NE(Check(EchoParameters{.time_ms = time, .gain_percent = 100}).find("tiempo de Eco"),
+                  std::string_view::npos)
+            << time;
     }
-    EXPECT_NE(CheckEcho(800, 100).find("Ganancia de Eco"), std::string_view::npos);
+    EXPECT_NE(Check(EchoParameters{.time_ms = 800, .gain_percent = 100}).find("Ganancia de Eco"),
+              std::string_view::npos);
 
-    EXPECT_TRUE(CheckReverb(100, 50).empty());
-    EXPECT_TRUE(CheckReverb(-20, 1000).empty());
-    EXPECT_NE(CheckReverb(101, 10).find("nivel"), std::string_view::npos);
+    EXPECT_TRUE(Check(ReverbParameters{.time_ms = 50, .level_percent = 100}).empty());
+    EXPECT_TRUE(Check(ReverbParameters{.time_ms = 1000, .level_percent = -20}).empty());
+    EXPECT_NE(Check(ReverbParameters{.time_ms = 10, .level_percent = 101}).find("nivel"),
+              std::string_view::npos);
     for (int time : {49, 1001}) {
-        EXPECT_NE(CheckReverb(100, time).find("tiempo"), std::string_view::npos) << time;
+        EXPECT_NE(Check(ReverbParameters{.time_ms = time, .level_percent = 100}).find("tiempo"),
+                  std::string_view::npos)
+            << time;
     }
+}
+
+// Each field is read from and written to its own key: a swap would show as another key's value.
+TEST(EffectParameters, StoredParametersKeepEachFieldUnderItsOwnKey) {
+    const std::shared_ptr<SettingsStore> previous = UseSettingsStore(nullptr);
+    const EchoParameters defaults = ReadStored(kEchoStored);
+    EXPECT_EQ(defaults.time_ms, 800);
+    EXPECT_EQ(defaults.gain_percent, 50);
+
+    ASSERT_TRUE(WriteStored(kEchoStored, EchoParameters{.time_ms = 300, .gain_percent = 40}));
+    EXPECT_EQ(ReadInt("StoredValues", "EchoTime", 0), 300);
+    EXPECT_EQ(ReadInt("StoredValues", "EchoGain", 0), 40);
+    const EchoParameters echo = ReadStored(kEchoStored);
+    EXPECT_EQ(echo.time_ms, 300);
+    EXPECT_EQ(echo.gain_percent, 40);
+
+    // The balance is not kept: it stays as the caller gave it.
+    WriteInt("StoredValues", "LongerSelection", MIXMODE_FADEMIXOUT);
+    MixPasteParameters given{};
+    given.balance = 30;
+    const MixPasteParameters mix = ReadStored(kMixPasteStored, given);
+    EXPECT_EQ(mix.volume_percent, 100);
+    EXPECT_EQ(mix.mode, MIXMODE_FADEMIXOUT);
+    EXPECT_EQ(mix.fade_frames, 250);
+    EXPECT_EQ(mix.balance, 30);
+    UseSettingsStore(previous);
 }
 
 }  // namespace

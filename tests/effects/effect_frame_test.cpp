@@ -20,23 +20,17 @@ namespace {
 // A process that runs one range effect, so that the frame can be tried with any source.
 class RangeEffect : public LProgressDialog {
   public:
-    RangeEffect(LCutListAudio& document, std::int32_t s_end, std::int32_t s_start,
-                EffectSourceFactory make)
-        : LProgressDialog("Sonvara"),
-          document_(document),
-          s_end_(s_end),
-          s_start_(s_start),
-          make_(std::move(make)) {}
+    RangeEffect(LCutListAudio& document, FrameRange range, EffectSourceFactory make)
+        : LProgressDialog("Sonvara"), document_(document), range_(range), make_(std::move(make)) {}
 
   protected:
     ProcessResult Body() override {
-        return RunRangeEffect(*this, "Test", document_, s_end_, s_start_, make_);
+        return RunRangeEffect(*this, "Test", document_, range_, make_);
     }
 
   private:
     LCutListAudio& document_;
-    std::int32_t s_end_;
-    std::int32_t s_start_;
+    FrameRange range_;
     EffectSourceFactory make_;
 };
 
@@ -75,7 +69,7 @@ class EffectFrameTest : public testing::DocumentTest {
 TEST_F(EffectFrameTest, TheEffectReplacesExactlyTheSelection) {
     LCutListAudio document = Staircase(20000, 2);
     const std::vector<Sample> before = ReadList(document);
-    RangeEffect effect(document, 15000, 100, Negating());
+    RangeEffect effect(document, {100, 15000}, Negating());
     ASSERT_EQ(Run(effect), PROCESS_DONE);
     const std::vector<Sample> after = ReadList(document);
     ASSERT_EQ(after.size(), before.size());
@@ -85,9 +79,9 @@ TEST_F(EffectFrameTest, TheEffectReplacesExactlyTheSelection) {
     }
 
     // An empty selection gives an empty replacement; a reversed one does nothing.
-    RangeEffect empty(document, 500, 500, Negating());
+    RangeEffect empty(document, {500, 500}, Negating());
     ASSERT_EQ(Run(empty), PROCESS_DONE);
-    RangeEffect reversed(document, 400, 500, Negating());
+    RangeEffect reversed(document, {500, 400}, Negating());
     ASSERT_EQ(Run(reversed), PROCESS_DONE);
     EXPECT_EQ(ReadList(document), after);
 }
@@ -96,7 +90,7 @@ TEST_F(EffectFrameTest, ACancelledEffectLeavesTheDocumentAsItWas) {
     LCutListAudio document = Staircase(30000, 1);
     const std::vector<Sample> before = ReadList(document);
     testing::CancelAfter cancel(2);
-    RangeEffect effect(document, 30000, 0, Negating());
+    RangeEffect effect(document, {0, 30000}, Negating());
     EXPECT_EQ(Run(effect, &cancel), PROCESS_STOPPED);
     EXPECT_EQ(ReadList(document), before);
     EXPECT_EQ(document.Records().Count(), 1u);
@@ -109,8 +103,8 @@ TEST_F(EffectFrameTest, AnEffectWhoseResultCannotBeKeptFailsAndLeavesTheDocument
     std::ofstream(scratch_.File("plain")) << "a file, not a folder";
     const std::string unusable = scratch_.File("plain/work");
     std::unique_ptr<LAudioCutTank> working = UseCutTank(std::make_unique<LAudioCutTank>(unusable));
-    RangeEffect negate(document, 30000, 0, Negating());
-    EfDCOffsetCorrection correct(document, 30000, 0);  // the frame that copies the selection
+    RangeEffect negate(document, {0, 30000}, Negating());
+    EfDCOffsetCorrection correct(document, {0, 30000});  // the frame that copies the selection
     for (LProgressDialog* effect :
          {static_cast<LProgressDialog*>(&negate), static_cast<LProgressDialog*>(&correct)}) {
         testing::ScriptedPrompts prompts;
@@ -133,14 +127,14 @@ TEST_F(EffectFrameTest, NormalizeFindsThePeakAndChangesOnlyGains) {
         writer->Write(samples.data(), 1000);
         ASSERT_TRUE(writer->Finish());
     }
-    EfNormalize normalize(document, 1000, 0, 100);
+    EfNormalize normalize(document, {0, 1000}, {.peak_percent = 100});
     ASSERT_EQ(Run(normalize), PROCESS_DONE);
     EXPECT_EQ(normalize.AppliedPercent(), 400);             // 400.0 exactly: 524272 * 100 / 131068
     EXPECT_EQ(document.Records().begin()->gain, 67108800);  // (2^24 / 100) * 400
 
     // Quieter than a quarter of full scale would need more than 400 %: 400 % it is.
     LCutListAudio quiet = Staircase(100);  // peak 99 * 16
-    EfNormalize capped(quiet, 100, 0, 100);
+    EfNormalize capped(quiet, {0, 100}, {.peak_percent = 100});
     ASSERT_EQ(Run(capped), PROCESS_DONE);
     EXPECT_EQ(capped.AppliedPercent(), 400);
 
@@ -153,7 +147,7 @@ TEST_F(EffectFrameTest, NormalizeFindsThePeakAndChangesOnlyGains) {
         writer->Write(samples.data(), 100);
         ASSERT_TRUE(writer->Finish());
     }
-    EfNormalize ninety(half, 100, 0, 90);
+    EfNormalize ninety(half, {0, 100}, {.peak_percent = 90});
     ASSERT_EQ(Run(ninety), PROCESS_DONE);
     EXPECT_EQ(ninety.AppliedPercent(), 180);  // 524272 * 90 / 262136
 }
@@ -161,18 +155,18 @@ TEST_F(EffectFrameTest, NormalizeFindsThePeakAndChangesOnlyGains) {
 TEST_F(EffectFrameTest, NormalizeLeavesSilenceEmptySelectionsAndCancelsAlone) {
     LCutListAudio silence;
     silence.InsertSilence(0, 5000);
-    EfNormalize of_silence(silence, 5000, 0, 100);
+    EfNormalize of_silence(silence, {0, 5000}, {.peak_percent = 100});
     ASSERT_EQ(Run(of_silence), PROCESS_DONE);
     EXPECT_EQ(silence.Records().begin()->gain, kUnityGain);
 
     LCutListAudio document = Staircase(20000);
-    EfNormalize empty(document, 300, 300, 100);
+    EfNormalize empty(document, {300, 300}, {.peak_percent = 100});
     ASSERT_EQ(Run(empty), PROCESS_DONE);
     EXPECT_EQ(document.Records().Count(), 1u);
     EXPECT_EQ(document.Records().begin()->gain, kUnityGain);
 
     testing::CancelAfter cancel(1);
-    EfNormalize cancelled(document, 20000, 0, 100);
+    EfNormalize cancelled(document, {0, 20000}, {.peak_percent = 100});
     EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
     EXPECT_EQ(document.Records().begin()->gain, kUnityGain);
 }
@@ -181,7 +175,7 @@ TEST_F(EffectFrameTest, ReverseTurnsTheWholeSelectionAround) {
     const std::int32_t frames = 2 * kBlockFrames + 7;  // odd, the last block the shortest
     LCutListAudio document = Staircase(frames + 20, 2);
     const std::vector<Sample> before = ReadList(document);
-    LEfReverse reverse(document, frames + 10, 10);
+    LEfReverse reverse(document, {10, frames + 10});
     ASSERT_EQ(Run(reverse), PROCESS_DONE);
     const std::vector<Sample> after = ReadList(document);
     ASSERT_EQ(after.size(), before.size());
@@ -207,7 +201,7 @@ TEST_F(EffectFrameTest, DCOffsetTakesEachChannelsMeanAway) {
         writer->Write(samples.data(), 20000);
         ASSERT_TRUE(writer->Finish());
     }
-    EfDCOffsetCorrection correct(document, 20000, 0);
+    EfDCOffsetCorrection correct(document, {0, 20000});
     ASSERT_EQ(Run(correct), PROCESS_DONE);
     const std::vector<Sample> after = ReadList(document);
     ASSERT_EQ(after.size(), 40000u);
@@ -217,7 +211,7 @@ TEST_F(EffectFrameTest, DCOffsetTakesEachChannelsMeanAway) {
     EXPECT_EQ(after[7], 3);
 
     // An empty selection divides by 1 and changes nothing; a format mismatch is refused.
-    EfDCOffsetCorrection empty(document, 500, 500);
+    EfDCOffsetCorrection empty(document, {500, 500});
     ASSERT_EQ(Run(empty), PROCESS_DONE);
     EXPECT_EQ(ReadList(document), after);
     LCutListAudio mono = Staircase(10);

@@ -31,7 +31,7 @@ TEST_F(EnvelopeTest, FadesReachTheirTargetOnEveryChannel) {
     for (int channels : {1, 2}) {
         SCOPED_TRACE(channels);
         LCutListAudio document = Level(20000, channels, level);
-        EfFadeIn fade(document, 18000, 1000);
+        EfFadeIn fade(document, {1000, 18000});
         ASSERT_EQ(Run(fade), PROCESS_DONE);
         ASSERT_EQ(document.GetLength(), 20000);
         const std::vector<Sample> samples = ReadList(document);
@@ -56,7 +56,7 @@ TEST_F(EnvelopeTest, FadesReachTheirTargetOnEveryChannel) {
 TEST_F(EnvelopeTest, ShortSelectionsPlacePointsByTheRemainder) {
     // 100 frames: the point at x = 128 lies at 100 * 128 / 255 = 50.
     LCutListAudio document = Level(100, 1, 0x10000);
-    LEfEnvelope envelope(document, 100, 0, {{{0, 128}, {128, 0}, {255, 0}}});
+    LEfEnvelope envelope(document, {0, 100}, {{{0, 128}, {128, 0}, {255, 0}}});
     ASSERT_EQ(Run(envelope), PROCESS_DONE);
     const std::vector<Sample> samples = ReadList(document);
     EXPECT_EQ(samples[0], 0x10000);
@@ -69,12 +69,12 @@ TEST_F(EnvelopeTest, ShortSelectionsPlacePointsByTheRemainder) {
 TEST_F(EnvelopeTest, RefusalsAndCancelsChangeNothing) {
     LCutListAudio document = Staircase(30000);
     const std::vector<Sample> before = ReadList(document);
-    LEfEnvelope one_point(document, 30000, 0, {{{0, 128}}});
+    LEfEnvelope one_point(document, {0, 30000}, {{{0, 128}}});
     EXPECT_EQ(Run(one_point), PROCESS_FAILED);
-    EfFadeOut reversed(document, 10, 20);
+    EfFadeOut reversed(document, {20, 10});
     EXPECT_EQ(Run(reversed), PROCESS_DONE);
     testing::CancelAfter cancel(2);
-    EfFadeOut cancelled(document, 30000, 0);
+    EfFadeOut cancelled(document, {0, 30000});
     EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
     EXPECT_EQ(ReadList(document), before);
     EXPECT_EQ(document.Records().Count(), 1u);
@@ -83,11 +83,11 @@ TEST_F(EnvelopeTest, RefusalsAndCancelsChangeNothing) {
 TEST_F(EnvelopeTest, FadeOutAndTrimEndsTheDocumentAtTheFadesEnd) {
     LCutListAudio document = Level(30000, 2, 0x40000);
     testing::CancelAfter cancel(0);
-    EfFadeOutAndTrim cancelled(document, 20000, 10000);
+    EfFadeOutAndTrim cancelled(document, {10000, 20000});
     EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
     EXPECT_EQ(document.GetLength(), 30000);
 
-    EfFadeOutAndTrim fade(document, 20000, 10000);
+    EfFadeOutAndTrim fade(document, {10000, 20000});
     ASSERT_EQ(Run(fade), PROCESS_DONE);
     ASSERT_EQ(document.GetLength(), 20000);
     const std::vector<Sample> samples = ReadList(document);

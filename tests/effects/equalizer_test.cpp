@@ -202,7 +202,7 @@ class EqualizerProcessTest : public testing::DocumentTest {
         constexpr std::int32_t kRate = 44100;
         const std::vector<Sample> sine = testing::Sine(frequency, 20000, kRate, kRate);
         LCutListAudio document = FromSamples(sine, 1, kRate);
-        EfEqualiser eq(document, kRate, 0, points);
+        EfEqualiser eq(document, {0, kRate}, points);
         EXPECT_EQ(testing::RunProcess(eq), PROCESS_DONE);
         return 20 * std::log10(testing::Rms(ReadList(document), 1, 4096, kRate - 4096) /
                                testing::Rms(sine, 1, 4096, kRate - 4096));
@@ -230,7 +230,7 @@ TEST_F(EqualizerProcessTest, TheSelectionKeepsItsLengthAndLooksAheadIntoTheDocum
             const std::vector<Sample> input =
                 RandomSamples(static_cast<std::size_t>(range.length) * channels, 32767, 9);
             LCutListAudio document = FromSamples(input, channels);
-            EfEqualiser eq(document, range.end, range.start, PointList{});
+            EfEqualiser eq(document, {range.start, range.end}, PointList{});
             ASSERT_EQ(testing::RunProcess(eq), PROCESS_DONE);
             // Nothing before the selection is heard; everything after it, to the document's
             // end, is.
@@ -249,11 +249,11 @@ TEST_F(EqualizerProcessTest, CancelledEmptyAndReversedRunsLeaveTheDocumentAlone)
     LCutListAudio document = Staircase(30000, 2);
     const std::vector<Sample> before = ReadList(document);
     testing::CancelAfter cancel(2);
-    EfEqualiser cancelled(document, 30000, 0, DipAround1kHz());
+    EfEqualiser cancelled(document, {0, 30000}, DipAround1kHz());
     EXPECT_EQ(testing::RunProcess(cancelled, &cancel), PROCESS_STOPPED);
-    EfEqualiser reversed(document, 100, 200, DipAround1kHz());
+    EfEqualiser reversed(document, {200, 100}, DipAround1kHz());
     EXPECT_EQ(testing::RunProcess(reversed), PROCESS_DONE);
-    EfEqualiser empty(document, 200, 200, DipAround1kHz());
+    EfEqualiser empty(document, {200, 200}, DipAround1kHz());
     EXPECT_EQ(testing::RunProcess(empty), PROCESS_DONE);
     EXPECT_EQ(ReadList(document), before);
 }

@@ -132,7 +132,7 @@ TEST_F(PointListTest, TheStoredEnvelopeTakesItsPointsFromEnvelopeDat) {
     const std::string path = DataFile(kEnvelopePointsFile);
     WriteBytes(path, {2, 0, 128, 255, 0});
     LCutListAudio fading = FromSamples(std::vector<Sample>(5000, 0x10000), 1);
-    LEfStoredEnvelope fade(fading, 5000, 0);
+    LEfStoredEnvelope fade(fading, {0, 5000});
     ASSERT_EQ(testing::RunProcess(fade), PROCESS_DONE);
     const std::vector<Sample> faded = ReadList(fading);
     EXPECT_EQ(faded.front(), 0x10000);
@@ -143,14 +143,14 @@ TEST_F(PointListTest, TheStoredEnvelopeTakesItsPointsFromEnvelopeDat) {
     std::remove(path.c_str());
     LCutListAudio document = Staircase(5000);
     const std::vector<Sample> before = ReadList(document);
-    LEfStoredEnvelope unity(document, 5000, 0);
+    LEfStoredEnvelope unity(document, {0, 5000});
     ASSERT_EQ(testing::RunProcess(unity), PROCESS_DONE);
     EXPECT_EQ(ReadList(document), before);
     EXPECT_EQ(ReadBytes(path), kFlatBytes);
 
     // A single point is no envelope: refused.
     WriteBytes(path, {1, 0, 0});
-    LEfStoredEnvelope one_point(document, 5000, 0);
+    LEfStoredEnvelope one_point(document, {0, 5000});
     EXPECT_EQ(testing::RunProcess(one_point), PROCESS_FAILED);
     EXPECT_EQ(ReadList(document), before);
 }

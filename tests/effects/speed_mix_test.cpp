@@ -59,10 +59,10 @@ class SpeedMixTest : public testing::DocumentTest {
         return best;
     }
 
-    static ProcessResult SpeedPitch(LCutListAudio& document, std::int32_t s_end,
-                                    std::int32_t s_start, std::int32_t percent, std::int32_t mode,
+    static ProcessResult SpeedPitch(LCutListAudio& document, FrameRange range,
+                                    const SpeedPitchParameters& parameters,
                                     std::int32_t* new_end = nullptr) {
-        LEfChangeSpeedPitch change(document, s_end, s_start, percent, mode);
+        LEfChangeSpeedPitch change(document, range, parameters);
         const ProcessResult result = testing::RunProcess(change);
         if (new_end != nullptr) {
             *new_end = change.SelectionEnd();
@@ -75,7 +75,8 @@ TEST_F(SpeedMixTest, SimpleSpeedDoublesPitchAndHalvesLength) {
     const std::vector<Sample> input = Sine(441, 3 * kRate, 2);
     LCutListAudio document = FromSamples(input, 2, kRate);
     std::int32_t new_end = 0;
-    ASSERT_EQ(SpeedPitch(document, 2 * kRate, kRate, 200, kSpeedPitchSimple, &new_end),
+    ASSERT_EQ(SpeedPitch(document, {kRate, 2 * kRate}, {.percent = 200, .mode = kSpeedPitchSimple},
+                         &new_end),
               PROCESS_DONE);
     EXPECT_NEAR(document.GetLength(), 2 * kRate + kRate / 2, 2);
     EXPECT_EQ(new_end, document.GetLength() - kRate);  // the selection covers the changed audio
@@ -87,7 +88,9 @@ TEST_F(SpeedMixTest, SimpleSpeedDoublesPitchAndHalvesLength) {
 
 TEST_F(SpeedMixTest, ConstantPitchShortensByAThirdAndKeepsTheTone) {
     LCutListAudio document = FromSamples(Sine(441, 3 * kRate, 1), 1, kRate);
-    ASSERT_EQ(SpeedPitch(document, 3 * kRate, 0, 150, kSpeedPitchConstantPitch), PROCESS_DONE);
+    ASSERT_EQ(
+        SpeedPitch(document, {0, 3 * kRate}, {.percent = 150, .mode = kSpeedPitchConstantPitch}),
+        PROCESS_DONE);
     const std::int32_t segment = kRate / 90;
     EXPECT_NEAR(document.GetLength(), 2 * kRate, segment);
     const std::vector<Sample> out = ReadList(document);
@@ -96,7 +99,9 @@ TEST_F(SpeedMixTest, ConstantPitchShortensByAThirdAndKeepsTheTone) {
 
 TEST_F(SpeedMixTest, ConstantSpeedKeepsTheLengthAndMovesThePitch) {
     LCutListAudio document = FromSamples(Sine(400, 2 * kRate, 2), 2, kRate);
-    ASSERT_EQ(SpeedPitch(document, 2 * kRate, 0, 150, kSpeedPitchConstantSpeed), PROCESS_DONE);
+    ASSERT_EQ(
+        SpeedPitch(document, {0, 2 * kRate}, {.percent = 150, .mode = kSpeedPitchConstantSpeed}),
+        PROCESS_DONE);
     EXPECT_NEAR(document.GetLength(), 2 * kRate, kRate / 90);
     const std::vector<Sample> out = ReadList(document);
     EXPECT_NEAR(Frequency(out, 2, 2000, document.GetLength() - 2000), 600, 6);
@@ -105,17 +110,18 @@ TEST_F(SpeedMixTest, ConstantSpeedKeepsTheLengthAndMovesThePitch) {
 TEST_F(SpeedMixTest, FactorsBelowATenthAreRaisedAndCancelsChangeNothing) {
     // 0 % in the constant-pitch mode would never end: it runs at 10 %, ten times longer.
     LCutListAudio document = Staircase(2000, 1);
-    ASSERT_EQ(SpeedPitch(document, 1000, 0, 0, kSpeedPitchConstantPitch), PROCESS_DONE);
+    ASSERT_EQ(SpeedPitch(document, {0, 1000}, {.percent = 0, .mode = kSpeedPitchConstantPitch}),
+              PROCESS_DONE);
     EXPECT_NEAR(document.GetLength(), 10000 + 1000 + 1000, 8000 / 90);
 
     LCutListAudio untouched = Staircase(50000, 2);
     const std::vector<Sample> before = ReadList(untouched);
     for (std::int32_t mode : {0, 1, 2}) {
         testing::CancelAfter cancel(2);
-        LEfChangeSpeedPitch change(untouched, 50000, 0, 150, mode);
+        LEfChangeSpeedPitch change(untouched, {0, 50000}, {.percent = 150, .mode = mode});
         EXPECT_EQ(testing::RunProcess(change, &cancel), PROCESS_STOPPED) << mode;
     }
-    LEfChangeSpeedPitch unknown_mode(untouched, 50000, 0, 150, 3);
+    LEfChangeSpeedPitch unknown_mode(untouched, {0, 50000}, {.percent = 150, .mode = 3});
     EXPECT_EQ(testing::RunProcess(unknown_mode), PROCESS_FAILED);
     EXPECT_EQ(ReadList(untouched), before);
 }
@@ -186,15 +192,6 @@ TEST_F(SpeedMixTest, ConversionsKeepTheToneAndTheLeftChannel) {
     EXPECT_NEAR(Frequency(ReadList(document), 1, 100, 7900, 8000), 1000, 2);
 }
 
-TEST(MixPasteGains, VolumeAndBalance) {
-    EXPECT_EQ(MixPasteGains(100, 50).left, 1 << 24);
-    EXPECT_EQ(MixPasteGains(100, 50).right, 1 << 24);
-    EXPECT_EQ(MixPasteGains(100, 0).left, 1 << 25);  // all to the left, twice as loud
-    EXPECT_EQ(MixPasteGains(100, 0).right, 0);
-    EXPECT_EQ(MixPasteGains(50, 50).left, 1 << 23);
-    EXPECT_EQ(MixPasteGains(100, 100).right, 1 << 25);
-}
-
 class MixPasteTest : public SpeedMixTest {
   protected:
     // Ten seconds of 8000 Hz: the staircase; the paste: a constant 1000 on every channel.
@@ -209,7 +206,9 @@ TEST_F(MixPasteTest, ALongerPasteInsertsSilenceExtendsOrFadesOut) {
     const std::vector<Sample> original = ReadList(Staircase(160000, 1));
 
     LCutListAudio inserted = Staircase(160000, 1);  // 20 s; the selection is 2 s to 6 s
-    EfMixPaste insert(inserted, 48000, 16000, paste, 100, MIXMODE_INSERTSILENCE, 0, 50);
+    EfMixPaste insert(
+        inserted, {16000, 48000}, paste,
+        {.volume_percent = 100, .mode = MIXMODE_INSERTSILENCE, .fade_frames = 0, .balance = 50});
     ASSERT_EQ(testing::RunProcess(insert), PROCESS_DONE);
     ASSERT_EQ(inserted.GetLength(), 160000 + 48000);
     EXPECT_EQ(insert.SelectionEnd(), 16000 + 80000);
@@ -222,7 +221,9 @@ TEST_F(MixPasteTest, ALongerPasteInsertsSilenceExtendsOrFadesOut) {
     EXPECT_EQ(out[96000], original[48000]);  // the rest, 6 s later
 
     LCutListAudio extended = Staircase(160000, 1);
-    EfMixPaste extend(extended, 48000, 16000, paste, 100, MIXMODE_EXTENDSELECTION, 0, 50);
+    EfMixPaste extend(
+        extended, {16000, 48000}, paste,
+        {.volume_percent = 100, .mode = MIXMODE_EXTENDSELECTION, .fade_frames = 0, .balance = 50});
     ASSERT_EQ(testing::RunProcess(extend), PROCESS_DONE);
     ASSERT_EQ(extended.GetLength(), 160000);
     out = ReadList(extended);
@@ -230,7 +231,9 @@ TEST_F(MixPasteTest, ALongerPasteInsertsSilenceExtendsOrFadesOut) {
     EXPECT_EQ(out[96000], original[96000]);
 
     LCutListAudio faded = Staircase(160000, 1);
-    EfMixPaste fade(faded, 48000, 16000, paste, 100, MIXMODE_FADEMIXOUT, 8000, 50);
+    EfMixPaste fade(
+        faded, {16000, 48000}, paste,
+        {.volume_percent = 100, .mode = MIXMODE_FADEMIXOUT, .fade_frames = 8000, .balance = 50});
     ASSERT_EQ(testing::RunProcess(fade), PROCESS_DONE);
     ASSERT_EQ(faded.GetLength(), 160000);
     out = ReadList(faded);
@@ -241,29 +244,43 @@ TEST_F(MixPasteTest, ALongerPasteInsertsSilenceExtendsOrFadesOut) {
 }
 
 TEST_F(MixPasteTest, AShorterPasteMixesOnlyItsLengthWithBalanceAndConversion) {
-    // A mono paste at 16000 Hz into a stereo document at 8000 Hz, all to the left.
-    LCutListAudio document = Staircase(40000, 2);
-    const std::vector<Sample> original = ReadList(document);
-    EfMixPaste mix(document, 30000, 10000, Paste(16000, 1, 16000), 100, MIXMODE_INSERTSILENCE, 0,
-                   0);
-    ASSERT_EQ(testing::RunProcess(mix), PROCESS_DONE);
-    EXPECT_NEAR(mix.SelectionEnd(), 18000, 2);
-    ASSERT_EQ(document.GetLength(), 40000);
-    const std::vector<Sample> out = ReadList(document);
-    EXPECT_NEAR(out[2 * 12000] - original[2 * 12000], 2000, 2);  // left: twice the volume
-    EXPECT_EQ(out[2 * 12000 + 1], original[2 * 12000 + 1]);      // right: nothing
-    EXPECT_EQ(out[2 * 20000], original[2 * 20000]);              // past the paste
+    // A mono paste of 1000 at 16000 Hz into a stereo document at 8000 Hz. The volume scales it;
+    // the balance moves it between the channels, twice as loud on one side at either end.
+    struct Case {
+        std::int32_t volume, balance;
+        Sample left, right;  // what the paste adds
+    };
+    for (const Case& test :
+         {Case{100, 0, 2000, 0}, Case{50, 50, 500, 500}, Case{100, 100, 0, 2000}}) {
+        SCOPED_TRACE(::testing::Message() << test.volume << " %, balance " << test.balance);
+        LCutListAudio document = Staircase(40000, 2);
+        const std::vector<Sample> original = ReadList(document);
+        EfMixPaste mix(document, {10000, 30000}, Paste(16000, 1, 16000),
+                       {.volume_percent = test.volume,
+                        .mode = MIXMODE_INSERTSILENCE,
+                        .fade_frames = 0,
+                        .balance = test.balance});
+        ASSERT_EQ(testing::RunProcess(mix), PROCESS_DONE);
+        EXPECT_NEAR(mix.SelectionEnd(), 18000, 2);
+        ASSERT_EQ(document.GetLength(), 40000);
+        const std::vector<Sample> out = ReadList(document);
+        EXPECT_NEAR(out[2 * 12000] - original[2 * 12000], test.left, 2);
+        EXPECT_NEAR(out[2 * 12000 + 1] - original[2 * 12000 + 1], test.right, 2);
+        EXPECT_EQ(out[2 * 20000], original[2 * 20000]);  // past the paste
+    }
 }
 
 TEST_F(MixPasteTest, CancelLeavesTheDocumentAsItWas) {
     LCutListAudio document = Staircase(100000, 1);
     const std::vector<Sample> before = ReadList(document);
     testing::CancelAfter cancel(2);
-    EfMixPaste mix(document, 40000, 10000, Paste(80000, 1), 100, MIXMODE_INSERTSILENCE, 0, 50);
+    EfMixPaste mix(
+        document, {10000, 40000}, Paste(80000, 1),
+        {.volume_percent = 100, .mode = MIXMODE_INSERTSILENCE, .fade_frames = 0, .balance = 50});
     EXPECT_EQ(testing::RunProcess(mix, &cancel), PROCESS_STOPPED);
     EXPECT_EQ(ReadList(document), before);
 
-    LEfPasteOver over(document, 40000, 10000, Paste(8000, 2, 16000));
+    LEfPasteOver over(document, {10000, 40000}, Paste(8000, 2, 16000));
     ASSERT_EQ(testing::RunProcess(over), PROCESS_DONE);
     EXPECT_NEAR(document.GetLength(), 100000 - 30000 + 4000, 2);
     EXPECT_EQ(document.GetChannels(), 1);
