@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/diagnostics.h"
+#include "devices/system_outputs.h"
 
 namespace sonvara {
 namespace {
@@ -210,7 +211,7 @@ std::string MixerControlName(std::string_view pcm_name) {
     }
     const std::size_t colon = pcm_name.find(':');
     const std::string_view base = pcm_name.substr(0, colon);
-    if (base == "null" || base.empty()) {
+    if (base == "null" || base.empty() || pcm_name == SystemWaveOutProvider::kNullOutputName) {
         return {};
     }
     if (colon != std::string_view::npos) {

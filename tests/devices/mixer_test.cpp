@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "devices/system_outputs.h"
 #include "tests/support/captured_diagnostics.h"
 #include "tests/support/scratch_folder.h"
 
@@ -96,6 +97,7 @@ TEST(MixerValueTest, APcmNameLeadsToItsCardsMixer) {
     EXPECT_EQ(MixerControlName("default"), "default");
     EXPECT_EQ(MixerControlName("pulse"), "pulse");
     EXPECT_EQ(MixerControlName("null"), "");
+    EXPECT_EQ(MixerControlName(SystemWaveOutProvider::kNullOutputName), "");
 }
 
 TEST_F(MixerTest, OutputVolumeSetsMasterAndTheWaveOutputAndSwitchesThemOn) {
