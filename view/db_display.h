@@ -66,7 +66,7 @@ class LDBDisplay : public QWidget {
     // Repaints the strip between the ends for `a` and `b` in channel `channel`'s band.
     void UpdateStrip(int channel, int a, int b);
 
-    std::vector<Bar> bars_;
+    std::vector<Bar> bars_ = std::vector<Bar>(1);  // one silent bar until levels come
     QElapsedTimer clock_;
 };
 

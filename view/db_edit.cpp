@@ -56,7 +56,7 @@ void LDBEdit::Commit() {
 
 void LDBEdit::Step(int steps) {
     // From silence a step up starts at the bottom of what can be heard.
-    const int from = value_ <= kSilence && steps > 0 ? std::max(low_, -37) : value_;
+    const int from = value_ <= kSilence && steps > 0 ? std::max(low_, -36) : value_;
     Change(from + steps);
 }
 

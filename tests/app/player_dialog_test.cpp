@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 
@@ -129,6 +130,12 @@ TEST_F(PlayerDialogTest, PlaySendsTheSoundFromThePositionAndClosingHandsTheNotif
     // The buffers that came back move the position on.
     ASSERT_TRUE(PumpUntil([&] { return dialog->Position() > 8000; }));
     EXPECT_EQ(owner_.positions, 0);
+    // SONVARA_PLAYER_SCREENSHOT names a PNG file to keep a picture of the playing dialog in.
+    if (const char* keep = std::getenv("SONVARA_PLAYER_SCREENSHOT")) {
+        ASSERT_TRUE(Child<LWaveWindow>(*dialog, "LWaveWindow")->WaitForColumns());
+        QApplication::processEvents();
+        ASSERT_TRUE(dialog->grab().save(QString::fromLocal8Bit(keep), "PNG"));
+    }
 
     dialog->accept();
     EXPECT_TRUE(player_.IsIdle());
