@@ -87,6 +87,25 @@ TEST_F(SoundPlayerTest, ASourceShorterThanABufferEndsAtItsLength) {
     }
 }
 
+TEST_F(SoundPlayerTest, AnOwnerMayStartAgainWhenToldOfTheStop) {
+    // A selection played in a loop: each end starts the next pass.
+    int stops = 0;
+    log_.on_stop = [&] {
+        if (++stops < 3) {
+            EXPECT_TRUE(player_.Start(Memory(Staircase(500, 1), 8000)));
+        }
+    };
+    ASSERT_TRUE(player_.Start(Memory(Staircase(500, 1), 8000)));
+    recording_->Step(1500, milliseconds(0));  // played while the loop below runs the stops
+    ASSERT_TRUE(PumpUntil([&] { return stops == 3; }));
+    EXPECT_TRUE(player_.IsIdle());
+    const std::vector<std::int16_t> heard = Recorded();
+    ASSERT_EQ(heard.size(), 1500u);
+    for (std::size_t i = 0; i < heard.size(); ++i) {
+        ASSERT_EQ(heard[i], static_cast<int>(i % 500)) << i;
+    }
+}
+
 TEST_F(SoundPlayerTest, LevelsOfEachChannelReachTheOwner) {
     // Left silent, right a full-scale square wave.
     std::vector<Sample> samples;
@@ -190,6 +209,7 @@ TEST_F(SoundPlayerTest, OnlyASourceDeclaredLouderThanFullScaleGoesThroughTheLimi
 TEST_F(SoundPlayerTest, AFailedOpenOrABadSourceLeavesThePlayerIdle) {
     LSoundSourceRef in_error;  // the null source
     EXPECT_FALSE(player_.Start(in_error));
+    EXPECT_NE(player_.ErrorText(), "");
 
     recording_->SetRefusingOpen(true);
     EXPECT_FALSE(player_.Start(Memory(Staircase(100, 1), 8000)));
