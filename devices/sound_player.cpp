@@ -105,7 +105,8 @@ struct LSoundPlayer::Impl : LThread, LThreadQueuedNotify {
     std::array<Slot, kRingSize> ring{};
     int index = 0;
     std::int32_t last_played = 0;
-    // The device's clock when the last buffer came back (HeardPosition interpolates from it).
+    // The device's clock at the end of the last buffer that came back (HeardPosition
+    // interpolates from it).
     std::int64_t played_at_return = 0;
     int waits = 0;  // in a row, for a buffer still with the device
     bool notify_stop = false;
@@ -163,7 +164,7 @@ void LSoundPlayer::Impl::ThreadFunction() {
         waits = 0;
         if (slot.position != kNoPosition) {
             last_played = slot.position;
-            played_at_return = device->PlayedFrames();
+            played_at_return = slot.header.done_at;
             levels = slot.levels;
             notify_position = true;
             Notify();

@@ -282,12 +282,10 @@ TEST_F(SoundPlayerTest, RewindPlaysTheSoundBackwardsInSegments) {
 
 TEST_F(SoundPlayerTest, AReplacedSourceIsHeardFromTheHeardPosition) {
     ASSERT_TRUE(player_.Start(Memory(Staircase(8000, 1), 8000)));
-    ASSERT_TRUE(recording_->Step(1600));
+    // Two buffers back, and 300 frames of the third heard.
+    ASSERT_TRUE(recording_->Step(1900));
     ASSERT_TRUE(PumpUntil([this] { return player_.PlayedPosition() == 1600; }));
-    // Two buffers back, then 300 frames of the third heard.
-    ASSERT_TRUE(recording_->Step(300));
     ASSERT_TRUE(PumpUntil([this] { return player_.HeardPosition() == 1900; }));
-    EXPECT_EQ(player_.PlayedPosition(), 1600);
 
     EXPECT_FALSE(player_.ReplaceSource(Memory(Staircase(8000, 1), 16000)));
     EXPECT_FALSE(player_.ReplaceSource(Memory(Staircase(8000, 2), 8000, 2)));
