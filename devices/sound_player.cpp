@@ -21,7 +21,7 @@ constexpr int kPreRollIndex = 42;
 // A buffer that carried no sound: nothing to report when it comes back.
 constexpr std::int32_t kNoPosition = INT32_MIN;
 // The worker waits for a buffer at most this long at a time; more than kStallWaits waits in a row
-// (about ten seconds) outside cue mode mean the device has stopped answering.
+// (about ten seconds), neither looping nor paused, mean the device has stopped answering.
 constexpr auto kBufferWait = std::chrono::milliseconds(150);
 constexpr int kStallWaits = 64;
 constexpr auto kStopBudget = std::chrono::milliseconds(5000);
@@ -147,8 +147,9 @@ void LSoundPlayer::Impl::ThreadFunction() {
                 flags &= ~kTakeoff;
             }
             if (++waits > kStallWaits) {
-                if ((flags & kCue) != 0) {
-                    waits = 0;  // a looping buffer never comes back
+                if ((flags & (kCue | kPaused)) != 0) {
+                    // A looping buffer never comes back, nor does one held by a pause.
+                    waits = 0;
                 } else if (!notify_stop) {
                     RequestStop(kStalledText);
                 }

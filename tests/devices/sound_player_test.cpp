@@ -243,13 +243,24 @@ TEST_F(SoundPlayerTest, AFailingWriteStopsPlaybackWithTheReason) {
     EXPECT_EQ(player_.ErrorText(), "");
 }
 
-TEST_F(SoundPlayerTest, ADeviceThatStopsReturningBuffersStopsPlayback) {
+TEST_F(SoundPlayerTest, ADeviceThatStopsReturningBuffersStopsPlaybackButAPauseDoesNot) {
+    // Meanwhile a second player waits paused on a healthy device: a pause is no stall.
+    auto paused_recording = std::make_shared<WaveRecording>(WaveRecording::Pace::kStepped);
+    RecordingWaveOutProvider paused_outputs(paused_recording);
+    LSoundPlayer paused(loop_, paused_outputs);
+    ASSERT_TRUE(paused.Start(Memory(Staircase(8000, 1), 8000), LSoundPlayer::kStartPaused));
+
     // More than 64 waits of 150 ms: about ten seconds.
     recording_->SetStalled(true);
     ASSERT_TRUE(player_.Start(Memory(Staircase(8000, 1), 8000)));
     ASSERT_TRUE(PumpUntilStopped(milliseconds(20000)));
     EXPECT_EQ(log_.error_at_stop, "El dispositivo de sonido dejó de responder.");
     EXPECT_EQ(recording_->Frames(), 0);
+
+    loop_.WaitAndPump(milliseconds(500));
+    EXPECT_EQ(paused.Flags() & (LSoundPlayer::kOpen | LSoundPlayer::kPaused),
+              LSoundPlayer::kOpen | LSoundPlayer::kPaused);
+    EXPECT_EQ(paused.ErrorText(), "");
 }
 
 TEST_F(SoundPlayerTest, RewindPlaysTheSoundBackwardsInSegments) {
