@@ -115,6 +115,7 @@ void QueuedWaveOut::Retire() {
     bool any = false;
     while (first_ != current_ && At(first_).end <= played_) {
         At(first_).buffer->done = true;
+        At(first_).buffer->done_at = At(first_).end - origin_;
         ++first_;
         any = true;
     }

@@ -21,7 +21,7 @@ constexpr int kPreRollIndex = 42;
 // A buffer that carried no sound: nothing to report when it comes back.
 constexpr std::int32_t kNoPosition = INT32_MIN;
 // The worker waits for a buffer at most this long at a time; more than kStallWaits waits in a row
-// (about ten seconds) outside cue mode mean the device has stopped answering.
+// (about ten seconds), neither looping nor paused, mean the device has stopped answering.
 constexpr auto kBufferWait = std::chrono::milliseconds(150);
 constexpr int kStallWaits = 64;
 constexpr auto kStopBudget = std::chrono::milliseconds(5000);
@@ -105,7 +105,8 @@ struct LSoundPlayer::Impl : LThread, LThreadQueuedNotify {
     std::array<Slot, kRingSize> ring{};
     int index = 0;
     std::int32_t last_played = 0;
-    // The device's clock when the last buffer came back (HeardPosition interpolates from it).
+    // The device's clock at the end of the last buffer that came back (HeardPosition
+    // interpolates from it).
     std::int64_t played_at_return = 0;
     int waits = 0;  // in a row, for a buffer still with the device
     bool notify_stop = false;
@@ -146,8 +147,9 @@ void LSoundPlayer::Impl::ThreadFunction() {
                 flags &= ~kTakeoff;
             }
             if (++waits > kStallWaits) {
-                if ((flags & kCue) != 0) {
-                    waits = 0;  // a looping buffer never comes back
+                if ((flags & (kCue | kPaused)) != 0) {
+                    // A looping buffer never comes back, nor does one held by a pause.
+                    waits = 0;
                 } else if (!notify_stop) {
                     RequestStop(kStalledText);
                 }
@@ -163,7 +165,7 @@ void LSoundPlayer::Impl::ThreadFunction() {
         waits = 0;
         if (slot.position != kNoPosition) {
             last_played = slot.position;
-            played_at_return = device->PlayedFrames();
+            played_at_return = slot.header.done_at;
             levels = slot.levels;
             notify_position = true;
             Notify();

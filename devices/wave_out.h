@@ -32,6 +32,8 @@ struct WaveBuffer {
     std::int32_t frames = 0;
     bool loop = false;  // play again and again until BreakLoop
     bool done = true;   // set by the device (any thread), read under the device's lock
+    // Set with `done` when the buffer was played to its end: PlayedFrames() at its last frame.
+    std::int64_t done_at = 0;
 };
 
 class WaveOut {

@@ -25,6 +25,9 @@ class NotifyLog : public LSoundPlayerNotify {
     void EvStop(std::uint32_t /*user*/) override {
         events.emplace_back("stop");
         error_at_stop = player->ErrorText();
+        if (on_stop) {
+            on_stop();
+        }
     }
     void EvCue(std::uint32_t /*user*/) override { events.emplace_back("cue"); }
     void EvPause(std::uint32_t /*user*/) override { events.emplace_back("pause"); }
@@ -44,6 +47,7 @@ class NotifyLog : public LSoundPlayerNotify {
     std::vector<std::string> events;
     SoundLevels last_levels;
     std::string error_at_stop;
+    std::function<void()> on_stop;
 };
 
 // A staircase: frame f of channel c plays as the 16-bit value base + f (+ c × 1000).
