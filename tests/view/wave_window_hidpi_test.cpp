@@ -10,6 +10,7 @@
 
 #include "tests/document/document_fixture.h"
 #include "tests/view/gui_test_app.h"
+#include "view/db_display.h"
 #include "view/wave_palette.h"
 #include "view/wave_window.h"
 
@@ -60,6 +61,25 @@ TEST_F(WaveWindowHiDpiTest, ColumnsAreDevicePixels) {
     QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(26, 30));  // column 50
     ASSERT_EQ(position.count(), 1);
     EXPECT_EQ(position.takeFirst().at(0).toInt(), 250);
+}
+
+// The level meter's bars end on device pixels: a span of 93 pixels puts -12 dB at 46.5, which
+// is 93 device pixels of green.
+TEST_F(WaveWindowHiDpiTest, LevelMeterBarsEndOnDevicePixels) {
+    LDBDisplay meter;
+    meter.resize(93 + LDBDisplay::kClipWidth + LDBDisplay::kClipGap, 10);
+    meter.show();
+    SoundLevels levels;
+    levels.channels = 1;
+    levels.level[0] = -12;
+    meter.SetLevels(levels);
+    const QImage image = meter.grab().toImage();
+    ASSERT_EQ(image.width(), 2 * meter.width());
+    int green = 0;
+    while (green < image.width() && image.pixelColor(green, 10) == LDBDisplay::kGreen) {
+        ++green;
+    }
+    EXPECT_EQ(green, 93);
 }
 
 }  // namespace
