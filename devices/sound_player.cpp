@@ -390,7 +390,9 @@ void LSoundPlayer::Impl::Cue() {
         last_played = source->GetPosition();
         CueBuffer();
         flags = kOpen | kCue | kTakeoff;
-        SetPriority(ThreadPriority::kLowest);
+        // Lowered while the ring fills again. Not to kLowest: that is nice 10 here, which an
+        // ordinary user cannot leave again, and the worker must go back up at the full ring.
+        SetPriority(ThreadPriority::kBelowNormal);
         cued = ring[0].levels;
         milliseconds = MillisecondsOf(last_played);
     }
@@ -438,7 +440,7 @@ void LSoundPlayer::Impl::Seek(std::int32_t frame) {
         } else {
             index = 0;
         }
-        SetPriority(ThreadPriority::kLowest);
+        SetPriority(ThreadPriority::kBelowNormal);  // as in Cue: one it can come back from
         flags |= kTakeoff;
         milliseconds = MillisecondsOf(last_played);
     }
