@@ -23,6 +23,7 @@
 #include "app/new_wav_dialog.h"
 #include "app/recent_files.h"
 #include "core/settings.h"
+#include "devices/system_outputs.h"
 #include "view/wave_window.h"
 
 namespace sonvara {
@@ -97,14 +98,16 @@ void StoreFolder(const char* name, const QString& path) {
 
 }  // namespace
 
-MainDialog::MainDialog(QWidget* parent)
+MainDialog::MainDialog(std::unique_ptr<WaveOutProvider> outputs, QWidget* parent)
     : QMainWindow(parent),
       mdi_(new QMdiArea(this)),
       status_(new QLabel(this)),
       loop_(this),
       progress_(this),
       qt_prompts_(this),
-      prompts_(&qt_prompts_) {
+      prompts_(&qt_prompts_),
+      outputs_(outputs != nullptr ? std::move(outputs) : std::make_unique<SystemWaveOutProvider>()),
+      transport_(std::make_unique<LTransport>(loop_, *outputs_, *this)) {
     setObjectName("LMMWC");
     setCentralWidget(mdi_);
     statusBar()->addWidget(status_, 1);
@@ -128,6 +131,8 @@ MainDialog::MainDialog(QWidget* parent)
 }
 
 MainDialog::~MainDialog() {
+    // Playback ends before the files and the frame it reports to.
+    transport_.reset();
     // The sub-windows go with the MDI area; their close checks must not reach a dying frame.
     for (LSVFileWindow* file : files_) {
         file->SetCloseCheck({});
@@ -220,6 +225,8 @@ LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
         }
     }
     file->SetCloseCheck([this](LSVFileWindow* closing) { return ApproveClose(closing); });
+    file->Document().SetCallbacks(
+        {.play_from = [this, file](std::int32_t frame) { PlayFrom(file, frame); }});
     connect(file, &LSVFileWindow::positionsChanged, this, [this] {
         // The fields and menus follow a moment later, as a drag reports many steps.
         marks_timer_->start();
@@ -369,6 +376,7 @@ bool MainDialog::SaveFile(LSVFileWindow* file, SaveMode mode) {
     bool made_mono = false;
     // A VOX save makes a stereo document mono first, as an edit the user can undo.
     LSVSaveToSink save(document.Audio(), file->Path(), mode, [&] {
+        StopPlaying(file);
         document.StartModifyCurrentFile("Convertir a Mono");
         made_mono = true;
     });
@@ -469,6 +477,7 @@ bool MainDialog::ApproveClose(LSVFileWindow* file) {
 }
 
 void MainDialog::Forget(LSVFileWindow* file) {
+    StopPlaying(file);
     file->SetCloseCheck({});
     AddToRecentFileList(file->Path(), static_cast<std::int64_t>(std::time(nullptr)));
     RebuildRecentMenu();

@@ -78,6 +78,8 @@ void LSRCTimeStretch::Start(std::int64_t output_frame, std::int64_t input_frame)
     origin_output_ = output_frame;
     origin_input_ = input_frame;
     output_frames_ = 0;
+    origin_hop_ = hop_;
+    origin_ramp_left_ = ramping_ ? ramp_left_ : 0;
     // The first segment plays its input as it is: old and new are the same stream.
     nominal_ = input_frame * channels_;
     const Sample* input = Fetch(nominal_, 2 * std::int64_t{segment_});
@@ -263,6 +265,36 @@ void LSRCTimeStretch::Seek(std::int32_t frame) {
     cache_length_ = 0;  // forces a seek of the upstream
     cache_start_ = std::numeric_limits<std::int64_t>::max() / 2;
     Start(frame, input);
+}
+
+std::int64_t LSRCTimeStretch::InputFrameAt(std::int64_t output_frame) const {
+    const std::int64_t segment_frames = segment_ / channels_;
+    std::int64_t elapsed = std::max<std::int64_t>(output_frame - origin_output_, 0);
+    std::int64_t input = origin_input_;
+    std::int64_t hop = origin_hop_;
+    std::int64_t ramp_left = origin_ramp_left_;
+    // The hop changes at each segment while the ramp lasts, as NextSegment changes it; after
+    // that the rest follows at once.
+    while (ramp_left > 0 && elapsed >= segment_frames) {
+        input += hop / channels_;
+        hop += (std::int64_t{end_hop_} - hop) * segment_ / ramp_left;
+        ramp_left -= segment_;
+        elapsed -= segment_frames;
+    }
+    if (ramp_left <= 0 && origin_ramp_left_ > 0) {
+        hop = end_hop_;
+    }
+    return input + elapsed * (hop / channels_) / segment_frames;
+}
+
+std::int32_t LSRCTimeStretch::OutputFrameFor(std::int32_t input_frame) const {
+    const std::int64_t hop_frames = FixedHopFrames();
+    if (hop_frames == 0) {
+        return input_frame;
+    }
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::int64_t{input_frame} * (segment_ / channels_) / hop_frames,
+                               std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace sonvara

@@ -14,6 +14,7 @@
 #include "app/file_window.h"
 #include "app/main_window.h"
 #include "core/settings.h"
+#include "devices/recording_wave_out.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/view/gui_test_app.h"
@@ -22,9 +23,14 @@ namespace sonvara {
 
 inline const std::string kDataFolder = std::string(SONVARA_SOURCE_DIR) + "/tests/data/wav/";
 
-// The frame with its file dialogs answered from queues (an empty queue is a cancel).
+// The frame with its file dialogs answered from queues (an empty queue is a cancel), playing into
+// a recording output.
 class TestFrame : public MainDialog {
   public:
+    explicit TestFrame(std::shared_ptr<WaveRecording> recording =
+                           std::make_shared<WaveRecording>(WaveRecording::Pace::kClock))
+        : MainDialog(std::make_unique<RecordingWaveOutProvider>(std::move(recording))) {}
+
     std::deque<QStringList> open_answers;
     std::deque<QString> save_answers;
     int save_dialogs = 0;
@@ -50,9 +56,10 @@ class TestFrame : public MainDialog {
 
 class EditorTest : public testing::DocumentTest {
   protected:
-    EditorTest() {
+    explicit EditorTest(WaveRecording::Pace pace = WaveRecording::Pace::kClock)
+        : recording_(std::make_shared<WaveRecording>(pace)) {
         previous_settings_ = UseSettingsStore(std::make_shared<MemorySettingsStore>());
-        frame_ = std::make_unique<TestFrame>();
+        frame_ = std::make_unique<TestFrame>(recording_);
         frame_->SetPrompts(&prompts_);
         frame_->show();
     }
@@ -87,6 +94,8 @@ class EditorTest : public testing::DocumentTest {
     testing::ScopedEnv data_home_{"XDG_DATA_HOME", scratch_.File("data")};
     std::shared_ptr<SettingsStore> previous_settings_;
     testing::ScriptedPrompts prompts_;
+    // What reaches the frame's output.
+    std::shared_ptr<WaveRecording> recording_;
     std::unique_ptr<TestFrame> frame_;
 };
 
