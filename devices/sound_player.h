@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "audio/sound_source.h"
 #include "core/message_loop.h"
@@ -45,7 +46,7 @@ class LSoundPlayer {
   public:
     // The state flags; 0 is idle.
     enum State : std::uint16_t {
-        kOpen = 0x01,     // device open, worker running
+        kOpen = 0x01,  // device open, worker running
         kPaused = 0x02,
         kCue = 0x04,      // looping one buffer (scrub)
         kPreRoll = 0x08,  // device held paused until the ring has been filled once
@@ -87,6 +88,9 @@ class LSoundPlayer {
     // The source frame being heard now, between the buffer reports, from the device's own clock:
     // what a play cursor redrawn at the screen's refresh shows. PlayedPosition() when idle.
     std::int32_t HeardPosition() const;
+    // Why the last play ended abnormally (the device stopped answering, a write failed, the
+    // device could not be opened); empty after a normal end. Read by the owner in EvStop.
+    std::string ErrorText() const;
 
     // The output device number used by the next Start (the "SoundOutDevice" setting); -1 is the
     // default device.

@@ -4,6 +4,10 @@
 // restart, reset (every queued buffer done at once, unplayed) and break-loop. A buffer may loop:
 // the device plays it again and again until BreakLoop, then goes on with the next.
 //
+// Threading: every call may come from any thread, though a player makes them from its interface
+// thread and its worker. The device plays on a thread of its own and never calls back; it only
+// sets `done` flags (under its lock) and signals the completion event.
+//
 // Backends: ALSA (the "default" PCM or any other by name), a null output paced by the clock for
 // machines without sound, and a recording output for tests. A WaveOutProvider numbers the devices
 // a user can choose from and opens them.
@@ -26,27 +30,34 @@ struct WaveFormat {
 struct WaveBuffer {
     const std::int16_t* data = nullptr;
     std::int32_t frames = 0;
-    bool loop = false;      // play again and again until BreakLoop
-    bool done = true;       // set by the device (any thread), read under the device's lock
+    bool loop = false;  // play again and again until BreakLoop
+    bool done = true;   // set by the device (any thread), read under the device's lock
 };
 
 class WaveOut {
   public:
     virtual ~WaveOut() = default;
-    // Queues `buffer` (its `done` is cleared). False when the device has failed.
+    // Queues `buffer` (its `done` is cleared). False when the device has failed or its queue is
+    // full; the buffer then stays done.
     virtual bool Write(WaveBuffer& buffer) = 0;
+    // Holds playback where it is; queued buffers wait. Reset does not end a pause.
     virtual void Pause() = 0;
     virtual void Restart() = 0;
-    // Drops everything queued; every queued buffer is done when this returns.
+    // Drops everything queued, and the sound the device holds beyond it; every queued buffer is
+    // done when this returns and the device no longer reads any of them.
     virtual void Reset() = 0;
     // A looping buffer ends after its current pass.
     virtual void BreakLoop() = 0;
-    // Frames played since the device was opened or last reset (the device's clock).
+    // Frames played since the device was opened or last reset (the device's clock; a looping
+    // buffer counts each pass).
     virtual std::int64_t PlayedFrames() const = 0;
     // Whether `buffer` is done; the device's lock is taken, so the worker may ask at any time.
     virtual bool IsDone(const WaveBuffer& buffer) const = 0;
-    // Stops and closes the device: when it returns the device no longer touches any buffer.
-    // Reports what failed, if anything (empty: closed cleanly).
+    // Why the device stopped playing (a write the system refused), empty while it works. The
+    // completion event is signalled when it fails; queued buffers then stay with the device.
+    virtual std::string Failure() const = 0;
+    // Stops and closes the device: when it returns the device no longer touches any buffer and
+    // every buffer is done. Reports what failed, if anything (empty: closed cleanly).
     virtual std::string Close() = 0;
 };
 
@@ -55,6 +66,9 @@ class WaveOutProvider {
     virtual ~WaveOutProvider() = default;
     // The names the user chooses from, device 0 first (at most 127).
     virtual std::vector<std::string> DeviceNames() const = 0;
+    // The number of the device called `name`, or -1 when there is none. A provider that can open
+    // devices it does not list (any ALSA PCM by name) adds the name to its list.
+    virtual int NumberOf(const std::string& name);
     // Opens device `number` (-1: the default device) for `format`, signalling `done_event`
     // whenever a buffer becomes done. Null when the device cannot be opened; `error` then says why.
     virtual std::unique_ptr<WaveOut> Open(int number, const WaveFormat& format,
