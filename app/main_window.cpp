@@ -98,16 +98,19 @@ void StoreFolder(const char* name, const QString& path) {
 
 }  // namespace
 
-MainDialog::MainDialog(std::unique_ptr<WaveOutProvider> outputs, QWidget* parent)
-    : QMainWindow(parent),
+MainDialog::MainDialog() : MainDialog(std::make_unique<SystemWaveOutProvider>()) {}
+
+MainDialog::MainDialog(std::unique_ptr<WaveOutProvider> outputs)
+    : QMainWindow(nullptr),
       mdi_(new QMdiArea(this)),
       status_(new QLabel(this)),
       loop_(this),
       progress_(this),
       qt_prompts_(this),
       prompts_(&qt_prompts_),
-      outputs_(outputs != nullptr ? std::move(outputs) : std::make_unique<SystemWaveOutProvider>()),
-      transport_(std::make_unique<LTransport>(loop_, *outputs_, *this)) {
+      outputs_(std::move(outputs)),
+      transport_(
+          std::make_unique<LTransport>(loop_, *outputs_, static_cast<TransportHost&>(*this))) {
     setObjectName("LMMWC");
     setCentralWidget(mdi_);
     statusBar()->addWidget(status_, 1);
@@ -225,8 +228,9 @@ LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
         }
     }
     file->SetCloseCheck([this](LSVFileWindow* closing) { return ApproveClose(closing); });
-    file->Document().SetCallbacks(
-        {.play_from = [this, file](std::int32_t frame) { PlayFrom(file, frame); }});
+    LEditCallbacks callbacks;
+    callbacks.play_from = [this, file](std::int32_t frame) { PlayFrom(file, frame); };
+    file->Document().SetCallbacks(std::move(callbacks));
     connect(file, &LSVFileWindow::positionsChanged, this, [this] {
         // The fields and menus follow a moment later, as a drag reports many steps.
         marks_timer_->start();

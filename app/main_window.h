@@ -28,7 +28,6 @@
 #include "app/qt_runtime.h"
 #include "app/transport.h"
 #include "core/progress_dialog.h"
-#include "devices/wave_out.h"
 #include "formats/load_save.h"
 
 class QAction;
@@ -42,6 +41,7 @@ class QToolBar;
 namespace sonvara {
 
 class LSVFileWindow;
+class WaveOutProvider;
 
 // The time fields of the status bar, in their order there.
 enum class TimeField { kSelectionStart, kSelectionEnd, kSelectionLength, kCursor };
@@ -53,8 +53,10 @@ class MainDialog : public QMainWindow, private TransportHost {
     Q_OBJECT
 
   public:
-    explicit MainDialog(std::unique_ptr<WaveOutProvider> outputs = nullptr,
-                        QWidget* parent = nullptr);
+    // Plays on the system's outputs.
+    MainDialog();
+    // Plays on `outputs`.
+    explicit MainDialog(std::unique_ptr<WaveOutProvider> outputs);
     ~MainDialog() override;
 
     // Questions go to `prompts` from now on (null: the message boxes again). Not owned.

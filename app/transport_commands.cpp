@@ -238,7 +238,11 @@ void MainDialog::AddHeldButton(const Command& command) {
     const Wind wind = command.id == kCmRewind ? Wind::kRewind : Wind::kForward;
     connect(button, &QToolButton::pressed, this, [this, wind] { PressWind(wind); });
     connect(button, &QToolButton::released, this, [this, wind] { ReleaseWind(wind); });
-    tool_bar_->addWidget(button);
+    // The tool bar's entry carries the command as every other entry does.
+    QAction* entry = tool_bar_->addWidget(button);
+    entry->setProperty("commandId", command.id);
+    entry->setIcon(action->icon());
+    entry->setToolTip(action->toolTip());
 }
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -14,7 +14,6 @@
 #include "app/file_window.h"
 #include "app/main_window.h"
 #include "core/settings.h"
-#include "devices/recording_wave_out.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/view/gui_test_app.h"
@@ -23,13 +22,16 @@ namespace sonvara {
 
 inline const std::string kDataFolder = std::string(SONVARA_SOURCE_DIR) + "/tests/data/wav/";
 
+class WaveRecording;
+
+// A recording of what reaches an output, paced by the clock or (`stepped`) by the test.
+std::shared_ptr<WaveRecording> MakeRecording(bool stepped);
+
 // The frame with its file dialogs answered from queues (an empty queue is a cancel), playing into
-// a recording output.
+// a recording output (a clock-paced one of its own when none is given).
 class TestFrame : public MainDialog {
   public:
-    explicit TestFrame(std::shared_ptr<WaveRecording> recording =
-                           std::make_shared<WaveRecording>(WaveRecording::Pace::kClock))
-        : MainDialog(std::make_unique<RecordingWaveOutProvider>(std::move(recording))) {}
+    explicit TestFrame(std::shared_ptr<WaveRecording> recording = nullptr);
 
     std::deque<QStringList> open_answers;
     std::deque<QString> save_answers;
@@ -56,8 +58,7 @@ class TestFrame : public MainDialog {
 
 class EditorTest : public testing::DocumentTest {
   protected:
-    explicit EditorTest(WaveRecording::Pace pace = WaveRecording::Pace::kClock)
-        : recording_(std::make_shared<WaveRecording>(pace)) {
+    explicit EditorTest(bool stepped_output = false) : recording_(MakeRecording(stepped_output)) {
         previous_settings_ = UseSettingsStore(std::make_shared<MemorySettingsStore>());
         frame_ = std::make_unique<TestFrame>(recording_);
         frame_->SetPrompts(&prompts_);

@@ -188,7 +188,8 @@ TEST_F(FrameShellTest, TheCommandTableBuildsUnambiguousKeysAndAToolBarOfPictures
             EXPECT_FALSE(action->toolTip().isEmpty()) << ids.back();
         }
     }
-    const std::vector<int> expected = {kCmNew,       kCmOpen,        kCmSave,    kCmStart,
+    const std::vector<int> expected = {kCmNew,       kCmOpen,        kCmSave,    kCmPlay,
+                                       kCmStop,      kCmStart,       kCmRewind,  kCmForward,
                                        kCmEnd,       kCmZoomIn,      kCmZoomOut, kCmZoomSelection,
                                        kCmZoomWhole, kCmZoomVertical};
     EXPECT_EQ(ids, expected);

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <functional>
 
+#include "devices/recording_wave_out.h"
 #include "tests/app/editor_fixture.h"
 #include "view/wave_window.h"
 
@@ -36,7 +37,7 @@ bool WaitUntil(const std::function<bool()>& done) {
 
 class TransportTest : public EditorTest {
   protected:
-    TransportTest() : EditorTest(WaveRecording::Pace::kStepped) {}
+    TransportTest() : EditorTest(true) {}
 
     // A new mono file of four seconds of staircase, the whole of it in view.
     LSVFileWindow* OpenStaircase() {
@@ -49,6 +50,7 @@ class TransportTest : public EditorTest {
         file->RefreshView();
         file->ViewWholeDocument();
         EXPECT_TRUE(file->WaveView()->WaitForColumns());
+        QApplication::setActiveWindow(frame_.get());  // keys reach the shortcuts of the active one
         return file;
     }
 
@@ -58,8 +60,16 @@ class TransportTest : public EditorTest {
 
     LTransport& Transport() { return frame_->Transport(); }
 
-    // Lets the output play `frames` more frames.
-    void Play(std::int64_t frames) { ASSERT_TRUE(recording_->Step(frames)); }
+    // Lets the output play `frames` more frames, whole buffers of 800 frames or up to the end,
+    // and waits until the player has seen them come back: the heard position is exact then.
+    void Play(std::int32_t frames) {
+        const std::int32_t target = Transport().Player().HeardPosition() + frames;
+        ASSERT_TRUE(recording_->Step(frames));
+        EXPECT_TRUE(WaitUntil([&] {
+            return Transport().Player().IsIdle() ||
+                   Transport().Player().HeardPosition() >= target;
+        }));
+    }
 
     // The samples that reached the output from the `from`th frame on.
     std::vector<std::int16_t> Heard(std::size_t from = 0) {
@@ -96,25 +106,25 @@ TEST_F(TransportTest, F9PlaysTheSelectionAndTheCursorStopsAtItsEnd) {
     file->SetSelection(0, 0);
     file->MoveCursor(kFrames - kRate / 2);
     Key(Qt::Key_F9);
-    Play(500);
-    EXPECT_EQ(Heard(2000), Stairs(0, 500));
+    Play(800);
+    EXPECT_EQ(Heard(2000), Stairs(0, 800));
     // Esc stops, and the cursor stays where the sound was.
     Key(Qt::Key_Escape);
     EXPECT_FALSE(Transport().IsActive());
-    EXPECT_EQ(file->Document().Positions().cursor, 500);
+    EXPECT_EQ(file->Document().Positions().cursor, 800);
 }
 
 TEST_F(TransportTest, ShiftF9LoopsTheSelectionWithoutAGap) {
     LSVFileWindow* file = OpenStaircase();
     file->SetSelection(1000, 1300);
     Key(Qt::Key_F9, Qt::ShiftModifier);
-    Play(1000);
+    Play(1600);
     std::vector<std::int16_t> expected;
-    for (int pass = 0; pass < 4; ++pass) {
+    for (int pass = 0; pass < 6; ++pass) {
         const std::vector<std::int16_t> stairs = Stairs(1000, 1300);
         expected.insert(expected.end(), stairs.begin(), stairs.end());
     }
-    expected.resize(1000);
+    expected.resize(1600);
     EXPECT_EQ(Heard(), expected);
     EXPECT_TRUE(Transport().IsActive());
     // The cursor shows where in the loop the sound is.
@@ -154,6 +164,10 @@ TEST_F(TransportTest, HomeAndEndWhilePlayingSeek) {
     Key(Qt::Key_End);
     Play(800);
     EXPECT_EQ(Heard(2400), Stairs(kFrames - kRate, kFrames - kRate + 800));
+    // Space scrubs: a snippet loops where the sound is.
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(Transport().Player().IsCue());
+    EXPECT_EQ(Transport().HeardFrame(), kFrames - kRate + 800);
     // Idle, the keys move the cursor.
     Key(Qt::Key_Escape);
     Key(Qt::Key_Home);
@@ -165,17 +179,17 @@ TEST_F(TransportTest, AHeldRightKeyWindsForwardUntilItIsReleased) {
     file->MoveCursor(kRate);
     QTest::keyPress(frame_.get(), Qt::Key_Right, Qt::ShiftModifier);
     ASSERT_EQ(Transport().Winding(), Wind::kForward);
-    Play(kRate / 4);
+    Play(2400);
     // The keyboard's repeats start nothing anew.
     for (int i = 0; i < 3; ++i) {
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::ShiftModifier, QString(), true);
         QApplication::sendEvent(frame_.get(), &repeat);
     }
     EXPECT_EQ(recording_->Opens(), 1);
-    Play(kRate / 4);
-    // Faster than the sound itself (which would have reached 1.5 s), forwards.
+    Play(2400);
+    // Faster than the sound itself, which would have reached 1.6 s, forwards.
     const std::int32_t heard = Transport().HeardFrame();
-    EXPECT_GT(heard, kRate * 13 / 8);
+    EXPECT_GT(heard, kRate * 7 / 4);
     // The samples come from ahead of where the cursor was (give or take the splices' search).
     const std::vector<std::int16_t> wound = Heard();
     EXPECT_GE(*std::min_element(wound.begin(), wound.end()), kRate - kRate / 100);
@@ -205,8 +219,20 @@ TEST_F(TransportTest, AHeldRightKeyWindsForwardUntilItIsReleased) {
     const std::int32_t resumed = positions.cursor;
     EXPECT_NEAR(resumed, back, kRate / 20);
     const std::size_t before = recording_->Samples().size();
-    Play(100);
-    EXPECT_EQ(Heard(before), Stairs(resumed, resumed + 100));
+    Play(800);
+    EXPECT_EQ(Heard(before), Stairs(resumed, resumed + 800));
+
+    // The tool bar's wind buttons act while they are held.
+    Key(Qt::Key_Escape);
+    for (QAction* entry : frame_->ToolBar()->actions()) {
+        if (entry->property("commandId").toInt() == kCmRewind) {
+            QWidget* button = frame_->ToolBar()->widgetForAction(entry);
+            QTest::mousePress(button, Qt::LeftButton);
+            EXPECT_EQ(Transport().Winding(), Wind::kRewind);
+            QTest::mouseRelease(button, Qt::LeftButton);
+            EXPECT_FALSE(Transport().IsActive());
+        }
+    }
 }
 
 TEST_F(TransportTest, ThePlayCursorIsDrawnWhereTheSoundIsAndPagesTheView) {
@@ -232,8 +258,8 @@ TEST_F(TransportTest, ThePlayCursorIsDrawnWhereTheSoundIsAndPagesTheView) {
         EXPECT_EQ(image.pixelColor(x, y), cursor) << y;
     }
     // Past the view's end the next page shows, with the cursor at its start.
-    Play(kRate * 3 / 4);
-    EXPECT_TRUE(WaitUntil([&] { return file->View().start == kRate * 5 / 4; }));
+    Play(6400);
+    EXPECT_TRUE(WaitUntil([&] { return file->View().start == 10400; }));
     EXPECT_EQ(file->View().end - file->View().start, kRate);
 }
 
@@ -263,7 +289,7 @@ TEST_F(TransportTest, AConversionPlaysItsResultWhenTheSettingIsOn) {
         EXPECT_EQ(Transport().IsActive(), on) << on;
         if (on) {
             // From the start of the document, in stereo.
-            Play(100);
+            Play(800);
             EXPECT_EQ(recording_->Format().channels, 2);
             EXPECT_EQ(Heard()[0], 0);
             EXPECT_EQ(Heard()[198], 99);
@@ -271,6 +297,7 @@ TEST_F(TransportTest, AConversionPlaysItsResultWhenTheSettingIsOn) {
             recording_->Clear();
         }
         // A change of the playing document stops playback first.
+        QApplication::setActiveWindow(frame_.get());  // the progress dialog had it
         Key(Qt::Key_F9);
         ASSERT_TRUE(Transport().IsActive());
         WriteBool("Settings", "AutoPlaybackAfterEffects", false);
