@@ -124,7 +124,14 @@ bool LThread::IsRunning() const {
 
 void LThread::SetPriority(ThreadPriority priority) {
     int id = native_id_;
-    if (id != 0 && thread_.joinable()) {
+    if (id == 0) {
+        return;
+    }
+    // The worker itself (a feeder raising its priority once its ring is full) must not look at
+    // thread_: Start may still be assigning it when the worker's first instructions run.
+    if (id == static_cast<int>(gettid())) {
+        ApplyPriority(pthread_self(), id, priority);
+    } else if (thread_.joinable()) {
         ApplyPriority(thread_.native_handle(), id, priority);
     }
 }

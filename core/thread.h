@@ -56,7 +56,8 @@ class LThread {
     bool IsToStop() const { return stop_.IsSignalled(); }
     const LSignalObject& StopEvent() const { return stop_; }
 
-    // Changes the running thread's priority (best effort, see ThreadPriority).
+    // Changes the running thread's priority (best effort, see ThreadPriority). The owner may
+    // call it, and so may the worker itself.
     void SetPriority(ThreadPriority priority);
 
   protected:

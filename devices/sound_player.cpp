@@ -112,6 +112,7 @@ struct LSoundPlayer::Impl : LThread, LThreadQueuedNotify {
     bool notify_position = false;
     SoundLevels levels;
     std::string error;
+    std::uint32_t plays = 0;  // counts starts and stops (interface thread)
 };
 
 void LSoundPlayer::Impl::Convert(std::int16_t* out, std::int32_t count) const {
@@ -230,8 +231,11 @@ void LSoundPlayer::Impl::OnNotify() {
         }
     }
     if (report.stop) {
+        const std::uint32_t ending = plays;
         target->EvPosition(user, report.milliseconds);
-        Stop();
+        if (plays == ending) {  // unless the owner has stopped it, or started another play
+            Stop();
+        }
     } else if (report.position) {
         target->EvPosition(user, report.milliseconds);
         target->EvLevels(user, report.levels);
@@ -242,11 +246,13 @@ bool LSoundPlayer::Impl::Start(LSoundSourceRef new_source, int start_flags) {
     Stop();
     error.clear();
     if (new_source->IsError()) {
+        error = "No se puede leer el sonido que se iba a reproducir.";
         return false;
     }
     if (new_source->GetMaxSample() > FULL_SCALE) {
         new_source = new LSRCPeakLimit(new_source, FULL_SCALE);
         if (new_source->IsError()) {
+            error = "No se puede limitar el sonido que se iba a reproducir.";
             return false;
         }
     }
@@ -273,6 +279,7 @@ bool LSoundPlayer::Impl::Start(LSoundSourceRef new_source, int start_flags) {
             ring[static_cast<std::size_t>(i)].position = kNoPosition;
         }
         flags = static_cast<std::uint16_t>(new_flags);
+        ++plays;
         if ((flags & (kPaused | kPreRoll)) != 0) {
             device->Pause();
         }
@@ -322,6 +329,7 @@ void LSoundPlayer::Impl::Stop() {
         samples = {};
         last_played = 0;
         flags = 0;
+        ++plays;
         notify_stop = notify_position = false;
     }
     target->EvStop(user);

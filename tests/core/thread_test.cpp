@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <thread>
 
 #include "core/message_loop.h"
@@ -81,6 +85,31 @@ TEST(LThread, StopPastItsTimeOutReportsAndStillWaitsForTheWorker) {
     EXPECT_TRUE(diagnostics.Contains(
         "LThread::StopThreadTimed Thread did not end within 20 ms; waiting for it"));
     releaser.join();
+}
+
+// Lowers its own priority as its first act, as a feeder does after a seek.
+class SelfLoweringWorker : public LThread {
+  public:
+    ~SelfLoweringWorker() override { StopThreadTimed(milliseconds(5000)); }
+    std::atomic<int> nice{-100};
+
+  protected:
+    void ThreadFunction() override {
+        SetPriority(ThreadPriority::kLowest);
+        errno = 0;
+        const int value = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+        nice = errno == 0 ? value : -100;
+    }
+};
+
+TEST(LThread, AWorkerSetsItsOwnPriorityFromItsFirstInstruction) {
+    // Several times: the worker may run before Start has returned.
+    for (int i = 0; i < 20; ++i) {
+        SelfLoweringWorker worker;
+        ASSERT_TRUE(worker.Start(ThreadPriority::kNormal));
+        worker.StopThreadTimed(milliseconds(5000));
+        EXPECT_EQ(worker.nice, 10) << i;
+    }
 }
 
 TEST(LSignalObject, StaysSignalledUntilResetAndWakesDualWaits) {

@@ -8,7 +8,9 @@
 #include <iterator>
 #include <vector>
 
+#include "core/settings.h"
 #include "devices/alsa_wave_out.h"
+#include "devices/output_choice.h"
 #include "devices/sound_levels.h"
 #include "devices/system_outputs.h"
 #include "tests/devices/player_fixture.h"
@@ -115,6 +117,20 @@ TEST(SystemWaveOutProvider, ListsDefaultFirstAndTheNullOutputLast) {
     } else {
         EXPECT_EQ(fallback->Close(), "");
     }
+}
+
+TEST(SystemWaveOutProvider, TheSettingsChooseAnOutputByNameBeforeNumber) {
+    const std::shared_ptr<SettingsStore> previous = UseSettingsStore(nullptr);
+    SystemWaveOutProvider outputs;
+    EXPECT_EQ(ChosenOutputDevice(outputs), 0);
+    WriteInt("Settings", "SoundOutDevice", 1);
+    EXPECT_EQ(ChosenOutputDevice(outputs), 1);
+    WriteString("Settings", "SoundOutDeviceName", SystemWaveOutProvider::kNullOutputName);
+    EXPECT_EQ(ChosenOutputDevice(outputs), static_cast<int>(outputs.DeviceNames().size()) - 1);
+    WriteString("Settings", "SoundOutDeviceName", "plughw:7,0");
+    const int chosen = ChosenOutputDevice(outputs);
+    EXPECT_EQ(outputs.DeviceNames().at(static_cast<std::size_t>(chosen)), "plughw:7,0");
+    UseSettingsStore(previous);
 }
 
 TEST(SystemWaveOutProvider, TheNullOutputPlaysInRealTime) {
