@@ -4,7 +4,7 @@
 
 #include "audio/loop_source.h"
 #include "core/settings.h"
-#include "devices/wave_out.h"
+#include "devices/output_choice.h"
 #include "document/cut_list_reader.h"
 #include "document/edit_document.h"
 #include "effects/time_stretch.h"
@@ -68,17 +68,6 @@ std::int32_t LTransport::HeardFrame() const {
     return player_.IsIdle() ? stopped_at_ : DocumentFrameOf(player_.HeardPosition());
 }
 
-int LTransport::ChosenDevice() {
-    const std::string name = ReadString("Settings", "SoundOutDeviceName", "");
-    if (!name.empty()) {
-        const int number = outputs_.NumberOf(name);
-        if (number >= 0) {
-            return number;
-        }
-    }
-    return ReadInt("Settings", "SoundOutDevice", 0);
-}
-
 bool LTransport::Begin(LEditDocument& document, const PlayRequest& request) {
     Stop();
     LCutListAudio list = document.Audio();
@@ -99,7 +88,7 @@ bool LTransport::Begin(LEditDocument& document, const PlayRequest& request) {
     }
     document.Positions().cursor = request.from;
     stopped_at_ = request.from;
-    player_.SetDevice(ChosenDevice());
+    player_.SetDevice(ChosenOutputDevice(outputs_));
     chain_ = std::move(chain);
     request_ = request;
     document_ = &document;

@@ -103,10 +103,6 @@ class LTransport : private LSoundPlayerNotify {
     void EvPosition(std::uint32_t user, std::int32_t milliseconds) override;
     void EvLevels(std::uint32_t user, const SoundLevels& levels) override;
 
-    // The output device: the one named by "SoundOutDeviceName" when it is set, else the number
-    // "SoundOutDevice".
-    int ChosenDevice();
-
     WaveOutProvider& outputs_;
     TransportHost& host_;
     LSoundPlayer player_;
