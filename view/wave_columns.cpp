@@ -102,8 +102,9 @@ void WaveColumns::Shift(int shift, int width) {
 void ComputeWaveColumns(const LCutListAudio& document, const WaveColumnMapping& mapping, int from,
                         int to, const WaveDrawOptions& options, WaveColumns& columns,
                         const std::atomic<bool>* stop) {
-    if (static_cast<std::int64_t>(mapping.Length()) <=
-        static_cast<std::int64_t>(mapping.Width()) * kGraphRecordFrames) {
+    if (options.mode == WaveDisplayMode::kPeakMagnitude ||
+        static_cast<std::int64_t>(mapping.Length()) <=
+            static_cast<std::int64_t>(mapping.Width()) * kGraphRecordFrames) {
         ComputeColumnsFromSamples(document, mapping, from, to, options, columns, stop);
     } else {
         ComputeColumnsFromGraphs(document, mapping, from, to, options, columns, stop);
@@ -121,7 +122,8 @@ void ComputeColumnsFromSamples(const LCutListAudio& document, const WaveColumnMa
     const int channels = std::max(document.GetChannels(), 1);
     // Left/right needs two channels; a mono document is drawn positive up, negative down.
     const bool left_right = options.mode == WaveDisplayMode::kLeftRight && channels == 2;
-    const int shift = options.vertical_zoom ? 8 : 11;
+    const bool peak_only = options.mode == WaveDisplayMode::kPeakMagnitude;
+    const int shift = options.vertical_zoom ? 8 : (peak_only ? 10 : 11);
 
     LSRCCutListAudio source(document);
     const std::int64_t length = source.GetLength();
@@ -198,6 +200,13 @@ void ComputeColumnsFromSamples(const LCutListAudio& document, const WaveColumnMa
             };
             columns.high[index] = scaled(largest);
             columns.low[index] = scaled(smallest);
+        }
+        if (peak_only) {
+            const std::uint8_t peak = std::max(columns.upper[index], columns.lower[index]);
+            columns.upper[index] = columns.lower[index] = peak;
+            columns.high[index] = peak;
+            columns.low[index] = static_cast<std::int16_t>(-peak);
+            columns.rms_upper[index] = columns.rms_lower[index] = 0;
         }
     }
 }

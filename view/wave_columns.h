@@ -28,6 +28,10 @@ inline constexpr std::int32_t kGraphRecordFrames = 256;
 enum class WaveDisplayMode {
     kPosNeg = 0,     // positive values up, negative values down, all channels together
     kLeftRight = 1,  // the left channel's magnitude up, the right one's down
+    // The player's small display: per column the peak magnitude over all channels, drawn
+    // symmetric about the middle at twice the height of the others (the peak >> 10, at most
+    // 255), always from the samples, without loudness.
+    kPeakMagnitude = 2,
 };
 
 // Columns c = 0..width over the view: column of frame x is round(x * scale) - first.
@@ -105,8 +109,9 @@ inline bool DrawsSamples(const WaveColumnMapping& mapping) {
 WaveSamples ReadWaveSamples(const LCutListAudio& document, const WaveColumnMapping& mapping);
 
 // Computes columns [from, to) of `mapping` over `document` into `columns`: from the samples when
-// the view has at most 256 frames per column (length <= width * 256), from the graph files
-// otherwise. Stops early, leaving later columns as they were, once `stop` becomes true.
+// the view has at most 256 frames per column (length <= width * 256) or shows peak magnitudes,
+// from the graph files otherwise. Stops early, leaving later columns as they were, once `stop`
+// becomes true.
 void ComputeWaveColumns(const LCutListAudio& document, const WaveColumnMapping& mapping, int from,
                         int to, const WaveDrawOptions& options, WaveColumns& columns,
                         const std::atomic<bool>* stop = nullptr);

@@ -338,7 +338,7 @@ void LSVWaveWindow::paintEvent(QPaintEvent* event) {
 
     if (mapping_.HasView()) {
         painter.setRenderHint(QPainter::Antialiasing, true);
-        if (DrawsSamples(mapping_)) {
+        if (DrawsSamples(mapping_) && options_.mode != WaveDisplayMode::kPeakMagnitude) {
             PaintSamples(painter, colours, mid, scale);
         } else {
             PaintWave(painter, colours, mid, scale, data_first, std::min(data_last + 1, columns));

@@ -65,6 +65,8 @@ class LSVWaveWindow : public QWidget, private LThread {
     std::int32_t MarkFrom() const;
     std::int32_t MarkTo() const;
     std::int32_t PositionStart() const { return position_start_; }
+    std::int32_t PositionWidth() const { return position_width_; }
+    std::int32_t DataEnd() const { return data_end_; }
     // The view applied last and a copy of its columns.
     WaveColumnMapping Mapping() const;
     WaveColumns Columns() const;

@@ -290,5 +290,26 @@ TEST_F(WaveColumnsTest, CloseViewsReadTheirFramesForTheLine) {
     EXPECT_EQ(end.first + end.Frames(), 1000);
 }
 
+TEST_F(WaveColumnsTest, PeakMagnitudeColumnsTakeTheLouderChannelEitherWayFromTheSamples) {
+    // Stereo, 500 frames per column: beyond the graph files' threshold, yet read from the
+    // samples. Column 0 peaks at +0x20000 on the left, column 1 at -0x30000 on the right,
+    // column 2 reaches the saturation point, the rest is silent.
+    std::vector<Sample> samples(4000 * 2, 0);
+    samples[2 * 10] = 0x20000;
+    samples[2 * 510 + 1] = -0x30000;
+    samples[2 * 1010] = 261120;
+    samples[2 * 1011 + 1] = -0x7FFF0;
+    const LCutListAudio list = FromSamples(samples, 2);
+    const WaveColumns columns =
+        Compute(list, 0, 4000, 8, WaveDrawOptions{WaveDisplayMode::kPeakMagnitude, false});
+    EXPECT_EQ(Upper(columns, 4), (std::vector<int>{0x80, 0xC0, 255, 0}));
+    for (std::size_t c = 0; c < 4; ++c) {
+        EXPECT_EQ(columns.lower[c], columns.upper[c]);
+        EXPECT_EQ(columns.high[c], columns.upper[c]);
+        EXPECT_EQ(columns.low[c], -columns.upper[c]);
+        EXPECT_EQ(columns.rms_upper[c], 0);
+    }
+}
+
 }  // namespace
 }  // namespace sonvara

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+#include <QImage>
+#include <QPaintEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "tests/view/gui_test_app.h"
+#include "view/db_display.h"
+#include "view/db_edit.h"
+
+namespace sonvara {
+namespace {
+
+SoundLevels Levels(std::initializer_list<int> dbs) {
+    SoundLevels levels;
+    levels.channels = static_cast<std::uint8_t>(dbs.size());
+    std::size_t c = 0;
+    for (int db : dbs) {
+        levels.level[c++] = static_cast<std::int8_t>(db);
+    }
+    return levels;
+}
+
+TEST(DBEditTest, ShowsDecibelsAndSilenceAndKeepsTypedValuesInItsRange) {
+    testing::GuiApp();
+    LDBEdit box;
+    EXPECT_EQ(box.objectName(), "LDBEdit");
+    box.SetValue(-127);
+    EXPECT_EQ(box.text(), "--dB");
+    box.SetValue(-6);
+    EXPECT_EQ(box.text(), "-6dB");
+
+    box.SetRange(-40, -6);
+    box.show();
+    QSignalSpy changed(&box, &LDBEdit::valueChanged);
+    auto type = [&](const QString& text) {
+        box.clear();
+        QTest::keyClicks(&box, text);
+        QTest::keyClick(&box, Qt::Key_Return);
+    };
+    type("-20 dB");
+    EXPECT_EQ(box.Value(), -20);
+    EXPECT_EQ(box.text(), "-20dB");
+    type("-50");
+    EXPECT_EQ(box.Value(), -40);
+    type("loud");
+    EXPECT_EQ(box.text(), "-40dB");
+    QTest::keyClick(&box, Qt::Key_Up);
+    EXPECT_EQ(box.text(), "-39dB");
+    ASSERT_EQ(changed.count(), 3);
+    EXPECT_EQ(changed.at(0).at(0).toInt(), -20);
+    EXPECT_EQ(changed.at(1).at(0).toInt(), -40);
+    EXPECT_EQ(changed.at(2).at(0).toInt(), -39);
+
+    // The player's box reaches silence by typing "--".
+    box.SetRange(-127, 12);
+    type("--");
+    EXPECT_EQ(box.Value(), -127);
+    EXPECT_EQ(box.text(), "--dB");
+}
+
+// 200 pixels wide: a span of 192 pixels, 4 pixels a decibel, 0 dB at pixel 144.
+class DBDisplayTest : public ::testing::Test {
+  protected:
+    DBDisplayTest() {
+        meter_.resize(200, 21);
+        meter_.show();
+    }
+
+    // The colours along row y of the span, as runs: how many pixels of each colour from x = 0.
+    std::vector<std::pair<QColor, int>> Runs(int y) {
+        const QImage image = meter_.grab().toImage();
+        std::vector<std::pair<QColor, int>> runs;
+        for (int x = 0; x < 192; ++x) {
+            const QColor colour = image.pixelColor(x, y);
+            if (runs.empty() || runs.back().first != colour) {
+                runs.emplace_back(colour, 0);
+            }
+            ++runs.back().second;
+        }
+        return runs;
+    }
+
+    QApplication& app_ = testing::GuiApp();
+    LDBDisplay meter_;
+};
+
+TEST_F(DBDisplayTest, BarsAreGreenBelowZeroRedAboveAndHoldTheirPeaks) {
+    ASSERT_EQ(meter_.objectName(), "LDBDisplay");
+    ASSERT_DOUBLE_EQ(meter_.SpanWidth(), 192);
+    meter_.SetLevels(Levels({-12, 6}));
+
+    // Channel 0 (top band): 24 dB above the floor, 96 green pixels, then its peak mark.
+    auto top = Runs(4);
+    ASSERT_GE(top.size(), 2U);
+    EXPECT_EQ(top[0], std::make_pair(LDBDisplay::kGreen, 96));
+    EXPECT_NE(top[1].first, LDBDisplay::kGreen);
+    // Channel 1: green to 0 dB (144), red to +6 dB (168).
+    auto bottom = Runs(16);
+    ASSERT_GE(bottom.size(), 3U);
+    EXPECT_EQ(bottom[0], std::make_pair(LDBDisplay::kGreen, 144));
+    EXPECT_EQ(bottom[1], std::make_pair(LDBDisplay::kRed, 24));
+
+    // Quieter levels: the bars shrink, the peak marks stay where they were.
+    meter_.SetLevels(Levels({-30, -20}));
+    top = Runs(4);
+    EXPECT_EQ(top[0], std::make_pair(LDBDisplay::kGreen, 24));
+    EXPECT_EQ(meter_.PeakHold(0), -12);
+    EXPECT_EQ(meter_.PeakHold(1), 6);
+    const QImage image = meter_.grab().toImage();
+    EXPECT_NE(image.pixelColor(96, 4), image.pixelColor(90, 4));  // the mark lies beyond the bar
+    EXPECT_EQ(image.pixelColor(90, 4), image.pixelColor(60, 4));  // unlit
+    // The floor and silence draw no bar.
+    meter_.SetLevels(Levels({-127, -36}));
+    EXPECT_NE(Runs(4)[0].first, LDBDisplay::kGreen);
+    EXPECT_NE(Runs(16)[0].first, LDBDisplay::kGreen);
+}
+
+TEST_F(DBDisplayTest, TheClipLightStaysOnUntilClicked) {
+    meter_.SetLevels(Levels({11, 12}));
+    EXPECT_FALSE(meter_.Clipped(0));
+    EXPECT_TRUE(meter_.Clipped(1));
+    meter_.SetLevels(Levels({-20, -20}));
+    QImage image = meter_.grab().toImage();
+    EXPECT_EQ(image.pixelColor(197, 16), LDBDisplay::kRed);
+    EXPECT_NE(image.pixelColor(197, 4), LDBDisplay::kRed);
+    QTest::mouseClick(&meter_, Qt::LeftButton);
+    EXPECT_FALSE(meter_.Clipped(1));
+    EXPECT_NE(meter_.grab().toImage().pixelColor(197, 16), LDBDisplay::kRed);
+}
+
+// Records the areas the meter repaints.
+class PaintRecorder : public QObject {
+  public:
+    QRegion painted;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+};
+
+TEST_F(DBDisplayTest, ALevelChangeRepaintsOnlyTheStripBetweenTheOldAndNewEnds) {
+    meter_.SetLevels(Levels({-12, -12}));
+    QTest::qWait(20);
+    PaintRecorder recorder;
+    meter_.installEventFilter(&recorder);
+    meter_.SetLevels(Levels({-10, -12}));
+    QTest::qWait(20);
+    meter_.removeEventFilter(&recorder);
+    // From the old end (96) to the new one (104) and its peak mark, in the top band.
+    const QRect painted = recorder.painted.boundingRect();
+    ASSERT_FALSE(painted.isEmpty());
+    EXPECT_GE(painted.left(), 94);
+    EXPECT_LE(painted.right(), 108);
+    EXPECT_LE(painted.bottom(), 10);
+}
+
+}  // namespace
+}  // namespace sonvara
