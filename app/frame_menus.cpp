@@ -20,6 +20,7 @@
 #include "app/file_window.h"
 #include "app/main_window.h"
 #include "app/recent_files.h"
+#include "view/db_display.h"
 
 namespace sonvara {
 namespace {
@@ -162,6 +163,20 @@ void MainDialog::BuildCommands() {
             }
         }
     }
+
+    // The level meter closes the transport's group.
+    meter_ = new LDBDisplay(tool_bar_);
+    meter_->setObjectName("LDBDisplay");
+    meter_->setToolTip("Nivel de la reproducción (clic: apagar las luces de saturación)");
+    meter_->setFixedWidth(140);
+    QAction* zoom_group = nullptr;
+    for (QAction* entry : tool_bar_->actions()) {
+        if (entry->property("commandId").toInt() == kCmZoomIn) {
+            zoom_group = entry;
+        }
+    }
+    tool_bar_->insertWidget(zoom_group, meter_);
+    tool_bar_->insertSeparator(zoom_group);
 
     // Shift+Home and Shift+End move the cursor and select from where it was.
     for (const auto& [key, to_end] :

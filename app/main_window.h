@@ -40,6 +40,7 @@ class QToolBar;
 
 namespace sonvara {
 
+class LDBDisplay;
 class LSVFileWindow;
 class WaveOutProvider;
 
@@ -91,8 +92,8 @@ class MainDialog : public QMainWindow, private TransportHost {
     LTransport& Transport() { return *transport_; }
     // The file whose document plays, or null.
     LSVFileWindow* PlayingFile() const;
-    // The levels of the sound heard last (the level meter's reading).
-    const SoundLevels& Levels() const { return levels_; }
+    // The tool bar's level meter, showing the levels of the sound heard.
+    LDBDisplay* LevelMeter() const { return meter_; }
     // Whether Shift is held now (a Shift-click on play loops).
     bool ShiftHeld() const;
 
@@ -224,7 +225,7 @@ class MainDialog : public QMainWindow, private TransportHost {
     LSVFileWindow* following_ = nullptr;  // whose views show the play cursor
     bool wind_selects_ = false;           // a Shift wind: the selection follows the cursor
     std::int32_t selection_anchor_ = 0;
-    SoundLevels levels_;
+    LDBDisplay* meter_ = nullptr;
 };
 
 }  // namespace sonvara

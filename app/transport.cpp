@@ -4,6 +4,7 @@
 
 #include "audio/loop_source.h"
 #include "core/settings.h"
+#include "devices/mixer.h"
 #include "devices/output_choice.h"
 #include "document/cut_list_reader.h"
 #include "document/edit_document.h"
@@ -154,6 +155,9 @@ void LTransport::Settle(std::int32_t frame) {
 }
 
 void LTransport::Stop() {
+    if (wind_ != Wind::kNone) {
+        LowerVolumeForWind(false);
+    }
     wind_ = Wind::kNone;
     if (player_.IsIdle()) {
         return;
@@ -210,6 +214,7 @@ void LTransport::PressWind(LEditDocument& document, Wind wind) {
     if (speeds.jump_back_divisor != 0) {
         cursor = std::max(cursor - document.Audio().GetSampleRate() / speeds.jump_back_divisor, 0);
     }
+    LowerVolumeForWind(true);
     PlayRequest request;
     request.end = document.Audio().GetLength();
     request.from = std::clamp(cursor, 0, request.end);
@@ -248,6 +253,13 @@ void LTransport::ReleaseWind(Wind wind) {
         request.from = request.loop_start;
     }
     Begin(*document, request);
+}
+
+void LTransport::LowerVolumeForWind(bool lower) {
+    if (ReadBool("Settings", "ReduceVolWhenRewind", false)) {
+        const int db = lower ? -8 : ReadInt("Settings", "PlayVolume", 0);
+        LMixer(outputs_.DeviceNames()).SetOutVolume(ChosenOutputDevice(outputs_), 0, db);
+    }
 }
 
 void LTransport::EvStop(std::uint32_t /*user*/) {

@@ -94,6 +94,9 @@ class LTransport : private LSoundPlayerNotify {
         std::int32_t ramp_ms = 0;
     };
     bool Begin(LEditDocument& document, const PlayRequest& request);
+    // With "ReduceVolWhenRewind", the output plays at -8 dB while a wind runs and at the
+    // "PlayVolume" setting again after.
+    void LowerVolumeForWind(bool lower);
     // The player's position of document frame `frame`, for a seek.
     std::int32_t SourceFrameOf(std::int32_t frame) const;
     std::int32_t DocumentFrameOf(std::int64_t position) const;

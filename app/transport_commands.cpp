@@ -15,6 +15,7 @@
 #include "app/file_window.h"
 #include "app/main_window.h"
 #include "core/settings.h"
+#include "view/db_display.h"
 
 namespace sonvara {
 namespace {
@@ -86,6 +87,13 @@ void MainDialog::FollowPlayback() {
 }
 
 void MainDialog::ShowStopped(LSVFileWindow* file) {
+    if (!transport_->IsActive()) {
+        // The bars fall to silence; the peak marks and clip lights keep what was heard.
+        SoundLevels silence;
+        silence.channels = static_cast<std::uint8_t>(std::max(meter_->Channels(), 1));
+        silence.level.fill(-127);
+        meter_->SetLevels(silence);
+    }
     if (file == nullptr) {
         return;
     }
@@ -220,8 +228,10 @@ void MainDialog::PlaybackEnded(const std::string& reason) {
 }
 
 void MainDialog::LevelsChanged(const SoundLevels& levels) {
-    // The level meter of the frame shows these once it is built.
-    levels_ = levels;
+    // A record of no channels measured nothing.
+    if (levels.channels > 0) {
+        meter_->SetLevels(levels);
+    }
 }
 
 void MainDialog::AddHeldButton(const Command& command) {

@@ -16,6 +16,7 @@
 
 #include "devices/recording_wave_out.h"
 #include "tests/app/editor_fixture.h"
+#include "view/db_display.h"
 #include "view/wave_window.h"
 
 namespace sonvara {
@@ -66,8 +67,7 @@ class TransportTest : public EditorTest {
         const std::int32_t target = Transport().Player().HeardPosition() + frames;
         ASSERT_TRUE(recording_->Step(frames));
         EXPECT_TRUE(WaitUntil([&] {
-            return Transport().Player().IsIdle() ||
-                   Transport().Player().HeardPosition() >= target;
+            return Transport().Player().IsIdle() || Transport().Player().HeardPosition() >= target;
         }));
     }
 
@@ -156,6 +156,9 @@ TEST_F(TransportTest, HomeAndEndWhilePlayingSeek) {
     LSVFileWindow* file = OpenStaircase();
     Key(Qt::Key_F9);
     Play(1600);
+    // The level meter shows the sound.
+    LDBDisplay* meter = frame_->LevelMeter();
+    EXPECT_TRUE(WaitUntil([&] { return meter->Channels() == 1 && meter->Level(0) > -127; }));
     Key(Qt::Key_Home);
     ASSERT_TRUE(Transport().IsActive());
     Play(800);
@@ -168,8 +171,9 @@ TEST_F(TransportTest, HomeAndEndWhilePlayingSeek) {
     Key(Qt::Key_Space);
     EXPECT_TRUE(Transport().Player().IsCue());
     EXPECT_EQ(Transport().HeardFrame(), kFrames - kRate + 800);
-    // Idle, the keys move the cursor.
+    // Idle, the keys move the cursor, and the meter falls silent.
     Key(Qt::Key_Escape);
+    EXPECT_EQ(meter->Level(0), -127);
     Key(Qt::Key_Home);
     EXPECT_EQ(file->Document().Positions().cursor, 0);
 }
