@@ -41,10 +41,11 @@ class LSRCTimeStretch : public LSoundSourceBase {
     // Starts afresh at the input frame that output frame `frame` stands for.
     void Seek(std::int32_t frame) override;
 
-    // The input frame heard at output frame `output_frame` (at or after the last start or seek),
-    // the hops of the segments before it added up and the current one's in proportion, as a play
-    // cursor shows it. Reads only what Seek and the constructor set, so the thread that seeks may
-    // ask while another reads.
+    // The input frame heard at output frame `output_frame` (at or after the last start or seek):
+    // the segments' hops added up, and within a segment the old stream's frame while it plays
+    // alone, fading into the new stream's as the cross-fade does (the search's offsets aside), as
+    // a play cursor shows it. Reads only what Seek and the constructor set, so the thread that
+    // seeks may ask while another thread reads.
     std::int64_t InputFrameAt(std::int64_t output_frame) const;
     // The output frame that Seek takes to reach input frame `input_frame`.
     std::int32_t OutputFrameFor(std::int32_t input_frame) const;
