@@ -281,6 +281,17 @@ TEST_F(TransportTest, ADeviceThatDoesNotOpenIsTheUsersToChoose) {
                                  0),
               0u);
     EXPECT_EQ(message.icon, PromptIcon::kInformation);
+
+    // A device that fails while playing stops the play, and the user learns why.
+    recording_->SetRefusingOpen(false);
+    Key(Qt::Key_F9);
+    ASSERT_TRUE(Transport().IsActive());
+    recording_->SetFailing(true);
+    recording_->Step(800, std::chrono::milliseconds(100));
+    EXPECT_TRUE(WaitUntil([&] { return !Transport().IsActive(); }));
+    ASSERT_EQ(prompts_.Asked().size(), 2u);
+    EXPECT_EQ(prompts_.Asked().back().text.rfind("La reproducción se detuvo: ", 0), 0u);
+    EXPECT_GT(prompts_.Asked().back().text.size(), 30u);
 }
 
 TEST_F(TransportTest, AConversionPlaysItsResultWhenTheSettingIsOn) {
