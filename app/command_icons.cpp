@@ -61,6 +61,21 @@ bool Draw(QPainter& p, const char* name) {
     } else if (is("media-skip-forward")) {
         Triangle(p, true, 4);
         p.fillRect(QRectF(11, 3, 2, 10), ink);
+    } else if (is("media-playback-start")) {
+        QPainterPath path;
+        path.moveTo(4, 2.5);
+        path.lineTo(13, 8);
+        path.lineTo(4, 13.5);
+        path.closeSubpath();
+        p.fillPath(path, ink);
+    } else if (is("media-playback-stop")) {
+        p.fillRect(QRectF(3.5, 3.5, 9, 9), ink);
+    } else if (is("media-seek-backward")) {
+        Triangle(p, false, 2);
+        Triangle(p, false, 8);
+    } else if (is("media-seek-forward")) {
+        Triangle(p, true, 2);
+        Triangle(p, true, 8);
     } else if (is("zoom-in") || is("zoom-out")) {
         Magnifier(p);
         p.drawLine(QPointF(4, 6), QPointF(8, 6));

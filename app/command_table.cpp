@@ -95,9 +95,33 @@ const Command kCommands[] = {
      "sonvara-wave-leftright", nullptr, E::kStereoFile, C::kLeftRight, T::kNone, false,
      ShowMode<WaveDisplayMode::kLeftRight>},
 
-    {kCmStart, M::kTransport, false, "Ir al Inicio\tInicio", {Qt::Key_Home},
+    // Shift with play (Shift+F9, a Shift-click) loops; the frame's own key takes Shift+F9.
+    {kCmPlay, M::kTransport, false, "&Ejecutar\tF9", {Qt::Key_F9}, "media-playback-start",
+     "Reproducir (F9); con Mayús, en bucle", E::kFileOpen, C::kNotCheckable, T::kTransport, false,
+     [](MainDialog& f) { f.CmPlay(f.ShiftHeld()); }},
+    {kCmPlaySlow, M::kTransport, false, "Ejecutar a Velocidad Lenta\tF11", {Qt::Key_F11},
+     nullptr, nullptr, E::kFileOpen, C::kNotCheckable, T::kNone, false,
+     [](MainDialog& f) { f.CmPlayAtSpeed(0); }},
+    {kCmPlayNormal, M::kTransport, false, "Ejecutar a Velocidad Normal\tF10", {Qt::Key_F10},
+     nullptr, nullptr, E::kFileOpen, C::kNotCheckable, T::kNone, false,
+     [](MainDialog& f) { f.CmPlayAtSpeed(1); }},
+    {kCmPlayFast, M::kTransport, false, "Ejecutar a Velocidad Rápida\tF12", {Qt::Key_F12},
+     nullptr, nullptr, E::kFileOpen, C::kNotCheckable, T::kNone, false,
+     [](MainDialog& f) { f.CmPlayAtSpeed(2); }},
+    {kCmStop, M::kTransport, false, "&Detener\tEsc", {Qt::Key_Escape}, "media-playback-stop",
+     "Detener (Esc)", E::kFileOpen, C::kNotCheckable, T::kTransport, false,
+     [](MainDialog& f) { f.CmStop(); }},
+    {kCmStart, M::kTransport, true, "Ir al Inicio\tInicio", {Qt::Key_Home},
      "media-skip-backward", "Ir al inicio (Inicio)", E::kFileOpen, C::kNotCheckable,
      T::kTransport, false, [](MainDialog& f) { f.CmStart(); }},
+    // The winds act while held; the frame's own keys (F7, F8, Left, Right) and the tool bar's
+    // buttons press and release them, and the menu entries start and end them.
+    {kCmRewind, M::kTransport, false, "Rebobinar\tF7", {}, "media-seek-backward",
+     "Rebobinar (<-)", E::kFileOpen, C::kNotCheckable, T::kTransport, false,
+     [](MainDialog& f) { f.CmToggleWind(Wind::kRewind); }},
+    {kCmForward, M::kTransport, false, "Adelantar Rápido\tF8", {}, "media-seek-forward",
+     "Avanzar Rapido (->)", E::kFileOpen, C::kNotCheckable, T::kTransport, false,
+     [](MainDialog& f) { f.CmToggleWind(Wind::kForward); }},
     {kCmEnd, M::kTransport, false, "Ir al Final\tFinal", {Qt::Key_End}, "media-skip-forward",
      "Ir al final (Fin)", E::kFileOpen, C::kNotCheckable, T::kTransport, false,
      [](MainDialog& f) { f.CmEnd(); }},
@@ -123,6 +147,10 @@ const Command kCommands[] = {
 
 std::span<const Command> Commands() {
     return kCommands;
+}
+
+bool ActsWhileHeld(int id) {
+    return id == kCmRewind || id == kCmForward;
 }
 
 const Command* FindCommand(int id) {

@@ -26,7 +26,14 @@ enum CommandId : int {
     kCmSelectAll = 2007,
     kCmSelectToStart = 2022,
     kCmSelectToEnd = 2023,
+    kCmPlay = 3002,
+    kCmPlaySlow = 3003,
+    kCmPlayNormal = 3004,
+    kCmPlayFast = 3005,
+    kCmStop = 3006,
     kCmStart = 3007,
+    kCmRewind = 3008,
+    kCmForward = 3009,
     kCmEnd = 3010,
     kCmZoomIn = 5001,
     kCmZoomOut = 5002,
@@ -76,5 +83,9 @@ std::span<const Command> Commands();
 
 // The row of `id`, or null.
 const Command* FindCommand(int id);
+
+// Whether the command acts while its tool-bar button is held (pressed, then released) rather
+// than when it is clicked: the winds.
+bool ActsWhileHeld(int id);
 
 }  // namespace sonvara

@@ -316,6 +316,19 @@ void LSVFileWindow::MoveCursor(std::int32_t frame) {
     emit positionsChanged();
 }
 
+void LSVFileWindow::FollowPlayCursor(std::int32_t frame) {
+    const std::int32_t length = document_.Audio().GetLength();
+    frame = std::clamp(frame, 0, length);
+    document_.Positions().cursor = frame;
+    const ViewRange view = View();
+    const ViewRange paged = PageToCursor(view, frame, length);
+    if (paged == view) {
+        ShowCursor(frame);
+    } else {
+        SetView(paged);
+    }
+}
+
 void LSVFileWindow::ScrollAction(int action) {
     const std::int32_t cursor = document_.Positions().cursor;
     const std::int32_t rate = document_.Audio().GetSampleRate();

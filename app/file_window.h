@@ -74,6 +74,9 @@ class LSVFileWindow : public QWidget {
     void SetSelection(std::int32_t from, std::int32_t to);
     // Puts the cursor at `frame` (within the document) and moves the view to show it.
     void MoveCursor(std::int32_t frame);
+    // The play cursor at `frame`: both views draw it there, and the main view turns a page when
+    // it leaves the view. Tells no one: the frame follows playback itself.
+    void FollowPlayCursor(std::int32_t frame);
 
     // Asked when the window is about to close; false keeps it open.
     void SetCloseCheck(std::function<bool(LSVFileWindow*)> check) {

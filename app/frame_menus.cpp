@@ -3,12 +3,14 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 #include <cstdio>
@@ -18,9 +20,13 @@
 #include "app/file_window.h"
 #include "app/main_window.h"
 #include "app/recent_files.h"
+#include "view/db_display.h"
 
 namespace sonvara {
 namespace {
+
+// The play cursor is redrawn at about the screen's refresh.
+constexpr int kPlayCursorMilliseconds = 16;
 
 // Whether `command` is enabled for `file` (null: no file open).
 bool IsEnabled(const Command& command, const LSVFileWindow* file) {
@@ -147,11 +153,30 @@ void MainDialog::BuildCommands() {
             tool_bar_->addSeparator();
         }
         for (const Command& command : Commands()) {
-            if (command.tool_group == group) {
+            if (command.tool_group != group) {
+                continue;
+            }
+            if (ActsWhileHeld(command.id)) {
+                AddHeldButton(command);
+            } else {
                 tool_bar_->addAction(actions_[command.id]);
             }
         }
     }
+
+    // The level meter closes the transport's group.
+    meter_ = new LDBDisplay(tool_bar_);
+    meter_->setObjectName("LDBDisplay");
+    meter_->setToolTip("Nivel de la reproducción (clic: apagar las luces de saturación)");
+    meter_->setFixedWidth(140);
+    QAction* zoom_group = nullptr;
+    for (QAction* entry : tool_bar_->actions()) {
+        if (entry->property("commandId").toInt() == kCmZoomIn) {
+            zoom_group = entry;
+        }
+    }
+    tool_bar_->insertWidget(zoom_group, meter_);
+    tool_bar_->insertSeparator(zoom_group);
 
     // Shift+Home and Shift+End move the cursor and select from where it was.
     for (const auto& [key, to_end] :
@@ -161,6 +186,21 @@ void MainDialog::BuildCommands() {
         connect(shortcut, &QShortcut::activated, this,
                 [this, to_end = to_end] { SelectWithCursorTo(to_end); });
     }
+    // Shift+F9 plays in a loop.
+    auto* loop = new QShortcut(QKeySequence(Qt::ShiftModifier | Qt::Key_F9), this);
+    loop->setAutoRepeat(false);
+    connect(loop, &QShortcut::activated, this, [this] {
+        if (current_ != nullptr) {
+            CmPlay(true);
+            EnableMenuOptions();
+        }
+    });
+    // The winds and scrub act on press and release, which shortcuts do not report.
+    qApp->installEventFilter(this);
+    play_timer_ = new QTimer(this);
+    play_timer_->setTimerType(Qt::PreciseTimer);
+    play_timer_->setInterval(kPlayCursorMilliseconds);
+    connect(play_timer_, &QTimer::timeout, this, &MainDialog::FollowPlayback);
 }
 
 void MainDialog::Dispatch(int id) {

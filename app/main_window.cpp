@@ -23,6 +23,7 @@
 #include "app/new_wav_dialog.h"
 #include "app/recent_files.h"
 #include "core/settings.h"
+#include "devices/system_outputs.h"
 #include "view/wave_window.h"
 
 namespace sonvara {
@@ -97,14 +98,19 @@ void StoreFolder(const char* name, const QString& path) {
 
 }  // namespace
 
-MainDialog::MainDialog(QWidget* parent)
-    : QMainWindow(parent),
+MainDialog::MainDialog() : MainDialog(std::make_unique<SystemWaveOutProvider>()) {}
+
+MainDialog::MainDialog(std::unique_ptr<WaveOutProvider> outputs)
+    : QMainWindow(nullptr),
       mdi_(new QMdiArea(this)),
       status_(new QLabel(this)),
       loop_(this),
       progress_(this),
       qt_prompts_(this),
-      prompts_(&qt_prompts_) {
+      prompts_(&qt_prompts_),
+      outputs_(std::move(outputs)),
+      transport_(
+          std::make_unique<LTransport>(loop_, *outputs_, static_cast<TransportHost&>(*this))) {
     setObjectName("LMMWC");
     setCentralWidget(mdi_);
     statusBar()->addWidget(status_, 1);
@@ -128,6 +134,8 @@ MainDialog::MainDialog(QWidget* parent)
 }
 
 MainDialog::~MainDialog() {
+    // Playback ends before the files and the frame it reports to.
+    transport_.reset();
     // The sub-windows go with the MDI area; their close checks must not reach a dying frame.
     for (LSVFileWindow* file : files_) {
         file->SetCloseCheck({});
@@ -220,6 +228,9 @@ LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
         }
     }
     file->SetCloseCheck([this](LSVFileWindow* closing) { return ApproveClose(closing); });
+    LEditCallbacks callbacks;
+    callbacks.play_from = [this, file](std::int32_t frame) { PlayFrom(file, frame); };
+    file->Document().SetCallbacks(std::move(callbacks));
     connect(file, &LSVFileWindow::positionsChanged, this, [this] {
         // The fields and menus follow a moment later, as a drag reports many steps.
         marks_timer_->start();
@@ -369,6 +380,7 @@ bool MainDialog::SaveFile(LSVFileWindow* file, SaveMode mode) {
     bool made_mono = false;
     // A VOX save makes a stereo document mono first, as an edit the user can undo.
     LSVSaveToSink save(document.Audio(), file->Path(), mode, [&] {
+        StopPlaying(file);
         document.StartModifyCurrentFile("Convertir a Mono");
         made_mono = true;
     });
@@ -469,6 +481,7 @@ bool MainDialog::ApproveClose(LSVFileWindow* file) {
 }
 
 void MainDialog::Forget(LSVFileWindow* file) {
+    StopPlaying(file);
     file->SetCloseCheck({});
     AddToRecentFileList(file->Path(), static_cast<std::int64_t>(std::time(nullptr)));
     RebuildRecentMenu();

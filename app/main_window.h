@@ -6,8 +6,14 @@
 // property. Commands act on the file whose window is active; a command that runs a process or a
 // dialog gives the activation back to its file afterwards. Files dropped on the frame open.
 //
+// The frame owns the transport (one player on a wave output) and follows playback: the play
+// cursor moves in both views of the playing file's window at the screen's refresh, and the
+// cursor's time field with it. Playback stops before the playing file closes or its document
+// changes.
+//
 // The file dialogs are virtual so that a test can answer them; the prompts can be replaced for
-// the same reason. Interface thread only.
+// the same reason, and the wave outputs are given at construction (the system's ALSA devices
+// when none are). Interface thread only.
 
 #include <QMainWindow>
 #include <QRect>
@@ -20,6 +26,7 @@
 
 #include "app/command_table.h"
 #include "app/qt_runtime.h"
+#include "app/transport.h"
 #include "core/progress_dialog.h"
 #include "formats/load_save.h"
 
@@ -33,7 +40,9 @@ class QToolBar;
 
 namespace sonvara {
 
+class LDBDisplay;
 class LSVFileWindow;
+class WaveOutProvider;
 
 // The time fields of the status bar, in their order there.
 enum class TimeField { kSelectionStart, kSelectionEnd, kSelectionLength, kCursor };
@@ -41,11 +50,14 @@ enum class TimeField { kSelectionStart, kSelectionEnd, kSelectionLength, kCursor
 // `frame` moved and cut so that it lies inside `desktop`.
 QRect ClipToDesktop(QRect frame, const QRect& desktop);
 
-class MainDialog : public QMainWindow {
+class MainDialog : public QMainWindow, private TransportHost {
     Q_OBJECT
 
   public:
-    explicit MainDialog(QWidget* parent = nullptr);
+    // Plays on the system's outputs.
+    MainDialog();
+    // Plays on `outputs`.
+    explicit MainDialog(std::unique_ptr<WaveOutProvider> outputs);
     ~MainDialog() override;
 
     // Questions go to `prompts` from now on (null: the message boxes again). Not owned.
@@ -77,6 +89,20 @@ class MainDialog : public QMainWindow {
     // Makes `file` the current file and activates its window.
     void Activate(LSVFileWindow* file);
 
+    LTransport& Transport() { return *transport_; }
+    // The file whose document plays, or null.
+    LSVFileWindow* PlayingFile() const;
+    // The tool bar's level meter, showing the levels of the sound heard.
+    LDBDisplay* LevelMeter() const { return meter_; }
+    // Whether Shift is held now (a Shift-click on play loops).
+    bool ShiftHeld() const;
+
+    // The modification pattern of the commands that change the current file's document: stop
+    // playback and record an undo point named `name`; then, after the change, put the cursor at
+    // `pos`, redraw, and (with "AutoPlaybackAfterEffects") play from `preroll` frames earlier.
+    void StartModifyCurrentFile(const std::string& name);
+    void EndModifyCurrentFile(std::int32_t pos, std::int32_t preroll);
+
   public slots:
     void CmNew();
     void CmOpen();
@@ -91,6 +117,18 @@ class MainDialog : public QMainWindow {
     void CmSelectToEnd();
     void CmStart();
     void CmEnd();
+    // Play (F9): the selection, or from the cursor; `loop`: again and again.
+    void CmPlay(bool loop = false);
+    // Stores "PlaySpeed" (0 slow, 1 normal, 2 fast) and plays.
+    void CmPlayAtSpeed(int speed);
+    void CmStop();
+    // Scrub (Space): plays when idle, then loops a snippet at the heard place.
+    void CmScrub();
+    // The winds while held (keys, tool-bar buttons); `select`: the selection follows the cursor.
+    void PressWind(Wind wind, bool select = false);
+    void ReleaseWind(Wind wind);
+    // A menu's wind: starts it, or ends it when it runs.
+    void CmToggleWind(Wind wind);
     // Side by side (`across`) or one above the other, sharing the area evenly.
     void CmTile(bool across);
     // The minimized windows in a row along the bottom of the area, wrapping upwards.
@@ -105,8 +143,26 @@ class MainDialog : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // The transport's keys, which act on press and release: the winds, scrub.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // TransportHost
+    void DeviceFailed(const std::string& reason) override;
+    void PlaybackEnded(const std::string& reason) override;
+    void LevelsChanged(const SoundLevels& levels) override;
+    // Moves the play cursor to the frame heard now; stops following when playback stopped.
+    void FollowPlayback();
+    // Starts following playback of `file` when anything plays.
+    void StartFollowing(LSVFileWindow* file);
+    // The cursor where playback left it, in the views and the time fields.
+    void ShowStopped(LSVFileWindow* file);
+    // Stops playback when it plays `file`'s document.
+    void StopPlaying(const LSVFileWindow* file);
+    void PlayFrom(LSVFileWindow* file, std::int32_t frame);
+    // The held buttons of the winds on the tool bar.
+    void AddHeldButton(const Command& command);
+
     void PlaceFrame();
     QRect DesktopRect() const;
     // The menus, the tool bar and the frame's own keys, from the command table.
@@ -162,6 +218,14 @@ class MainDialog : public QMainWindow {
     std::vector<LSVFileWindow*> files_;     // in opening order; owned by their sub-windows
     LSVFileWindow* current_ = nullptr;
     std::vector<LSVFileWindow*> approved_;  // closes whose question was answered already
+
+    std::unique_ptr<WaveOutProvider> outputs_;
+    std::unique_ptr<LTransport> transport_;
+    QTimer* play_timer_ = nullptr;        // the screen's refresh while playing
+    LSVFileWindow* following_ = nullptr;  // whose views show the play cursor
+    bool wind_selects_ = false;           // a Shift wind: the selection follows the cursor
+    std::int32_t selection_anchor_ = 0;
+    LDBDisplay* meter_ = nullptr;
 };
 
 }  // namespace sonvara

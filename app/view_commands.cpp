@@ -151,17 +151,19 @@ void MainDialog::SelectWithCursorTo(bool to_end) {
 }
 
 void MainDialog::CmStart() {
-    if (current_ != nullptr) {
-        current_->MoveCursor(0);
-        EnableMenuOptions();
+    if (current_ == nullptr || (PlayingFile() == current_ && transport_->SeekToStart())) {
+        return;
     }
+    current_->MoveCursor(0);
+    EnableMenuOptions();
 }
 
 void MainDialog::CmEnd() {
-    if (current_ != nullptr) {
-        current_->MoveCursor(current_->Document().Audio().GetLength());
-        EnableMenuOptions();
+    if (current_ == nullptr || (PlayingFile() == current_ && transport_->SeekToEnd())) {
+        return;
     }
+    current_->MoveCursor(current_->Document().Audio().GetLength());
+    EnableMenuOptions();
 }
 
 void MainDialog::CmConvertSampleRate() {
@@ -194,7 +196,7 @@ void MainDialog::ConvertCurrentFile(const std::string& name, std::int32_t rate, 
     if (old_rate == rate && document.Audio().GetChannels() == channels) {
         return;
     }
-    document.StartModifyCurrentFile(name);
+    StartModifyCurrentFile(name);
     LCLAConvertRateChannels convert(document.Audio(), rate, channels);
     if (RunProcess(convert, file) != PROCESS_DONE) {
         // The document is as it was; so are its flag and positions.
@@ -209,9 +211,7 @@ void MainDialog::ConvertCurrentFile(const std::string& name, std::int32_t rate, 
                                  &positions.view_start, &positions.view_end}) {
         *frames = Rescale(*frames, old_rate, rate);
     }
-    document.EndModifyCurrentFile(0, 0);
-    file->RefreshView();
-    EnableMenuOptions();
+    EndModifyCurrentFile(0, 0);
 }
 
 }  // namespace sonvara

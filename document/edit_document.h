@@ -47,6 +47,7 @@ class LEditDocument {
 
     LEditDocument() = default;
     explicit LEditDocument(LEditCallbacks callbacks) : callbacks_(std::move(callbacks)) {}
+    void SetCallbacks(LEditCallbacks callbacks) { callbacks_ = std::move(callbacks); }
 
     LCutListAudio& Audio() { return audio_; }
     const LCutListAudio& Audio() const { return audio_; }

@@ -78,6 +78,8 @@ void LSRCTimeStretch::Start(std::int64_t output_frame, std::int64_t input_frame)
     origin_output_ = output_frame;
     origin_input_ = input_frame;
     output_frames_ = 0;
+    origin_hop_ = hop_;
+    origin_ramp_left_ = ramping_ ? ramp_left_ : 0;
     // The first segment plays its input as it is: old and new are the same stream.
     nominal_ = input_frame * channels_;
     const Sample* input = Fetch(nominal_, 2 * std::int64_t{segment_});
@@ -263,6 +265,48 @@ void LSRCTimeStretch::Seek(std::int32_t frame) {
     cache_length_ = 0;  // forces a seek of the upstream
     cache_start_ = std::numeric_limits<std::int64_t>::max() / 2;
     Start(frame, input);
+}
+
+std::int64_t LSRCTimeStretch::InputFrameAt(std::int64_t output_frame) const {
+    const std::int64_t segment_frames = segment_ / channels_;
+    const std::int64_t elapsed = std::max<std::int64_t>(output_frame - origin_output_, 0);
+    std::int64_t segments = elapsed / segment_frames;
+    const std::int64_t k = elapsed % segment_frames;
+    // Where segment `segments`'s new stream starts, and the hop that led there. The hop changes at
+    // each segment while the ramp lasts, as NextSegment changes it, and stays after that.
+    std::int64_t start = origin_input_;
+    std::int64_t hop = origin_hop_;
+    std::int64_t last_hop = segment_;  // the first segment plays its input as it is
+    std::int64_t ramp_left = origin_ramp_left_;
+    for (; segments > 0 && ramp_left > 0; --segments) {
+        start += hop / channels_;
+        last_hop = hop;
+        hop += (std::int64_t{end_hop_} - hop) * segment_ / ramp_left;
+        ramp_left -= segment_;
+    }
+    if (segments > 0) {
+        if (origin_ramp_left_ > 0) {
+            hop = end_hop_;
+        }
+        start += segments * (hop / channels_);
+        last_hop = hop;
+    }
+    // The old stream, which goes on from a segment past the previous start, is heard alone for
+    // the first half of the segment and then fades into the new one.
+    const std::int64_t half = segment_frames / 2;
+    const std::int64_t old_ahead = (segment_ - last_hop) / channels_;
+    const std::int64_t weight = k < half ? segment_frames - half : segment_frames - k;
+    return start + k + old_ahead * weight / (segment_frames - half);
+}
+
+std::int32_t LSRCTimeStretch::OutputFrameFor(std::int32_t input_frame) const {
+    const std::int64_t hop_frames = FixedHopFrames();
+    if (hop_frames == 0) {
+        return input_frame;
+    }
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::int64_t{input_frame} * (segment_ / channels_) / hop_frames,
+                               std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace sonvara

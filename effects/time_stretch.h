@@ -41,6 +41,15 @@ class LSRCTimeStretch : public LSoundSourceBase {
     // Starts afresh at the input frame that output frame `frame` stands for.
     void Seek(std::int32_t frame) override;
 
+    // The input frame heard at output frame `output_frame` (at or after the last start or seek):
+    // the segments' hops added up, and within a segment the old stream's frame while it plays
+    // alone, fading into the new stream's as the cross-fade does (the search's offsets aside), as
+    // a play cursor shows it. Reads only what Seek and the constructor set, so the thread that
+    // seeks may ask while another thread reads.
+    std::int64_t InputFrameAt(std::int64_t output_frame) const;
+    // The output frame that Seek takes to reach input frame `input_frame`.
+    std::int32_t OutputFrameFor(std::int32_t input_frame) const;
+
     std::int32_t SegmentSamples() const { return segment_; }
     std::int32_t Hop() const { return hop_; }
     const std::vector<std::int32_t>& Window() const { return window_; }
@@ -88,6 +97,9 @@ class LSRCTimeStretch : public LSoundSourceBase {
     std::int64_t origin_output_ = 0;
     std::int64_t origin_input_ = 0;
     std::int64_t output_frames_ = 0;  // made since the origin
+    // The hop and the ramp left at the origin, for InputFrameAt.
+    std::int32_t origin_hop_ = 0;
+    std::int64_t origin_ramp_left_ = 0;
 };
 
 }  // namespace sonvara

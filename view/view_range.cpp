@@ -91,4 +91,15 @@ ViewRange FollowCursor(ViewRange view, std::int32_t cursor, std::int32_t documen
     return ClampView({start, start + length}, document_length);
 }
 
+ViewRange PageToCursor(ViewRange view, std::int32_t cursor, std::int32_t document_length) {
+    if (cursor >= view.start && cursor < view.end) {
+        return view;
+    }
+    const std::int32_t length = view.end - view.start;
+    // The last page keeps the view's length: it ends at the document's end.
+    const std::int32_t start = std::clamp(cursor >= view.end ? cursor : cursor - length + 1, 0,
+                                          std::max(document_length - length, 0));
+    return ClampView({start, start + length}, document_length);
+}
+
 }  // namespace sonvara

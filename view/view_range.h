@@ -53,5 +53,9 @@ ViewRange ZoomAbout(ViewRange view, std::int64_t anchor, double factor,
 // The view after the cursor moved to `cursor`: unchanged when the cursor lies inside it,
 // otherwise the same length moved so that the cursor is in its middle.
 ViewRange FollowCursor(ViewRange view, std::int32_t cursor, std::int32_t document_length);
+// The view under a play cursor at `cursor`: unchanged when the cursor lies inside it, otherwise
+// turned by whole pages the cursor's way, so that the cursor starts a page going forwards and
+// ends one going backwards.
+ViewRange PageToCursor(ViewRange view, std::int32_t cursor, std::int32_t document_length);
 
 }  // namespace sonvara

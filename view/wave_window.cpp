@@ -140,9 +140,32 @@ std::int32_t LSVWaveWindow::MarkTo() const {
 }
 
 void LSVWaveWindow::SetPosition(std::int32_t start, std::int32_t width) {
+    if (start == position_start_ && width == position_width_) {
+        return;
+    }
+    // A cursor alone (a play cursor moving many times a second) repaints only the columns it
+    // leaves and enters.
+    const bool cursor_only = width == 0 && position_width_ == 0;
+    const std::int32_t old_start = position_start_;
     position_start_ = start;
     position_width_ = width;
-    update();
+    if (!cursor_only) {
+        update();
+        return;
+    }
+    const WaveColumnMapping mapping = Mapping();
+    if (!mapping.HasView()) {
+        update();
+        return;
+    }
+    const int columns = mapping.Width();
+    for (const std::int32_t frame : {old_start, start}) {
+        const int column = std::min(mapping.ColumnOf(frame), columns - 1);
+        if (column >= 0) {
+            const int x = static_cast<int>(std::floor(ColumnX(column)));
+            update(QRect(x - 1, 0, 3, height()));
+        }
+    }
 }
 
 void LSVWaveWindow::SetDataEnd(std::int32_t frames) {

@@ -22,9 +22,17 @@ namespace sonvara {
 
 inline const std::string kDataFolder = std::string(SONVARA_SOURCE_DIR) + "/tests/data/wav/";
 
-// The frame with its file dialogs answered from queues (an empty queue is a cancel).
+class WaveRecording;
+
+// A recording of what reaches an output, paced by the clock or (`stepped`) by the test.
+std::shared_ptr<WaveRecording> MakeRecording(bool stepped);
+
+// The frame with its file dialogs answered from queues (an empty queue is a cancel), playing into
+// a recording output (a clock-paced one of its own when none is given).
 class TestFrame : public MainDialog {
   public:
+    explicit TestFrame(std::shared_ptr<WaveRecording> recording = nullptr);
+
     std::deque<QStringList> open_answers;
     std::deque<QString> save_answers;
     int save_dialogs = 0;
@@ -50,9 +58,9 @@ class TestFrame : public MainDialog {
 
 class EditorTest : public testing::DocumentTest {
   protected:
-    EditorTest() {
+    explicit EditorTest(bool stepped_output = false) : recording_(MakeRecording(stepped_output)) {
         previous_settings_ = UseSettingsStore(std::make_shared<MemorySettingsStore>());
-        frame_ = std::make_unique<TestFrame>();
+        frame_ = std::make_unique<TestFrame>(recording_);
         frame_->SetPrompts(&prompts_);
         frame_->show();
     }
@@ -87,6 +95,8 @@ class EditorTest : public testing::DocumentTest {
     testing::ScopedEnv data_home_{"XDG_DATA_HOME", scratch_.File("data")};
     std::shared_ptr<SettingsStore> previous_settings_;
     testing::ScriptedPrompts prompts_;
+    // What reaches the frame's output.
+    std::shared_ptr<WaveRecording> recording_;
     std::unique_ptr<TestFrame> frame_;
 };
 
