@@ -15,6 +15,7 @@
 #include <array>
 
 #include "app/qt_runtime.h"
+#include "app/transport.h"
 #include "audio/sound_time.h"
 #include "core/settings.h"
 #include "devices/wave_out.h"
@@ -37,15 +38,6 @@ constexpr std::int32_t kWindRampMs = 8000;
 constexpr int kSnippetMs = 25;
 // While winding, the volume drops to this when "ReduceVolWhenRewind" is set.
 constexpr int kWindVolumeDb = -8;
-
-constexpr char kDeviceMessage[] =
-    "Por favor, confirme que Usted ha seleccionado el recurso de sonido correcto usando las "
-    "opciones. Abra las opciones (Settings) usando File->Settings";
-
-std::int32_t Milliseconds(std::int32_t frames, std::int32_t rate) {
-    rate = std::max(rate, 1);
-    return (frames / rate) * 1000 + ((frames % rate) * 1000) / rate;
-}
 
 // Seconds of sound a wind has passed over after `seconds` of output: the speed moves linearly
 // from `start` to `end` over the ramp, then stays at `end`.
@@ -217,7 +209,7 @@ void LPlayerBaseDlg::done(int result) {
 
 void LPlayerBaseDlg::StartWaveScan() {
     wave_->Start(document_);
-    ShowPosition(position_, Milliseconds(position_, document_.GetSampleRate()));
+    ShowPosition(position_, MillisecondsFromFrames(position_, document_.GetSampleRate()));
 }
 
 int LPlayerBaseDlg::Device() const {
@@ -247,7 +239,7 @@ void LPlayerBaseDlg::ShowPosition(std::int32_t frame, std::int32_t milliseconds)
 
 void LPlayerBaseDlg::SetPosition(std::int32_t frame) {
     position_ = std::clamp(frame, 0, document_.GetLength());
-    ShowPosition(position_, Milliseconds(position_, document_.GetSampleRate()));
+    ShowPosition(position_, MillisecondsFromFrames(position_, document_.GetSampleRate()));
 }
 
 void LPlayerBaseDlg::SliderMoved(int value) {
@@ -272,7 +264,8 @@ bool LPlayerBaseDlg::PlayFrom(std::int32_t frame) {
     }
     player_.SetDevice(Device());
     if (!player_.Start(source, 0)) {
-        prompts_->Ask({"Sonvara", kDeviceMessage, PromptIcon::kInformation, PromptButtons::kOk});
+        prompts_->Ask(
+            {"Sonvara", kNoOutputDeviceMessage, PromptIcon::kInformation, PromptButtons::kOk});
         return false;
     }
     return true;
@@ -348,7 +341,7 @@ void LPlayerBaseDlg::WindPressed(bool forward) {
         wind_.active = false;
         if (!forward) {
             prompts_->Ask(
-                {"Sonvara", kDeviceMessage, PromptIcon::kInformation, PromptButtons::kOk});
+                {"Sonvara", kNoOutputDeviceMessage, PromptIcon::kInformation, PromptButtons::kOk});
         }
     }
 }
@@ -382,7 +375,7 @@ void LPlayerBaseDlg::EvPosition(std::uint32_t, std::int32_t milliseconds) {
     }
     position_ =
         static_cast<std::int32_t>(std::clamp<std::int64_t>(frame, 0, document_.GetLength()));
-    ShowPosition(position_, wind_.active ? Milliseconds(position_, rate) : milliseconds);
+    ShowPosition(position_, wind_.active ? MillisecondsFromFrames(position_, rate) : milliseconds);
 }
 
 void LPlayerBaseDlg::EvLevels(std::uint32_t, const SoundLevels& levels) {

@@ -30,6 +30,11 @@ class WaveOutProvider;
 
 enum class Wind { kNone, kRewind, kForward };
 
+// What the user is told when no output device opens.
+inline constexpr char kNoOutputDeviceMessage[] =
+    "Por favor, confirme que Usted ha seleccionado el recurso de sonido correcto usando las "
+    "opciones. Abra las opciones (Settings) usando File->Settings";
+
 class TransportHost {
   public:
     virtual ~TransportHost() = default;

@@ -210,9 +210,7 @@ void MainDialog::EndModifyCurrentFile(std::int32_t pos, std::int32_t preroll) {
 }
 
 void MainDialog::DeviceFailed(const std::string& reason) {
-    std::string text =
-        "Por favor, confirme que Usted ha seleccionado el recurso de sonido correcto usando las "
-        "opciones. Abra las opciones (Settings) usando File->Settings";
+    std::string text = kNoOutputDeviceMessage;
     if (!reason.empty()) {
         text += "\n\n" + reason;
     }

@@ -25,7 +25,7 @@ using Clock = std::chrono::steady_clock;
 class FirstWriteProbe : public WaveOutProvider {
   public:
     std::vector<std::string> DeviceNames() const override { return {"probe"}; }
-    std::unique_ptr<WaveOut> Open(int /*number*/, const WaveFormat& format,
+    std::unique_ptr<WaveOut> Open(int /*number*/, const WaveOutFormat& format,
                                   LSignalObject& done_event, std::string& error) override {
         const int null_output = static_cast<int>(system_.DeviceNames().size()) - 1;
         auto output = system_.Open(null_output, format, done_event, error);

@@ -27,7 +27,7 @@ std::string AlsaText(int error) {
 
 class AlsaWaveOut : public QueuedWaveOut {
   public:
-    AlsaWaveOut(snd_pcm_t* pcm, snd_config_t* config, const WaveFormat& format,
+    AlsaWaveOut(snd_pcm_t* pcm, snd_config_t* config, const WaveOutFormat& format,
                 LSignalObject& done_event, std::int32_t period, bool can_pause)
         : QueuedWaveOut(format, done_event, period),
           pcm_(pcm),
@@ -117,7 +117,7 @@ class AlsaWaveOut : public QueuedWaveOut {
 };
 
 // Sets the PCM up for `format`; an empty result means success.
-std::string Configure(snd_pcm_t* pcm, const WaveFormat& format, snd_pcm_uframes_t& period,
+std::string Configure(snd_pcm_t* pcm, const WaveOutFormat& format, snd_pcm_uframes_t& period,
                       bool& can_pause) {
     snd_pcm_hw_params_t* hw = nullptr;
     snd_pcm_hw_params_alloca(&hw);
@@ -170,7 +170,7 @@ std::string Configure(snd_pcm_t* pcm, const WaveFormat& format, snd_pcm_uframes_
 
 // Takes over `pcm` (and `config`): sets it up and starts its writer, or closes it.
 std::unique_ptr<WaveOut> Finish(snd_pcm_t* pcm, snd_config_t* config, const std::string& name,
-                                const WaveFormat& format, LSignalObject& done_event,
+                                const WaveOutFormat& format, LSignalObject& done_event,
                                 std::string& error) {
     snd_pcm_uframes_t period = 0;
     bool can_pause = false;
@@ -204,7 +204,7 @@ void QuietAlsaMessages() {
     std::call_once(once, [] { snd_lib_error_set_handler(IgnoreAlsaMessage); });
 }
 
-std::unique_ptr<WaveOut> OpenAlsaWaveOut(const std::string& pcm_name, const WaveFormat& format,
+std::unique_ptr<WaveOut> OpenAlsaWaveOut(const std::string& pcm_name, const WaveOutFormat& format,
                                          LSignalObject& done_event, std::string& error) {
     QuietAlsaMessages();
     snd_pcm_t* pcm = nullptr;
@@ -219,7 +219,7 @@ std::unique_ptr<WaveOut> OpenAlsaWaveOut(const std::string& pcm_name, const Wave
 
 std::unique_ptr<WaveOut> OpenAlsaWaveOutWithConfig(const std::string& config_text,
                                                    const std::string& pcm_name,
-                                                   const WaveFormat& format,
+                                                   const WaveOutFormat& format,
                                                    LSignalObject& done_event, std::string& error) {
     QuietAlsaMessages();
     snd_config_t* config = nullptr;

@@ -13,14 +13,14 @@
 namespace sonvara {
 
 // Opens the playback PCM `pcm_name` of the system's configuration ("default", "plughw:1,0", ...).
-std::unique_ptr<WaveOut> OpenAlsaWaveOut(const std::string& pcm_name, const WaveFormat& format,
+std::unique_ptr<WaveOut> OpenAlsaWaveOut(const std::string& pcm_name, const WaveOutFormat& format,
                                          LSignalObject& done_event, std::string& error);
 
 // Opens the PCM `pcm_name` defined in `config_text` (ALSA's configuration syntax) instead of the
 // system's configuration, e.g. a `file` PCM that writes every frame into a file.
 std::unique_ptr<WaveOut> OpenAlsaWaveOutWithConfig(const std::string& config_text,
                                                    const std::string& pcm_name,
-                                                   const WaveFormat& format,
+                                                   const WaveOutFormat& format,
                                                    LSignalObject& done_event, std::string& error);
 
 // The playback PCMs the system's configuration names ("default" and "null" left out), at most

@@ -11,7 +11,7 @@ namespace {
 class NullWaveOut : public QueuedWaveOut {
   public:
     // Chunks of 10 ms keep the clock fine-grained and a Reset quick.
-    NullWaveOut(const WaveFormat& format, LSignalObject& done_event)
+    NullWaveOut(const WaveOutFormat& format, LSignalObject& done_event)
         : QueuedWaveOut(format, done_event, std::max(format.sample_rate / 100, 1)),
           pacer_(format.sample_rate) {}
     ~NullWaveOut() override { Close(); }
@@ -33,7 +33,7 @@ class NullWaveOut : public QueuedWaveOut {
 
 }  // namespace
 
-std::unique_ptr<WaveOut> OpenNullWaveOut(const WaveFormat& format, LSignalObject& done_event,
+std::unique_ptr<WaveOut> OpenNullWaveOut(const WaveOutFormat& format, LSignalObject& done_event,
                                          std::string& error) {
     auto output = std::make_unique<NullWaveOut>(format, done_event);
     if (!output->StartWriter()) {

@@ -9,7 +9,7 @@
 
 namespace sonvara {
 
-std::unique_ptr<WaveOut> OpenNullWaveOut(const WaveFormat& format, LSignalObject& done_event,
+std::unique_ptr<WaveOut> OpenNullWaveOut(const WaveOutFormat& format, LSignalObject& done_event,
                                          std::string& error);
 
 }  // namespace sonvara

@@ -11,7 +11,7 @@ constexpr auto kIdleWait = std::chrono::milliseconds(5);
 
 }  // namespace
 
-QueuedWaveOut::QueuedWaveOut(const WaveFormat& format, LSignalObject& done_event,
+QueuedWaveOut::QueuedWaveOut(const WaveOutFormat& format, LSignalObject& done_event,
                              std::int32_t chunk_frames)
     : format_(format), done_event_(done_event), chunk_frames_(std::max(chunk_frames, 1)) {}
 

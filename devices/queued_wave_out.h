@@ -38,11 +38,12 @@ class QueuedWaveOut : public WaveOut {
     std::string Failure() const override;
     std::string Close() override;
 
-    const WaveFormat& Format() const { return format_; }
+    const WaveOutFormat& Format() const { return format_; }
 
   protected:
     // `chunk_frames`: the most frames one Consume is offered.
-    QueuedWaveOut(const WaveFormat& format, LSignalObject& done_event, std::int32_t chunk_frames);
+    QueuedWaveOut(const WaveOutFormat& format, LSignalObject& done_event,
+                  std::int32_t chunk_frames);
 
     // False when the thread cannot be started; the output is then unusable.
     bool StartWriter();
@@ -89,7 +90,7 @@ class QueuedWaveOut : public WaveOut {
     void DropQueue();
     Entry& At(std::uint64_t index) { return ring_[index % kCapacity]; }
 
-    const WaveFormat format_;
+    const WaveOutFormat format_;
     LSignalObject& done_event_;
     const std::int32_t chunk_frames_;
 

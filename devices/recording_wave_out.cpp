@@ -15,7 +15,7 @@ constexpr auto kTakeWait = std::chrono::milliseconds(10);
 
 class RecordingWaveOut : public QueuedWaveOut {
   public:
-    RecordingWaveOut(std::shared_ptr<WaveRecording> recording, const WaveFormat& format,
+    RecordingWaveOut(std::shared_ptr<WaveRecording> recording, const WaveOutFormat& format,
                      LSignalObject& done_event)
         : QueuedWaveOut(format, done_event, std::max(format.sample_rate / 100, 1)),
           recording_(std::move(recording)),
@@ -89,7 +89,7 @@ void WaveRecording::Clear() {
     frames_ = 0;
 }
 
-WaveFormat WaveRecording::Format() const {
+WaveOutFormat WaveRecording::Format() const {
     std::lock_guard lock(mutex_);
     return format_;
 }
@@ -127,7 +127,7 @@ std::int32_t WaveRecording::Take(const std::int16_t* data, std::int32_t frames, 
     return taken;
 }
 
-bool WaveRecording::Opened(const WaveFormat& format, std::string& error) {
+bool WaveRecording::Opened(const WaveOutFormat& format, std::string& error) {
     std::lock_guard lock(mutex_);
     if (refusing_open_) {
         error = "La grabación de prueba no se deja abrir.";
@@ -141,7 +141,7 @@ bool WaveRecording::Opened(const WaveFormat& format, std::string& error) {
 RecordingWaveOutProvider::RecordingWaveOutProvider(std::shared_ptr<WaveRecording> recording)
     : recording_(std::move(recording)) {}
 
-std::unique_ptr<WaveOut> RecordingWaveOutProvider::Open(int number, const WaveFormat& format,
+std::unique_ptr<WaveOut> RecordingWaveOutProvider::Open(int number, const WaveOutFormat& format,
                                                         LSignalObject& done_event,
                                                         std::string& error) {
     if (number != 0 && number != -1) {

@@ -43,7 +43,7 @@ class WaveRecording {
     std::int64_t Frames() const;
     void Clear();
     // The format of the last output opened, and how many were opened.
-    WaveFormat Format() const;
+    WaveOutFormat Format() const;
     int Opens() const;
 
   private:
@@ -53,7 +53,7 @@ class WaveRecording {
     // The output's side: takes up to `frames` frames (see QueuedWaveOut::Consume).
     std::int32_t Take(const std::int16_t* data, std::int32_t frames, int channels,
                       std::string& error);
-    bool Opened(const WaveFormat& format, std::string& error);
+    bool Opened(const WaveOutFormat& format, std::string& error);
 
     const Pace pace_;
     const std::size_t sample_limit_;
@@ -65,7 +65,7 @@ class WaveRecording {
     bool stalled_ = false;
     bool failing_ = false;
     bool refusing_open_ = false;
-    WaveFormat format_;
+    WaveOutFormat format_;
     int opens_ = 0;
 };
 
@@ -77,8 +77,8 @@ class RecordingWaveOutProvider : public WaveOutProvider {
     explicit RecordingWaveOutProvider(std::shared_ptr<WaveRecording> recording);
 
     std::vector<std::string> DeviceNames() const override { return {kName}; }
-    std::unique_ptr<WaveOut> Open(int number, const WaveFormat& format, LSignalObject& done_event,
-                                  std::string& error) override;
+    std::unique_ptr<WaveOut> Open(int number, const WaveOutFormat& format,
+                                  LSignalObject& done_event, std::string& error) override;
 
     WaveRecording& Recording() { return *recording_; }
 

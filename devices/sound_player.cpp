@@ -258,7 +258,7 @@ bool LSoundPlayer::Impl::Start(LSoundSourceRef new_source, int start_flags) {
             return false;
         }
     }
-    const WaveFormat format{new_source->GetSampleRate(), std::max(new_source->GetChannels(), 1)};
+    const WaveOutFormat format{new_source->GetSampleRate(), std::max(new_source->GetChannels(), 1)};
     std::unique_ptr<WaveOut> opened = outputs.Open(device_number, format, done_event, error);
     if (!opened) {
         return false;

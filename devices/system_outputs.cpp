@@ -24,7 +24,7 @@ int SystemWaveOutProvider::NumberOf(const std::string& name) {
     return static_cast<int>(names_.size()) - 1;
 }
 
-std::unique_ptr<WaveOut> SystemWaveOutProvider::Open(int number, const WaveFormat& format,
+std::unique_ptr<WaveOut> SystemWaveOutProvider::Open(int number, const WaveOutFormat& format,
                                                      LSignalObject& done_event,
                                                      std::string& error) {
     if (number == -1) {

@@ -21,8 +21,8 @@ class SystemWaveOutProvider : public WaveOutProvider {
 
     std::vector<std::string> DeviceNames() const override { return names_; }
     int NumberOf(const std::string& name) override;
-    std::unique_ptr<WaveOut> Open(int number, const WaveFormat& format, LSignalObject& done_event,
-                                  std::string& error) override;
+    std::unique_ptr<WaveOut> Open(int number, const WaveOutFormat& format,
+                                  LSignalObject& done_event, std::string& error) override;
 
   private:
     std::vector<std::string> names_;

@@ -21,7 +21,7 @@
 
 namespace sonvara {
 
-struct WaveFormat {
+struct WaveOutFormat {
     std::int32_t sample_rate = 44100;
     int channels = 1;  // 16-bit samples, interleaved
 };
@@ -73,7 +73,7 @@ class WaveOutProvider {
     virtual int NumberOf(const std::string& name);
     // Opens device `number` (-1: the default device) for `format`, signalling `done_event`
     // whenever a buffer becomes done. Null when the device cannot be opened; `error` then says why.
-    virtual std::unique_ptr<WaveOut> Open(int number, const WaveFormat& format,
+    virtual std::unique_ptr<WaveOut> Open(int number, const WaveOutFormat& format,
                                           LSignalObject& done_event, std::string& error) = 0;
 };
 

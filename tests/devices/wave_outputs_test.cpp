@@ -29,7 +29,7 @@ class FilePluginOutputs : public WaveOutProvider {
         : config_("pcm.capture { type file slave.pcm { type null } file \"" + path +
                   "\" format raw }\n") {}
     std::vector<std::string> DeviceNames() const override { return {"capture"}; }
-    std::unique_ptr<WaveOut> Open(int /*number*/, const WaveFormat& format,
+    std::unique_ptr<WaveOut> Open(int /*number*/, const WaveOutFormat& format,
                                   LSignalObject& done_event, std::string& error) override {
         return OpenAlsaWaveOutWithConfig(config_, "capture", format, done_event, error);
     }
@@ -78,12 +78,13 @@ TEST(AlsaWaveOut, PlaysEveryFrameByteExactIntoTheFilePlugin) {
 TEST(AlsaWaveOut, AnUnknownPcmOrConfigurationFailsWithAMessage) {
     LSignalObject done;
     std::string error;
-    EXPECT_EQ(OpenAlsaWaveOut("sonvara_no_such_pcm", WaveFormat{}, done, error), nullptr);
+    EXPECT_EQ(OpenAlsaWaveOut("sonvara_no_such_pcm", WaveOutFormat{}, done, error), nullptr);
     EXPECT_NE(error.find("sonvara_no_such_pcm"), std::string::npos);
 
     error.clear();
-    EXPECT_EQ(OpenAlsaWaveOutWithConfig("pcm.broken { type", "broken", WaveFormat{}, done, error),
-              nullptr);
+    EXPECT_EQ(
+        OpenAlsaWaveOutWithConfig("pcm.broken { type", "broken", WaveOutFormat{}, done, error),
+        nullptr);
     EXPECT_NE(error, "");
 }
 
@@ -103,15 +104,15 @@ TEST(SystemWaveOutProvider, ListsDefaultFirstAndTheNullOutputLast) {
     EXPECT_EQ(outputs.NumberOf("sonvara_no_such_pcm"), chosen);
     LSignalObject done;
     std::string error;
-    EXPECT_EQ(outputs.Open(chosen, WaveFormat{}, done, error), nullptr);
+    EXPECT_EQ(outputs.Open(chosen, WaveOutFormat{}, done, error), nullptr);
     EXPECT_NE(error.find("sonvara_no_such_pcm"), std::string::npos);
     error.clear();
-    EXPECT_EQ(outputs.Open(chosen + 1, WaveFormat{}, done, error), nullptr);
+    EXPECT_EQ(outputs.Open(chosen + 1, WaveOutFormat{}, done, error), nullptr);
     EXPECT_NE(error, "");
 
     // "default" either opens or says why (with no sound server: ENOENT).
     error.clear();
-    std::unique_ptr<WaveOut> fallback = outputs.Open(-1, WaveFormat{}, done, error);
+    std::unique_ptr<WaveOut> fallback = outputs.Open(-1, WaveOutFormat{}, done, error);
     if (fallback == nullptr) {
         EXPECT_NE(error.find("\"default\""), std::string::npos);
     } else {
@@ -138,7 +139,8 @@ TEST(SystemWaveOutProvider, TheNullOutputPlaysInRealTime) {
     LSignalObject done;
     std::string error;
     const int null_output = static_cast<int>(outputs.DeviceNames().size()) - 1;
-    std::unique_ptr<WaveOut> output = outputs.Open(null_output, WaveFormat{8000, 2}, done, error);
+    std::unique_ptr<WaveOut> output =
+        outputs.Open(null_output, WaveOutFormat{8000, 2}, done, error);
     ASSERT_NE(output, nullptr) << error;
 
     // 0.3 s of sound, in two buffers.
