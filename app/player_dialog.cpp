@@ -15,12 +15,9 @@
 #include <array>
 
 #include "app/qt_runtime.h"
-#include "app/transport.h"
 #include "audio/sound_time.h"
 #include "core/settings.h"
 #include "devices/wave_out.h"
-#include "document/cut_list_reader.h"
-#include "effects/time_stretch.h"
 #include "view/db_display.h"
 #include "view/db_edit.h"
 #include "view/player_wave_window.h"
@@ -30,23 +27,8 @@ namespace {
 
 constexpr int kMaxDevices = 127;
 constexpr int kTopDb = 12;
-// The wind: how far a rewind jumps back first (a fraction of a second), the speeds, the ramp.
-constexpr int kRewindJumpDivisor = 5;
-constexpr int kCueRewindJumpDivisor = 10;
-constexpr std::int32_t kWindRampMs = 8000;
 // The scrub snippet shown on the wave display: 25 ms.
 constexpr int kSnippetMs = 25;
-// While winding, the volume drops to this when "ReduceVolWhenRewind" is set.
-constexpr int kWindVolumeDb = -8;
-
-// Seconds of sound a wind has passed over after `seconds` of output: the speed moves linearly
-// from `start` to `end` over the ramp, then stays at `end`.
-double WoundSeconds(double seconds, double start, double end, double ramp) {
-    if (seconds <= ramp) {
-        return start * seconds + (end - start) * seconds * seconds / (2 * ramp);
-    }
-    return (start + end) * ramp / 2 + end * (seconds - ramp);
-}
 
 }  // namespace
 
@@ -55,12 +37,13 @@ LPlayerBaseDlg::LPlayerBaseDlg(LSoundPlayer& player, WaveOutProvider& outputs,
                                std::uint32_t owner_user, Prompts* prompts, QWidget* parent)
     : QDialog(parent),
       player_(player),
-      document_(source),
+      outputs_(outputs),
       mixer_(outputs.DeviceNames()),
       owner_(owner),
       owner_user_(owner_user),
       prompts_(prompts) {
     setObjectName("LPlayerBaseDlg");
+    document_.Audio() = source;
     setWindowTitle(tr("Reproductor"));
     if (prompts_ == nullptr) {
         own_prompts_ = std::make_unique<QtPrompts>(this);
@@ -148,13 +131,7 @@ LPlayerBaseDlg::LPlayerBaseDlg(LSoundPlayer& player, WaveOutProvider& outputs,
     layout->addLayout(bottom);
 
     connect(slider_, &QSlider::sliderMoved, this, &LPlayerBaseDlg::SliderMoved);
-    connect(wave_, &LWaveWindow::positionSet, this, [this](std::int32_t frame) {
-        if (player_.IsIdle()) {
-            SetPosition(frame);
-        } else {
-            player_.Seek(frame);
-        }
-    });
+    connect(wave_, &LWaveWindow::positionSet, this, &LPlayerBaseDlg::SetPosition);
     connect(devices_, &QComboBox::currentIndexChanged, this, &LPlayerBaseDlg::DeviceChosen);
     connect(volume_, &LDBEdit::valueChanged, this, &LPlayerBaseDlg::VolumeChanged);
 
@@ -168,11 +145,11 @@ LPlayerBaseDlg::LPlayerBaseDlg(LSoundPlayer& player, WaveOutProvider& outputs,
         connect(new QShortcut(key, this), &QShortcut::activated, this, command);
     }
 
-    // The sound the owner was playing stops (and the owner hears of it) before the dialog
-    // takes the notifications.
-    player_.Stop();
-    player_.SetNotify(this, 0);
-    attached_ = true;
+    // The sound the owner was playing stops (and the owner hears of it) before the dialog's
+    // transport takes the notifications.
+    transport_ =
+        std::make_unique<LTransport>(player_, outputs_, static_cast<TransportHost&>(*this));
+    transport_->SetOutput(Device(), volume_->Value());
     StartWaveScan();
     SetPosition(0);
 }
@@ -192,12 +169,10 @@ QToolButton* LPlayerBaseDlg::AddButton(const QString& name, const QString& tip, 
 }
 
 void LPlayerBaseDlg::Detach() {
-    if (!attached_) {
+    if (!transport_) {
         return;
     }
-    attached_ = false;
-    wind_.active = false;
-    player_.Stop();
+    transport_.reset();
     player_.SetNotify(owner_, owner_user_);
     wave_->Stop();
 }
@@ -208,8 +183,8 @@ void LPlayerBaseDlg::done(int result) {
 }
 
 void LPlayerBaseDlg::StartWaveScan() {
-    wave_->Start(document_);
-    ShowPosition(position_, MillisecondsFromFrames(position_, document_.GetSampleRate()));
+    wave_->Start(document_.Audio());
+    ShowPosition(position_);
 }
 
 int LPlayerBaseDlg::Device() const {
@@ -218,172 +193,110 @@ int LPlayerBaseDlg::Device() const {
 
 void LPlayerBaseDlg::DeviceChosen(int index) {
     WriteInt(kSection, "Device", index);
+    if (transport_) {
+        transport_->SetOutput(Device(), volume_->Value());
+    }
 }
 
 void LPlayerBaseDlg::VolumeChanged(int db) {
     WriteInt(kSection, "VolumeDB", db);
     mixer_.SetOutVolume(Device(), 0, db);
+    if (transport_) {
+        transport_->SetOutput(Device(), db);
+    }
 }
 
-void LPlayerBaseDlg::ShowPosition(std::int32_t frame, std::int32_t milliseconds) {
-    time_->setText(QString::fromStdString(LSoundTime(milliseconds).Hundredths()));
-    const std::int64_t length = document_.GetLength();
+void LPlayerBaseDlg::ShowPosition(std::int32_t frame) {
+    const LCutListAudio& sound = document_.Audio();
+    const std::int32_t rate = sound.GetSampleRate();
+    time_->setText(
+        QString::fromStdString(LSoundTime(MillisecondsFromFrames(frame, rate)).Hundredths()));
+    const std::int64_t length = sound.GetLength();
     slider_->setValue(length > 0 ? static_cast<int>(100 * static_cast<std::int64_t>(frame) / length)
                                  : 0);
     if (wave_->IsRunning()) {
-        const std::int32_t rate = document_.GetSampleRate();
         wave_->SetPosition(frame, player_.IsCue() ? rate * kSnippetMs / 1000 : 0);
         wave_->SetRequest(std::max(frame - rate, 0), 2 * rate);
     }
 }
 
 void LPlayerBaseDlg::SetPosition(std::int32_t frame) {
-    position_ = std::clamp(frame, 0, document_.GetLength());
-    ShowPosition(position_, MillisecondsFromFrames(position_, document_.GetSampleRate()));
+    frame = std::clamp(frame, 0, document_.Audio().GetLength());
+    if (transport_ && transport_->SeekTo(frame)) {
+        return;  // the position follows the sound there
+    }
+    position_ = frame;
+    document_.Positions().cursor = frame;
+    ShowPosition(position_);
 }
 
 void LPlayerBaseDlg::SliderMoved(int value) {
-    const auto frame =
-        static_cast<std::int32_t>(static_cast<std::int64_t>(document_.GetLength()) * value / 100);
-    if (player_.IsIdle()) {
-        SetPosition(frame);
-    } else {
-        player_.Seek(frame);
-    }
-}
-
-bool LPlayerBaseDlg::PlayFrom(std::int32_t frame) {
-    player_.Stop();
-    const std::int32_t rate = document_.GetSampleRate();
-    if (frame > document_.GetLength() - rate) {
-        frame = 0;
-    }
-    LSoundSourceRef source(new LSRCCutListAudio(document_));
-    if (frame != 0) {
-        source->Seek(frame);
-    }
-    player_.SetDevice(Device());
-    if (!player_.Start(source, 0)) {
-        prompts_->Ask(
-            {"Sonvara", kNoOutputDeviceMessage, PromptIcon::kInformation, PromptButtons::kOk});
-        return false;
-    }
-    return true;
+    SetPosition(static_cast<std::int32_t>(static_cast<std::int64_t>(document_.Audio().GetLength()) *
+                                          value / 100));
 }
 
 void LPlayerBaseDlg::CmPlay() {
-    if (player_.IsCue()) {
-        player_.Play();
-        return;
-    }
-    PlayFrom(position_);
+    transport_->Play(document_, false);
 }
 
 void LPlayerBaseDlg::CmScrub() {
-    if (player_.IsIdle() && !PlayFrom(position_)) {
-        return;
-    }
-    player_.Cue();
+    transport_->Scrub(document_);
 }
 
 void LPlayerBaseDlg::CmStop() {
-    wind_.active = false;
-    player_.Stop();
+    transport_->Stop();
+    SetPosition(document_.Positions().cursor);
 }
 
 void LPlayerBaseDlg::CmStart() {
-    if (player_.IsIdle()) {
-        SetPosition(0);
-    } else {
-        player_.Seek(0);
-    }
+    SetPosition(0);
 }
 
 void LPlayerBaseDlg::CmEnd() {
-    const std::int32_t length = document_.GetLength();
-    if (player_.IsIdle()) {
-        SetPosition(length);
-    } else {
-        const std::int32_t back = player_.IsCue() ? 0 : document_.GetSampleRate();
-        player_.Seek(std::max(length - back, 0));
+    if (!transport_->SeekToEnd()) {
+        SetPosition(document_.Audio().GetLength());
     }
 }
 
 void LPlayerBaseDlg::WindPressed(bool forward) {
-    if (wind_.active && wind_.forward == forward) {
-        return;
-    }
-    // An opposite wind ends here; what it would have resumed is resumed after this one.
-    const Resume resume = wind_.active       ? wind_.resume
-                          : player_.IsCue()  ? Resume::kCue
-                          : player_.IsIdle() ? Resume::kIdle
-                                             : Resume::kPlaying;
-    wind_.active = false;
-    player_.Stop();
-    const bool cue = resume == Resume::kCue;
-    const std::int32_t rate = document_.GetSampleRate();
-    std::int32_t from = position_;
-    if (!forward) {
-        from = std::max(from - rate / (cue ? kCueRewindJumpDivisor : kRewindJumpDivisor), 0);
-    }
-    const double start_speed = forward ? (cue ? 0.1 : 1.5) : (cue ? -0.1 : -0.5);
-    const double end_speed = forward ? (cue ? 3.0 : 7.0) : (cue ? -3.0 : -7.0);
-    LSoundSourceRef document(new LSRCCutListAudio(document_));
-    document->Seek(from);
-    LSoundSourceRef source(new LSRCTimeStretch(document, start_speed, end_speed, kWindRampMs));
-    if (ReadBool("Settings", "ReduceVolWhenRewind", false)) {
-        mixer_.SetOutVolume(Device(), 0, kWindVolumeDb);
-    }
-    SetPosition(from);
-    player_.SetDevice(Device());
-    wind_ = {true, forward, resume, from, start_speed, end_speed};
-    if (!player_.Start(source, 0)) {
-        wind_.active = false;
-        if (!forward) {
-            prompts_->Ask(
-                {"Sonvara", kNoOutputDeviceMessage, PromptIcon::kInformation, PromptButtons::kOk});
-        }
+    transport_->PressWind(document_, forward ? Wind::kForward : Wind::kRewind);
+    if (!transport_->IsActive()) {
+        SetPosition(document_.Positions().cursor);
     }
 }
 
 void LPlayerBaseDlg::WindReleased(bool forward) {
-    if (!wind_.active || wind_.forward != forward) {
-        return;
-    }
-    wind_.active = false;
-    if (ReadBool("Settings", "ReduceVolWhenRewind", false)) {
-        mixer_.SetOutVolume(Device(), 0, volume_->Value());
-    }
-    player_.Stop();
-    if (wind_.resume == Resume::kCue) {
-        if (PlayFrom(position_)) {
-            player_.Cue();
-        }
-    } else if (wind_.resume == Resume::kPlaying) {
-        PlayFrom(position_);
+    transport_->ReleaseWind(forward ? Wind::kForward : Wind::kRewind);
+    if (!transport_->IsActive()) {
+        SetPosition(document_.Positions().cursor);
     }
 }
 
-void LPlayerBaseDlg::EvPosition(std::uint32_t, std::int32_t milliseconds) {
-    const std::int32_t rate = document_.GetSampleRate();
-    std::int64_t frame = static_cast<std::int64_t>(milliseconds) * rate / 1000;
-    if (wind_.active) {
-        // The stretch reports its own output; the sound passed over follows from the speeds.
-        const double seconds = WoundSeconds(milliseconds / 1000.0, wind_.start_speed,
-                                            wind_.end_speed, kWindRampMs / 1000.0);
-        frame = wind_.from + static_cast<std::int64_t>(seconds * rate);
+void LPlayerBaseDlg::DeviceFailed(const std::string& reason) {
+    std::string text = kNoOutputDeviceMessage;
+    if (!reason.empty()) {
+        text += "\n\n" + reason;
     }
-    position_ =
-        static_cast<std::int32_t>(std::clamp<std::int64_t>(frame, 0, document_.GetLength()));
-    ShowPosition(position_, wind_.active ? MillisecondsFromFrames(position_, rate) : milliseconds);
+    prompts_->Ask({"Sonvara", text, PromptIcon::kInformation, PromptButtons::kOk});
 }
 
-void LPlayerBaseDlg::EvLevels(std::uint32_t, const SoundLevels& levels) {
+void LPlayerBaseDlg::PlaybackEnded(const std::string& reason) {
+    meter_->Reset();
+    position_ = document_.Positions().cursor;  // where the sound ran out or failed
+    ShowPosition(position_);
+    if (!reason.empty()) {
+        prompts_->Ask({"Sonvara", "La reproducción se detuvo: " + reason, PromptIcon::kWarning,
+                       PromptButtons::kOk});
+    }
+}
+
+void LPlayerBaseDlg::LevelsChanged(const SoundLevels& levels) {
     meter_->SetLevels(levels);
 }
 
-void LPlayerBaseDlg::EvStop(std::uint32_t) {
-    meter_->Reset();
+void LPlayerBaseDlg::PositionReported(std::int32_t frame) {
+    position_ = frame;
+    ShowPosition(frame);
 }
 
 void LPlayerBaseDlg::keyPressEvent(QKeyEvent* event) {
@@ -395,7 +308,7 @@ void LPlayerBaseDlg::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (key == Qt::Key_Escape && !player_.IsIdle()) {
+    if (key == Qt::Key_Escape && transport_->IsActive()) {
         CmStop();
         event->accept();
         return;

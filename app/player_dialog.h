@@ -2,25 +2,29 @@
 // LPlayerBaseDlg: the player dialog over one sound (the current document). It shows the play
 // position as text and on a slider (0..100), the two seconds of sound around the position
 // (LWaveWindow), the seven transport buttons, the output device and the volume in dB, and the
-// level meter. While it is open it is the player's notification target; when it closes it stops
-// the player and gives the notifications back to the owner named at construction.
+// level meter. While it is open it drives the player through a transport of its own, which takes
+// the player's notifications; when it closes it stops the player and gives the notifications back
+// to the owner named at construction.
 //
-// The transport works as the frame's does, over the dialog's own copy of the sound and its own
-// settings in the "Player" section: "Device" (the index in the device list) and "VolumeDB".
-// Play (F9) plays from the position (from the start when the position lies in the last second),
-// Scrub (Space) loops a snippet at the played position, Stop (Esc), Start (Home) and End (End)
-// jump, and Rewind and Forward (the buttons, or Left and Right held) wind while held and then
-// resume what was going on. A change of the dB box sets the output volume at once.
+// The transport is the frame's (LTransport), over the dialog's own copy of the sound, with the
+// position as its cursor, on the dialog's own settings in the "Player" section: "Device" (the
+// index in the device list) and "VolumeDB". Play (F9) plays from the position (from the start
+// when the position lies in the last second), Scrub (Space) loops a snippet at the played
+// position, Stop (Esc), Start (Home) and End (End) jump, and Rewind and Forward (the buttons, or
+// Left and Right held) wind while held and then resume what was going on. A change of the dB box
+// sets the output volume at once.
 //
 // Interface thread only.
 
 #include <QDialog>
 #include <memory>
 
+#include "app/transport.h"
 #include "core/prompts.h"
 #include "devices/mixer.h"
 #include "devices/sound_player.h"
 #include "document/cut_list_audio.h"
+#include "document/edit_document.h"
 
 class QComboBox;
 class QLabel;
@@ -33,7 +37,7 @@ class LDBDisplay;
 class LDBEdit;
 class LWaveWindow;
 
-class LPlayerBaseDlg : public QDialog, public LSoundPlayerNotify {
+class LPlayerBaseDlg : public QDialog, private TransportHost {
     Q_OBJECT
 
   public:
@@ -62,11 +66,8 @@ class LPlayerBaseDlg : public QDialog, public LSoundPlayerNotify {
 
     // The position shown (frames of the sound).
     std::int32_t Position() const { return position_; }
-
-    // Player notifications.
-    void EvStop(std::uint32_t user) override;
-    void EvPosition(std::uint32_t user, std::int32_t milliseconds) override;
-    void EvLevels(std::uint32_t user, const SoundLevels& levels) override;
+    // Moves the position to `frame`, or playing there when the sound plays (the slider does).
+    void SetPosition(std::int32_t frame);
 
     void done(int result) override;
 
@@ -75,21 +76,14 @@ class LPlayerBaseDlg : public QDialog, public LSoundPlayerNotify {
     void keyReleaseEvent(QKeyEvent* event) override;
 
   private:
-    enum class Resume { kIdle, kCue, kPlaying };
-    struct Wind {
-        bool active = false;
-        bool forward = false;
-        Resume resume = Resume::kIdle;
-        std::int32_t from = 0;  // the frame the wind started at
-        double start_speed = 1.0;
-        double end_speed = 1.0;
-    };
+    // TransportHost
+    void DeviceFailed(const std::string& reason) override;
+    void PlaybackEnded(const std::string& reason) override;
+    void LevelsChanged(const SoundLevels& levels) override;
+    void PositionReported(std::int32_t frame) override;
 
     QToolButton* AddButton(const QString& name, const QString& tip, int icon);
-    // Plays from `frame`; false (after the message) when the device cannot be opened.
-    bool PlayFrom(std::int32_t frame);
-    void ShowPosition(std::int32_t frame, std::int32_t milliseconds);
-    void SetPosition(std::int32_t frame);
+    void ShowPosition(std::int32_t frame);
     void SliderMoved(int value);
     int Device() const;
     void DeviceChosen(int index);
@@ -97,12 +91,14 @@ class LPlayerBaseDlg : public QDialog, public LSoundPlayerNotify {
     void Detach();
 
     LSoundPlayer& player_;
-    LCutListAudio document_;
+    WaveOutProvider& outputs_;
+    LEditDocument document_;  // the sound, the position as its cursor
     LMixer mixer_;
     LSoundPlayerNotify* owner_;
     std::uint32_t owner_user_;
     Prompts* prompts_;
     std::unique_ptr<Prompts> own_prompts_;
+    std::unique_ptr<LTransport> transport_;  // null once closed
 
     QLabel* time_ = nullptr;
     QSlider* slider_ = nullptr;
@@ -112,8 +108,6 @@ class LPlayerBaseDlg : public QDialog, public LSoundPlayerNotify {
     LDBDisplay* meter_ = nullptr;
 
     std::int32_t position_ = 0;
-    Wind wind_;
-    bool attached_ = false;
 };
 
 }  // namespace sonvara

@@ -38,8 +38,25 @@ WindSpeeds SpeedsOf(Wind wind, bool from_cue) {
 }  // namespace
 
 LTransport::LTransport(MessageLoop& loop, WaveOutProvider& outputs, TransportHost& host)
-    : outputs_(outputs), host_(host), player_(loop, outputs) {
+    : outputs_(outputs),
+      host_(host),
+      own_player_(std::make_unique<LSoundPlayer>(loop, outputs)),
+      player_(*own_player_) {
     player_.SetNotify(this);
+}
+
+LTransport::LTransport(LSoundPlayer& player, WaveOutProvider& outputs, TransportHost& host)
+    : outputs_(outputs), host_(host), player_(player) {
+    player_.Stop();
+    player_.SetNotify(this);
+}
+
+void LTransport::SetOutput(int device, int volume_db) {
+    output_ = Output{device, volume_db};
+}
+
+int LTransport::Device() const {
+    return output_ ? output_->device : ChosenOutputDevice(outputs_);
 }
 
 LTransport::~LTransport() {
@@ -89,7 +106,7 @@ bool LTransport::Begin(LEditDocument& document, const PlayRequest& request) {
     }
     document.Positions().cursor = request.from;
     stopped_at_ = request.from;
-    player_.SetDevice(ChosenOutputDevice(outputs_));
+    player_.SetDevice(Device());
     chain_ = std::move(chain);
     request_ = request;
     document_ = &document;
@@ -176,12 +193,12 @@ void LTransport::Scrub(LEditDocument& document) {
     player_.Cue();
 }
 
-bool LTransport::SeekToStart() {
+bool LTransport::SeekTo(std::int32_t frame) {
     if (player_.IsIdle()) {
         return false;
     }
     if (wind_ == Wind::kNone) {
-        player_.Seek(SourceFrameOf(0));
+        player_.Seek(SourceFrameOf(std::clamp(frame, 0, request_.end)));
     }
     return true;
 }
@@ -190,11 +207,8 @@ bool LTransport::SeekToEnd() {
     if (player_.IsIdle()) {
         return false;
     }
-    if (wind_ == Wind::kNone) {
-        const std::int32_t before = player_.IsCue() ? 0 : player_.Source()->GetSampleRate();
-        player_.Seek(SourceFrameOf(std::max(request_.end - before, 0)));
-    }
-    return true;
+    const std::int32_t before = player_.IsCue() ? 0 : player_.Source()->GetSampleRate();
+    return SeekTo(std::max(request_.end - before, 0));
 }
 
 void LTransport::PressWind(LEditDocument& document, Wind wind) {
@@ -257,8 +271,8 @@ void LTransport::ReleaseWind(Wind wind) {
 
 void LTransport::LowerVolumeForWind(bool lower) {
     if (ReadBool("Settings", "ReduceVolWhenRewind", false)) {
-        const int db = lower ? -8 : ReadInt("Settings", "PlayVolume", 0);
-        LMixer(outputs_.DeviceNames()).SetOutVolume(ChosenOutputDevice(outputs_), 0, db);
+        const int restored = output_ ? output_->volume_db : ReadInt("Settings", "PlayVolume", 0);
+        LMixer(outputs_.DeviceNames()).SetOutVolume(Device(), 0, lower ? -8 : restored);
     }
 }
 
@@ -276,6 +290,7 @@ void LTransport::EvStop(std::uint32_t /*user*/) {
 
 void LTransport::EvPosition(std::uint32_t /*user*/, std::int32_t /*milliseconds*/) {
     last_heard_ = DocumentFrameOf(player_.PlayedPosition());
+    host_.PositionReported(last_heard_);
 }
 
 void LTransport::EvLevels(std::uint32_t /*user*/, const SoundLevels& levels) {

@@ -11,10 +11,12 @@
 //
 // When playback stops the document's cursor stays at the frame heard last (at the end of what
 // played when it ran out). The player's notifications come back here; what the frame must see of
-// them goes to a TransportHost. Interface thread only.
+// them goes to a TransportHost. The player is the transport's own, or one it borrows for a while
+// (the player dialog drives the frame's player this way). Interface thread only.
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "audio/sound_source.h"
@@ -44,6 +46,8 @@ class TransportHost {
     // failed while playing (`reason` says why). The document's cursor is set already.
     virtual void PlaybackEnded(const std::string& reason) = 0;
     virtual void LevelsChanged(const SoundLevels& levels) = 0;
+    // The player reported a position: `frame` is the document frame heard then.
+    virtual void PositionReported(std::int32_t /*frame*/) {}
 };
 
 class LTransport : private LSoundPlayerNotify {
@@ -51,7 +55,11 @@ class LTransport : private LSoundPlayerNotify {
     // The winds' speeds ramp from their start to their end speed over this time.
     static constexpr std::int32_t kWindRampMilliseconds = 8000;
 
+    // Plays on a player of its own.
     LTransport(MessageLoop& loop, WaveOutProvider& outputs, TransportHost& host);
+    // Plays on `player`, which must outlive this: stops what it plays (its notification target
+    // hears of that) and takes its notifications; they go nowhere after this is destroyed.
+    LTransport(LSoundPlayer& player, WaveOutProvider& outputs, TransportHost& host);
     ~LTransport() override;
     LTransport(const LTransport&) = delete;
     LTransport& operator=(const LTransport&) = delete;
@@ -63,14 +71,20 @@ class LTransport : private LSoundPlayerNotify {
     bool Play(LEditDocument& document, bool loop);
     // Plays `document` from `frame` to its end at normal speed.
     bool PlayFrom(LEditDocument& document, std::int32_t frame);
+    // From now on plays on output `device` and, after a wind that lowered the volume, sets the
+    // output back to `volume_db`, instead of the "Settings" section's device and "PlayVolume".
+    void SetOutput(int device, int volume_db);
+
     // Stops; a wind ends without resuming what played before it.
     void Stop();
     // Scrub: plays first when idle, then loops a snippet at the heard frame.
     void Scrub(LEditDocument& document);
     // The jumps while playing: to the start, or one second before the end of what plays (the end
     // itself while scrubbing). False when idle, for the caller to move the cursor instead.
-    bool SeekToStart();
+    bool SeekToStart() { return SeekTo(0); }
     bool SeekToEnd();
+    // Playing goes on from document frame `frame` (nothing while a wind runs). False when idle.
+    bool SeekTo(std::int32_t frame);
     // Starts winding `document` from its cursor (or from the heard frame while playing); nothing
     // when this wind runs already. An opposite wind ends first, and what played before it is
     // still what resumes.
@@ -85,6 +99,8 @@ class LTransport : private LSoundPlayerNotify {
     // The document frame heard now, or where playback stopped.
     std::int32_t HeardFrame() const;
     LSoundPlayer& Player() { return player_; }
+    // This as the player's notification target, for whoever hands the player back to it.
+    LSoundPlayerNotify& Notifications() { return *this; }
 
   private:
     struct Chain;
@@ -102,6 +118,7 @@ class LTransport : private LSoundPlayerNotify {
     // With "ReduceVolWhenRewind", the output plays at -8 dB while a wind runs and at the
     // "PlayVolume" setting again after.
     void LowerVolumeForWind(bool lower);
+    int Device() const;
     // The player's position of document frame `frame`, for a seek.
     std::int32_t SourceFrameOf(std::int32_t frame) const;
     std::int32_t DocumentFrameOf(std::int64_t position) const;
@@ -113,7 +130,13 @@ class LTransport : private LSoundPlayerNotify {
 
     WaveOutProvider& outputs_;
     TransportHost& host_;
-    LSoundPlayer player_;
+    std::unique_ptr<LSoundPlayer> own_player_;
+    LSoundPlayer& player_;
+    struct Output {
+        int device;
+        int volume_db;
+    };
+    std::optional<Output> output_;  // null: the settings' choice
     LEditDocument* document_ = nullptr;
     std::unique_ptr<Chain> chain_;
     PlayRequest request_;
