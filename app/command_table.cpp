@@ -125,6 +125,8 @@ const Command kCommands[] = {
     {kCmEnd, M::kTransport, false, "Ir al Final\tFinal", {Qt::Key_End}, "media-skip-forward",
      "Ir al final (Fin)", E::kFileOpen, C::kNotCheckable, T::kTransport, false,
      [](MainDialog& f) { f.CmEnd(); }},
+    {kCmPlayer, M::kTransport, true, "Reproductor...", {}, nullptr, nullptr, E::kFileOpen,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmPlayer(); }},
 
     {kCmCascade, M::kWindow, false, "Cascada", {}, nullptr, nullptr, E::kFileOpen,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.MdiArea()->cascadeSubWindows(); }},

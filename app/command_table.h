@@ -35,6 +35,7 @@ enum CommandId : int {
     kCmRewind = 3008,
     kCmForward = 3009,
     kCmEnd = 3010,
+    kCmPlayer = 3011,
     kCmZoomIn = 5001,
     kCmZoomOut = 5002,
     kCmZoomSelection = 5003,

@@ -127,6 +127,9 @@ class MainDialog : public QMainWindow, private TransportHost {
     // The winds while held (keys, tool-bar buttons); `select`: the selection follows the cursor.
     void PressWind(Wind wind, bool select = false);
     void ReleaseWind(Wind wind);
+    // The player dialog over the current file's sound, on the frame's player: what plays stops
+    // first, and the frame's transport has the player back when the dialog closes.
+    void CmPlayer();
     // A menu's wind: starts it, or ends it when it runs.
     void CmToggleWind(Wind wind);
     // Side by side (`across`) or one above the other, sharing the area evenly.

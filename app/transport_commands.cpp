@@ -14,6 +14,7 @@
 #include "app/command_icons.h"
 #include "app/file_window.h"
 #include "app/main_window.h"
+#include "app/player_dialog.h"
 #include "core/settings.h"
 #include "view/db_display.h"
 
@@ -193,6 +194,17 @@ void MainDialog::CmToggleWind(Wind wind) {
     } else {
         PressWind(wind);
     }
+}
+
+void MainDialog::CmPlayer() {
+    if (current_ == nullptr) {
+        return;
+    }
+    CmStop();
+    LPlayerBaseDlg dialog(transport_->Player(), *outputs_, current_->Document().Audio(),
+                          &transport_->Notifications(), 0, prompts_, this);
+    dialog.exec();
+    EnableMenuOptions();
 }
 
 void MainDialog::StartModifyCurrentFile(const std::string& name) {

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -14,6 +16,7 @@
 #include <cmath>
 #include <functional>
 
+#include "app/player_dialog.h"
 #include "devices/recording_wave_out.h"
 #include "tests/app/editor_fixture.h"
 #include "view/db_display.h"
@@ -292,6 +295,48 @@ TEST_F(TransportTest, ADeviceThatDoesNotOpenIsTheUsersToChoose) {
     ASSERT_EQ(prompts_.Asked().size(), 2u);
     EXPECT_EQ(prompts_.Asked().back().text.rfind("La reproducción se detuvo: ", 0), 0u);
     EXPECT_GT(prompts_.Asked().back().text.size(), 30u);
+}
+
+TEST_F(TransportTest, ThePlayerDialogTakesThePlayerOverTheCurrentFileAndGivesItBack) {
+    EXPECT_FALSE(frame_->Action(kCmPlayer)->isEnabled());
+    LSVFileWindow* file = OpenStaircase();
+    ASSERT_TRUE(frame_->Action(kCmPlayer)->isEnabled());
+    Key(Qt::Key_F9);
+    Play(800);
+
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<LPlayerBaseDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_FALSE(Transport().IsActive());  // the frame's play stopped
+        // The dialog plays the current file's sound: its end is the file's end, and from
+        // there its play starts over at the start.
+        dialog->CmEnd();
+        EXPECT_EQ(dialog->Position(), kFrames);
+        const std::size_t before = recording_->Samples().size();
+        dialog->CmPlay();
+        Play(800);
+        EXPECT_EQ(Heard(before), Stairs(0, 800));
+        EXPECT_TRUE(WaitUntil([&] { return dialog->Position() == 800; }));
+        checked = true;
+        dialog->accept();
+    });
+    frame_->Action(kCmPlayer)->trigger();
+    ASSERT_TRUE(checked);
+    EXPECT_FALSE(Transport().IsActive());
+
+    // The frame's transport has the player back: F9 plays from its cursor and the play cursor
+    // follows the sound.
+    file->MoveCursor(2000);
+    const std::size_t before = recording_->Samples().size();
+    QApplication::setActiveWindow(frame_.get());  // offscreen, closing a dialog activates nothing
+    Key(Qt::Key_F9);
+    ASSERT_TRUE(Transport().IsActive());
+    Play(800);
+    EXPECT_EQ(Heard(before), Stairs(2000, 2800));
+    EXPECT_TRUE(WaitUntil([&] { return file->WaveView()->PositionStart() == 2800; }));
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(file->Document().Positions().cursor, 2800);
 }
 
 TEST_F(TransportTest, AConversionPlaysItsResultWhenTheSettingIsOn) {
