@@ -116,7 +116,7 @@ class LTransport : private LSoundPlayerNotify {
     };
     bool Begin(LEditDocument& document, const PlayRequest& request);
     // With "ReduceVolWhenRewind", the output plays at -8 dB while a wind runs and at the
-    // "PlayVolume" setting again after.
+    // "PlayVolume" setting (or the volume SetOutput gave) again after.
     void LowerVolumeForWind(bool lower);
     int Device() const;
     // The player's position of document frame `frame`, for a seek.
