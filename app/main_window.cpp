@@ -140,6 +140,14 @@ MainDialog::~MainDialog() {
     for (LSVFileWindow* file : files_) {
         file->SetCloseCheck({});
     }
+    // Nor may their signals: the base class destroys them after this object is gone.
+    mdi_->disconnect(this);
+    for (QMdiSubWindow* window : mdi_->subWindowList()) {
+        window->disconnect(this);
+        if (window->widget() != nullptr) {
+            window->widget()->disconnect(this);
+        }
+    }
 }
 
 void MainDialog::SetPrompts(Prompts* prompts) {
