@@ -273,11 +273,7 @@ void LPlayerBaseDlg::WindReleased(bool forward) {
 }
 
 void LPlayerBaseDlg::DeviceFailed(const std::string& reason) {
-    std::string text = kNoOutputDeviceMessage;
-    if (!reason.empty()) {
-        text += "\n\n" + reason;
-    }
-    prompts_->Ask({"Sonvara", text, PromptIcon::kInformation, PromptButtons::kOk});
+    prompts_->Ask(NoOutputDeviceMessage(reason));
 }
 
 void LPlayerBaseDlg::PlaybackEnded(const std::string& reason) {

@@ -12,6 +12,16 @@
 
 namespace sonvara {
 
+PromptMessage NoOutputDeviceMessage(const std::string& reason) {
+    std::string text =
+        "Por favor, confirme que Usted ha seleccionado el recurso de sonido correcto usando las "
+        "opciones. Abra las opciones (Settings) usando File->Settings";
+    if (!reason.empty()) {
+        text += "\n\n" + reason;
+    }
+    return {"Sonvara", text, PromptIcon::kInformation, PromptButtons::kOk};
+}
+
 // The sources the player plays; `head` keeps them alive, the others point into it.
 struct LTransport::Chain {
     LSoundSourceRef head;

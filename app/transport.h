@@ -20,6 +20,7 @@
 #include <string>
 
 #include "audio/sound_source.h"
+#include "core/prompts.h"
 #include "devices/sound_player.h"
 
 namespace sonvara {
@@ -32,10 +33,9 @@ class WaveOutProvider;
 
 enum class Wind { kNone, kRewind, kForward };
 
-// What the user is told when no output device opens.
-inline constexpr char kNoOutputDeviceMessage[] =
-    "Por favor, confirme que Usted ha seleccionado el recurso de sonido correcto usando las "
-    "opciones. Abra las opciones (Settings) usando File->Settings";
+// What the user is told when no output device opens, with the device's own `reason` (may be
+// empty) after the fixed text.
+PromptMessage NoOutputDeviceMessage(const std::string& reason);
 
 class TransportHost {
   public:

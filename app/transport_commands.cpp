@@ -222,11 +222,7 @@ void MainDialog::EndModifyCurrentFile(std::int32_t pos, std::int32_t preroll) {
 }
 
 void MainDialog::DeviceFailed(const std::string& reason) {
-    std::string text = kNoOutputDeviceMessage;
-    if (!reason.empty()) {
-        text += "\n\n" + reason;
-    }
-    prompts_->Ask({"Sonvara", text, PromptIcon::kInformation, PromptButtons::kOk});
+    prompts_->Ask(NoOutputDeviceMessage(reason));
 }
 
 void MainDialog::PlaybackEnded(const std::string& reason) {

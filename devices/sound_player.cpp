@@ -64,6 +64,9 @@ struct LSoundPlayer::Impl : LThread, LThreadQueuedNotify {
     void Play();
     void Seek(std::int32_t frame);
     bool ReplaceSource(LSoundSourceRef replacement);
+    // Drops what is queued and goes on from `frame` of the source, `replacement` (when given)
+    // taking the source's place first; in cue mode the loop moves there. False when idle.
+    bool Refill(std::int32_t frame, LSoundSourceRef* replacement);
     std::int32_t HeardPosition() const;
     std::uint16_t Flags() const {
         std::lock_guard lock(mutex);
@@ -422,33 +425,7 @@ void LSoundPlayer::Impl::Play() {
 }
 
 void LSoundPlayer::Impl::Seek(std::int32_t frame) {
-    SoundLevels cued;
-    bool in_cue = false;
-    std::int32_t milliseconds = 0;
-    {
-        std::lock_guard lock(mutex);
-        if (flags == 0) {
-            return;
-        }
-        ResetRing();
-        source->Seek(frame);
-        last_played = source->GetPosition();
-        in_cue = (flags & kCue) != 0;
-        if (in_cue) {
-            CueBuffer();
-            cued = ring[0].levels;
-        } else {
-            index = 0;
-        }
-        SetPriority(ThreadPriority::kBelowNormal);  // as in Cue: one it can come back from
-        flags |= kTakeoff;
-        milliseconds = MillisecondsOf(last_played);
-    }
-    done_event.Signal();
-    if (in_cue) {
-        target->EvLevels(user, cued);
-    }
-    target->EvPosition(user, milliseconds);
+    Refill(frame, nullptr);
 }
 
 bool LSoundPlayer::Impl::ReplaceSource(LSoundSourceRef replacement) {
@@ -463,15 +440,23 @@ bool LSoundPlayer::Impl::ReplaceSource(LSoundSourceRef replacement) {
             return false;
         }
     }
-    const std::int32_t heard = HeardPosition();
+    return Refill(HeardPosition(), &replacement);
+}
+
+bool LSoundPlayer::Impl::Refill(std::int32_t frame, LSoundSourceRef* replacement) {
     SoundLevels cued;
     bool in_cue = false;
     std::int32_t milliseconds = 0;
     {
         std::lock_guard lock(mutex);
+        if (flags == 0) {
+            return false;
+        }
         ResetRing();
-        replacement->Seek(heard);
-        std::swap(source, replacement);
+        if (replacement != nullptr) {
+            std::swap(source, *replacement);
+        }
+        source->Seek(frame);
         last_played = source->GetPosition();
         in_cue = (flags & kCue) != 0;
         if (in_cue) {
@@ -480,12 +465,16 @@ bool LSoundPlayer::Impl::ReplaceSource(LSoundSourceRef replacement) {
         } else {
             index = 0;
         }
+        // Lowered while the ring fills again, as in Cue: not below what it can come back from.
+        SetPriority(ThreadPriority::kBelowNormal);
         flags |= kTakeoff;
         milliseconds = MillisecondsOf(last_played);
     }
     done_event.Signal();
-    // The old source goes here, on the interface thread, outside the lock.
-    replacement = LSoundSourceRef();
+    if (replacement != nullptr) {
+        // The old source goes here, on the interface thread, outside the lock.
+        *replacement = LSoundSourceRef();
+    }
     if (in_cue) {
         target->EvLevels(user, cued);
     }
