@@ -44,13 +44,18 @@ ClipboardWaveFile ClipboardWaveFile::FromBytes(const QByteArray& bytes) {
     if (bytes.size() > kMaxBytes) {
         return Refused("El audio del portapapeles es demasiado grande (más de 1 GB).");
     }
+    const char kCannotWrite[] =
+        "No se puede escribir el audio del portapapeles en la carpeta de datos.";
     const std::string folder = GetFolder("Current");
+    if (folder.empty()) {
+        return Refused(kCannotWrite);
+    }
     ClipboardWaveFile file;
     file.written_ =
         std::make_unique<QTemporaryFile>(QString::fromStdString(folder) + "/clipboard-XXXXXX.wav");
-    if (folder.empty() || !file.written_->open() || file.written_->write(bytes) != bytes.size() ||
+    if (!file.written_->open() || file.written_->write(bytes) != bytes.size() ||
         !file.written_->flush()) {
-        return Refused("No se puede escribir el audio del portapapeles en la carpeta de datos.");
+        return Refused(kCannotWrite);
     }
     file.written_->close();
     file.path_ = file.written_->fileName().toStdString();
