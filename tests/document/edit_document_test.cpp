@@ -191,26 +191,6 @@ TEST_F(EditDocumentTest, UndoAndRedoFollowAHistoryOfStates) {
     EXPECT_EQ(LEditDocument().UndoLevels(), 100u);
 }
 
-TEST_F(EditDocumentTest, ACancelledChangeTakesItsPointBack) {
-    LEditDocument document;
-    document.Audio() = Staircase(100);
-    document.Positions() = {5, 10, 20, 0, 100};
-    document.StartModifyCurrentFile("Borrar");
-    document.Audio().EfDelete(10, 20);
-    document.Undo();
-    ASSERT_TRUE(document.CanRedo());
-
-    document.StartModifyCurrentFile("Pegar");
-    document.Audio().EfDelete(0, 50);
-    document.Positions() = {};
-    document.CancelModifyCurrentFile();
-    EXPECT_EQ(document.Audio().GetLength(), 100);
-    EXPECT_EQ(document.Positions(), (LEditPositions{5, 10, 20, 0, 100}));
-    EXPECT_FALSE(document.IsModified());
-    EXPECT_FALSE(document.CanUndo());
-    EXPECT_FALSE(document.CanRedo());
-}
-
 class LoadTest : public testing::DocumentTest {
   protected:
     static ProcessResult Load(std::vector<Sample> samples, int channels, LCutListAudio& target,
