@@ -66,10 +66,10 @@ std::int32_t ConvertFramesThroughMilliseconds(std::int32_t frames, std::int32_t 
 }
 
 bool EditCut(LEditDocument& document, LAudioClipboard& clipboard) {
-    if (!HasValidSelection(document)) {
+    const FrameRange range = ClampedSelection(document);
+    if (range.start >= range.end) {
         return false;
     }
-    const FrameRange range = ClampedSelection(document);
     document.StartModifyCurrentFile("Cortar");
     document.Audio().Cut(range.start, range.end, clipboard);
     document.Positions().selection_start = range.start;
@@ -79,10 +79,10 @@ bool EditCut(LEditDocument& document, LAudioClipboard& clipboard) {
 }
 
 bool EditCopy(const LEditDocument& document, LAudioClipboard& clipboard) {
-    if (!HasValidSelection(document)) {
+    const FrameRange range = ClampedSelection(document);
+    if (range.start >= range.end) {
         return false;
     }
-    const FrameRange range = ClampedSelection(document);
     document.Audio().EfCopy(range.start, range.end, clipboard);
     return true;
 }
@@ -110,10 +110,10 @@ ProcessResult EditPaste(LEditDocument& document, const LAudioClipboard& source, 
 }
 
 bool EditDelete(LEditDocument& document) {
-    if (!HasValidSelection(document)) {
+    const FrameRange range = ClampedSelection(document);
+    if (range.start >= range.end) {
         return false;
     }
-    const FrameRange range = ClampedSelection(document);
     document.StartModifyCurrentFile("Borrar");
     document.Audio().EfDelete(range.start, range.end);
     LEditPositions& positions = document.Positions();
@@ -123,10 +123,10 @@ bool EditDelete(LEditDocument& document) {
 }
 
 bool EditTrim(LEditDocument& document) {
-    if (!HasValidSelection(document)) {
+    const FrameRange range = ClampedSelection(document);
+    if (range.start >= range.end) {
         return false;
     }
-    const FrameRange range = ClampedSelection(document);
     document.StartModifyCurrentFile("Recortar");
     document.Audio().TrimToRange(range.start, range.end);
     ShowWholeFromStart(document);
@@ -154,10 +154,10 @@ void EditTrimEnd(LEditDocument& document) {
 }
 
 bool EditSilence(LEditDocument& document) {
-    if (!HasValidSelection(document)) {
+    const FrameRange range = ClampedSelection(document);
+    if (range.start >= range.end) {
         return false;
     }
-    const FrameRange range = ClampedSelection(document);
     document.StartModifyCurrentFile("Editar Silencio");
     document.Audio().Silence(range.start, range.end);
     document.EndModifyCurrentFile(range.start, OneSecond(document));
