@@ -394,7 +394,7 @@ bool MainDialog::SaveFile(LSVFileWindow* file, SaveMode mode) {
     });
     const ProcessResult result = RunProcess(save, file);
     if (result != PROCESS_DONE && made_mono) {
-        document.Undo();  // a failed save leaves the document as it was
+        document.CancelModifyCurrentFile();  // a failed save leaves the document as it was
     }
     file->RefreshView();
     if (result == PROCESS_DONE) {

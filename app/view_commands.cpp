@@ -200,7 +200,7 @@ void MainDialog::ConvertCurrentFile(const std::string& name, std::int32_t rate, 
     LCLAConvertRateChannels convert(document.Audio(), rate, channels);
     if (RunProcess(convert, file) != PROCESS_DONE) {
         // The document is as it was; so are its flag and positions.
-        document.Undo();
+        document.CancelModifyCurrentFile();
         file->RefreshView();
         EnableMenuOptions();
         return;

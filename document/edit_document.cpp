@@ -6,16 +6,30 @@
 
 namespace sonvara {
 
+LEditDocument::LEditDocument(LEditCallbacks callbacks)
+    : callbacks_(std::move(callbacks)),
+      levels_(static_cast<std::size_t>(
+          std::clamp(ReadInt("Settings", "UndoLevels", kDefaultUndoLevels), 1, kMaxUndoLevels))) {}
+
 void LEditDocument::StartModifyCurrentFile(const std::string& name) {
-    index_ = (index_ + 1) % kUndoPoints;
-    LUndoPoint& point = points_[index_];
-    point.modified = modified_;
-    point.audio = audio_;  // the overwritten point's references go, the copy takes new ones
-    point.positions = positions_;
-    point.name = name;
+    redo_.clear();
+    if (undo_.size() >= levels_) {
+        undo_.pop_front();
+    }
+    undo_.push_back(LUndoPoint{modified_, audio_, positions_, name});
     modified_ = true;
     Notify(callbacks_.modified);
     Notify(callbacks_.undo_menu_changed);
+}
+
+void LEditDocument::CancelModifyCurrentFile() {
+    if (undo_.empty()) {
+        return;
+    }
+    Restore(undo_.back());
+    undo_.pop_back();
+    Notify(callbacks_.undo_menu_changed);
+    Notify(callbacks_.redraw);
 }
 
 void LEditDocument::EndModifyCurrentFile(std::int32_t pos, std::int32_t preroll) {
@@ -30,30 +44,66 @@ void LEditDocument::EndModifyCurrentFile(std::int32_t pos, std::int32_t preroll)
     }
 }
 
-void LEditDocument::Undo() {
-    LUndoPoint& point = points_[index_];
-    if (point.name.empty()) {
-        return;
-    }
+LUndoPoint LEditDocument::TakeState(const std::string& name) {
+    return LUndoPoint{modified_, std::move(audio_), positions_, name};
+}
+
+void LEditDocument::Restore(LUndoPoint& point) {
     modified_ = point.modified;
     audio_ = std::move(point.audio);
-    point.audio = LCutListAudio();
     positions_ = point.positions;
-    point.name.clear();
-    index_ = (index_ + kUndoPoints - 1) % kUndoPoints;
+}
+
+void LEditDocument::Undo() {
+    if (undo_.empty()) {
+        return;
+    }
+    LUndoPoint point = std::move(undo_.back());
+    undo_.pop_back();
+    redo_.push_back(TakeState(point.name));
+    Restore(point);
+    Notify(callbacks_.undo_menu_changed);
+    Notify(callbacks_.redraw);
+}
+
+void LEditDocument::Redo() {
+    if (redo_.empty()) {
+        return;
+    }
+    LUndoPoint point = std::move(redo_.back());
+    redo_.pop_back();
+    undo_.push_back(TakeState(point.name));
+    Restore(point);
+    if (modified_) {
+        Notify(callbacks_.modified);
+    }
     Notify(callbacks_.undo_menu_changed);
     Notify(callbacks_.redraw);
 }
 
 std::string LEditDocument::UndoMenuText() const {
-    return CanUndo() ? "Deshacer " + points_[index_].name + "\tCtrl+Z" : std::string();
+    return CanUndo() ? "Deshacer " + undo_.back().name + "\tCtrl+Z" : std::string();
+}
+
+std::string LEditDocument::RedoMenuText() const {
+    return CanRedo() ? "Rehacer " + redo_.back().name + "\tCtrl+Y" : std::string();
+}
+
+std::size_t LEditDocument::HeldRecords() const {
+    std::size_t records = 0;
+    for (const LUndoPoint& point : undo_) {
+        records += point.audio.Records().Count();
+    }
+    for (const LUndoPoint& point : redo_) {
+        records += point.audio.Records().Count();
+    }
+    return records;
 }
 
 void LEditDocument::Close() {
     audio_.Clear();
-    for (LUndoPoint& point : points_) {
-        point = LUndoPoint();
-    }
+    undo_.clear();
+    redo_.clear();
 }
 
 }  // namespace sonvara

@@ -1,16 +1,20 @@
 #pragma once
 // LEditDocument: the editing side of an open file — its cut list, cursor, selection, visible
-// stretch and modified flag — with the undo ring of eight points. Every command calls
+// stretch and modified flag — with its undo and redo steps. Every command calls
 // StartModifyCurrentFile before it changes the document and EndModifyCurrentFile after; Undo puts
-// the newest point back. There is no redo.
+// the newest step back and keeps the state it leaves as a redo step, until the next change.
+// A step holds a cut list and positions, never audio: it costs memory in proportion to the
+// list's records. The number of undo steps is "UndoLevels" in [Settings] (8; 1 to 100), read
+// when the document is made.
 //
 // The editor learns of changes through callbacks (undo menu text, save command, redraw, play
 // after an edit); any of them may be left empty. Used on the interface thread.
 
-#include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "document/cut_list_audio.h"
 
@@ -43,10 +47,11 @@ struct LEditCallbacks {
 
 class LEditDocument {
   public:
-    static constexpr std::size_t kUndoPoints = 8;
+    static constexpr int kDefaultUndoLevels = 8;
+    static constexpr int kMaxUndoLevels = 100;
 
-    LEditDocument() = default;
-    explicit LEditDocument(LEditCallbacks callbacks) : callbacks_(std::move(callbacks)) {}
+    LEditDocument() : LEditDocument(LEditCallbacks()) {}
+    explicit LEditDocument(LEditCallbacks callbacks);
     void SetCallbacks(LEditCallbacks callbacks) { callbacks_ = std::move(callbacks); }
 
     LCutListAudio& Audio() { return audio_; }
@@ -56,18 +61,29 @@ class LEditDocument {
     bool IsModified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
 
-    // Stores an undo point named `name` (the oldest of eight is overwritten) and marks the
-    // document modified.
+    // Stores an undo point named `name` (the oldest goes when there are UndoLevels() of them),
+    // drops every redo step and marks the document modified.
     void StartModifyCurrentFile(const std::string& name);
+    // For a change that failed or was cancelled after StartModifyCurrentFile: puts back the state
+    // the newest point holds and drops that point without making it a redo step.
+    void CancelModifyCurrentFile();
     // Puts the cursor at `pos` and redraws; with "AutoPlaybackAfterEffects" on (the default),
     // moves it `preroll` frames back (not before 0) and plays from there.
     void EndModifyCurrentFile(std::int32_t pos, std::int32_t preroll);
-    // Restores the newest point, if there is one, and empties it.
+    // Restores the newest undo point, if there is one; the state it replaces becomes a redo step.
     void Undo();
+    // Restores the newest redo step, if there is one; the state it replaces becomes an undo point.
+    void Redo();
 
-    bool CanUndo() const { return !points_[index_].name.empty(); }
+    bool CanUndo() const { return !undo_.empty(); }
+    bool CanRedo() const { return !redo_.empty(); }
     // "Deshacer <name>\tCtrl+Z", or "" when there is nothing to undo.
     std::string UndoMenuText() const;
+    // "Rehacer <name>\tCtrl+Y", or "" when there is nothing to redo.
+    std::string RedoMenuText() const;
+    std::size_t UndoLevels() const { return levels_; }
+    // The cut records the undo and redo steps hold, all together.
+    std::size_t HeldRecords() const;
 
     // Drops the list and every undo point, and with them every reference on cut files.
     void Close();
@@ -80,11 +96,16 @@ class LEditDocument {
     }
 
     LEditCallbacks callbacks_;
+    // The current state as a step named `name`; the list moves into it (Restore follows).
+    LUndoPoint TakeState(const std::string& name);
+    void Restore(LUndoPoint& point);
+
     LCutListAudio audio_;
     LEditPositions positions_;
     bool modified_ = false;
-    std::array<LUndoPoint, kUndoPoints> points_;
-    std::size_t index_ = 0;
+    std::size_t levels_;
+    std::deque<LUndoPoint> undo_;   // oldest first
+    std::vector<LUndoPoint> redo_;  // newest redo last
 };
 
 }  // namespace sonvara

@@ -86,11 +86,14 @@ TEST_F(EditDocumentTest, UndoRestoresFormatFlagAndReferences) {
     EXPECT_EQ(document.Positions(), (LEditPositions{10, 20, 30, 0, 100}));
     EXPECT_FALSE(document.IsModified());
     EXPECT_EQ(CutTank().RefCount(number), 1);
-    EXPECT_EQ(CutTank().RefCount(converted), 0);  // undone and not redoable: its files are gone
+    EXPECT_EQ(CutTank().RefCount(converted), 1);  // the redo step holds it
+    document.StartModifyCurrentFile("Borrar");
+    EXPECT_EQ(CutTank().RefCount(converted), 0);  // no longer redoable: its files are gone
     EXPECT_FALSE(FileExists(CutTank().GetAudFilePath(converted)));
 
     document.Close();
     EXPECT_EQ(CutTank().RefCount(number), 0);
+    EXPECT_FALSE(document.CanUndo());
 }
 
 TEST_F(EditDocumentTest, EndOfAnEditRedrawsAndPlaysFromBeforeIt) {
@@ -109,6 +112,83 @@ TEST_F(EditDocumentTest, EndOfAnEditRedrawsAndPlaysFromBeforeIt) {
     document.EndModifyCurrentFile(20000, 8000);
     EXPECT_EQ(events_, (std::vector<std::string>{"redraw"}));
     EXPECT_EQ(document.Positions().cursor, 20000);
+}
+
+// Random edits, undos, redos and saves against a model: the states the document has been in,
+// in order, and the one it is in now. An edit drops the states after the current one and keeps
+// at most UndoLevels() before it.
+TEST_F(EditDocumentTest, UndoAndRedoFollowAHistoryOfStates) {
+    struct State {
+        std::vector<Sample> samples;
+        LEditPositions positions;
+        bool modified;
+        std::string name;  // of the edit that made it
+    };
+    for (const int levels : {1, 3, 8}) {
+        WriteInt("Settings", "UndoLevels", levels);
+        LEditDocument document;
+        ASSERT_EQ(document.UndoLevels(), static_cast<std::size_t>(levels));
+        document.Audio() = Staircase(120, 2);
+        std::vector<State> history{{ReadList(document.Audio()), {}, false, ""}};
+        std::size_t current = 0;
+        std::uint32_t seed = 12345u * static_cast<std::uint32_t>(levels);
+        const auto next = [&seed](std::int32_t below) {
+            seed = seed * 1664525u + 1013904223u;
+            return static_cast<std::int32_t>((seed >> 8) % static_cast<std::uint32_t>(below));
+        };
+        for (int step = 0; step < 400; ++step) {
+            const int action = next(10);
+            if (action < 4) {
+                State state = history[current];
+                const std::int32_t length = document.Audio().GetLength();
+                const std::int32_t a = next(length + 1);
+                const std::int32_t b = a + next(10);
+                state.name = "Edit " + std::to_string(step);
+                document.StartModifyCurrentFile(state.name);
+                if (action < 2 && length > 40) {
+                    document.Audio().EfDelete(a, b);
+                    const auto first = state.samples.begin() + 2 * a;
+                    state.samples.erase(first, first + 2 * std::min(b - a, length - a));
+                } else {
+                    document.Audio().InsertSilence(a, b - a);
+                    state.samples.insert(state.samples.begin() + 2 * a, 2 * (b - a), 0);
+                }
+                state.positions = {a, a, b, 0, next(500)};
+                state.modified = true;
+                document.Positions() = state.positions;
+                history.resize(current + 1);
+                history.push_back(std::move(state));
+                ++current;
+                if (current > static_cast<std::size_t>(levels)) {
+                    history.erase(history.begin());
+                    --current;
+                }
+            } else if (action < 6) {
+                document.Undo();
+                current -= current > 0 ? 1 : 0;
+            } else if (action < 9) {
+                document.Redo();
+                current += current + 1 < history.size() ? 1 : 0;
+            } else {
+                document.SetModified(false);  // saved
+                history[current].modified = false;
+            }
+            const State& expected = history[current];
+            ASSERT_EQ(ReadList(document.Audio()), expected.samples) << "step " << step;
+            ASSERT_EQ(document.Positions(), expected.positions) << "step " << step;
+            ASSERT_EQ(document.IsModified(), expected.modified) << "step " << step;
+            ASSERT_EQ(document.UndoMenuText(),
+                      current > 0 ? "Deshacer " + expected.name + "\tCtrl+Z" : "");
+            ASSERT_EQ(document.RedoMenuText(),
+                      current + 1 < history.size()
+                          ? "Rehacer " + history[current + 1].name + "\tCtrl+Y"
+                          : "");
+        }
+    }
+    WriteInt("Settings", "UndoLevels", 0);
+    EXPECT_EQ(LEditDocument().UndoLevels(), 1u);
+    WriteInt("Settings", "UndoLevels", 1000);
+    EXPECT_EQ(LEditDocument().UndoLevels(), 100u);
 }
 
 class LoadTest : public testing::DocumentTest {
