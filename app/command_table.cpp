@@ -63,6 +63,20 @@ const Command kCommands[] = {
     {kCmExit, M::kFile, true, "&Salir", {}, nullptr, nullptr, E::kAlways, C::kNotCheckable,
      T::kNone, false, [](MainDialog& f) { f.close(); }},
 
+    // Undo and redo name the step they take back or do again (EnableMenuOptions writes it in).
+    {kCmUndo, M::kEdit, false, "Deshacer\tCtrl+Z", {kCtrl | Qt::Key_Z}, "edit-undo", nullptr,
+     E::kCanUndo, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmUndo(); }},
+    {kCmRedo, M::kEdit, false, "Rehacer\tCtrl+Y", {kCtrl | Qt::Key_Y, kCtrlShift | Qt::Key_Z},
+     "edit-redo", nullptr, E::kCanRedo, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmRedo(); }},
+    {kCmCut, M::kEdit, true, "Cortar \tCtrl+X", {kCtrl | Qt::Key_X}, "edit-cut", nullptr,
+     E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmCut(); }},
+    {kCmCopy, M::kEdit, false, "Copiar \tCtrl+C", {kCtrl | Qt::Key_C}, "edit-copy", nullptr,
+     E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmCopy(); }},
+    {kCmPaste, M::kEdit, false, "Pegar \tCtrl+V", {kCtrl | Qt::Key_V}, "edit-paste", nullptr,
+     E::kClipboard, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmPaste(); }},
+    {kCmDelete, M::kEdit, false, "&Borrar", {QKeyCombination(Qt::Key_Delete)}, "edit-delete",
+     nullptr, E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmClear(); }},
     // The Shift keys of the next two move the cursor as well (the frame's own keys); the menu
     // entries only select.
     {kCmSelectAll, M::kEdit, false, "Seleccionar Todo\tCtrl+A", {kCtrl | Qt::Key_A}, nullptr,
@@ -72,6 +86,17 @@ const Command kCommands[] = {
      E::kFileOpen, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmSelectToStart(); }},
     {kCmSelectToEnd, M::kEdit, false, "Seleccionar Finalizar\tShift+End", {}, nullptr, nullptr,
      E::kFileOpen, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmSelectToEnd(); }},
+    {kCmTrim, M::kEdit, true, "Recortar\tCtrl+T", {kCtrl | Qt::Key_T}, nullptr, nullptr,
+     E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmTrim(); }},
+    // The trims of one side need no selection: they cut at its start or its end as they lie.
+    {kCmTrimStart, M::kEdit, false, "Comenzar Recortar\tCtrl+M", {kCtrl | Qt::Key_M}, nullptr,
+     nullptr, E::kFileOpen, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmTrimStart(); }},
+    {kCmTrimEnd, M::kEdit, false, "Terminar Recortar\tCtrl+E", {kCtrl | Qt::Key_E}, nullptr,
+     nullptr, E::kFileOpen, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmTrimEnd(); }},
+    {kCmSilence, M::kEdit, false, "Silencie la Región Seleccionada", {}, nullptr, nullptr,
+     E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmEditSilence(); }},
 
     {kCmZoomIn, M::kView, false, "Zoom In\tCtrl+Plus",
      {kCtrlPad | Qt::Key_Plus, kCtrl | Qt::Key_Plus}, "zoom-in", "Acercar (Ctrl++)",

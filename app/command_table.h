@@ -23,9 +23,19 @@ enum CommandId : int {
     kCmExit = 1048,
     kCmRecentFirst = 1050,  // to 1060: recent file 1 to 11
     kCmRecentSeparator = 1061,
+    kCmUndo = 2001,
+    kCmCut = 2002,
+    kCmCopy = 2003,
+    kCmPaste = 2004,
+    kCmDelete = 2006,
     kCmSelectAll = 2007,
+    kCmTrim = 2010,
+    kCmTrimStart = 2011,
+    kCmTrimEnd = 2012,
+    kCmSilence = 2014,
     kCmSelectToStart = 2022,
     kCmSelectToEnd = 2023,
+    kCmRedo = 2030,
     kCmPlay = 3002,
     kCmPlaySlow = 3003,
     kCmPlayNormal = 3004,
@@ -56,7 +66,18 @@ enum CommandId : int {
 enum class CommandMenu { kFile, kChannels, kEdit, kView, kTransport, kWindow };
 
 // What a command needs before it is enabled.
-enum class EnabledWhen { kAlways, kFileOpen, kFileModified, kStereoFile };
+// kSelection: the current file has a valid selection; kClipboard: the internal clipboard holds at
+// least a millisecond of audio.
+enum class EnabledWhen {
+    kAlways,
+    kFileOpen,
+    kFileModified,
+    kStereoFile,
+    kCanUndo,
+    kCanRedo,
+    kSelection,
+    kClipboard
+};
 
 // What a checkable command's check shows of the current file.
 enum class CheckedWhen { kNotCheckable, kMono, kStereo, kVerticalZoom, kPosNeg, kLeftRight };

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <string>
 
 #include "app/command_icons.h"
 #include "app/file_window.h"
@@ -28,8 +29,9 @@ namespace {
 // The play cursor is redrawn at about the screen's refresh.
 constexpr int kPlayCursorMilliseconds = 16;
 
-// Whether `command` is enabled for `file` (null: no file open).
-bool IsEnabled(const Command& command, const LSVFileWindow* file) {
+// Whether `command` is enabled for `file` (null: no file open); `clipboard`: whether there is
+// audio to paste.
+bool IsEnabled(const Command& command, const LSVFileWindow* file, bool clipboard) {
     switch (command.enabled) {
         case EnabledWhen::kAlways:
             return true;
@@ -39,8 +41,27 @@ bool IsEnabled(const Command& command, const LSVFileWindow* file) {
             return file != nullptr && file->IsModified();
         case EnabledWhen::kStereoFile:
             return file != nullptr && file->Document().Audio().GetChannels() == 2;
+        case EnabledWhen::kCanUndo:
+            return file != nullptr && file->Document().CanUndo();
+        case EnabledWhen::kCanRedo:
+            return file != nullptr && file->Document().CanRedo();
+        case EnabledWhen::kSelection:
+            return file != nullptr && HasValidSelection(file->Document());
+        case EnabledWhen::kClipboard:
+            return file != nullptr && clipboard;
     }
     return false;
+}
+
+// The label of `command`: undo and redo name the step of `file` they act on.
+QString Label(const Command& command, const LSVFileWindow* file) {
+    std::string named;
+    if (file != nullptr && command.id == kCmUndo) {
+        named = file->Document().UndoMenuText();
+    } else if (file != nullptr && command.id == kCmRedo) {
+        named = file->Document().RedoMenuText();
+    }
+    return QString::fromUtf8(named.empty() ? command.label : named.c_str());
 }
 
 bool IsChecked(CheckedWhen checked, const LSVFileWindow& file) {
@@ -218,9 +239,13 @@ void MainDialog::Dispatch(int id) {
 
 void MainDialog::EnableMenuOptions() {
     const LSVFileWindow* file = current_;
+    const bool clipboard = ClipboardHoldsAudio();
     for (const Command& command : Commands()) {
         QAction* action = actions_[command.id];
-        action->setEnabled(IsEnabled(command, file));
+        action->setEnabled(IsEnabled(command, file, clipboard));
+        if (command.id == kCmUndo || command.id == kCmRedo) {
+            action->setText(Label(command, file));
+        }
         if (file != nullptr && command.checked != CheckedWhen::kNotCheckable) {
             action->setChecked(IsChecked(command.checked, *file));
         }

@@ -164,8 +164,13 @@ void MainDialog::SetWindowCaption() {
 }
 
 ProcessResult MainDialog::RunProcess(LProgressDialog& process, LSVFileWindow* target) {
+    return RunProcess([&process](ProcessHost& host) { return process.Run(host); }, target);
+}
+
+ProcessResult MainDialog::RunProcess(const std::function<ProcessResult(ProcessHost&)>& run,
+                                     LSVFileWindow* target) {
     ProcessHost host{loop_, progress_, *prompts_};
-    const ProcessResult result = process.Run(host);
+    const ProcessResult result = run(host);
     // The progress dialog and the messages took the activation; the file gets it back.
     if (target != nullptr && std::find(files_.begin(), files_.end(), target) != files_.end()) {
         Activate(target);

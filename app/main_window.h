@@ -19,6 +19,7 @@
 #include <QRect>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,6 +29,7 @@
 #include "app/qt_runtime.h"
 #include "app/transport.h"
 #include "core/progress_dialog.h"
+#include "document/edit_commands.h"
 #include "formats/load_save.h"
 
 class QAction;
@@ -103,6 +105,11 @@ class MainDialog : public QMainWindow, private TransportHost {
     void StartModifyCurrentFile(const std::string& name);
     void EndModifyCurrentFile(std::int32_t pos, std::int32_t preroll);
 
+    // The internal clipboard, shared by every open file.
+    const LAudioClipboard& Clipboard() const { return clipboard_; }
+    // Whether the internal clipboard holds at least a millisecond of audio to paste.
+    bool ClipboardHoldsAudio() const;
+
   public slots:
     void CmNew();
     void CmOpen();
@@ -112,6 +119,19 @@ class MainDialog : public QMainWindow, private TransportHost {
     bool CmCloseAll();
     void CmConvertSampleRate();
     void CmConvertChannel(int channels);
+    // The edit commands on the current file: each stops its playback first, changes the document
+    // as one undoable step (nothing without the selection it needs) and shows the result.
+    void CmUndo();
+    void CmRedo();
+    void CmCut();
+    void CmCopy();
+    // Behind the progress dialog, as the clipboard may be converted to the file's format first.
+    void CmPaste();
+    void CmClear();
+    void CmTrim();
+    void CmTrimStart();
+    void CmTrimEnd();
+    void CmEditSilence();
     void CmSelectAll();
     void CmSelectToStart();
     void CmSelectToEnd();
@@ -191,6 +211,11 @@ class MainDialog : public QMainWindow, private TransportHost {
     LSVFileWindow* AddFileWindow(std::unique_ptr<LSVFileWindow> file);
     // Runs `process` behind the progress dialog; `target`'s window is active again afterwards.
     ProcessResult RunProcess(LProgressDialog& process, LSVFileWindow* target = nullptr);
+    ProcessResult RunProcess(const std::function<ProcessResult(ProcessHost&)>& run,
+                             LSVFileWindow* target);
+    // Stops the current file's playback, runs `edit` on its document and shows the result; a
+    // `whole` view afterwards for the commands that leave a different file.
+    void EditCurrentFile(const std::function<void(LEditDocument&)>& edit, bool whole = false);
     bool SaveFile(LSVFileWindow* file, SaveMode mode);
     bool SaveAs(LSVFileWindow* file);
     // Asks whether to save a modified file; false when the user cancelled.
@@ -213,6 +238,7 @@ class MainDialog : public QMainWindow, private TransportHost {
     QtPrompts qt_prompts_;
     Prompts* prompts_;
     std::map<int, QAction*> actions_;
+    LAudioClipboard clipboard_;
     QMenu* file_menu_ = nullptr;
     QMenu* window_menu_ = nullptr;
     QToolBar* tool_bar_ = nullptr;

@@ -1,0 +1,202 @@
+// The edit commands as a user drives them: select, press the command's key, and find the document
+// changed, back after Ctrl+Z and changed again after Ctrl+Y, with the menus naming the step.
+
+#include <QAction>
+#include <QTest>
+#include <vector>
+
+#include "tests/app/editor_fixture.h"
+
+namespace sonvara {
+namespace {
+
+using Frames = std::vector<std::vector<Sample>>;
+
+Frames Slice(const Frames& frames, std::size_t from, std::size_t to) {
+    return Frames(frames.begin() + static_cast<std::ptrdiff_t>(from),
+                  frames.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
+Frames Join(Frames first, const Frames& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+class EditCommandsTest : public EditorTest {
+  protected:
+    // The document's audio, one entry a frame.
+    static Frames FramesOf(const LCutListAudio& audio) {
+        const std::vector<Sample> samples = ReadList(audio);
+        const auto channels = static_cast<std::size_t>(audio.GetChannels());
+        Frames frames;
+        for (std::size_t i = 0; i + channels <= samples.size(); i += channels) {
+            frames.emplace_back(samples.begin() + static_cast<std::ptrdiff_t>(i),
+                                samples.begin() + static_cast<std::ptrdiff_t>(i + channels));
+        }
+        return frames;
+    }
+
+    // The stereo test file: 2003 frames at 8000 Hz.
+    LSVFileWindow* OpenStereo() {
+        frame_->OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
+        return frame_->CurrentFile();
+    }
+
+    // Selects as a drag would, and waits for the menus to follow.
+    void Select(LSVFileWindow* file, std::int32_t from, std::int32_t to) {
+        file->SetSelection(from, to);
+        for (int waited = 0; waited < 2000 && Enabled(kCmCopy) != (from != to); waited += 10) {
+            QTest::qWait(10);
+        }
+    }
+
+    void Key(QKeyCombination key) {
+        QTest::keyClick(frame_.get(), key.key(), key.keyboardModifiers());
+    }
+
+    bool Enabled(int id) { return frame_->Action(id)->isEnabled(); }
+};
+
+struct Step {
+    std::int32_t from, to;  // the selection before the key
+    QKeyCombination key;
+};
+
+struct EditCase {
+    const char* name;
+    std::vector<Step> steps;
+    // What the last step makes of the original audio.
+    Frames (*expected)(const Frames& original);
+    const char* undo_name;
+};
+
+TEST_F(EditCommandsTest, EachKeyChangesTheDocumentAndUndoAndRedoFollow) {
+    const std::vector<EditCase> cases = {
+        {"cut",
+         {{500, 1000, Qt::CTRL | Qt::Key_X}},
+         [](const Frames& s) { return Join(Slice(s, 0, 500), Slice(s, 1000, s.size())); },
+         "Cortar"},
+        // The cut goes to the clipboard and comes back in at frame 100.
+        {"cut and paste",
+         {{500, 1000, Qt::CTRL | Qt::Key_X}, {100, 100, Qt::CTRL | Qt::Key_V}},
+         [](const Frames& s) {
+             return Join(Join(Slice(s, 0, 100), Slice(s, 500, 1000)),
+                         Join(Slice(s, 100, 500), Slice(s, 1000, s.size())));
+         },
+         "Pegar"},
+        // A pasted copy takes the selection's place.
+        {"copy and paste over a selection",
+         {{0, 200, Qt::CTRL | Qt::Key_C}, {1000, 1500, Qt::CTRL | Qt::Key_V}},
+         [](const Frames& s) {
+             return Join(Join(Slice(s, 0, 1000), Slice(s, 0, 200)), Slice(s, 1500, s.size()));
+         },
+         "Pegar"},
+        {"delete",
+         {{0, 700, QKeyCombination(Qt::Key_Delete)}},
+         [](const Frames& s) { return Slice(s, 700, s.size()); },
+         "Borrar"},
+        {"trim",
+         {{300, 900, Qt::CTRL | Qt::Key_T}},
+         [](const Frames& s) { return Slice(s, 300, 900); },
+         "Recortar"},
+        {"trim start",
+         {{300, 900, Qt::CTRL | Qt::Key_M}},
+         [](const Frames& s) { return Slice(s, 300, s.size()); },
+         "Comenzar recortar"},
+        {"trim end",
+         {{300, 900, Qt::CTRL | Qt::Key_E}},
+         [](const Frames& s) { return Slice(s, 0, 900); },
+         "Finalizar recortar"},
+    };
+    for (const EditCase& edit : cases) {
+        SCOPED_TRACE(edit.name);
+        LSVFileWindow* file = OpenStereo();
+        ASSERT_NE(file, nullptr);
+        const Frames original = FramesOf(file->Document().Audio());
+        ASSERT_EQ(original.size(), 2003u);
+        Frames before_last = original;
+        for (const Step& step : edit.steps) {
+            before_last = FramesOf(file->Document().Audio());
+            Select(file, step.from, step.to);
+            Key(step.key);
+        }
+        const Frames after = edit.expected(original);
+        EXPECT_TRUE(FramesOf(file->Document().Audio()) == after);
+        EXPECT_EQ(frame_->Action(kCmUndo)->text().toStdString(),
+                  std::string("Deshacer ") + edit.undo_name + "\tCtrl+Z");
+        EXPECT_FALSE(Enabled(kCmRedo));
+
+        Key(Qt::CTRL | Qt::Key_Z);
+        EXPECT_TRUE(FramesOf(file->Document().Audio()) == before_last);
+        EXPECT_EQ(frame_->Action(kCmRedo)->text().toStdString(),
+                  std::string("Rehacer ") + edit.undo_name + "\tCtrl+Y");
+
+        Key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+        EXPECT_TRUE(FramesOf(file->Document().Audio()) == after);
+        Key(Qt::CTRL | Qt::Key_Z);
+        Key(Qt::CTRL | Qt::Key_Y);
+        EXPECT_TRUE(FramesOf(file->Document().Audio()) == after);
+
+        file->Document().SetModified(false);
+        ASSERT_TRUE(frame_->CmCloseAll());
+        Settle();
+    }
+}
+
+TEST_F(EditCommandsTest, SilenceKeepsTheLengthAndZeroesTheSelection) {
+    LSVFileWindow* file = OpenStereo();
+    const Frames original = FramesOf(file->Document().Audio());
+    Select(file, 100, 400);
+    frame_->Action(kCmSilence)->trigger();
+    const Frames after = FramesOf(file->Document().Audio());
+    EXPECT_TRUE(after == Join(Join(Slice(original, 0, 100), Frames(300, {0, 0})),
+                              Slice(original, 400, original.size())));
+    frame_->Action(kCmUndo)->trigger();
+    EXPECT_TRUE(FramesOf(file->Document().Audio()) == original);
+}
+
+TEST_F(EditCommandsTest, CommandsNeedAFileASelectionOrAClipboard) {
+    const std::vector<int> edits = {kCmUndo,   kCmRedo, kCmCut,       kCmCopy,    kCmPaste,
+                                    kCmDelete, kCmTrim, kCmTrimStart, kCmTrimEnd, kCmSilence};
+    for (int id : edits) {
+        EXPECT_FALSE(Enabled(id)) << id;
+    }
+    LSVFileWindow* file = OpenStereo();
+    // The file window's context menu repeats them.
+    for (int id : edits) {
+        EXPECT_TRUE(file->actions().contains(frame_->Action(id))) << id;
+    }
+    EXPECT_TRUE(Enabled(kCmTrimStart));
+    EXPECT_TRUE(Enabled(kCmTrimEnd));
+    for (int id : {kCmUndo, kCmRedo, kCmCut, kCmCopy, kCmPaste, kCmDelete, kCmTrim, kCmSilence}) {
+        EXPECT_FALSE(Enabled(id)) << id;
+    }
+    // Keys without a selection leave the document alone; a copy of nothing gives nothing to paste.
+    Key(Qt::CTRL | Qt::Key_C);
+    Key(Qt::CTRL | Qt::Key_X);
+    Key(QKeyCombination(Qt::Key_Delete));
+    EXPECT_EQ(file->Document().Audio().GetLength(), 2003);
+    EXPECT_FALSE(Enabled(kCmPaste));
+    EXPECT_FALSE(file->Document().CanUndo());
+
+    Select(file, 0, 8);  // one millisecond at 8000 Hz
+    for (int id : {kCmCut, kCmCopy, kCmDelete, kCmTrim, kCmSilence}) {
+        EXPECT_TRUE(Enabled(id)) << id;
+    }
+    Key(Qt::CTRL | Qt::Key_C);
+    EXPECT_TRUE(Enabled(kCmPaste));
+    EXPECT_FALSE(file->Document().CanUndo());  // a copy is no change
+
+    // The clipboard outlives its file and pastes into another.
+    file->Document().SetModified(false);
+    ASSERT_TRUE(frame_->CmCloseAll());
+    Settle();
+    EXPECT_FALSE(Enabled(kCmPaste));
+    file = OpenStereo();
+    EXPECT_TRUE(Enabled(kCmPaste));
+    frame_->Action(kCmPaste)->trigger();
+    EXPECT_EQ(file->Document().Audio().GetLength(), 2011);
+}
+
+}  // namespace
+}  // namespace sonvara
