@@ -75,6 +75,10 @@ const Command kCommands[] = {
      E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmCopy(); }},
     {kCmPaste, M::kEdit, false, "Pegar \tCtrl+V", {kCtrl | Qt::Key_V}, "edit-paste", nullptr,
      E::kClipboard, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmPaste(); }},
+    // What the system clipboard holds is known only when read: enabled with a file.
+    {kCmPasteFromSystem, M::kEdit, false, "Pegar desde el Clipboard de Window", {}, nullptr,
+     nullptr, E::kFileOpen, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmPasteFromSystem(); }},
     {kCmDelete, M::kEdit, false, "&Borrar", {QKeyCombination(Qt::Key_Delete)}, "edit-delete",
      nullptr, E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmClear(); }},
     // The Shift keys of the next two move the cursor as well (the frame's own keys); the menu

@@ -27,6 +27,7 @@ enum CommandId : int {
     kCmCut = 2002,
     kCmCopy = 2003,
     kCmPaste = 2004,
+    kCmPasteFromSystem = 2025,
     kCmDelete = 2006,
     kCmSelectAll = 2007,
     kCmTrim = 2010,

@@ -1,11 +1,16 @@
-// The frame's edit commands on the current file: undo and redo, the internal clipboard, delete,
-// the trims and silence. The document does the change and records its undo step; the frame
-// stops playback before it and refreshes the views and menus after.
+// The frame's edit commands on the current file: undo and redo, the internal and the system
+// clipboard, delete, the trims and silence. The document does the change and records its undo step;
+// the frame stops playback before it and refreshes the views and menus after.
 
+#include <QApplication>
+#include <QClipboard>
 #include <cstdint>
 
+#include "app/clipboard_wave_data.h"
+#include "app/clipboard_wave_file.h"
 #include "app/file_window.h"
 #include "app/main_window.h"
+#include "formats/load_save.h"
 
 namespace sonvara {
 
@@ -42,24 +47,50 @@ void MainDialog::CmCut() {
 
 void MainDialog::CmCopy() {
     // No change to the document: playback goes on.
-    if (current_ != nullptr) {
-        EditCopy(current_->Document(), clipboard_);
+    if (current_ != nullptr && EditCopy(current_->Document(), clipboard_)) {
+        QApplication::clipboard()->setMimeData(ClipboardWaveData::FromCutList(clipboard_));
         EnableMenuOptions();
     }
 }
 
-void MainDialog::CmPaste() {
+void MainDialog::PasteIntoCurrentFile(const LAudioClipboard& source) {
     LSVFileWindow* file = current_;
-    if (file == nullptr || !ClipboardHoldsAudio()) {
-        return;
-    }
     StopPlaying(file);
     // A cancelled or failed conversion leaves the document as it was.
     RunProcess(
-        [this, file](ProcessHost& host) { return EditPaste(file->Document(), clipboard_, host); },
+        [file, &source](ProcessHost& host) { return EditPaste(file->Document(), source, host); },
         file);
     file->RefreshView();
     EnableMenuOptions();
+}
+
+void MainDialog::CmPaste() {
+    if (current_ != nullptr && ClipboardHoldsAudio()) {
+        PasteIntoCurrentFile(clipboard_);
+    }
+}
+
+void MainDialog::CmPasteFromSystem() {
+    LSVFileWindow* file = current_;
+    if (file == nullptr) {
+        return;
+    }
+    const ClipboardWaveFile wave = ClipboardWaveFile::Read(QApplication::clipboard()->mimeData());
+    if (!wave.IsValid()) {
+        prompts_->Ask({"Sonvara", wave.Error(), PromptIcon::kWarning, PromptButtons::kOk});
+        return;
+    }
+    LAudioClipboard source;
+    SVLoadFile load(wave.Path(), source, false);
+    const ProcessResult loaded = RunProcess(load, file);
+    if (loaded != PROCESS_DONE) {
+        if (loaded == PROCESS_FAILED) {
+            prompts_->Ask({"Sonvara", "No se puede leer el audio del portapapeles.",
+                           PromptIcon::kWarning, PromptButtons::kOk});
+        }
+        return;
+    }
+    PasteIntoCurrentFile(source);
 }
 
 void MainDialog::CmClear() {

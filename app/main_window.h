@@ -124,9 +124,14 @@ class MainDialog : public QMainWindow, private TransportHost {
     void CmUndo();
     void CmRedo();
     void CmCut();
+    // Copy also offers the copied audio on the system clipboard, rendered as a WAV when another
+    // program asks for it.
     void CmCopy();
     // Behind the progress dialog, as the clipboard may be converted to the file's format first.
     void CmPaste();
+    // Pastes the WAV data or WAV file another program put on the system clipboard; what cannot
+    // be read is refused with its reason before anything changes.
+    void CmPasteFromSystem();
     void CmClear();
     void CmTrim();
     void CmTrimStart();
@@ -216,6 +221,8 @@ class MainDialog : public QMainWindow, private TransportHost {
     // Stops the current file's playback, runs `edit` on its document and shows the result; a
     // `whole` view afterwards for the commands that leave a different file.
     void EditCurrentFile(const std::function<void(LEditDocument&)>& edit, bool whole = false);
+    // Pastes `source` into the current file behind the progress dialog.
+    void PasteIntoCurrentFile(const LAudioClipboard& source);
     bool SaveFile(LSVFileWindow* file, SaveMode mode);
     bool SaveAs(LSVFileWindow* file);
     // Asks whether to save a modified file; false when the user cancelled.

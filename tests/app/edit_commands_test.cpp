@@ -2,6 +2,9 @@
 // changed, back after Ctrl+Z and changed again after Ctrl+Y, with the menus naming the step.
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QTest>
 #include <vector>
 
@@ -24,6 +27,9 @@ Frames Join(Frames first, const Frames& second) {
 
 class EditCommandsTest : public EditorTest {
   protected:
+    // A copy on the system clipboard holds cut files of this test's tank, which goes with it.
+    ~EditCommandsTest() override { QApplication::clipboard()->clear(); }
+
     // The document's audio, one entry a frame.
     static Frames FramesOf(const LCutListAudio& audio) {
         const std::vector<Sample> samples = ReadList(audio);
@@ -196,6 +202,33 @@ TEST_F(EditCommandsTest, CommandsNeedAFileASelectionOrAClipboard) {
     EXPECT_TRUE(Enabled(kCmPaste));
     frame_->Action(kCmPaste)->trigger();
     EXPECT_EQ(file->Document().Audio().GetLength(), 2011);
+}
+
+// The copy reaches the system clipboard as a WAV, which pastes back as the same samples; what is
+// not audio is refused with a message and changes nothing.
+TEST_F(EditCommandsTest, ACopyPastesBackThroughTheSystemClipboard) {
+    LSVFileWindow* file = OpenStereo();
+    const Frames original = FramesOf(file->Document().Audio());
+    Select(file, 0, 800);
+    Key(Qt::CTRL | Qt::Key_C);
+    ASSERT_TRUE(QApplication::clipboard()->mimeData()->hasFormat("audio/wav"));
+
+    Select(file, 100, 100);
+    frame_->Action(kCmPasteFromSystem)->trigger();
+    EXPECT_TRUE(FramesOf(file->Document().Audio()) ==
+                Join(Join(Slice(original, 0, 100), Slice(original, 0, 800)),
+                     Slice(original, 100, original.size())));
+    EXPECT_EQ(frame_->Action(kCmUndo)->text().toStdString(), "Deshacer Pegar\tCtrl+Z");
+    EXPECT_TRUE(prompts_.Asked().empty());
+
+    frame_->Action(kCmUndo)->trigger();
+    auto* text = new QMimeData;
+    text->setText("hola");
+    QApplication::clipboard()->setMimeData(text);
+    frame_->Action(kCmPasteFromSystem)->trigger();
+    EXPECT_EQ(prompts_.Asked().size(), 1u);
+    EXPECT_TRUE(FramesOf(file->Document().Audio()) == original);
+    EXPECT_FALSE(file->Document().CanUndo());
 }
 
 }  // namespace
