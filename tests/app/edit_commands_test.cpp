@@ -161,6 +161,19 @@ TEST_F(EditCommandsTest, SilenceKeepsTheLengthAndZeroesTheSelection) {
     EXPECT_TRUE(FramesOf(file->Document().Audio()) == original);
 }
 
+TEST_F(EditCommandsTest, AChangeAndItsUndoStopPlaybackFirst) {
+    WriteBool("Settings", "AutoPlaybackAfterEffects", false);
+    LSVFileWindow* file = OpenStereo();
+    Select(file, 100, 400);
+    for (QKeyCombination key : {Qt::CTRL | Qt::Key_X, Qt::CTRL | Qt::Key_Z}) {
+        Key(QKeyCombination(Qt::Key_F9));
+        ASSERT_TRUE(frame_->Transport().IsActive());
+        Key(key);
+        EXPECT_FALSE(frame_->Transport().IsActive());
+    }
+    EXPECT_EQ(file->Document().Audio().GetLength(), 2003);
+}
+
 TEST_F(EditCommandsTest, CommandsNeedAFileASelectionOrAClipboard) {
     const std::vector<int> edits = {kCmUndo,   kCmRedo, kCmCut,       kCmCopy,    kCmPaste,
                                     kCmDelete, kCmTrim, kCmTrimStart, kCmTrimEnd, kCmSilence};
