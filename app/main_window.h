@@ -187,6 +187,7 @@ class MainDialog : public QMainWindow, private TransportHost {
     void ShowStopped(LSVFileWindow* file);
     // Stops playback when it plays `file`'s document.
     void StopPlaying(const LSVFileWindow* file);
+    // The play that follows an edit of `file` (with the auto-play setting on).
     void PlayFrom(LSVFileWindow* file, std::int32_t frame);
     // The held buttons of the winds on the tool bar.
     void AddHeldButton(const Command& command);

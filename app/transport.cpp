@@ -125,7 +125,10 @@ bool LTransport::Begin(LEditDocument& document, const PlayRequest& request) {
         chain_.reset();
         document_ = nullptr;
         wind_ = Wind::kNone;
-        host_.DeviceFailed(player_.ErrorText());
+        if (!request.after_edit || !told_after_edit_) {
+            told_after_edit_ = told_after_edit_ || request.after_edit;
+            host_.DeviceFailed(player_.ErrorText());
+        }
         return false;
     }
     return true;
@@ -161,8 +164,9 @@ bool LTransport::Play(LEditDocument& document, bool loop) {
     return Begin(document, request);
 }
 
-bool LTransport::PlayFrom(LEditDocument& document, std::int32_t frame) {
+bool LTransport::PlayFrom(LEditDocument& document, std::int32_t frame, bool after_edit) {
     PlayRequest request;
+    request.after_edit = after_edit;
     request.end = document.Audio().GetLength();
     request.from = std::clamp(frame, 0, request.end);
     if (request.from >= request.end) {

@@ -69,8 +69,10 @@ class LTransport : private LSoundPlayerNotify {
     // end, at the "PlaySpeed" setting. With `loop` the selection (or the whole document) plays
     // again and again. False when nothing plays.
     bool Play(LEditDocument& document, bool loop);
-    // Plays `document` from `frame` to its end at normal speed.
-    bool PlayFrom(LEditDocument& document, std::int32_t frame);
+    // Plays `document` from `frame` to its end at normal speed. A play that follows an edit by
+    // itself (`after_edit`) tells of a missing output only the first time, so that a machine
+    // without sound does not answer every edit with the same message.
+    bool PlayFrom(LEditDocument& document, std::int32_t frame, bool after_edit = false);
     // From now on plays on output `device` and, after a wind that lowered the volume, sets the
     // output back to `volume_db`, instead of the "Settings" section's device and "PlayVolume".
     void SetOutput(int device, int volume_db);
@@ -113,6 +115,7 @@ class LTransport : private LSoundPlayerNotify {
         double start_speed = 1.0;
         double end_speed = 1.0;
         std::int32_t ramp_ms = 0;
+        bool after_edit = false;
     };
     bool Begin(LEditDocument& document, const PlayRequest& request);
     // With "ReduceVolWhenRewind", the output plays at -8 dB while a wind runs and at the
@@ -143,6 +146,7 @@ class LTransport : private LSoundPlayerNotify {
     std::int32_t stopped_at_ = 0;
     std::int32_t last_heard_ = 0;
     bool stopping_ = false;
+    bool told_after_edit_ = false;  // a play after an edit has reported a missing output
     Wind wind_ = Wind::kNone;
     // What a wind's release resumes: 0 nothing, 1 the scrub, 2 the play (`resume_loop_`: looped).
     int resume_ = 0;

@@ -151,7 +151,7 @@ void MainDialog::CmScrub() {
 
 void MainDialog::PlayFrom(LSVFileWindow* file, std::int32_t frame) {
     LSVFileWindow* before = PlayingFile();
-    transport_->PlayFrom(file->Document(), frame);
+    transport_->PlayFrom(file->Document(), frame, true);
     if (before != nullptr && before != file) {
         ShowStopped(before);
     }
