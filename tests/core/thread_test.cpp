@@ -107,6 +107,10 @@ TEST(LThread, AWorkerSetsItsOwnPriorityFromItsFirstInstruction) {
     for (int i = 0; i < 20; ++i) {
         SelfLoweringWorker worker;
         ASSERT_TRUE(worker.Start(ThreadPriority::kNormal));
+        // A stop would hand the worker this thread's priority: let it read its own first.
+        while (worker.IsRunning()) {
+            std::this_thread::sleep_for(milliseconds(1));
+        }
         worker.StopThreadTimed(milliseconds(5000));
         EXPECT_EQ(worker.nice, 10) << i;
     }
