@@ -34,6 +34,7 @@ enum CommandId : int {
     kCmTrimStart = 2011,
     kCmTrimEnd = 2012,
     kCmSilence = 2014,
+    kCmCopyToNew = 2021,
     kCmSelectToStart = 2022,
     kCmSelectToEnd = 2023,
     kCmRedo = 2030,

@@ -1,10 +1,12 @@
 // The frame's edit commands on the current file: undo and redo, the internal and the system
-// clipboard, delete, the trims and silence. The document does the change and records its undo step;
-// the frame stops playback before it and refreshes the views and menus after.
+// clipboard, delete, the trims, silence and copy to a new file. The document does the change and
+// records its undo step; the frame stops playback before it and refreshes the views and menus
+// after.
 
 #include <QApplication>
 #include <QClipboard>
 #include <cstdint>
+#include <memory>
 
 #include "app/clipboard_wave_data.h"
 #include "app/clipboard_wave_file.h"
@@ -111,6 +113,19 @@ void MainDialog::CmTrimEnd() {
 
 void MainDialog::CmEditSilence() {
     EditCurrentFile([](LEditDocument& document) { EditSilence(document); });
+}
+
+void MainDialog::CmCopyToNew() {
+    if (current_ == nullptr || !HasValidSelection(current_->Document())) {
+        return;
+    }
+    auto file = std::make_unique<LSVFileWindow>();
+    file->Document().Audio() = EditCopyToNew(current_->Document());
+    file->Document().SetModified(true);
+    file->SetUntitledNumber(UntitledIndex());
+    AddFileWindow(std::move(file));
+    SetWindowCaption();
+    EnableMenuOptions();
 }
 
 }  // namespace sonvara

@@ -137,6 +137,8 @@ class MainDialog : public QMainWindow, private TransportHost {
     void CmTrimStart();
     void CmTrimEnd();
     void CmEditSilence();
+    // A new untitled file holding the selection, modified; neither file records an undo step.
+    void CmCopyToNew();
     void CmSelectAll();
     void CmSelectToStart();
     void CmSelectToEnd();

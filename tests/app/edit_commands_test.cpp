@@ -209,5 +209,26 @@ TEST_F(EditCommandsTest, ACopyPastesBackThroughTheSystemClipboard) {
     EXPECT_FALSE(file->Document().CanUndo());
 }
 
+// Copy to new: a new untitled window holding exactly the selection, marked modified, and no undo
+// step in either file.
+TEST_F(EditCommandsTest, CopyToNewOpensAWindowOfTheSelection) {
+    LSVFileWindow* file = OpenStereo();
+    const Frames original = ReadList(file->Document().Audio());
+    EXPECT_FALSE(Enabled(kCmCopyToNew));
+    Select(file, 300, 700);
+    ASSERT_TRUE(Enabled(kCmCopyToNew));
+    frame_->Action(kCmCopyToNew)->trigger();
+
+    LSVFileWindow* copy = frame_->CurrentFile();
+    ASSERT_EQ(frame_->Files().size(), 2u);
+    ASSERT_NE(copy, file);
+    EXPECT_TRUE(ReadList(copy->Document().Audio()) == Slice(original, 300, 700));
+    EXPECT_EQ(copy->Document().Audio().GetSampleRate(), file->Document().Audio().GetSampleRate());
+    EXPECT_TRUE(copy->parentWidget()->windowTitle().endsWith('*'));
+    EXPECT_FALSE(copy->Document().CanUndo());
+    EXPECT_FALSE(file->Document().CanUndo());
+    EXPECT_TRUE(ReadList(file->Document().Audio()) == original);
+}
+
 }  // namespace
 }  // namespace sonvara
