@@ -194,6 +194,16 @@ std::string ShortName(snd_mixer_elem_t* element) {
     return name;
 }
 
+// Line `line` of `lines`, or null (reported for `operation`) when there is none.
+snd_mixer_elem_t* LineAt(const std::vector<snd_mixer_elem_t*>& lines, int line,
+                         std::string_view operation) {
+    if (line < 0 || static_cast<std::size_t>(line) >= lines.size()) {
+        Report(operation, "no such line");
+        return nullptr;
+    }
+    return lines[static_cast<std::size_t>(line)];
+}
+
 }  // namespace
 
 int MixerValue(int db) {
@@ -255,12 +265,9 @@ void LMixer::GetInputChannelName(int device, int line, std::string& name) const 
     if (device < 0 || !mixer.Open(ControlOf(device), "GetInputChannelName")) {
         return;
     }
-    const std::vector<snd_mixer_elem_t*> lines = mixer.InputLines();
-    if (static_cast<std::size_t>(line) >= lines.size()) {
-        Report("GetInputChannelName", "no such line");
-        return;
+    if (snd_mixer_elem_t* chosen = LineAt(mixer.InputLines(), line, "GetInputChannelName")) {
+        name = ShortName(chosen);
     }
-    name = ShortName(lines[static_cast<std::size_t>(line)]);
 }
 
 void LMixer::SetInputChannel(int device, int line, int db) const {
@@ -270,8 +277,8 @@ void LMixer::SetInputChannel(int device, int line, int db) const {
         return;
     }
     const std::vector<snd_mixer_elem_t*> lines = mixer.InputLines();
-    if (static_cast<std::size_t>(line) >= lines.size()) {
-        Report(kOperation, "no such line");
+    snd_mixer_elem_t* chosen = LineAt(lines, line, kOperation);
+    if (chosen == nullptr) {
         return;
     }
     if (snd_mixer_elem_t* destination = mixer.Find("Capture")) {
@@ -288,7 +295,6 @@ void LMixer::SetInputChannel(int device, int line, int db) const {
             return;
         }
     }
-    snd_mixer_elem_t* chosen = lines[static_cast<std::size_t>(line)];
     if (SetVolume(chosen, Direction::kCapture, db, kOperation)) {
         SetSwitch(chosen, Direction::kCapture, true, kOperation);
     }
@@ -326,12 +332,9 @@ void LMixer::GetOutChannelAuxName(int device, int line, std::string& name) const
     if (device < 0 || line < 0 || !mixer.Open(ControlOf(device), "GetOutChannelAuxName")) {
         return;
     }
-    const std::vector<snd_mixer_elem_t*> lines = mixer.AuxLines();
-    if (static_cast<std::size_t>(line) >= lines.size()) {
-        Report("GetOutChannelAuxName", "no such line");
-        return;
+    if (snd_mixer_elem_t* chosen = LineAt(mixer.AuxLines(), line, "GetOutChannelAuxName")) {
+        name = ShortName(chosen);
     }
-    name = ShortName(lines[static_cast<std::size_t>(line)]);
 }
 
 void LMixer::SetOutChannelAuxVolume(int device, int line, int db) const {
@@ -340,13 +343,8 @@ void LMixer::SetOutChannelAuxVolume(int device, int line, int db) const {
     if (device < 0 || line < 0 || !mixer.Open(ControlOf(device), kOperation)) {
         return;
     }
-    const std::vector<snd_mixer_elem_t*> lines = mixer.AuxLines();
-    if (static_cast<std::size_t>(line) >= lines.size()) {
-        Report(kOperation, "no such line");
-        return;
-    }
-    snd_mixer_elem_t* chosen = lines[static_cast<std::size_t>(line)];
-    if (SetVolume(chosen, Direction::kPlayback, db, kOperation)) {
+    snd_mixer_elem_t* chosen = LineAt(mixer.AuxLines(), line, kOperation);
+    if (chosen != nullptr && SetVolume(chosen, Direction::kPlayback, db, kOperation)) {
         SetSwitch(chosen, Direction::kPlayback, true, kOperation);
     }
 }
