@@ -20,7 +20,7 @@
 #include <ctime>
 
 #include "app/file_window.h"
-#include "app/new_wav_dialog.h"
+#include "app/dialogs/new_wav_dialog.h"
 #include "app/recent_files.h"
 #include "core/settings.h"
 #include "devices/system_outputs.h"

@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/dialog_parts.h"
-#include "app/mp3_encode_dialog.h"
+#include "app/dialogs/dialog_parts.h"
+#include "app/dialogs/mp3_encode_dialog.h"
 #include "audio/wav/wave_file_format.h"
 #include "formats/load_save.h"
 #include "formats/raw_formats.h"

@@ -14,7 +14,7 @@
 #include "app/command_icons.h"
 #include "app/file_window.h"
 #include "app/main_window.h"
-#include "app/player_dialog.h"
+#include "app/dialogs/player_dialog.h"
 #include "core/settings.h"
 #include "view/db_display.h"
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/convert_rate_dialog.h"
+#include "app/dialogs/convert_rate_dialog.h"
 #include "app/file_window.h"
 #include "app/main_window.h"
 #include "app/time_fields.h"

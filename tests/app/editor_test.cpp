@@ -25,7 +25,7 @@
 
 #include "app/file_window.h"
 #include "app/main_window.h"
-#include "app/new_wav_dialog.h"
+#include "app/dialogs/new_wav_dialog.h"
 #include "audio/wav/wave_file_format.h"
 #include "core/settings.h"
 #include "tests/app/editor_fixture.h"

@@ -16,7 +16,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/convert_rate_dialog.h"
+#include "app/dialogs/convert_rate_dialog.h"
 #include "app/single_instance.h"
 #include "audio/sound_time.h"
 #include "tests/app/editor_fixture.h"

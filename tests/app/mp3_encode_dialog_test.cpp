@@ -15,7 +15,7 @@
 #include <functional>
 #include <sstream>
 
-#include "app/mp3_encode_dialog.h"
+#include "app/dialogs/mp3_encode_dialog.h"
 #include "app/qt_runtime.h"
 #include "core/settings.h"
 #include "formats/mp3_encoder_settings.h"

@@ -2,7 +2,7 @@
 // output, a wind while a button is held, the device and volume it keeps and sets through the
 // mixer, and handing the notifications back when it closes.
 
-#include "app/player_dialog.h"
+#include "app/dialogs/player_dialog.h"
 
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>

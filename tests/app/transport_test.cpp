@@ -16,7 +16,7 @@
 #include <cmath>
 #include <functional>
 
-#include "app/player_dialog.h"
+#include "app/dialogs/player_dialog.h"
 #include "devices/recording_wave_out.h"
 #include "tests/app/editor_fixture.h"
 #include "view/db_display.h"

@@ -1,4 +1,4 @@
-#include "app/new_wav_dialog.h"
+#include "app/dialogs/new_wav_dialog.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -6,7 +6,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/dialog_parts.h"
+#include "app/dialogs/dialog_parts.h"
 #include "core/settings.h"
 
 namespace sonvara {

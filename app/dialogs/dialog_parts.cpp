@@ -1,4 +1,4 @@
-#include "app/dialog_parts.h"
+#include "app/dialogs/dialog_parts.h"
 
 #include <QComboBox>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "app/mp3_encode_dialog.h"
+#include "app/dialogs/mp3_encode_dialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <iterator>
 
-#include "app/dialog_parts.h"
+#include "app/dialogs/dialog_parts.h"
 
 namespace sonvara {
 namespace {

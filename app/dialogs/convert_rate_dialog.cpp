@@ -1,9 +1,9 @@
-#include "app/convert_rate_dialog.h"
+#include "app/dialogs/convert_rate_dialog.h"
 
 #include <QComboBox>
 #include <QVBoxLayout>
 
-#include "app/dialog_parts.h"
+#include "app/dialogs/dialog_parts.h"
 #include "effects/effect_parameters.h"
 
 namespace sonvara {

@@ -1,4 +1,4 @@
-#include "app/player_dialog.h"
+#include "app/dialogs/player_dialog.h"
 
 #include <QComboBox>
 #include <QGridLayout>
