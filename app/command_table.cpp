@@ -102,7 +102,7 @@ const Command kCommands[] = {
     {kCmSilence, M::kEdit, false, "Silencie la Región Seleccionada", {}, nullptr, nullptr,
      E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmEditSilence(); }},
     {kCmCopyToNew, M::kEdit, true, "Copiar en el Nuevo", {}, nullptr, nullptr, E::kSelection,
-     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmCopyToNew(); }},
+     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmCopyToNew(); }},
 
     {kCmZoomIn, M::kView, false, "Zoom In\tCtrl+Plus",
      {kCtrlPad | Qt::Key_Plus, kCtrl | Qt::Key_Plus}, "zoom-in", "Acercar (Ctrl++)",

@@ -70,18 +70,12 @@ LSVFileWindow::LSVFileWindow(QWidget* parent)
     connect(buttons_[6], &QToolButton::clicked, this,
             [this] { SetDisplayMode(WaveDisplayMode::kLeftRight); });
 
+    // The views' selections and clicks go to the owner, which stores and shows them.
     for (LSVWaveWindow* view : {overview_, wave_}) {
-        connect(view, &LSVWaveWindow::marksChanged, this,
-                [this](std::int32_t from, std::int32_t to) {
-                    document_.Positions().selection_start = from;
-                    document_.Positions().selection_end = to;
-                    ShowMarks(from, to);
-                    emit positionsChanged();
-                });
+        connect(view, &LSVWaveWindow::marksChanged, this, &LSVFileWindow::SetSelection);
         connect(view, &LSVWaveWindow::positionSet, this, [this](std::int32_t frame) {
-            document_.Positions().cursor = frame;
-            ShowCursor(frame);
-            emit positionsChanged();
+            const LEditPositions& positions = document_.Positions();
+            emit selectionReported(positions.selection_start, positions.selection_end, frame);
         });
     }
     connect(wave_, &LSVWaveWindow::dragEdge, this, &LSVFileWindow::DragEdge);
@@ -300,12 +294,13 @@ void LSVFileWindow::SetDisplayMode(WaveDisplayMode mode) {
 }
 
 void LSVFileWindow::SetSelection(std::int32_t from, std::int32_t to) {
-    const std::int32_t length = document_.Audio().GetLength();
-    LEditPositions& positions = document_.Positions();
-    positions.selection_start = std::clamp(std::min(from, to), 0, length);
-    positions.selection_end = std::clamp(std::max(from, to), 0, length);
+    emit selectionReported(from, to, document_.Positions().cursor);
+}
+
+void LSVFileWindow::ShowPositions() {
+    const LEditPositions& positions = document_.Positions();
     ShowMarks(positions.selection_start, positions.selection_end);
-    emit positionsChanged();
+    ShowCursor(positions.cursor);
 }
 
 void LSVFileWindow::MoveCursor(std::int32_t frame) {

@@ -70,8 +70,11 @@ class LSVFileWindow : public QWidget {
     void ZoomWhole();
     void ToggleVerticalZoom();
     void SetDisplayMode(WaveDisplayMode mode);
-    // Selects [from, to) (within the document) in both views.
+    // The user selected [from, to), as a drag in a view does: reported to the owner
+    // (selectionReported), which stores the selection in the document and shows it.
     void SetSelection(std::int32_t from, std::int32_t to);
+    // Both views draw the document's selection and cursor.
+    void ShowPositions();
     // Puts the cursor at `frame` (within the document) and moves the view to show it.
     void MoveCursor(std::int32_t frame);
     // The play cursor at `frame`: both views draw it there, and the main view turns a page when
@@ -84,7 +87,10 @@ class LSVFileWindow : public QWidget {
     }
 
   signals:
+    // The window moved the document's cursor itself (a scroll-bar step, MoveCursor).
     void positionsChanged();
+    // A view reports a selection or a click, in frames; the owner keeps them within the document.
+    void selectionReported(std::int32_t start, std::int32_t end, std::int32_t cursor);
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -240,6 +240,7 @@ void MainDialog::Dispatch(int id) {
 void MainDialog::EnableMenuOptions() {
     const LSVFileWindow* file = current_;
     const bool clipboard = ClipboardHoldsAudio();
+    selection_valid_ = file != nullptr && HasValidSelection(file->Document());
     for (const Command& command : Commands()) {
         QAction* action = actions_[command.id];
         action->setEnabled(IsEnabled(command, file, clipboard));

@@ -19,8 +19,8 @@
 #include <algorithm>
 #include <ctime>
 
-#include "app/file_window.h"
 #include "app/dialogs/new_wav_dialog.h"
+#include "app/file_window.h"
 #include "app/recent_files.h"
 #include "core/settings.h"
 #include "devices/system_outputs.h"
@@ -244,10 +244,13 @@ LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
     LEditCallbacks callbacks;
     callbacks.play_from = [this, file](std::int32_t frame) { PlayFrom(file, frame); };
     file->Document().SetCallbacks(std::move(callbacks));
-    connect(file, &LSVFileWindow::positionsChanged, this, [this] {
-        // The fields and menus follow a moment later, as a drag reports many steps.
-        marks_timer_->start();
-    });
+    // A cursor the window moved shows in the fields a moment later, as a drag of the thumb
+    // reports many steps.
+    connect(file, &LSVFileWindow::positionsChanged, this, [this] { marks_timer_->start(); });
+    connect(file, &LSVFileWindow::selectionReported, this,
+            [this, file](std::int32_t start, std::int32_t end, std::int32_t cursor) {
+                ReportSelection(file, start, end, cursor);
+            });
     connect(window, &QMdiSubWindow::windowStateChanged, this,
             [this, window](Qt::WindowStates, Qt::WindowStates now) {
                 // The active window's state is the one new windows take.

@@ -105,6 +105,14 @@ class MainDialog : public QMainWindow, private TransportHost {
     void StartModifyCurrentFile(const std::string& name);
     void EndModifyCurrentFile(std::int32_t pos, std::int32_t preroll);
 
+    // The selection model of the current file. ModifySelection stores the selection [start, end)
+    // and the cursor in its document, within [0, length], and calls ApplySelection, which shows
+    // them: the four time fields, the marks and the cursor in both views, and the menus when the
+    // selection's validity changed. A view's mouse selection is stored and drawn in both views at
+    // once, and applied 50 ms later, so that a drag does not rewrite the fields at every step.
+    void ModifySelection(std::int32_t start, std::int32_t end, std::int32_t cursor);
+    void ApplySelection();
+
     // The internal clipboard, shared by every open file.
     const LAudioClipboard& Clipboard() const { return clipboard_; }
     // Whether the internal clipboard holds at least a millisecond of audio to paste.
@@ -208,6 +216,9 @@ class MainDialog : public QMainWindow, private TransportHost {
     void PlaceFileWindow(QMdiSubWindow* window);
     void BuildStatusFields();
     void UpdateTimeFields();
+    // A selection a view of `file` reported: stored and drawn now, applied by the 50 ms timer.
+    void ReportSelection(LSVFileWindow* file, std::int32_t start, std::int32_t end,
+                         std::int32_t cursor);
     // Shift+Home and Shift+End: the cursor goes to the start or the end and the selection runs
     // from where the cursor was to there.
     void SelectWithCursorTo(bool to_end);
@@ -243,6 +254,7 @@ class MainDialog : public QMainWindow, private TransportHost {
     QLabel* time_fields_[4] = {nullptr, nullptr, nullptr, nullptr};
     QTimer* time_timer_ = nullptr;
     QTimer* marks_timer_ = nullptr;
+    bool selection_valid_ = false;  // as the menus were last enabled
     QtMessageLoop loop_;
     QtProgressView progress_;
     QtPrompts qt_prompts_;

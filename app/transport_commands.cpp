@@ -12,9 +12,9 @@
 #include <algorithm>
 
 #include "app/command_icons.h"
+#include "app/dialogs/player_dialog.h"
 #include "app/file_window.h"
 #include "app/main_window.h"
-#include "app/dialogs/player_dialog.h"
 #include "core/settings.h"
 #include "view/db_display.h"
 
@@ -74,10 +74,9 @@ void MainDialog::FollowPlayback() {
     }
     const std::int32_t frame = transport_->HeardFrame();
     file->FollowPlayCursor(frame);
-    if (wind_selects_) {
-        file->SetSelection(selection_anchor_, frame);
-    }
-    if (file == current_) {
+    if (wind_selects_ && file == current_) {
+        ModifySelection(selection_anchor_, frame, frame);
+    } else if (file == current_) {
         UpdateTimeFields();
     }
     if (!transport_->IsActive()) {

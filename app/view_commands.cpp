@@ -56,7 +56,7 @@ void MainDialog::BuildStatusFields() {
     marks_timer_ = new QTimer(this);
     marks_timer_->setSingleShot(true);
     marks_timer_->setInterval(50);
-    connect(marks_timer_, &QTimer::timeout, this, &MainDialog::EnableMenuOptions);
+    connect(marks_timer_, &QTimer::timeout, this, &MainDialog::ApplySelection);
 }
 
 QString MainDialog::TimeFieldText(TimeField field) const {
@@ -77,6 +77,52 @@ void MainDialog::UpdateTimeFields() {
     for (int i = 0; i < 4; ++i) {
         time_fields_[i]->setText(QString::fromStdString(*values[i]));
     }
+}
+
+namespace {
+
+// Puts the selection [start, end) in either order and the cursor into `file`'s document, within
+// it.
+void StoreSelection(LSVFileWindow& file, std::int32_t start, std::int32_t end,
+                    std::int32_t cursor) {
+    const std::int32_t length = file.Document().Audio().GetLength();
+    LEditPositions& positions = file.Document().Positions();
+    positions.selection_start = std::clamp(std::min(start, end), 0, length);
+    positions.selection_end = std::clamp(std::max(start, end), 0, length);
+    positions.cursor = std::clamp(cursor, 0, length);
+}
+
+}  // namespace
+
+void MainDialog::ModifySelection(std::int32_t start, std::int32_t end, std::int32_t cursor) {
+    if (current_ == nullptr) {
+        return;
+    }
+    StoreSelection(*current_, start, end, cursor);
+    ApplySelection();
+}
+
+void MainDialog::ApplySelection() {
+    if (current_ == nullptr) {
+        return;
+    }
+    current_->ShowPositions();
+    if (HasValidSelection(current_->Document()) != selection_valid_) {
+        EnableMenuOptions();  // the time fields with them
+    } else {
+        UpdateTimeFields();
+    }
+}
+
+void MainDialog::ReportSelection(LSVFileWindow* file, std::int32_t start, std::int32_t end,
+                                 std::int32_t cursor) {
+    StoreSelection(*file, start, end, cursor);
+    if (file != current_) {
+        Activate(file);
+    }
+    // The other view follows the drag at once; the fields and menus when it settles.
+    file->ShowPositions();
+    marks_timer_->start();
 }
 
 void MainDialog::CmTile(bool across) {
@@ -121,24 +167,22 @@ void MainDialog::CmSelectAll() {
     if (current_ == nullptr) {
         return;
     }
-    const std::int32_t length = current_->Document().Audio().GetLength();
-    current_->SetSelection(0, length);
+    ModifySelection(0, current_->Document().Audio().GetLength(),
+                    current_->Document().Positions().cursor);
     current_->ZoomWhole();
-    EnableMenuOptions();
 }
 
 void MainDialog::CmSelectToStart() {
     if (current_ != nullptr) {
-        current_->SetSelection(0, current_->Document().Positions().cursor);
-        EnableMenuOptions();
+        const std::int32_t cursor = current_->Document().Positions().cursor;
+        ModifySelection(0, cursor, cursor);
     }
 }
 
 void MainDialog::CmSelectToEnd() {
     if (current_ != nullptr) {
-        current_->SetSelection(current_->Document().Positions().cursor,
-                               current_->Document().Audio().GetLength());
-        EnableMenuOptions();
+        const std::int32_t cursor = current_->Document().Positions().cursor;
+        ModifySelection(cursor, current_->Document().Audio().GetLength(), cursor);
     }
 }
 

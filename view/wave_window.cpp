@@ -22,6 +22,8 @@ constexpr double kScrollPerNotch = 0.1;
 constexpr double kZoomPerNotch = 1.25;
 // Frames are dotted once they lie this many device pixels apart.
 constexpr double kDotSpacing = 6.0;
+// A press this many pixels or fewer from a mark grabs it.
+constexpr double kGrabPixels = 4.0;
 
 }  // namespace
 
@@ -29,6 +31,8 @@ LSVWaveWindow::LSVWaveWindow(QWidget* parent) : QWidget(parent) {
     setObjectName("LSVWaveWindow");
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(40, 30);
+    // For the resize shape over a mark.
+    setMouseTracking(true);
     setEnabled(false);
 }
 
@@ -205,14 +209,16 @@ void LSVWaveWindow::ThreadFunction() {
             std::lock_guard lock(paint_lock_);
             range = ApplyView(request);
             mapping = mapping_;
-            // Under a drag beyond an edge, the mark at that edge follows the view.
+            // Under a drag beyond an edge, the moving end of the marks follows the view's edge.
             const int edge = edge_.load();
             if (edge != 0 && mapping_.HasView()) {
-                if (edge == static_cast<int>(WaveEdge::kBeyondLeft)) {
-                    mark_from_ = static_cast<std::int32_t>(mapping_.FrameOf(0));
-                } else {
-                    mark_to_ = static_cast<std::int32_t>(mapping_.FrameOf(mapping_.Width()));
-                }
+                const std::int64_t at = edge == static_cast<int>(WaveEdge::kBeyondLeft)
+                                            ? mapping_.FrameOf(0)
+                                            : mapping_.FrameOf(mapping_.Width());
+                const auto frame = static_cast<std::int32_t>(
+                    std::clamp<std::int64_t>(at, 0, document_.GetLength()));
+                mark_from_ = std::min(drag_origin_, frame);
+                mark_to_ = std::max(drag_origin_, frame);
                 marks_moved = true;
                 from_mark = mark_from_;
                 to_mark = mark_to_;
@@ -491,20 +497,72 @@ void LSVWaveWindow::SetEdge(int edge) {
     }
 }
 
+std::optional<std::int32_t> LSVWaveWindow::FixedMarkForGrab(double x) const {
+    const WaveColumnMapping mapping = Mapping();
+    const std::int32_t from = MarkFrom();
+    const std::int32_t to = MarkTo();
+    if (!mapping.HasView() || from >= to) {
+        return std::nullopt;
+    }
+    // The distance from x to a mark drawn in the view; marks outside it cannot be grabbed.
+    auto distance = [&](std::int32_t mark) {
+        const int column = mapping.ColumnOf(mark);
+        if (column < 0 || mark > mapping.FrameOf(mapping.Width())) {
+            return kGrabPixels + 1;
+        }
+        return std::abs(x - ColumnX(column));
+    };
+    const double to_from = distance(from);
+    const double to_to = distance(to);
+    if (std::min(to_from, to_to) > kGrabPixels) {
+        return std::nullopt;
+    }
+    // The nearer mark moves; the other stays.
+    return to_from < to_to ? to : from;
+}
+
+std::int32_t LSVWaveWindow::ExtensionAnchor(std::int32_t frame) const {
+    const std::int32_t from = MarkFrom();
+    const std::int32_t to = MarkTo();
+    if (from >= to) {
+        return std::clamp(position_start_, 0, data_end_);
+    }
+    return std::abs(frame - from) >= std::abs(frame - to) ? from : to;
+}
+
 void LSVWaveWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !started_) {
         return;
     }
-    drag_origin_ = FrameAt(event->position().toPoint().x());
-    SetMarks(drag_origin_, drag_origin_);
+    const double x = event->position().x();
+    const std::int32_t frame = FrameAt(event->position().toPoint().x());
+    std::int32_t origin = frame;
+    grabbed_mark_ = false;
+    if (event->modifiers() & Qt::ShiftModifier) {
+        origin = ExtensionAnchor(frame);
+    } else if (const std::optional<std::int32_t> fixed = FixedMarkForGrab(x)) {
+        origin = *fixed;
+        grabbed_mark_ = true;
+    }
+    {
+        std::lock_guard lock(paint_lock_);
+        drag_origin_ = origin;
+    }
     dragging_ = true;
+    moved_ = false;
+    // A grabbed mark stays where it is until the pointer moves.
+    if (!grabbed_mark_) {
+        ApplyDrag(frame);
+    }
 }
 
 void LSVWaveWindow::mouseMoveEvent(QMouseEvent* event) {
+    const int x = event->position().toPoint().x();
     if (!dragging_) {
+        ShowPointerShape(event->position().x());
         return;
     }
-    const int x = event->position().toPoint().x();
+    moved_ = true;
     const int column = ColumnAt(x);
     const int columns = Mapping().Width();
     if (column >= columns - 1 && edge_ == 0) {
@@ -524,9 +582,22 @@ void LSVWaveWindow::mouseReleaseEvent(QMouseEvent* event) {
     dragging_ = false;
     SetEdge(0);
     const std::int32_t frame = FrameAt(event->position().toPoint().x());
-    ApplyDrag(frame);
+    // A click on a mark keeps the marks; it only sets the position.
+    if (!grabbed_mark_ || moved_) {
+        ApplyDrag(frame);
+    }
+    grabbed_mark_ = false;
     SetPosition(frame, 0);
+    ShowPointerShape(event->position().x());
     emit positionSet(frame);
+}
+
+void LSVWaveWindow::ShowPointerShape(double x) {
+    if (FixedMarkForGrab(x)) {
+        setCursor(Qt::SizeHorCursor);
+    } else {
+        unsetCursor();
+    }
 }
 
 void LSVWaveWindow::wheelEvent(QWheelEvent* event) {

@@ -1,6 +1,11 @@
 #pragma once
 // LSVWaveWindow: the waveform of one document, one vertical line per pixel column, with the
-// position (cursor) and the selection marks. A click sets the position, a drag sets the marks.
+// position (cursor) and the selection marks. The mouse: a click sets the position and clears the
+// marks, a drag sets the marks; Shift and a click (or a drag) extend the marks from their far
+// edge, or from the position when there are none, to the pointer; a press within a few pixels of
+// either mark (the pointer shows a horizontal resize shape there) drags that mark, and a mark
+// dragged past the other swaps with it. Marks are document frames, within [0, data end]. While a
+// drag is beyond an edge the owner scrolls the view and the moving mark follows the view's edge.
 //
 // The column values are computed by a worker thread of the window: the owner asks for a view with
 // SetRequest and returns at once; the worker takes the latest request (requests that arrive while
@@ -27,6 +32,7 @@ class QPainter;
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 #include "core/signal_object.h"
 #include "core/thread.h"
@@ -135,8 +141,15 @@ class LSVWaveWindow : public QWidget, private LThread {
                    int data_first, int data_last) const;
     void PaintSamples(QPainter& painter, const WavePalette& colours, double mid,
                       double scale) const;
+    // Under a drag: the marks from the fixed end to `frame`, told to the owner.
     void ApplyDrag(std::int32_t frame);
     void SetEdge(int edge);
+    // The mark that stays when a press at pixel x grabs the other one, if x is near a mark shown.
+    std::optional<std::int32_t> FixedMarkForGrab(double x) const;
+    // The fixed end of a Shift-click at `frame`: the farther mark, or the position without marks.
+    std::int32_t ExtensionAnchor(std::int32_t frame) const;
+    // The horizontal resize shape over a mark that a press would grab, the arrow elsewhere.
+    void ShowPointerShape(double x);
 
     // The worker's own, set before it starts.
     LCutListAudio document_;
@@ -159,7 +172,8 @@ class LSVWaveWindow : public QWidget, private LThread {
     WaveSamples samples_;  // the frames of a view that DrawsSamples
     std::int32_t mark_from_ = 0;
     std::int32_t mark_to_ = 0;
-    std::atomic<int> edge_{0};  // 0, or WaveEdge::kBeyondRight or kBeyondLeft during a drag
+    std::int32_t drag_origin_ = 0;  // the fixed end of the marks under a drag
+    std::atomic<int> edge_{0};      // 0, or WaveEdge::kBeyondRight or kBeyondLeft during a drag
 
     std::atomic<std::int64_t> computed_columns_{0};
     std::int32_t request_start_ = 0;
@@ -167,8 +181,9 @@ class LSVWaveWindow : public QWidget, private LThread {
     std::int32_t position_start_ = 0;
     std::int32_t position_width_ = 0;
     std::int32_t data_end_ = 0;
-    std::int32_t drag_origin_ = 0;
     bool dragging_ = false;
+    bool grabbed_mark_ = false;  // the drag moves a mark that was there before the press
+    bool moved_ = false;         // the pointer moved since the press
 };
 
 }  // namespace sonvara
