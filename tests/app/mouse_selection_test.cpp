@@ -5,9 +5,7 @@
 #include <QAction>
 #include <QTest>
 
-#include <chrono>
 #include <cmath>
-#include <functional>
 
 #include "audio/sound_time.h"
 #include "tests/app/editor_fixture.h"
@@ -23,17 +21,13 @@ constexpr int kRow = 4;
 
 class MouseSelectionTest : public EditorTest {
   protected:
-    // A new window holding ten seconds of a quiet sine, 700 × 400, showing all of it.
+    // A new window holding ten seconds of a quiet level, 700 × 400, showing all of it.
     void SetUp() override {
         WriteBool("Settings", "PromptSampleAndChannels", false);
         WriteBool("Settings", "AutoPlaybackAfterEffects", false);
         frame_->CmNew();
         file_ = frame_->CurrentFile();
-        std::vector<Sample> sine(kFrames);
-        for (std::size_t f = 0; f < sine.size(); ++f) {
-            sine[f] = static_cast<Sample>(0x20000 * std::sin(static_cast<double>(f) * 0.01));
-        }
-        file_->Document().Audio() = FromSamples(sine, 1, kRate);
+        file_->Document().Audio() = FromSamples(std::vector<Sample>(kFrames, 0x20000), 1, kRate);
         file_->parentWidget()->resize(700, 400);
         file_->ViewWholeDocument();
         view_ = file_->WaveView();
@@ -44,17 +38,6 @@ class MouseSelectionTest : public EditorTest {
         QCoreApplication::processEvents();
         ASSERT_TRUE(view_->WaitForColumns());
         QCoreApplication::processEvents();
-    }
-
-    static bool WaitUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            QTest::qWait(10);
-        }
-        return true;
     }
 
     // The pixel x at which `frame` is drawn, and the frame a press at pixel x lands on.
@@ -90,11 +73,6 @@ class MouseSelectionTest : public EditorTest {
         time.SetSamples(frames, kRate);
         return time.Hundredths();
     }
-    static std::string Milliseconds(std::int32_t frames) {
-        LSoundTime time;
-        time.SetSamples(frames, kRate);
-        return time.MillisecondsText();
-    }
 
     const LEditPositions& Positions() const { return file_->Document().Positions(); }
     std::pair<std::int32_t, std::int32_t> Selection() const {
@@ -120,11 +98,10 @@ TEST_F(MouseSelectionTest, ADragIsDrawnWhereItWentAndTheFieldsFollowOnceItSettle
     const auto [first, end] = DrawnSelection();
     EXPECT_NEAR(first, x_from, 1);
     EXPECT_NEAR(end, x_to, 1);
-    EXPECT_TRUE(WaitUntil([&] { return frame_->Action(kCmCut)->isEnabled(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame_->Action(kCmCut)->isEnabled(); }));
     EXPECT_EQ(Field(TimeField::kSelectionStart), Hundredths(FrameAt(x_from)));
     EXPECT_EQ(Field(TimeField::kSelectionEnd), Hundredths(FrameAt(x_to)));
     EXPECT_EQ(Field(TimeField::kCursor), Hundredths(FrameAt(x_to)));
-    EXPECT_EQ(Field(TimeField::kSelectionLength), Milliseconds(FrameAt(x_to) - FrameAt(x_from)));
 
     // Beyond the window's side the selection ends at the document's end.
     const int x_inside = XOf(40000);
@@ -136,7 +113,7 @@ TEST_F(MouseSelectionTest, ADragIsDrawnWhereItWentAndTheFieldsFollowOnceItSettle
     QTest::mouseClick(view_, Qt::LeftButton, {}, At(x_from));
     EXPECT_EQ(DrawnSelection(), std::pair(0, 0));
     EXPECT_EQ(Positions().cursor, FrameAt(x_from));
-    EXPECT_TRUE(WaitUntil([&] { return !frame_->Action(kCmCut)->isEnabled(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame_->Action(kCmCut)->isEnabled(); }));
     EXPECT_EQ(Field(TimeField::kSelectionLength), "0:00:00.000");
 }
 
@@ -165,7 +142,8 @@ TEST_F(MouseSelectionTest, AMarkDraggedByItsEdgeMovesAloneAndSwapsPastTheOther) 
     QTest::mouseMove(view_, At(XOf(10000)));
     QTest::mouseRelease(view_, Qt::LeftButton, {}, At(XOf(10000)));
     EXPECT_EQ(Selection(), std::pair(FrameAt(XOf(10000)), 20000));
-    EXPECT_TRUE(WaitUntil([&] { return Field(TimeField::kSelectionEnd) == Hundredths(20000); }));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Field(TimeField::kSelectionEnd) == Hundredths(20000); }));
 }
 
 // Dragging a mark past the window's side scrolls the view; the other mark stays where it was even
@@ -179,7 +157,7 @@ TEST_F(MouseSelectionTest, AMarkDraggedPastTheSideScrollsAndKeepsTheOtherMark) {
 
     QTest::mousePress(view_, Qt::LeftButton, {}, At(XOf(40000)));
     QTest::mouseMove(view_, At(-20));
-    EXPECT_TRUE(WaitUntil([&] { return file_->View().start < 4000; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file_->View().start < 4000; }));
     QTest::mouseRelease(view_, Qt::LeftButton, {}, At(-20));
     EXPECT_EQ(Positions().selection_end, 8000);
     EXPECT_LT(Positions().selection_start, 8000);
