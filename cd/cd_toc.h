@@ -26,7 +26,8 @@ struct CdToc {
 };
 
 // Reads a table of contents from `data`, the bytes the drive delivered. False, with `toc` emptied,
-// when the data holds no descriptor or fewer bytes than its length field claims.
+// when the length field claims no descriptor, or descriptors (at most 256 are read) that did not
+// arrive.
 bool ParseToc(std::span<const std::uint8_t> data, CdToc& toc);
 
 }  // namespace sonvara

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,6 +69,7 @@ class CdRipperTest : public ::testing::Test {
 TEST_F(CdRipperTest, CopiesEachTrackAsItsSectorsCome) {
     // An audio track of 50 sectors, a data track of 24 and a last audio track of 25, which ends
     // at the lead-out: its second read asks for the one sector left.
+    const mode_t mask = ::umask(022);
     const DiscImage disc = MakeDisc({50, 24, 25}, {false, true, false});
     ImageDriveList drives({disc});
     const Bytes read_toc = {0x43, 0, 0, 0, 0, 0, 0x01, 0x08, 0x00, 0};
@@ -92,6 +94,7 @@ TEST_F(CdRipperTest, CopiesEachTrackAsItsSectorsCome) {
         const std::size_t first = static_cast<std::size_t>(disc.tracks[track].start);
         const std::size_t blocks = track == 0 ? 50 : track == 1 ? 24 : 25;
         ASSERT_EQ(file.size(), 46 + blocks * kCdSectorBytes);
+        EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0644));
         EXPECT_TRUE(std::equal(file.begin() + 46, file.end(),
                                disc.sectors.begin() + static_cast<std::ptrdiff_t>(first * 2352)));
     }
@@ -103,6 +106,7 @@ TEST_F(CdRipperTest, CopiesEachTrackAsItsSectorsCome) {
     const Bytes file = FileBytes(scratch_.File("Pista 3.wav"));
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 46), header);
     EXPECT_TRUE(prompts_.Asked().empty());
+    ::umask(mask);
 }
 
 TEST_F(CdRipperTest, AFailedOrCancelledCopyLeavesNoFileAndKeepsAnOldOne) {
