@@ -1,0 +1,68 @@
+#include "cd/cd_commands.h"
+
+#include <vector>
+
+#include "core/diagnostics.h"
+
+namespace sonvara {
+namespace {
+
+constexpr std::uint8_t kReadToc = 0x43;
+constexpr std::uint8_t kReadCd = 0xBE;
+// READ CD byte 9: sync, all headers, user data and EDC/ECC.
+constexpr std::uint8_t kFullSector = 0xF0;
+
+}  // namespace
+
+std::array<std::uint8_t, 10> ReadTocCommand() {
+    return {kReadToc,           0x00, 0x00, 0x00, 0x00, 0x00, 0x01, kCdTocBytes >> 8,
+            kCdTocBytes & 0xFF, 0x00};
+}
+
+std::array<std::uint8_t, 12> ReadCdCommand(std::int32_t first_block, std::uint8_t count) {
+    const auto block = static_cast<std::uint32_t>(first_block);
+    return {kReadCd,
+            0x00,
+            static_cast<std::uint8_t>(block >> 24),
+            static_cast<std::uint8_t>(block >> 16),
+            static_cast<std::uint8_t>(block >> 8),
+            static_cast<std::uint8_t>(block),
+            0x00,
+            0x00,
+            count,
+            kFullSector,
+            0x00,
+            0x00};
+}
+
+ScsiResult ProcessSCSICDGetTOC(LProgressDialog& process, ScsiDevice& device, CdToc& toc) {
+    std::vector<std::uint8_t> data(kCdTocBytes);
+    std::size_t received = 0;
+    const ScsiResult result = ProcessSCSIExecuteCommand(process, device, ReadTocCommand(), data,
+                                                        kReadTocTimeout, received);
+    if (result != ScsiResult::kDone) {
+        return result;
+    }
+    return ParseToc(std::span(data).first(received), toc) ? ScsiResult::kDone : ScsiResult::kFailed;
+}
+
+ScsiResult ProcessSCSICDReadDASectors(LProgressDialog& process, ScsiDevice& device,
+                                      std::int32_t first_block, std::uint8_t count,
+                                      std::span<std::uint8_t> buffer) {
+    const std::size_t bytes = count * kCdSectorBytes;
+    if (buffer.size() < bytes) {
+        Diagnose("ProcessSCSICDReadDASectors buffer too small");
+        return ScsiResult::kFailed;
+    }
+    std::size_t received = 0;
+    const ScsiResult result =
+        ProcessSCSIExecuteCommand(process, device, ReadCdCommand(first_block, count),
+                                  buffer.first(bytes), kReadCdTimeout, received);
+    if (result == ScsiResult::kDone && received != bytes) {
+        Diagnose("ProcessSCSICDReadDASectors short read");
+        return ScsiResult::kFailed;
+    }
+    return result;
+}
+
+}  // namespace sonvara

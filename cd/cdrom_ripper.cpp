@@ -1,0 +1,148 @@
+#include "cd/cdrom_ripper.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "cd/cd_commands.h"
+#include "core/diagnostics.h"
+#include "core/temporary_file.h"
+
+namespace sonvara {
+namespace {
+
+constexpr int kSectorsPerRead = 24;
+constexpr std::size_t kHeaderBytes = 46;
+// The RIFF size counts the header after its first 8 bytes.
+constexpr std::uint32_t kRiffOverhead = kHeaderBytes - 8;
+
+void Put16(std::uint8_t* at, std::uint16_t value) {
+    at[0] = static_cast<std::uint8_t>(value);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void Put32(std::uint8_t* at, std::uint32_t value) {
+    Put16(at, static_cast<std::uint16_t>(value));
+    Put16(at + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+// Both sizes are 0xFFFFFFFF while the copy runs.
+std::array<std::uint8_t, kHeaderBytes> WaveHeader(std::uint32_t riff_size,
+                                                  std::uint32_t data_size) {
+    std::array<std::uint8_t, kHeaderBytes> header{};
+    std::uint8_t* h = header.data();
+    std::copy_n("RIFF", 4, h);
+    Put32(h + 4, riff_size);
+    std::copy_n("WAVEfmt ", 8, h + 8);
+    Put32(h + 16, 18);      // the format chunk, with its extra-size field
+    Put16(h + 20, 1);       // PCM
+    Put16(h + 22, 2);       // channels
+    Put32(h + 24, 44100);   // frames a second
+    Put32(h + 28, 176400);  // bytes a second
+    Put16(h + 32, 4);       // bytes a frame
+    Put16(h + 34, 16);      // bits a sample
+    Put16(h + 36, 0);       // no extra format bytes
+    std::copy_n("data", 4, h + 38);
+    Put32(h + 42, data_size);
+    return header;
+}
+
+// The temporary file is private to the user; the finished one gets the mode of the file it
+// replaces, or that of any new file.
+mode_t ModeFor(const std::string& target) {
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0) {
+        return status.st_mode & 07777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+ProcessResult LCDROMRipper::Body() {
+    SetText("Loading CD Track " + std::to_string(track_ + 1), 0);
+    SetText("Getting Track Information...", 1);
+    SetProgress(0);
+
+    std::unique_ptr<ScsiDevice> device = drives_.Open(drive_);
+    if (device == nullptr) {
+        Diagnose("LCDROMRipper Open FAILED");
+        return PROCESS_FAILED;
+    }
+    CdToc toc;
+    const ScsiResult toc_result = ProcessSCSICDGetTOC(*this, *device, toc);
+    if (toc_result == ScsiResult::kCancelled) {
+        return PROCESS_STOPPED;
+    }
+    if (toc_result != ScsiResult::kDone) {
+        Diagnose("LCDROMRipper GetTOC FAILED");
+        return PROCESS_FAILED;
+    }
+    if (track_ < 0 || track_ >= toc.tracks) {
+        Diagnose("LCDROMRipper Data.nTrack >= nTracks");
+        return PROCESS_FAILED;
+    }
+    const std::int32_t first = toc.starts[static_cast<std::size_t>(track_)];
+    const std::int64_t blocks = toc.TrackBlocks(track_);
+    // No disc holds a track this long (it is over seven hours); only a broken table of contents
+    // claims one, and its sizes would not fit the header.
+    if (blocks * static_cast<std::int64_t>(kCdSectorBytes) > UINT32_MAX - kRiffOverhead) {
+        Diagnose("LCDROMRipper track too long for a WAV file");
+        return PROCESS_FAILED;
+    }
+
+    TemporaryFile temporary(path_);
+    if (!temporary.IsValid()) {
+        ShowError("Unable to create wav file " + path_);
+        return PROCESS_FAILED;
+    }
+    const std::string write_failed = "No se puede escribir el archivo \"" + path_ + "\".";
+    LFile& file = temporary.File();
+    auto header = WaveHeader(UINT32_MAX, UINT32_MAX);
+    if (file.Write(header.data(), header.size()) != header.size()) {
+        ShowError(write_failed);
+        return PROCESS_FAILED;
+    }
+
+    SetText("Loading Digital Audio...", 1);
+    std::vector<std::uint8_t> buffer(kSectorsPerRead * kCdSectorBytes);
+    std::int64_t done = 0;
+    while (done < blocks) {
+        // The last read asks only for what is left of the track: a read past the lead-out fails.
+        const auto count =
+            static_cast<std::uint8_t>(std::min<std::int64_t>(kSectorsPerRead, blocks - done));
+        const ScsiResult read = ProcessSCSICDReadDASectors(
+            *this, *device, static_cast<std::int32_t>(first + done), count, buffer);
+        if (read == ScsiResult::kCancelled) {
+            return PROCESS_STOPPED;
+        }
+        if (read != ScsiResult::kDone) {
+            Diagnose("LCDROMRipper read FAILED");
+            return PROCESS_FAILED;
+        }
+        const std::size_t bytes = count * kCdSectorBytes;
+        if (file.Write(buffer.data(), bytes) != bytes) {
+            ShowError(write_failed);
+            return PROCESS_FAILED;
+        }
+        done += count;
+        SetProgress(static_cast<double>(done) / static_cast<double>(blocks));
+    }
+
+    const auto data_bytes = static_cast<std::uint32_t>(blocks * kCdSectorBytes);
+    header = WaveHeader(data_bytes + kRiffOverhead, data_bytes);
+    if (!file.Seek(0) || file.Write(header.data(), header.size()) != header.size() ||
+        ::fchmod(file.Descriptor(), ModeFor(path_)) != 0 || !temporary.SyncAndClose() ||
+        !temporary.RenameTo(path_)) {
+        ShowError(write_failed);
+        return PROCESS_FAILED;
+    }
+    return PROCESS_DONE;
+}
+
+}  // namespace sonvara

@@ -1,0 +1,100 @@
+// The CD import dialog on simulated drives: the drives and tracks it shows, the message of a
+// machine without a drive, and the files OK copies, stopping at the first track that fails.
+
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+#include "app/dialogs/cd_ripper_dialog.h"
+#include "core/settings.h"
+#include "tests/cd/test_discs.h"
+#include "tests/support/run_process.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/view/gui_test_app.h"
+
+namespace sonvara {
+namespace {
+
+using testing::MakeDisc;
+
+class CdRipperDialogTest : public ::testing::Test {
+  protected:
+    CdRipperDialogTest() {
+        testing::GuiApp();
+        previous_settings_ = UseSettingsStore(std::make_shared<MemorySettingsStore>());
+        WriteString("Folders", "Current", scratch_.Path());
+    }
+    ~CdRipperDialogTest() override { UseSettingsStore(previous_settings_); }
+
+    std::unique_ptr<CDRipperDlg> Dialog(CdDriveList& drives) {
+        return std::make_unique<CDRipperDlg>(
+            drives,
+            [this](LProgressDialog& process) {
+                ++processes_;
+                return testing::RunProcess(process, nullptr, &prompts_);
+            },
+            prompts_, nullptr);
+    }
+
+    static std::vector<std::string> Rows(const QTreeWidget& list) {
+        std::vector<std::string> rows;
+        for (int i = 0; i < list.topLevelItemCount(); ++i) {
+            rows.push_back((list.topLevelItem(i)->text(0) + " " + list.topLevelItem(i)->text(1))
+                               .toStdString());
+        }
+        return rows;
+    }
+
+    testing::ScratchFolder scratch_;
+    testing::ScriptedPrompts prompts_;
+    int processes_ = 0;
+    std::shared_ptr<SettingsStore> previous_settings_;
+};
+
+TEST_F(CdRipperDialogTest, AMachineWithoutDrivesIsToldSoAndTheDialogCloses) {
+    ImageDriveList none({});
+    auto dialog = Dialog(none);
+    EXPECT_EQ(dialog->exec(), QDialog::Rejected);
+    ASSERT_EQ(prompts_.Asked().size(), 1u);
+    EXPECT_EQ(prompts_.Asked()[0].caption, "Error");
+    EXPECT_EQ(prompts_.Asked()[0].icon, PromptIcon::kError);
+    EXPECT_EQ(prompts_.Asked()[0].text.rfind("No han sido detectados CD-ROM drives.", 0), 0u);
+}
+
+TEST_F(CdRipperDialogTest, ShowsEachDrivesTracksAndCopiesTheSelectedOnes) {
+    DiscImage second = MakeDisc({75 * 125, 30, 40, 50});
+    second.failing_block = 75 * 125 + 30 + 45;  // in track 4
+    ImageDriveList drives({MakeDisc({75 * 61}), second});
+    auto dialog = Dialog(drives);
+    ASSERT_TRUE(dialog->LoadDrives());
+
+    QComboBox& drive_list = *dialog->DriveList();
+    ASSERT_EQ(drive_list.count(), 2);
+    EXPECT_EQ(drive_list.itemText(1), "CD-ROM 2");
+    EXPECT_EQ(drive_list.currentIndex(), 0);
+    QTreeWidget& tracks = *dialog->TrackList();
+    EXPECT_EQ(tracks.headerItem()->text(0), "Pista");
+    EXPECT_EQ(tracks.headerItem()->text(1), "Duración");
+    EXPECT_EQ(Rows(tracks), std::vector<std::string>{"Pista 1 1:01"});
+    drive_list.setCurrentIndex(1);
+    EXPECT_EQ(Rows(tracks), (std::vector<std::string>{"Pista 1 2:05", "Pista 2 0:00",
+                                                      "Pista 3 0:00", "Pista 4 0:00"}));
+
+    // Tracks 1, 3 and 4: the fourth fails, so the first two are the import.
+    for (int row : {0, 2, 3}) {
+        tracks.topLevelItem(row)->setSelected(true);
+    }
+    dialog->accept();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    const std::vector<std::string> expected = {scratch_.File("Pista 1.wav"),
+                                               scratch_.File("Pista 3.wav")};
+    EXPECT_EQ(dialog->ImportedFiles(), expected);
+    EXPECT_EQ(std::filesystem::file_size(expected[1]), 46 + 40 * kCdSectorBytes);
+    EXPECT_FALSE(std::filesystem::exists(scratch_.File("Pista 4.wav")));
+    EXPECT_EQ(processes_, 4);  // the listing and three copies
+}
+
+}  // namespace
+}  // namespace sonvara
