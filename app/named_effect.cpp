@@ -109,6 +109,10 @@ std::optional<NamedEffect> ParseNamedEffect(std::string_view text, std::string& 
         }
         return effect;
     }
+    if (values && form->time_counts == 0b001) {
+        problem = wrong;  // the effect takes no values
+        return std::nullopt;
+    }
     for (std::size_t at = 0; values && effect.times.size() < 3;) {
         const std::size_t comma = std::min(values->find(',', at), values->size());
         const std::optional<EffectTime> time =

@@ -49,7 +49,7 @@ constexpr const char* kUsage =
     "  sonvara-batch info [opciones] ARCHIVO\n"
     "      Muestra la tasa, los canales, la duración y el tipo de ARCHIVO.\n"
     "  sonvara-batch effect [opciones] EFECTO ENTRADA SALIDA\n"
-    "      Carga ENTRADA, le aplica EFECTO entera y la guarda como SALIDA (por extensión):\n"
+    "      Carga ENTRADA, le aplica EFECTO y la guarda como SALIDA (por extensión):\n"
     "        fade-in[:DURACIÓN]          aparece gradualmente (todo el archivo o su comienzo)\n"
     "        fade-out[:DURACIÓN]         se desvanece (todo el archivo o su final)\n"
     "        fade-out-trim:FIN,DURACIÓN  se desvanece en DURACIÓN hasta FIN y se corta allí\n"

@@ -156,7 +156,7 @@ TEST(NamedEffectTest, BadTextsAreRefusedSayingWhy) {
     }();
     for (const Case& c : {
              Case{"wobble", "efecto desconocido: \"wobble\" (sonvara-batch --help)"},
-             Case{"reverse:1s", "\"reverse\" se escribe así: reverse"},
+             Case{"reverse:", "\"reverse\" se escribe así: reverse"},
              Case{"fade-out-trim:1s",
                   "\"fade-out-trim\" se escribe así: fade-out-trim:FIN,DURACIÓN"},
              Case{"silence:1,2,3", "\"silence\" se escribe así: silence[:DESDE,HASTA]"},
