@@ -1,5 +1,8 @@
 #include "app/batch_command.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
 
 namespace sonvara {
@@ -173,6 +176,51 @@ std::string CheckBatchItem(const LBatchCommandItem& item) {
         return "";
     }
     return CheckBatchValues(*command, BatchItemValues(item).numbers);
+}
+
+std::optional<LBatchCommandItem> ParseBatchCommand(std::string_view text, std::string& problem) {
+    const std::size_t colon = text.find(':');
+    const std::string_view key = text.substr(0, colon);
+    const BatchCommandInfo* command = FindBatchCommand(key);
+    if (command == nullptr) {
+        problem = "comando desconocido: \"" + std::string(key) + "\" (sonvara-batch commands)";
+        return std::nullopt;
+    }
+    if (colon == std::string_view::npos) {
+        return LBatchCommandItem{command->id, {}};  // the stored values, at run time
+    }
+    std::vector<int> numbers;
+    const std::string list(text.substr(colon + 1));
+    for (std::size_t at = 0; at <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', at), list.size());
+        const std::string number = list.substr(at, comma - at);
+        char* end = nullptr;
+        const long value = std::strtol(number.c_str(), &end, 10);
+        if (number.empty() || *end != '\0' || value < INT32_MIN || value > INT32_MAX) {
+            problem = "valor no válido \"" + number + "\" en \"" + std::string(text) + "\"";
+            return std::nullopt;
+        }
+        numbers.push_back(static_cast<int>(value));
+        at = comma + 1;
+    }
+    problem = CheckBatchValues(*command, numbers);
+    if (!problem.empty()) {
+        return std::nullopt;
+    }
+    return MakeBatchItem(*command, numbers);
+}
+
+std::string BatchCommandText(const LBatchCommandItem& item) {
+    std::string text = std::to_string(item.id);
+    const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command == nullptr || item.data.size() < BatchDataBytes(*command)) {
+        return text;
+    }
+    const std::vector<int> numbers = ItemValues(*command, item, false).numbers;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        text += (i == 0 ? ":" : ",") + std::to_string(numbers[i]);
+    }
+    return text;
 }
 
 std::string BatchItemDescription(const LBatchCommandItem& item) {

@@ -113,6 +113,13 @@ std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<
 // without the whole layout (it runs with the stored values) and for an unknown command.
 std::string CheckBatchItem(const LBatchCommandItem& item);
 
+// A command as typed: its id or name ("7", "Eco"), and after ":" its values in layout order,
+// separated by commas ("7:800,50"); without values the item runs with the stored ones. Nothing,
+// with the message in `problem`, for an unknown command or values CheckBatchValues refuses.
+std::optional<LBatchCommandItem> ParseBatchCommand(std::string_view text, std::string& problem);
+// The text ParseBatchCommand reads back as `item` (of a known command): "ID" or "ID:V1,V2,...".
+std::string BatchCommandText(const LBatchCommandItem& item);
+
 // The "Opciones" column of the command list for an item; empty for commands without options.
 std::string BatchItemDescription(const LBatchCommandItem& item);
 

@@ -14,12 +14,12 @@ std::int32_t Level(std::uint8_t y) {
     return std::int32_t{y} << 17;
 }
 
-// Point positions divide the length by 255 in two parts, so that no product overflows.
-std::int64_t PointFrame(std::int64_t length, std::uint8_t x) {
+}  // namespace
+
+// The length is divided by 255 in two parts, so that no product overflows.
+std::int64_t EnvelopePointFrame(std::int64_t length, std::uint8_t x) {
     return (length / 255) * x + ((length % 255) * x) / 255;
 }
-
-}  // namespace
 
 BytePointList FadeInPoints() {
     return {{{0, 0}, {255, 128}}};
@@ -54,7 +54,7 @@ ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, F
         // The first point's x is not used: the first segment always starts at frame 0.
         std::int32_t gain = Level(points[0].second);
         std::int32_t target = Level(points[1].second);
-        std::int64_t segment_end = PointFrame(length, points[1].first);
+        std::int64_t segment_end = EnvelopePointFrame(length, points[1].first);
         std::size_t next = 2;
         std::int64_t done = 0;
         for (;;) {
@@ -70,7 +70,7 @@ ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, F
                     segment_end = length;
                 } else {
                     target = Level(points[next].second);
-                    segment_end = PointFrame(length, points[next].first);
+                    segment_end = EnvelopePointFrame(length, points[next].first);
                     ++next;
                 }
                 remaining = segment_end - done;

@@ -20,6 +20,9 @@ struct BytePointList {
     std::vector<std::pair<std::uint8_t, std::uint8_t>> points;  // (x, y)
 };
 
+// The frame, from the start of a selection of `length` frames, at which a point at `x` lies.
+std::int64_t EnvelopePointFrame(std::int64_t length, std::uint8_t x);
+
 // Fade in: {(0, 0), (255, 128)}; fade out: {(0, 128), (255, 0)}.
 BytePointList FadeInPoints();
 BytePointList FadeOutPoints();

@@ -17,39 +17,6 @@ int Fail(const std::string& why) {
     return 2;
 }
 
-// "ID_OR_NAME" or "ID_OR_NAME:V1,V2,..." as an item; the message of a bad one in `problem`.
-std::optional<LBatchCommandItem> ParseCommand(const std::string& text, std::string& problem) {
-    const std::size_t colon = text.find(':');
-    const std::string key = text.substr(0, colon);
-    const BatchCommandInfo* command = FindBatchCommand(key);
-    if (command == nullptr) {
-        problem = "comando desconocido: \"" + key + "\" (sonvara-batch commands)";
-        return std::nullopt;
-    }
-    if (colon == std::string::npos) {
-        return LBatchCommandItem{command->id, {}};  // the stored values, at run time
-    }
-    std::vector<int> numbers;
-    const std::string list = text.substr(colon + 1);
-    for (std::size_t at = 0; at <= list.size();) {
-        const std::size_t comma = std::min(list.find(',', at), list.size());
-        const std::string number = list.substr(at, comma - at);
-        char* end = nullptr;
-        const long value = std::strtol(number.c_str(), &end, 10);
-        if (number.empty() || *end != '\0' || value < INT32_MIN || value > INT32_MAX) {
-            problem = "valor no válido \"" + number + "\" en \"" + text + "\"";
-            return std::nullopt;
-        }
-        numbers.push_back(static_cast<int>(value));
-        at = comma + 1;
-    }
-    problem = CheckBatchValues(*command, numbers);
-    if (!problem.empty()) {
-        return std::nullopt;
-    }
-    return MakeBatchItem(*command, numbers);
-}
-
 // --format and --out laid over the "BatchConverter" settings; false with a message when wrong.
 bool ApplyOutputOptions(const BatchRunOptions& options, BatchOutputSettings& output) {
     if (options.format) {
@@ -97,7 +64,7 @@ int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
     }
     for (const std::string& order : options.commands) {
         std::string problem;
-        std::optional<LBatchCommandItem> item = ParseCommand(order, problem);
+        std::optional<LBatchCommandItem> item = ParseBatchCommand(order, problem);
         if (!item) {
             return Fail(problem);
         }

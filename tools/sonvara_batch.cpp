@@ -2,6 +2,7 @@
 //
 //   sonvara-batch convert [options] IN OUT   read IN and write it as OUT, both by extension
 //   sonvara-batch info [options] FILE        rate, channels, length and kind of FILE
+//   sonvara-batch effect [options] EFFECT IN OUT  IN with one effect applied, saved as OUT
 //   sonvara-batch run [options] FILE...      the batch converter: commands on every FILE
 //   sonvara-batch script show FILE.svb       a batch script's commands and options
 //   sonvara-batch commands                   the commands a batch script can hold
@@ -30,6 +31,7 @@
 #include "platform/ini_settings_file.h"
 #include "tools/batch_prompts.h"
 #include "tools/batch_run.h"
+#include "tools/effect_verb.h"
 
 namespace sonvara {
 namespace {
@@ -46,6 +48,24 @@ constexpr const char* kUsage =
     "      LAME: \"apt install lame\").\n"
     "  sonvara-batch info [opciones] ARCHIVO\n"
     "      Muestra la tasa, los canales, la duración y el tipo de ARCHIVO.\n"
+    "  sonvara-batch effect [opciones] EFECTO ENTRADA SALIDA\n"
+    "      Carga ENTRADA, le aplica EFECTO y la guarda como SALIDA (por extensión):\n"
+    "        fade-in[:DURACIÓN]          aparece gradualmente (todo el archivo o su comienzo)\n"
+    "        fade-out[:DURACIÓN]         se desvanece (todo el archivo o su final)\n"
+    "        fade-out-trim:FIN,DURACIÓN  se desvanece en DURACIÓN hasta FIN y se corta allí\n"
+    "        reverse                     al revés\n"
+    "        dc-offset                   quita a cada canal su valor medio (DC offset)\n"
+    "        silence[:DESDE,HASTA]       silencio en todo el archivo o de DESDE a HASTA\n"
+    "        equalizer:FRECUENCIA:NIVEL,...  ecualizador; frecuencias de 0 a 20000 Hz (1000,\n"
+    "                                    1000Hz, 2.5kHz)\n"
+    "        envelope:TIEMPO:NIVEL,...   envolvente de volumen a lo largo del archivo\n"
+    "        ORDEN[:VALORES]             una orden de \"sonvara-batch commands\" (\"Eco:800,50\")\n"
+    "      Tiempos: segundos (1.5 o 1.5s), milisegundos (250ms), 1:30.5, 1:02:03 o un\n"
+    "      porcentaje del archivo (25%). Niveles: porcentaje (50% o 50) o decibelios (-6dB);\n"
+    "      en el ecualizador 100% es el nivel original y 199.22% el máximo, en la envolvente\n"
+    "      200% es el máximo (como en sus gráficas del editor). De 2 a 64 puntos, en orden:\n"
+    "      \"equalizer:0:100%,1000:100%,4000:50%,20000:50%\", "
+    "\"envelope:0:0%,2s:100%,100%:100%\".\n"
     "  sonvara-batch run [opciones] [--script LISTA.svb] [--command ORDEN]... ARCHIVO...\n"
     "      El convertidor de grupo: carga cada ARCHIVO, le aplica las órdenes de la lista (las\n"
     "      de --script y después las de --command) y lo guarda.\n"
@@ -398,6 +418,14 @@ int Main(int argc, char** argv) {
     }
     if (options.command == "info") {
         return Info(options, prompts);
+    }
+    if (options.command == "effect") {
+        if (options.files.size() != 3) {
+            return Fail("effect necesita EFECTO, ENTRADA y SALIDA (--help)");
+        }
+        return RunEffectVerb({options.files[0], options.files[1], options.files[2],
+                              options.wav_format, RawOptionsGiven(options)},
+                             prompts);
     }
     if (options.command == "run") {
         BatchRunOptions batch = options.batch;

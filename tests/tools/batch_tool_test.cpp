@@ -15,6 +15,14 @@
 #include <vector>
 
 #include "audio/wav/wave_file.h"
+#include "core/settings.h"
+#include "document/cut_tank.h"
+#include "effects/dc_offset.h"
+#include "effects/envelope.h"
+#include "effects/equalizer.h"
+#include "effects/reverse.h"
+#include "formats/load_save.h"
+#include "tests/support/run_process.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {
@@ -150,6 +158,11 @@ TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
              Case{"info x.raw --raw-rate 5000",
                   "Las tasas de muestra deben estar entre 6000 y 96000 muestras por segundo."},
              Case{"convert", "convert necesita ENTRADA y SALIDA (--help)"},
+             Case{"effect reverse out.wav", "effect necesita EFECTO, ENTRADA y SALIDA (--help)"},
+             Case{"effect wobble '" + input_ + "' out.wav",
+                  "efecto desconocido: \"wobble\" (sonvara-batch --help)"},
+             Case{"effect fade-in:10s '" + input_ + "' out.wav",
+                  "el tiempo 10s pasa del final del archivo (0:00:00.250)"},
              Case{"frobnicate", "orden desconocida: frobnicate (--help)"},
          }) {
         SCOPED_TRACE(c.arguments);
@@ -161,6 +174,87 @@ TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
     Outcome unreadable = Batch("convert noise.wav out.wav");
     EXPECT_EQ(unreadable.status, 2);
     EXPECT_EQ(unreadable.err, "sonvara-batch: datos ilegibles en \"noise.wav\"\n");
+}
+
+TEST_F(BatchToolTest, EachEffectGivesTheFileTheLibrarysEffectGives) {
+    // The library's effects run here, with cut files in a tank and settings of their own.
+    struct Isolation {
+        std::unique_ptr<LAudioCutTank> tank;
+        std::shared_ptr<SettingsStore> settings = UseSettingsStore(nullptr);
+        ~Isolation() {
+            UseCutTank(std::move(tank));
+            UseSettingsStore(settings);
+        }
+    } isolation{UseCutTank(std::make_unique<LAudioCutTank>(scratch_.File("work")))};
+    // 2.5 s of stereo, more than two blocks, all above zero (a DC offset to take away).
+    Wave("take.wav", 8000, 2, 20000);
+    auto samples = [&](const std::string& name) {
+        LSoundSourceRef source = LWaveFile::OpenSource(scratch_.File(name));
+        std::vector<Sample> all(static_cast<std::size_t>(source->GetLength()) * 2);
+        source->Read(all.data(), source->GetLength());
+        return all;
+    };
+    auto run = [](LProgressDialog&& process) { return testing::RunProcess(process); };
+    struct Case {
+        std::string effect;
+        std::function<ProcessResult(LCutListAudio&)> library;
+    };
+    // The typed values in the library's terms: 1 s is 8000 frames, 25 % is 5000; 1000 Hz is
+    // x 12.75 on the equalizer's 0 to 20000 Hz; 150 % there is y 192, -6 dB is y 64 anywhere;
+    // 150 % on the envelope's scale (200 % at 255) is y 191.25.
+    for (const Case& c : std::vector<Case>{
+             {"fade-in:0.5",
+              [&](auto& d) {
+                  return run(EfFadeIn(d, {0, 4000}));
+              }},
+             {"fade-out:25%",
+              [&](auto& d) {
+                  return run(EfFadeOut(d, {15000, 20000}));
+              }},
+             {"fade-out-trim:1.5,25%",
+              [&](auto& d) {
+                  return run(EfFadeOutAndTrim(d, {7000, 12000}));
+              }},
+             {"reverse",
+              [&](auto& d) {
+                  return run(LEfReverse(d, {0, 20000}));
+              }},
+             {"dc-offset",
+              [&](auto& d) {
+                  return run(EfDCOffsetCorrection(d, {0, 20000}));
+              }},
+             {"silence:500ms,0:01",
+              [&](auto& d) {
+                  d.Silence(4000, 8000);
+                  return PROCESS_DONE;
+              }},
+             {"equalizer:0:100%,1000:150%,4kHz:50%,20000:-6dB",
+              [&](auto& d) {
+                  PointList points;
+                  points.n_points = 4;
+                  points.points = {{{0, 128}, {13, 192}, {51, 64}, {255, 64}}};
+                  return run(EfEqualiser(d, {0, 20000}, points));
+              }},
+             {"envelope:0:0%,1s:100%,75%:150%,100%:50",
+              [&](auto& d) {
+                  return run(
+                      LEfEnvelope(d, {0, 20000}, {{{0, 0}, {102, 128}, {191, 191}, {255, 64}}}));
+              }},
+         }) {
+        SCOPED_TRACE(c.effect);
+        Outcome done = Batch("effect '" + c.effect + "' take.wav out.wav");
+        ASSERT_EQ(done.status, 0) << done.err;
+        EXPECT_EQ(done.err, "");
+        LCutListAudio document;
+        SVLoadFile load(scratch_.File("take.wav"), document, false);
+        ASSERT_EQ(run(std::move(load)), PROCESS_DONE);
+        ASSERT_EQ(c.library(document), PROCESS_DONE);
+        ASSERT_EQ(run(LSVSaveToSink(document, scratch_.File("expected.wav"), SaveMode::kPlain)),
+                  PROCESS_DONE);
+        const std::vector<Sample> expected = samples("expected.wav");
+        EXPECT_NE(expected, samples("take.wav"));
+        EXPECT_EQ(samples("out.wav"), expected);
+    }
 }
 
 TEST_F(BatchToolTest, SavesMp3ThroughTheEncoderWithTheGivenBitRate) {

@@ -1,0 +1,23 @@
+#pragma once
+// `sonvara-batch effect EFFECT IN OUT`: IN is loaded, the named effect (app/named_effect.h) is
+// applied to the whole of it, and the result is saved as OUT, both by extension.
+
+#include <optional>
+#include <string>
+
+#include "tools/batch_prompts.h"
+
+namespace sonvara {
+
+struct EffectVerbOptions {
+    std::string effect;  // as typed: "fade-in:2s", "equalizer:100:50%,8000:150%", ...
+    std::string input;
+    std::string output;
+    std::optional<std::string> wav_format;  // --wav-format, for a WAV output
+    bool raw_options = false;               // whether --raw-* options were given
+};
+
+// The exit status (0 done, 1 cancelled, 2 failed), with what went wrong on stderr.
+int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts);
+
+}  // namespace sonvara
