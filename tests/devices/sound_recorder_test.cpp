@@ -17,6 +17,7 @@
 #include "devices/sound_levels.h"
 #include "devices/sound_recorder.h"
 #include "devices/system_inputs.h"
+#include "tests/support/captured_diagnostics.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {
@@ -46,6 +47,15 @@ class SoundBuilder {
         return *this;
     }
     std::vector<std::int16_t> Samples() const { return samples_; }
+    // Stereo with the sound on the right channel alone, the left one silent.
+    std::vector<std::int16_t> RightOnly() const {
+        std::vector<std::int16_t> stereo;
+        for (std::int16_t x : samples_) {
+            stereo.push_back(0);
+            stereo.push_back(x);
+        }
+        return stereo;
+    }
 
   private:
     std::vector<std::int16_t> samples_;
@@ -98,8 +108,9 @@ class RecorderTest : public ::testing::Test {
   protected:
     // Opens `inputs` for the recorders it makes; the default: the file-backed one over `sound_`.
     void Use(std::vector<std::int16_t> samples,
-             CapturedSound::Pace pace = CapturedSound::Pace::kUnpaced) {
-        sound_ = std::make_shared<CapturedSound>(std::move(samples), WaveInFormat{kRate, 1}, pace);
+             CapturedSound::Pace pace = CapturedSound::Pace::kUnpaced, int channels = 1) {
+        sound_ = std::make_shared<CapturedSound>(std::move(samples), WaveInFormat{kRate, channels},
+                                                 pace);
         inputs_ = std::make_unique<FileWaveInProvider>(sound_);
     }
 
@@ -116,7 +127,7 @@ class RecorderTest : public ::testing::Test {
     // Records the whole sound into a fresh sink (stopped by the test once all of it has been
     // captured) and returns what the sink holds.
     std::vector<Sample> Record(int flags, std::int32_t silence_ms, int threshold_db) {
-        auto* sink = new LMemorySoundSink(kRate, 1);
+        auto* sink = new LMemorySoundSink(kRate, sound_->Format().channels);
         LSoundSinkRef held(sink);
         Arm(*inputs_, held, flags, silence_ms, threshold_db);
         EXPECT_TRUE(sound_->WaitForDelivered(sound_->Frames()));
@@ -170,15 +181,22 @@ TEST_F(RecorderTest, AutoTrimSkipsLeadingSilenceKeepsTheLeadAndCutsTheTail) {
     // block before come first (the recording starts at 950 ms). Starting 60 ms in: the block
     // alone (from 1000 ms). Either way the tone's last block is the last loud one, and 50 ms of
     // the quiet after it stay; a tone within one block is kept too.
+    // In stereo the sound is on the right channel only: the louder channel counts.
     for (const Case& c : {Case{1020, 500, 70, 50 + 600 + 50}, Case{1060, 500, 60, 600 + 50},
                           Case{1020, 30, 70, 50 + 100 + 50}}) {
-        SCOPED_TRACE(c.tone_at_ms);
-        SCOPED_TRACE(c.tone_ms);
-        Use(SoundBuilder().Quiet(c.tone_at_ms).Tone(c.tone_ms).Quiet(1000).Samples());
-        const std::vector<Sample> recorded = Record(0, kNever, -24);
-        EXPECT_EQ(recorded.size(), c.length_ms * kFramesPerMs);
-        EXPECT_EQ(FirstSound(recorded), c.first_sound_ms * kFramesPerMs);
-        EXPECT_EQ(log_.error_at_stop, "");
+        for (int channels : {1, 2}) {
+            SCOPED_TRACE(::testing::Message() << c.tone_at_ms << " ms, " << c.tone_ms << " ms, "
+                                              << channels << " channel(s)");
+            const SoundBuilder sound =
+                SoundBuilder().Quiet(c.tone_at_ms).Tone(c.tone_ms).Quiet(1000);
+            Use(channels == 1 ? sound.Samples() : sound.RightOnly(), CapturedSound::Pace::kUnpaced,
+                channels);
+            const std::vector<Sample> recorded = Record(0, kNever, -24);
+            const auto frames = static_cast<std::size_t>(channels);
+            EXPECT_EQ(recorded.size(), c.length_ms * kFramesPerMs * frames);
+            EXPECT_EQ(FirstSound(recorded), c.first_sound_ms * kFramesPerMs * frames + frames - 1);
+            EXPECT_EQ(log_.error_at_stop, "");
+        }
     }
     // Without auto trim (threshold -127) everything is kept.
     Use(SoundBuilder().Quiet(1020).Tone(500).Quiet(1000).Samples());
@@ -286,6 +304,22 @@ TEST_F(RecorderTest, AFullDiskEndsTheRecordingKeepsWhatWasWrittenAndSaysWhy) {
     // What was written stays, as a recording that did not fail has it.
     ASSERT_EQ(sink->Samples().size(), 4321u);
     EXPECT_TRUE(std::equal(sink->Samples().begin(), sink->Samples().end(), whole.begin()));
+}
+
+TEST_F(RecorderTest, ARecorderDestroyedWhileRecordingSaysSoAndLeavesTheSinkAsItWas) {
+    Use(SoundBuilder().Tone(2000).Samples(), CapturedSound::Pace::kClock);
+    auto* sink = new LMemorySoundSink(kRate, 1);
+    LSoundSinkRef held(sink);
+    testing::CapturedDiagnostics diagnostics;
+    {
+        LSoundRecorder recorder(loop_, *inputs_);
+        ASSERT_TRUE(recorder.Start(held, LSoundRecorder::kStartRecording, kNever, -24, 0));
+        ASSERT_TRUE(sound_->WaitForDelivered(2 * 800));
+    }
+    EXPECT_TRUE(diagnostics.Contains(
+        "LSoundRecorder::~LSoundRecorder Destroyed while recording; the owner did not stop it"));
+    // Nothing was trimmed or written on the way out: only whole blocks of the tone.
+    EXPECT_EQ(sink->Samples().size() % 800, 0u);
 }
 
 TEST_F(RecorderTest, ARetakeBeginsAgainAtTheStartOfTheSink) {
