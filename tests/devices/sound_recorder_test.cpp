@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <numeric>
 
 #include "audio/memory_stream.h"
@@ -81,6 +83,38 @@ class LimitedSink : public LMemorySoundSink {
 
   private:
     std::int32_t room_;
+};
+
+// A sink that holds its writer back, once `gate` frames are written, until it is opened.
+class GateSink : public LMemorySoundSink {
+  public:
+    GateSink(std::int32_t rate, int channels, std::int32_t gate)
+        : LMemorySoundSink(rate, channels), gate_(gate) {}
+    void Write(const Sample* buffer, std::int32_t frames) override {
+        std::unique_lock lock(mutex_);
+        if (GetFramesWritten() + frames > gate_) {
+            reached_ = true;
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return open_; });
+        }
+        LMemorySoundSink::Write(buffer, frames);
+    }
+    bool WaitUntilReached() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, milliseconds(10000), [this] { return reached_; });
+    }
+    void Open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+
+  private:
+    const std::int32_t gate_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool reached_ = false;
+    bool open_ = false;
 };
 
 class RecorderLog : public LSoundRecorderNotify {
@@ -366,12 +400,11 @@ class FilePluginInputs : public WaveInProvider {
 TEST_F(RecorderTest, ThroughAlsasFilePluginTheRecordingIsTheSameAsFromTheTestInput) {
     Use(SoundBuilder().Quiet(1020).Tone(500).Quiet(1000).Samples());
     const std::vector<Sample> expected = Record(0, kNever, -24);
-    // Past the end of its file the plugin goes on reading whatever its buffer holds, and it
-    // reads as fast as it is asked (a few seconds of sound in a millisecond): two minutes of
-    // quiet keep the end of the file far beyond the moment the test stops.
+    // Past the end of its file the plugin goes on reading whatever its buffer holds, as fast as it
+    // is asked. The sink holds the recorder back once the tone is in, so that no more than the
+    // 3 s of the queued buffers are read after it, well within the file.
     const std::vector<std::int16_t> samples =
-        SoundBuilder().Quiet(1020).Tone(500).Quiet(120000).Samples();
-
+        SoundBuilder().Quiet(1020).Tone(500).Quiet(10000).Samples();
     testing::ScratchFolder folder;
     const std::string path = folder.File("in.raw");
     {
@@ -381,12 +414,11 @@ TEST_F(RecorderTest, ThroughAlsasFilePluginTheRecordingIsTheSameAsFromTheTestInp
         ASSERT_TRUE(out.good());
     }
     FilePluginInputs alsa(path);
-    auto* sink = new LMemorySoundSink(kRate, 1);
+    auto* sink = new GateSink(kRate, 1, 1000 * kFramesPerMs);
     LSoundSinkRef held(sink);
     Arm(alsa, held, 0, kNever, -24);
-    // The quiet after the tone is trimmed: any moment after the tone's last block is a good one
-    // to stop.
-    ASSERT_TRUE(PumpUntil([&] { return recorder_->LastLoudTime() >= 650; }));
+    ASSERT_TRUE(sink->WaitUntilReached());
+    sink->Open();
     ASSERT_TRUE(recorder_->Stop()) << recorder_->ErrorText();
     EXPECT_EQ(sink->Samples().size(), expected.size());
     EXPECT_TRUE(sink->Samples() == expected);
