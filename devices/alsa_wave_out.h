@@ -27,7 +27,4 @@ std::unique_ptr<WaveOut> OpenAlsaWaveOutWithConfig(const std::string& config_tex
 // `at_most` of them.
 std::vector<std::string> AlsaPlaybackNames(std::size_t at_most);
 
-// Keeps ALSA's own messages off stderr (a failed open is reported through `error`).
-void QuietAlsaMessages();
-
 }  // namespace sonvara

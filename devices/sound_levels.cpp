@@ -42,4 +42,37 @@ void MeasureLevels(const Sample* samples, std::int32_t frames, int channels, Sou
     }
 }
 
+void MeasurePeakLevels(const Sample* samples, std::int32_t frames, int channels,
+                       SoundLevels& levels) {
+    const int count = std::clamp(channels, 1, static_cast<int>(levels.level.size()));
+    levels.channels = static_cast<std::uint8_t>(count);
+    for (int c = 0; c < count; ++c) {
+        Sample largest = 0;
+        Sample smallest = 0;
+        for (std::int32_t f = 0; f < frames; ++f) {
+            const Sample x = samples[static_cast<std::ptrdiff_t>(f) * channels + c];
+            largest = std::max(largest, x);
+            smallest = std::min(smallest, x);
+        }
+        const double peak = std::max<double>(largest, -static_cast<double>(smallest));
+        int level = -127;
+        if (peak > 0) {
+            const double db = 20.0 * std::log10(peak / 131072.0);
+            level = static_cast<int>(db + (peak >= 131072.0 ? 0.5 : -0.5));
+        }
+        levels.level[static_cast<std::size_t>(c)] =
+            static_cast<std::int8_t>(std::clamp(level, -127, 127));
+    }
+}
+
+int Loudness(const SoundLevels& levels) {
+    if (levels.channels == 0) {
+        return -127;
+    }
+    if (levels.channels == 1) {
+        return levels.level[0];
+    }
+    return std::max(levels.level[0], levels.level[1]);
+}
+
 }  // namespace sonvara

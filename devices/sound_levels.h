@@ -18,4 +18,14 @@ std::int8_t MeasureLevel(const Sample* samples, std::int32_t frames, int channel
 // The levels of every channel.
 void MeasureLevels(const Sample* samples, std::int32_t frames, int channels, SoundLevels& levels);
 
+// The recorder's measurement: per channel the peak, max(largest sample, -smallest sample), as
+// 20 log10(peak / 131072) in whole decibels rounded half away from zero and clamped to ±127
+// (full-scale 16-bit input reads about +12); no sound at all reads -127.
+void MeasurePeakLevels(const Sample* samples, std::int32_t frames, int channels,
+                       SoundLevels& levels);
+
+// How loud a block is: channel 0's level, the louder of channels 0 and 1 with two or more, -127
+// with no channels.
+int Loudness(const SoundLevels& levels);
+
 }  // namespace sonvara

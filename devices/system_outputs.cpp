@@ -16,12 +16,7 @@ SystemWaveOutProvider::SystemWaveOutProvider() {
 }
 
 int SystemWaveOutProvider::NumberOf(const std::string& name) {
-    const int number = WaveOutProvider::NumberOf(name);
-    if (number >= 0 || name.empty() || names_.size() >= kMaxDevices) {
-        return number;
-    }
-    names_.push_back(name);
-    return static_cast<int>(names_.size()) - 1;
+    return NumberOrAdded(names_, name);
 }
 
 std::unique_ptr<WaveOut> SystemWaveOutProvider::Open(int number, const WaveOutFormat& format,

@@ -15,8 +15,6 @@ namespace sonvara {
 class SystemWaveOutProvider : public WaveOutProvider {
   public:
     static constexpr const char* kNullOutputName = "Sin sonido";
-    static constexpr std::size_t kMaxDevices = 127;
-
     SystemWaveOutProvider();
 
     std::vector<std::string> DeviceNames() const override { return names_; }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/signal_object.h"
+#include "devices/device_list.h"
 
 namespace sonvara {
 
@@ -63,14 +64,8 @@ class WaveOut {
     virtual std::string Close() = 0;
 };
 
-class WaveOutProvider {
+class WaveOutProvider : public DeviceList {
   public:
-    virtual ~WaveOutProvider() = default;
-    // The names the user chooses from, device 0 first (at most 127).
-    virtual std::vector<std::string> DeviceNames() const = 0;
-    // The number of the device called `name`, or -1 when there is none. A provider that can open
-    // devices it does not list (any ALSA PCM by name) adds the name to its list.
-    virtual int NumberOf(const std::string& name);
     // Opens device `number` (-1: the default device) for `format`, signalling `done_event`
     // whenever a buffer becomes done. Null when the device cannot be opened; `error` then says why.
     virtual std::unique_ptr<WaveOut> Open(int number, const WaveOutFormat& format,
