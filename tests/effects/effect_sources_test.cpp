@@ -121,8 +121,10 @@ TEST_F(EffectSourcesTest, EachSourceGivesTheFramesItsEffectLeavesInTheDocument) 
         const std::int32_t changed_end = range.end + document.GetLength() - original.GetLength();
         const std::vector<Sample> want(expected.begin() + range.start * 2,
                                        expected.begin() + changed_end * 2);
-        EXPECT_NE(want, std::vector<Sample>(before.begin() + range.start * 2,
-                                            before.begin() + changed_end * 2));
+        // (The effect does change them.)
+        EXPECT_NE(std::vector<Sample>(want.begin(), want.begin() + 2000),
+                  std::vector<Sample>(before.begin() + range.start * 2,
+                                      before.begin() + range.start * 2 + 2000));
         for (int pass = 0; pass < 2; ++pass) {
             EXPECT_EQ(ReadFrom(*source, range.start, changed_end - range.start), want) << pass;
         }
