@@ -45,17 +45,19 @@ LSRCEnvelope::LSRCEnvelope(LSoundSourceRef upstream, const BytePointList& envelo
     const std::int64_t length = std::max<std::int64_t>(range.Length(), 0);
     // The first point's x is not used: the first segment always starts at frame 0.
     std::int32_t gain = Level(points[0].second);
+    std::int32_t target = gain;
     std::int64_t start = 0;
     for (std::size_t i = 1; i < points.size(); ++i) {
         const std::int64_t end = PointFrame(length, points[i].first);
+        target = Level(points[i].second);
         if (end > start) {
-            segments_.push_back({start, end, gain, Level(points[i].second)});
-            gain = Level(points[i].second);
+            segments_.push_back({start, end, gain, target});
+            gain = target;
             start = end;
         }
     }
     if (start < length) {
-        segments_.push_back({start, length, gain, gain});
+        segments_.push_back({start, length, gain, target});
     }
 }
 

@@ -28,9 +28,9 @@ BytePointList FadeOutPoints();
 // The envelope over `range` of the upstream's frames (the upstream's positions); the frames
 // outside it pass as they are. The gain of each frame follows from its place alone, so any
 // division of the reads and any seek give the same frames: within a segment from point level a
-// to level b over n frames, frame k has the gain a + floor((b − a) × k ÷ n). A segment that
-// points placed on one frame leave empty is skipped; after the last point its level holds.
-// In error for fewer than two points.
+// to level b over n frames, frame k has the gain a + floor((b − a) × k ÷ n). A point on the
+// frame of the point before makes no segment, but after the last point the gain still moves
+// towards the last level set, up to the range's end. In error for fewer than two points.
 class LSRCEnvelope : public LSoundSourceBase {
   public:
     LSRCEnvelope(LSoundSourceRef upstream, const BytePointList& envelope, FrameRange range);
