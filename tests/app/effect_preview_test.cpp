@@ -13,6 +13,7 @@
 #include "effects/compressor.h"
 #include "effects/echo.h"
 #include "effects/effect_sources.h"
+#include "effects/speed_pitch.h"
 #include "tests/devices/player_fixture.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/run_process.h"
@@ -144,6 +145,31 @@ TEST_F(EffectPreviewTest, PlaysThePartThroughTheEffectInALoopAndAnUpdateGoesOnFr
     EXPECT_EQ(ReadList(document_.Audio()), before);
     EXPECT_EQ(document_.Audio().Records().Count(), records);
     EXPECT_FALSE(document_.IsModified());
+}
+
+TEST_F(EffectPreviewTest, ASpeedChangeTakesOverAtTheSameShareOfThePartAndMovesTheLoopsEnd) {
+    document_.Audio() = Tone(16000);
+    document_.Positions().selection_start = 4000;
+    document_.Positions().selection_end = 8000;
+    const FrameRange part{4000, 8000};
+    const SpeedPitchParameters slower{.percent = 50, .mode = kSpeedPitchSimple};
+    LCutListAudio changed = document_.Audio();
+    LEfChangeSpeedPitch change(changed, part, slower);
+    ASSERT_EQ(testing::RunProcess(change), PROCESS_DONE);
+    const std::int32_t length = change.SelectionEnd() - part.start;  // about twice the part
+    ASSERT_GT(length, 7000);
+    const std::vector<std::int16_t> slowed =
+        Applied([&](LCutListAudio& d) { d = changed; }, {part.start, part.start + length});
+
+    LEffectPreview preview(player_, document_);
+    ASSERT_TRUE(preview.Start(EffectSource(AmplifyParameters{.gain_percent = 100})));
+    Play(2400);  // 60 % of the part
+    preview.Update(EffectSource(slower, part));
+    const std::int32_t left = length - length * 3 / 5;
+    Play(left + 800);
+    // The rest of the slower part, then its start again.
+    EXPECT_EQ(Recorded(2400 + static_cast<std::size_t>(left), 800),
+              std::vector<std::int16_t>(slowed.begin(), slowed.begin() + 800));
 }
 
 TEST_F(EffectPreviewTest, BorrowsThePlayerAndHandsItBackWhenItStopsOrTheDeviceFails) {
