@@ -216,7 +216,6 @@ TEST_F(EffectPreviewTest, WithoutASelectionTenSecondsFromTheCursorPlayWithinTheD
     };
     for (const Case& c : {
              Case{1000, 0, 0, {1000, 81000}},
-             Case{20 * kRate, 0, 0, {20 * kRate, 25 * kRate}},
              Case{25 * kRate, 0, 0, {15 * kRate, 25 * kRate}},
              Case{1000, 30 * kRate, 24 * kRate, {1000, 81000}},  // a reversed selection
              Case{0, 24 * kRate, 30 * kRate, {24 * kRate, 25 * kRate}},

@@ -137,18 +137,5 @@ TEST_F(EffectSourcesTest, EachSourceGivesTheFramesItsEffectLeavesInTheDocument) 
     }
 }
 
-TEST_F(EffectSourcesTest, ValuesWithNoEffectGiveASourceInError) {
-    const LCutListAudio original = Signal(1000);
-    const LSoundSourceRef upstream(new LSRCCutListAudio(original));
-    EXPECT_TRUE(EffectSource(CompressorParameters{
-        .threshold_db = 0, .ratio_index = 99, .limit_db = 0})(upstream)
-                    ->IsError());
-    EXPECT_TRUE(EffectSource(SpeedPitchParameters{.percent = 100, .mode = 7}, {0, 500})(upstream)
-                    ->IsError());
-    PointList one;
-    one.n_points = 1;
-    EXPECT_TRUE(EnvelopeSource(one, {0, 500})(upstream)->IsError());
-}
-
 }  // namespace
 }  // namespace sonvara
