@@ -16,6 +16,7 @@
 #include "app/file_window.h"
 #include "app/main_window.h"
 #include "core/settings.h"
+#include "devices/output_choice.h"
 #include "view/db_display.h"
 
 namespace sonvara {
@@ -204,6 +205,15 @@ void MainDialog::CmPlayer() {
                           &transport_->Notifications(), 0, prompts_, this);
     dialog.exec();
     EnableMenuOptions();
+}
+
+std::unique_ptr<LEffectPreview> MainDialog::MakeEffectPreview() {
+    if (current_ == nullptr) {
+        return nullptr;
+    }
+    CmStop();
+    transport_->Player().SetDevice(ChosenOutputDevice(*outputs_));
+    return std::make_unique<LEffectPreview>(transport_->Player(), current_->Document());
 }
 
 void MainDialog::StartModifyCurrentFile(const std::string& name) {

@@ -66,6 +66,18 @@ TEST_F(EnvelopeTest, ShortSelectionsPlacePointsByTheRemainder) {
     }
 }
 
+TEST_F(EnvelopeTest, APointOnTheFrameBeforeSetsTheLevelTheEndMovesTo) {
+    // The point at x = 128 on the frame of the one before makes no step: from frame 50 the gain
+    // climbs from 0 back towards unity by the end.
+    LCutListAudio document = Level(100, 1, 0x10000);
+    LEfEnvelope envelope(document, {0, 100}, {{{0, 128}, {128, 0}, {128, 128}}});
+    ASSERT_EQ(Run(envelope), PROCESS_DONE);
+    const std::vector<Sample> samples = ReadList(document);
+    EXPECT_EQ(samples[50], 0);
+    EXPECT_NEAR(samples[75], 0x8000, 0x800);
+    EXPECT_GT(samples[99], 0xF000);
+}
+
 TEST_F(EnvelopeTest, RefusalsAndCancelsChangeNothing) {
     LCutListAudio document = Staircase(30000);
     const std::vector<Sample> before = ReadList(document);
