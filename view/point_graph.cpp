@@ -83,7 +83,7 @@ QRectF LBrainWaveWindow::PlotRect() const {
     const double left = std::ceil(metrics.horizontalAdvance("200 %") + 2 * kGap);
     const double top = std::ceil(metrics.height() + kGap);
     const double bottom = std::ceil(metrics.height() + 2 * kGap);
-    const double right = std::ceil(metrics.horizontalAdvance("0") + kGap);
+    const double right = std::ceil(metrics.horizontalAdvance("00") + kGap);
     return QRectF(left, top, std::max(width() - left - right, 1.0),
                   std::max(height() - top - bottom, 1.0));
 }
@@ -246,7 +246,7 @@ void LBrainWaveWindow::PaintGrid(QPainter& painter, const QRectF& plot) const {
     const QPen grid(isEnabled() ? kGrid : kDisabledCurve, 0);
     const QColor text = isEnabled() ? kLabel : kDisabledText;
     const double label_height = QFontMetricsF(font()).height();
-    const QRectF bounds(rect());
+    const QRectF bounds = QRectF(rect()).adjusted(kGap / 2, 0, -kGap / 2, 0);
 
     if (vertical_) {
         for (const GraphTick& tick : vertical_(plot.height())) {
