@@ -3,9 +3,11 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/dialogs/dialog_parts.h"
+#include "app/dialogs/preview_button.h"
 #include "core/folders.h"
 #include "core/paths.h"
 
@@ -27,7 +29,7 @@ GraphAxis PercentAxis(double y_per_percent, int top) {
 }
 
 LPointListDlg::LPointListDlg(Prompts& prompts, std::string_view stored_file, const QString& title,
-                             QWidget* parent)
+                             LEffectPreview* preview, EffectOfList effect, QWidget* parent)
     : QDialog(parent),
       prompts_(prompts),
       stored_path_(FilePathCat(GetFolder("Current"), stored_file)) {
@@ -51,6 +53,27 @@ LPointListDlg::LPointListDlg(Prompts& prompts, std::string_view stored_file, con
     add_button("Guardar...", "savePoints", &LPointListDlg::SaveFile);
     add_button("Plano", "flatPoints", [this] { graph_->SetPoints(PointList{}); });
     button_row_->addStretch(1);
+    if (preview != nullptr) {
+        preview_ = new PreviewButton(
+            *preview,
+            [this, effect = std::move(effect)]() -> std::optional<EffectSourceFactory> {
+                return effect(Points());
+            },
+            this);
+        preview_->setAutoDefault(false);
+        button_row_->addWidget(preview_);
+        preview_delay_ = new QTimer(this);
+        preview_delay_->setSingleShot(true);
+        preview_delay_->setInterval(kPreviewDelayMs);
+        connect(preview_delay_, &QTimer::timeout, preview_, &PreviewButton::ValuesChanged);
+        // Started by the first change after a pause, not pushed back by the next ones, so a long
+        // stroke is heard as it goes.
+        connect(graph_, &LBrainWaveWindow::pointsChanged, preview_delay_, [this] {
+            if (!preview_delay_->isActive()) {
+                preview_delay_->start();
+            }
+        });
+    }
     layout->addLayout(button_row_);
     AddOkCancelButtons(*this, *layout);
     graph_->setFocus();

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <chrono>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -14,9 +15,13 @@
 
 #include "app/dialogs/envelope_dialog.h"
 #include "app/dialogs/equalizer_dialog.h"
+#include "app/effect_preview.h"
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "devices/recording_wave_out.h"
+#include "effects/effect_sources.h"
+#include "tests/app/editor_fixture.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/view/gui_test_app.h"
@@ -69,10 +74,10 @@ class PointListDialogTest : public ::testing::Test {
 
     std::unique_ptr<LPointListDlg> Make(bool equalizer) {
         if (equalizer) {
-            return std::make_unique<Answered<LEqualizerDlg>>(prompts_, nullptr);
+            return std::make_unique<Answered<LEqualizerDlg>>(prompts_, nullptr, nullptr);
         }
         return std::make_unique<Answered<LEnvelopeDlg>>(prompts_, FrameRange{44100, 132300}, 44100,
-                                                        nullptr);
+                                                        nullptr, nullptr);
     }
     static std::string Stored(bool equalizer) {
         return FilePathCat(GetFolder("Current"),
@@ -145,7 +150,7 @@ TEST_F(PointListDialogTest, EachShowsTheStoredListAndWritesTheEditedOneBackOnlyO
 }
 
 TEST_F(PointListDialogTest, ListsAreWrittenToFilesAndReadBackAndFailuresAreTold) {
-    Answered<LEqualizerDlg> dialog(prompts_, nullptr);
+    Answered<LEqualizerDlg> dialog(prompts_, nullptr, nullptr);
     dialog.resize(700, 500);
     dialog.show();
     ClickGraph(dialog.Graph(), 40, 230);
@@ -183,7 +188,7 @@ TEST_F(PointListDialogTest, ListsAreWrittenToFilesAndReadBackAndFailuresAreTold)
 TEST_F(PointListDialogTest, OkIsRefusedWhenTheListCannotBeKept) {
     // A folder where the stored list should be: it can be neither read nor replaced.
     std::filesystem::create_directories(Stored(false));
-    Answered<LEnvelopeDlg> dialog(prompts_, FrameRange{0, 8000}, 8000, nullptr);
+    Answered<LEnvelopeDlg> dialog(prompts_, FrameRange{0, 8000}, 8000, nullptr, nullptr);
     dialog.show();
     PressText(&dialog, "Aceptar");
     EXPECT_TRUE(dialog.isVisible());
@@ -230,6 +235,84 @@ TEST_F(PointListDialogTest, TheReadOutsGiveFrequencyOrTimeAndLevel) {
                 QString("%1-%2.png").arg(name, equalizer ? "equalizer" : "envelope"));
         }
     }
+}
+
+// The frame playing into an output that the test paces, with a mono staircase open: the 16-bit
+// sample of document frame f is f itself.
+class PointListPreviewTest : public EditorTest {
+  protected:
+    static constexpr std::int32_t kRate = 8000;
+
+    PointListPreviewTest() : EditorTest(true) {
+        WriteBool("Settings", "PromptSampleAndChannels", false);
+        WriteInt("Settings", "DefaultSampleRate", kRate);
+        frame_->CmNew();
+        frame_->CurrentFile()->Document().Audio() = Staircase(4 * kRate);
+    }
+
+    // Lets the output play `frames` more frames and waits until the player has heard them.
+    void Play(std::int32_t frames) {
+        LSoundPlayer& player = frame_->Transport().Player();
+        const std::int32_t target = player.HeardPosition() + frames;
+        ASSERT_TRUE(recording_->Step(frames));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!player.IsIdle() && player.HeardPosition() < target &&
+               std::chrono::steady_clock::now() < deadline) {
+            QTest::qWait(5);
+        }
+    }
+    std::vector<std::int16_t> Heard(std::size_t from) const {
+        const std::vector<std::int16_t> samples = recording_->Samples();
+        return {samples.begin() + static_cast<std::ptrdiff_t>(std::min(from, samples.size())),
+                samples.end()};
+    }
+    // Frames [from, to) of the document through the envelope of `points` over `range`.
+    std::vector<std::int16_t> Enveloped(const PointList& points, FrameRange range,
+                                        std::int32_t from, std::int32_t to) {
+        LSoundSourceRef source = EnvelopeSource(points, range)(
+            LSoundSourceRef(new LSRCCutListAudio(frame_->CurrentFile()->Document().Audio())));
+        source->Seek(from);
+        std::vector<Sample> samples(static_cast<std::size_t>(to - from));
+        source->Read(samples.data(), to - from);
+        std::vector<std::int16_t> heard;
+        for (const Sample sample : samples) {
+            heard.push_back(SampleTo16(sample));
+        }
+        return heard;
+    }
+};
+
+TEST_F(PointListPreviewTest, APreviewPlaysTheCurveAndACurveDrawnWhileItPlaysIsHeard) {
+    const FrameRange selection{8000, 16000};
+    frame_->CurrentFile()->SetSelection(selection.start, selection.end);
+    std::unique_ptr<LEffectPreview> preview = frame_->MakeEffectPreview();
+    ASSERT_NE(preview, nullptr);
+    LEnvelopeDlg dialog(prompts_, selection, kRate, preview.get(), frame_.get());
+    dialog.resize(700, 500);
+    dialog.show();
+    auto* button = dialog.findChild<QPushButton*>("preview");
+    ASSERT_NE(button, nullptr);
+
+    const std::size_t from = recording_->Samples().size();
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(preview->IsPlaying());
+    Play(1600);
+    EXPECT_EQ(Heard(from), Enveloped(dialog.Points(), selection, 8000, 9600));
+
+    // The end of the curve dragged down to silence: heard once the changes are gathered.
+    LBrainWaveWindow& graph = dialog.Graph();
+    QTest::mousePress(&graph, Qt::LeftButton, {}, graph.PixelOf({255, 128}).toPoint());
+    QTest::mouseMove(&graph, graph.PixelOf({255, 60}).toPoint());
+    QTest::mouseMove(&graph, graph.PixelOf({255, 0}).toPoint());
+    QTest::mouseRelease(&graph, Qt::LeftButton, {}, graph.PixelOf({255, 0}).toPoint());
+    ASSERT_EQ(PointsOf(dialog.Points()), (std::vector<Point>{{0, 128}, {255, 0}}));
+    QTest::qWait(3 * LPointListDlg::kPreviewDelayMs);
+    Play(800);
+    EXPECT_EQ(Heard(from + 1600), Enveloped(dialog.Points(), selection, 9600, 10400));
+    EXPECT_NE(Heard(from + 1600), Enveloped(PointList{}, selection, 9600, 10400));
+
+    dialog.reject();  // closing the dialog stops the preview
+    EXPECT_FALSE(preview->IsPlaying());
 }
 
 }  // namespace
