@@ -311,6 +311,9 @@ TEST_F(PointListPreviewTest, APreviewPlaysTheCurveAndACurveDrawnWhileItPlaysIsHe
     EXPECT_EQ(Heard(from + 1600), Enveloped(dialog.Points(), selection, 9600, 10400));
     EXPECT_NE(Heard(from + 1600), Enveloped(PointList{}, selection, 9600, 10400));
 
+    if (const char* name = std::getenv("SONVARA_SCREENSHOT")) {
+        dialog.grab().save(QString("%1-envelope-preview.png").arg(name));
+    }
     dialog.reject();  // closing the dialog stops the preview
     EXPECT_FALSE(preview->IsPlaying());
 }
