@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
+#include <vector>
 
 #include "app/dialogs/dialog_parts.h"
 #include "app/dialogs/preview_button.h"
@@ -41,18 +43,18 @@ LPointListDlg::LPointListDlg(Prompts& prompts, std::string_view stored_file, con
     connect(graph_, &LBrainWaveWindow::pointerMoved, this,
             [this](int x, int y) { graph_->SetCaption(ReadOut(x, y)); });
 
-    button_row_ = new QHBoxLayout();
-    auto add_button = [this](const QString& text, const char* name, auto slot) {
+    auto* buttons = new QHBoxLayout();
+    auto add_button = [this, buttons](const QString& text, const char* name, auto slot) {
         auto* button = new QPushButton(text, this);
         button->setObjectName(name);
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, slot);
-        button_row_->addWidget(button);
+        buttons->addWidget(button);
     };
     add_button("Abrir...", "openPoints", &LPointListDlg::LoadFile);
     add_button("Guardar...", "savePoints", &LPointListDlg::SaveFile);
     add_button("Plano", "flatPoints", [this] { graph_->SetPoints(PointList{}); });
-    button_row_->addStretch(1);
+    buttons->addStretch(1);
     if (preview != nullptr) {
         preview_ = new PreviewButton(
             *preview,
@@ -61,7 +63,7 @@ LPointListDlg::LPointListDlg(Prompts& prompts, std::string_view stored_file, con
             },
             this);
         preview_->setAutoDefault(false);
-        button_row_->addWidget(preview_);
+        buttons->addWidget(preview_);
         preview_delay_ = new QTimer(this);
         preview_delay_->setSingleShot(true);
         preview_delay_->setInterval(kPreviewDelayMs);
@@ -74,7 +76,7 @@ LPointListDlg::LPointListDlg(Prompts& prompts, std::string_view stored_file, con
             }
         });
     }
-    layout->addLayout(button_row_);
+    layout->addLayout(buttons);
     AddOkCancelButtons(*this, *layout);
     graph_->setFocus();
 }

@@ -19,7 +19,6 @@
 #include "effects/point_list.h"
 #include "view/point_graph.h"
 
-class QBoxLayout;
 class QTimer;
 
 namespace sonvara {
@@ -70,7 +69,6 @@ class LPointListDlg : public QDialog {
     Prompts& prompts_;
     std::string stored_path_;
     LBrainWaveWindow* graph_;
-    QBoxLayout* button_row_;
     PreviewButton* preview_ = nullptr;
     QTimer* preview_delay_ = nullptr;
 };
