@@ -20,8 +20,8 @@
 #include <algorithm>
 #include <ctime>
 
-#include "app/file_window.h"
 #include "app/dialogs/new_wav_dialog.h"
+#include "app/file_window.h"
 #include "app/recent_files.h"
 #include "core/settings.h"
 #include "devices/system_outputs.h"
