@@ -132,9 +132,8 @@ void MainDialog::CmInsertFile(InsertPlace place) {
         [&](ProcessHost& host) { return EditInsertFile(file->Document(), place, source, host); },
         file);
     if (inserted == PROCESS_FAILED && source.GetLength() > 0) {
-        prompts_->Ask({"Sonvara",
-                       "No se puede insertar el archivo \"" + path.toStdString() +
-                           "\": el resultado sería demasiado largo.",
+        // Too long for a document, or not convertible to its format.
+        prompts_->Ask({"Sonvara", "No se puede insertar el archivo \"" + path.toStdString() + "\".",
                        PromptIcon::kWarning, PromptButtons::kOk});
     }
     file->RefreshView();
