@@ -28,12 +28,23 @@ enum CommandId : int {
     kCmCopy = 2003,
     kCmPaste = 2004,
     kCmPasteFromSystem = 2025,
+    kCmPasteMix = 2005,
+    kCmPasteMixFromSystem = 2026,
     kCmDelete = 2006,
     kCmSelectAll = 2007,
+    kCmMixFile = 2008,
+    kCmRepeat = 2009,
     kCmTrim = 2010,
     kCmTrimStart = 2011,
     kCmTrimEnd = 2012,
+    kCmAutoTrim = 2013,
     kCmSilence = 2014,
+    kCmInsertSilenceStart = 2015,
+    kCmInsertSilenceCursor = 2016,
+    kCmInsertSilenceEnd = 2017,
+    kCmInsertFileStart = 2018,
+    kCmInsertFileCursor = 2019,
+    kCmInsertFileEnd = 2020,
     kCmCopyToNew = 2021,
     kCmSelectToStart = 2022,
     kCmSelectToEnd = 2023,
@@ -65,7 +76,17 @@ enum CommandId : int {
     kCmWindowFirst = 5060,  // the open windows listed in the window menu, in opening order
 };
 
-enum class CommandMenu { kFile, kChannels, kEdit, kView, kTransport, kWindow };
+// kChannels is a submenu of the file menu, kInsertSilence and kInsertFile of the edit menu.
+enum class CommandMenu {
+    kFile,
+    kChannels,
+    kEdit,
+    kInsertSilence,
+    kInsertFile,
+    kView,
+    kTransport,
+    kWindow
+};
 
 // What a command needs before it is enabled.
 // kSelection: the current file has a valid selection; kClipboard: the internal clipboard holds at

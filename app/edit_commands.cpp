@@ -72,27 +72,27 @@ void MainDialog::CmPaste() {
     }
 }
 
-void MainDialog::CmPasteFromSystem() {
-    LSVFileWindow* file = current_;
-    if (file == nullptr) {
-        return;
-    }
+bool MainDialog::ReadSystemClipboard(LAudioClipboard& source, LSVFileWindow* file) {
     const ClipboardWaveFile wave = ClipboardWaveFile::Read(QApplication::clipboard()->mimeData());
     if (!wave.IsValid()) {
         prompts_->Ask({"Sonvara", wave.Error(), PromptIcon::kWarning, PromptButtons::kOk});
-        return;
+        return false;
     }
-    LAudioClipboard source;
     SVLoadFile load(wave.Path(), source, false);
     const ProcessResult loaded = RunProcess(load, file);
-    if (loaded != PROCESS_DONE) {
-        if (loaded == PROCESS_FAILED) {
-            prompts_->Ask({"Sonvara", "No se puede leer el audio del portapapeles.",
-                           PromptIcon::kWarning, PromptButtons::kOk});
-        }
-        return;
+    if (loaded == PROCESS_FAILED) {
+        prompts_->Ask({"Sonvara", "No se puede leer el audio del portapapeles.",
+                       PromptIcon::kWarning, PromptButtons::kOk});
     }
-    PasteIntoCurrentFile(source);
+    return loaded == PROCESS_DONE;
+}
+
+void MainDialog::CmPasteFromSystem() {
+    LSVFileWindow* file = current_;
+    LAudioClipboard source;
+    if (file != nullptr && ReadSystemClipboard(source, file)) {
+        PasteIntoCurrentFile(source);
+    }
 }
 
 void MainDialog::CmClear() {

@@ -97,18 +97,28 @@ void MainDialog::BuildCommands() {
     QMenu* window = menuBar()->addMenu("Ve&ntana");
     window->setObjectName("windowMenu");
     QMenu* channels = nullptr;  // made where its first entry comes
+    QMenu* insert_silence = nullptr;
+    QMenu* insert_file = nullptr;
+    auto submenu = [](QMenu*& made, QMenu* parent, const char* title, const char* name) {
+        if (made == nullptr) {
+            made = parent->addMenu(title);
+            made->setObjectName(name);
+        }
+        return made;
+    };
     auto menu_of = [&](CommandMenu menu) {
         switch (menu) {
             case CommandMenu::kFile:
                 return file;
             case CommandMenu::kChannels:
-                if (channels == nullptr) {
-                    channels = file->addMenu("Convertir los Canales (Mono <-> Estéreo)");
-                    channels->setObjectName("channelsMenu");
-                }
-                return channels;
+                return submenu(channels, file, "Convertir los Canales (Mono <-> Estéreo)",
+                               "channelsMenu");
             case CommandMenu::kEdit:
                 return edit;
+            case CommandMenu::kInsertSilence:
+                return submenu(insert_silence, edit, "Insertar Silencio", "insertSilenceMenu");
+            case CommandMenu::kInsertFile:
+                return submenu(insert_file, edit, "Insertar Archivo", "insertFileMenu");
             case CommandMenu::kView:
                 return view;
             case CommandMenu::kTransport:

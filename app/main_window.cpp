@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
@@ -237,7 +238,13 @@ LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
     file->setContextMenuPolicy(Qt::ActionsContextMenu);
     for (const Command& command : Commands()) {
         if (command.context_menu) {
-            file->addAction(actions_[command.id]);
+            // The entries of a submenu show there as the submenu.
+            QAction* entry = actions_[command.id];
+            auto* menu = qobject_cast<QMenu*>(entry->parent());
+            if (menu != nullptr && qobject_cast<QMenu*>(menu->parent()) != nullptr) {
+                entry = menu->menuAction();
+            }
+            file->addAction(entry);
         }
     }
     file->SetCloseCheck([this](LSVFileWindow* closing) { return ApproveClose(closing); });
@@ -336,6 +343,19 @@ QStringList MainDialog::AskOpenFiles() {
     return paths;
 }
 
+QString MainDialog::AskAudioFile(const char* folder) {
+    QFileDialog dialog(this, "Open Audio Files", StoredFolder(folder),
+                       AudioFilter("Archivos de audio", kOpenFormats));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.resize(kFileDialogSize);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    const QString path = dialog.selectedFiles().front();
+    StoreFolder(folder, path);
+    return path;
+}
+
 void MainDialog::CmOpen() {
     OpenFiles(AskOpenFiles());
 }
@@ -357,15 +377,20 @@ void MainDialog::OpenFiles(const QStringList& paths) {
     EnableMenuOptions();
 }
 
+bool MainDialog::LoadAudio(const std::string& path, LCutListAudio& audio, bool ask_raw_format,
+                           LSVFileWindow* target) {
+    SVLoadFile load(path, audio, ask_raw_format);
+    const ProcessResult result = RunProcess(load, target);
+    if (result == PROCESS_FAILED) {
+        prompts_->Ask({"Error de Archivo", "No se puede abrir el archivo \"" + path + "\".",
+                       PromptIcon::kWarning, PromptButtons::kOk});
+    }
+    return result == PROCESS_DONE;
+}
+
 bool MainDialog::LoadFile(const std::string& path, bool ask_raw_format) {
     auto file = std::make_unique<LSVFileWindow>();
-    SVLoadFile load(path, file->Document().Audio(), ask_raw_format);
-    const ProcessResult result = RunProcess(load);
-    if (result != PROCESS_DONE) {
-        if (result == PROCESS_FAILED) {
-            prompts_->Ask({"Error de Archivo", "No se puede abrir el archivo \"" + path + "\".",
-                           PromptIcon::kWarning, PromptButtons::kOk});
-        }
+    if (!LoadAudio(path, file->Document().Audio(), ask_raw_format, nullptr)) {
         return false;
     }
     file->SetPath(path);

@@ -46,6 +46,7 @@ namespace sonvara {
 class LDBDisplay;
 class LSVFileWindow;
 class WaveOutProvider;
+struct MixPasteParameters;
 
 // The time fields of the status bar, in their order there.
 enum class TimeField { kSelectionStart, kSelectionEnd, kSelectionLength, kCursor };
@@ -149,6 +150,20 @@ class MainDialog : public QMainWindow, private TransportHost {
     void CmTrimStart();
     void CmTrimEnd();
     void CmEditSilence();
+    // Mixes the internal clipboard, or (`from_system`) what another program put on the system
+    // clipboard, into the selection, as the mix dialog asks. The undo point comes before the
+    // dialog and stays when it is cancelled; a failed or cancelled mix takes it back.
+    void CmPasteMix(bool from_system);
+    // Mixes a chosen audio file into the selection, as the mix dialog asks.
+    void CmMixFile();
+    // The selection again after itself, as many times as the repeat dialog asks.
+    void CmRepeatLoop();
+    // Removes the quiet start and end of the file ("AutoTrimThreshold" in [Settings]).
+    void CmAutoTrim();
+    // Silence of the length the dialog asks, or a chosen audio file, at the start, the cursor or
+    // the end.
+    void CmInsertSilence(InsertPlace place);
+    void CmInsertFile(InsertPlace place);
     // A new untitled file holding the selection, modified; neither file records an undo step.
     void CmCopyToNew();
     void CmSelectAll();
@@ -181,6 +196,10 @@ class MainDialog : public QMainWindow, private TransportHost {
     virtual QStringList AskOpenFiles();
     // The save dialog: the chosen path, empty when cancelled.
     virtual QString AskSaveAsPath(const QString& current);
+    // The dialog choosing one file to mix or insert ("Open Audio Files"), starting in the folder
+    // kept as `folder` in [Settings] and keeping the chosen one there: its path, empty when
+    // cancelled.
+    virtual QString AskAudioFile(const char* folder);
 
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -231,6 +250,17 @@ class MainDialog : public QMainWindow, private TransportHost {
     void ConvertCurrentFile(const std::string& name, std::int32_t rate, int channels);
     void RebuildRecentMenu();
     bool LoadFile(const std::string& path, bool ask_raw_format);
+    // Loads `path` into `audio` behind the progress dialog, telling the user when it cannot be
+    // read; `target`'s window is active again afterwards.
+    bool LoadAudio(const std::string& path, LCutListAudio& audio, bool ask_raw_format,
+                   LSVFileWindow* target);
+    // Reads what another program put on the system clipboard into `source`, telling the user
+    // why when it is not audio; false then or when the load was cancelled.
+    bool ReadSystemClipboard(LAudioClipboard& source, LSVFileWindow* file);
+    // Runs the mix of `paste` into the current file, whose modification `name` has started, and
+    // ends it; a failed or cancelled mix takes the modification back.
+    void MixIntoCurrentFile(const std::string& name, const LCutListAudio& paste,
+                            const MixPasteParameters& parameters);
     LSVFileWindow* AddFileWindow(std::unique_ptr<LSVFileWindow> file);
     // Runs `process` behind the progress dialog; `target`'s window is active again afterwards.
     ProcessResult RunProcess(LProgressDialog& process, LSVFileWindow* target = nullptr);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "document/convert_document.h"
 
@@ -12,12 +14,16 @@ std::int32_t OneSecond(const LEditDocument& document) {
     return document.Audio().GetSampleRate();
 }
 
-// Puts `source`, converted to the document's format, in place of [start, end) once the whole
-// conversion is there.
+// Puts `source`, converted to the document's format, in place of [start, end) (or in at start
+// when the range is empty) once the whole conversion is there.
 class LPasteProcess : public LProgressDialog {
   public:
-    LPasteProcess(LCutListAudio& document, const LCutListAudio& source, FrameRange range)
-        : LProgressDialog("Pegar"), document_(document), source_(source), range_(range) {}
+    LPasteProcess(std::string caption, LCutListAudio& document, const LCutListAudio& source,
+                  FrameRange range)
+        : LProgressDialog(std::move(caption)),
+          document_(document),
+          source_(source),
+          range_(range) {}
 
   protected:
     ProcessResult Body() override {
@@ -35,6 +41,20 @@ class LPasteProcess : public LProgressDialog {
     const LCutListAudio& source_;
     FrameRange range_;
 };
+
+// Where an insertion at `place` goes: 0, the cursor or the end.
+std::int32_t InsertPosition(const LEditDocument& document, InsertPlace place) {
+    const std::int32_t length = document.Audio().GetLength();
+    switch (place) {
+        case InsertPlace::kStart:
+            return 0;
+        case InsertPlace::kCursor:
+            return std::clamp(document.Positions().cursor, 0, length);
+        case InsertPlace::kEnd:
+            return length;
+    }
+    return 0;
+}
 
 // The view shows the whole document, cursor and selection at 0.
 void ShowWholeFromStart(LEditDocument& document) {
@@ -94,7 +114,7 @@ ProcessResult EditPaste(LEditDocument& document, const LAudioClipboard& source, 
     FrameRange range = ClampedSelection(document);
     range.end = std::max(range.start, range.end);
     document.StartModifyCurrentFile("Pegar");
-    LPasteProcess paste(document.Audio(), source, range);
+    LPasteProcess paste("Pegar", document.Audio(), source, range);
     const ProcessResult result = paste.Run(host);
     if (result != PROCESS_DONE) {
         document.CancelModifyCurrentFile();
@@ -165,24 +185,64 @@ bool EditSilence(LEditDocument& document) {
 }
 
 void EditInsertSilence(LEditDocument& document, InsertPlace place, std::int32_t milliseconds) {
+    static constexpr const char* kNames[] = {"Insertar Silencio al comienzo",
+                                             "Insertar Silencio en la posición actual",
+                                             "Insertar Silencio al final"};
     const std::int32_t rate = document.Audio().GetSampleRate();
     const std::int32_t length = document.Audio().GetLength();
     const std::int64_t ms = std::max(milliseconds, 0);
     const auto frames = static_cast<std::int32_t>(
         std::min<std::int64_t>(ms / 1000 * rate + ms % 1000 * rate / 1000,
                                std::numeric_limits<std::int32_t>::max() - length));
-    std::int32_t pos = 0;
-    const char* name = "Insertar Silencio al comienzo";
-    if (place == InsertPlace::kCursor) {
-        pos = std::clamp(document.Positions().cursor, 0, length);
-        name = "Insertar Silencio en la posición actual";
-    } else if (place == InsertPlace::kEnd) {
-        pos = length;
-        name = "Insertar Silencio al final";
-    }
-    document.StartModifyCurrentFile(name);
+    const std::int32_t pos = InsertPosition(document, place);
+    document.StartModifyCurrentFile(kNames[static_cast<int>(place)]);
     document.Audio().InsertSilence(pos, frames);
     document.EndModifyCurrentFile(ClampedSelection(document).start, rate);
+}
+
+ProcessResult EditInsertFile(LEditDocument& document, InsertPlace place,
+                             const LCutListAudio& source, ProcessHost& host) {
+    static constexpr const char* kNames[] = {"Insertar Archivo al comienzo",
+                                             "Insertar Archivo en la posición actual",
+                                             "Insertar Archivo al final"};
+    const std::int64_t length = document.Audio().GetLength();
+    if (source.GetLength() <= 0 ||
+        length + ConvertFramesThroughMilliseconds(source.GetLength(), source.GetSampleRate(),
+                                                  document.Audio().GetSampleRate()) >
+            std::numeric_limits<std::int32_t>::max()) {
+        return PROCESS_FAILED;
+    }
+    const std::int32_t pos = InsertPosition(document, place);
+    document.StartModifyCurrentFile(kNames[static_cast<int>(place)]);
+    LPasteProcess insert("Insertar Archivo", document.Audio(), source, {pos, pos});
+    const ProcessResult result = insert.Run(host);
+    if (result != PROCESS_DONE) {
+        document.CancelModifyCurrentFile();
+        return result;
+    }
+    document.EndModifyCurrentFile(ClampedSelection(document).start,
+                                  document.Audio().GetSampleRate());
+    return PROCESS_DONE;
+}
+
+bool EditRepeat(LEditDocument& document, std::int32_t times) {
+    const FrameRange range = ClampedSelection(document);
+    if (range.start >= range.end) {
+        return false;
+    }
+    const std::int32_t selection = range.end - range.start;
+    // No more copies than the longest document holds.
+    const std::int64_t room =
+        std::numeric_limits<std::int32_t>::max() - document.Audio().GetLength();
+    const auto copies = static_cast<int>(std::clamp<std::int64_t>(times, 0, room / selection));
+    if (copies == 0) {
+        return false;
+    }
+    document.StartModifyCurrentFile("Repetir");
+    document.Audio().Repeat(range.start, range.end, copies);
+    document.Positions().selection_end = range.start + selection * (copies + 1);
+    document.EndModifyCurrentFile(range.start, OneSecond(document));
+    return true;
 }
 
 LCutListAudio EditCopyToNew(const LEditDocument& document) {

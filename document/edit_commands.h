@@ -50,6 +50,16 @@ bool EditSilence(LEditDocument& document);
 // "Insertar Silencio al comienzo", "... en la posición actual" or "... al final": `milliseconds`
 // of silence at the start, the cursor or the end.
 void EditInsertSilence(LEditDocument& document, InsertPlace place, std::int32_t milliseconds);
+// "Insertar Archivo al comienzo", "... en la posición actual" or "... al final": `source` goes in
+// at the start, the cursor or the end, converted to the document's format first behind the
+// progress dialog "Insertar Archivo". A cancelled or failed conversion leaves the document as it
+// was and without the undo point. PROCESS_FAILED, with nothing done, for an empty source or one
+// that would make the document longer than its 32-bit frame count holds.
+ProcessResult EditInsertFile(LEditDocument& document, InsertPlace place,
+                             const LCutListAudio& source, ProcessHost& host);
+// "Repetir": the selection is put in again `times` times after itself (no more than the longest
+// document holds) and then covers every occurrence. Nothing, and false, for 0 or less.
+bool EditRepeat(LEditDocument& document, std::int32_t times);
 // The selection as the audio of a new document; an empty list without a valid selection. The
 // document does not change and records no undo point.
 LCutListAudio EditCopyToNew(const LEditDocument& document);

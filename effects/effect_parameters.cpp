@@ -82,6 +82,13 @@ std::string_view Check(const SilenceParameters& parameters) {
     return {};
 }
 
+std::string_view Check(const RepeatParameters& parameters) {
+    if (parameters.times > kMostRepeats) {
+        return "El número de repeticiones debe ser menor que 10000. Por favor, intente de nuevo.";
+    }
+    return {};
+}
+
 std::string_view Check(const CompressorParameters& parameters) {
     if (!CompressorRatioFactor(parameters.ratio_index)) {
         return "El ratio debe ser de 0 a 6.";

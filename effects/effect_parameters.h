@@ -108,6 +108,16 @@ inline constexpr StoredFields<SilenceParameters, 1> kSilenceStored{
     {{&SilenceParameters::time_ms, kSilenceTimes}}};
 std::string_view Check(const SilenceParameters& parameters);
 
+// A repeat puts the selection in again `times` times (none for 0 or less). Each copy costs the
+// selection's cut records, so the count is limited where a list stays small and quick to walk.
+inline constexpr std::int32_t kMostRepeats = 10000;
+struct RepeatParameters {
+    std::int32_t times;
+};
+inline constexpr StoredFields<RepeatParameters, 1> kRepeatStored{
+    {{&RepeatParameters::times, kRepeatNumTimes}}};
+std::string_view Check(const RepeatParameters& parameters);
+
 struct AutoTrimParameters {
     std::int32_t threshold_db;  // below (or above) the loudest byte of the document
 };

@@ -3,8 +3,13 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QIntValidator>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
+#include <string>
+
+#include "effects/effect_parameters.h"
 
 namespace sonvara {
 
@@ -30,6 +35,32 @@ std::optional<int> CheckedRate(const QComboBox& field, Prompts& prompts) {
         return std::nullopt;
     }
     return rate;
+}
+
+QLineEdit* MakeNumberField(QDialog& dialog, const char* name, int value) {
+    auto* field = new QLineEdit(QString::number(value), &dialog);
+    field->setObjectName(name);
+    field->setValidator(new QIntValidator(field));
+    return field;
+}
+
+std::optional<int> NumberIn(const QLineEdit& field, Prompts& prompts) {
+    bool number = false;
+    const int value = field.text().trimmed().toInt(&number);
+    if (!number) {
+        PassesCheck("Escriba un número entero. Por favor, intente de nuevo.", prompts);
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool PassesCheck(std::string_view refusal, Prompts& prompts) {
+    if (refusal.empty()) {
+        return true;
+    }
+    prompts.Ask({std::string(kInvalidValueCaption), std::string(refusal), PromptIcon::kInformation,
+                 PromptButtons::kOk});
+    return false;
 }
 
 void SpanishButtons(QDialogButtonBox& box) {

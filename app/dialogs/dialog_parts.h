@@ -5,6 +5,7 @@
 // with a message).
 
 #include <optional>
+#include <string_view>
 
 #include "core/prompts.h"
 
@@ -12,6 +13,7 @@ class QComboBox;
 class QDialog;
 class QDialogButtonBox;
 class QLayout;
+class QLineEdit;
 
 namespace sonvara {
 
@@ -20,6 +22,17 @@ QComboBox* MakeRateField(QDialog& dialog, int rate);
 
 // The rate typed or chosen in `field`, or nothing after telling the user it is out of range.
 std::optional<int> CheckedRate(const QComboBox& field, Prompts& prompts);
+
+// An edit field named `name` in `dialog` for a whole number, showing `value`. Like the fields of
+// the effect dialogs it takes any signed number; the dialog's check says what it accepts.
+QLineEdit* MakeNumberField(QDialog& dialog, const char* name, int value);
+
+// The number typed in `field`, or nothing after telling the user it is not one.
+std::optional<int> NumberIn(const QLineEdit& field, Prompts& prompts);
+
+// True for an empty `refusal` (a check's result); otherwise shows it in a box captioned "Valor
+// no válido" and returns false, so that the dialog stays open.
+bool PassesCheck(std::string_view refusal, Prompts& prompts);
 
 // Gives the OK, Cancel and Help buttons of `box` their Spanish texts.
 void SpanishButtons(QDialogButtonBox& box);

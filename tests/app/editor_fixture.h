@@ -36,9 +36,12 @@ class TestFrame : public MainDialog {
     std::deque<QStringList> open_answers;
     std::deque<QString> save_answers;
     int save_dialogs = 0;
+    // The files chosen to mix or insert.
+    std::deque<QString> audio_file_answers;
 
   protected:
     QStringList AskOpenFiles() override { return Next(open_answers); }
+    QString AskAudioFile(const char*) override { return Next(audio_file_answers); }
     QString AskSaveAsPath(const QString&) override {
         ++save_dialogs;
         return Next(save_answers);

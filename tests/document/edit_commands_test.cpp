@@ -111,6 +111,24 @@ TEST_F(EditCommandsTest, EachCommandChangesUndoesAndRedoes) {
          [](auto& d, auto&) { EditInsertSilence(d, InsertPlace::kEnd, 1500); },
          Join({s, Silence(12000)}),
          {2000, 10000, 18000, 0, kFrames}},
+        {"Insertar Archivo al comienzo",
+         [&](auto& d, auto&) { EditInsertFile(d, InsertPlace::kStart, pasted, host_); },
+         Join({p, s}),
+         {2000, 10000, 18000, 0, kFrames}},
+        {"Insertar Archivo en la posición actual",
+         [&](auto& d, auto&) { EditInsertFile(d, InsertPlace::kCursor, pasted, host_); },
+         Join({Frames(s, 0, 3000), p, Frames(s, 3000, kFrames)}),
+         {2000, 10000, 18000, 0, kFrames}},
+        {"Insertar Archivo al final",
+         [&](auto& d, auto&) { EditInsertFile(d, InsertPlace::kEnd, pasted, host_); },
+         Join({s, p}),
+         {2000, 10000, 18000, 0, kFrames}},
+        // The selection then covers all three occurrences.
+        {"Repetir",
+         [](auto& d, auto&) { EditRepeat(d, 2); },
+         Join({Frames(s, 0, 18000), Frames(s, 10000, 18000), Frames(s, 10000, 18000),
+               Frames(s, 18000, kFrames)}),
+         {2000, 10000, 34000, 0, kFrames}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -203,6 +221,28 @@ TEST_F(EditCommandsTest, PasteConvertsAClipboardOfAnotherFormat) {
     EXPECT_NEAR(samples[2 * 20000 + 1], 3000, 30);
     document.Undo();
     EXPECT_EQ(document.Audio().GetLength(), 44100);
+}
+
+// A repeat of no copies changes nothing; one whose copies would not fit a document makes only
+// those that do.
+TEST_F(EditCommandsTest, RepeatsAsManyCopiesAsTheDocumentHolds) {
+    LEditDocument document = Document();
+    document.Positions() = {0, 100, 300, 0, kFrames};
+    EXPECT_FALSE(EditRepeat(document, 0));
+    EXPECT_FALSE(EditRepeat(document, -3));
+    EXPECT_FALSE(document.CanUndo());
+    EXPECT_EQ(document.Audio().GetLength(), kFrames);
+
+    // 1.5e9 frames of silence (no files), then a 100e6-frame selection repeated 100 times: six
+    // copies fit below 2^31 frames.
+    document.Audio().InsertSilence(0, 1'500'000'000 - kFrames);
+    document.Positions() = {0, 0, 100'000'000, 0, 0};
+    EXPECT_TRUE(EditRepeat(document, 100));
+    EXPECT_EQ(document.Audio().GetLength(), 2'100'000'000);
+    EXPECT_EQ(document.Positions().selection_end, 700'000'000);
+    document.Positions() = {0, 0, 1'000'000'000, 0, 0};
+    EXPECT_FALSE(EditRepeat(document, 1));
+    EXPECT_EQ(document.Audio().GetLength(), 2'100'000'000);
 }
 
 }  // namespace
