@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
@@ -19,8 +20,8 @@
 #include <algorithm>
 #include <ctime>
 
-#include "app/file_window.h"
 #include "app/dialogs/new_wav_dialog.h"
+#include "app/file_window.h"
 #include "app/recent_files.h"
 #include "core/settings.h"
 #include "devices/system_outputs.h"
@@ -236,8 +237,14 @@ LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
     window->setWindowIcon(windowIcon());
     file->setContextMenuPolicy(Qt::ActionsContextMenu);
     for (const Command& command : Commands()) {
-        if (command.context_menu) {
-            file->addAction(actions_[command.id]);
+        if (!command.context_menu) {
+            continue;
+        }
+        // The effects come as one submenu, grouped as in the menu bar.
+        QAction* entry =
+            IsEffectMenu(command.menu) ? effects_menu_->menuAction() : actions_[command.id];
+        if (!file->actions().contains(entry)) {
+            file->addAction(entry);
         }
     }
     file->SetCloseCheck([this](LSVFileWindow* closing) { return ApproveClose(closing); });

@@ -1,0 +1,30 @@
+#include "app/dialogs/noise_reduction_dialog.h"
+
+#include <QSpinBox>
+
+namespace sonvara {
+
+LSVNoiseReductionDlg::LSVNoiseReductionDlg(Prompts& prompts, QWidget* parent)
+    : LSVEffectDlg("Reducción de Ruido", prompts, parent) {
+    setObjectName("LSVNoiseReductionDlg");
+    const NoiseGateParameters stored = ReadStored(kNoiseGateStored);
+    level_db_ = AddNumber(kNoiseGateLevel.name.data(), "Nivel de Ruido (dB)", stored.level_db,
+                          kDecibelField);
+    AddButtons();
+}
+
+NoiseGateParameters LSVNoiseReductionDlg::Parameters() const {
+    NoiseGateParameters parameters{};
+    parameters.level_db = level_db_->value();
+    return parameters;
+}
+
+std::string_view LSVNoiseReductionDlg::Refusal() const {
+    return {};
+}
+
+bool LSVNoiseReductionDlg::Store() const {
+    return WriteStored(kNoiseGateStored, Parameters());
+}
+
+}  // namespace sonvara

@@ -1,0 +1,189 @@
+// The frame's effect commands on the current file's selection. Each asks its values in its
+// dialog (where it has any), then applies the effect through one pattern: playback stops, an
+// undo step named after the effect is recorded, the effect's process runs behind the progress
+// dialog, and a cancelled or failed run takes the step back with the document as it was. The
+// last effect applied can be repeated with its values.
+
+#include <QMenu>
+#include <utility>
+
+#include "app/dialogs/amplify_dialog.h"
+#include "app/dialogs/compressor_dialog.h"
+#include "app/dialogs/echo_dialog.h"
+#include "app/dialogs/high_pass_dialog.h"
+#include "app/dialogs/noise_reduction_dialog.h"
+#include "app/dialogs/normalize_dialog.h"
+#include "app/dialogs/reverb_dialog.h"
+#include "app/dialogs/speed_change_dialog.h"
+#include "app/file_window.h"
+#include "app/main_window.h"
+#include "effects/auto_gain.h"
+#include "effects/compressor.h"
+#include "effects/dc_offset.h"
+#include "effects/echo.h"
+#include "effects/envelope.h"
+#include "effects/high_pass.h"
+#include "effects/noise_gate.h"
+#include "effects/normalize.h"
+#include "effects/reverse.h"
+#include "effects/speed_pitch.h"
+
+namespace sonvara {
+namespace {
+
+using AppliedEffect = MainDialog::AppliedEffect;
+
+// The effect run by the process `Process`, made from the document, the range and `values`.
+template <typename Process, typename... Values>
+AppliedEffect ProcessEffect(std::string name, Values... values) {
+    return {std::move(name),
+            [values...](ProcessHost& host, LCutListAudio& document, FrameRange& range) {
+                Process process(document, range, values...);
+                return process.Run(host);
+            }};
+}
+
+}  // namespace
+
+template <typename Dialog, typename... Arguments>
+std::optional<typename Dialog::Values> MainDialog::AskEffectValues(Arguments... arguments) {
+    LSVFileWindow* file = current_;
+    if (file == nullptr || !HasValidSelection(file->Document())) {
+        return std::nullopt;
+    }
+    StopPlaying(file);
+    Dialog dialog(arguments..., *prompts_, this);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    Activate(file);
+    if (!accepted) {
+        return std::nullopt;
+    }
+    return dialog.Parameters();
+}
+
+void MainDialog::ApplyEffect(const AppliedEffect& effect) {
+    LSVFileWindow* file = current_;
+    if (file == nullptr || !HasValidSelection(file->Document())) {
+        return;
+    }
+    LEditDocument& document = file->Document();
+    const FrameRange selection = ClampedSelection(document);
+    StartModifyCurrentFile(effect.name);
+    FrameRange changed = selection;
+    const ProcessResult result = RunProcess(
+        [&](ProcessHost& host) { return effect.run(host, document.Audio(), changed); }, file);
+    if (result != PROCESS_DONE) {
+        document.CancelModifyCurrentFile();
+        file->RefreshView();
+        EnableMenuOptions();
+        return;
+    }
+    last_effect_ = effect;
+    document.Positions().selection_start = changed.start;
+    document.Positions().selection_end = changed.end;
+    EndModifyCurrentFile(selection.start, document.Audio().GetSampleRate());
+}
+
+void MainDialog::UpdateRepeatEffect() {
+    QAction* repeat = actions_[kCmRepeatEffect];
+    if (!last_effect_) {
+        repeat->setEnabled(false);
+        return;
+    }
+    repeat->setText(QString::fromStdString("Repetir " + last_effect_->name + "\tCtrl+Alt+R"));
+}
+
+void MainDialog::CmRepeatEffect() {
+    if (last_effect_) {
+        // The run may replace the last effect while it runs.
+        const AppliedEffect effect = *last_effect_;
+        ApplyEffect(effect);
+    }
+}
+
+void MainDialog::CmAmplify() {
+    if (const auto values = AskEffectValues<LSVAmplifyDlg>()) {
+        // A change of the cuts' gains: nothing to wait for.
+        ApplyEffect({"Amplificador", [percent = values->gain_percent](
+                                         ProcessHost&, LCutListAudio& document, FrameRange& range) {
+                         document.EfAmplify(range.start, range.end, percent);
+                         return PROCESS_DONE;
+                     }});
+    }
+}
+
+void MainDialog::CmNormalize() {
+    if (const auto values = AskEffectValues<LSVNormalizeDlg>()) {
+        ApplyEffect(ProcessEffect<EfNormalize>("Normalizador", *values));
+    }
+}
+
+void MainDialog::CmEcho() {
+    if (const auto values = AskEffectValues<LSVEchoDlg>()) {
+        ApplyEffect(ProcessEffect<EfEcho>("Eco", *values));
+    }
+}
+
+void MainDialog::CmReverb() {
+    if (const auto values = AskEffectValues<LSVReverbDlg>()) {
+        ApplyEffect(ProcessEffect<EfReverb>("Reverb", *values));
+    }
+}
+
+void MainDialog::CmFadeIn() {
+    ApplyEffect(ProcessEffect<EfFadeIn>("Fade In"));
+}
+
+void MainDialog::CmFadeOut() {
+    ApplyEffect(ProcessEffect<EfFadeOut>("Fade Out"));
+}
+
+void MainDialog::CmFadeOutAndTrim() {
+    ApplyEffect(ProcessEffect<EfFadeOutAndTrim>("Oírse y recortar"));
+}
+
+void MainDialog::CmAutoGainControl() {
+    ApplyEffect(ProcessEffect<EfAutoGainControl>("Control Automático de Ganancia"));
+}
+
+void MainDialog::CmNoiseReduction() {
+    if (const auto values = AskEffectValues<LSVNoiseReductionDlg>()) {
+        ApplyEffect(ProcessEffect<EfNoiseReduction>("Reducción de Ruido", *values));
+    }
+}
+
+void MainDialog::CmLowCutFilter() {
+    if (const auto values = AskEffectValues<LSVHighPassDlg>()) {
+        ApplyEffect(ProcessEffect<EfLowCutFilter>("Filtro High-Pass", *values));
+    }
+}
+
+void MainDialog::CmCompressor() {
+    if (const auto values = AskEffectValues<LSVCompressorDlg>()) {
+        ApplyEffect(ProcessEffect<EfCompressor>("Compresor de Rango Dinámico", *values));
+    }
+}
+
+void MainDialog::CmSpeedChange(int mode) {
+    const auto speed_mode = static_cast<SpeedPitchMode>(mode);
+    if (const auto values = AskEffectValues<LSVSpeedChangeDlg>(speed_mode)) {
+        ApplyEffect(
+            {LSVSpeedChangeDlg::Caption(speed_mode),
+             [values = *values](ProcessHost& host, LCutListAudio& document, FrameRange& range) {
+                 LEfChangeSpeedPitch change(document, range, values);
+                 const ProcessResult result = change.Run(host);
+                 range.end = change.SelectionEnd();
+                 return result;
+             }});
+    }
+}
+
+void MainDialog::CmDCOffsetCorrection() {
+    ApplyEffect(ProcessEffect<EfDCOffsetCorrection>("Corrección DC Offset"));
+}
+
+void MainDialog::CmReverse() {
+    ApplyEffect(ProcessEffect<LEfReverse>("Revertir"));
+}
+
+}  // namespace sonvara
