@@ -564,4 +564,12 @@ void LSoundPlayer::SetNotify(LSoundPlayerNotify* target, std::uint32_t user) {
     impl_->user = user;
 }
 
+LSoundPlayerNotify* LSoundPlayer::NotifyTarget() const {
+    return impl_->target == &impl_->silent ? nullptr : impl_->target;
+}
+
+std::uint32_t LSoundPlayer::NotifyUser() const {
+    return impl_->user;
+}
+
 }  // namespace sonvara

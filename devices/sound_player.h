@@ -100,6 +100,10 @@ class LSoundPlayer {
     // Where notifications go (null: nowhere) and the value passed back with them. An owner
     // points the player at itself and back at null before it goes away.
     void SetNotify(LSoundPlayerNotify* target, std::uint32_t user = 0);
+    // The target and value set last (null: nowhere), for whoever borrows the player for a while
+    // and hands its notifications back after.
+    LSoundPlayerNotify* NotifyTarget() const;
+    std::uint32_t NotifyUser() const;
 
   private:
     struct Impl;

@@ -8,6 +8,7 @@
 #include "audio/sound_time.h"
 #include "audio/split_multiply.h"
 #include "effects/effect_process.h"
+#include "effects/effect_sources.h"
 
 namespace sonvara {
 namespace {
@@ -143,14 +144,11 @@ EfCompressor::EfCompressor(LCutListAudio& document, FrameRange range,
     : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfCompressor::Body() {
-    const std::optional<double> ratio = CompressorRatioFactor(parameters_.ratio_index);
-    if (!ratio) {
+    if (!CompressorRatioFactor(parameters_.ratio_index)) {
         return PROCESS_FAILED;
     }
-    return RunRangeEffect(
-        *this, "Dynamic Range Compressor", document_, range_, [&](const LSoundSourceRef& upstream) {
-            return LSoundSourceRef(new LSRCCompressor(upstream, parameters_.threshold_db, *ratio));
-        });
+    return RunRangeEffect(*this, "Dynamic Range Compressor", document_, range_,
+                          EffectSource(parameters_));
 }
 
 }  // namespace sonvara

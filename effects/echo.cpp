@@ -7,6 +7,7 @@
 #include "audio/split_multiply.h"
 #include "effects/effect_parameters.h"
 #include "effects/effect_process.h"
+#include "effects/effect_sources.h"
 
 namespace sonvara {
 namespace {
@@ -95,9 +96,7 @@ ProcessResult EfEcho::Body() {
     if (!Check(parameters_).empty()) {
         return PROCESS_FAILED;
     }
-    return RunRangeEffect(*this, "Echo", document_, range_, [&](const LSoundSourceRef& upstream) {
-        return LSoundSourceRef(new LSRCEcho(upstream, parameters_));
-    });
+    return RunRangeEffect(*this, "Echo", document_, range_, EffectSource(parameters_));
 }
 
 EfReverb::EfReverb(LCutListAudio& document, FrameRange range, const ReverbParameters& parameters)
@@ -107,9 +106,7 @@ ProcessResult EfReverb::Body() {
     if (!Check(parameters_).empty()) {
         return PROCESS_FAILED;
     }
-    return RunRangeEffect(*this, "Reverb", document_, range_, [&](const LSoundSourceRef& upstream) {
-        return LSoundSourceRef(new LSRCReverb(upstream, parameters_));
-    });
+    return RunRangeEffect(*this, "Reverb", document_, range_, EffectSource(parameters_));
 }
 
 }  // namespace sonvara

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
-#include "audio/source_to_sink.h"
+#include <utility>
+
 #include "audio/split_multiply.h"
-#include "document/cut_list_reader.h"
-#include "document/cut_writer.h"
+#include "effects/effect_process.h"
+#include "effects/effect_sources.h"
 
 namespace sonvara {
 namespace {
@@ -29,79 +30,101 @@ BytePointList FadeOutPoints() {
     return {{{0, 128}, {255, 0}}};
 }
 
+LSRCEnvelope::LSRCEnvelope(LSoundSourceRef upstream, const BytePointList& envelope,
+                           FrameRange range)
+    : LSoundSourceBase(upstream->GetSampleRate(), upstream->GetChannels(),
+                       static_cast<Sample>(std::min<std::int64_t>(
+                           std::int64_t{upstream->GetMaxSample()} * 2, INT32_MAX))),
+      upstream_(std::move(upstream)),
+      range_(range) {
+    const auto& points = envelope.points;
+    if (upstream_->IsError() || points.size() < 2) {
+        SetError();
+        return;
+    }
+    const std::int64_t length = std::max<std::int64_t>(range.Length(), 0);
+    // The first point's x is not used: the first segment always starts at frame 0.
+    std::int32_t gain = Level(points[0].second);
+    std::int64_t start = 0;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const std::int64_t end = PointFrame(length, points[i].first);
+        if (end > start) {
+            segments_.push_back({start, end, gain, Level(points[i].second)});
+            gain = Level(points[i].second);
+            start = end;
+        }
+    }
+    if (start < length) {
+        segments_.push_back({start, length, gain, gain});
+    }
+}
+
+void LSRCEnvelope::Enter(std::int64_t offset) {
+    segment_ = 0;
+    while (segments_[segment_].end <= offset) {
+        ++segment_;
+    }
+    const Segment& segment = segments_[segment_];
+    segment_frames_ = segment.end - segment.start;
+    const std::int64_t delta = std::int64_t{segment.to} - segment.from;
+    // Floor division: the remainders stay in [0, n).
+    auto floor_div = [](std::int64_t a, std::int64_t b) {
+        return a / b - ((a % b != 0) && (a < 0) ? 1 : 0);
+    };
+    step_ = floor_div(delta, segment_frames_);
+    step_remainder_ = delta - step_ * segment_frames_;
+    const std::int64_t product = delta * (offset - segment.start);
+    const std::int64_t q = floor_div(product, segment_frames_);
+    gain_ = segment.from + q;
+    remainder_ = product - q * segment_frames_;
+    expected_ = offset;
+}
+
+void LSRCEnvelope::Read(Sample* buffer, std::int32_t frames) {
+    const std::int64_t first = upstream_->GetPosition();
+    upstream_->Read(buffer, frames);
+    if (IsError() || segments_.empty()) {
+        return;
+    }
+    const auto channels = static_cast<std::size_t>(GetChannels());
+    const std::int64_t from = std::max<std::int64_t>(first, range_.start) - range_.start;
+    const std::int64_t to = std::min<std::int64_t>(first + frames, range_.end) - range_.start;
+    Sample* frame = buffer + static_cast<std::size_t>(from + range_.start - first) * channels;
+    for (std::int64_t offset = from; offset < to;) {
+        if (offset != expected_ || offset >= segments_[segment_].end) {
+            Enter(offset);
+        }
+        const std::int64_t stop = std::min(to, segments_[segment_].end);
+        for (; offset < stop; ++offset, frame += channels) {
+            const auto gain = static_cast<std::int32_t>(gain_);
+            for (std::size_t c = 0; c < channels; ++c) {
+                frame[c] = SplitMultiply(frame[c], gain);
+            }
+            gain_ += step_;
+            remainder_ += step_remainder_;
+            if (remainder_ >= segment_frames_) {
+                ++gain_;
+                remainder_ -= segment_frames_;
+            }
+        }
+        expected_ = offset;
+    }
+}
+
+void LSRCEnvelope::Seek(std::int32_t frame) {
+    upstream_->Seek(frame);
+    expected_ = -1;
+}
+
 ProcessResult ApplyEnvelope(LProgressDialog& process, LCutListAudio& document, FrameRange range,
                             const BytePointList& envelope) {
     if (range.Reversed()) {
         return PROCESS_DONE;
     }
-    const auto& points = envelope.points;
-    if (points.size() < 2) {
+    if (envelope.points.size() < 2) {
         return PROCESS_FAILED;
     }
-    process.SetText("Envelope", 0);
-    process.SetText("Espere por favor...", 1);
-    LSRCCutListAudio source(document);
-    if (range.start > 0) {
-        source.Seek(range.start);
-    }
-    const int channels = source.GetChannels();
-    const std::int64_t length = range.Length();
-    const double total = static_cast<double>(std::max<std::int64_t>(length, 1));
-    LCutListAudio result;
-    {
-        LSoundSinkRef sink(new LSNKCutListAudio(result, document.GetSampleRate(), channels));
-        std::vector<Sample> block(static_cast<std::size_t>(channels) * kBlockFrames);
-        // The first point's x is not used: the first segment always starts at frame 0.
-        std::int32_t gain = Level(points[0].second);
-        std::int32_t target = Level(points[1].second);
-        std::int64_t segment_end = PointFrame(length, points[1].first);
-        std::size_t next = 2;
-        std::int64_t done = 0;
-        for (;;) {
-            if (process.CheckCancel()) {
-                return PROCESS_STOPPED;
-            }
-            std::int64_t remaining = segment_end - done;
-            while (remaining <= 0) {
-                if (next == points.size()) {
-                    if (segment_end == length) {
-                        break;
-                    }
-                    segment_end = length;
-                } else {
-                    target = Level(points[next].second);
-                    segment_end = PointFrame(length, points[next].first);
-                    ++next;
-                }
-                remaining = segment_end - done;
-            }
-            if (remaining <= 0) {
-                break;
-            }
-            const auto frames =
-                static_cast<std::int32_t>(std::min<std::int64_t>(remaining, kBlockFrames));
-            source.Read(block.data(), frames);
-            const auto step =
-                static_cast<std::int32_t>((std::int64_t{target} - gain) / (segment_end - done));
-            for (std::int32_t f = 0; f < frames; ++f) {
-                for (int c = 0; c < channels; ++c) {
-                    Sample& s =
-                        block[static_cast<std::size_t>(f) * static_cast<std::size_t>(channels) +
-                              static_cast<std::size_t>(c)];
-                    s = SplitMultiply(s, gain);
-                }
-                gain += step;
-            }
-            sink->Write(block.data(), frames);
-            done += frames;
-            process.SetProgress(static_cast<double>(done) / total);
-        }
-        if (FinishSink(process, PROCESS_DONE, *sink) != PROCESS_DONE) {
-            return PROCESS_FAILED;
-        }
-    }
-    document.Replace(range.start, range.end, result);
-    return PROCESS_DONE;
+    return RunRangeEffect(process, "Envelope", document, range, EnvelopeSource(envelope, range));
 }
 
 LEfEnvelope::LEfEnvelope(LCutListAudio& document, FrameRange range, BytePointList envelope)

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "effects/effect_process.h"
+#include "effects/effect_sources.h"
 
 namespace sonvara {
 
@@ -193,11 +194,7 @@ EfEqualiser::EfEqualiser(LCutListAudio& document, FrameRange range, const PointL
     : LProgressDialog("Sonvara"), document_(document), range_(range), points_(points) {}
 
 ProcessResult EfEqualiser::Body() {
-    const EqualizerResponse response = MakeEqualizerResponse(points_, document_.GetSampleRate());
-    return RunRangeEffect(*this, "Equalizing", document_, range_,
-                          [&response](const LSoundSourceRef& upstream) {
-                              return LSoundSourceRef(new LSRCEq(upstream, response));
-                          });
+    return RunRangeEffect(*this, "Equalizing", document_, range_, EqualizerSource(points_));
 }
 
 }  // namespace sonvara

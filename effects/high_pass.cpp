@@ -7,6 +7,7 @@
 
 #include "audio/split_multiply.h"
 #include "effects/effect_process.h"
+#include "effects/effect_sources.h"
 
 namespace sonvara {
 
@@ -45,12 +46,7 @@ EfLowCutFilter::EfLowCutFilter(LCutListAudio& document, FrameRange range,
     : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfLowCutFilter::Body() {
-    const auto frequency = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(std::int64_t{parameters_.frequency_hz} * 2, INT32_MIN, INT32_MAX));
-    return RunRangeEffect(*this, "Low Cut Filter", document_, range_,
-                          [&](const LSoundSourceRef& upstream) {
-                              return LSoundSourceRef(new LSRCHighPass(upstream, frequency));
-                          });
+    return RunRangeEffect(*this, "Low Cut Filter", document_, range_, EffectSource(parameters_));
 }
 
 }  // namespace sonvara

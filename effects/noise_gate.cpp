@@ -7,6 +7,7 @@
 #include "audio/decibel_table.h"
 #include "audio/split_multiply.h"
 #include "effects/effect_process.h"
+#include "effects/effect_sources.h"
 #include "effects/high_pass.h"
 
 namespace sonvara {
@@ -164,11 +165,7 @@ EfNoiseReduction::EfNoiseReduction(LCutListAudio& document, FrameRange range,
     : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfNoiseReduction::Body() {
-    const std::array<int, LSRCNoiseGates::kBands> levels = NoiseGateLevels(parameters_.level_db);
-    return RunRangeEffect(*this, "Noise Reduction", document_, range_,
-                          [&](const LSoundSourceRef& upstream) {
-                              return LSoundSourceRef(new LSRCNoiseGates(upstream, levels));
-                          });
+    return RunRangeEffect(*this, "Noise Reduction", document_, range_, EffectSource(parameters_));
 }
 
 }  // namespace sonvara

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "document/cut_list_reader.h"
+#include "effects/effect_sources.h"
 
 namespace sonvara {
 
@@ -42,8 +43,7 @@ ProcessResult EfNormalize::Body() {
         SetProgress(static_cast<double>(done) / static_cast<double>(length));
     }
     if (peak > 0) {
-        applied_percent_ = static_cast<std::int32_t>(std::min<std::int64_t>(
-            std::int64_t{parameters_.peak_percent} * FULL_SCALE / peak, kMaxPercent));
+        applied_percent_ = NormalizePercent(parameters_, peak);
         document_.EfAmplify(range_.start, range_.end, applied_percent_);
     }
     return PROCESS_DONE;
