@@ -10,6 +10,8 @@
 #include "app/dialogs/amplify_dialog.h"
 #include "app/dialogs/compressor_dialog.h"
 #include "app/dialogs/echo_dialog.h"
+#include "app/dialogs/envelope_dialog.h"
+#include "app/dialogs/equalizer_dialog.h"
 #include "app/dialogs/high_pass_dialog.h"
 #include "app/dialogs/noise_reduction_dialog.h"
 #include "app/dialogs/normalize_dialog.h"
@@ -22,6 +24,7 @@
 #include "effects/dc_offset.h"
 #include "effects/echo.h"
 #include "effects/envelope.h"
+#include "effects/equalizer.h"
 #include "effects/high_pass.h"
 #include "effects/noise_gate.h"
 #include "effects/normalize.h"
@@ -43,22 +46,34 @@ AppliedEffect ProcessEffect(std::string name, Values... values) {
             }};
 }
 
+// What a dialog's OK gives.
+template <typename Dialog>
+requires requires(const Dialog& dialog) {
+    dialog.Parameters();
+}
+auto ValuesOf(const Dialog& dialog) {
+    return dialog.Parameters();
+}
+PointList ValuesOf(const LPointListDlg& dialog) {
+    return dialog.Points();
+}
+
 }  // namespace
 
 template <typename Dialog, typename... Arguments>
-std::optional<typename Dialog::Values> MainDialog::AskEffectValues(Arguments... arguments) {
+auto MainDialog::AskEffectValues(Arguments... arguments) {
     LSVFileWindow* file = current_;
+    std::optional<decltype(ValuesOf(std::declval<Dialog&>()))> values;
     if (file == nullptr || !HasValidSelection(file->Document())) {
-        return std::nullopt;
+        return values;
     }
     StopPlaying(file);
-    Dialog dialog(arguments..., *prompts_, this);
-    const bool accepted = dialog.exec() == QDialog::Accepted;
-    Activate(file);
-    if (!accepted) {
-        return std::nullopt;
+    Dialog dialog(*prompts_, arguments..., this);
+    if (dialog.exec() == QDialog::Accepted) {
+        values = ValuesOf(dialog);
     }
-    return dialog.Parameters();
+    Activate(file);
+    return values;
 }
 
 void MainDialog::ApplyEffect(const AppliedEffect& effect) {
@@ -118,6 +133,12 @@ void MainDialog::CmNormalize() {
     }
 }
 
+void MainDialog::CmEqualizer() {
+    if (const auto points = AskEffectValues<LEqualizerDlg>()) {
+        ApplyEffect(ProcessEffect<EfEqualiser>("Ecualizador", *points));
+    }
+}
+
 void MainDialog::CmEcho() {
     if (const auto values = AskEffectValues<LSVEchoDlg>()) {
         ApplyEffect(ProcessEffect<EfEcho>("Eco", *values));
@@ -140,6 +161,18 @@ void MainDialog::CmFadeOut() {
 
 void MainDialog::CmFadeOutAndTrim() {
     ApplyEffect(ProcessEffect<EfFadeOutAndTrim>("Oírse y recortar"));
+}
+
+void MainDialog::CmEnvelope() {
+    const LSVFileWindow* file = current_;
+    if (file == nullptr) {
+        return;
+    }
+    const FrameRange selection = ClampedSelection(file->Document());
+    if (const auto points =
+            AskEffectValues<LEnvelopeDlg>(selection, file->Document().Audio().GetSampleRate())) {
+        ApplyEffect(ProcessEffect<LEfEnvelope>("Envolver", points->ToBytePointList()));
+    }
 }
 
 void MainDialog::CmAutoGainControl() {

@@ -154,11 +154,13 @@ class MainDialog : public QMainWindow, private TransportHost {
     // behind the progress dialog; a cancelled or failed effect leaves the document as it was.
     void CmAmplify();
     void CmNormalize();
+    void CmEqualizer();
     void CmEcho();
     void CmReverb();
     void CmFadeIn();
     void CmFadeOut();
     void CmFadeOutAndTrim();
+    void CmEnvelope();
     void CmAutoGainControl();
     void CmNoiseReduction();
     void CmLowCutFilter();
@@ -257,10 +259,10 @@ class MainDialog : public QMainWindow, private TransportHost {
     // Applies `effect` to the current file's valid selection as one undoable step; the cursor
     // goes to the selection's start and the result plays from a second before it.
     void ApplyEffect(const AppliedEffect& effect);
-    // Asks the values of an effect in a `Dialog` (made with `arguments`, the prompts and the
+    // Asks the values of an effect in a `Dialog` (made with the prompts, `arguments` and the
     // frame) for the current file's valid selection, playback stopped; nothing when cancelled.
     template <typename Dialog, typename... Arguments>
-    std::optional<typename Dialog::Values> AskEffectValues(Arguments... arguments);
+    auto AskEffectValues(Arguments... arguments);
     // The repeat entry's text and enabling after the last effect.
     void UpdateRepeatEffect();
     // Pastes `source` into the current file behind the progress dialog.

@@ -11,8 +11,6 @@ class LSVAmplifyDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    using Values = AmplifyParameters;
-
     LSVAmplifyDlg(Prompts& prompts, QWidget* parent);
 
     AmplifyParameters Parameters() const;

@@ -13,8 +13,6 @@ class LSVCompressorDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    using Values = CompressorParameters;
-
     LSVCompressorDlg(Prompts& prompts, QWidget* parent);
 
     CompressorParameters Parameters() const;

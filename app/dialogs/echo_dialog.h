@@ -11,8 +11,6 @@ class LSVEchoDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    using Values = EchoParameters;
-
     LSVEchoDlg(Prompts& prompts, QWidget* parent);
 
     EchoParameters Parameters() const;

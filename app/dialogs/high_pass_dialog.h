@@ -11,8 +11,6 @@ class LSVHighPassDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    using Values = LowCutParameters;
-
     LSVHighPassDlg(Prompts& prompts, QWidget* parent);
 
     LowCutParameters Parameters() const;

@@ -11,8 +11,6 @@ class LSVNoiseReductionDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    using Values = NoiseGateParameters;
-
     LSVNoiseReductionDlg(Prompts& prompts, QWidget* parent);
 
     NoiseGateParameters Parameters() const;

@@ -11,8 +11,6 @@ class LSVNormalizeDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    using Values = NormalizeParameters;
-
     LSVNormalizeDlg(Prompts& prompts, QWidget* parent);
 
     NormalizeParameters Parameters() const;

@@ -11,8 +11,6 @@ class LSVReverbDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    using Values = ReverbParameters;
-
     LSVReverbDlg(Prompts& prompts, QWidget* parent);
 
     ReverbParameters Parameters() const;

@@ -32,7 +32,7 @@ const char* LSVSpeedChangeDlg::Caption(SpeedPitchMode mode) {
     return TextsOf(mode).caption;
 }
 
-LSVSpeedChangeDlg::LSVSpeedChangeDlg(SpeedPitchMode mode, Prompts& prompts, QWidget* parent)
+LSVSpeedChangeDlg::LSVSpeedChangeDlg(Prompts& prompts, SpeedPitchMode mode, QWidget* parent)
     : LSVEffectDlg(TextsOf(mode).caption, prompts, parent), mode_(mode) {
     setObjectName("LSVSpeedChangeDlg");
     const ModeTexts texts = TextsOf(mode);

@@ -14,9 +14,7 @@ class LSVSpeedChangeDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    using Values = SpeedPitchParameters;
-
-    LSVSpeedChangeDlg(SpeedPitchMode mode, Prompts& prompts, QWidget* parent);
+    LSVSpeedChangeDlg(Prompts& prompts, SpeedPitchMode mode, QWidget* parent);
 
     SpeedPitchParameters Parameters() const;
     QSpinBox* PercentField() const { return percent_; }

@@ -13,15 +13,18 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/dialogs/effect_dialog.h"
+#include "app/dialogs/point_list_dialog.h"
 #include "effects/auto_gain.h"
 #include "effects/compressor.h"
 #include "effects/dc_offset.h"
 #include "effects/echo.h"
 #include "effects/envelope.h"
+#include "effects/equalizer.h"
 #include "effects/high_pass.h"
 #include "effects/noise_gate.h"
 #include "effects/normalize.h"
@@ -66,8 +69,18 @@ struct EffectCase {
     const char* name;  // the undo step's, and the dialog's caption where there is one
     FieldValues fields;
     LibraryRun library;
-    bool keeps_tail = true;  // the frames after the selection stay
+    bool keeps_tail = true;                // the frames after the selection stay
+    std::optional<PointList> points = {};  // drawn in a point-list dialog
 };
+
+PointList Points(std::initializer_list<PointList::Point> points) {
+    PointList list;
+    list.n_points = static_cast<std::uint8_t>(points.size());
+    std::copy(points.begin(), points.end(), list.points.begin());
+    return list;
+}
+const PointList kCurve = Points({{0, 128}, {60, 200}, {150, 60}, {255, 128}});
+const PointList kEnvelope = Points({{0, 40}, {128, 230}, {255, 90}});
 
 class EffectCommandsTest : public EditorTest {
   protected:
@@ -108,10 +121,20 @@ class EffectCommandsTest : public EditorTest {
         }
     }
 
-    // Runs command `id`; when `fields` are given, a dialog is expected: they are typed into it
-    // and it is accepted. Returns the dialog's caption.
-    QString Run(int id, const FieldValues& fields) {
+    // Runs command `id`; when `fields` or `points` are given, a dialog is expected: they are
+    // typed or drawn into it and it is accepted. Returns the dialog's caption.
+    QString Run(int id, const FieldValues& fields,
+                const std::optional<PointList>& points = std::nullopt) {
         QString caption;
+        if (points) {
+            QTimer::singleShot(0, [&] {
+                auto* dialog = frame_->findChild<LPointListDlg*>();
+                ASSERT_NE(dialog, nullptr);
+                caption = dialog->windowTitle();
+                dialog->Graph().SetPoints(*points);
+                dialog->accept();
+            });
+        }
         if (!fields.empty()) {
             QTimer::singleShot(0, [&] {
                 auto* dialog = frame_->findChild<LSVEffectDlg*>();
@@ -201,8 +224,8 @@ TEST_F(EffectCommandsTest, EachEffectChangesTheSelectionAsItsProcessDoes) {
         ASSERT_NE(expected, original);  // the values make a difference
 
         Select(file, kSelection);
-        const QString caption = Run(effect.id, effect.fields);
-        if (!effect.fields.empty()) {
+        const QString caption = Run(effect.id, effect.fields, effect.points);
+        if (!effect.fields.empty() || effect.points) {
             EXPECT_EQ(caption.toStdString(), effect.name);
         }
         const Frames after = ReadList(document.Audio());
