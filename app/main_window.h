@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "app/command_table.h"
+#include "app/effect_preview.h"
 #include "app/qt_runtime.h"
 #include "app/transport.h"
 #include "core/progress_dialog.h"
@@ -93,6 +94,9 @@ class MainDialog : public QMainWindow, private TransportHost {
     void Activate(LSVFileWindow* file);
 
     LTransport& Transport() { return *transport_; }
+    // A preview for an effect dialog of the current file (null when there is none) on the
+    // transport's player and the chosen output; what played stops first.
+    std::unique_ptr<LEffectPreview> MakeEffectPreview();
     // The file whose document plays, or null.
     LSVFileWindow* PlayingFile() const;
     // The tool bar's level meter, showing the levels of the sound heard.

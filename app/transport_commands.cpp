@@ -12,10 +12,11 @@
 #include <algorithm>
 
 #include "app/command_icons.h"
+#include "app/dialogs/player_dialog.h"
 #include "app/file_window.h"
 #include "app/main_window.h"
-#include "app/dialogs/player_dialog.h"
 #include "core/settings.h"
+#include "devices/output_choice.h"
 #include "view/db_display.h"
 
 namespace sonvara {
@@ -205,6 +206,15 @@ void MainDialog::CmPlayer() {
                           &transport_->Notifications(), 0, prompts_, this);
     dialog.exec();
     EnableMenuOptions();
+}
+
+std::unique_ptr<LEffectPreview> MainDialog::MakeEffectPreview() {
+    if (current_ == nullptr) {
+        return nullptr;
+    }
+    CmStop();
+    transport_->Player().SetDevice(ChosenOutputDevice(*outputs_));
+    return std::make_unique<LEffectPreview>(transport_->Player(), current_->Document());
 }
 
 void MainDialog::StartModifyCurrentFile(const std::string& name) {

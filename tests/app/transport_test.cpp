@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
@@ -15,9 +16,13 @@
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "app/dialogs/player_dialog.h"
+#include "app/dialogs/preview_button.h"
+#include "audio/split_multiply.h"
 #include "devices/recording_wave_out.h"
+#include "effects/effect_sources.h"
 #include "tests/app/editor_fixture.h"
 #include "view/db_display.h"
 #include "view/wave_window.h"
@@ -376,6 +381,63 @@ TEST_F(TransportTest, AConversionPlaysItsResultWhenTheSettingIsOn) {
         Settle();
         recording_->Clear();
     }
+}
+
+TEST_F(TransportTest, APreviewButtonStartsAndStopsThePreviewAndAChangeOfValuesIsHeardAtOnce) {
+    LSVFileWindow* file = OpenStaircase();
+    file->SetSelection(8000, 16000);
+    Key(Qt::Key_F9);
+    ASSERT_TRUE(Transport().IsActive());
+    std::unique_ptr<LEffectPreview> preview = frame_->MakeEffectPreview();
+    EXPECT_FALSE(Transport().IsActive());  // the frame's play stops first
+
+    std::optional<std::int32_t> percent = 50;
+    QDialog dialog(frame_.get());
+    auto* button = new PreviewButton(
+        *preview,
+        [&]() -> std::optional<EffectSourceFactory> {
+            if (!percent) {
+                return std::nullopt;
+            }
+            return EffectSource(AmplifyParameters{.gain_percent = *percent});
+        },
+        &dialog);
+    dialog.show();
+    EXPECT_EQ(button->text(), "Ver antes");
+    auto scaled = [](std::int32_t from, std::int32_t to, std::int32_t gain_percent) {
+        std::vector<std::int16_t> frames;
+        for (std::int32_t f = from; f < to; ++f) {
+            frames.push_back(SampleTo16(SplitMultiply(f * 16, kUnityGain / 100 * gain_percent)));
+        }
+        return frames;
+    };
+
+    const std::size_t from = recording_->Samples().size();
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(button->text(), "Detener");
+    Play(1600);
+    EXPECT_EQ(Heard(from), scaled(8000, 9600, 50));
+    percent = 150;
+    button->ValuesChanged();
+    Play(800);
+    percent.reset();  // a refused value: the preview goes on as it was
+    button->ValuesChanged();
+    Play(800);
+    EXPECT_EQ(Heard(from + 1600), scaled(9600, 11200, 150));
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(button->text(), "Ver antes");
+    EXPECT_FALSE(preview->IsPlaying());
+    // With a refused value a click starts nothing; closing the dialog stops a preview that plays.
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(preview->IsPlaying());
+    percent = 100;
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(preview->IsPlaying());
+    dialog.reject();
+    EXPECT_FALSE(preview->IsPlaying());
+    EXPECT_EQ(button->text(), "Ver antes");
+    EXPECT_FALSE(file->Document().IsModified());
 }
 
 }  // namespace
