@@ -5,6 +5,9 @@
 // last effect applied can be repeated with its values.
 
 #include <QMenu>
+#include <functional>
+#include <memory>
+#include <type_traits>
 #include <utility>
 
 #include "app/dialogs/amplify_dialog.h"
@@ -17,6 +20,7 @@
 #include "app/dialogs/normalize_dialog.h"
 #include "app/dialogs/reverb_dialog.h"
 #include "app/dialogs/speed_change_dialog.h"
+#include "app/effect_preview.h"
 #include "app/file_window.h"
 #include "app/main_window.h"
 #include "effects/auto_gain.h"
@@ -68,9 +72,20 @@ auto MainDialog::AskEffectValues(Arguments... arguments) {
         return values;
     }
     StopPlaying(file);
-    Dialog dialog(*prompts_, arguments..., this);
-    if (dialog.exec() == QDialog::Accepted) {
-        values = ValuesOf(dialog);
+    // The preview goes after the dialog, which stops it when it closes.
+    const std::unique_ptr<LEffectPreview> preview = MakeEffectPreview();
+    // A dialog that takes no preview (yet) has no preview button.
+    const auto make = [&] {
+        if constexpr (std::is_constructible_v<Dialog, Prompts&, LEffectPreview*, Arguments...,
+                                              QWidget*>) {
+            return std::make_unique<Dialog>(*prompts_, preview.get(), arguments..., this);
+        } else {
+            return std::make_unique<Dialog>(*prompts_, arguments..., this);
+        }
+    };
+    const std::unique_ptr<Dialog> dialog = make();
+    if (dialog->exec() == QDialog::Accepted) {
+        values = ValuesOf(*dialog);
     }
     Activate(file);
     return values;
@@ -128,7 +143,13 @@ void MainDialog::CmAmplify() {
 }
 
 void MainDialog::CmNormalize() {
-    if (const auto values = AskEffectValues<LSVNormalizeDlg>()) {
+    const LSVFileWindow* file = current_;
+    if (file == nullptr) {
+        return;
+    }
+    const LEditDocument& document = file->Document();
+    if (const auto values = AskEffectValues<LSVNormalizeDlg>(std::cref(document.Audio()),
+                                                             LEffectPreview::PartOf(document))) {
         ApplyEffect(ProcessEffect<EfNormalize>("Normalizador", *values));
     }
 }
@@ -198,8 +219,13 @@ void MainDialog::CmCompressor() {
 }
 
 void MainDialog::CmSpeedChange(int mode) {
+    const LSVFileWindow* file = current_;
+    if (file == nullptr) {
+        return;
+    }
     const auto speed_mode = static_cast<SpeedPitchMode>(mode);
-    if (const auto values = AskEffectValues<LSVSpeedChangeDlg>(speed_mode)) {
+    if (const auto values = AskEffectValues<LSVSpeedChangeDlg>(
+            LEffectPreview::PartOf(file->Document()), speed_mode)) {
         ApplyEffect(
             {LSVSpeedChangeDlg::Caption(speed_mode),
              [values = *values](ProcessHost& host, LCutListAudio& document, FrameRange& range) {

@@ -2,10 +2,12 @@
 
 #include <QSpinBox>
 
+#include "effects/effect_sources.h"
+
 namespace sonvara {
 
-LSVAmplifyDlg::LSVAmplifyDlg(Prompts& prompts, QWidget* parent)
-    : LSVEffectDlg("Amplificador", prompts, parent) {
+LSVAmplifyDlg::LSVAmplifyDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent)
+    : LSVEffectDlg("Amplificador", prompts, preview, parent) {
     setObjectName("LSVAmplifyDlg");
     const AmplifyParameters stored = ReadStored(kAmplifyStored);
     gain_percent_ =
@@ -25,6 +27,10 @@ std::string_view LSVAmplifyDlg::Refusal() const {
 
 bool LSVAmplifyDlg::Store() const {
     return WriteStored(kAmplifyStored, Parameters());
+}
+
+EffectSourceFactory LSVAmplifyDlg::Effect() const {
+    return EffectSource(Parameters());
 }
 
 }  // namespace sonvara

@@ -11,13 +11,14 @@ class LSVAmplifyDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    LSVAmplifyDlg(Prompts& prompts, QWidget* parent);
+    LSVAmplifyDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent);
 
     AmplifyParameters Parameters() const;
 
   protected:
     std::string_view Refusal() const override;
     bool Store() const override;
+    EffectSourceFactory Effect() const override;
 
   private:
     QSpinBox* gain_percent_;

@@ -3,12 +3,14 @@
 #include <QComboBox>
 #include <QSpinBox>
 
+#include "effects/effect_sources.h"
+
 #include "effects/compressor.h"
 
 namespace sonvara {
 
-LSVCompressorDlg::LSVCompressorDlg(Prompts& prompts, QWidget* parent)
-    : LSVEffectDlg("Compresor de Rango Dinámico", prompts, parent) {
+LSVCompressorDlg::LSVCompressorDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent)
+    : LSVEffectDlg("Compresor de Rango Dinámico", prompts, preview, parent) {
     setObjectName("LSVCompressorDlg");
     const CompressorParameters stored = ReadStored(kCompressorStored);
     threshold_ = AddNumber(kCompressorThreshold.name.data(), "Umbral (dB)", stored.threshold_db,
@@ -34,6 +36,10 @@ std::string_view LSVCompressorDlg::Refusal() const {
 
 bool LSVCompressorDlg::Store() const {
     return WriteStored(kCompressorStored, Parameters());
+}
+
+EffectSourceFactory LSVCompressorDlg::Effect() const {
+    return EffectSource(Parameters());
 }
 
 }  // namespace sonvara

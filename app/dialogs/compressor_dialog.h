@@ -13,7 +13,7 @@ class LSVCompressorDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    LSVCompressorDlg(Prompts& prompts, QWidget* parent);
+    LSVCompressorDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent);
 
     CompressorParameters Parameters() const;
     QComboBox* RatioField() const { return ratio_; }
@@ -21,6 +21,7 @@ class LSVCompressorDlg : public LSVEffectDlg {
   protected:
     std::string_view Refusal() const override;
     bool Store() const override;
+    EffectSourceFactory Effect() const override;
 
   private:
     QSpinBox* threshold_;

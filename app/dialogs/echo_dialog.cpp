@@ -2,9 +2,12 @@
 
 #include <QSpinBox>
 
+#include "effects/effect_sources.h"
+
 namespace sonvara {
 
-LSVEchoDlg::LSVEchoDlg(Prompts& prompts, QWidget* parent) : LSVEffectDlg("Eco", prompts, parent) {
+LSVEchoDlg::LSVEchoDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent)
+    : LSVEffectDlg("Eco", prompts, preview, parent) {
     setObjectName("LSVEchoDlg");
     const EchoParameters stored = ReadStored(kEchoStored);
     time_ms_ =
@@ -27,6 +30,10 @@ std::string_view LSVEchoDlg::Refusal() const {
 
 bool LSVEchoDlg::Store() const {
     return WriteStored(kEchoStored, Parameters());
+}
+
+EffectSourceFactory LSVEchoDlg::Effect() const {
+    return EffectSource(Parameters());
 }
 
 }  // namespace sonvara

@@ -11,13 +11,14 @@ class LSVEchoDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    LSVEchoDlg(Prompts& prompts, QWidget* parent);
+    LSVEchoDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent);
 
     EchoParameters Parameters() const;
 
   protected:
     std::string_view Refusal() const override;
     bool Store() const override;
+    EffectSourceFactory Effect() const override;
 
   private:
     QSpinBox* time_ms_;

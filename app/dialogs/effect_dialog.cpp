@@ -7,12 +7,14 @@
 #include <string>
 
 #include "app/dialogs/dialog_parts.h"
+#include "app/dialogs/preview_button.h"
 #include "effects/effect_parameters.h"
 
 namespace sonvara {
 
-LSVEffectDlg::LSVEffectDlg(const QString& title, Prompts& prompts, QWidget* parent)
-    : QDialog(parent), prompts_(prompts), fields_(new QFormLayout) {
+LSVEffectDlg::LSVEffectDlg(const QString& title, Prompts& prompts, LEffectPreview* preview,
+                           QWidget* parent)
+    : QDialog(parent), prompts_(prompts), fields_(new QFormLayout), preview_(preview) {
     setWindowTitle(title);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields_);
@@ -25,6 +27,7 @@ QSpinBox* LSVEffectDlg::AddNumber(const char* name, const QString& label, int va
     field->setRange(range.lowest, range.highest);
     field->setValue(value);
     fields_->addRow(label, field);
+    connect(field, &QSpinBox::valueChanged, this, &LSVEffectDlg::ValuesChanged);
     return field;
 }
 
@@ -35,15 +38,35 @@ QComboBox* LSVEffectDlg::AddChoice(const char* name, const QString& label, const
     field->addItems(items);
     field->setCurrentIndex(index);
     fields_->addRow(label, field);
+    connect(field, &QComboBox::currentIndexChanged, this, &LSVEffectDlg::ValuesChanged);
     return field;
 }
 
 void LSVEffectDlg::AddButtons() {
-    AddOkCancelButtons(*this, *static_cast<QVBoxLayout*>(layout()));
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    if (preview_ != nullptr) {
+        preview_button_ = new PreviewButton(
+            *preview_,
+            [this]() -> std::optional<EffectSourceFactory> {
+                if (!Refusal().empty()) {
+                    return std::nullopt;
+                }
+                return Effect();
+            },
+            this);
+        layout->addWidget(preview_button_);
+    }
+    AddOkCancelButtons(*this, *layout);
 }
 
 QSpinBox* LSVEffectDlg::NumberField(const char* name) const {
     return findChild<QSpinBox*>(name);
+}
+
+void LSVEffectDlg::ValuesChanged() {
+    if (preview_button_ != nullptr) {
+        preview_button_->ValuesChanged();
+    }
 }
 
 void LSVEffectDlg::accept() {

@@ -3,19 +3,24 @@
 // stored values, shows one field per value, and on OK checks the values with the effect's own
 // check: a refused value shows its message (captioned "Valor no válido") and the dialog stays
 // open; accepted values are stored back (a failed write is told, and the effect still runs with
-// them).
+// them). With a preview, the "Ver antes" button plays the effect of the values as they stand,
+// and every change of a field is heard at once.
 
 #include <QDialog>
 #include <optional>
 #include <string_view>
 
 #include "core/prompts.h"
+#include "effects/effect_process.h"
 
 class QComboBox;
 class QFormLayout;
 class QSpinBox;
 
 namespace sonvara {
+
+class LEffectPreview;
+class PreviewButton;
 
 // What a field can hold; the effect's check decides what is accepted. Percents travel to the
 // effects as 16-bit values and decibels as signed bytes.
@@ -39,24 +44,32 @@ class LSVEffectDlg : public QDialog {
     void accept() override;
 
   protected:
-    LSVEffectDlg(const QString& title, Prompts& prompts, QWidget* parent);
+    // `preview` (null: no preview button) must outlive the dialog.
+    LSVEffectDlg(const QString& title, Prompts& prompts, LEffectPreview* preview, QWidget* parent);
 
     // A whole-number field showing `value`.
     QSpinBox* AddNumber(const char* name, const QString& label, int value, FieldRange range);
     // A list field showing item `index` of `items`.
     QComboBox* AddChoice(const char* name, const QString& label, const QStringList& items,
                          int index);
-    // OK and Cancel; the last call of a derived constructor.
+    // The preview button (with a preview), OK and Cancel; the last call of a derived
+    // constructor.
     void AddButtons();
 
     // The effect's check of the fields' values: "" when accepted, else the message.
     virtual std::string_view Refusal() const = 0;
     // Stores the fields' values; false when the settings could not be written.
     virtual bool Store() const = 0;
+    // The effect of the fields' values, for the preview; called only for accepted values.
+    virtual EffectSourceFactory Effect() const = 0;
 
   private:
+    void ValuesChanged();
+
     Prompts& prompts_;
     QFormLayout* fields_;
+    LEffectPreview* preview_;
+    PreviewButton* preview_button_ = nullptr;
 };
 
 }  // namespace sonvara

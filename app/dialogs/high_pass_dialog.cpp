@@ -2,10 +2,12 @@
 
 #include <QSpinBox>
 
+#include "effects/effect_sources.h"
+
 namespace sonvara {
 
-LSVHighPassDlg::LSVHighPassDlg(Prompts& prompts, QWidget* parent)
-    : LSVEffectDlg("Filtro High-Pass", prompts, parent) {
+LSVHighPassDlg::LSVHighPassDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent)
+    : LSVEffectDlg("Filtro High-Pass", prompts, preview, parent) {
     setObjectName("LSVHighPassDlg");
     const LowCutParameters stored = ReadStored(kLowCutStored);
     frequency_hz_ = AddNumber(kLowCutFreq.name.data(), "Frecuencia de corte (Hz)",
@@ -25,6 +27,10 @@ std::string_view LSVHighPassDlg::Refusal() const {
 
 bool LSVHighPassDlg::Store() const {
     return WriteStored(kLowCutStored, Parameters());
+}
+
+EffectSourceFactory LSVHighPassDlg::Effect() const {
+    return EffectSource(Parameters());
 }
 
 }  // namespace sonvara

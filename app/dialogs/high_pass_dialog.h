@@ -11,13 +11,14 @@ class LSVHighPassDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    LSVHighPassDlg(Prompts& prompts, QWidget* parent);
+    LSVHighPassDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent);
 
     LowCutParameters Parameters() const;
 
   protected:
     std::string_view Refusal() const override;
     bool Store() const override;
+    EffectSourceFactory Effect() const override;
 
   private:
     QSpinBox* frequency_hz_;

@@ -2,10 +2,13 @@
 
 #include <QSpinBox>
 
+#include "effects/effect_sources.h"
+
 namespace sonvara {
 
-LSVNoiseReductionDlg::LSVNoiseReductionDlg(Prompts& prompts, QWidget* parent)
-    : LSVEffectDlg("Reducción de Ruido", prompts, parent) {
+LSVNoiseReductionDlg::LSVNoiseReductionDlg(Prompts& prompts, LEffectPreview* preview,
+                                           QWidget* parent)
+    : LSVEffectDlg("Reducción de Ruido", prompts, preview, parent) {
     setObjectName("LSVNoiseReductionDlg");
     const NoiseGateParameters stored = ReadStored(kNoiseGateStored);
     level_db_ = AddNumber(kNoiseGateLevel.name.data(), "Nivel de Ruido (dB)", stored.level_db,
@@ -25,6 +28,10 @@ std::string_view LSVNoiseReductionDlg::Refusal() const {
 
 bool LSVNoiseReductionDlg::Store() const {
     return WriteStored(kNoiseGateStored, Parameters());
+}
+
+EffectSourceFactory LSVNoiseReductionDlg::Effect() const {
+    return EffectSource(Parameters());
 }
 
 }  // namespace sonvara

@@ -11,13 +11,14 @@ class LSVNoiseReductionDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    LSVNoiseReductionDlg(Prompts& prompts, QWidget* parent);
+    LSVNoiseReductionDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent);
 
     NoiseGateParameters Parameters() const;
 
   protected:
     std::string_view Refusal() const override;
     bool Store() const override;
+    EffectSourceFactory Effect() const override;
 
   private:
     QSpinBox* level_db_;

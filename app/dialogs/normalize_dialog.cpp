@@ -2,10 +2,13 @@
 
 #include <QSpinBox>
 
+#include "effects/effect_sources.h"
+
 namespace sonvara {
 
-LSVNormalizeDlg::LSVNormalizeDlg(Prompts& prompts, QWidget* parent)
-    : LSVEffectDlg("Normalizador", prompts, parent) {
+LSVNormalizeDlg::LSVNormalizeDlg(Prompts& prompts, LEffectPreview* preview,
+                                 const LCutListAudio& document, FrameRange part, QWidget* parent)
+    : LSVEffectDlg("Normalizador", prompts, preview, parent), document_(document), part_(part) {
     setObjectName("LSVNormalizeDlg");
     const NormalizeParameters stored = ReadStored(kNormalizeStored);
     peak_percent_ = AddNumber(kNormalizePeakLevel.name.data(), "Nivel más alto (%)",
@@ -25,6 +28,13 @@ std::string_view LSVNormalizeDlg::Refusal() const {
 
 bool LSVNormalizeDlg::Store() const {
     return WriteStored(kNormalizeStored, Parameters());
+}
+
+EffectSourceFactory LSVNormalizeDlg::Effect() const {
+    if (!peak_) {
+        peak_ = RangePeak(document_, part_);
+    }
+    return NormalizeSource(Parameters(), *peak_);
 }
 
 }  // namespace sonvara

@@ -2,10 +2,12 @@
 
 #include <QSpinBox>
 
+#include "effects/effect_sources.h"
+
 namespace sonvara {
 
-LSVReverbDlg::LSVReverbDlg(Prompts& prompts, QWidget* parent)
-    : LSVEffectDlg("Reverb", prompts, parent) {
+LSVReverbDlg::LSVReverbDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent)
+    : LSVEffectDlg("Reverb", prompts, preview, parent) {
     setObjectName("LSVReverbDlg");
     const ReverbParameters stored = ReadStored(kReverbStored);
     level_percent_ = AddNumber(kReverbLevel.name.data(), "Nivel de la Reverberancia (%)",
@@ -28,6 +30,10 @@ std::string_view LSVReverbDlg::Refusal() const {
 
 bool LSVReverbDlg::Store() const {
     return WriteStored(kReverbStored, Parameters());
+}
+
+EffectSourceFactory LSVReverbDlg::Effect() const {
+    return EffectSource(Parameters());
 }
 
 }  // namespace sonvara

@@ -11,13 +11,14 @@ class LSVReverbDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    LSVReverbDlg(Prompts& prompts, QWidget* parent);
+    LSVReverbDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent);
 
     ReverbParameters Parameters() const;
 
   protected:
     std::string_view Refusal() const override;
     bool Store() const override;
+    EffectSourceFactory Effect() const override;
 
   private:
     QSpinBox* level_percent_;

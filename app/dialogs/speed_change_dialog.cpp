@@ -2,6 +2,8 @@
 
 #include <QSpinBox>
 
+#include "effects/effect_sources.h"
+
 namespace sonvara {
 namespace {
 
@@ -32,8 +34,9 @@ const char* LSVSpeedChangeDlg::Caption(SpeedPitchMode mode) {
     return TextsOf(mode).caption;
 }
 
-LSVSpeedChangeDlg::LSVSpeedChangeDlg(Prompts& prompts, SpeedPitchMode mode, QWidget* parent)
-    : LSVEffectDlg(TextsOf(mode).caption, prompts, parent), mode_(mode) {
+LSVSpeedChangeDlg::LSVSpeedChangeDlg(Prompts& prompts, LEffectPreview* preview, FrameRange part,
+                                     SpeedPitchMode mode, QWidget* parent)
+    : LSVEffectDlg(TextsOf(mode).caption, prompts, preview, parent), part_(part), mode_(mode) {
     setObjectName("LSVSpeedChangeDlg");
     const ModeTexts texts = TextsOf(mode);
     const SpeedPitchParameters stored = ReadStored(*texts.stored, SpeedPitchParameters{0, mode});
@@ -52,6 +55,10 @@ std::string_view LSVSpeedChangeDlg::Refusal() const {
 
 bool LSVSpeedChangeDlg::Store() const {
     return WriteStored(*TextsOf(mode_).stored, Parameters());
+}
+
+EffectSourceFactory LSVSpeedChangeDlg::Effect() const {
+    return EffectSource(Parameters(), part_);
 }
 
 }  // namespace sonvara

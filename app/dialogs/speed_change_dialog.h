@@ -5,6 +5,7 @@
 // ("Cambio Constante de Velocidad y Tono").
 
 #include "app/dialogs/effect_dialog.h"
+#include "document/frame_range.h"
 #include "effects/effect_parameters.h"
 #include "effects/speed_pitch.h"
 
@@ -14,7 +15,9 @@ class LSVSpeedChangeDlg : public LSVEffectDlg {
     Q_OBJECT
 
   public:
-    LSVSpeedChangeDlg(Prompts& prompts, SpeedPitchMode mode, QWidget* parent);
+    // The preview plays the change of `part`.
+    LSVSpeedChangeDlg(Prompts& prompts, LEffectPreview* preview, FrameRange part,
+                      SpeedPitchMode mode, QWidget* parent);
 
     SpeedPitchParameters Parameters() const;
     QSpinBox* PercentField() const { return percent_; }
@@ -25,8 +28,10 @@ class LSVSpeedChangeDlg : public LSVEffectDlg {
   protected:
     std::string_view Refusal() const override;
     bool Store() const override;
+    EffectSourceFactory Effect() const override;
 
   private:
+    FrameRange part_;
     SpeedPitchMode mode_;
     QSpinBox* percent_;
 };

@@ -19,6 +19,7 @@
 
 #include "app/dialogs/effect_dialog.h"
 #include "app/dialogs/point_list_dialog.h"
+#include "app/dialogs/preview_button.h"
 #include "effects/auto_gain.h"
 #include "effects/compressor.h"
 #include "effects/dc_offset.h"
@@ -140,6 +141,7 @@ class EffectCommandsTest : public EditorTest {
                 auto* dialog = frame_->findChild<LSVEffectDlg*>();
                 ASSERT_NE(dialog, nullptr);
                 caption = dialog->windowTitle();
+                EXPECT_NE(dialog->findChild<PreviewButton*>(), nullptr);
                 for (const auto& [name, value] : fields) {
                     if (QSpinBox* number = dialog->NumberField(name.c_str())) {
                         number->setValue(value);
