@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 
 #include "app/dialogs/dialog_parts.h"
@@ -16,6 +17,8 @@ LSVEffectDlg::LSVEffectDlg(const QString& title, Prompts& prompts, LEffectPrevie
                            QWidget* parent)
     : QDialog(parent), prompts_(prompts), fields_(new QFormLayout), preview_(preview) {
     setWindowTitle(title);
+    // Wide enough for the caption, which names the effect, to show whole in the title bar.
+    setMinimumWidth(std::max(300, fontMetrics().horizontalAdvance(title) * 3 / 2 + 100));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields_);
 }

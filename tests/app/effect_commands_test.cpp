@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -337,6 +338,33 @@ TEST_F(EffectCommandsTest, ARefusedValueKeepsTheDialogOpenAndStoresNothing) {
     }
     EXPECT_TRUE(ReadList(file->Document().Audio()) == original);
     EXPECT_FALSE(file->Document().CanUndo());
+}
+
+TEST_F(EffectCommandsTest, ACancelledEffectLeavesTheFileAsItWas) {
+    frame_->CmNew();
+    LSVFileWindow* file = frame_->CurrentFile();
+    // Two minutes of 44.1 kHz: long enough for the cancel to come first.
+    Frames noise(120 * 44100);
+    for (std::size_t f = 0; f < noise.size(); ++f) {
+        noise[f] = static_cast<Sample>((f * 7919) % 4096) * 64;
+    }
+    file->Document().Audio() = FromSamples(noise, 1, 44100);
+    Select(file, {0, 120 * 44100});
+    QTimer canceller;
+    canceller.setInterval(1);
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        if (QDialog* progress = frame_->ProgressDialog().Dialog()) {
+            canceller.stop();
+            QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
+        }
+    });
+    canceller.start();
+    frame_->Action(kCmFadeIn)->trigger();
+    EXPECT_TRUE(ReadList(file->Document().Audio()) == noise);
+    EXPECT_FALSE(file->IsModified());
+    EXPECT_FALSE(file->Document().CanUndo());
+    // A cancelled effect is not the one to repeat.
+    EXPECT_FALSE(frame_->Action(kCmRepeatEffect)->isEnabled());
 }
 
 TEST_F(EffectCommandsTest, TheLastEffectRepeatsWithItsValuesOnTheNewSelection) {
