@@ -7,10 +7,12 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -299,6 +301,19 @@ TEST_F(EffectCommandsTest, ARefusedValueKeepsTheDialogOpenAndStoresNothing) {
     LSVFileWindow* file = OpenSignal();
     const Frames original = ReadList(file->Document().Audio());
     Select(file, kSelection);
+    // The file window's context menu reaches every effect through its "Efectos" submenu.
+    const QList<QAction*> entries = file->actions();
+    const auto effects = std::find_if(entries.begin(), entries.end(),
+                                      [](QAction* entry) { return entry->menu() != nullptr; });
+    ASSERT_NE(effects, entries.end());
+    for (int id = kCmAmplify; id <= kCmReverse; ++id) {
+        bool found = false;
+        for (QAction* group : (*effects)->menu()->actions()) {
+            found = found || (group->menu() != nullptr &&
+                              group->menu()->actions().contains(frame_->Action(id)));
+        }
+        EXPECT_TRUE(found) << id;
+    }
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.message);
         bool open_after_refusal = false;
