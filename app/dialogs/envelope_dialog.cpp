@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "audio/sound_time.h"
+#include "effects/effect_sources.h"
 #include "view/rulers.h"
 
 namespace sonvara {
@@ -13,8 +14,11 @@ constexpr double kLabelGap = 80;  // pixels between time labels at least
 }  // namespace
 
 LEnvelopeDlg::LEnvelopeDlg(Prompts& prompts, FrameRange selection, std::int32_t sample_rate,
-                           QWidget* parent)
-    : LPointListDlg(prompts, kEnvelopePointsFile, "Envolver", parent),
+                           LEffectPreview* preview, QWidget* parent)
+    : LPointListDlg(
+          prompts, kEnvelopePointsFile, "Envolver", preview,
+          [selection](const PointList& points) { return EnvelopeSource(points, selection); },
+          parent),
       selection_(selection),
       sample_rate_(sample_rate) {
     setObjectName("LEnvelopeDlg");

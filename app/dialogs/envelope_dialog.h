@@ -17,8 +17,10 @@ class LEnvelopeDlg : public LPointListDlg {
   public:
     static constexpr double kPercentPerUnit = 200.0 / 255.0;
 
-    // `selection` of a document of `sample_rate` frames a second.
-    LEnvelopeDlg(Prompts& prompts, FrameRange selection, std::int32_t sample_rate, QWidget* parent);
+    // `selection` of a document of `sample_rate` frames a second. `preview`, when not null,
+    // plays the curve as it is drawn; it must outlive the dialog.
+    LEnvelopeDlg(Prompts& prompts, FrameRange selection, std::int32_t sample_rate,
+                 LEffectPreview* preview, QWidget* parent);
 
     // The frame of the document at x.
     std::int32_t FrameAt(int x) const;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "effects/effect_sources.h"
+
 namespace sonvara {
 namespace {
 
@@ -26,8 +28,9 @@ std::vector<GraphTick> FrequencyTicks(double length) {
 
 }  // namespace
 
-LEqualizerDlg::LEqualizerDlg(Prompts& prompts, QWidget* parent)
-    : LPointListDlg(prompts, kEqualizerPointsFile, "Ecualizador", parent) {
+LEqualizerDlg::LEqualizerDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent)
+    : LPointListDlg(prompts, kEqualizerPointsFile, "Ecualizador", preview, EqualizerSource,
+                    parent) {
     setObjectName("LEqualizerDlg");
     Graph().SetAxes(FrequencyTicks, PercentAxis(1.0 / kPercentPerUnit, 150));
 }

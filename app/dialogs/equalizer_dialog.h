@@ -14,7 +14,8 @@ class LEqualizerDlg : public LPointListDlg {
     static constexpr double kHzPerUnit = 20000.0 / 255.0;
     static constexpr double kPercentPerUnit = 0.78125;  // 128 is 100 %
 
-    LEqualizerDlg(Prompts& prompts, QWidget* parent);
+    // `preview`, when not null, plays the curve as it is drawn; it must outlive the dialog.
+    LEqualizerDlg(Prompts& prompts, LEffectPreview* preview, QWidget* parent);
 
   protected:
     QString ReadOut(int x, int y) const override;

@@ -3,9 +3,13 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
+#include <vector>
 
 #include "app/dialogs/dialog_parts.h"
+#include "app/dialogs/preview_button.h"
 #include "core/folders.h"
 #include "core/paths.h"
 
@@ -27,7 +31,7 @@ GraphAxis PercentAxis(double y_per_percent, int top) {
 }
 
 LPointListDlg::LPointListDlg(Prompts& prompts, std::string_view stored_file, const QString& title,
-                             QWidget* parent)
+                             LEffectPreview* preview, EffectOfList effect, QWidget* parent)
     : QDialog(parent),
       prompts_(prompts),
       stored_path_(FilePathCat(GetFolder("Current"), stored_file)) {
@@ -39,19 +43,40 @@ LPointListDlg::LPointListDlg(Prompts& prompts, std::string_view stored_file, con
     connect(graph_, &LBrainWaveWindow::pointerMoved, this,
             [this](int x, int y) { graph_->SetCaption(ReadOut(x, y)); });
 
-    button_row_ = new QHBoxLayout();
-    auto add_button = [this](const QString& text, const char* name, auto slot) {
+    auto* buttons = new QHBoxLayout();
+    auto add_button = [this, buttons](const QString& text, const char* name, auto slot) {
         auto* button = new QPushButton(text, this);
         button->setObjectName(name);
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, slot);
-        button_row_->addWidget(button);
+        buttons->addWidget(button);
     };
     add_button("Abrir...", "openPoints", &LPointListDlg::LoadFile);
     add_button("Guardar...", "savePoints", &LPointListDlg::SaveFile);
     add_button("Plano", "flatPoints", [this] { graph_->SetPoints(PointList{}); });
-    button_row_->addStretch(1);
-    layout->addLayout(button_row_);
+    buttons->addStretch(1);
+    if (preview != nullptr) {
+        preview_ = new PreviewButton(
+            *preview,
+            [this, effect = std::move(effect)]() -> std::optional<EffectSourceFactory> {
+                return effect(Points());
+            },
+            this);
+        preview_->setAutoDefault(false);
+        buttons->addWidget(preview_);
+        preview_delay_ = new QTimer(this);
+        preview_delay_->setSingleShot(true);
+        preview_delay_->setInterval(kPreviewDelayMs);
+        connect(preview_delay_, &QTimer::timeout, preview_, &PreviewButton::ValuesChanged);
+        // Started by the first change after a pause, not pushed back by the next ones, so a long
+        // stroke is heard as it goes.
+        connect(graph_, &LBrainWaveWindow::pointsChanged, preview_delay_, [this] {
+            if (!preview_delay_->isActive()) {
+                preview_delay_->start();
+            }
+        });
+    }
+    layout->addLayout(buttons);
     AddOkCancelButtons(*this, *layout);
     graph_->setFocus();
 }

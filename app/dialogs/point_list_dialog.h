@@ -3,20 +3,28 @@
 // kept in the data folder (read when the dialog opens, a missing or empty one being the flat
 // default) with the dialog's read-out as its caption; "Abrir..." and "Guardar..." read and write
 // point-list files, "Plano" brings back the flat line at unity. OK writes the list back to the
-// data folder; when that fails the user is told and the dialog stays open.
+// data folder; when that fails the user is told and the dialog stays open. With a preview, the
+// "Ver antes" button plays the effect of the list as it stands, and while it plays every change
+// is heard (the changes of kPreviewDelayMs are heard together: a stroke changes the list at
+// every mouse move).
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "core/prompts.h"
+#include "effects/effect_process.h"
 #include "effects/point_list.h"
 #include "view/point_graph.h"
 
-class QBoxLayout;
+class QTimer;
 
 namespace sonvara {
+
+class LEffectPreview;
+class PreviewButton;
 
 // Level lines every 50 % from 0 to `top` %, a level of p % lying at y = p × `y_per_percent`.
 GraphAxis PercentAxis(double y_per_percent, int top);
@@ -25,6 +33,8 @@ class LPointListDlg : public QDialog {
     Q_OBJECT
 
   public:
+    static constexpr int kPreviewDelayMs = 60;
+
     // The list as edited.
     const PointList& Points() const;
     LBrainWaveWindow& Graph() { return *graph_; }
@@ -40,11 +50,13 @@ class LPointListDlg : public QDialog {
     void SaveFile();
 
   protected:
-    LPointListDlg(Prompts& prompts, std::string_view stored_file, const QString& title,
-                  QWidget* parent);
+    // The effect of a list, for the preview.
+    using EffectOfList = std::function<EffectSourceFactory(const PointList&)>;
 
-    // The row of buttons under the graph, for a dialog's own.
-    QBoxLayout& ButtonRow() { return *button_row_; }
+    // `preview` may be null: no preview is offered. It must outlive the dialog.
+    LPointListDlg(Prompts& prompts, std::string_view stored_file, const QString& title,
+                  LEffectPreview* preview, EffectOfList effect, QWidget* parent);
+
     // The read-out of (x, y) in the graph's caption.
     virtual QString ReadOut(int x, int y) const = 0;
     // The file the user chooses to read or to write; "" when cancelled.
@@ -57,7 +69,8 @@ class LPointListDlg : public QDialog {
     Prompts& prompts_;
     std::string stored_path_;
     LBrainWaveWindow* graph_;
-    QBoxLayout* button_row_;
+    PreviewButton* preview_ = nullptr;
+    QTimer* preview_delay_ = nullptr;
 };
 
 }  // namespace sonvara

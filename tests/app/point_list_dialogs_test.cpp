@@ -1,235 +1,243 @@
 // The equalizer and envelope dialogs: the stored list they show and write back on OK, point-list
-// files read and written through their buttons, the refusals of files that cannot be read or
-// written, and their read-outs.
+// files through their buttons, the refusals of files that cannot be read or written, their
+// read-outs, and a curve drawn while the preview plays (into an output the test paces, over a
+// mono staircase: the 16-bit sample of document frame f is f itself).
 
 #include <gtest/gtest.h>
 #include <QPushButton>
 #include <QTest>
 
+#include <chrono>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
-#include <functional>
-#include <memory>
 
 #include "app/dialogs/envelope_dialog.h"
 #include "app/dialogs/equalizer_dialog.h"
+#include "app/effect_preview.h"
 #include "core/folders.h"
 #include "core/paths.h"
-#include "core/settings.h"
-#include "tests/support/scratch_folder.h"
-#include "tests/support/scripted_prompts.h"
-#include "tests/view/gui_test_app.h"
-#include "view/point_graph.h"
+#include "devices/recording_wave_out.h"
+#include "effects/effect_sources.h"
+#include "tests/app/editor_fixture.h"
 
 namespace sonvara {
 namespace {
 
-using Point = PointList::Point;
+using Points = std::vector<PointList::Point>;
 
-std::vector<Point> PointsOf(const PointList& list) {
+Points PointsOf(const PointList& list) {
     return {list.points.begin(), list.points.begin() + list.Count()};
 }
 
-std::vector<Point> FileContent(const std::string& path) {
+Points FileContent(const std::string& path) {
     PointList list;
     EXPECT_TRUE(list.Load(path)) << path;
     return PointsOf(list);
 }
 
-// A dialog whose file choosers answer from queues (an empty queue is a cancel).
+// A dialog whose file choosers answer with the path set (empty: cancelled).
 template <typename Dialog>
 class Answered : public Dialog {
   public:
     using Dialog::Dialog;
-    std::deque<QString> open_answers;
-    std::deque<QString> save_answers;
+    QString answer;
 
   protected:
-    QString AskOpenPath() override { return Next(open_answers); }
-    QString AskSavePath() override { return Next(save_answers); }
-
-  private:
-    static QString Next(std::deque<QString>& queue) {
-        if (queue.empty()) {
-            return {};
-        }
-        QString answer = queue.front();
-        queue.pop_front();
-        return answer;
-    }
+    QString AskOpenPath() override { return answer; }
+    QString AskSavePath() override { return answer; }
 };
 
-class PointListDialogTest : public ::testing::Test {
+class PointListDialogTest : public EditorTest {
   protected:
-    PointListDialogTest() {
-        previous_settings_ = UseSettingsStore(std::make_shared<MemorySettingsStore>());
-    }
-    ~PointListDialogTest() override { UseSettingsStore(previous_settings_); }
+    static constexpr std::int32_t kRate = 8000;
 
-    std::unique_ptr<LPointListDlg> Make(bool equalizer) {
+    PointListDialogTest() : EditorTest(true) {}
+
+    std::unique_ptr<LPointListDlg> Make(bool equalizer, LEffectPreview* preview = nullptr) {
+        std::unique_ptr<LPointListDlg> dialog;
         if (equalizer) {
-            return std::make_unique<Answered<LEqualizerDlg>>(prompts_, nullptr);
+            dialog = std::make_unique<Answered<LEqualizerDlg>>(prompts_, preview, frame_.get());
+        } else {  // over 1 s to 3 s
+            dialog = std::make_unique<Answered<LEnvelopeDlg>>(prompts_, kSelection, kRate, preview,
+                                                              frame_.get());
         }
-        return std::make_unique<Answered<LEnvelopeDlg>>(prompts_, FrameRange{44100, 132300}, 44100,
-                                                        nullptr);
+        dialog->resize(700, 500);
+        dialog->show();
+        return dialog;
     }
     static std::string Stored(bool equalizer) {
         return FilePathCat(GetFolder("Current"),
                            equalizer ? kEqualizerPointsFile : kEnvelopePointsFile);
     }
-    static void Press(QWidget* dialog, const char* name) {
-        auto* button = dialog->findChild<QPushButton*>(name);
-        ASSERT_NE(button, nullptr) << name;
-        button->click();
-    }
-    static void PressText(QWidget* dialog, const QString& text) {
+    static void Press(QWidget* dialog, const QString& name_or_text) {
         for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-            if (button->text() == text) {
+            if (button->objectName() == name_or_text || button->text() == name_or_text) {
                 button->click();
                 return;
             }
         }
-        ADD_FAILURE() << "no button " << text.toStdString();
+        ADD_FAILURE() << "no button " << name_or_text.toStdString();
     }
-    // A click on the graph at (x, y).
-    static void ClickGraph(LBrainWaveWindow& graph, int x, int y) {
-        const QPointF at =
-            graph.PixelOf({static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y)});
-        QTest::mouseClick(&graph, Qt::LeftButton, {}, at.toPoint());
+    static QPoint At(LBrainWaveWindow& graph, int x, int y) {
+        return graph.PixelOf({static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y)})
+            .toPoint();
+    }
+    // The read-out with the pointer over (x, y).
+    static QString ReadOut(LPointListDlg& dialog, int x, int y) {
+        const QPointF at = At(dialog.Graph(), x, y);
+        QMouseEvent hover(QEvent::MouseMove, at, dialog.Graph().mapToGlobal(at), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&dialog.Graph(), &hover);
+        return dialog.Graph().Caption();
     }
 
-    QApplication& app_ = testing::GuiApp();
-    testing::ScratchFolder scratch_;
-    testing::ScopedEnv data_home_{"XDG_DATA_HOME", scratch_.File("data")};
-    std::shared_ptr<SettingsStore> previous_settings_;
-    testing::ScriptedPrompts prompts_;
+    // Lets the output play `frames` more frames and waits until the player has heard them.
+    void Play(std::int32_t frames) {
+        LSoundPlayer& player = frame_->Transport().Player();
+        const std::int32_t target = player.HeardPosition() + frames;
+        ASSERT_TRUE(recording_->Step(frames));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (player.HeardPosition() < target && std::chrono::steady_clock::now() < deadline) {
+            QTest::qWait(5);
+        }
+    }
+    std::vector<std::int16_t> Heard(std::size_t from) const {
+        const std::vector<std::int16_t> samples = recording_->Samples();
+        return {samples.begin() + static_cast<std::ptrdiff_t>(std::min(from, samples.size())),
+                samples.end()};
+    }
+    // Frames [from, to) of the open document through the envelope of `points`.
+    std::vector<std::int16_t> Enveloped(const PointList& points, std::int32_t from,
+                                        std::int32_t to) {
+        LSoundSourceRef source = EnvelopeSource(points, kSelection)(
+            LSoundSourceRef(new LSRCCutListAudio(frame_->CurrentFile()->Document().Audio())));
+        source->Seek(from);
+        std::vector<Sample> samples(static_cast<std::size_t>(to - from));
+        source->Read(samples.data(), to - from);
+        std::vector<std::int16_t> heard;
+        for (const Sample sample : samples) {
+            heard.push_back(SampleTo16(sample));
+        }
+        return heard;
+    }
+
+    const FrameRange kSelection{kRate, 3 * kRate};
 };
 
 TEST_F(PointListDialogTest, EachShowsTheStoredListAndWritesTheEditedOneBackOnlyOnOk) {
     for (const bool equalizer : {true, false}) {
         SCOPED_TRACE(equalizer ? "equalizer" : "envelope");
-        const std::string stored = Stored(equalizer);
         PointList kept;
         kept.n_points = 3;
-        kept.points[1] = {90, 200};
-        kept.points[2] = {255, 40};
-        ASSERT_TRUE(kept.Save(stored));
-
-        auto dialog = Make(equalizer);
-        dialog->resize(700, 500);
-        dialog->show();
-        EXPECT_EQ(PointsOf(dialog->Points()), PointsOf(kept));
-        ClickGraph(dialog->Graph(), 180, 60);
-        ASSERT_EQ(dialog->Points().Count(), 4);
-        PressText(dialog.get(), "Cancelar");
-        EXPECT_EQ(FileContent(stored), PointsOf(kept));
-
-        dialog = Make(equalizer);
-        dialog->resize(700, 500);
-        dialog->show();
-        ClickGraph(dialog->Graph(), 180, 60);
-        const std::vector<Point> edited = PointsOf(dialog->Points());
-        ASSERT_EQ(edited.size(), 4U);
-        PressText(dialog.get(), "Aceptar");
-        EXPECT_EQ(dialog->result(), QDialog::Accepted);
-        EXPECT_EQ(FileContent(stored), edited);
-
+        kept.points = {{{0, 128}, {90, 200}, {255, 40}}};
+        ASSERT_TRUE(kept.Save(Stored(equalizer)));
+        for (const char* button : {"Cancelar", "Aceptar"}) {
+            auto dialog = Make(equalizer);
+            EXPECT_EQ(PointsOf(dialog->Points()), PointsOf(kept));
+            QTest::mouseClick(&dialog->Graph(), Qt::LeftButton, {}, At(dialog->Graph(), 180, 60));
+            ASSERT_EQ(dialog->Points().Count(), 4);
+            Press(dialog.get(), button);
+            EXPECT_EQ(FileContent(Stored(equalizer)),
+                      PointsOf(button == std::string("Aceptar") ? dialog->Points() : kept));
+        }
         // No stored list: the flat default is shown, and kept at once.
-        std::filesystem::remove(stored);
-        dialog = Make(equalizer);
-        EXPECT_EQ(PointsOf(dialog->Points()), PointsOf(PointList{}));
-        EXPECT_EQ(FileContent(stored), PointsOf(PointList{}));
+        std::filesystem::remove(Stored(equalizer));
+        EXPECT_EQ(PointsOf(Make(equalizer)->Points()), PointsOf(PointList{}));
+        EXPECT_EQ(FileContent(Stored(equalizer)), PointsOf(PointList{}));
     }
     EXPECT_TRUE(prompts_.Asked().empty());
 }
 
-TEST_F(PointListDialogTest, ListsAreWrittenToFilesAndReadBackAndFailuresAreTold) {
-    Answered<LEqualizerDlg> dialog(prompts_, nullptr);
-    dialog.resize(700, 500);
-    dialog.show();
-    ClickGraph(dialog.Graph(), 40, 230);
-    ClickGraph(dialog.Graph(), 120, 20);
-    const std::vector<Point> drawn = PointsOf(dialog.Points());
-    ASSERT_EQ(drawn.size(), 4U);
-
-    const QString file = QString::fromStdString(scratch_.File("bass.dat"));
-    dialog.save_answers.push_back(file);
-    Press(&dialog, "savePoints");
-    EXPECT_EQ(FileContent(file.toStdString()), drawn);
-    Press(&dialog, "flatPoints");
-    EXPECT_EQ(PointsOf(dialog.Points()), PointsOf(PointList{}));
-    dialog.open_answers.push_back(file);
-    Press(&dialog, "openPoints");
-    EXPECT_EQ(PointsOf(dialog.Points()), drawn);
+TEST_F(PointListDialogTest, ListsGoToFilesAndBackAndFailuresAreTold) {
+    auto dialog = Make(true);
+    auto& answered = static_cast<Answered<LEqualizerDlg>&>(*dialog);
+    QTest::mouseClick(&dialog->Graph(), Qt::LeftButton, {}, At(dialog->Graph(), 40, 230));
+    const Points drawn = PointsOf(dialog->Points());
+    answered.answer = QString::fromStdString(scratch_.File("bass.dat"));
+    Press(dialog.get(), "savePoints");
+    EXPECT_EQ(FileContent(scratch_.File("bass.dat")), drawn);
+    Press(dialog.get(), "flatPoints");
+    EXPECT_EQ(PointsOf(dialog->Points()), PointsOf(PointList{}));
+    Press(dialog.get(), "openPoints");
+    EXPECT_EQ(PointsOf(dialog->Points()), drawn);
     EXPECT_TRUE(prompts_.Asked().empty());
 
-    // A file that cannot be opened leaves the curve; one that cannot be written is told.
-    const QString missing = QString::fromStdString(scratch_.File("missing.dat"));
-    dialog.open_answers.push_back(missing);
-    Press(&dialog, "openPoints");
-    EXPECT_EQ(PointsOf(dialog.Points()), drawn);
-    const QString folder = QString::fromStdString(scratch_.File("data"));
-    dialog.save_answers.push_back(folder);
-    Press(&dialog, "savePoints");
-    ASSERT_EQ(prompts_.Asked().size(), 2U);
+    // A file that cannot be opened leaves the curve; a folder cannot be written, not even as
+    // the stored list, and OK is refused then.
+    const std::string missing = scratch_.File("missing.dat");
+    answered.answer = QString::fromStdString(missing);
+    Press(dialog.get(), "openPoints");
+    EXPECT_EQ(PointsOf(dialog->Points()), drawn);
+    answered.answer = QString::fromStdString(scratch_.File("data"));
+    Press(dialog.get(), "savePoints");
+    std::filesystem::remove(Stored(true));
+    std::filesystem::create_directory(Stored(true));
+    Press(dialog.get(), "Aceptar");
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_EQ(prompts_.Asked().size(), 3U);
     EXPECT_EQ(prompts_.Asked()[0].caption, "Error de Archivo");
-    EXPECT_EQ(prompts_.Asked()[0].text,
-              "No se puede abrir el archivo \"" + missing.toStdString() + "\".");
+    EXPECT_EQ(prompts_.Asked()[0].text, "No se puede abrir el archivo \"" + missing + "\".");
     EXPECT_EQ(prompts_.Asked()[1].text,
-              "No se puede escribir el archivo \"" + folder.toStdString() + "\".");
-}
-
-TEST_F(PointListDialogTest, OkIsRefusedWhenTheListCannotBeKept) {
-    // A folder where the stored list should be: it can be neither read nor replaced.
-    std::filesystem::create_directories(Stored(false));
-    Answered<LEnvelopeDlg> dialog(prompts_, FrameRange{0, 8000}, 8000, nullptr);
-    dialog.show();
-    PressText(&dialog, "Aceptar");
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_NE(dialog.result(), QDialog::Accepted);
-    ASSERT_EQ(prompts_.Asked().size(), 1U);
-    EXPECT_EQ(prompts_.Asked()[0].caption, "Error de Archivo");
-    EXPECT_EQ(prompts_.Asked()[0].text,
-              "No se puede guardar la lista de puntos en el archivo \"" + Stored(false) + "\".");
+              "No se puede escribir el archivo \"" + scratch_.File("data") + "\".");
+    EXPECT_EQ(prompts_.Asked()[2].text,
+              "No se puede guardar la lista de puntos en el archivo \"" + Stored(true) + "\".");
 }
 
 TEST_F(PointListDialogTest, TheReadOutsGiveFrequencyOrTimeAndLevel) {
-    auto read_out = [](LPointListDlg& dialog, int x, int y) {
-        LBrainWaveWindow& graph = dialog.Graph();
-        const QPointF at =
-            graph.PixelOf({static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y)});
-        QMouseEvent hover(QEvent::MouseMove, at, graph.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(&graph, &hover);
-        return graph.Caption();
-    };
     for (const bool equalizer : {true, false}) {
         auto dialog = Make(equalizer);
-        dialog->resize(700, 500);
-        dialog->show();
         if (equalizer) {
-            EXPECT_EQ(read_out(*dialog, 255, 128), "20000 Hz, 100 %");
-            EXPECT_EQ(read_out(*dialog, 51, 64), "4000 Hz, 50 %");
-            EXPECT_EQ(read_out(*dialog, 0, 255), "0 Hz, 199 %");
+            EXPECT_EQ(ReadOut(*dialog, 255, 128), "20000 Hz, 100 %");
+            EXPECT_EQ(ReadOut(*dialog, 51, 255), "4000 Hz, 199 %");
         } else {
-            // The selection runs from 1 s to 3 s.
-            EXPECT_EQ(read_out(*dialog, 255, 128), "(0:00:03.00, 100 %)");
-            EXPECT_EQ(read_out(*dialog, 0, 255), "(0:00:01.00, 200 %)");
-            EXPECT_EQ(read_out(*dialog, 51, 0), "(0:00:01.40, 0 %)");
+            EXPECT_EQ(ReadOut(*dialog, 255, 128), "(0:00:03.00, 100 %)");
+            EXPECT_EQ(ReadOut(*dialog, 51, 255), "(0:00:01.40, 200 %)");
         }
-        // SONVARA_SCREENSHOT=name keeps a picture of each dialog as name-equalizer.png and
-        // name-envelope.png, with a curve drawn and the read-out of its second point.
+        // SONVARA_SCREENSHOT=name keeps name-equalizer.png and name-envelope.png.
         if (const char* name = std::getenv("SONVARA_SCREENSHOT")) {
             PointList curve;
             curve.n_points = 5;
             curve.points = {{{0, 96}, {40, 180}, {110, 128}, {190, 60}, {255, 100}}};
             dialog->Graph().SetPoints(curve);
-            read_out(*dialog, 40, 180);
+            ReadOut(*dialog, 40, 180);
             dialog->grab().save(
                 QString("%1-%2.png").arg(name, equalizer ? "equalizer" : "envelope"));
         }
     }
+}
+
+TEST_F(PointListDialogTest, APreviewPlaysTheCurveAndACurveDrawnWhileItPlaysIsHeard) {
+    WriteBool("Settings", "PromptSampleAndChannels", false);
+    WriteInt("Settings", "DefaultSampleRate", kRate);
+    frame_->CmNew();
+    frame_->CurrentFile()->Document().Audio() = Staircase(4 * kRate);
+    frame_->CurrentFile()->SetSelection(kSelection.start, kSelection.end);
+    std::unique_ptr<LEffectPreview> preview = frame_->MakeEffectPreview();
+    ASSERT_NE(preview, nullptr);
+    auto dialog = Make(false, preview.get());
+
+    const std::size_t from = recording_->Samples().size();
+    Press(dialog.get(), "preview");
+    ASSERT_TRUE(preview->IsPlaying());
+    Play(1600);
+    EXPECT_EQ(Heard(from), Enveloped(dialog->Points(), 8000, 9600));
+
+    // The end dragged down to silence is heard once the changes are gathered.
+    LBrainWaveWindow& graph = dialog->Graph();
+    QTest::mousePress(&graph, Qt::LeftButton, {}, At(graph, 255, 128));
+    QTest::mouseMove(&graph, At(graph, 255, 60));
+    QTest::mouseMove(&graph, At(graph, 255, 0));
+    QTest::mouseRelease(&graph, Qt::LeftButton, {}, At(graph, 255, 0));
+    ASSERT_EQ(PointsOf(dialog->Points()), (Points{{0, 128}, {255, 0}}));
+    QTest::qWait(3 * LPointListDlg::kPreviewDelayMs);
+    Play(800);
+    EXPECT_EQ(Heard(from + 1600), Enveloped(dialog->Points(), 9600, 10400));
+    EXPECT_NE(Heard(from + 1600), Enveloped(PointList{}, 9600, 10400));
+    if (const char* name = std::getenv("SONVARA_SCREENSHOT")) {
+        dialog->grab().save(QString("%1-envelope-preview.png").arg(name));
+    }
+    dialog->reject();  // closing the dialog stops the preview
+    EXPECT_FALSE(preview->IsPlaying());
 }
 
 }  // namespace
