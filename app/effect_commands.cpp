@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <functional>
 #include <memory>
-#include <type_traits>
 #include <utility>
 
 #include "app/dialogs/amplify_dialog.h"
@@ -64,8 +63,8 @@ PointList ValuesOf(const LPointListDlg& dialog) {
 
 }  // namespace
 
-template <typename Dialog, typename... Arguments>
-auto MainDialog::AskEffectValues(Arguments... arguments) {
+template <typename Dialog, typename Make>
+auto MainDialog::AskEffectValues(const Make& make) {
     LSVFileWindow* file = current_;
     std::optional<decltype(ValuesOf(std::declval<Dialog&>()))> values;
     if (file == nullptr || !HasValidSelection(file->Document())) {
@@ -74,18 +73,9 @@ auto MainDialog::AskEffectValues(Arguments... arguments) {
     StopPlaying(file);
     // The preview goes after the dialog, which stops it when it closes.
     const std::unique_ptr<LEffectPreview> preview = MakeEffectPreview();
-    // A dialog that takes no preview (yet) has no preview button.
-    const auto make = [&] {
-        if constexpr (std::is_constructible_v<Dialog, Prompts&, LEffectPreview*, Arguments...,
-                                              QWidget*>) {
-            return std::make_unique<Dialog>(*prompts_, preview.get(), arguments..., this);
-        } else {
-            return std::make_unique<Dialog>(*prompts_, arguments..., this);
-        }
-    };
-    const std::unique_ptr<Dialog> dialog = make();
-    if (dialog->exec() == QDialog::Accepted) {
-        values = ValuesOf(*dialog);
+    Dialog dialog = make(preview.get());
+    if (dialog.exec() == QDialog::Accepted) {
+        values = ValuesOf(dialog);
     }
     Activate(file);
     return values;
@@ -132,7 +122,8 @@ void MainDialog::CmRepeatEffect() {
 }
 
 void MainDialog::CmAmplify() {
-    if (const auto values = AskEffectValues<LSVAmplifyDlg>()) {
+    if (const auto values = AskEffectValues<LSVAmplifyDlg>(
+            [this](LEffectPreview* preview) { return LSVAmplifyDlg(*prompts_, preview, this); })) {
         // A change of the cuts' gains: nothing to wait for.
         ApplyEffect({"Amplificador", [percent = values->gain_percent](
                                          ProcessHost&, LCutListAudio& document, FrameRange& range) {
@@ -148,26 +139,31 @@ void MainDialog::CmNormalize() {
         return;
     }
     const LEditDocument& document = file->Document();
-    if (const auto values = AskEffectValues<LSVNormalizeDlg>(std::cref(document.Audio()),
-                                                             LEffectPreview::PartOf(document))) {
+    if (const auto values = AskEffectValues<LSVNormalizeDlg>([&](LEffectPreview* preview) {
+            return LSVNormalizeDlg(*prompts_, preview, document.Audio(),
+                                   LEffectPreview::PartOf(document), this);
+        })) {
         ApplyEffect(ProcessEffect<EfNormalize>("Normalizador", *values));
     }
 }
 
 void MainDialog::CmEqualizer() {
-    if (const auto points = AskEffectValues<LEqualizerDlg>()) {
+    if (const auto points = AskEffectValues<LEqualizerDlg>(
+            [this](LEffectPreview* preview) { return LEqualizerDlg(*prompts_, preview, this); })) {
         ApplyEffect(ProcessEffect<EfEqualiser>("Ecualizador", *points));
     }
 }
 
 void MainDialog::CmEcho() {
-    if (const auto values = AskEffectValues<LSVEchoDlg>()) {
+    if (const auto values = AskEffectValues<LSVEchoDlg>(
+            [this](LEffectPreview* preview) { return LSVEchoDlg(*prompts_, preview, this); })) {
         ApplyEffect(ProcessEffect<EfEcho>("Eco", *values));
     }
 }
 
 void MainDialog::CmReverb() {
-    if (const auto values = AskEffectValues<LSVReverbDlg>()) {
+    if (const auto values = AskEffectValues<LSVReverbDlg>(
+            [this](LEffectPreview* preview) { return LSVReverbDlg(*prompts_, preview, this); })) {
         ApplyEffect(ProcessEffect<EfReverb>("Reverb", *values));
     }
 }
@@ -190,8 +186,10 @@ void MainDialog::CmEnvelope() {
         return;
     }
     const FrameRange selection = ClampedSelection(file->Document());
-    if (const auto points =
-            AskEffectValues<LEnvelopeDlg>(selection, file->Document().Audio().GetSampleRate())) {
+    const std::int32_t rate = file->Document().Audio().GetSampleRate();
+    if (const auto points = AskEffectValues<LEnvelopeDlg>([&](LEffectPreview* preview) {
+            return LEnvelopeDlg(*prompts_, selection, rate, preview, this);
+        })) {
         ApplyEffect(ProcessEffect<LEfEnvelope>("Envolver", points->ToBytePointList()));
     }
 }
@@ -201,19 +199,24 @@ void MainDialog::CmAutoGainControl() {
 }
 
 void MainDialog::CmNoiseReduction() {
-    if (const auto values = AskEffectValues<LSVNoiseReductionDlg>()) {
+    if (const auto values = AskEffectValues<LSVNoiseReductionDlg>([this](LEffectPreview* preview) {
+            return LSVNoiseReductionDlg(*prompts_, preview, this);
+        })) {
         ApplyEffect(ProcessEffect<EfNoiseReduction>("Reducción de Ruido", *values));
     }
 }
 
 void MainDialog::CmLowCutFilter() {
-    if (const auto values = AskEffectValues<LSVHighPassDlg>()) {
+    if (const auto values = AskEffectValues<LSVHighPassDlg>(
+            [this](LEffectPreview* preview) { return LSVHighPassDlg(*prompts_, preview, this); })) {
         ApplyEffect(ProcessEffect<EfLowCutFilter>("Filtro High-Pass", *values));
     }
 }
 
 void MainDialog::CmCompressor() {
-    if (const auto values = AskEffectValues<LSVCompressorDlg>()) {
+    if (const auto values = AskEffectValues<LSVCompressorDlg>([this](LEffectPreview* preview) {
+            return LSVCompressorDlg(*prompts_, preview, this);
+        })) {
         ApplyEffect(ProcessEffect<EfCompressor>("Compresor de Rango Dinámico", *values));
     }
 }
@@ -224,8 +227,10 @@ void MainDialog::CmSpeedChange(int mode) {
         return;
     }
     const auto speed_mode = static_cast<SpeedPitchMode>(mode);
-    if (const auto values = AskEffectValues<LSVSpeedChangeDlg>(
-            LEffectPreview::PartOf(file->Document()), speed_mode)) {
+    if (const auto values = AskEffectValues<LSVSpeedChangeDlg>([&](LEffectPreview* preview) {
+            return LSVSpeedChangeDlg(*prompts_, preview, LEffectPreview::PartOf(file->Document()),
+                                     speed_mode, this);
+        })) {
         ApplyEffect(
             {LSVSpeedChangeDlg::Caption(speed_mode),
              [values = *values](ProcessHost& host, LCutListAudio& document, FrameRange& range) {

@@ -263,10 +263,10 @@ class MainDialog : public QMainWindow, private TransportHost {
     // Applies `effect` to the current file's valid selection as one undoable step; the cursor
     // goes to the selection's start and the result plays from a second before it.
     void ApplyEffect(const AppliedEffect& effect);
-    // Asks the values of an effect in a `Dialog` (made with the prompts, `arguments` and the
-    // frame) for the current file's valid selection, playback stopped; nothing when cancelled.
-    template <typename Dialog, typename... Arguments>
-    auto AskEffectValues(Arguments... arguments);
+    // Asks the values of an effect for the current file's valid selection, playback stopped, in
+    // the `Dialog` that `make` makes with a preview of the file; nothing when cancelled.
+    template <typename Dialog, typename Make>
+    auto AskEffectValues(const Make& make);
     // The repeat entry's text and enabling after the last effect.
     void UpdateRepeatEffect();
     // Pastes `source` into the current file behind the progress dialog.

@@ -135,6 +135,7 @@ class EffectCommandsTest : public EditorTest {
                 auto* dialog = frame_->findChild<LPointListDlg*>();
                 ASSERT_NE(dialog, nullptr);
                 caption = dialog->windowTitle();
+                EXPECT_NE(dialog->findChild<PreviewButton*>(), nullptr);
                 dialog->Graph().SetPoints(*points);
                 dialog->accept();
             });
