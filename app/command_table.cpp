@@ -6,12 +6,14 @@
 
 #include "app/file_window.h"
 #include "app/main_window.h"
+#include "effects/speed_pitch.h"
 
 namespace sonvara {
 namespace {
 
 constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
 constexpr Qt::KeyboardModifiers kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+constexpr Qt::KeyboardModifiers kCtrlAlt = Qt::ControlModifier | Qt::AltModifier;
 constexpr Qt::KeyboardModifiers kCtrlPad = Qt::ControlModifier | Qt::KeypadModifier;
 
 // The view commands act on the current file's window, when there is one.
@@ -134,6 +136,55 @@ const Command kCommands[] = {
     {kCmCopyToNew, M::kEdit, true, "Copiar en el Nuevo", {}, nullptr, nullptr, E::kSelection,
      C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmCopyToNew(); }},
 
+    // The effects, grouped by what they change; each acts on the selection. The context menu
+    // repeats them as one submenu.
+    {kCmRepeatEffect, M::kEffects, false, "Repetir el último efecto\tCtrl+Alt+R",
+     {kCtrlAlt | Qt::Key_R}, nullptr, nullptr, E::kSelection, C::kNotCheckable,
+     T::kNone, false, [](MainDialog& f) { f.CmRepeatEffect(); }},
+    {kCmAmplify, M::kVolume, false, "Amplificador...", {}, nullptr, nullptr, E::kSelection,
+     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmAmplify(); }},
+    {kCmNormalize, M::kVolume, false, "Normalizador...", {}, nullptr, nullptr, E::kSelection,
+     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmNormalize(); }},
+    {kCmFadeIn, M::kVolume, true, "Fade In", {}, nullptr, nullptr, E::kSelection,
+     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmFadeIn(); }},
+    {kCmFadeOut, M::kVolume, false, "Fade Out", {}, nullptr, nullptr, E::kSelection,
+     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmFadeOut(); }},
+    {kCmFadeOutAndTrim, M::kVolume, false, "Oírse y recortar", {}, nullptr, nullptr,
+     E::kSelection, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmFadeOutAndTrim(); }},
+    {kCmEnvelope, M::kVolume, false, "Envolver...", {}, nullptr, nullptr, E::kSelection,
+     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmEnvelope(); }},
+    {kCmDCOffsetCorrection, M::kVolume, true, "Corrección DC Offset", {}, nullptr, nullptr,
+     E::kSelection, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmDCOffsetCorrection(); }},
+    {kCmEqualizer, M::kFilters, false, "Ecualizador...", {}, nullptr, nullptr, E::kSelection,
+     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmEqualizer(); }},
+    {kCmLowCutFilter, M::kFilters, false, "Filtro High-Pass...", {}, nullptr, nullptr,
+     E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmLowCutFilter(); }},
+    {kCmCompressor, M::kDynamics, false, "Compresor de Rango Dinámico...", {}, nullptr, nullptr,
+     E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmCompressor(); }},
+    {kCmNoiseReduction, M::kDynamics, false, "Reducción de Ruido...", {}, nullptr, nullptr,
+     E::kSelection, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmNoiseReduction(); }},
+    {kCmAutoGainControl, M::kDynamics, false, "Control Automático de Ganancia", {}, nullptr,
+     nullptr, E::kSelection, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmAutoGainControl(); }},
+    {kCmSimpleSpeedPitch, M::kTimePitch, false, "Cambio Simple de Velocidad y Tono...", {},
+     nullptr, nullptr, E::kSelection, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmSpeedChange(kSpeedPitchSimple); }},
+    {kCmConstantPitchSpeed, M::kTimePitch, false, "Cambio Constante de Tono y Velocidad...", {},
+     nullptr, nullptr, E::kSelection, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmSpeedChange(kSpeedPitchConstantPitch); }},
+    {kCmConstantSpeedPitch, M::kTimePitch, false, "Cambio Constante de Velocidad y Tono...", {},
+     nullptr, nullptr, E::kSelection, C::kNotCheckable, T::kNone, true,
+     [](MainDialog& f) { f.CmSpeedChange(kSpeedPitchConstantSpeed); }},
+    {kCmReverse, M::kTimePitch, true, "Revertir", {}, nullptr, nullptr, E::kSelection,
+     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmReverse(); }},
+    {kCmEcho, M::kDelay, false, "Eco...", {}, nullptr, nullptr, E::kSelection, C::kNotCheckable,
+     T::kNone, true, [](MainDialog& f) { f.CmEcho(); }},
+    {kCmReverb, M::kDelay, false, "Reverb...", {}, nullptr, nullptr, E::kSelection,
+     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmReverb(); }},
+
     {kCmZoomIn, M::kView, false, "Zoom In\tCtrl+Plus",
      {kCtrlPad | Qt::Key_Plus, kCtrl | Qt::Key_Plus}, "zoom-in", "Acercar (Ctrl++)",
      E::kFileOpen, C::kNotCheckable, T::kZoom, true, OnFile<&LSVFileWindow::ZoomIn>},
@@ -210,6 +261,20 @@ const Command kCommands[] = {
 
 std::span<const Command> Commands() {
     return kCommands;
+}
+
+bool IsEffectMenu(CommandMenu menu) {
+    switch (menu) {
+        case CommandMenu::kEffects:
+        case CommandMenu::kVolume:
+        case CommandMenu::kFilters:
+        case CommandMenu::kDynamics:
+        case CommandMenu::kTimePitch:
+        case CommandMenu::kDelay:
+            return true;
+        default:
+            return false;
+    }
 }
 
 bool ActsWhileHeld(int id) {

@@ -59,6 +59,25 @@ enum CommandId : int {
     kCmForward = 3009,
     kCmEnd = 3010,
     kCmPlayer = 3011,
+    kCmAmplify = 4001,
+    kCmNormalize = 4002,
+    kCmEqualizer = 4003,
+    kCmEcho = 4004,
+    kCmReverb = 4005,
+    kCmFadeIn = 4006,
+    kCmFadeOut = 4007,
+    kCmEnvelope = 4008,
+    kCmAutoGainControl = 4009,
+    kCmNoiseReduction = 4010,
+    kCmLowCutFilter = 4011,
+    kCmCompressor = 4012,
+    kCmFadeOutAndTrim = 4013,
+    kCmSimpleSpeedPitch = 4014,
+    kCmConstantPitchSpeed = 4015,
+    kCmConstantSpeedPitch = 4016,
+    kCmDCOffsetCorrection = 4017,
+    kCmReverse = 4018,
+    kCmRepeatEffect = 4030,
     kCmZoomIn = 5001,
     kCmZoomOut = 5002,
     kCmZoomSelection = 5003,
@@ -76,7 +95,8 @@ enum CommandId : int {
     kCmWindowFirst = 5060,  // the open windows listed in the window menu, in opening order
 };
 
-// kChannels is a submenu of the file menu, kInsertSilence and kInsertFile of the edit menu.
+// kChannels is a submenu of the file menu, kInsertSilence and kInsertFile of the edit menu;
+// kEffects is the effects menu and the groups after it its submenus.
 enum class CommandMenu {
     kFile,
     kChannels,
@@ -85,8 +105,17 @@ enum class CommandMenu {
     kInsertFile,
     kView,
     kTransport,
-    kWindow
+    kWindow,
+    kEffects,
+    kVolume,
+    kFilters,
+    kDynamics,
+    kTimePitch,
+    kDelay
 };
+
+// Whether `menu` is the effects menu or one of its groups.
+bool IsEffectMenu(CommandMenu menu);
 
 // What a command needs before it is enabled.
 // kSelection: the current file has a valid selection; kClipboard: the internal clipboard holds at

@@ -64,6 +64,21 @@ QString Label(const Command& command, const LSVFileWindow* file) {
     return QString::fromUtf8(named.empty() ? command.label : named.c_str());
 }
 
+QString EffectGroupTitle(CommandMenu menu) {
+    switch (menu) {
+        case CommandMenu::kVolume:
+            return "Volumen";
+        case CommandMenu::kFilters:
+            return "Filtros";
+        case CommandMenu::kDynamics:
+            return "Dinámica";
+        case CommandMenu::kTimePitch:
+            return "Tiempo y Tono";
+        default:
+            return "Retardo";
+    }
+}
+
 bool IsChecked(CheckedWhen checked, const LSVFileWindow& file) {
     const bool stereo = file.Document().Audio().GetChannels() == 2;
     switch (checked) {
@@ -90,6 +105,9 @@ void MainDialog::BuildCommands() {
     file->setObjectName("fileMenu");
     QMenu* edit = menuBar()->addMenu("&Editar");
     edit->setObjectName("editMenu");
+    effects_menu_ = menuBar()->addMenu("Efe&ctos");
+    effects_menu_->setObjectName("effectsMenu");
+    std::map<CommandMenu, QMenu*> effect_groups;  // made where their first entries come
     QMenu* view = menuBar()->addMenu("&Ver");
     view->setObjectName("viewMenu");
     QMenu* transport = menuBar()->addMenu("&Transporte");
@@ -125,6 +143,22 @@ void MainDialog::BuildCommands() {
                 return transport;
             case CommandMenu::kWindow:
                 return window;
+            case CommandMenu::kEffects:
+                return effects_menu_;
+            case CommandMenu::kVolume:
+            case CommandMenu::kFilters:
+            case CommandMenu::kDynamics:
+            case CommandMenu::kTimePitch:
+            case CommandMenu::kDelay: {
+                QMenu*& group = effect_groups[menu];
+                if (group == nullptr) {
+                    if (effect_groups.size() == 1 && !effects_menu_->isEmpty()) {
+                        effects_menu_->addSeparator();  // between the repeat and the groups
+                    }
+                    group = effects_menu_->addMenu(EffectGroupTitle(menu));
+                }
+                return group;
+            }
         }
         return file;
     };
@@ -261,6 +295,8 @@ void MainDialog::EnableMenuOptions() {
             action->setChecked(IsChecked(command.checked, *file));
         }
     }
+    // Repeating needs an effect that ran, and names it.
+    UpdateRepeatEffect();
     for (LSVFileWindow* open : files_) {
         UpdateTitle(open);
     }

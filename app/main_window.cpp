@@ -237,13 +237,19 @@ LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
     window->setWindowIcon(windowIcon());
     file->setContextMenuPolicy(Qt::ActionsContextMenu);
     for (const Command& command : Commands()) {
-        if (command.context_menu) {
-            // The entries of a submenu show there as the submenu.
-            QAction* entry = actions_[command.id];
-            auto* menu = qobject_cast<QMenu*>(entry->parent());
-            if (menu != nullptr && qobject_cast<QMenu*>(menu->parent()) != nullptr) {
-                entry = menu->menuAction();
-            }
+        if (!command.context_menu) {
+            continue;
+        }
+        // The effects come as one submenu, grouped as in the menu bar; the entries of another
+        // submenu show there as that submenu.
+        QAction* entry = actions_[command.id];
+        if (IsEffectMenu(command.menu)) {
+            entry = effects_menu_->menuAction();
+        } else if (auto* menu = qobject_cast<QMenu*>(entry->parent());
+                   menu != nullptr && qobject_cast<QMenu*>(menu->parent()) != nullptr) {
+            entry = menu->menuAction();
+        }
+        if (!file->actions().contains(entry)) {
             file->addAction(entry);
         }
     }

@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,15 @@ class MainDialog : public QMainWindow, private TransportHost {
     void ModifySelection(std::int32_t start, std::int32_t end, std::int32_t cursor);
     void ApplySelection();
 
+    // One effect with its values, as applied and as repeated: the name of its undo step, and its
+    // run on a selection of a document (a run that changes the selection's length moves the
+    // range's end to the end of the changed audio).
+    struct AppliedEffect {
+        std::string name;
+        std::function<ProcessResult(ProcessHost& host, LCutListAudio& document, FrameRange& range)>
+            run;
+    };
+
     // The internal clipboard, shared by every open file.
     const LAudioClipboard& Clipboard() const { return clipboard_; }
     // Whether the internal clipboard holds at least a millisecond of audio to paste.
@@ -166,6 +176,28 @@ class MainDialog : public QMainWindow, private TransportHost {
     void CmInsertFile(InsertPlace place);
     // A new untitled file holding the selection, modified; neither file records an undo step.
     void CmCopyToNew();
+    // The effects on the current file's selection: each asks its values (from the stored ones,
+    // stored back on OK) where it has any, then changes the selection as one undoable step
+    // behind the progress dialog; a cancelled or failed effect leaves the document as it was.
+    void CmAmplify();
+    void CmNormalize();
+    void CmEqualizer();
+    void CmEcho();
+    void CmReverb();
+    void CmFadeIn();
+    void CmFadeOut();
+    void CmFadeOutAndTrim();
+    void CmEnvelope();
+    void CmAutoGainControl();
+    void CmNoiseReduction();
+    void CmLowCutFilter();
+    void CmCompressor();
+    // The selection afterwards covers the changed audio.
+    void CmSpeedChange(int mode);
+    void CmDCOffsetCorrection();
+    void CmReverse();
+    // The last effect applied, with the same values, on the current selection, without a dialog.
+    void CmRepeatEffect();
     void CmSelectAll();
     void CmSelectToStart();
     void CmSelectToEnd();
@@ -269,6 +301,15 @@ class MainDialog : public QMainWindow, private TransportHost {
     // Stops the current file's playback, runs `edit` on its document and shows the result; a
     // `whole` view afterwards for the commands that leave a different file.
     void EditCurrentFile(const std::function<void(LEditDocument&)>& edit, bool whole = false);
+    // Applies `effect` to the current file's valid selection as one undoable step; the cursor
+    // goes to the selection's start and the result plays from a second before it.
+    void ApplyEffect(const AppliedEffect& effect);
+    // Asks the values of an effect for the current file's valid selection, playback stopped, in
+    // the `Dialog` that `make` makes with a preview of the file; nothing when cancelled.
+    template <typename Dialog, typename Make>
+    auto AskEffectValues(const Make& make);
+    // The repeat entry's text and enabling after the last effect.
+    void UpdateRepeatEffect();
     // Pastes `source` into the current file behind the progress dialog.
     void PasteIntoCurrentFile(const LAudioClipboard& source);
     bool SaveFile(LSVFileWindow* file, SaveMode mode);
@@ -297,6 +338,8 @@ class MainDialog : public QMainWindow, private TransportHost {
     LAudioClipboard clipboard_;
     QMenu* file_menu_ = nullptr;
     QMenu* window_menu_ = nullptr;
+    QMenu* effects_menu_ = nullptr;
+    std::optional<AppliedEffect> last_effect_;
     QToolBar* tool_bar_ = nullptr;
     std::vector<QAction*> window_actions_;  // the open windows' entries and their separator
     std::vector<QAction*> recent_actions_;  // the entries and their separator

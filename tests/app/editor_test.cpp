@@ -23,9 +23,9 @@
 #include <fstream>
 #include <thread>
 
+#include "app/dialogs/new_wav_dialog.h"
 #include "app/file_window.h"
 #include "app/main_window.h"
-#include "app/dialogs/new_wav_dialog.h"
 #include "audio/wav/wave_file_format.h"
 #include "core/settings.h"
 #include "tests/app/editor_fixture.h"
