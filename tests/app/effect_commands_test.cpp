@@ -304,8 +304,9 @@ TEST_F(EffectCommandsTest, ARefusedValueKeepsTheDialogOpenAndStoresNothing) {
     Select(file, kSelection);
     // The file window's context menu reaches every effect through its "Efectos" submenu.
     const QList<QAction*> entries = file->actions();
-    const auto effects = std::find_if(entries.begin(), entries.end(),
-                                      [](QAction* entry) { return entry->menu() != nullptr; });
+    const auto effects = std::find_if(entries.begin(), entries.end(), [](QAction* entry) {
+        return entry->menu() != nullptr && entry->text().remove('&') == "Efectos";
+    });
     ASSERT_NE(effects, entries.end());
     for (int id = kCmAmplify; id <= kCmReverse; ++id) {
         bool found = false;

@@ -13,7 +13,17 @@ namespace sonvara {
 namespace {
 
 // What a command needs before it is enabled.
-enum class Needs { kNothing, kFile, kModified, kUndo, kRedo, kStereo, kSelection, kClipboard };
+enum class Needs {
+    kNothing,
+    kFile,
+    kModified,
+    kUndo,
+    kRedo,
+    kStereo,
+    kSelection,
+    kClipboard,
+    kLastEffect
+};
 
 Needs RuleOf(int id) {
     auto in = [id](int from, int to) { return id >= from && id <= to; };
@@ -28,6 +38,9 @@ Needs RuleOf(int id) {
     }
     if (id == kCmDisplayPosNeg || id == kCmDisplayLeftRight) {
         return Needs::kStereo;
+    }
+    if (id == kCmRepeatEffect) {
+        return Needs::kLastEffect;
     }
     if (id == 2004 || id == 2005) {
         return Needs::kClipboard;
@@ -53,7 +66,8 @@ struct State {
     bool redo = false;
     bool stereo = false;
     bool selection = false;
-    bool clipboard = false;  // at least a millisecond of audio
+    bool clipboard = false;    // at least a millisecond of audio
+    bool last_effect = false;  // an effect has been applied, to repeat
 };
 
 bool Enables(Needs needs, const State& state) {
@@ -74,6 +88,8 @@ bool Enables(Needs needs, const State& state) {
             return state.file && state.selection;
         case Needs::kClipboard:
             return state.file && state.clipboard;
+        case Needs::kLastEffect:
+            return state.file && state.selection && state.last_effect;
     }
     return false;
 }
