@@ -14,6 +14,7 @@ class MainDialog;
 enum CommandId : int {
     kCmNew = 1001,
     kCmOpen = 1002,
+    kCmLoadCDTrack = 1011,
     kCmClose = 1003,
     kCmSave = 1004,
     kCmSaveAs = 1005,

@@ -44,6 +44,7 @@ class QToolBar;
 
 namespace sonvara {
 
+class CdDriveList;
 class LDBDisplay;
 class LSVFileWindow;
 class WaveOutProvider;
@@ -67,6 +68,8 @@ class MainDialog : public QMainWindow, private TransportHost {
 
     // Questions go to `prompts` from now on (null: the message boxes again). Not owned.
     void SetPrompts(Prompts* prompts);
+    // The CD drives the import offers (null: the machine's own); `drives` must outlive the frame.
+    void SetCdDrives(CdDriveList* drives) { cd_drives_ = drives; }
     Prompts& CurrentPrompts() { return *prompts_; }
     QtProgressView& ProgressDialog() { return progress_; }
 
@@ -136,6 +139,8 @@ class MainDialog : public QMainWindow, private TransportHost {
   public slots:
     void CmNew();
     void CmOpen();
+    // Imports the CD tracks the user picks and opens them.
+    void CmLoadCDTrack();
     bool CmSave();
     bool CmSaveAs();
     bool CmClose();
@@ -334,6 +339,7 @@ class MainDialog : public QMainWindow, private TransportHost {
     QtProgressView progress_;
     QtPrompts qt_prompts_;
     Prompts* prompts_;
+    CdDriveList* cd_drives_ = nullptr;
     std::map<int, QAction*> actions_;
     LAudioClipboard clipboard_;
     QMenu* file_menu_ = nullptr;

@@ -2,13 +2,16 @@
 // machine without a drive, and the files OK copies, stopping at the first track that fails.
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QComboBox>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <filesystem>
 
 #include "app/dialogs/cd_ripper_dialog.h"
 #include "core/settings.h"
+#include "tests/app/editor_fixture.h"
 #include "tests/cd/test_discs.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder.h"
@@ -94,6 +97,34 @@ TEST_F(CdRipperDialogTest, ShowsEachDrivesTracksAndCopiesTheSelectedOnes) {
     EXPECT_EQ(std::filesystem::file_size(expected[1]), 46 + 40 * kCdSectorBytes);
     EXPECT_FALSE(std::filesystem::exists(scratch_.File("Pista 4.wav")));
     EXPECT_EQ(processes_, 4);  // the listing and three copies
+}
+
+// From the file menu: the track picked is copied and opens in the editor as a file of its own.
+class CdImportCommandTest : public EditorTest {};
+
+TEST_F(CdImportCommandTest, TheTrackPickedOpensInTheEditor) {
+    WriteString("Folders", "Current", scratch_.Path());
+    ImageDriveList drives({MakeDisc({75, 150})});
+    frame_->SetCdDrives(&drives);
+    // The dialog shows once the drives are listed: pick the second track then.
+    QTimer pick;
+    pick.setInterval(10);
+    QObject::connect(&pick, &QTimer::timeout, [&pick] {
+        auto* dialog = qobject_cast<CDRipperDlg*>(QApplication::activeModalWidget());
+        if (dialog != nullptr) {
+            pick.stop();
+            dialog->TrackList()->topLevelItem(1)->setSelected(true);
+            dialog->accept();
+        }
+    });
+    pick.start();
+    frame_->Action(kCmLoadCDTrack)->trigger();
+
+    ASSERT_EQ(frame_->Files().size(), 1u);
+    LSVFileWindow* file = frame_->Files()[0];
+    EXPECT_EQ(file->Document().Audio().GetLength(), 150 * kCdSectorBytes / 4);
+    EXPECT_EQ(file->Document().Audio().GetSampleRate(), 44100);
+    EXPECT_TRUE(Title(file).contains("Pista 2.wav"));
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+// The file menu's CD import: the dialog lists the drives and copies the tracks the user picks into
+// the data folder; each copied track then opens as a file of its own.
+
+#include <QStringList>
+#include <memory>
+
+#include "app/dialogs/cd_ripper_dialog.h"
+#include "app/main_window.h"
+#include "cd/sg_io_drives.h"
+
+namespace sonvara {
+
+void MainDialog::CmLoadCDTrack() {
+    std::unique_ptr<SgIoDriveList> system_drives;
+    if (cd_drives_ == nullptr) {
+        system_drives = std::make_unique<SgIoDriveList>();
+    }
+    CdDriveList& drives = cd_drives_ != nullptr ? *cd_drives_ : *system_drives;
+    CDRipperDlg dialog(
+        drives, [this](LProgressDialog& process) { return RunProcess(process); }, *prompts_, this);
+    dialog.exec();
+    // A copy that failed part way keeps the tracks copied before it: they open too.
+    QStringList paths;
+    for (const std::string& path : dialog.ImportedFiles()) {
+        paths.append(QString::fromStdString(path));
+    }
+    if (!paths.isEmpty()) {
+        OpenFiles(paths);
+    }
+}
+
+}  // namespace sonvara
