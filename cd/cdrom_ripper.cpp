@@ -50,18 +50,6 @@ std::array<std::uint8_t, kHeaderBytes> WaveHeader(std::uint32_t riff_size,
     return header;
 }
 
-// The temporary file is private to the user; the finished one gets the mode of the file it
-// replaces, or that of any new file.
-mode_t ModeFor(const std::string& target) {
-    struct stat status {};
-    if (::stat(target.c_str(), &status) == 0) {
-        return status.st_mode & 07777;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 }  // namespace
 
 ProcessResult LCDROMRipper::Body() {
@@ -137,7 +125,7 @@ ProcessResult LCDROMRipper::Body() {
     const auto data_bytes = static_cast<std::uint32_t>(blocks * kCdSectorBytes);
     header = WaveHeader(data_bytes + kRiffOverhead, data_bytes);
     if (!file.Seek(0) || file.Write(header.data(), header.size()) != header.size() ||
-        ::fchmod(file.Descriptor(), ModeFor(path_)) != 0 || !temporary.SyncAndClose() ||
+        ::fchmod(file.Descriptor(), ReplacementMode(path_)) != 0 || !temporary.SyncAndClose() ||
         !temporary.RenameTo(path_)) {
         ShowError(write_failed);
         return PROCESS_FAILED;

@@ -1,6 +1,7 @@
 #include "core/temporary_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -42,6 +43,16 @@ bool ReplaceFileContents(const std::string& path, const void* data, std::size_t 
     TemporaryFile temporary(path);
     return temporary.IsValid() && temporary.File().Write(data, bytes) == bytes &&
            temporary.SyncAndClose() && temporary.RenameTo(path);
+}
+
+mode_t ReplacementMode(const std::string& target) {
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0) {
+        return status.st_mode & 07777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
 }
 
 }  // namespace sonvara

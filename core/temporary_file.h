@@ -3,6 +3,8 @@
 // target and is renamed over it only when all of it was written, so a failure or a crash leaves
 // the old file or the new one, never a part of either.
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 
@@ -33,6 +35,10 @@ class TemporaryFile {
     std::string path_;
     LFile file_;
 };
+
+// The mode a file put in `target`'s place gets: the old file's, or that of any new file (0666 less
+// the umask). The temporary file itself is private to the user until then.
+mode_t ReplacementMode(const std::string& target);
 
 // Replaces `path` with `bytes` bytes of `data` as described above. Returns whether the new
 // content is in place.

@@ -20,17 +20,6 @@
 namespace sonvara {
 namespace {
 
-// The mode the finished file gets: the old file's, or what a new file would get.
-mode_t ModeFor(const std::string& target) {
-    struct stat status {};
-    if (::stat(target.c_str(), &status) == 0) {
-        return status.st_mode & 07777;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 // Puts a finished file that someone else wrote at `written` in the target's place: the target's
 // mode, flushed to disk, renamed over it.
 bool PutInPlace(TemporaryFile& written, const std::string& target) {
@@ -38,7 +27,8 @@ bool PutInPlace(TemporaryFile& written, const std::string& target) {
     if (descriptor < 0) {
         return false;
     }
-    const bool flushed = ::fchmod(descriptor, ModeFor(target)) == 0 && ::fsync(descriptor) == 0;
+    const bool flushed =
+        ::fchmod(descriptor, ReplacementMode(target)) == 0 && ::fsync(descriptor) == 0;
     return ::close(descriptor) == 0 && flushed && written.RenameTo(target);
 }
 
@@ -201,8 +191,8 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
     if (result != PROCESS_DONE) {
         return result;  // the temporary file goes, the old file stays
     }
-    if (::fchmod(temporary.Descriptor(), ModeFor(target)) != 0 || !temporary.SyncAndClose() ||
-        !temporary.RenameTo(target)) {
+    if (::fchmod(temporary.Descriptor(), ReplacementMode(target)) != 0 ||
+        !temporary.SyncAndClose() || !temporary.RenameTo(target)) {
         process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
         return PROCESS_FAILED;
     }
