@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <numeric>
 
 #include "audio/convert_channels.h"
@@ -169,6 +171,52 @@ TEST(RateConverter, KeepsFrequencyAndLevelAndRemovesWhatNoLongerFits) {
         double level = testing::Decibels(testing::Rms(out, 1, c.to / 4, 3 * c.to / 4) /
                                          (amplitude / std::sqrt(2.0)));
         EXPECT_LT(level, -40.0) << c.tone << " Hz at " << c.from << " → " << c.to;
+    }
+}
+
+// The converter's integers are part of every stored conversion: a faster inner sum must give
+// exactly the same frames. The hashes were taken from the plain 64-bit sum of products; the cases
+// cover a loud block whose scaled samples reach +32768, a sum past the 32-bit range (limited),
+// quiet blocks, both channel counts, up and down, and the two-stage path.
+TEST(RateConverter, GivesTheSameIntegersAsThePlainSumOfProducts) {
+    struct Case {
+        int from, to, channels;
+        Sample peak;
+        std::uint64_t hash;
+    };
+    const Case cases[] = {
+        {44100, 48000, 2, FULL_SCALE, 17196583278406601867ull},
+        {44100, 8000, 1, FULL_SCALE, 12263632907188718809ull},
+        {8000, 44100, 2, 3000, 17147655281964263886ull},
+        {22050, 44100, 1, 65535, 8672102303759824331ull},
+        {48000, 44100, 2, 1 << 30, 17441362444674753483ull},
+    };
+    for (const Case& c : cases) {
+        // A chord and a noise burst at the case's peak; the first second of a loud case is
+        // a full-scale square, which drives the filter's overshoot past the peak.
+        std::vector<Sample> samples;
+        std::uint32_t noise = 12345;
+        const std::int32_t frames = 2 * c.from;
+        for (std::int32_t f = 0; f < frames; ++f) {
+            for (int ch = 0; ch < c.channels; ++ch) {
+                noise = noise * 1664525u + 1013904223u;
+                double x = 0.45 * std::sin(f * 0.031 * (ch + 1)) + 0.3 * std::sin(f * 0.47) +
+                           0.25 * ((noise >> 8) / 8388608.0 - 1.0);
+                if (f < c.from && (f / 37) % 2 == 0) {
+                    x = (f / 37) % 4 == 0 ? 1.0 : -1.0;
+                }
+                samples.push_back(static_cast<Sample>(std::lround(x * c.peak)));
+            }
+        }
+        LSoundSourceRef converted =
+            LRateFilterMaker(c.to).Make(MemorySource(samples, c.from, c.channels, c.peak));
+        std::uint64_t hash = 14695981039346656037ull;
+        for (std::int32_t read = 0; read < 2 * c.to; read += 777) {
+            for (Sample s : ReadAll(*converted, 777)) {
+                hash = (hash ^ static_cast<std::uint32_t>(s)) * 1099511628211ull;
+            }
+        }
+        EXPECT_EQ(hash, c.hash) << c.from << " → " << c.to << ", peak " << c.peak;
     }
 }
 
