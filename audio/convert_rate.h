@@ -2,8 +2,8 @@
 // LSRCConvertRate: a polyphase FIR sample-rate converter with 63 taps per phase and a Kaiser
 // window. The ratio source/target is approximated by P/Q with Q ≤ 255 phases; every output frame
 // steps P/Q input frames. The arithmetic is integer and fixed: the input is scaled down per block
-// of 8192 frames by a shift k so that its peak fits 16 bits, the 63 products are summed with
-// 32-bit wrapping, and the sum is scaled back with rounding.
+// of 8192 frames by a shift k so that its peak fits 16 bits, the 63 products are summed in 64
+// bits and limited to 32, and the sum is scaled back with rounding.
 //
 // Output frame 0 is centred on input frame 0: the filter adds no delay.
 
@@ -53,8 +53,14 @@ class LSRCConvertRate : public LSoundSourceBase {
     LSoundSourceRef upstream_;
     RateRatio ratio_{1, 1};
     std::vector<std::int32_t> taps_;
+    // The taps split into 256 × high + low, for the 16-bit sums.
+    std::vector<std::int16_t> high_taps_;
+    std::vector<std::int16_t> low_taps_;
     // One plane per channel, so that each output sample is one contiguous dot product.
     std::array<std::vector<Sample>, 2> input_;
+    // The same planes in 16 bits, valid while `narrow_` is set (every scaled sample fits).
+    std::array<std::vector<std::int16_t>, 2> narrow_input_;
+    bool narrow_ = false;
     std::vector<Sample> block_;  // an interleaved block from the upstream
     std::int32_t position_ = kStartPosition;
     std::int32_t accumulator_ = 0;
