@@ -90,6 +90,9 @@ int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
     TerminalProgressView view;
     ProcessHost host{loop, view, prompts};
     if (converter.Run(host) == PROCESS_DONE) {
+        if (options.saved != nullptr) {
+            *options.saved = converter.Outputs();
+        }
         return 0;
     }
     if (converter.Stopped()) {

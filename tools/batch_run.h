@@ -16,6 +16,7 @@ struct BatchRunOptions {
     std::optional<std::string> out;          // --out DIR|same
     std::optional<std::string> save_script;  // --save-script
     std::vector<std::string> files;
+    std::vector<std::string>* saved = nullptr;  // when set, receives the files saved
 };
 
 // Each returns the exit status (0 done, 1 cancelled, 2 failed) and writes what went wrong to

@@ -36,7 +36,8 @@ class BatchToolTest : public ::testing::Test {
         std::string err;
     };
 
-    // Runs the tool with `arguments` (already quoted for the shell) in the scratch folder, with
+    // Runs the tool with `arguments` (already quoted for the shell; a "<FILE" among them is its
+    // standard input, else nothing) in the scratch folder, with
     // the variable settings in `environment` ("NAME='value' ...") besides the XDG folders. A run
     // that would never end is stopped after a minute (status 124).
     Outcome Batch(const std::string& arguments, const std::string& environment = "") {
@@ -45,8 +46,8 @@ class BatchToolTest : public ::testing::Test {
         const std::string command = "cd '" + scratch_.Path() + "' && XDG_CONFIG_HOME='" +
                                     scratch_.File("config") + "' XDG_DATA_HOME='" +
                                     scratch_.File("data") + "' " + environment +
-                                    " /usr/bin/timeout 60 '" SONVARA_BATCH "' " + arguments +
-                                    " >'" + out + "' 2>'" + err + "' </dev/null";
+                                    " /usr/bin/timeout 60 '" SONVARA_BATCH "' </dev/null " +
+                                    arguments + " >'" + out + "' 2>'" + err + "'";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(out), Read(err)};
     }
@@ -382,6 +383,33 @@ TEST_F(BatchToolTest, FilesTheEditorCannotTakeFailAtOnceAndLeaveNothing) {
     EXPECT_EQ(refused.err,
               "sonvara-batch: El archivo \"surround.wav\" tiene 6 canales; Sonvara solo trabaja "
               "con sonido mono o estéreo (1 o 2 canales).\n");
+}
+
+TEST_F(BatchToolTest, ADashIsStandardInputOrOutputInTheFormatTypeNames) {
+    Wave("take.wav", 8000, 2, 20000);
+    std::filesystem::create_directories(scratch_.File("tmp"));
+    const std::string tmp = "TMPDIR='" + scratch_.File("tmp") + "'";
+    // What a pipe gets is the file a name gets, sizes in its header included.
+    ASSERT_EQ(Batch("convert take.wav named.au").status, 0);
+    Outcome piped = Batch("convert --type wav - --type au - <take.wav", tmp);
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_TRUE(piped.out == Read(scratch_.File("named.au")));
+    std::filesystem::create_directories(scratch_.File("o"));
+    ASSERT_EQ(Batch("run --command 7:100,50 --format same --out o take.wav").status, 0);
+    Outcome run = Batch("run --command 7:100,50 --type wav - <take.wav", tmp);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out == Read(scratch_.File("o/take.wav")));
+    // Nothing is left in the temporary folder, after a success or a failure.
+    Outcome unreadable = Batch("convert --type au - out.wav <take.wav", tmp);
+    EXPECT_EQ(unreadable.status, 2);
+    EXPECT_TRUE(std::filesystem::is_empty(scratch_.File("tmp")));
+
+    Outcome untyped = Batch("convert take.wav -");
+    EXPECT_EQ(untyped.status, 2);
+    EXPECT_NE(untyped.err.find("--type"), std::string::npos) << untyped.err;
+    Outcome version = Batch("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.starts_with("sonvara-batch ")) << version.out;
 }
 
 TEST_F(BatchToolTest, AWorkingFolderThatCannotBeMadeFailsTheRunAndKeepsTheFile) {
