@@ -12,6 +12,7 @@
 // the working folder are the editor's ($XDG_CONFIG_HOME, $XDG_DATA_HOME).
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -103,6 +104,9 @@ constexpr const char* kUsage =
     "                      de cada archivo\n"
     "  --out CARPETA|same  la carpeta de salida o la de cada archivo\n"
     "  --save-script LISTA.svb  guarda la lista formada (sin ARCHIVO, solo la guarda)\n"
+    "  --jobs N            trabaja N archivos a la vez (por defecto, uno por procesador), cada\n"
+    "                      uno con su carpeta de trabajo, su salida y su estado; el primero que\n"
+    "                      falla cancela los que están en marcha y no se empiezan más\n"
     "  Sin --format ni --out deciden los valores del convertidor en la configuración.\n"
     "  Con el mismo formato y la misma carpeta, cada archivo se reemplaza por el resultado.\n"
     "\n"
@@ -201,6 +205,7 @@ std::optional<Mp3EncoderSettings> ParseMp3Option(const std::string& option, cons
 std::optional<std::string> ParseOptions(int argc, char** argv, Options& options) {
     std::string type;  // the last --type
     for (int i = 1; i < argc; ++i) {
+        const int first = i;
         const std::string argument = argv[i];
         auto value = [&]() -> std::optional<std::string> {
             if (i + 1 >= argc) {
@@ -254,6 +259,14 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
             if (!text) {
                 return argument + " necesita un valor";
             }
+        } else if (argument == "--jobs") {
+            std::optional<std::string> text = value();
+            std::optional<int> jobs = text ? ParseNumber(*text) : std::nullopt;
+            if (!jobs || *jobs < 1 || *jobs > 1024) {
+                return "--jobs necesita un número de 1 a 1024";
+            }
+            options.batch.jobs = *jobs;
+            continue;  // each file's own run works on its file alone
         } else if (argument == "--script" || argument == "--command" || argument == "--format" ||
                    argument == "--out" || argument == "--save-script") {
             std::optional<std::string> text = value();
@@ -275,9 +288,16 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
             return "opción desconocida: " + argument;
         } else if (options.command.empty()) {
             options.command = argument;
+            continue;
         } else {
             options.files.push_back(argument);
             options.stream_types.push_back(argument == "-" ? type : "");
+            continue;
+        }
+        if (argument != "--save-script") {
+            // An option with its value, as each file's own run of --jobs gets it again.
+            options.batch.run_options.insert(options.batch.run_options.end(), argv + first,
+                                             argv + i + 1);
         }
     }
     for (std::size_t i = 0; i < options.files.size(); ++i) {
@@ -477,6 +497,14 @@ int WithStandardStreams(const Options& options, StandardStreams& streams, Run ru
     return status;
 }
 
+// This program's file, for the runs of --jobs.
+std::string ProgramPath() {
+    std::string path(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    path.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return path;
+}
+
 int Dispatch(const Options& options, BatchPrompts& prompts) {
     if (options.command == "convert") {
         return Convert(options, prompts);
@@ -495,6 +523,8 @@ int Dispatch(const Options& options, BatchPrompts& prompts) {
     if (options.command == "run") {
         BatchRunOptions batch = options.batch;
         batch.files = options.files;
+        batch.program = ProgramPath();
+        batch.run_options.insert(batch.run_options.begin(), "run");
         return RunBatch(batch, prompts);
     }
     if (options.command == "script") {

@@ -412,6 +412,44 @@ TEST_F(BatchToolTest, ADashIsStandardInputOrOutputInTheFormatTypeNames) {
     EXPECT_TRUE(version.out.starts_with("sonvara-batch ")) << version.out;
 }
 
+// Files worked on at once give the outputs one at a time gives; the first failure cancels the
+// files being worked on and leaves the rest untouched, and each file's outcome is reported.
+TEST_F(BatchToolTest, RunJobsWorkOnFilesAtOnceAndStopAtTheFirstFailure) {
+    std::string files;
+    for (int i = 0; i < 5; ++i) {
+        files += " f" + std::to_string(i) + ".wav";
+        Wave("f" + std::to_string(i) + ".wav", 22050, 2, 30000 + 5000 * i);
+    }
+    for (const char* folder : {"one", "two", "bad"}) {
+        std::filesystem::create_directories(scratch_.File(folder));
+    }
+    // Normalize goes through a document: two runs then share the working folder's parent.
+    const std::string list = " --command 4:90 --command 7:100,50 --format same ";
+    ASSERT_EQ(Batch("run --jobs 1" + list + "--out one" + files).status, 0);
+    Outcome two = Batch("run --jobs 2" + list + "--out two" + files);
+    ASSERT_EQ(two.status, 0) << two.err;
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "/f" + std::to_string(i) + ".wav";
+        EXPECT_TRUE(Read(scratch_.File("one" + name)) == Read(scratch_.File("two" + name))) << name;
+        EXPECT_NE(two.err.find("\"f" + std::to_string(i) + ".wav\": hecho"), std::string::npos);
+    }
+    EXPECT_NE(two.err.find("[5/5]"), std::string::npos) << two.err;
+
+    std::ofstream(scratch_.File("f1.wav")) << "not a sound file";
+    Outcome failed = Batch("run --jobs 2" + list + "--out bad" + files);
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_NE(failed.err.find("\"f1.wav\": falló"), std::string::npos) << failed.err;
+    // Later files were not started: nothing of theirs, and no partly written file, is there.
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("bad"))) {
+        written.insert(entry.path().filename().string());
+    }
+    EXPECT_FALSE(written.contains("f3.wav") || written.contains("f4.wav"));
+    for (const std::string& name : written) {
+        EXPECT_TRUE(name == "f0.wav" || name == "f2.wav") << name;
+    }
+}
+
 TEST_F(BatchToolTest, AWorkingFolderThatCannotBeMadeFailsTheRunAndKeepsTheFile) {
     const std::string file = Wave("take.wav", 8000, 1, 8000);
     const std::string before = Read(file);
