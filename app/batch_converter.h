@@ -3,7 +3,9 @@
 // whole of it in turn, and the result is saved, in the file's own format and folder or in the
 // ones the "BatchConverter" settings name. A file that fails (to load, in a command, to save, or
 // because the user cancelled) ends the run there: the files before it are saved, the ones after
-// it are not touched.
+// it are not touched. When every command of the list is a stream filter, each file streams from
+// its reader through the commands' sources into its writer (batch_stream.h), which gives the same
+// bytes without writing the audio into cut files first.
 
 #include <array>
 #include <optional>

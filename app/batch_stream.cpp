@@ -132,6 +132,7 @@ void BatchStream::Then(const EffectSourceFactory& make) {
 }
 
 void BatchStream::EndStage(LSoundSourceRef stage) {
+    limited_ = false;
     auto* end = new LSRCStageEnd(std::move(stage));
     source_ = end;
     ends_.push_back(end);
@@ -166,9 +167,15 @@ void BatchStream::Convert(std::int32_t rate, int channels) {
     // pass it. The limiter leaves frames within the limit as they are, so it is always put here:
     // it then acts exactly where the document's would, whatever bound the stages declare.
     EndStage(new LSRCPeakLimit(source, FULL_SCALE));
+    limited_ = true;
 }
 
 LSoundSourceRef BatchStream::ForSave() {
+    if (limited_ && gain_ == kUnityGain) {
+        // The chain ends in a conversion's limit: nothing passes full scale, and the limit the
+        // document's save would add could only leave the frames as they are.
+        return source_;
+    }
     return new LSRCUnboundedMax(Source());
 }
 

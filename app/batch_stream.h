@@ -51,6 +51,7 @@ class BatchStream {
     LSoundSourceRef guard_ref_;
     LSoundSourceRef source_;
     std::int32_t gain_;
+    bool limited_ = false;                   // whether the last stage is a conversion's peak limit
     std::vector<const LSRCStageEnd*> ends_;  // the ends of the stages, owned through the chain
 };
 

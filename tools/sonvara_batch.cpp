@@ -6,6 +6,10 @@
 //   sonvara-batch run [options] FILE...      the batch converter: commands on every FILE
 //   sonvara-batch script show FILE.svb       a batch script's commands and options
 //   sonvara-batch commands                   the commands a batch script can hold
+//   sonvara-batch --version
+//
+// A file named "-" is standard input or output in the format of --type EXT (standard_streams.h);
+// run --jobs N works on N files at once (batch_jobs.h).
 //
 // Exit status: 0 done, 1 cancelled (Ctrl+C, SIGTERM or SIGHUP while a file is worked on: what
 // was being written is removed), 2 failed, with one line on stderr saying why. The settings and
