@@ -147,9 +147,9 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{{"16:48000"}, -1}, StreamCase{{"16:8000"}, -1}, StreamCase{{"17:1"}, -1},
         // Gains fold as the document folds them, conversions limit their peaks.
         StreamCase{{"3:150", "3:70", "16:22050", "3:300"}, 5},
-        StreamCase{{"12:130", "9", "7:50,90"}, 0}, StreamCase{{"17:1", "7:50,90", "3:200"}, 2},
-        StreamCase{{"8:200,100"}, 3}, StreamCase{{"16:11025", "6", "17:2"}, 4},
-        StreamCase{{"7:100,60"}, 0, StreamCase::kIma},
+        StreamCase{{"3:200", "16:22050"}, -1}, StreamCase{{"12:130", "9", "7:50,90"}, 0},
+        StreamCase{{"17:1", "7:50,90", "3:200"}, 2}, StreamCase{{"8:200,100"}, 3},
+        StreamCase{{"16:11025", "6", "17:2"}, 4}, StreamCase{{"7:100,60"}, 0, StreamCase::kIma},
         StreamCase{{"3:80", "9"}, 0, StreamCase::kIma},
         StreamCase{{"16:8000", "9", "7:50,90"}, 6, StreamCase::kMp3},
         StreamCase{{"13:90"}, 0, StreamCase::kMp3}));
