@@ -435,8 +435,8 @@ int Info(const Options& options, BatchPrompts& prompts) {
             std::string(" (") + RawEncodingName(static_cast<RawEncoding>(raw.encoding)) + ")";
     }
     std::printf("archivo: %s\ntipo: %s\ntasa: %d Hz\ncanales: %d\nduración: %d muestras (%s)\n",
-                path.c_str(), kind_text.c_str(), source->GetSampleRate(), source->GetChannels(),
-                frames,
+                options.stream_types[0].empty() ? path.c_str() : "-", kind_text.c_str(),
+                source->GetSampleRate(), source->GetChannels(), frames,
                 LSoundTime(MillisecondsFromFrames(frames, source->GetSampleRate()))
                     .MillisecondsText()
                     .c_str());
