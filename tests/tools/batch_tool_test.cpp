@@ -510,5 +510,53 @@ TEST_F(BatchToolTest, TerminationOrHangUpDuringASaveCancelsItAndRemovesItsFiles)
     }
 }
 
+// A run of several files at once, stopped while two of them wait for their encoder: both are
+// cancelled and leave nothing, and the file not yet started stays as it was.
+TEST_F(BatchToolTest, TerminatingARunOfJobsCancelsEveryRunningFile) {
+    const std::string encoder = scratch_.File("slow-encoder");
+    std::ofstream(encoder) << "#!/bin/sh\nexec sleep 30\n";
+    std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
+    Settings("[Components/mp3kx]\nPath=" + encoder + "\n");
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        Wave(name, 8000, 1, 8000);
+    }
+    std::filesystem::create_directories(scratch_.File("tmp"));
+    const std::set<std::string> before = Names();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("XDG_CONFIG_HOME", scratch_.File("config").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", scratch_.File("data").c_str(), 1);
+        ::setenv("TMPDIR", scratch_.File("tmp").c_str(), 1);
+        if (::chdir(scratch_.Path().c_str()) == 0 &&
+            std::freopen(scratch_.File("stderr.txt").c_str(), "w", stderr) != nullptr) {
+            ::execl(SONVARA_BATCH, SONVARA_BATCH, "run", "--jobs", "2", "--format", "mp3", "--out",
+                    "same", "a.wav", "b.wav", "c.wav", nullptr);
+        }
+        ::_exit(127);
+    }
+    // Wait until both saves have handed their WAV files to the encoder.
+    int saving = 0;
+    for (int i = 0; i < 2000 && saving < 2; ++i) {
+        saving = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("tmp"))) {
+            saving += entry.path().filename().string().starts_with("_mp3enctmp") ? 1 : 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(saving, 2);
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string err = Read(scratch_.File("stderr.txt"));
+    EXPECT_NE(err.find("\"a.wav\": cancelado"), std::string::npos) << err;
+    EXPECT_NE(err.find("\"b.wav\": cancelado"), std::string::npos) << err;
+    EXPECT_NE(err.find("1 archivos sin empezar"), std::string::npos) << err;
+    EXPECT_EQ(Names(), before);
+    EXPECT_TRUE(std::filesystem::is_empty(scratch_.File("tmp")));
+}
+
 }  // namespace
 }  // namespace sonvara
