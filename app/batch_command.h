@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/batch_stream.h"
 #include "core/progress_dialog.h"
 #include "document/cut_list_audio.h"
 #include "effects/effect_parameters.h"
@@ -88,6 +89,10 @@ struct BatchCommandInfo {
     // The "Opciones" column of the command list; nullptr for commands without options. Listing
     // never reads the point files: `values` holds no points.
     std::string (*describe)(const BatchValues& values) = nullptr;
+    // For a command that is a stream filter: adds its stage to a batch run's chain; false when
+    // the values give no effect (the command then fails, as on a document). nullptr for commands
+    // that need the whole of the audio first (normalize, auto trim, ...).
+    bool (*stream)(BatchStream& stream, const BatchValues& values) = nullptr;
 };
 
 // The 18 commands in id order.

@@ -13,6 +13,7 @@
 #include "effects/auto_trim.h"
 #include "effects/compressor.h"
 #include "effects/echo.h"
+#include "effects/effect_sources.h"
 #include "effects/envelope.h"
 #include "effects/equalizer.h"
 #include "effects/high_pass.h"
@@ -59,6 +60,23 @@ ProcessResult InsertSilence(const BatchStep& step, const SilenceParameters& sile
 ProcessResult Convert(const BatchStep& step, std::int32_t rate, int channels) {
     LCLAConvertRateChannels convert(step.document, rate, channels);
     return step.process.RunStep(convert, step.from, step.to);
+}
+
+// A stream stage made by `make`; false when the chain is then in error.
+bool StreamStage(BatchStream& stream, const EffectSourceFactory& make) {
+    stream.Then(make);
+    return !stream.Source()->IsError();
+}
+
+bool StreamSpeed(BatchStream& stream, std::int32_t percent, SpeedPitchMode mode) {
+    return StreamStage(stream, [percent, mode](const LSoundSourceRef& upstream) {
+        return SpeedPitchSource(upstream, percent, mode);
+    });
+}
+
+bool StreamConvert(BatchStream& stream, std::int32_t rate, int channels) {
+    stream.Convert(rate, channels);
+    return !stream.Source()->IsError();
 }
 
 constexpr std::array<BatchField, 1> kSilence{{{kInt32, "tiempo (ms)", kSilenceTimes}}};
@@ -158,6 +176,11 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
      .describe =
          [](const BatchValues& v) {
              return Format("Amplificar la Ganancia (%%) = %d", Amplify(v.numbers).gain_percent);
+         },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             stream.Amplify(Amplify(v.numbers).gain_percent);
+             return true;
          }},
     {.id = kBatchNormalize,
      .name = "Normalizador",
@@ -182,6 +205,10 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
      .describe =
          [](const BatchValues& v) {
              return Format("Frecuencia (Hz) = %d", LowCut(v.numbers).frequency_hz);
+         },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             return StreamStage(stream, EffectSource(LowCut(v.numbers)));
          }},
     {.id = kBatchEqualizer,
      .name = "Ecualizador",
@@ -189,7 +216,9 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
                  const BatchValues& v) { return RunWhole<EfEqualiser>(step, v.points); },
      .fields = kPoints,
      .point_file = kEqualizerPointsFile,
-     .describe = DescribePoints},
+     .describe = DescribePoints,
+     .stream = [](BatchStream& stream,
+                  const BatchValues& v) { return StreamStage(stream, EqualizerSource(v.points)); }},
     {.id = kBatchEcho,
      .name = "Eco",
      .apply = [](const BatchStep& step,
@@ -201,6 +230,11 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
              const EchoParameters echo = Echo(v.numbers);
              return Format(" Tiempo de Eco (mins.) = %d, Ganancia de Eco (%%) = %d", echo.time_ms,
                            echo.gain_percent);
+         },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             const EchoParameters echo = Echo(v.numbers);
+             return Check(echo).empty() && StreamStage(stream, EffectSource(echo));
          }},
     {.id = kBatchReverb,
      .name = "Reverberancia",
@@ -215,6 +249,11 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
              return Format(
                  "Tiempo de la Reverberancia (mins.) = %d, Nivel de Reverberancia (%%) = %d",
                  reverb.time_ms, v.from_data ? reverb.level_percent : 50);
+         },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             const ReverbParameters reverb = Reverb(v.numbers);
+             return Check(reverb).empty() && StreamStage(stream, EffectSource(reverb));
          }},
     {.id = kBatchEnvelope,
      .name = "Envolver",
@@ -224,7 +263,16 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
          },
      .fields = kPoints,
      .point_file = kEnvelopePointsFile,
-     .describe = DescribePoints},
+     .describe = DescribePoints,
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             const BytePointList points = v.points.ToBytePointList();
+             if (points.points.size() < 2) {
+                 return false;
+             }
+             const std::int32_t length = stream.FixedLength();
+             return StreamStage(stream, EnvelopeSource(points, FrameRange{0, length}));
+         }},
     {.id = kBatchAutoGain,
      .name = "Control Automático de Ganancia",
      .apply = [](const BatchStep& step,
@@ -239,6 +287,10 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
      .describe =
          [](const BatchValues& v) {
              return Format("Nivel de Ruido (dB) = %d", NoiseGate(v.numbers).level_db);
+         },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             return StreamStage(stream, EffectSource(NoiseGate(v.numbers)));
          }},
     {.id = kBatchSpeedSimple,
      .name = "Cambio Simple de Velocidad y Tono",
@@ -251,6 +303,10 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
      .describe =
          [](const BatchValues& v) {
              return Format("Ajuste de Velocidad/Tono (%%) = %d", v.numbers[0]);
+         },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             return StreamSpeed(stream, v.numbers[0], kSpeedPitchSimple);
          }},
     {.id = kBatchConstantPitch,
      .name = "Cambio Constante de Tono y Velocidad",
@@ -261,8 +317,10 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
      .fields = kConstantPitch,
      .check = [](const Numbers& n) { return Check(Speed(n, kSpeedPitchConstantPitch)); },
      .describe =
-         [](const BatchValues& v) {
-             return Format("Ajuste de Velocidad (%%) = %d", v.numbers[0]);
+         [](const BatchValues& v) { return Format("Ajuste de Velocidad (%%) = %d", v.numbers[0]); },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             return StreamSpeed(stream, v.numbers[0], kSpeedPitchConstantPitch);
          }},
     {.id = kBatchConstantSpeed,
      .name = "Cambio Constante de Velocidad y Tono",
@@ -273,7 +331,11 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
      .fields = kConstantSpeed,
      .check = [](const Numbers& n) { return Check(Speed(n, kSpeedPitchConstantSpeed)); },
      .describe =
-         [](const BatchValues& v) { return Format("Ajuste de Tono (%%) = %d", v.numbers[0]); }},
+         [](const BatchValues& v) { return Format("Ajuste de Tono (%%) = %d", v.numbers[0]); },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             return StreamSpeed(stream, v.numbers[0], kSpeedPitchConstantSpeed);
+         }},
     {.id = kBatchCompressor,
      .name = "Compresor de Rango Dinámico",
      .apply =
@@ -291,6 +353,10 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
              return Format("Umbral (db) = %d, Ratio = %.*s, Límite (db) = %d",
                            compressor.threshold_db, static_cast<int>(text.size()), text.data(),
                            compressor.limit_db);
+         },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             return StreamStage(stream, EffectSource(Compressor(v.numbers)));
          }},
     {.id = kBatchConvertRate,
      .name = "Convertir la Tasa de Muestra",
@@ -306,6 +372,10 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
      .describe =
          [](const BatchValues& v) {
              return Format("Convierta la Tasa de Muestra = %d", v.numbers[0]);
+         },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             return StreamConvert(stream, v.numbers[0], stream.Source()->GetChannels());
          }},
     {.id = kBatchConvertChannels,
      .name = "Convertir los Canales (Mono <-> Estéreo)",
@@ -319,7 +389,11 @@ constexpr std::array<BatchCommandInfo, 18> kCommands{{
              return n[0] == 1 || n[0] == 2 ? std::string_view() : "Los canales deben ser 1 o 2.";
          },
      .describe =
-         [](const BatchValues& v) { return Format("Convertir el Canal = %d", v.numbers[0]); }},
+         [](const BatchValues& v) { return Format("Convertir el Canal = %d", v.numbers[0]); },
+     .stream =
+         [](BatchStream& stream, const BatchValues& v) {
+             return StreamConvert(stream, stream.Source()->GetSampleRate(), v.numbers[0]);
+         }},
 }};
 
 // FindBatchCommand looks a command up by its id as an index.

@@ -2,12 +2,17 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <utility>
 
+#include "app/batch_stream.h"
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "formats/decoded_file.h"
+#include "formats/file_kind.h"
 #include "formats/load_save.h"
+#include "formats/raw_formats.h"
 
 namespace sonvara {
 namespace {
@@ -36,6 +41,27 @@ class StoredFormatPrompts : public Prompts {
   private:
     Prompts& outer_;
     bool asked_ = false;
+};
+
+// The save step of a streamed file: the chain written as the document's save writes it.
+class LSVSaveSource : public LProgressDialog {
+  public:
+    LSVSaveSource(LSoundSourceRef source, std::string path, SaveMode mode)
+        : LProgressDialog("Sonvara"),
+          source_(std::move(source)),
+          path_(std::move(path)),
+          mode_(mode) {}
+
+  protected:
+    ProcessResult Body() override {
+        SetText("Saving file...", 0);
+        return SaveSourceToFile(*this, source_, path_, mode_);
+    }
+
+  private:
+    LSoundSourceRef source_;
+    std::string path_;
+    SaveMode mode_;
 };
 
 }  // namespace
@@ -134,43 +160,115 @@ ProcessResult SVBatchConverter::Body() {
     failed_step_.clear();
     stopped_ = false;
     outputs_.clear();
+    streamed_files_ = 0;
+    const bool streams = streaming_ && BatchListStreams(items_);
     const double files = static_cast<double>(std::max<std::size_t>(files_.size(), 1));
-    const double steps = static_cast<double>(items_.size() + 2);
     for (std::size_t f = 0; f < files_.size(); ++f) {
         const std::string& input = files_[f];
-        auto share = [&](double step) { return (static_cast<double>(f) + step / steps) / files; };
+        const double from = static_cast<double>(f) / files;
+        const double to = static_cast<double>(f + 1) / files;
         const std::optional<std::string> output = BatchOutputPath(input, output_);
         if (!output) {
             return Fail(input, "formato de salida", PROCESS_FAILED);
         }
-        LCutListAudio document;
-        SVLoadFile load(input, document, false);
-        if (const ProcessResult result = RunStep(load, share(0), share(1));
-            result != PROCESS_DONE) {
-            return Fail(input, "cargar", result);
+        std::string step;
+        bool fall_back = !streams;
+        ProcessResult result = PROCESS_FAILED;
+        if (streams) {
+            result = Streamed(input, *output, from, to, step, fall_back);
+            streamed_files_ += fall_back ? 0 : 1;
         }
-        for (std::size_t i = 0; i < items_.size(); ++i) {
-            const BatchCommandInfo* command = FindBatchCommand(items_[i].id);
-            if (command == nullptr) {
-                continue;  // an unknown command is skipped
-            }
-            const double first = static_cast<double>(i + 1);
-            const ProcessResult result =
-                ApplyBatchCommand(*this, items_[i], document, share(first), share(first + 1));
-            if (result != PROCESS_DONE) {
-                return Fail(input, command->name, result);
-            }
+        if (fall_back) {
+            result = ThroughDocument(input, *output, from, to, step);
         }
-        StoredFormatPrompts stored(Host()->prompts);
-        LSVSaveToSink save(document, *output,
-                           output_.same_format ? SaveMode::kPlain : SaveMode::kNewName);
-        if (const ProcessResult result = RunStep(save, share(steps - 1), share(steps), &stored);
-            result != PROCESS_DONE) {
-            return Fail(input, "guardar", result);
+        if (result != PROCESS_DONE) {
+            return Fail(input, step, result);
         }
         outputs_.push_back(*output);
     }
     return PROCESS_DONE;
+}
+
+ProcessResult SVBatchConverter::ThroughDocument(const std::string& input, const std::string& output,
+                                                double from, double to, std::string& step) {
+    const double steps = static_cast<double>(items_.size() + 2);
+    auto share = [&](double done) { return from + (to - from) * done / steps; };
+    LCutListAudio document;
+    SVLoadFile load(input, document, false);
+    if (const ProcessResult result = RunStep(load, share(0), share(1)); result != PROCESS_DONE) {
+        step = "cargar";
+        return result;
+    }
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const BatchCommandInfo* command = FindBatchCommand(items_[i].id);
+        if (command == nullptr) {
+            continue;  // an unknown command is skipped
+        }
+        const double first = static_cast<double>(i + 1);
+        const ProcessResult result =
+            ApplyBatchCommand(*this, items_[i], document, share(first), share(first + 1));
+        if (result != PROCESS_DONE) {
+            step = command->name;
+            return result;
+        }
+    }
+    StoredFormatPrompts stored(Host()->prompts);
+    LSVSaveToSink save(document, output,
+                       output_.same_format ? SaveMode::kPlain : SaveMode::kNewName);
+    if (const ProcessResult result = RunStep(save, share(steps - 1), share(steps), &stored);
+        result != PROCESS_DONE) {
+        step = "guardar";
+        return result;
+    }
+    return PROCESS_DONE;
+}
+
+ProcessResult SVBatchConverter::Streamed(const std::string& input, const std::string& output,
+                                         double from, double to, std::string& step,
+                                         bool& fall_back) {
+    fall_back = false;
+    DecodedFile decoded;
+    LSoundSourceRef source;
+    if (const ProcessResult opened = OpenInputSource(*this, input, false, decoded, source);
+        opened != PROCESS_DONE) {
+        step = "cargar";
+        return opened;
+    }
+    if (source->GetMaxSample() > FULL_SCALE) {
+        // A reader that may pass full scale is limited as it is loaded into a document.
+        fall_back = true;
+        return PROCESS_FAILED;
+    }
+    BatchStream stream(source);
+    source = LSoundSourceRef();
+    for (const LBatchCommandItem& item : items_) {
+        const BatchCommandInfo* command = FindBatchCommand(item.id);
+        if (command != nullptr && !command->stream(stream, BatchItemValues(item))) {
+            step = command->name;
+            return PROCESS_FAILED;
+        }
+    }
+    if (FileKindOf(output) == FileKind::kRaw &&
+        ReadRawFileSettings().encoding == static_cast<int>(RawEncoding::kDialogicAdpcm)) {
+        // VOX files are mono: the save makes a stereo document mono first.
+        stream.Convert(stream.Source()->GetSampleRate(), 1);
+    }
+    StoredFormatPrompts stored(Host()->prompts);
+    LSVSaveSource save(stream.ForSave(), output,
+                       output_.same_format ? SaveMode::kPlain : SaveMode::kNewName);
+    const ProcessResult result = RunStep(save, from, to, &stored);
+    if (result != PROCESS_DONE && stream.LengthChanged()) {
+        fall_back = true;
+    }
+    step = "guardar";
+    return result;
+}
+
+bool BatchListStreams(const std::vector<LBatchCommandItem>& items) {
+    return std::ranges::all_of(items, [](const LBatchCommandItem& item) {
+        const BatchCommandInfo* command = FindBatchCommand(item.id);
+        return command == nullptr || command->stream != nullptr;
+    });
 }
 
 }  // namespace sonvara

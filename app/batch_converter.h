@@ -3,7 +3,9 @@
 // whole of it in turn, and the result is saved, in the file's own format and folder or in the
 // ones the "BatchConverter" settings name. A file that fails (to load, in a command, to save, or
 // because the user cancelled) ends the run there: the files before it are saved, the ones after
-// it are not touched.
+// it are not touched. When every command of the list is a stream filter, each file streams from
+// its reader through the commands' sources into its writer (batch_stream.h), which gives the same
+// bytes without writing the audio into cut files first.
 
 #include <array>
 #include <optional>
@@ -48,6 +50,10 @@ bool PrepareBatchOutputFolder(Prompts& prompts, const BatchOutputSettings& setti
 ProcessResult ApplyBatchCommand(LProgressDialog& process, const LBatchCommandItem& item,
                                 LCutListAudio& document, double from, double to);
 
+// Whether a run of `items` streams each file from its reader to its writer: every known command
+// of the list is a stream filter (unknown ones are skipped either way).
+bool BatchListStreams(const std::vector<LBatchCommandItem>& items);
+
 class SVBatchConverter : public LProgressDialog {
   public:
     SVBatchConverter(std::vector<std::string> files, std::vector<LBatchCommandItem> items,
@@ -62,11 +68,25 @@ class SVBatchConverter : public LProgressDialog {
     // The files saved by the last run, in order.
     const std::vector<std::string>& Outputs() const { return outputs_; }
 
+    // Whether lists of stream filters run as one stream per file (the default) or, like every
+    // other list, through an edit document: the outputs are the same.
+    void SetStreaming(bool streaming) { streaming_ = streaming; }
+    // The files of the last run that were streamed.
+    std::size_t StreamedFiles() const { return streamed_files_; }
+
   protected:
     ProcessResult Body() override;
 
   private:
     ProcessResult Fail(const std::string& file, std::string_view step, ProcessResult result);
+    // One file through a document: loaded, every command applied, saved. `step` names what
+    // failed.
+    ProcessResult ThroughDocument(const std::string& input, const std::string& output, double from,
+                                  double to, std::string& step);
+    // One file as a stream; `fall_back` when it must go through the document after all (a
+    // reader that limits its own frames, a length that an envelope needed and that moved).
+    ProcessResult Streamed(const std::string& input, const std::string& output, double from,
+                           double to, std::string& step, bool& fall_back);
 
     std::vector<std::string> files_;
     std::vector<LBatchCommandItem> items_;
@@ -75,6 +95,8 @@ class SVBatchConverter : public LProgressDialog {
     std::string failed_step_;
     bool stopped_ = false;
     std::vector<std::string> outputs_;
+    bool streaming_ = true;
+    std::size_t streamed_files_ = 0;
 };
 
 }  // namespace sonvara

@@ -1,6 +1,7 @@
 #include "effects/effect_sources.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -20,16 +21,13 @@
 namespace sonvara {
 namespace {
 
-// A fixed gain in whole percent. The factor is the one the document gives a cut of unity gain
-// when it amplifies it (unity ÷ 100 first, then the percent), so the frames are the ones the
-// document then reads.
+// A fixed gain (unity 2^24), applied as the document applies a cut's gain when it reads it.
 class LSRCGain : public LInPlaceFilter {
   public:
-    LSRCGain(LSoundSourceRef upstream, std::int32_t percent)
-        : LInPlaceFilter(std::move(upstream)),
-          gain_(static_cast<std::int32_t>(std::clamp<std::int64_t>(
-              std::int64_t{kUnityGain / 100} * percent, INT32_MIN, INT32_MAX))) {
-        const std::int64_t bound = std::int64_t{Upstream()->GetMaxSample()} * percent / 100 + 1;
+    LSRCGain(LSoundSourceRef upstream, std::int32_t gain)
+        : LInPlaceFilter(std::move(upstream)), gain_(gain) {
+        const std::int64_t bound =
+            (std::int64_t{Upstream()->GetMaxSample()} * std::abs(std::int64_t{gain}) >> 24) + 1;
         SetMaxSample(static_cast<Sample>(std::clamp<std::int64_t>(bound, 1, INT32_MAX)));
     }
 
@@ -164,10 +162,21 @@ LSoundSourceRef Unusable(const LSoundSourceRef& /*upstream*/) {
     return LSoundSourceRef();
 }
 
+// The factor is the one the document gives a cut of unity gain when it amplifies it (unity ÷ 100
+// first, then the percent), so the frames are the ones the document then reads.
+std::int32_t PercentGain(std::int32_t percent) {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(std::int64_t{kUnityGain / 100} * percent, INT32_MIN, INT32_MAX));
+}
+
 }  // namespace
 
 EffectSourceFactory EffectSource(const AmplifyParameters& parameters) {
-    return Factory<LSRCGain>(parameters.gain_percent);
+    return Factory<LSRCGain>(PercentGain(parameters.gain_percent));
+}
+
+EffectSourceFactory GainSource(std::int32_t gain) {
+    return Factory<LSRCGain>(gain);
 }
 
 EffectSourceFactory EffectSource(const EchoParameters& parameters) {
@@ -248,7 +257,7 @@ std::int64_t RangePeak(const LCutListAudio& document, FrameRange range) {
 }
 
 EffectSourceFactory NormalizeSource(const NormalizeParameters& parameters, std::int64_t peak) {
-    return Factory<LSRCGain>(NormalizePercent(parameters, peak));
+    return Factory<LSRCGain>(PercentGain(NormalizePercent(parameters, peak)));
 }
 
 }  // namespace sonvara

@@ -22,6 +22,8 @@ namespace sonvara {
 
 // A gain of the percent, as a cut's gain of unity becomes when the document amplifies it.
 EffectSourceFactory EffectSource(const AmplifyParameters& parameters);
+// A gain factor with unity at 2^24, applied as the document reader applies a cut's gain.
+EffectSourceFactory GainSource(std::int32_t gain);
 EffectSourceFactory EffectSource(const EchoParameters& parameters);
 EffectSourceFactory EffectSource(const ReverbParameters& parameters);
 EffectSourceFactory EffectSource(const LowCutParameters& parameters);

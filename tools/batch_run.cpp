@@ -8,6 +8,7 @@
 #include "app/batch_script.h"
 #include "core/message_loop.h"
 #include "core/terminal_progress_view.h"
+#include "tools/batch_jobs.h"
 
 namespace sonvara {
 namespace {
@@ -85,11 +86,18 @@ int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
     if (!ApplyOutputOptions(options, output) || !PrepareBatchOutputFolder(prompts, output)) {
         return 2;
     }
+    const int jobs = options.jobs > 0 ? options.jobs : AvailableProcessors();
+    if (jobs > 1 && options.files.size() > 1 && options.saved == nullptr) {
+        return RunBatchJobs(options.program, options.run_options, options.files, jobs);
+    }
     SVBatchConverter converter(options.files, std::move(items), output);
     QueueMessageLoop loop;
     TerminalProgressView view;
     ProcessHost host{loop, view, prompts};
     if (converter.Run(host) == PROCESS_DONE) {
+        if (options.saved != nullptr) {
+            *options.saved = converter.Outputs();
+        }
         return 0;
     }
     if (converter.Stopped()) {

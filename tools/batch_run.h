@@ -16,6 +16,11 @@ struct BatchRunOptions {
     std::optional<std::string> out;          // --out DIR|same
     std::optional<std::string> save_script;  // --save-script
     std::vector<std::string> files;
+    std::vector<std::string>* saved = nullptr;  // when set, receives the files saved
+    int jobs = 0;  // --jobs: files worked on at once; 0 for the number of processors
+    // For --jobs: this program and the options that each file's own run repeats.
+    std::string program;
+    std::vector<std::string> run_options;
 };
 
 // Each returns the exit status (0 done, 1 cancelled, 2 failed) and writes what went wrong to

@@ -6,13 +6,19 @@
 //   sonvara-batch run [options] FILE...      the batch converter: commands on every FILE
 //   sonvara-batch script show FILE.svb       a batch script's commands and options
 //   sonvara-batch commands                   the commands a batch script can hold
+//   sonvara-batch --version
+//
+// A file named "-" is standard input or output in the format of --type EXT (standard_streams.h);
+// run --jobs N works on N files at once (batch_jobs.h).
 //
 // Exit status: 0 done, 1 cancelled (Ctrl+C, SIGTERM or SIGHUP while a file is worked on: what
 // was being written is removed), 2 failed, with one line on stderr saying why. The settings and
 // the working folder are the editor's ($XDG_CONFIG_HOME, $XDG_DATA_HOME).
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -22,6 +28,7 @@
 
 #include "audio/sound_time.h"
 #include "core/message_loop.h"
+#include "core/paths.h"
 #include "core/settings.h"
 #include "core/terminal_progress_view.h"
 #include "formats/file_kind.h"
@@ -32,6 +39,7 @@
 #include "tools/batch_prompts.h"
 #include "tools/batch_run.h"
 #include "tools/effect_verb.h"
+#include "tools/standard_streams.h"
 
 namespace sonvara {
 namespace {
@@ -85,6 +93,10 @@ constexpr const char* kUsage =
     "  --mp3-cbr KBPS      una SALIDA .mp3 con tasa de bits constante (8 a 320 kbit/s)\n"
     "  --mp3-vbr MIN,MAX,Q una SALIDA .mp3 con tasa de bits variable entre MIN y MAX kbit/s\n"
     "                      y calidad Q (0 la mejor a 9)\n"
+    "  --type EXT          el formato de un archivo \"-\" (wav aif au gsm vox raw mp3): la\n"
+    "                      entrada estándar como ENTRADA, la salida estándar como SALIDA; se\n"
+    "                      aplica a los \"-\" que le siguen (o, si no hay, a los anteriores)\n"
+    "  --version           la versión\n"
     "  --help              esta ayuda\n"
     "\n"
     "Opciones de run:\n"
@@ -96,8 +108,16 @@ constexpr const char* kUsage =
     "                      de cada archivo\n"
     "  --out CARPETA|same  la carpeta de salida o la de cada archivo\n"
     "  --save-script LISTA.svb  guarda la lista formada (sin ARCHIVO, solo la guarda)\n"
+    "  --jobs N            trabaja N archivos a la vez (por defecto, uno por procesador), cada\n"
+    "                      uno con su carpeta de trabajo, su salida y su estado; el primero que\n"
+    "                      falla cancela los que están en marcha y no se empiezan más\n"
     "  Sin --format ni --out deciden los valores del convertidor en la configuración.\n"
     "  Con el mismo formato y la misma carpeta, cada archivo se reemplaza por el resultado.\n"
+    "\n"
+    "Con \"-\": la entrada estándar se copia entera a una carpeta temporal antes de leerla, y\n"
+    "una SALIDA \"-\" se escribe entera allí y después se envía, porque WAV y AIFF llevan los\n"
+    "tamaños en la cabecera, que se escribe al final: sale el mismo archivo que con un nombre.\n"
+    "Ejemplo: sox in.flac -t wav - | sonvara-batch run --command 7:800,50 --type wav - > out.wav\n"
     "\n"
     "Las opciones --raw-* y --mp3-* se guardan en la configuración, como en el editor.\n"
     "Estado de salida: 0 hecho, 1 cancelado (Ctrl+C, SIGTERM o SIGHUP), 2 error (con el\n"
@@ -119,7 +139,11 @@ struct Options {
     // they are laid over are there.
     std::vector<std::pair<std::string, std::string>> mp3_options;
     BatchRunOptions batch;
+    // The --type of each file named "-" (by index into `files`); empty before it is settled.
+    std::vector<std::string> stream_types;
+    std::vector<std::string> saved;  // the files a run saved
     bool help = false;
+    bool version = false;
 };
 
 std::optional<int> ParseNumber(const std::string& text) {
@@ -183,7 +207,9 @@ std::optional<Mp3EncoderSettings> ParseMp3Option(const std::string& option, cons
 
 // Reads the command line; an error message when it cannot be understood.
 std::optional<std::string> ParseOptions(int argc, char** argv, Options& options) {
+    std::string type;  // the last --type
     for (int i = 1; i < argc; ++i) {
+        const int first = i;
         const std::string argument = argv[i];
         auto value = [&]() -> std::optional<std::string> {
             if (i + 1 >= argc) {
@@ -193,6 +219,21 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
         };
         if (argument == "--help" || argument == "-h") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
+        } else if (argument == "--type") {
+            std::optional<std::string> text = value();
+            std::optional<std::string> extension = text ? StreamTypeExtension(*text) : std::nullopt;
+            if (!extension) {
+                return "--type necesita un formato (wav aif au gsm vox raw mp3)";
+            }
+            type = *extension;
+            // "-" files before the first --type take it too.
+            for (std::string& earlier : options.stream_types) {
+                if (earlier.empty()) {
+                    earlier = type;
+                }
+            }
         } else if (argument == "--raw-rate") {
             std::optional<std::string> text = value();
             options.raw_rate = text ? ParseNumber(*text) : std::nullopt;
@@ -222,6 +263,14 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
             if (!text) {
                 return argument + " necesita un valor";
             }
+        } else if (argument == "--jobs") {
+            std::optional<std::string> text = value();
+            std::optional<int> jobs = text ? ParseNumber(*text) : std::nullopt;
+            if (!jobs || *jobs < 1 || *jobs > 1024) {
+                return "--jobs necesita un número de 1 a 1024";
+            }
+            options.batch.jobs = *jobs;
+            continue;  // each file's own run works on its file alone
         } else if (argument == "--script" || argument == "--command" || argument == "--format" ||
                    argument == "--out" || argument == "--save-script") {
             std::optional<std::string> text = value();
@@ -243,8 +292,21 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
             return "opción desconocida: " + argument;
         } else if (options.command.empty()) {
             options.command = argument;
+            continue;
         } else {
             options.files.push_back(argument);
+            options.stream_types.push_back(argument == "-" ? type : "");
+            continue;
+        }
+        if (argument != "--save-script") {
+            // An option with its value, as each file's own run of --jobs gets it again.
+            options.batch.run_options.insert(options.batch.run_options.end(), argv + first,
+                                             argv + i + 1);
+        }
+    }
+    for (std::size_t i = 0; i < options.files.size(); ++i) {
+        if (options.files[i] == "-" && options.stream_types[i].empty()) {
+            return "\"-\" necesita --type EXT (el formato de la entrada o la salida estándar)";
         }
     }
     return std::nullopt;
@@ -373,46 +435,81 @@ int Info(const Options& options, BatchPrompts& prompts) {
             std::string(" (") + RawEncodingName(static_cast<RawEncoding>(raw.encoding)) + ")";
     }
     std::printf("archivo: %s\ntipo: %s\ntasa: %d Hz\ncanales: %d\nduración: %d muestras (%s)\n",
-                path.c_str(), kind_text.c_str(), source->GetSampleRate(), source->GetChannels(),
-                frames,
+                options.stream_types[0].empty() ? path.c_str() : "-", kind_text.c_str(),
+                source->GetSampleRate(), source->GetChannels(), frames,
                 LSoundTime(MillisecondsFromFrames(frames, source->GetSampleRate()))
                     .MillisecondsText()
                     .c_str());
     return kExitDone;
 }
 
-int Main(int argc, char** argv) {
-    Options options;
-    if (std::optional<std::string> problem = ParseOptions(argc, argv, options)) {
-        return Fail(*problem);
-    }
-    if (options.help || options.command.empty()) {
-        std::fputs(kUsage, options.help ? stdout : stderr);
-        return options.help ? kExitDone : kExitFailed;
-    }
-    if (options.raw_rate) {
-        if (std::optional<PromptMessage> problem = CheckRawSampleRate(*options.raw_rate)) {
-            return Fail(problem->text);
+// Which of a command's files are read and which are written: the last file of convert and effect
+// is written, every other file is read.
+bool IsWritten(const Options& options, std::size_t index) {
+    return (options.command == "convert" || options.command == "effect") &&
+           index + 1 == options.files.size() && index > 0;
+}
+
+// Runs `run` with every file named "-" replaced by a file of `streams`, and sends a written one
+// to standard output when the run is done.
+template <typename Run>
+int WithStandardStreams(const Options& options, StandardStreams& streams, Run run) {
+    Options settled = options;
+    std::optional<std::string> written;
+    std::size_t read_from_stdin = 0;
+    for (std::size_t i = 0; i < settled.files.size(); ++i) {
+        if (settled.files[i] != "-") {
+            continue;
         }
-    }
-    UseSettingsStore(std::make_shared<IniSettingsFile>(DefaultSettingsPath()));
-    if (!options.mp3_options.empty()) {
-        // Stored as the editor's MP3 options dialog stores them, for this run and the next.
-        Mp3EncoderSettings settings = ReadMp3EncoderSettings();
-        for (const auto& [option, text] : options.mp3_options) {
-            std::optional<Mp3EncoderSettings> parsed = ParseMp3Option(option, text, settings);
-            if (!parsed) {
-                return Fail(
-                    option == "--mp3-cbr"
-                        ? "--mp3-cbr necesita una tasa de 8 a 320 kbit/s"
-                        : "--mp3-vbr necesita MIN,MAX,Q (MIN y MAX de 8 a 320, Q de 0 a 9)");
-            }
-            settings = *parsed;
+        std::string problem;
+        std::optional<std::string> path;
+        if (IsWritten(settled, i)) {
+            path = streams.Output(settled.stream_types[i], problem);
+            written = path;
+        } else if (++read_from_stdin > 1) {
+            return Fail("la entrada estándar solo puede leerse una vez");
+        } else {
+            path = streams.Input(settled.stream_types[i], problem);
         }
-        WriteMp3EncoderSettings(settings);
+        if (!path) {
+            return Fail(problem);
+        }
+        settled.files[i] = *path;
     }
-    BatchPrompts prompts;
-    prompts.SetRawOverrides(options.raw_rate, options.raw_encoding, options.raw_channels);
+    if (settled.command == "run" && read_from_stdin > 0) {
+        // The result of standard input goes to standard output.
+        if (settled.files.size() != 1) {
+            return Fail("run con \"-\" trabaja con ese archivo solo");
+        }
+        settled.batch.out = GetFolderFromPath(settled.files[0]);
+        settled.batch.saved = &settled.saved;
+    }
+    const int status = run(settled);
+    if (status != kExitDone) {
+        return status;
+    }
+    if (settled.command == "run" && read_from_stdin > 0) {
+        if (settled.saved.size() != 1) {
+            return Fail("run no guardó el archivo de la entrada estándar");
+        }
+        written = settled.saved[0];
+    }
+    std::string problem;
+    if (written && !streams.Send(*written, problem)) {
+        return Fail(problem);
+    }
+    return status;
+}
+
+// This program's file, for the runs of --jobs.
+std::string ProgramPath() {
+    std::string path(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    path.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return path;
+}
+
+int Dispatch(const Options& options, BatchPrompts& prompts) {
     if (options.command == "convert") {
         return Convert(options, prompts);
     }
@@ -430,6 +527,8 @@ int Main(int argc, char** argv) {
     if (options.command == "run") {
         BatchRunOptions batch = options.batch;
         batch.files = options.files;
+        batch.program = ProgramPath();
+        batch.run_options.insert(batch.run_options.begin(), "run");
         return RunBatch(batch, prompts);
     }
     if (options.command == "script") {
@@ -442,6 +541,51 @@ int Main(int argc, char** argv) {
         return ListBatchCommands();
     }
     return Fail("orden desconocida: " + options.command + " (--help)");
+}
+
+int Main(int argc, char** argv) {
+    Options options;
+    if (std::optional<std::string> problem = ParseOptions(argc, argv, options)) {
+        return Fail(*problem);
+    }
+    if (options.version) {
+        std::printf("sonvara-batch %s\n", SONVARA_VERSION);
+        return kExitDone;
+    }
+    if (options.help || options.command.empty()) {
+        std::fputs(kUsage, options.help ? stdout : stderr);
+        return options.help ? kExitDone : kExitFailed;
+    }
+    if (options.raw_rate) {
+        if (std::optional<PromptMessage> problem = CheckRawSampleRate(*options.raw_rate)) {
+            return Fail(problem->text);
+        }
+    }
+    UseSettingsStore(std::make_shared<IniSettingsFile>(DefaultSettingsPath()));
+    // A reader of standard output that goes away makes the write fail, and the run says so.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (!options.mp3_options.empty()) {
+        // Stored as the editor's MP3 options dialog stores them, for this run and the next.
+        Mp3EncoderSettings settings = ReadMp3EncoderSettings();
+        for (const auto& [option, text] : options.mp3_options) {
+            std::optional<Mp3EncoderSettings> parsed = ParseMp3Option(option, text, settings);
+            if (!parsed) {
+                return Fail(
+                    option == "--mp3-cbr"
+                        ? "--mp3-cbr necesita una tasa de 8 a 320 kbit/s"
+                        : "--mp3-vbr necesita MIN,MAX,Q (MIN y MAX de 8 a 320, Q de 0 a 9)");
+            }
+            settings = *parsed;
+        }
+        WriteMp3EncoderSettings(settings);
+    }
+    BatchPrompts prompts;
+    prompts.SetRawOverrides(options.raw_rate, options.raw_encoding, options.raw_channels);
+    StandardStreams streams;
+    const int status = WithStandardStreams(
+        options, streams, [&](Options& settled) { return Dispatch(settled, prompts); });
+    streams.Remove();
+    return status;
 }
 
 }  // namespace

@@ -232,11 +232,14 @@ TEST_F(BatchTest, AFailureStopsTheRunAtItsFile) {
     EXPECT_EQ(Run(refused), PROCESS_FAILED);
     EXPECT_EQ(refused.FailedStep(), "Eco");
     EXPECT_FALSE(refused.Stopped());
+    const std::string long_file = Wave("long.wav", 40000);  // several blocks to cancel in
+    const std::vector<Sample> long_before = Samples(long_file);
     testing::CancelAfter cancel(2);
-    SVBatchConverter cancelled({c}, {Item(kBatchReverb, {1000, 100})}, BatchOutputSettings{});
+    SVBatchConverter cancelled({long_file}, {Item(kBatchReverb, {1000, 100})},
+                               BatchOutputSettings{});
     EXPECT_EQ(Run(cancelled, &cancel), PROCESS_FAILED);
     EXPECT_TRUE(cancelled.Stopped());
-    EXPECT_EQ(Samples(c), c_before);
+    EXPECT_EQ(Samples(long_file), long_before);
 
     // An output format outside the list ends the run before the file is touched.
     SVBatchConverter bad_format({c}, {}, BatchOutputSettings{false, 7, true, ""});

@@ -36,7 +36,8 @@ class BatchToolTest : public ::testing::Test {
         std::string err;
     };
 
-    // Runs the tool with `arguments` (already quoted for the shell) in the scratch folder, with
+    // Runs the tool with `arguments` (already quoted for the shell; a "<FILE" among them is its
+    // standard input, else nothing) in the scratch folder, with
     // the variable settings in `environment` ("NAME='value' ...") besides the XDG folders. A run
     // that would never end is stopped after a minute (status 124).
     Outcome Batch(const std::string& arguments, const std::string& environment = "") {
@@ -45,8 +46,8 @@ class BatchToolTest : public ::testing::Test {
         const std::string command = "cd '" + scratch_.Path() + "' && XDG_CONFIG_HOME='" +
                                     scratch_.File("config") + "' XDG_DATA_HOME='" +
                                     scratch_.File("data") + "' " + environment +
-                                    " /usr/bin/timeout 60 '" SONVARA_BATCH "' " + arguments +
-                                    " >'" + out + "' 2>'" + err + "' </dev/null";
+                                    " /usr/bin/timeout 60 '" SONVARA_BATCH "' </dev/null " +
+                                    arguments + " >'" + out + "' 2>'" + err + "'";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(out), Read(err)};
     }
@@ -384,17 +385,86 @@ TEST_F(BatchToolTest, FilesTheEditorCannotTakeFailAtOnceAndLeaveNothing) {
               "con sonido mono o estéreo (1 o 2 canales).\n");
 }
 
+TEST_F(BatchToolTest, ADashIsStandardInputOrOutputInTheFormatTypeNames) {
+    Wave("take.wav", 8000, 2, 20000);
+    std::filesystem::create_directories(scratch_.File("tmp"));
+    const std::string tmp = "TMPDIR='" + scratch_.File("tmp") + "'";
+    // What a pipe gets is the file a name gets, sizes in its header included.
+    ASSERT_EQ(Batch("convert take.wav named.au").status, 0);
+    Outcome piped = Batch("convert --type wav - --type au - <take.wav", tmp);
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_TRUE(piped.out == Read(scratch_.File("named.au")));
+    std::filesystem::create_directories(scratch_.File("o"));
+    ASSERT_EQ(Batch("run --command 7:100,50 --format same --out o take.wav").status, 0);
+    Outcome run = Batch("run --command 7:100,50 --type wav - <take.wav", tmp);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out == Read(scratch_.File("o/take.wav")));
+    // Nothing is left in the temporary folder, after a success or a failure.
+    Outcome unreadable = Batch("convert --type au - out.wav <take.wav", tmp);
+    EXPECT_EQ(unreadable.status, 2);
+    EXPECT_TRUE(std::filesystem::is_empty(scratch_.File("tmp")));
+
+    Outcome untyped = Batch("convert take.wav -");
+    EXPECT_EQ(untyped.status, 2);
+    EXPECT_NE(untyped.err.find("--type"), std::string::npos) << untyped.err;
+    Outcome version = Batch("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.starts_with("sonvara-batch ")) << version.out;
+}
+
+// Files worked on at once give the outputs one at a time gives; the first failure cancels the
+// files being worked on and leaves the rest untouched, and each file's outcome is reported.
+TEST_F(BatchToolTest, RunJobsWorkOnFilesAtOnceAndStopAtTheFirstFailure) {
+    std::string files;
+    for (int i = 0; i < 5; ++i) {
+        files += " f" + std::to_string(i) + ".wav";
+        Wave("f" + std::to_string(i) + ".wav", 22050, 2, 30000 + 5000 * i);
+    }
+    for (const char* folder : {"one", "two", "bad"}) {
+        std::filesystem::create_directories(scratch_.File(folder));
+    }
+    // Normalize goes through a document: two runs then share the working folder's parent.
+    const std::string list = " --command 4:90 --command 7:100,50 --format same ";
+    ASSERT_EQ(Batch("run --jobs 1" + list + "--out one" + files).status, 0);
+    Outcome two = Batch("run --jobs 2" + list + "--out two" + files);
+    ASSERT_EQ(two.status, 0) << two.err;
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "/f" + std::to_string(i) + ".wav";
+        EXPECT_TRUE(Read(scratch_.File("one" + name)) == Read(scratch_.File("two" + name))) << name;
+        EXPECT_NE(two.err.find("\"f" + std::to_string(i) + ".wav\": hecho"), std::string::npos);
+    }
+    EXPECT_NE(two.err.find("[5/5]"), std::string::npos) << two.err;
+
+    std::ofstream(scratch_.File("f1.wav")) << "not a sound file";
+    Outcome failed = Batch("run --jobs 2" + list + "--out bad" + files);
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_NE(failed.err.find("\"f1.wav\": falló"), std::string::npos) << failed.err;
+    // Later files were not started: nothing of theirs, and no partly written file, is there.
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("bad"))) {
+        written.insert(entry.path().filename().string());
+    }
+    EXPECT_FALSE(written.contains("f3.wav") || written.contains("f4.wav"));
+    for (const std::string& name : written) {
+        EXPECT_TRUE(name == "f0.wav" || name == "f2.wav") << name;
+    }
+}
+
 TEST_F(BatchToolTest, AWorkingFolderThatCannotBeMadeFailsTheRunAndKeepsTheFile) {
     const std::string file = Wave("take.wav", 8000, 1, 8000);
     const std::string before = Read(file);
     std::ofstream(scratch_.File("plain")) << "a file, not a folder";
     Settings("[Settings]\nWorkingFolder=" + scratch_.File("plain/work") + "\n");
-    Outcome failed = Batch("run --command 3:50 --format same --out same take.wav");
+    // Normalize needs the whole file in a document first.
+    Outcome failed = Batch("run --command 4:50 --format same --out same take.wav");
     EXPECT_EQ(failed.status, 2);
     EXPECT_NE(failed.err.find("\"" + scratch_.File("plain/work") + "\""), std::string::npos)
         << failed.err;
     EXPECT_NE(failed.err.find("falló \"take.wav\""), std::string::npos) << failed.err;
     EXPECT_EQ(Read(file), before);
+    // A list of stream filters writes no cut files: it needs no working folder.
+    Outcome streamed = Batch("run --command 3:50 --format same --out same take.wav");
+    EXPECT_EQ(streamed.status, 0) << streamed.err;
 }
 
 TEST_F(BatchToolTest, TerminationOrHangUpDuringASaveCancelsItAndRemovesItsFiles) {
@@ -438,6 +508,54 @@ TEST_F(BatchToolTest, TerminationOrHangUpDuringASaveCancelsItAndRemovesItsFiles)
         EXPECT_EQ(Names(), before);
         EXPECT_TRUE(std::filesystem::is_empty(scratch_.File("tmp")));
     }
+}
+
+// A run of several files at once, stopped while two of them wait for their encoder: both are
+// cancelled and leave nothing, and the file not yet started stays as it was.
+TEST_F(BatchToolTest, TerminatingARunOfJobsCancelsEveryRunningFile) {
+    const std::string encoder = scratch_.File("slow-encoder");
+    std::ofstream(encoder) << "#!/bin/sh\nexec sleep 30\n";
+    std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
+    Settings("[Components/mp3kx]\nPath=" + encoder + "\n");
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        Wave(name, 8000, 1, 8000);
+    }
+    std::filesystem::create_directories(scratch_.File("tmp"));
+    const std::set<std::string> before = Names();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("XDG_CONFIG_HOME", scratch_.File("config").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", scratch_.File("data").c_str(), 1);
+        ::setenv("TMPDIR", scratch_.File("tmp").c_str(), 1);
+        if (::chdir(scratch_.Path().c_str()) == 0 &&
+            std::freopen(scratch_.File("stderr.txt").c_str(), "w", stderr) != nullptr) {
+            ::execl(SONVARA_BATCH, SONVARA_BATCH, "run", "--jobs", "2", "--format", "mp3", "--out",
+                    "same", "a.wav", "b.wav", "c.wav", nullptr);
+        }
+        ::_exit(127);
+    }
+    // Wait until both saves have handed their WAV files to the encoder.
+    int saving = 0;
+    for (int i = 0; i < 2000 && saving < 2; ++i) {
+        saving = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("tmp"))) {
+            saving += entry.path().filename().string().starts_with("_mp3enctmp") ? 1 : 0;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(saving, 2);
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string err = Read(scratch_.File("stderr.txt"));
+    EXPECT_NE(err.find("\"a.wav\": cancelado"), std::string::npos) << err;
+    EXPECT_NE(err.find("\"b.wav\": cancelado"), std::string::npos) << err;
+    EXPECT_NE(err.find("1 archivos sin empezar"), std::string::npos) << err;
+    EXPECT_EQ(Names(), before);
+    EXPECT_TRUE(std::filesystem::is_empty(scratch_.File("tmp")));
 }
 
 }  // namespace

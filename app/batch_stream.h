@@ -1,0 +1,58 @@
+#pragma once
+// A batch list run as one chain of sources, from the input file's reader to the output's writer,
+// with no cut files in between. It gives the frames the document path gives: each stage is the
+// source the document's command runs its selection through, amplifies fold into one gain as the
+// document folds them into its cuts' gains, and a conversion of rate or channels ends in the peak
+// limit that the document's conversion applies as it writes its new cuts. Past its length each
+// stage gives silence, as the document holding its result would.
+
+#include <cstdint>
+#include <vector>
+
+#include "audio/sound_source.h"
+#include "effects/effect_process.h"
+
+namespace sonvara {
+
+class LSRCLengthGuard;
+class LSRCStageEnd;
+
+class BatchStream {
+  public:
+    explicit BatchStream(LSoundSourceRef input);
+    ~BatchStream();
+    BatchStream(const BatchStream&) = delete;
+    BatchStream& operator=(const BatchStream&) = delete;
+
+    // The chain so far, with the amplifies since the last stage applied.
+    const LSoundSourceRef& Source();
+    // A stage over the chain.
+    void Then(const EffectSourceFactory& make);
+    // An amplify of the whole: the gain the document would give its cuts.
+    void Amplify(std::int32_t percent);
+    // The document's conversion to `rate` and `channels` (nothing when they are the chain's).
+    void Convert(std::int32_t rate, int channels);
+    // The chain for the save: it declares that it may pass full scale, so the save's copy always
+    // ends in its peak limit, which then acts exactly where it would on the document.
+    LSoundSourceRef ForSave();
+    // The length of the chain, for a stage that places something along the whole. From then on
+    // the input's length must stay what it was (a reader that only estimated its length puts
+    // the chain in error when the estimate changes: see LengthChanged).
+    std::int32_t FixedLength();
+    // Whether the input's length moved where the chain could not follow it (after FixedLength
+    // was asked, or after a stage's end had begun its silence); the chain is then in error and
+    // the file goes through the document instead.
+    bool LengthChanged() const;
+
+  private:
+    void EndStage(LSoundSourceRef stage);
+
+    LSRCLengthGuard* guard_;  // the first stage, owned through the chain
+    LSoundSourceRef guard_ref_;
+    LSoundSourceRef source_;
+    std::int32_t gain_;
+    bool limited_ = false;                   // whether the last stage is a conversion's peak limit
+    std::vector<const LSRCStageEnd*> ends_;  // the ends of the stages, owned through the chain
+};
+
+}  // namespace sonvara
