@@ -122,6 +122,7 @@ LPlayerBaseDlg::LPlayerBaseDlg(LSoundPlayer& player, WaveOutProvider& outputs,
     bottom->addWidget(close);
 
     auto* layout = new QVBoxLayout(this);
+    body_ = layout;
     layout->addWidget(time_);
     layout->addWidget(wave_, 1);
     layout->addWidget(slider_);
@@ -218,6 +219,15 @@ void LPlayerBaseDlg::ShowPosition(std::int32_t frame) {
         wave_->SetPosition(frame, player_.IsCue() ? rate * kSnippetMs / 1000 : 0);
         wave_->SetRequest(std::max(frame - rate, 0), 2 * rate);
     }
+}
+
+void LPlayerBaseDlg::SetSound(const LCutListAudio& sound, std::int32_t frame) {
+    if (transport_) {
+        transport_->Stop();
+    }
+    document_.Audio() = sound;
+    StartWaveScan();
+    SetPosition(frame);
 }
 
 void LPlayerBaseDlg::SetPosition(std::int32_t frame) {
