@@ -107,6 +107,7 @@ LPlayerBaseDlg::LPlayerBaseDlg(LSoundPlayer& player, WaveOutProvider& outputs,
     const int stored = ReadInt(kSection, "Device", 0);
     devices_->setCurrentIndex(stored >= 0 && stored < devices_->count() ? stored : 0);
     auto* device_label = new QLabel(tr("&Dispositivo:"), this);
+    device_label->setObjectName("deviceLabel");
     device_label->setBuddy(devices_);
     auto* device_row = new QHBoxLayout;
     device_row->addWidget(device_label);

@@ -52,8 +52,16 @@ LRecordDlg::LRecordDlg(LSoundPlayer& player, WaveOutProvider& outputs, WaveInPro
     state_->setFont(bold);
     recorded_ = new QLabel(this);
     recorded_->setObjectName("recordedTime");
+    input_ = new QLabel(this);
+    input_->setObjectName("inputName");
+    // Beside the input named here, the device row above is where the sound plays.
+    if (auto* output_label = findChild<QLabel*>("deviceLabel")) {
+        output_label->setText("&Salida:");
+    }
     auto* status = new QHBoxLayout;
     status->addWidget(state_);
+    status->addSpacing(state_->fontMetrics().horizontalAdvance("M"));
+    status->addWidget(input_);
     status->addStretch();
     status->addWidget(recorded_);
 
@@ -74,7 +82,7 @@ LRecordDlg::LRecordDlg(LSoundPlayer& player, WaveOutProvider& outputs, WaveInPro
     new_take_ = add("newTake", "Nueva Toma (F7)", Qt::Key_F7, &LRecordDlg::CmNewTake);
     record_next_ =
         add("recordNext", "Grabar siguiente (F5)", Qt::Key_F5, &LRecordDlg::CmRecordNext);
-    QPushButton* advanced = add("advanced", "Avanzado...", {}, &LRecordDlg::CmAdvanced);
+    QPushButton* advanced = add("advanced", "&Avanzado...", {}, &LRecordDlg::CmAdvanced);
     auto* buttons = new QGridLayout;
     buttons->addWidget(record_, 0, 0);
     buttons->addWidget(retake_, 0, 1);
@@ -180,6 +188,7 @@ void LRecordDlg::CmRecordNext() {
 void LRecordDlg::CmAdvanced() {
     LRecordDlgAdvanced dialog(inputs_, this);
     dialog.exec();
+    ShowState();
 }
 
 void LRecordDlg::CmStop() {
@@ -249,6 +258,14 @@ void LRecordDlg::ShowState() {
     state_->setText(state == LSoundRecorder::kRecording ? "● Grabando"
                     : state == LSoundRecorder::kWaiting ? "Esperando el sonido..."
                                                         : "Detenido");
+    // Red while sound is written, as the record button of any recorder.
+    state_->setStyleSheet(state == LSoundRecorder::kRecording ? "color: #d02020;" : "");
+    const std::vector<std::string> names = inputs_.DeviceNames();
+    const int device = RecorderSettings::Read(inputs_).device;
+    input_->setText(
+        QString::fromStdString("Entrada: " + (device >= 0 && device < static_cast<int>(names.size())
+                                                  ? names[static_cast<std::size_t>(device)]
+                                                  : std::string("predeterminada"))));
     const bool active = state != LSoundRecorder::kStopped;
     record_->setText(active ? "Detener (F8)" : "Grabar (F8)");
     retake_->setEnabled(active);

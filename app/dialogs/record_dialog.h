@@ -98,6 +98,7 @@ class LRecordDlg : public LPlayerBaseDlg, private LSoundRecorderNotify {
 
     QLabel* state_ = nullptr;
     QLabel* recorded_ = nullptr;
+    QLabel* input_ = nullptr;
     QPushButton* record_ = nullptr;
     QPushButton* retake_ = nullptr;
     QPushButton* new_take_ = nullptr;
