@@ -3,6 +3,7 @@
 // handed over one by one with "Grabar siguiente", and an input that cannot be opened.
 
 #include <gtest/gtest.h>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -16,12 +17,15 @@
 #include "app/dialogs/record_dialog.h"
 #include "devices/file_wave_in.h"
 #include "tests/app/editor_fixture.h"
+#include "view/db_edit.h"
 
 namespace sonvara {
 namespace {
 
 constexpr std::int32_t kRate = 8000;
-constexpr std::int32_t kRecorded = 4000;  // five blocks of a tenth of a second
+// The input: a second of silence, then half a second of tone; blocks are a tenth of a second.
+constexpr std::int32_t kQuiet = 8000;
+constexpr std::int32_t kRecorded = 12000;
 
 class RecordCommandTest : public EditorTest {
   protected:
@@ -34,10 +38,10 @@ class RecordCommandTest : public EditorTest {
         frame_->SetWaveInputs(&inputs_);
     }
 
-    // A 1 kHz tone of amplitude 8000.
+    // Silence, then a 1 kHz tone of amplitude 8000.
     static std::shared_ptr<CapturedSound> Tone() {
-        std::vector<std::int16_t> tone;
-        for (int i = 0; i < kRecorded; ++i) {
+        std::vector<std::int16_t> tone(kQuiet, 0);
+        for (int i = kQuiet; i < kRecorded; ++i) {
             tone.push_back(static_cast<std::int16_t>(std::lround(8000 * std::sin(i * M_PI / 4))));
         }
         return std::make_shared<CapturedSound>(tone, WaveInFormat{kRate, 1},
@@ -71,15 +75,15 @@ class RecordCommandTest : public EditorTest {
         ADD_FAILURE() << "no button " << name_or_text.toStdString();
     }
 
-    // Waits until the whole sound went in and the recorder wrote it.
-    void WaitForTheSound(LRecordDlg& dialog) {
+    // Waits until the whole sound went in and the recorder reported `recorded`.
+    void WaitForTheSound(LRecordDlg& dialog, const QString& recorded_text = "Grabado: 0:00:01.50") {
         ASSERT_TRUE(sound_->WaitForDelivered(kRecorded));
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         const QLabel* recorded = dialog.findChild<QLabel*>("recordedTime");
-        while (recorded->text() != "Grabado: 0:00:00.50" &&
-               std::chrono::steady_clock::now() < until) {
+        while (recorded->text() != recorded_text && std::chrono::steady_clock::now() < until) {
             QTest::qWait(5);
         }
+        EXPECT_EQ(recorded->text(), recorded_text);
         EXPECT_EQ(dialog.findChild<QLabel*>("recordState")->text(), "● Grabando");
     }
 
@@ -123,7 +127,7 @@ TEST_F(RecordCommandTest, WithNoFileOpenTheRecordingGoesIntoANewFileAndUndoTakes
     EXPECT_EQ(frame_->Action(kCmUndo)->text(), "Deshacer Record\tCtrl+Z");
     EXPECT_TRUE(Title(frame_->Files()[0]).contains("*"));
     EXPECT_EQ(frame_->TimeFieldText(TimeField::kSelectionLength).toStdString().substr(0, 9),
-              "0:00:00.5");
+              "0:00:01.5");
 
     frame_->Action(kCmUndo)->trigger();
     EXPECT_EQ(Document().Audio().GetLength(), 0);
@@ -159,6 +163,59 @@ TEST_F(RecordCommandTest, RecordingsReplaceTheSelectionOneUndoStepForEachHandedO
     EXPECT_EQ(ReadList(Document().Audio()), before);
     EXPECT_EQ(Document().Positions().selection_start, 8000);
     EXPECT_EQ(Document().Positions().selection_end, 16000);
+}
+
+TEST_F(RecordCommandTest, TheOptionsAreKeptAndTheNextTakeTrimsTheSilenceWithThem) {
+    Record([this](LRecordDlg& dialog) {
+        QTimer::singleShot(0, [] {
+            auto* options = qobject_cast<LRecordDlgAdvanced*>(QApplication::activeModalWidget());
+            ASSERT_NE(options, nullptr);
+            auto* autotrim = options->findChild<QCheckBox*>("autotrim");
+            auto* vor = options->findChild<QCheckBox*>("vor");
+            EXPECT_FALSE(vor->isEnabled());  // only with the trim
+            autotrim->click();
+            EXPECT_TRUE(vor->isEnabled());
+            EXPECT_TRUE(options->findChild<LDBEdit*>("threshold")->isEnabled());
+            options->findChild<LDBEdit*>("threshold")->SetValue(-30);
+            // The test input has no mixer: the volume gives way to the desktop's mixer.
+            EXPECT_FALSE(options->findChild<LDBEdit*>("recordVolume")->isVisibleTo(options));
+            EXPECT_TRUE(options->findChild<QPushButton*>("systemMixer")->isVisibleTo(options));
+            options->accept();
+        });
+        Click(dialog, "advanced");
+        EXPECT_TRUE(ReadBool("Recorder", "Autotrim", false));
+        EXPECT_EQ(ReadInt("Recorder", "Threshold", 0), -30);
+        EXPECT_EQ(ReadString("Recorder", "DeviceName", ""), FileWaveInProvider::kName);
+
+        // The second of silence is not written, but the 50 ms before the tone are.
+        Click(dialog, "record");
+        WaitForTheSound(dialog, "Grabado: 0:00:00.55");
+        EXPECT_EQ(dialog.findChild<QLabel*>("recordState")->text(), "● Grabando");
+        // A new take after it: the same sound again.
+        Click(dialog, "newTake");
+        WaitForTheSound(dialog, "Grabado: 0:00:01.10");
+    });
+    ASSERT_EQ(frame_->Files().size(), 1u);
+    EXPECT_EQ(Document().Audio().GetLength(), 2 * (kRecorded - kQuiet + 400));
+    EXPECT_EQ(frame_->Action(kCmUndo)->text(), "Deshacer Record\tCtrl+Z");
+}
+
+TEST_F(RecordCommandTest, ATakeThatFailsStopsSaysWhyAndKeepsWhatWasRecorded) {
+    sound_->SetFailingAfter(8000);
+    Record([this](LRecordDlg& dialog) {
+        Click(dialog, "record");
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (prompts_.Asked().empty() && std::chrono::steady_clock::now() < until) {
+            QTest::qWait(5);
+        }
+        ASSERT_EQ(prompts_.Asked().size(), 1u);
+        EXPECT_EQ(prompts_.Asked()[0].caption, "Error");
+        EXPECT_EQ(prompts_.Asked()[0].text.rfind("La grabación se detuvo: ", 0), 0u);
+        EXPECT_NE(prompts_.Asked()[0].text.find("(0:00:01.00) se conserva"), std::string::npos);
+        EXPECT_EQ(dialog.findChild<QLabel*>("recordState")->text(), "Detenido");
+    });
+    ASSERT_EQ(frame_->Files().size(), 1u);
+    EXPECT_EQ(Document().Audio().GetLength(), 8000);
 }
 
 TEST_F(RecordCommandTest, AnInputThatCannotBeOpenedIsReportedAndTheFileStaysAsItWas) {
