@@ -50,8 +50,8 @@ RecorderSettings RecorderSettings::Read(WaveInProvider& inputs) {
     return settings;
 }
 
-LRecordDlgAdvanced::LRecordDlgAdvanced(WaveInProvider& inputs, QWidget* parent)
-    : QDialog(parent), inputs_(inputs), mixer_(InputNames(inputs)) {
+LRecordDlgAdvanced::LRecordDlgAdvanced(WaveInProvider& inputs, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), mixer_(InputNames(inputs)) {
     setObjectName("LRecordDlgAdvanced");
     setWindowTitle("Opciones de Grabación");
     const RecorderSettings stored = RecorderSettings::Read(inputs);
@@ -160,15 +160,23 @@ void LRecordDlgAdvanced::StartSystemMixer() {
 
 void LRecordDlgAdvanced::accept() {
     const int device = devices_->count() > 0 ? devices_->currentIndex() : 0;
-    WriteInt(kSection, "Device", device);
-    WriteString(kSection, "DeviceName",
-                devices_->count() > 0 ? devices_->currentText().toStdString() : std::string());
-    WriteInt(kSection, "Channel", lines_->currentIndex() - 1);
-    WriteInt(kSection, "Volume", volume_->Value());
-    WriteBool(kSection, "Autotrim", autotrim_->isChecked());
-    WriteBool(kSection, "Vor", vor_->isChecked());
-    WriteInt(kSection, "Threshold", threshold_->Value());
-    WriteInt(kSection, "MaxTime", max_time_->value());
+    const std::string name =
+        devices_->count() > 0 ? devices_->currentText().toStdString() : std::string();
+    const bool stored = WriteInt(kSection, "Device", device) &&
+                        WriteString(kSection, "DeviceName", name) &&
+                        WriteInt(kSection, "Channel", lines_->currentIndex() - 1) &&
+                        WriteInt(kSection, "Volume", volume_->Value()) &&
+                        WriteBool(kSection, "Autotrim", autotrim_->isChecked()) &&
+                        WriteBool(kSection, "Vor", vor_->isChecked()) &&
+                        WriteInt(kSection, "Threshold", threshold_->Value()) &&
+                        WriteInt(kSection, "MaxTime", max_time_->value());
+    if (!stored) {
+        prompts_.Ask({"Error",
+                      "No se pudieron guardar las opciones de grabación en el archivo de "
+                      "configuración.",
+                      PromptIcon::kError, PromptButtons::kOk});
+        return;
+    }
     QDialog::accept();
 }
 

@@ -10,6 +10,7 @@
 
 #include <QDialog>
 
+#include "core/prompts.h"
 #include "devices/mixer.h"
 
 class QCheckBox;
@@ -46,8 +47,9 @@ class LRecordDlgAdvanced : public QDialog {
     // 60 hours, the longest a recording can be.
     static constexpr int kMaxSeconds = 216000;
 
-    // `inputs` must outlive the dialog.
-    explicit LRecordDlgAdvanced(WaveInProvider& inputs, QWidget* parent = nullptr);
+    // `inputs` and `prompts` must outlive the dialog. A value that cannot be stored keeps the
+    // dialog open with a message.
+    LRecordDlgAdvanced(WaveInProvider& inputs, Prompts& prompts, QWidget* parent = nullptr);
 
     void accept() override;
 
@@ -57,7 +59,7 @@ class LRecordDlgAdvanced : public QDialog {
     void FollowAutotrim();
     void StartSystemMixer();
 
-    WaveInProvider& inputs_;
+    Prompts& prompts_;
     LMixer mixer_;
     QComboBox* devices_ = nullptr;
     QComboBox* lines_ = nullptr;

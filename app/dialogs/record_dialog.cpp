@@ -186,7 +186,7 @@ void LRecordDlg::CmRecordNext() {
 }
 
 void LRecordDlg::CmAdvanced() {
-    LRecordDlgAdvanced dialog(inputs_, this);
+    LRecordDlgAdvanced dialog(inputs_, *prompts_, this);
     dialog.exec();
     ShowState();
 }
