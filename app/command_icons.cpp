@@ -68,6 +68,11 @@ bool Draw(QPainter& p, const char* name) {
         path.lineTo(4, 13.5);
         path.closeSubpath();
         p.fillPath(path, ink);
+    } else if (is("media-record")) {
+        // Red, as on every recorder, so that it stands out from the transport beside it.
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xd0, 0x20, 0x20));
+        p.drawEllipse(QRectF(3, 3, 10, 10));
     } else if (is("media-playback-stop")) {
         p.fillRect(QRectF(3.5, 3.5, 9, 9), ink);
     } else if (is("media-seek-backward")) {

@@ -210,6 +210,8 @@ const Command kCommands[] = {
      "sonvara-wave-leftright", nullptr, E::kStereoFile, C::kLeftRight, T::kNone, false,
      ShowMode<WaveDisplayMode::kLeftRight>},
 
+    {kCmRecord, M::kTransport, false, "&Grabar\tF5", {Qt::Key_F5}, "media-record", "Grabar (F5)",
+     E::kAlways, C::kNotCheckable, T::kTransport, false, [](MainDialog& f) { f.CmRecord(); }},
     // Shift with play (Shift+F9, a Shift-click) loops; the frame's own key takes Shift+F9.
     {kCmPlay, M::kTransport, false, "&Ejecutar\tF9", {Qt::Key_F9}, "media-playback-start",
      "Reproducir (F9); con Mayús, en bucle", E::kFileOpen, C::kNotCheckable, T::kTransport, false,

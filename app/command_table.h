@@ -50,6 +50,7 @@ enum CommandId : int {
     kCmSelectToStart = 2022,
     kCmSelectToEnd = 2023,
     kCmRedo = 2030,
+    kCmRecord = 3001,
     kCmPlay = 3002,
     kCmPlaySlow = 3003,
     kCmPlayNormal = 3004,

@@ -25,6 +25,7 @@
 #include "app/recent_files.h"
 #include "core/settings.h"
 #include "devices/system_outputs.h"
+#include "devices/wave_in.h"
 #include "view/wave_window.h"
 
 namespace sonvara {

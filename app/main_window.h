@@ -47,6 +47,7 @@ namespace sonvara {
 class CdDriveList;
 class LDBDisplay;
 class LSVFileWindow;
+class WaveInProvider;
 class WaveOutProvider;
 struct MixPasteParameters;
 
@@ -70,6 +71,9 @@ class MainDialog : public QMainWindow, private TransportHost {
     void SetPrompts(Prompts* prompts);
     // The CD drives the import offers (null: the machine's own); `drives` must outlive the frame.
     void SetCdDrives(CdDriveList* drives) { cd_drives_ = drives; }
+    // The wave inputs recordings come from (null: the machine's own); `inputs` must outlive the
+    // frame.
+    void SetWaveInputs(WaveInProvider* inputs) { inputs_ = inputs; }
     Prompts& CurrentPrompts() { return *prompts_; }
     QtProgressView& ProgressDialog() { return progress_; }
 
@@ -218,6 +222,9 @@ class MainDialog : public QMainWindow, private TransportHost {
     // The winds while held (keys, tool-bar buttons); `select`: the selection follows the cursor.
     void PressWind(Wind wind, bool select = false);
     void ReleaseWind(Wind wind);
+    // Records in the record dialog into the current file (a new one when none is open), in place
+    // of its selection, as one undoable step "Record" for each recording handed over.
+    void CmRecord();
     // The player dialog over the current file's sound, on the frame's player: what plays stops
     // first, and the frame's transport has the player back when the dialog closes.
     void CmPlayer();
@@ -303,6 +310,9 @@ class MainDialog : public QMainWindow, private TransportHost {
     ProcessResult RunProcess(LProgressDialog& process, LSVFileWindow* target = nullptr);
     ProcessResult RunProcess(const std::function<ProcessResult(ProcessHost&)>& run,
                              LSVFileWindow* target);
+    // Puts `recording` into `file` in place of `place`, which then runs over the recording, as the
+    // undoable step "Record".
+    void PutRecording(LSVFileWindow* file, const LCutListAudio& recording, FrameRange& place);
     // Stops the current file's playback, runs `edit` on its document and shows the result; a
     // `whole` view afterwards for the commands that leave a different file.
     void EditCurrentFile(const std::function<void(LEditDocument&)>& edit, bool whole = false);
@@ -340,6 +350,8 @@ class MainDialog : public QMainWindow, private TransportHost {
     QtPrompts qt_prompts_;
     Prompts* prompts_;
     CdDriveList* cd_drives_ = nullptr;
+    WaveInProvider* inputs_ = nullptr;
+    std::unique_ptr<WaveInProvider> system_inputs_;  // made at the first recording without inputs_
     std::map<int, QAction*> actions_;
     LAudioClipboard clipboard_;
     QMenu* file_menu_ = nullptr;

@@ -420,12 +420,13 @@ void LSoundRecorder::Impl::ThreadFunction() {
     device->Start();
     while (!IsToStop()) {
         done_event.Reset();
-        if (!failed) {
+        WaveInBuffer& buffer = ring[static_cast<std::size_t>(index)];
+        // A device that failed filled the buffers before its failure: they are written first.
+        if (!failed && !device->IsDone(buffer)) {
             if (std::string failure = device->Failure(); !failure.empty()) {
                 Fail(failure);
             }
         }
-        WaveInBuffer& buffer = ring[static_cast<std::size_t>(index)];
         if (failed || !device->IsDone(buffer)) {
             done_event.WaitSignalDual(*this, kBufferWait);
             continue;

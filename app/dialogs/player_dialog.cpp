@@ -107,6 +107,7 @@ LPlayerBaseDlg::LPlayerBaseDlg(LSoundPlayer& player, WaveOutProvider& outputs,
     const int stored = ReadInt(kSection, "Device", 0);
     devices_->setCurrentIndex(stored >= 0 && stored < devices_->count() ? stored : 0);
     auto* device_label = new QLabel(tr("&Dispositivo:"), this);
+    device_label->setObjectName("deviceLabel");
     device_label->setBuddy(devices_);
     auto* device_row = new QHBoxLayout;
     device_row->addWidget(device_label);
@@ -122,6 +123,7 @@ LPlayerBaseDlg::LPlayerBaseDlg(LSoundPlayer& player, WaveOutProvider& outputs,
     bottom->addWidget(close);
 
     auto* layout = new QVBoxLayout(this);
+    body_ = layout;
     layout->addWidget(time_);
     layout->addWidget(wave_, 1);
     layout->addWidget(slider_);
@@ -218,6 +220,15 @@ void LPlayerBaseDlg::ShowPosition(std::int32_t frame) {
         wave_->SetPosition(frame, player_.IsCue() ? rate * kSnippetMs / 1000 : 0);
         wave_->SetRequest(std::max(frame - rate, 0), 2 * rate);
     }
+}
+
+void LPlayerBaseDlg::SetSound(const LCutListAudio& sound, std::int32_t frame) {
+    if (transport_) {
+        transport_->Stop();
+    }
+    document_.Audio() = sound;
+    StartWaveScan();
+    SetPosition(frame);
 }
 
 void LPlayerBaseDlg::SetPosition(std::int32_t frame) {

@@ -30,6 +30,7 @@ class QComboBox;
 class QLabel;
 class QSlider;
 class QToolButton;
+class QVBoxLayout;
 
 namespace sonvara {
 
@@ -57,7 +58,8 @@ class LPlayerBaseDlg : public QDialog, private TransportHost {
     // The transport.
     void CmPlay();
     void CmScrub();
-    void CmStop();
+    // Stops the sound; a dialog built on this one stops what else it runs.
+    virtual void CmStop();
     void CmStart();
     void CmEnd();
     // Winding: `forward` false rewinds. Press starts, release stops and resumes.
@@ -72,6 +74,12 @@ class LPlayerBaseDlg : public QDialog, private TransportHost {
     void done(int result) override;
 
   protected:
+    // For dialogs built on this one: the column of rows (the last two are the meter and the
+    // closing row), the level meter, and the sound shown, replaced with the position at `frame`.
+    QVBoxLayout* Body() const { return body_; }
+    LDBDisplay* Meter() const { return meter_; }
+    void SetSound(const LCutListAudio& sound, std::int32_t frame);
+
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
 
@@ -106,6 +114,7 @@ class LPlayerBaseDlg : public QDialog, private TransportHost {
     QComboBox* devices_ = nullptr;
     LDBEdit* volume_ = nullptr;
     LDBDisplay* meter_ = nullptr;
+    QVBoxLayout* body_ = nullptr;
 
     std::int32_t position_ = 0;
 };

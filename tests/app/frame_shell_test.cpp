@@ -189,10 +189,10 @@ TEST_F(FrameShellTest, TheCommandTableBuildsUnambiguousKeysAndAToolBarOfPictures
             EXPECT_FALSE(action->toolTip().isEmpty()) << ids.back();
         }
     }
-    const std::vector<int> expected = {kCmNew,       kCmOpen,        kCmSave,    kCmPlay,
-                                       kCmStop,      kCmStart,       kCmRewind,  kCmForward,
-                                       kCmEnd,       kCmZoomIn,      kCmZoomOut, kCmZoomSelection,
-                                       kCmZoomWhole, kCmZoomVertical};
+    const std::vector<int> expected = {kCmNew,           kCmOpen,      kCmSave,        kCmRecord,
+                                       kCmPlay,          kCmStop,      kCmStart,       kCmRewind,
+                                       kCmForward,       kCmEnd,       kCmZoomIn,      kCmZoomOut,
+                                       kCmZoomSelection, kCmZoomWhole, kCmZoomVertical};
     EXPECT_EQ(ids, expected);
     EXPECT_NE(frame_->ToolBar()->findChild<QWidget*>("LDBDisplay"), nullptr);
     EXPECT_FALSE(frame_->Action(kCmZoomIn)->isEnabled());

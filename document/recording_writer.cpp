@@ -1,0 +1,77 @@
+#include "document/recording_writer.h"
+
+#include <algorithm>
+
+#include "document/cut_writer.h"
+
+namespace sonvara {
+
+LSNKRecordingWriter::LSNKRecordingWriter(std::int32_t sample_rate, int channels,
+                                         LAudioCutTank& tank)
+    : LSoundSinkBase(sample_rate, channels),
+      tank_(tank),
+      segment_frames_(GetSampleRate() * kSegmentSeconds),
+      kept_(GetSampleRate(), GetChannels()) {}
+
+void LSNKRecordingWriter::Write(const Sample* buffer, std::int32_t frames) {
+    while (frames > 0 && !IsError()) {
+        if (!writer_) {
+            writer_ = LSoundSinkRef(
+                new LSNKCutListAudio(segment_, GetSampleRate(), GetChannels(), tank_));
+        }
+        const std::int32_t n = std::min(frames, segment_frames_ - writer_->GetFramesWritten());
+        writer_->Write(buffer, n);
+        if (writer_->IsError()) {
+            Fail(*writer_);
+            return;
+        }
+        AddFramesWritten(n);
+        buffer += static_cast<std::ptrdiff_t>(n) * GetChannels();
+        frames -= n;
+        if (writer_->GetFramesWritten() == segment_frames_) {
+            FinishSegment();
+        }
+    }
+}
+
+void LSNKRecordingWriter::Truncate(std::int32_t frames) {
+    if (IsError()) {
+        return;
+    }
+    frames = std::clamp(frames, 0, GetFramesWritten());
+    const std::int32_t kept = kept_.GetLength();
+    if (frames >= kept && writer_) {
+        writer_->Truncate(frames - kept);
+    } else if (frames < kept) {
+        // The segment being written goes unfinished, and its files with it.
+        writer_ = LSoundSinkRef();
+        kept_.TrimEnd(frames);
+    }
+    SetFramesWritten(frames);
+}
+
+bool LSNKRecordingWriter::Finish() {
+    if (writer_ && !IsError()) {
+        FinishSegment();
+    }
+    return !IsError();
+}
+
+void LSNKRecordingWriter::FinishSegment() {
+    if (!writer_->Finish()) {
+        Fail(*writer_);
+        return;
+    }
+    kept_.Insert(kept_.GetLength(), segment_);
+    segment_.Clear();
+    writer_ = LSoundSinkRef();
+}
+
+void LSNKRecordingWriter::Fail(const LSoundSinkBase& writer) {
+    error_text_ = writer.ErrorText();
+    writer_ = LSoundSinkRef();
+    segment_.Clear();
+    SetError();
+}
+
+}  // namespace sonvara

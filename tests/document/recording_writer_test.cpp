@@ -1,0 +1,83 @@
+// The recording writer against a plain array: random writes and moves back, across the segments'
+// ends, read back through the document; and a segment that cannot be kept losing only itself.
+
+#include "document/recording_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <vector>
+
+#include "tests/document/document_fixture.h"
+
+namespace sonvara {
+namespace {
+
+// 100 frames a second: a segment is 1000 frames.
+constexpr std::int32_t kRate = 100;
+constexpr std::int32_t kSegment = kRate * LSNKRecordingWriter::kSegmentSeconds;
+
+class RecordingWriterTest : public testing::DocumentTest {};
+
+TEST_F(RecordingWriterTest, KeepsFinishedSegmentsAsItGoesAndMovesBackAcrossThem) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        auto* writer = new LSNKRecordingWriter(kRate, 2);
+        LSoundSinkRef ref(writer);
+        std::vector<Sample> model;  // interleaved
+        Sample next = 0;
+        for (int step = 0; step < 30; ++step) {
+            const std::int32_t written = static_cast<std::int32_t>(model.size() / 2);
+            if (random() % 4 == 0) {
+                const std::int32_t to = static_cast<std::int32_t>(random() % (written + 1));
+                writer->Truncate(to);
+                model.resize(static_cast<std::size_t>(to) * 2);
+            } else {
+                const std::int32_t frames = 1 + static_cast<std::int32_t>(random() % 700);
+                std::vector<Sample> block;
+                for (std::int32_t f = 0; f < 2 * frames; ++f) {
+                    block.push_back(++next * 16);
+                }
+                writer->Write(block.data(), frames);
+                model.insert(model.end(), block.begin(), block.end());
+            }
+            const std::int32_t now = static_cast<std::int32_t>(model.size() / 2);
+            ASSERT_EQ(writer->GetFramesWritten(), now);
+            // Less than a segment waits in the writer; the rest is in finished cuts.
+            ASSERT_LE(writer->Kept().GetLength(), now);
+            ASSERT_LT(now - writer->Kept().GetLength(), kSegment);
+        }
+        ASSERT_TRUE(writer->Finish());
+        EXPECT_EQ(writer->Kept().GetChannels(), 2);
+        EXPECT_EQ(writer->Kept().GetSampleRate(), kRate);
+        EXPECT_EQ(ReadList(writer->Kept()), model);
+    }
+}
+
+TEST_F(RecordingWriterTest, ASegmentThatCannotBeKeptLosesOnlyItself) {
+    auto* writer = new LSNKRecordingWriter(kRate, 1);
+    LSoundSinkRef ref(writer);
+    std::vector<Sample> samples(static_cast<std::size_t>(kSegment) * 5 / 2);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<Sample>(i) * 16;
+    }
+    writer->Write(samples.data(), kSegment * 2);
+    // The working folder goes away (a file takes its place): the third segment has nowhere to go.
+    const std::string folder = CutTank().Folder();
+    std::filesystem::rename(folder, folder + ".away");
+    std::ofstream(folder) << "in the way";
+    writer->Write(samples.data() + kSegment * 2, kSegment / 2);
+    EXPECT_TRUE(writer->IsError());
+    EXPECT_NE(writer->ErrorText().find("carpeta de trabajo"), std::string::npos);
+    EXPECT_FALSE(writer->Finish());
+    std::filesystem::remove(folder);
+    std::filesystem::rename(folder + ".away", folder);
+    samples.resize(static_cast<std::size_t>(kSegment) * 2);
+    EXPECT_EQ(ReadList(writer->Kept()), samples);
+}
+
+}  // namespace
+}  // namespace sonvara
