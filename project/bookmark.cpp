@@ -24,8 +24,9 @@ constexpr std::size_t kLastVisitOffset = kVisitsOffset + 1;
 }  // namespace
 
 bool EncodeBookMark(const LSVBookMark& bookmark, BookMarkRecord& record) {
-    const bool fits = PutTextField(record.data(), bookmark.name) &
-                      PutTextField(record.data() + kFileOffset, bookmark.file);
+    // Both fields are written (zeros when refused) before the answer.
+    const bool name_fits = PutTextField(record.data(), bookmark.name);
+    const bool fits = PutTextField(record.data() + kFileOffset, bookmark.file) && name_fits;
     PutLE32(record.data() + kPositionOffset, bookmark.position_ms);
     record[kVisitsOffset] = bookmark.visits;
     PutLE32(record.data() + kLastVisitOffset, bookmark.last_visit);

@@ -5,8 +5,8 @@
 namespace sonvara {
 
 bool EncodeRegion(const LSVRegion& region, RegionRecord& record) {
-    const bool fits = PutTextField(record.data(), region.name) &
-                      PutTextField(record.data() + kTextFieldBytes, region.file);
+    const bool name_fits = PutTextField(record.data(), region.name);
+    const bool fits = PutTextField(record.data() + kTextFieldBytes, region.file) && name_fits;
     PutLE32(record.data() + 2 * kTextFieldBytes, region.start_ms);
     PutLE32(record.data() + 2 * kTextFieldBytes + 4, region.end_ms);
     return fits;

@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -66,7 +67,15 @@ BookMarkDlg::BookMarkDlg(MainDialog& frame)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     layout->addWidget(buttons);
     Refresh();
-    resize(sizeHint().expandedTo(QSize(list_->header()->length() + 40, 0)));
+    // Wide enough for every column's texts, so that none is cut.
+    int columns = 0;
+    for (int column = 0; column < list_->columnCount(); ++column) {
+        list_->resizeColumnToContents(column);
+        columns += list_->columnWidth(column);
+    }
+    resize(sizeHint().expandedTo(QSize(columns + 4 * layout->contentsMargins().left() +
+                                           list_->verticalScrollBar()->sizeHint().width(),
+                                       0)));
 }
 
 void BookMarkDlg::Refresh() {

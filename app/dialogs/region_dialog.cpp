@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -75,7 +76,15 @@ RegionDlg::RegionDlg(MainDialog& frame)
     layout->addWidget(list_);
     layout->addLayout(buttons);
     Refresh();
-    resize(sizeHint().expandedTo(QSize(list_->header()->length() + 40, 0)));
+    // Wide enough for every column's texts, so that none is cut.
+    int columns = 0;
+    for (int column = 0; column < list_->columnCount(); ++column) {
+        list_->resizeColumnToContents(column);
+        columns += list_->columnWidth(column);
+    }
+    resize(sizeHint().expandedTo(QSize(columns + 4 * layout->contentsMargins().left() +
+                                           list_->verticalScrollBar()->sizeHint().width(),
+                                       0)));
 }
 
 std::vector<std::size_t> RegionDlg::Selected() const {
