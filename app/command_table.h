@@ -18,6 +18,10 @@ enum CommandId : int {
     kCmClose = 1003,
     kCmSave = 1004,
     kCmSaveAs = 1005,
+    kCmOpenProject = 1013,
+    kCmCloseProject = 1014,
+    kCmSaveProject = 1015,
+    kCmSaveProjectAs = 1016,
     kCmConvertSampleRate = 1006,
     kCmMono = 1007,
     kCmStereo = 1008,
@@ -95,6 +99,11 @@ enum CommandId : int {
     kCmNextWindow = 5050,
     kCmPreviousWindow = 5051,
     kCmWindowFirst = 5060,  // the open windows listed in the window menu, in opening order
+    kCmSetBookMark = 8001,
+    kCmOpenBookMark = 8003,
+    kCmSetRegion = 8004,
+    kCmAssembleRegions = 8005,
+    kCmOpenRegionLibrary = 8009,
 };
 
 // kChannels is a submenu of the file menu, kInsertSilence and kInsertFile of the edit menu;
@@ -107,6 +116,7 @@ enum class CommandMenu {
     kInsertFile,
     kView,
     kTransport,
+    kPlaces,  // bookmarks and regions
     kWindow,
     kEffects,
     kVolume,

@@ -112,6 +112,8 @@ void MainDialog::BuildCommands() {
     view->setObjectName("viewMenu");
     QMenu* transport = menuBar()->addMenu("&Transporte");
     transport->setObjectName("transportMenu");
+    QMenu* places = menuBar()->addMenu("&Marcadores y Regiones");
+    places->setObjectName("placesMenu");
     QMenu* window = menuBar()->addMenu("Ve&ntana");
     window->setObjectName("windowMenu");
     QMenu* channels = nullptr;  // made where its first entry comes
@@ -141,6 +143,8 @@ void MainDialog::BuildCommands() {
                 return view;
             case CommandMenu::kTransport:
                 return transport;
+            case CommandMenu::kPlaces:
+                return places;
             case CommandMenu::kWindow:
                 return window;
             case CommandMenu::kEffects:

@@ -22,6 +22,7 @@
 
 #include "app/dialogs/new_wav_dialog.h"
 #include "app/file_window.h"
+#include "app/frame_places.h"
 #include "app/recent_files.h"
 #include "core/settings.h"
 #include "devices/system_outputs.h"
@@ -112,7 +113,8 @@ MainDialog::MainDialog(std::unique_ptr<WaveOutProvider> outputs)
       prompts_(&qt_prompts_),
       outputs_(std::move(outputs)),
       transport_(
-          std::make_unique<LTransport>(loop_, *outputs_, static_cast<TransportHost&>(*this))) {
+          std::make_unique<LTransport>(loop_, *outputs_, static_cast<TransportHost&>(*this))),
+      places_(std::make_unique<FramePlaces>()) {
     setObjectName("LMMWC");
     setCentralWidget(mdi_);
     statusBar()->addWidget(status_, 1);
@@ -136,6 +138,9 @@ MainDialog::MainDialog(std::unique_ptr<WaveOutProvider> outputs)
 }
 
 MainDialog::~MainDialog() {
+    // The place windows play through the transport and read the frame's lists: they go first.
+    delete places_->region_window.data();
+    delete places_->bookmark_window.data();
     // Playback ends before the files and the frame it reports to.
     transport_.reset();
     // The sub-windows go with the MDI area; their close checks must not reach a dying frame.
@@ -158,11 +163,6 @@ void MainDialog::SetPrompts(Prompts* prompts) {
 
 QString MainDialog::StatusText() const {
     return status_->text();
-}
-
-void MainDialog::SetWindowCaption() {
-    // Projects are not part of the editor yet, so no project name follows the product name.
-    setWindowTitle("Sonvara");
 }
 
 ProcessResult MainDialog::RunProcess(LProgressDialog& process, LSVFileWindow* target) {
@@ -261,6 +261,12 @@ LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
     // A cursor the window moved shows in the fields a moment later, as a drag of the thumb
     // reports many steps.
     connect(file, &LSVFileWindow::positionsChanged, this, [this] { marks_timer_->start(); });
+    for (LSVWaveWindow* view : {file->WaveView(), file->Overview()}) {
+        connect(view, &LSVWaveWindow::placeMoved, this,
+                [this, file](bool region, std::size_t index, std::int32_t start) {
+                    MovePlace(file, region, index, start);
+                });
+    }
     connect(file, &LSVFileWindow::selectionReported, this,
             [this, file](std::int32_t start, std::int32_t end, std::int32_t cursor) {
                 ReportSelection(file, start, end, cursor);
@@ -363,6 +369,43 @@ QString MainDialog::AskAudioFile(const char* folder) {
     return path;
 }
 
+QString MainDialog::AskRegionPath() {
+    QFileDialog dialog(this, "Guardar la región como", StoredFolder("SaveRegionDir"),
+                       AudioFilter("Audio Files", kSaveFormats));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.resize(kFileDialogSize);
+    dialog.setDefaultSuffix("wav");
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    const QString path = dialog.selectedFiles().front();
+    StoreFolder("SaveRegionDir", path);
+    return path;
+}
+
+QString MainDialog::AskProjectPath(bool save) {
+    // The open dialog's folder is kept in "StoreValues", the save dialog's in "Settings".
+    const char* section = save ? "Settings" : "StoreValues";
+    const char* folder = save ? "SaveProjectAsDir" : "OpenProjectDir";
+    QFileDialog dialog(this, save ? "Guardar el Proyecto como" : "Abrir Proyecto",
+                       Text(ReadString(section, folder, "")), "Sonvara Project (.svp) (*.svp)");
+    dialog.resize(kFileDialogSize);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix("svp");
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    const QString path = dialog.selectedFiles().front();
+    WriteString(section, folder, QFileInfo(path).absolutePath().toStdString());
+    return path;
+}
+
 void MainDialog::CmOpen() {
     OpenFiles(AskOpenFiles());
 }
@@ -401,7 +444,7 @@ bool MainDialog::LoadFile(const std::string& path, bool ask_raw_format) {
         return false;
     }
     file->SetPath(path);
-    AddFileWindow(std::move(file));
+    LoadBookMarkList(AddFileWindow(std::move(file)));
     return true;
 }
 
@@ -438,6 +481,8 @@ bool MainDialog::SaveFile(LSVFileWindow* file, SaveMode mode) {
     }
     file->RefreshView();
     if (result == PROCESS_DONE) {
+        // The bookmarks follow the audio only once it is in place.
+        SaveBookMarkList(file);
         document.SetModified(false);
     } else {
         file->SetPath(file->PreviousPath());
@@ -533,6 +578,7 @@ void MainDialog::Forget(LSVFileWindow* file) {
     file->SetCloseCheck({});
     AddToRecentFileList(file->Path(), static_cast<std::int64_t>(std::time(nullptr)));
     RebuildRecentMenu();
+    ForgetBookMarks(file);
     files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
     if (current_ == file) {
         current_ = files_.empty() ? nullptr : files_.front();

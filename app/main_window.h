@@ -46,6 +46,7 @@ namespace sonvara {
 
 class CdDriveList;
 class LDBDisplay;
+struct FramePlaces;
 class LSVFileWindow;
 class WaveInProvider;
 class WaveOutProvider;
@@ -140,6 +141,23 @@ class MainDialog : public QMainWindow, private TransportHost {
     // Whether the internal clipboard holds at least a millisecond of audio to paste.
     bool ClipboardHoldsAudio() const;
 
+    // The bookmarks and regions of every file, the open project and their windows
+    // (frame_places.h).
+    FramePlaces& Places() { return *places_; }
+    // Goes to bookmark `index`: counts the visit and, when its file is open, makes that file
+    // current with the cursor at the mark (playing from there with "PlayBookMark").
+    void GoToBookMark(std::size_t index);
+    // The bookmark and region windows and the marks in the views show the lists anew.
+    void RefreshPlaces();
+    // Regions: a new untitled file holding region `index`, marked modified; the regions given,
+    // in order, put together into a new untitled file (false when that failed or was cancelled);
+    // region `index` saved as an audio file the user names.
+    void CopyRegionToNew(std::size_t index);
+    bool AssembleRegions(const std::vector<std::size_t>& order);
+    void SaveRegion(std::size_t index);
+    // Opens the project at `path` after closing the open one (asking to save it).
+    void LoadProject(const std::string& path);
+
   public slots:
     void CmNew();
     void CmOpen();
@@ -207,6 +225,17 @@ class MainDialog : public QMainWindow, private TransportHost {
     void CmReverse();
     // The last effect applied, with the same values, on the current selection, without a dialog.
     void CmRepeatEffect();
+    // Bookmarks, regions and projects (bookmark_commands.cpp, region_commands.cpp,
+    // project_commands.cpp).
+    void CmSetBookMark();
+    void CmOpenBookMark();
+    void CmSetRegion();
+    void CmOpenRegionLibrary();
+    void CmAssembleRegions();
+    void CmOpenProject();
+    bool CmCloseProject();
+    bool CmSaveProject();
+    bool CmSaveProjectAs();
     void CmSelectAll();
     void CmSelectToStart();
     void CmSelectToEnd();
@@ -244,6 +273,13 @@ class MainDialog : public QMainWindow, private TransportHost {
     // kept as `folder` in [Settings] and keeping the chosen one there: its path, empty when
     // cancelled.
     virtual QString AskAudioFile(const char* folder);
+    // The one-line text dialog: the text typed (at most 259 bytes), nothing when cancelled.
+    virtual std::optional<std::string> AskName(const QString& title, const QString& prompt,
+                                               const QString& proposed);
+    // The project dialogs ("Abrir Proyecto", "Guardar el Proyecto como") and the region's save
+    // dialog: the chosen path, empty when cancelled.
+    virtual QString AskProjectPath(bool save);
+    virtual QString AskRegionPath();
 
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -338,6 +374,21 @@ class MainDialog : public QMainWindow, private TransportHost {
     void EnableMenuOptions();
     void SetWindowCaption();
     LSVFileWindow* FindOpenFile(const std::string& path) const;
+    // The bookmark list file of `file`: read after it loads, written after its audio is saved
+    // (a save under a new name takes the marks along); its bookmarks go when it closes.
+    void LoadBookMarkList(LSVFileWindow* file);
+    bool SaveBookMarkList(LSVFileWindow* file);
+    void ForgetBookMarks(const LSVFileWindow* file);
+    // Asks whether to save the open project (when a file or region is open) and closes it,
+    // discarding its files without asking about each; false when the user cancelled.
+    bool SaveChangesToProject();
+    bool SaveProject(const std::string& path);
+    // The bookmarks of `file` as markers and the regions taken from it as shaded spans in its
+    // views.
+    void ShowPlacesIn(LSVFileWindow* file);
+    // A place of `file` dragged in a view to `start`: a bookmark moves there (the file becomes
+    // modified); a region takes the same length of the file's audio from there.
+    void MovePlace(LSVFileWindow* file, bool region, std::size_t index, std::int32_t start);
 
     QMdiArea* mdi_;
     QLabel* status_;
@@ -372,6 +423,7 @@ class MainDialog : public QMainWindow, private TransportHost {
     bool wind_selects_ = false;           // a Shift wind: the selection follows the cursor
     std::int32_t selection_anchor_ = 0;
     LDBDisplay* meter_ = nullptr;
+    std::unique_ptr<FramePlaces> places_;
 };
 
 }  // namespace sonvara

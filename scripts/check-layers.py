@@ -17,7 +17,7 @@ import sys
 # Each library uses only those before it; the README states the same order.
 ORDER = [
     "core", "codecs", "platform", "components", "audio", "document", "formats", "effects",
-    "devices", "cd", "view", "app", "tools",
+    "devices", "cd", "project", "view", "app", "tools",
 ]
 # Folders that are not libraries and are not checked.
 EXEMPT = {"tests", "bench", "cmake", "docs", "scripts"}

@@ -358,6 +358,9 @@ void LSVWaveWindow::paintEvent(QPaintEvent* event) {
                              colours.cursor);
         }
     }
+    if (mapping_.HasView()) {
+        PaintPlaces(painter, inside);
+    }
     painter.setPen(QPen(colours.frame, 0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(0.5, 0.5, width() - 1, height() - 1));
@@ -534,6 +537,9 @@ void LSVWaveWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !started_) {
         return;
     }
+    if (!(event->modifiers() & Qt::ShiftModifier) && StartPlaceDrag(event->position())) {
+        return;
+    }
     const double x = event->position().x();
     const std::int32_t frame = FrameAt(event->position().toPoint().x());
     std::int32_t origin = frame;
@@ -558,8 +564,15 @@ void LSVWaveWindow::mousePressEvent(QMouseEvent* event) {
 
 void LSVWaveWindow::mouseMoveEvent(QMouseEvent* event) {
     const int x = event->position().toPoint().x();
+    if (dragged_place_) {
+        MovePlaceDrag(event->position().x());
+        return;
+    }
     if (!dragging_) {
         ShowPointerShape(event->position().x());
+        if (PlaceAt(event->position())) {
+            setCursor(Qt::OpenHandCursor);
+        }
         return;
     }
     moved_ = true;
@@ -576,6 +589,10 @@ void LSVWaveWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void LSVWaveWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (dragged_place_ && event->button() == Qt::LeftButton) {
+        EndPlaceDrag();
+        return;
+    }
     if (!dragging_ || event->button() != Qt::LeftButton) {
         return;
     }

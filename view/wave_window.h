@@ -21,6 +21,10 @@
 // frames are drawn as a line, with a dot on each frame when they are far enough apart. The
 // colours come from WavePalette and follow the desktop's light or dark theme.
 //
+// Named places are drawn over the wave (wave_window_places.cpp): bookmarks as a line with their
+// name in a flag at the top, regions as a shaded span with their name at the bottom. A press on
+// a name drags that place; the owner hears where it was let go (placeMoved).
+//
 // The mouse wheel does not move the view itself: the window tells its owner, which owns the
 // view (wheelScrolled, wheelZoomed, wheelVerticalZoom).
 
@@ -33,6 +37,7 @@ class QPainter;
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "core/signal_object.h"
 #include "core/thread.h"
@@ -48,6 +53,17 @@ enum class WaveEdge {
     kBackFromRight = 5,  // and came back
     kBeyondLeft = 6,     // the pointer went past the left edge
     kBackFromLeft = 7,   // and came back
+};
+
+// A named place drawn over the wave: a bookmark at `start`, or a region [start, end).
+struct WavePlace {
+    std::int32_t start = 0;
+    std::int32_t end = 0;
+    QString name;
+    bool region = false;
+    std::size_t id = 0;  // the owner's, given back by placeMoved
+
+    bool operator==(const WavePlace&) const = default;
 };
 
 class LSVWaveWindow : public QWidget, private LThread {
@@ -67,6 +83,11 @@ class LSVWaveWindow : public QWidget, private LThread {
     void SetPosition(std::int32_t start, std::int32_t width);
     void SetDataEnd(std::int32_t frames);
     void SetMarks(std::int32_t from, std::int32_t to);
+    void SetPlaces(std::vector<WavePlace> places);
+    const std::vector<WavePlace>& Places() const { return places_; }
+    // Where the name of `place` is drawn (its flag), in widget pixels; empty when it is not in
+    // view.
+    QRectF PlaceLabel(const WavePlace& place) const;
 
     std::int32_t MarkFrom() const;
     std::int32_t MarkTo() const;
@@ -110,6 +131,8 @@ class LSVWaveWindow : public QWidget, private LThread {
     void wheelZoomed(double anchor, double factor);
     // Shift and the wheel ask for the taller (true) or the normal drawing.
     void wheelVerticalZoom(bool taller);
+    // A place was dragged by its name and let go with its start at `start` (within the data).
+    void placeMoved(bool region, std::size_t id, std::int32_t start);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -150,6 +173,13 @@ class LSVWaveWindow : public QWidget, private LThread {
     std::int32_t ExtensionAnchor(std::int32_t frame) const;
     // The horizontal resize shape over a mark that a press would grab, the arrow elsewhere.
     void ShowPointerShape(double x);
+    void PaintPlaces(QPainter& painter, const QRectF& inside) const;
+    // The place whose name is under `point`, as an index into places_.
+    std::optional<std::size_t> PlaceAt(QPointF point) const;
+    // A press on a place's name starts dragging it; false when there is none there.
+    bool StartPlaceDrag(QPointF point);
+    void MovePlaceDrag(double x);
+    void EndPlaceDrag();
 
     // The worker's own, set before it starts.
     LCutListAudio document_;
@@ -184,6 +214,9 @@ class LSVWaveWindow : public QWidget, private LThread {
     bool dragging_ = false;
     bool grabbed_mark_ = false;  // the drag moves a mark that was there before the press
     bool moved_ = false;         // the pointer moved since the press
+    std::vector<WavePlace> places_;
+    std::optional<std::size_t> dragged_place_;
+    double place_grab_offset_ = 0;  // frames from the place's start to the pointer at the press
 };
 
 }  // namespace sonvara

@@ -38,10 +38,23 @@ class TestFrame : public MainDialog {
     int save_dialogs = 0;
     // The files chosen to mix or insert.
     std::deque<QString> audio_file_answers;
+    // The names typed for bookmarks and regions (an empty queue is a cancel), the projects and
+    // region files chosen.
+    std::deque<std::string> name_answers;
+    std::deque<QString> project_answers;
+    std::deque<QString> region_answers;
 
   protected:
     QStringList AskOpenFiles() override { return Next(open_answers); }
     QString AskAudioFile(const char*) override { return Next(audio_file_answers); }
+    std::optional<std::string> AskName(const QString&, const QString&, const QString&) override {
+        if (name_answers.empty()) {
+            return std::nullopt;
+        }
+        return Next(name_answers);
+    }
+    QString AskProjectPath(bool) override { return Next(project_answers); }
+    QString AskRegionPath() override { return Next(region_answers); }
     QString AskSaveAsPath(const QString&) override {
         ++save_dialogs;
         return Next(save_answers);
