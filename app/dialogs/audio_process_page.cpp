@@ -4,10 +4,11 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string>
@@ -50,43 +51,53 @@ LAudioProcessPage::LAudioProcessPage(WaveOutProvider& outputs, WaveInProvider& i
     setObjectName("LAudioProcessPage");
     auto* layout = new QVBoxLayout(this);
 
-    auto* devices = new QFormLayout;
-    output_ = MakeDeviceList("SoundOutDevice", this);
-    input_ = MakeDeviceList("RecorderDevice", this);
-    devices->addRow("Recurso de Ejecución de Sonido:", output_);
-    devices->addRow("Recurso de Grabación de Sonido:", input_);
-    layout->addLayout(devices);
+    auto* devices = new QGroupBox("Recursos de Sonido", this);
+    auto* device_form = new QFormLayout(devices);
+    output_ = MakeDeviceList("SoundOutDevice", devices);
+    input_ = MakeDeviceList("RecorderDevice", devices);
+    device_form->addRow("Recurso de Ejecución de Sonido:", output_);
+    device_form->addRow("Recurso de Grabación de Sonido:", input_);
+    layout->addWidget(devices);
 
-    auto_play_ = new QCheckBox("Playback Automático luego de la Edición o Efectos", this);
+    auto* editing = new QGroupBox("Edición", this);
+    auto* editing_layout = new QVBoxLayout(editing);
+    auto_play_ = new QCheckBox("Playback Automático luego de la Edición o Efectos", editing);
     auto_play_->setObjectName("AutoPlaybackAfterEffects");
-    layout->addWidget(auto_play_);
-
+    editing_layout->addWidget(auto_play_);
     auto* threshold_row = new QHBoxLayout;
-    threshold_ = new LDBEdit(this);
+    threshold_ = new LDBEdit(editing);
     threshold_->setObjectName("AutoTrimThreshold");
     threshold_->SetRange(kLowestThreshold, kHighestThreshold);
-    threshold_row->addWidget(new QLabel("Umbral para el Autorecorte (AutoTrim Threshold)", this));
+    // Room for the widest value the box shows, as its text needs on this screen.
+    threshold_->setMaximumWidth(threshold_->fontMetrics().horizontalAdvance("-127dB") * 2);
+    threshold_row->addWidget(
+        new QLabel("Umbral para el Autorecorte (AutoTrim Threshold)", editing));
     threshold_row->addWidget(threshold_);
     threshold_row->addStretch(1);
-    layout->addLayout(threshold_row);
+    editing_layout->addLayout(threshold_row);
+    layout->addWidget(editing);
 
-    layout->addWidget(new QLabel("Carpeta del Audio", this));
+    auto* folder_box = new QGroupBox("Carpeta del Audio", this);
+    auto* folder_layout = new QVBoxLayout(folder_box);
     auto* folder_row = new QHBoxLayout;
-    folder_ = new QLineEdit(this);
+    folder_ = new QLineEdit(folder_box);
     folder_->setObjectName("WorkingFolder");
-    folder_->setMinimumWidth(folder_->fontMetrics().averageCharWidth() * 48);
-    auto* browse = new QPushButton("...", this);
+    folder_->setMinimumWidth(folder_->fontMetrics().averageCharWidth() * 56);
+    auto* browse = new QToolButton(folder_box);
+    browse->setText("...");
     browse->setObjectName("BrowseWorkingFolder");
     folder_row->addWidget(folder_, 1);
     folder_row->addWidget(browse);
-    layout->addLayout(folder_row);
+    folder_layout->addLayout(folder_row);
     auto* note = new QLabel(
-        "Al cambiar la carpeta, Sonvara se cerrará; ábralo de nuevo para trabajar en ella.", this);
+        "Al cambiar la carpeta, Sonvara se cerrará; ábralo de nuevo para trabajar en ella.",
+        folder_box);
     note->setWordWrap(true);
-    layout->addWidget(note);
+    folder_layout->addWidget(note);
+    layout->addWidget(folder_box);
     layout->addStretch(1);
 
-    connect(browse, &QPushButton::clicked, this, &LAudioProcessPage::CmSetAudioWorkingFolder);
+    connect(browse, &QToolButton::clicked, this, &LAudioProcessPage::CmSetAudioWorkingFolder);
 }
 
 void LAudioProcessPage::InitDialog() {
