@@ -70,6 +70,8 @@ const Command kCommands[] = {
      T::kNone, false, [](MainDialog& f) { f.CmConvertChannel(1); }},
     {kCmStereo, M::kChannels, false, "Estéreo", {}, nullptr, nullptr, E::kFileOpen, C::kStereo,
      T::kNone, false, [](MainDialog& f) { f.CmConvertChannel(2); }},
+    {kCmOptions, M::kFile, true, "Opciones...", {}, nullptr, nullptr, E::kAlways,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmOptions(); }},
     {kCmCloseAll, M::kFile, true, "Cierre Todo", {}, nullptr, nullptr, E::kFileOpen,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmCloseAll(); }},
     // The recent files go between the separator here and "&Salir".

@@ -25,6 +25,7 @@ enum CommandId : int {
     kCmConvertSampleRate = 1006,
     kCmMono = 1007,
     kCmStereo = 1008,
+    kCmOptions = 1010,
     kCmExit = 1048,
     kCmRecentFirst = 1050,  // to 1060: recent file 1 to 11
     kCmRecentSeparator = 1061,

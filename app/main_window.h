@@ -169,6 +169,8 @@ class MainDialog : public QMainWindow, private TransportHost {
     bool CmCloseAll();
     void CmConvertSampleRate();
     void CmConvertChannel(int channels);
+    // The options sheet; after a change of the working folder the editor closes.
+    void CmOptions();
     // The edit commands on the current file: each stops its playback first, changes the document
     // as one undoable step (nothing without the selection it needs) and shows the result.
     void CmUndo();

@@ -12,6 +12,7 @@ libasound2-dev
 libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
 lame
 xvfb xauth imagemagick fonts-dejavu-core xdotool openbox
+desktop-file-utils xdg-utils shared-mime-info librsvg2-bin
 sox libsox-fmt-all ffmpeg mpg123 libgsm-tools time
 "
 

@@ -7,21 +7,23 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/dialog_parts.h"
+#include "app/dialogs/settings_writes.h"
 #include "core/settings.h"
 
 namespace sonvara {
 
-NewWavDlg::NewWavDlg(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
+NewWavDlg::NewWavDlg(Prompts& prompts, QWidget* parent, const NewWavSettings& settings)
+    : QDialog(parent), prompts_(prompts), settings_(settings) {
     setObjectName("NewWavDlg");
-    setWindowTitle("Archivo Nuevo");
+    setWindowTitle(settings_.caption);
     auto* layout = new QVBoxLayout(this);
-    rate_field_ = MakeRateField(*this, ReadInt("Settings", "SelectedSampleRate", 44100));
+    rate_field_ = MakeRateField(*this, ReadInt("Settings", settings_.rate, 44100));
     layout->addWidget(rate_field_);
     mono_ = new QRadioButton("Mono (Single)", this);
     stereo_ = new QRadioButton("Estéreo (Dual)", this);
     mono_->setObjectName("mono");
     stereo_->setObjectName("stereo");
-    (ReadInt("Settings", "SelectedChannels", 1) == 2 ? stereo_ : mono_)->setChecked(true);
+    (ReadInt("Settings", settings_.channels, 1) == 2 ? stereo_ : mono_)->setChecked(true);
     layout->addWidget(mono_);
     layout->addWidget(stereo_);
     AddOkCancelButtons(*this, *layout);
@@ -34,9 +36,12 @@ void NewWavDlg::accept() {
     }
     rate_ = *rate;
     channels_ = stereo_->isChecked() ? 2 : 1;
-    WriteInt("Settings", "SelectedSampleRate", rate_);
-    WriteInt("Settings", "SelectedChannels", channels_);
-    QDialog::accept();
+    SettingsWrites writes("Settings");
+    writes.Int(settings_.rate, rate_);
+    writes.Int(settings_.channels, channels_);
+    if (writes.Report(prompts_)) {
+        QDialog::accept();
+    }
 }
 
 }  // namespace sonvara
