@@ -132,6 +132,7 @@ MainDialog::MainDialog(std::unique_ptr<WaveOutProvider> outputs)
     PlaceFrame();
     SetWindowCaption();
     EnableMenuOptions();
+    LoadMacros();
 }
 
 MainDialog::~MainDialog() {
