@@ -120,7 +120,9 @@ KeysFileRead ReadKeysFile(const std::string& path) {
     if (!file.Open(path, FileAccess::kRead, FileSharing::kRead, FileDisposition::kOpenExisting)) {
         return {};
     }
-    std::vector<std::uint8_t> bytes(kKeysFileReadMax);
+    const std::int64_t size = file.GetFileSizeBytes();
+    std::vector<std::uint8_t> bytes(
+        static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, kKeysFileReadMax)));
     bytes.resize(file.Read(bytes.data(), bytes.size()));
     KeysFileContent content = ParseKeysFile(bytes);
     if (!content.version_ok) {

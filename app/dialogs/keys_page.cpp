@@ -38,6 +38,10 @@ LKeysPage::LKeysPage(std::vector<LSVMacroKeys>& frame_macros, Prompts& prompts, 
     add->setObjectName("add");
     remove_->setObjectName("remove");
     change_->setObjectName("change");
+    // Enter confirms the sheet the page sits in, whichever of these has the focus.
+    for (QPushButton* button : {add, remove_, change_}) {
+        button->setAutoDefault(false);
+    }
     buttons->addStretch();
     buttons->addWidget(add);
     buttons->addWidget(remove_);
@@ -48,7 +52,17 @@ LKeysPage::LKeysPage(std::vector<LSVMacroKeys>& frame_macros, Prompts& prompts, 
     connect(change_, &QPushButton::clicked, this, &LKeysPage::CmChangeKeysMacros);
     connect(list_, &QTreeWidget::itemSelectionChanged, this, &LKeysPage::EnableButtons);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &LKeysPage::CmChangeKeysMacros);
+}
 
+void LKeysPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!opened_) {
+        opened_ = true;
+        InitDialog();
+    }
+}
+
+void LKeysPage::InitDialog() {
     // The frame's list is what the file holds from now on.
     KeysFileRead read = ReadKeysFile(KeysFilePath());
     if (read.state == KeysFileState::kWrongVersion) {
@@ -115,6 +129,9 @@ void LKeysPage::CmChangeKeysMacros() {
 }
 
 bool LKeysPage::CmOk() {
+    if (!opened_) {
+        return true;
+    }
     if (!WriteKeysFile(KeysFilePath(), macros_)) {
         prompts_.Ask({kKeysFileErrorCaption, kKeysFileWriteMessage, PromptIcon::kWarning,
                       PromptButtons::kOk});

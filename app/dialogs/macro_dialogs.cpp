@@ -99,12 +99,17 @@ SelectKeysMacroDlg::SelectKeysMacroDlg(const LSVMacroKeys& macro, QWidget* paren
     commands_row->addLayout(buttons_column);
     layout->addWidget(commands_box, 1);
 
+    // Enter is the dialog's OK, whichever of these has the focus.
+    for (QPushButton* button : {change, add, remove}) {
+        button->setAutoDefault(false);
+    }
     QDialogButtonBox* buttons = AddOkCancelButtons(*this, *layout);
     ok_ = buttons->button(QDialogButtonBox::Ok);
     connect(change, &QPushButton::clicked, this, &SelectKeysMacroDlg::CmChangeKey);
     connect(add, &QPushButton::clicked, this, &SelectKeysMacroDlg::CmAddCommand);
     connect(remove, &QPushButton::clicked, this, &SelectKeysMacroDlg::CmRemoveCommand);
     Show();
+    commands_->setFocus();
 }
 
 void SelectKeysMacroDlg::Show() {

@@ -237,6 +237,9 @@ TEST_F(MacroKeysTest, ADamagedFileIsSaidAndAFileThatCannotBeWrittenKeepsThePageO
     PutKeysFile({0});
     {
         LKeysPage page(frame_->Macros(), prompts_);
+        EXPECT_TRUE(page.CmOk());  // never shown: nothing read or written
+        EXPECT_EQ(frame_->Macros().size(), 1u);
+        page.show();
         EXPECT_EQ(page.List()->topLevelItemCount(), 0);
         EXPECT_TRUE(frame_->Macros().empty());
     }
@@ -247,6 +250,7 @@ TEST_F(MacroKeysTest, ADamagedFileIsSaidAndAFileThatCannotBeWrittenKeepsThePageO
     PutKeysFile({1, 0x54, 0, 2, 0, 1, 0xD7, 7, 0, 0});
     {
         LKeysPage page(frame_->Macros(), prompts_);
+        page.show();
         EXPECT_EQ(page.List()->topLevelItemCount(), 0);
     }
     EXPECT_EQ(Asked(kKeysFileVersionMessage), 1u);
@@ -264,6 +268,7 @@ TEST_F(MacroKeysTest, ADamagedFileIsSaidAndAFileThatCannotBeWrittenKeepsThePageO
     std::ofstream(blocker).put('x');
     WriteString("Folders", "Current", blocker);
     LKeysPage page(frame_->Macros(), prompts_);
+    page.show();
     frame_->Macros() = {{'T' | kCtrlBit, {2007}}};
     const std::vector<LSVMacroKeys> kept = frame_->Macros();
     EXPECT_FALSE(page.CmOk());
