@@ -135,6 +135,7 @@ MainDialog::MainDialog(std::unique_ptr<WaveOutProvider> outputs)
     PlaceFrame();
     SetWindowCaption();
     EnableMenuOptions();
+    LoadMacros();
 }
 
 MainDialog::~MainDialog() {

@@ -28,6 +28,7 @@
 
 #include "app/command_table.h"
 #include "app/effect_preview.h"
+#include "app/macro_keys.h"
 #include "app/qt_runtime.h"
 #include "app/transport.h"
 #include "core/progress_dialog.h"
@@ -157,6 +158,12 @@ class MainDialog : public QMainWindow, private TransportHost {
     void SaveRegion(std::size_t index);
     // Opens the project at `path` after closing the open one (asking to save it).
     void LoadProject(const std::string& path);
+    // The key macros, filled from "keys.dat" at start; the options' keys page edits them.
+    std::vector<LSVMacroKeys>& Macros() { return macros_; }
+    // Runs the first macro bound to `key` (a key value), each command to its end before the
+    // next; false when no macro is bound to it. Key presses in the frame come here before its
+    // own keys, so a macro wins over a built-in key.
+    bool ProcessMacroKeyDown(std::uint32_t key);
 
   public slots:
     void CmNew();
@@ -290,6 +297,12 @@ class MainDialog : public QMainWindow, private TransportHost {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Reads the macros of "keys.dat"; a file of another version is said after the start.
+    void LoadMacros();
+    // A key press or shortcut check in the frame bound to a macro: the macro runs at the first
+    // press, a held key's repeats do nothing, and no shortcut sees the key. False for other keys.
+    bool FilterMacroKey(QObject* watched, QEvent* event);
+
     // TransportHost
     void DeviceFailed(const std::string& reason) override;
     void PlaybackEnded(const std::string& reason) override;
@@ -426,6 +439,7 @@ class MainDialog : public QMainWindow, private TransportHost {
     std::int32_t selection_anchor_ = 0;
     LDBDisplay* meter_ = nullptr;
     std::unique_ptr<FramePlaces> places_;
+    std::vector<LSVMacroKeys> macros_;
 };
 
 }  // namespace sonvara

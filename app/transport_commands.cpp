@@ -271,6 +271,9 @@ void MainDialog::AddHeldButton(const Command& command) {
 }
 
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (FilterMacroKey(watched, event)) {
+        return true;
+    }
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease) {
         return QMainWindow::eventFilter(watched, event);
