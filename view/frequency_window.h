@@ -42,7 +42,7 @@ class LFrequencyWindow : public QWidget {
     // The height at which `level` is drawn (below the graph for levels under -64).
     double LevelY(int level) const;
 
-    QSize sizeHint() const override { return {640, 320}; }
+    QSize sizeHint() const override { return {800, 360}; }
 
   signals:
     void pointerMoved(int band, int level);
