@@ -2,9 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
-#include <array>
 
 namespace sonvara {
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "app/dialogs/dialog_parts.h"
 #include "app/time_fields.h"
