@@ -1,4 +1,5 @@
-// Disc images in a folder: the drives they make, and the descriptions they refuse.
+// Disc images in a folder: the drives they make, and the descriptions they refuse (the fuzz
+// target disc_image_toc checks the order of the tracks whatever the text).
 
 #include <gtest/gtest.h>
 
@@ -53,21 +54,6 @@ TEST(DiscImageFileTest, EachDescriptionInAFolderIsADrive) {
     errors.clear();
     EXPECT_TRUE(LoadDiscImages(folder.File("missing"), errors).empty());
     EXPECT_EQ(errors.size(), 1u);
-}
-
-TEST(DiscImageFileTest, TracksMustComeInDiscOrderBeforeTheLeadOut) {
-    for (const char* text : {"track 0\ntrack 0\n", "track 10\ntrack 5\n", "track 100\n",
-                             "track -1\n", "track 0 data x\n", "fail\n", "track 1x\n"}) {
-        DiscImage disc;
-        EXPECT_NE(ParseDiscToc(text, 100, disc), "") << text;
-        EXPECT_TRUE(disc.tracks.empty()) << text;
-    }
-    std::string many;
-    for (int i = 0; i < 100; ++i) {
-        many += "track " + std::to_string(i) + "\n";
-    }
-    DiscImage disc;
-    EXPECT_EQ(ParseDiscToc(many, 1000, disc), "línea 100: más de 99 pistas");
 }
 
 }  // namespace
