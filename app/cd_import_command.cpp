@@ -1,19 +1,33 @@
 // The file menu's CD import: the dialog lists the drives and copies the tracks the user picks into
-// the data folder; each copied track then opens as a file of its own.
+// the data folder; each copied track then opens as a file of its own. With SONVARA_CD_IMAGES
+// naming a folder of disc images (cd/disc_image_file.h), the drives are those images instead of
+// the machine's.
 
 #include <QStringList>
+#include <cstdlib>
 #include <memory>
 
 #include "app/dialogs/cd_ripper_dialog.h"
 #include "app/main_window.h"
+#include "cd/disc_image_file.h"
 #include "cd/sg_io_drives.h"
 
 namespace sonvara {
 
 void MainDialog::CmLoadCDTrack() {
-    std::unique_ptr<SgIoDriveList> system_drives;
+    std::unique_ptr<CdDriveList> system_drives;
     if (cd_drives_ == nullptr) {
-        system_drives = std::make_unique<SgIoDriveList>();
+        const char* images = std::getenv("SONVARA_CD_IMAGES");
+        if (images != nullptr && *images != '\0') {
+            std::vector<std::string> errors;
+            system_drives = std::make_unique<ImageDriveList>(LoadDiscImages(images, errors));
+            for (const std::string& error : errors) {
+                prompts_->Ask({"Error", "Imagen de disco no válida: " + error, PromptIcon::kError,
+                               PromptButtons::kOk});
+            }
+        } else {
+            system_drives = std::make_unique<SgIoDriveList>();
+        }
     }
     CdDriveList& drives = cd_drives_ != nullptr ? *cd_drives_ : *system_drives;
     CDRipperDlg dialog(

@@ -284,6 +284,12 @@ const Command kCommands[] = {
     {kCmPreviousWindow, M::kWindow, false, "Ventana Anterior\tCtrl+Shift+Tab",
      {kCtrlShift | Qt::Key_Backtab}, nullptr, nullptr, E::kFileOpen, C::kNotCheckable,
      T::kNone, false, [](MainDialog& f) { f.MdiArea()->activatePreviousSubWindow(); }},
+
+    {kCmFrequencyAnalyze, M::kTools, false, "Análisis de Frecuencia(FFT)", {}, nullptr, nullptr,
+     E::kFileOpen, C::kNotCheckable, T::kNone, false,
+     [](MainDialog& f) { f.CmFrequencyAnalyze(); }},
+    {kCmToneGenerator, M::kTools, false, "Generador de Tonos", {}, nullptr, nullptr, E::kAlways,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmToneGenerator(); }},
 };
 // clang-format on
 

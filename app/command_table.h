@@ -97,6 +97,8 @@ enum CommandId : int {
     kCmTileVertical = 5011,
     kCmArrangeIcons = 5012,
     kCmCloseAll = 5040,
+    kCmFrequencyAnalyze = 7001,
+    kCmToneGenerator = 7002,
     kCmNextWindow = 5050,
     kCmPreviousWindow = 5051,
     kCmWindowFirst = 5060,  // the open windows listed in the window menu, in opening order
@@ -119,6 +121,7 @@ enum class CommandMenu {
     kTransport,
     kPlaces,  // bookmarks and regions
     kWindow,
+    kTools,
     kEffects,
     kVolume,
     kFilters,

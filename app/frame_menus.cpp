@@ -114,6 +114,8 @@ void MainDialog::BuildCommands() {
     transport->setObjectName("transportMenu");
     QMenu* places = menuBar()->addMenu("&Marcadores y Regiones");
     places->setObjectName("placesMenu");
+    QMenu* tools = menuBar()->addMenu("&Herramientas");
+    tools->setObjectName("toolsMenu");
     QMenu* window = menuBar()->addMenu("Ve&ntana");
     window->setObjectName("windowMenu");
     QMenu* channels = nullptr;  // made where its first entry comes
@@ -147,6 +149,8 @@ void MainDialog::BuildCommands() {
                 return places;
             case CommandMenu::kWindow:
                 return window;
+            case CommandMenu::kTools:
+                return tools;
             case CommandMenu::kEffects:
                 return effects_menu_;
             case CommandMenu::kVolume:

@@ -272,6 +272,10 @@ class MainDialog : public QMainWindow, private TransportHost {
     void CmTile(bool across);
     // The minimized windows in a row along the bottom of the area, wrapping upwards.
     void CmArrangeIcons();
+    // The spectrum at the cursor in a window that follows the current file (not modal).
+    void CmFrequencyAnalyze();
+    // A new file of a tone, DTMF digits or noise, as the tone generator's dialog asks.
+    void CmToneGenerator();
 
   protected:
     // The open dialog: the chosen files, none when cancelled.

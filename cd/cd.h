@@ -13,6 +13,7 @@
 #include "cd/cd_toc.h"
 #include "cd/cdrom_info.h"
 #include "cd/cdrom_ripper.h"
+#include "cd/disc_image_file.h"
 #include "cd/image_drive.h"
 #include "cd/scsi_device.h"
 #include "cd/sg_io_drives.h"

@@ -8,6 +8,8 @@
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <fstream>
+#include <optional>
 
 #include "app/dialogs/cd_ripper_dialog.h"
 #include "core/settings.h"
@@ -99,32 +101,50 @@ TEST_F(CdRipperDialogTest, ShowsEachDrivesTracksAndCopiesTheSelectedOnes) {
     EXPECT_EQ(processes_, 4);  // the listing and three copies
 }
 
-// From the file menu: the track picked is copied and opens in the editor as a file of its own.
+// From the file menu: the track picked is copied and opens in the editor as a file of its own,
+// from the drives given to the frame, and from a folder of disc images named by
+// SONVARA_CD_IMAGES, as a user without a drive tries it.
 class CdImportCommandTest : public EditorTest {};
 
 TEST_F(CdImportCommandTest, TheTrackPickedOpensInTheEditor) {
     WriteString("Folders", "Current", scratch_.Path());
-    ImageDriveList drives({MakeDisc({75, 150})});
-    frame_->SetCdDrives(&drives);
-    // The dialog shows once the drives are listed: pick the second track then.
-    QTimer pick;
-    pick.setInterval(10);
-    QObject::connect(&pick, &QTimer::timeout, [&pick] {
-        auto* dialog = qobject_cast<CDRipperDlg*>(QApplication::activeModalWidget());
-        if (dialog != nullptr) {
-            pick.stop();
-            dialog->TrackList()->topLevelItem(1)->setSelected(true);
-            dialog->accept();
-        }
-    });
-    pick.start();
-    frame_->Action(kCmLoadCDTrack)->trigger();
+    const DiscImage disc = MakeDisc({75, 150});
+    ImageDriveList drives({disc});
+    std::filesystem::create_directory(scratch_.File("discs"));
+    std::ofstream(scratch_.File("discs/disc.bin"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(disc.sectors.data()),
+               static_cast<std::streamsize>(disc.sectors.size()));
+    std::ofstream(scratch_.File("discs/disc.toc")) << "track 0\ntrack 75\n";
 
-    ASSERT_EQ(frame_->Files().size(), 1u);
-    LSVFileWindow* file = frame_->Files()[0];
-    EXPECT_EQ(file->Document().Audio().GetLength(), 150 * kCdSectorBytes / 4);
-    EXPECT_EQ(file->Document().Audio().GetSampleRate(), 44100);
-    EXPECT_TRUE(Title(file).contains("Pista 2.wav"));
+    for (const auto& [from_folder, row] : {std::pair{false, 1}, std::pair{true, 0}}) {
+        SCOPED_TRACE(from_folder);
+        std::optional<testing::ScopedEnv> images;
+        if (from_folder) {
+            images.emplace("SONVARA_CD_IMAGES", scratch_.File("discs"));
+        }
+        frame_->SetCdDrives(from_folder ? nullptr : &drives);
+        // The dialog shows once the drives are listed: pick the track then.
+        QTimer pick;
+        pick.setInterval(10);
+        QObject::connect(&pick, &QTimer::timeout, [&pick, row = row] {
+            auto* dialog = qobject_cast<CDRipperDlg*>(QApplication::activeModalWidget());
+            if (dialog != nullptr) {
+                pick.stop();
+                dialog->TrackList()->topLevelItem(row)->setSelected(true);
+                dialog->accept();
+            }
+        });
+        pick.start();
+        frame_->Action(kCmLoadCDTrack)->trigger();
+
+        ASSERT_EQ(frame_->Files().size(), from_folder ? 2u : 1u);
+        LSVFileWindow* file = frame_->Files().back();
+        const std::int32_t blocks = row == 0 ? 75 : 150;
+        EXPECT_EQ(file->Document().Audio().GetLength(), blocks * kCdSectorBytes / 4);
+        EXPECT_EQ(file->Document().Audio().GetSampleRate(), 44100);
+        EXPECT_TRUE(Title(file).contains(row == 0 ? "Pista 1.wav" : "Pista 2.wav"));
+    }
+    EXPECT_TRUE(prompts_.Asked().empty());
 }
 
 }  // namespace

@@ -1,0 +1,39 @@
+// The tools menu's tone generator: a new untitled file holding what the dialog asks for, written
+// into the working folder behind the progress dialog.
+
+#include <memory>
+
+#include "app/dialogs/tone_generator_dialog.h"
+#include "app/file_window.h"
+#include "app/main_window.h"
+#include "document/load_source.h"
+
+namespace sonvara {
+
+void MainDialog::CmToneGenerator() {
+    LToneGeneratorDlg dialog(*prompts_, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const ToneParameters& parameters = dialog.Parameters();
+    auto file = std::make_unique<LSVFileWindow>();
+    LCutListAudio& audio = file->Document().Audio();
+    audio.SetFormat(parameters.sample_rate, parameters.channels);
+    ProcessResult result = PROCESS_FAILED;
+    {
+        // The generated frames belong to the file once the process has ended.
+        LCutListAudioLoadSource generate("Generador de Tonos", MakeToneSource(parameters), audio);
+        result = RunProcess(generate);
+    }
+    // A cancelled or failed generation makes no file.
+    if (result != PROCESS_DONE) {
+        return;
+    }
+    file->Document().SetModified(true);
+    file->SetUntitledNumber(UntitledIndex());
+    AddFileWindow(std::move(file));
+    SetWindowCaption();
+    EnableMenuOptions();
+}
+
+}  // namespace sonvara
