@@ -62,6 +62,8 @@ const Command kCommands[] = {
      T::kNone, false, [](MainDialog& f) { f.CmConvertChannel(1); }},
     {kCmStereo, M::kChannels, false, "Estéreo", {}, nullptr, nullptr, E::kFileOpen, C::kStereo,
      T::kNone, false, [](MainDialog& f) { f.CmConvertChannel(2); }},
+    {kCmSend, M::kFile, true, "Enviar...", {}, nullptr, nullptr, E::kFileOpen, C::kNotCheckable,
+     T::kNone, false, [](MainDialog& f) { f.CmSend(); }},
     {kCmCloseAll, M::kFile, true, "Cierre Todo", {}, nullptr, nullptr, E::kFileOpen,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmCloseAll(); }},
     // The recent files go between the separator here and "&Salir".
@@ -243,6 +245,9 @@ const Command kCommands[] = {
     {kCmPlayer, M::kTransport, true, "Reproductor...", {}, nullptr, nullptr, E::kFileOpen,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmPlayer(); }},
 
+    {kCmTextToSpeech, M::kTools, false, "Texto a Palabras", {}, nullptr, nullptr, E::kAlways,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmTextToSpeech(); }},
+
     {kCmCascade, M::kWindow, false, "Cascada", {}, nullptr, nullptr, E::kFileOpen,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.MdiArea()->cascadeSubWindows(); }},
     {kCmTileHorizontal, M::kWindow, false, "Cuadro Horizontal", {}, nullptr, nullptr,
@@ -257,6 +262,11 @@ const Command kCommands[] = {
     {kCmPreviousWindow, M::kWindow, false, "Ventana Anterior\tCtrl+Shift+Tab",
      {kCtrlShift | Qt::Key_Backtab}, nullptr, nullptr, E::kFileOpen, C::kNotCheckable,
      T::kNone, false, [](MainDialog& f) { f.MdiArea()->activatePreviousSubWindow(); }},
+
+    {kCmHelp, M::kHelp, false, "&Ayuda\tF1", {QKeyCombination(Qt::Key_F1)}, "help-contents",
+     nullptr, E::kAlways, C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmHelp(); }},
+    {kCmAbout, M::kHelp, true, "Acerca Sonvara", {}, "help-about", nullptr, E::kAlways,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmAbout(); }},
 };
 // clang-format on
 

@@ -21,6 +21,7 @@ enum CommandId : int {
     kCmConvertSampleRate = 1006,
     kCmMono = 1007,
     kCmStereo = 1008,
+    kCmSend = 1009,
     kCmExit = 1048,
     kCmRecentFirst = 1050,  // to 1060: recent file 1 to 11
     kCmRecentSeparator = 1061,
@@ -94,6 +95,9 @@ enum CommandId : int {
     kCmNextWindow = 5050,
     kCmPreviousWindow = 5051,
     kCmWindowFirst = 5060,  // the open windows listed in the window menu, in opening order
+    kCmHelp = 6000,
+    kCmAbout = 6013,
+    kCmTextToSpeech = 7004,
 };
 
 // kChannels is a submenu of the file menu, kInsertSilence and kInsertFile of the edit menu;
@@ -106,7 +110,9 @@ enum class CommandMenu {
     kInsertFile,
     kView,
     kTransport,
+    kTools,
     kWindow,
+    kHelp,
     kEffects,
     kVolume,
     kFilters,

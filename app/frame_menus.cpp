@@ -112,8 +112,12 @@ void MainDialog::BuildCommands() {
     view->setObjectName("viewMenu");
     QMenu* transport = menuBar()->addMenu("&Transporte");
     transport->setObjectName("transportMenu");
+    QMenu* tools = menuBar()->addMenu("&Herramientas");
+    tools->setObjectName("toolsMenu");
     QMenu* window = menuBar()->addMenu("Ve&ntana");
     window->setObjectName("windowMenu");
+    QMenu* help = menuBar()->addMenu("A&yuda");
+    help->setObjectName("helpMenu");
     QMenu* channels = nullptr;  // made where its first entry comes
     QMenu* insert_silence = nullptr;
     QMenu* insert_file = nullptr;
@@ -141,8 +145,12 @@ void MainDialog::BuildCommands() {
                 return view;
             case CommandMenu::kTransport:
                 return transport;
+            case CommandMenu::kTools:
+                return tools;
             case CommandMenu::kWindow:
                 return window;
+            case CommandMenu::kHelp:
+                return help;
             case CommandMenu::kEffects:
                 return effects_menu_;
             case CommandMenu::kVolume:
