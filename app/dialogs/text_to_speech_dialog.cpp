@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -44,6 +45,7 @@ LTextToSpeechDlg::LTextToSpeechDlg(Prompts& prompts, QWidget* parent)
     const QFontMetrics metrics = text_->fontMetrics();
     text_->setMinimumSize(metrics.horizontalAdvance('x') * 60, metrics.lineSpacing() * 8);
     prompt->setBuddy(text_);
+    text_->installEventFilter(this);
     layout->addWidget(text_, 1);
 
     auto* form = new QFormLayout;
@@ -67,6 +69,18 @@ LTextToSpeechDlg::LTextToSpeechDlg(Prompts& prompts, QWidget* parent)
     layout->addLayout(form);
     AddOkCancelButtons(*this, *layout);
     text_->setFocus();
+}
+
+bool LTextToSpeechDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == text_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers().testFlag(Qt::ControlModifier)) {
+            accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void LTextToSpeechDlg::accept() {

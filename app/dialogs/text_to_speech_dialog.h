@@ -2,7 +2,7 @@
 // LTextToSpeechDlg ("Texto a Palabras"): the text to read aloud, the voice and the speaking rate.
 // The voice and the rate start from the last ones ("TextToSpeechVoice", "TextToSpeechRate" in
 // "StoredValues") and are stored back on OK; an empty text is refused with a message and the
-// dialog stays open.
+// dialog stays open. Return in the text starts a new line; Ctrl+Return is OK.
 
 #include <QDialog>
 
@@ -30,6 +30,9 @@ class LTextToSpeechDlg : public QDialog {
 
   public slots:
     void accept() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     Prompts& prompts_;
