@@ -70,6 +70,8 @@ const Command kCommands[] = {
      T::kNone, false, [](MainDialog& f) { f.CmConvertChannel(1); }},
     {kCmStereo, M::kChannels, false, "Estéreo", {}, nullptr, nullptr, E::kFileOpen, C::kStereo,
      T::kNone, false, [](MainDialog& f) { f.CmConvertChannel(2); }},
+    {kCmSend, M::kFile, true, "Enviar...", {}, nullptr, nullptr, E::kFileOpen, C::kNotCheckable,
+     T::kNone, false, [](MainDialog& f) { f.CmSend(); }},
     {kCmOptions, M::kFile, true, "Opciones...", {}, nullptr, nullptr, E::kAlways,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmOptions(); }},
     {kCmCloseAll, M::kFile, true, "Cierre Todo", {}, nullptr, nullptr, E::kFileOpen,
@@ -290,6 +292,13 @@ const Command kCommands[] = {
      [](MainDialog& f) { f.CmFrequencyAnalyze(); }},
     {kCmToneGenerator, M::kTools, false, "Generador de Tonos", {}, nullptr, nullptr, E::kAlways,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmToneGenerator(); }},
+    {kCmTextToSpeech, M::kTools, false, "Texto a Palabras", {}, nullptr, nullptr, E::kAlways,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmTextToSpeech(); }},
+
+    {kCmHelp, M::kHelp, false, "&Ayuda\tF1", {QKeyCombination(Qt::Key_F1)}, "help-contents",
+     nullptr, E::kAlways, C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmHelp(); }},
+    {kCmAbout, M::kHelp, true, "Acerca Sonvara", {}, "help-about", nullptr, E::kAlways,
+     C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmAbout(); }},
 };
 // clang-format on
 

@@ -25,6 +25,7 @@ enum CommandId : int {
     kCmConvertSampleRate = 1006,
     kCmMono = 1007,
     kCmStereo = 1008,
+    kCmSend = 1009,
     kCmOptions = 1010,
     kCmExit = 1048,
     kCmRecentFirst = 1050,  // to 1060: recent file 1 to 11
@@ -107,6 +108,9 @@ enum CommandId : int {
     kCmSetRegion = 8004,
     kCmAssembleRegions = 8005,
     kCmOpenRegionLibrary = 8009,
+    kCmHelp = 6000,
+    kCmAbout = 6013,
+    kCmTextToSpeech = 7004,
 };
 
 // kChannels is a submenu of the file menu, kInsertSilence and kInsertFile of the edit menu;
@@ -120,8 +124,9 @@ enum class CommandMenu {
     kView,
     kTransport,
     kPlaces,  // bookmarks and regions
-    kWindow,
     kTools,
+    kWindow,
+    kHelp,
     kEffects,
     kVolume,
     kFilters,

@@ -118,6 +118,8 @@ void MainDialog::BuildCommands() {
     tools->setObjectName("toolsMenu");
     QMenu* window = menuBar()->addMenu("Ve&ntana");
     window->setObjectName("windowMenu");
+    QMenu* help = menuBar()->addMenu("A&yuda");
+    help->setObjectName("helpMenu");
     QMenu* channels = nullptr;  // made where its first entry comes
     QMenu* insert_silence = nullptr;
     QMenu* insert_file = nullptr;
@@ -147,10 +149,12 @@ void MainDialog::BuildCommands() {
                 return transport;
             case CommandMenu::kPlaces:
                 return places;
-            case CommandMenu::kWindow:
-                return window;
             case CommandMenu::kTools:
                 return tools;
+            case CommandMenu::kWindow:
+                return window;
+            case CommandMenu::kHelp:
+                return help;
             case CommandMenu::kEffects:
                 return effects_menu_;
             case CommandMenu::kVolume:

@@ -439,12 +439,17 @@ bool MainDialog::LoadAudio(const std::string& path, LCutListAudio& audio, bool a
     return result == PROCESS_DONE;
 }
 
-bool MainDialog::LoadFile(const std::string& path, bool ask_raw_format) {
+bool MainDialog::LoadFile(const std::string& path, bool ask_raw_format, bool as_untitled) {
     auto file = std::make_unique<LSVFileWindow>();
     if (!LoadAudio(path, file->Document().Audio(), ask_raw_format, nullptr)) {
         return false;
     }
-    file->SetPath(path);
+    if (as_untitled) {
+        file->Document().SetModified(true);
+        file->SetUntitledNumber(UntitledIndex());
+    } else {
+        file->SetPath(path);
+    }
     LoadBookMarkList(AddFileWindow(std::move(file)));
     return true;
 }

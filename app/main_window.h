@@ -268,6 +268,14 @@ class MainDialog : public QMainWindow, private TransportHost {
     void CmPlayer();
     // A menu's wind: starts it, or ends it when it runs.
     void CmToggleWind(Wind wind);
+    // Hands the current file, saved first when modified or untitled, to the desktop's mail
+    // program as an attachment of a new mail.
+    void CmSend();
+    // Reads a text aloud into a new untitled file through the speech synthesizer.
+    void CmTextToSpeech();
+    // Opens the user manual in the desktop's browser.
+    void CmHelp();
+    void CmAbout();
     // Side by side (`across`) or one above the other, sharing the area evenly.
     void CmTile(bool across);
     // The minimized windows in a row along the bottom of the area, wrapping upwards.
@@ -348,7 +356,8 @@ class MainDialog : public QMainWindow, private TransportHost {
     // failed conversion takes the undo point back.
     void ConvertCurrentFile(const std::string& name, std::int32_t rate, int channels);
     void RebuildRecentMenu();
-    bool LoadFile(const std::string& path, bool ask_raw_format);
+    // `as_untitled`: audio with no file of its own (the speech of a text), untitled and modified.
+    bool LoadFile(const std::string& path, bool ask_raw_format, bool as_untitled = false);
     // Loads `path` into `audio` behind the progress dialog, telling the user when it cannot be
     // read; `target`'s window is active again afterwards.
     bool LoadAudio(const std::string& path, LCutListAudio& audio, bool ask_raw_format,

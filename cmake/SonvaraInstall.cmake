@@ -2,9 +2,6 @@
 # lib/sonvara (the editor finds its components beside itself), the editor and the batch tool on the
 # search path through links in bin, the desktop entry that lists the MIME types the editor opens,
 # the shared MIME database's entries for those types the system lacks, and the icon.
-include(GNUInstallDirs)
-
-set(SONVARA_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/sonvara)
 install(TARGETS sonvara sonvara-batch sonvara-wmakx RUNTIME DESTINATION ${SONVARA_PROGRAM_DIR})
 install(TARGETS sonvara-dsskx sonvara-realaudio LIBRARY DESTINATION ${SONVARA_PROGRAM_DIR})
 foreach(program sonvara sonvara-batch)

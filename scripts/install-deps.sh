@@ -10,7 +10,7 @@ clang libclang-rt-14-dev clang-format
 qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
 libasound2-dev
 libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-lame
+lame espeak-ng
 xvfb xauth imagemagick fonts-dejavu-core xdotool openbox
 desktop-file-utils xdg-utils shared-mime-info librsvg2-bin
 sox libsox-fmt-all ffmpeg mpg123 libgsm-tools time

@@ -28,6 +28,7 @@ done
 PATH=$prefix/bin:$PATH
 export PATH
 sonvara-batch --help >/dev/null || fail "the installed sonvara-batch does not run"
+[ -f "$share/sonvara/manual/index.html" ] || fail "the manual is missing"
 
 entry=$share/applications/sonvara.desktop
 desktop-file-validate "$entry" || fail "desktop-file-validate refuses $entry"
