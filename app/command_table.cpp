@@ -243,6 +243,9 @@ const Command kCommands[] = {
     {kCmPlayer, M::kTransport, true, "Reproductor...", {}, nullptr, nullptr, E::kFileOpen,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmPlayer(); }},
 
+    {kCmBatchConverter, M::kTools, false, "Convertidor de Grupo", {}, nullptr, nullptr,
+     E::kAlways, C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmBatchConverter(); }},
+
     {kCmCascade, M::kWindow, false, "Cascada", {}, nullptr, nullptr, E::kFileOpen,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.MdiArea()->cascadeSubWindows(); }},
     {kCmTileHorizontal, M::kWindow, false, "Cuadro Horizontal", {}, nullptr, nullptr,

@@ -94,6 +94,7 @@ enum CommandId : int {
     kCmNextWindow = 5050,
     kCmPreviousWindow = 5051,
     kCmWindowFirst = 5060,  // the open windows listed in the window menu, in opening order
+    kCmBatchConverter = 7003,
 };
 
 // kChannels is a submenu of the file menu, kInsertSilence and kInsertFile of the edit menu;
@@ -107,6 +108,7 @@ enum class CommandMenu {
     kView,
     kTransport,
     kWindow,
+    kTools,
     kEffects,
     kVolume,
     kFilters,

@@ -112,6 +112,8 @@ void MainDialog::BuildCommands() {
     view->setObjectName("viewMenu");
     QMenu* transport = menuBar()->addMenu("&Transporte");
     transport->setObjectName("transportMenu");
+    QMenu* tools = menuBar()->addMenu("&Herramientas");
+    tools->setObjectName("toolsMenu");
     QMenu* window = menuBar()->addMenu("Ve&ntana");
     window->setObjectName("windowMenu");
     QMenu* channels = nullptr;  // made where its first entry comes
@@ -143,6 +145,8 @@ void MainDialog::BuildCommands() {
                 return transport;
             case CommandMenu::kWindow:
                 return window;
+            case CommandMenu::kTools:
+                return tools;
             case CommandMenu::kEffects:
                 return effects_menu_;
             case CommandMenu::kVolume:

@@ -227,6 +227,9 @@ class MainDialog : public QMainWindow, private TransportHost {
     void CmTile(bool across);
     // The minimized windows in a row along the bottom of the area, wrapping upwards.
     void CmArrangeIcons();
+    // The batch converter: the files, the command list and where the results go, each on its
+    // page, then the run in its own window.
+    void CmBatchConverter();
 
   protected:
     // The open dialog: the chosen files, none when cancelled.
