@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -113,7 +114,11 @@ AddBatchCommandDlg::AddBatchCommandDlg(QWidget* parent) : QDialog(parent) {
             list_);
         item->setData(Qt::UserRole, command.id);
     }
-    list_->setMinimumHeight(list_->sizeHintForRow(0) * 12);
+    // Every name whole, and every command in sight: the list is short.
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setMinimumWidth(list_->sizeHintForColumn(0) + 2 * list_->frameWidth() +
+                           list_->verticalScrollBar()->sizeHint().width());
+    list_->setMinimumHeight(list_->sizeHintForRow(0) * list_->count() + 2 * list_->frameWidth());
     layout->addWidget(list_, 1);
     AddOkCancelButtons(*this, *layout);
     connect(list_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
@@ -147,7 +152,7 @@ LSelectBatchCommandDlg::LSelectBatchCommandDlg(LBatchCommandList& list, Prompts&
     tree_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     const int character = tree_->fontMetrics().averageCharWidth();
     tree_->setColumnWidth(0, character * 38);
-    tree_->setMinimumWidth(character * 100);
+    tree_->setMinimumWidth(character * 120);
     tree_->setMinimumHeight(tree_->fontMetrics().height() * 14);
     row->addWidget(tree_, 1);
     auto* buttons = new QVBoxLayout;
