@@ -31,7 +31,9 @@
 #include "app/dialogs/batch_command_dialog.h"
 #include "app/dialogs/batch_file_dialog.h"
 #include "app/dialogs/batch_format_dialog.h"
+#include "app/dialogs/batch_options.h"
 #include "app/dialogs/batch_run_dialog.h"
+#include "app/dialogs/point_list_dialog.h"
 #include "audio/wav/wave_file.h"
 #include "tests/app/editor_fixture.h"
 
@@ -212,6 +214,41 @@ TEST_F(BatchDialogsTest, AListMadeInTheDialogsIsSavedAsTheCommandLineSavesItAndR
         source->Read(start.data(), 100);
         EXPECT_NEAR(start[50], 0x20000, 0x800);  // halved, before the echo comes in
     }
+}
+
+TEST_F(BatchDialogsTest, OptionsDialogsShowTheItemsValuesAndGiveThemBackUnchangedOnOK) {
+    PointList points;
+    points.n_points = 3;
+    points.points[0] = {0, 40};
+    points.points[1] = {90, 200};
+    points.points[2] = {255, 128};
+    const std::vector<std::pair<LBatchCommandItem, QString>> items = {
+        {MakeBatchItem(*FindBatchCommand(kBatchCompressor), {-12, 3, -2}), "LSVCompressorDlg"},
+        {MakeBatchItem(*FindBatchCommand(kBatchEqualizer), {}, points), "LEqualizerDlg"},
+        {MakeBatchItem(*FindBatchCommand(kBatchSilenceAtEnd), {1500}), "LSVInsertSilenceDlg"},
+        {MakeBatchItem(*FindBatchCommand(kBatchConstantSpeed), {120}), "LSVSpeedChangeDlg"},
+        {MakeBatchItem(*FindBatchCommand(kBatchConvertChannels), {2}), "ChannelsDlg"},
+    };
+    for (const auto& [item, dialog_name] : items) {
+        QString shown;
+        OnModal(dialog_name, [&](QWidget* dialog) {
+            shown = dialog->windowTitle();
+            Accept(dialog);
+        });
+        const std::optional<LBatchCommandItem> edited =
+            EditBatchOptions(item, prompts_, frame_.get());
+        ASSERT_TRUE(edited.has_value()) << dialog_name.toStdString();
+        EXPECT_EQ(*edited, item) << dialog_name.toStdString();
+        EXPECT_FALSE(shown.isEmpty());
+    }
+    // An item without data shows the stored values, and OK gives it the whole layout.
+    WriteStoredValue(kEchoTime, 321);
+    OnModal("LSVEchoDlg", [](QWidget* dialog) { Accept(dialog); });
+    const std::optional<LBatchCommandItem> filled =
+        EditBatchOptions({kBatchEcho, {}}, prompts_, frame_.get());
+    ASSERT_TRUE(filled.has_value());
+    EXPECT_EQ(BatchItemValues(*filled).numbers, (std::vector<int>{321, 50}));
+    EXPECT_EQ(filled->data.size(), 6u);
 }
 
 TEST_F(BatchDialogsTest, AFailingFileIsListedAndStopsTheRunUnlessTheUserLetsItGoOn) {
