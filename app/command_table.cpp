@@ -292,6 +292,8 @@ const Command kCommands[] = {
      [](MainDialog& f) { f.CmFrequencyAnalyze(); }},
     {kCmToneGenerator, M::kTools, false, "Generador de Tonos", {}, nullptr, nullptr, E::kAlways,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmToneGenerator(); }},
+    {kCmBatchConverter, M::kTools, false, "Convertidor de Grupo", {}, nullptr, nullptr,
+     E::kAlways, C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmBatchConverter(); }},
     {kCmTextToSpeech, M::kTools, false, "Texto a Palabras", {}, nullptr, nullptr, E::kAlways,
      C::kNotCheckable, T::kNone, false, [](MainDialog& f) { f.CmTextToSpeech(); }},
 

@@ -110,6 +110,7 @@ enum CommandId : int {
     kCmOpenRegionLibrary = 8009,
     kCmHelp = 6000,
     kCmAbout = 6013,
+    kCmBatchConverter = 7003,
     kCmTextToSpeech = 7004,
 };
 

@@ -284,6 +284,9 @@ class MainDialog : public QMainWindow, private TransportHost {
     void CmFrequencyAnalyze();
     // A new file of a tone, DTMF digits or noise, as the tone generator's dialog asks.
     void CmToneGenerator();
+    // The batch converter: the files, the command list and where the results go, each on its
+    // page, then the run in its own window.
+    void CmBatchConverter();
 
   protected:
     // The open dialog: the chosen files, none when cancelled.
