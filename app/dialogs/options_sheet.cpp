@@ -6,6 +6,7 @@
 #include "app/dialogs/audio_process_page.h"
 #include "app/dialogs/dialog_parts.h"
 #include "app/dialogs/general_page.h"
+#include "app/dialogs/keys_page.h"
 
 namespace sonvara {
 
@@ -30,7 +31,9 @@ void LOptionsSheet::AddPages(const Context& context) {
     AddPage(
         audio_, "Proceso de Audio", [page = audio_] { page->InitDialog(); },
         [page = audio_] { return page->CmOk(); });
-    // The keys page ("Teclas") comes third.
+    // The keys page reads "keys.dat" itself when it is first shown.
+    auto* keys = new LKeysPage(context.macros, context.prompts, tabs_);
+    AddPage(keys, "Teclas", [] {}, [keys] { return keys->CmOk(); });
 }
 
 void LOptionsSheet::AddPage(QWidget* page, const QString& title, std::function<void()> load,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/macro_keys.h"
 #include "core/prompts.h"
 
 class QTabWidget;
@@ -23,13 +24,14 @@ class LOptionsSheet : public QDialog {
     Q_OBJECT
 
   public:
-    // What the pages need: the machine's sound outputs and inputs, the prompts, and the editor's
-    // own path (which the file types registered for the desktop start).
+    // What the pages need: the machine's sound outputs and inputs, the prompts, the editor's own
+    // path (which the file types registered for the desktop start) and the frame's key macros.
     struct Context {
         WaveOutProvider& outputs;
         WaveInProvider& inputs;
         Prompts& prompts;
         std::string program;
+        std::vector<LSVMacroKeys>& macros;
     };
 
     LOptionsSheet(const Context& context, QWidget* parent);

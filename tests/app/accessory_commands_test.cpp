@@ -93,7 +93,7 @@ TEST_F(AccessoryCommandsTest, TheToolsAndHelpMenusHoldTheirCommands) {
     EXPECT_EQ(EntriesOf(frame_->findChild<QMenu*>("helpMenu")),
               QStringList({"&Ayuda\tF1", "Acerca Sonvara"}));
     const QStringList file = EntriesOf(frame_->findChild<QMenu*>("fileMenu"));
-    EXPECT_EQ(file.indexOf("Enviar...") + 1, file.indexOf("Cierre Todo"));
+    EXPECT_EQ(file.indexOf("Enviar...") + 1, file.indexOf("Opciones..."));
 }
 
 TEST_F(AccessoryCommandsTest, TextToSpeechOpensTheSpokenTextAsANewUntitledFile) {

@@ -112,7 +112,8 @@ class OptionsSheetTest : public ::testing::Test {
 
     std::unique_ptr<LOptionsSheet> OpenSheet() {
         auto sheet = std::make_unique<LOptionsSheet>(
-            LOptionsSheet::Context{outputs_, inputs_, prompts_, scratch_.File("sonvara")}, nullptr);
+            LOptionsSheet::Context{outputs_, inputs_, prompts_, scratch_.File("sonvara"), macros_},
+            nullptr);
         sheet->show();
         return sheet;
     }
@@ -131,6 +132,7 @@ class OptionsSheetTest : public ::testing::Test {
     testing::ScriptedPrompts prompts_;
     FakeOutputs outputs_{{"default", "plughw:1,0", "Sin sonido"}};
     FakeInputs inputs_{{"default", "hw:2,0", "Sin sonido"}};
+    std::vector<LSVMacroKeys> macros_;
 };
 
 TEST_F(OptionsSheetTest, OkWithOnlyTheGeneralPageShownStoresThatPageAlone) {
@@ -138,9 +140,10 @@ TEST_F(OptionsSheetTest, OkWithOnlyTheGeneralPageShownStoresThatPageAlone) {
     auto sheet = OpenSheet();
     EXPECT_EQ(sheet->windowTitle(), "Opciones");
     QTabWidget* pages = sheet->Pages();
-    ASSERT_EQ(pages->count(), 2);
+    ASSERT_EQ(pages->count(), 3);
     EXPECT_EQ(pages->tabText(0), "General");
     EXPECT_EQ(pages->tabText(1), "Proceso de Audio");
+    EXPECT_EQ(pages->tabText(2), "Teclas");
     QWidget* general = pages->widget(0);
     ExpectNothingClipped(general);
 
