@@ -15,8 +15,10 @@ namespace sonvara {
 
 QString FindUserManual(const QString& program_folder) {
     if (!program_folder.isEmpty()) {
-        for (const char* relative : {SONVARA_MANUAL_FROM_PROGRAM, SONVARA_MANUAL_FROM_BUILT_PROGRAM}) {
-            const QFileInfo beside(QDir(program_folder).filePath(QString(relative) + "/index.html"));
+        for (const char* relative :
+             {SONVARA_MANUAL_FROM_PROGRAM, SONVARA_MANUAL_FROM_BUILT_PROGRAM}) {
+            const QFileInfo beside(
+                QDir(program_folder).filePath(QString(relative) + "/index.html"));
             if (beside.isFile()) {
                 return beside.canonicalFilePath();
             }

@@ -12,10 +12,9 @@ namespace sonvara {
 
 void MainDialog::CmOptions() {
     SystemWaveInProvider inputs;
-    LOptionsSheet sheet(
-        {*outputs_, inputs, *prompts_, QCoreApplication::applicationFilePath().toStdString(),
-         macros_},
-        this);
+    LOptionsSheet sheet({*outputs_, inputs, *prompts_,
+                         QCoreApplication::applicationFilePath().toStdString(), macros_},
+                        this);
     if (sheet.exec() != QDialog::Accepted || !sheet.WorkingFolderChanged()) {
         return;
     }

@@ -33,7 +33,8 @@ void LOptionsSheet::AddPages(const Context& context) {
         [page = audio_] { return page->CmOk(); });
     // The keys page reads "keys.dat" itself when it is first shown.
     auto* keys = new LKeysPage(context.macros, context.prompts, tabs_);
-    AddPage(keys, "Teclas", [] {}, [keys] { return keys->CmOk(); });
+    AddPage(
+        keys, "Teclas", [] {}, [keys] { return keys->CmOk(); });
 }
 
 void LOptionsSheet::AddPage(QWidget* page, const QString& title, std::function<void()> load,
