@@ -371,18 +371,42 @@ QString MainDialog::AskAudioFile(const char* folder) {
 }
 
 QString MainDialog::AskRegionPath() {
-    QFileDialog dialog(this, "Guardar la región como", StoredFolder("SaveRegionDir"),
-                       AudioFilter("Audio Files", kSaveFormats));
+    return AskAudioSavePath("Guardar la región como", "SaveRegionDir",
+                            StoredFolder("SaveRegionDir"), "Audio Files");
+}
+
+QString MainDialog::AskAudioSavePath(const QString& title, const char* folder, const QString& start,
+                                     const char* filter) {
+    QFileDialog dialog(this, title, start, AudioFilter(filter, kSaveFormats));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.resize(kFileDialogSize);
     dialog.setDefaultSuffix("wav");
+    // The overwrite question is the frame's own, so that No can show the dialog again.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
     const QString path = dialog.selectedFiles().front();
-    StoreFolder("SaveRegionDir", path);
+    StoreFolder(folder, path);
     return path;
+}
+
+QString MainDialog::AskPathToWrite(const std::function<QString()>& ask) {
+    for (;;) {
+        const QString path = ask();
+        if (path.isEmpty() || !QFileInfo::exists(path)) {
+            return path;
+        }
+        const PromptAnswer answer = prompts_->Ask(
+            {"Sonvara", "Otro archivo con el mismo nombre ya existe. ¿Quiere reemplazarlo?",
+             PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
+        if (answer == PromptAnswer::kYes) {
+            return path;
+        }
+        if (answer != PromptAnswer::kNo) {
+            return {};
+        }
+    }
 }
 
 QString MainDialog::AskProjectPath(bool save) {
@@ -457,19 +481,7 @@ bool MainDialog::LoadFile(const std::string& path, bool ask_raw_format, bool as_
 QString MainDialog::AskSaveAsPath(const QString& current) {
     QString folder = StoredFolder("SaveAsDir");
     const QString start = folder.isEmpty() ? current : folder + "/" + QFileInfo(current).fileName();
-    QFileDialog dialog(this, "Guardar Archivo Audio como", start,
-                       AudioFilter("Archivos de audio", kSaveFormats));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.resize(kFileDialogSize);
-    dialog.setDefaultSuffix("wav");
-    // The overwrite question is the frame's own, so that No can show the dialog again.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    const QString path = dialog.selectedFiles().front();
-    StoreFolder("SaveAsDir", path);
-    return path;
+    return AskAudioSavePath("Guardar Archivo Audio como", "SaveAsDir", start, "Archivos de audio");
 }
 
 bool MainDialog::SaveFile(LSVFileWindow* file, SaveMode mode) {
@@ -498,24 +510,9 @@ bool MainDialog::SaveFile(LSVFileWindow* file, SaveMode mode) {
 }
 
 bool MainDialog::SaveAs(LSVFileWindow* file) {
-    QString path;
-    for (;;) {
-        path = AskSaveAsPath(Text(file->Path()));
-        if (path.isEmpty()) {
-            return false;
-        }
-        if (!QFileInfo::exists(path)) {
-            break;
-        }
-        const PromptAnswer answer = prompts_->Ask(
-            {"Sonvara", "Otro archivo con el mismo nombre ya existe. ¿Quiere reemplazarlo?",
-             PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
-        if (answer == PromptAnswer::kYes) {
-            break;
-        }
-        if (answer != PromptAnswer::kNo) {
-            return false;
-        }
+    const QString path = AskPathToWrite([&] { return AskSaveAsPath(Text(file->Path())); });
+    if (path.isEmpty()) {
+        return false;
     }
     file->SetPreviousPath(file->Path());
     file->SetPath(path.toStdString());

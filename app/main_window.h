@@ -304,6 +304,13 @@ class MainDialog : public QMainWindow, private TransportHost {
     // dialog: the chosen path, empty when cancelled.
     virtual QString AskProjectPath(bool save);
     virtual QString AskRegionPath();
+    // The save dialog titled `title` with the audio formats under `filter`, starting at `start`;
+    // the chosen path, whose folder is kept as `folder` in [Settings]; empty when cancelled.
+    QString AskAudioSavePath(const QString& title, const char* folder, const QString& start,
+                             const char* filter);
+    // A path from `ask` until it names no file or the user agrees to replace the file it names
+    // (No asks again): that path, empty when the user cancels.
+    QString AskPathToWrite(const std::function<QString()>& ask);
 
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

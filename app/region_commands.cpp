@@ -2,7 +2,6 @@
 // window asks of the frame: a region copied into a new file, regions put together into a new
 // file, a region saved as an audio file.
 
-#include <QFileInfo>
 #include <algorithm>
 
 #include "app/dialogs/assemble_region_dialog.h"
@@ -120,24 +119,9 @@ void MainDialog::SaveRegion(std::size_t index) {
     if (index >= places_->regions.size()) {
         return;
     }
-    QString path;
-    for (;;) {
-        path = AskRegionPath();
-        if (path.isEmpty()) {
-            return;
-        }
-        if (!QFileInfo::exists(path)) {
-            break;
-        }
-        const PromptAnswer answer = prompts_->Ask(
-            {"Sonvara", "Otro archivo con el mismo nombre ya existe. ¿Quiere reemplazarlo?",
-             PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
-        if (answer == PromptAnswer::kYes) {
-            break;
-        }
-        if (answer != PromptAnswer::kNo) {
-            return;
-        }
+    const QString path = AskPathToWrite([this] { return AskRegionPath(); });
+    if (path.isEmpty()) {
+        return;
     }
     // A copy: a save that makes the sound mono (VOX) leaves the region as it is.
     LCutListAudio audio = places_->regions[index].audio;
