@@ -26,7 +26,8 @@ double BesselI0(double y) {
 // filter overshoot), which turns a peak into a full-scale click of the opposite sign; wherever
 // the 32-bit sum does not overflow the result is the same.
 Sample ScaleBack(std::int64_t sum, int shift) {
-    const std::int32_t rounding = std::int32_t{1} << (14 - shift);
+    // At the largest shift the halving is the whole scaling, and nothing is left to round.
+    const std::int32_t rounding = shift < 15 ? std::int32_t{1} << (14 - shift) : 0;
     const auto limited =
         static_cast<std::int32_t>(std::clamp<std::int64_t>(sum, INT32_MIN, INT32_MAX));
     return ((limited >> 1) + rounding) >> (15 - shift);
