@@ -1,6 +1,6 @@
 #pragma once
-// LFrequencyWindow: the graph of a spectrum (effects/spectrum.h). The bands from 0 Hz up to half
-// the rate, or in four-times mode the lowest 512 bands (a quarter of that range, four times
+// LFrequencyWindow: the graph of a spectrum (effects/frequency_analysis.h). The bands from 0 Hz up
+// to half the rate, or in four-times mode the lowest 512 bands (a quarter of that range, four times
 // wider), run from left to right; the column at x shows band trunc(x × bands ÷ width) (and when
 // the bands outnumber the columns, the loudest of the bands up to the next column's). A band's
 // level lies at (kTopLevel − level) × height ÷ kLevelSpan from the top: +96 dB at the top edge,
@@ -14,7 +14,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "effects/spectrum.h"
+#include "effects/frequency_analysis.h"
 
 namespace sonvara {
 

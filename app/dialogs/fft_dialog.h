@@ -13,7 +13,7 @@
 #include <functional>
 #include <optional>
 
-#include "effects/spectrum.h"
+#include "effects/frequency_analysis.h"
 
 class QCheckBox;
 class QLabel;

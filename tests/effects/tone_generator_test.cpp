@@ -8,7 +8,7 @@
 #include <numbers>
 #include <vector>
 
-#include "effects/spectrum.h"
+#include "effects/frequency_analysis.h"
 #include "effects/tone_generator.h"
 
 namespace sonvara {

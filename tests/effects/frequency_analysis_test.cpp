@@ -8,7 +8,7 @@
 #include <numbers>
 #include <vector>
 
-#include "effects/spectrum.h"
+#include "effects/frequency_analysis.h"
 #include "tests/document/document_fixture.h"
 
 namespace sonvara {

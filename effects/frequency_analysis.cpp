@@ -1,4 +1,4 @@
-#include "effects/spectrum.h"
+#include "effects/frequency_analysis.h"
 
 #include <algorithm>
 #include <cmath>
