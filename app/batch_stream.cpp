@@ -153,16 +153,7 @@ void BatchStream::Convert(std::int32_t rate, int channels) {
     if (source->GetSampleRate() == rate && source->GetChannels() == channels) {
         return;
     }
-    // The order of ConvertRateChannels: the rate converter works on the fewer channels.
-    if (source->GetSampleRate() != rate && source->GetChannels() < channels) {
-        source = LRateFilterMaker(rate).Make(source);
-    }
-    if (source->GetChannels() != channels) {
-        source = LChannelsFilterMaker(channels).Make(source);
-    }
-    if (source->GetSampleRate() != rate) {
-        source = LRateFilterMaker(rate).Make(source);
-    }
+    source = ConvertRateChannelsSource(source, rate, channels);
     // The document's conversion limits its new cuts at full scale when their bound says they may
     // pass it. The limiter leaves frames within the limit as they are, so it is always put here:
     // it then acts exactly where the document's would, whatever bound the stages declare.

@@ -119,13 +119,7 @@ void MainDialog::CmCopyToNew() {
     if (current_ == nullptr || !HasValidSelection(current_->Document())) {
         return;
     }
-    auto file = std::make_unique<LSVFileWindow>();
-    file->Document().Audio() = EditCopyToNew(current_->Document());
-    file->Document().SetModified(true);
-    file->SetUntitledNumber(UntitledIndex());
-    AddFileWindow(std::move(file));
-    SetWindowCaption();
-    EnableMenuOptions();
+    OpenAsNewFile(EditCopyToNew(current_->Document()));
 }
 
 }  // namespace sonvara

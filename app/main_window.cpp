@@ -232,6 +232,16 @@ void MainDialog::Activate(LSVFileWindow* file) {
     EnableMenuOptions();
 }
 
+void MainDialog::OpenAsNewFile(LCutListAudio audio) {
+    auto file = std::make_unique<LSVFileWindow>();
+    file->Document().Audio() = std::move(audio);
+    file->Document().SetModified(true);
+    file->SetUntitledNumber(UntitledIndex());
+    AddFileWindow(std::move(file));
+    SetWindowCaption();
+    EnableMenuOptions();
+}
+
 LSVFileWindow* MainDialog::AddFileWindow(std::unique_ptr<LSVFileWindow> owned) {
     LSVFileWindow* file = owned.release();
     QMdiSubWindow* window = mdi_->addSubWindow(file);

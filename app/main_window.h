@@ -380,6 +380,9 @@ class MainDialog : public QMainWindow, private TransportHost {
     void MixIntoCurrentFile(const std::string& name, const LCutListAudio& paste,
                             const MixPasteParameters& parameters);
     LSVFileWindow* AddFileWindow(std::unique_ptr<LSVFileWindow> file);
+    // A new untitled window holding `audio`, marked modified (it has never been saved), made the
+    // current one.
+    void OpenAsNewFile(LCutListAudio audio);
     // Runs `process` behind the progress dialog; `target`'s window is active again afterwards.
     ProcessResult RunProcess(LProgressDialog& process, LSVFileWindow* target = nullptr);
     ProcessResult RunProcess(const std::function<ProcessResult(ProcessHost&)>& run,

@@ -72,25 +72,11 @@ void MainDialog::CmAssembleRegions() {
     }
 }
 
-namespace {
-
-std::unique_ptr<LSVFileWindow> NewFileHolding(const LCutListAudio& audio, int untitled) {
-    auto file = std::make_unique<LSVFileWindow>();
-    file->Document().Audio() = audio;
-    file->Document().SetModified(true);
-    file->SetUntitledNumber(untitled);
-    return file;
-}
-
-}  // namespace
-
 void MainDialog::CopyRegionToNew(std::size_t index) {
     if (index >= places_->regions.size()) {
         return;
     }
-    AddFileWindow(NewFileHolding(places_->regions[index].audio, UntitledIndex()));
-    SetWindowCaption();
-    EnableMenuOptions();
+    OpenAsNewFile(places_->regions[index].audio);
 }
 
 bool MainDialog::AssembleRegions(const std::vector<std::size_t>& order) {
@@ -109,9 +95,7 @@ bool MainDialog::AssembleRegions(const std::vector<std::size_t>& order) {
             nullptr) != PROCESS_DONE) {
         return false;
     }
-    AddFileWindow(NewFileHolding(result, UntitledIndex()));
-    SetWindowCaption();
-    EnableMenuOptions();
+    OpenAsNewFile(std::move(result));
     return true;
 }
 

@@ -16,8 +16,7 @@ void MainDialog::CmToneGenerator() {
         return;
     }
     const ToneParameters& parameters = dialog.Parameters();
-    auto file = std::make_unique<LSVFileWindow>();
-    LCutListAudio& audio = file->Document().Audio();
+    LCutListAudio audio;
     audio.SetFormat(parameters.sample_rate, parameters.channels);
     ProcessResult result = PROCESS_FAILED;
     {
@@ -29,11 +28,7 @@ void MainDialog::CmToneGenerator() {
     if (result != PROCESS_DONE) {
         return;
     }
-    file->Document().SetModified(true);
-    file->SetUntitledNumber(UntitledIndex());
-    AddFileWindow(std::move(file));
-    SetWindowCaption();
-    EnableMenuOptions();
+    OpenAsNewFile(std::move(audio));
 }
 
 }  // namespace sonvara

@@ -32,4 +32,17 @@ LSoundSourceRef LPeakLimitFilterMaker::Make(const LSoundSourceRef& source) const
     return new LSRCPeakLimit(source, limit_);
 }
 
+LSoundSourceRef ConvertRateChannelsSource(LSoundSourceRef source, std::int32_t rate, int channels) {
+    if (source->GetSampleRate() != rate && source->GetChannels() < channels) {
+        source = LRateFilterMaker(rate).Make(source);
+    }
+    if (source->GetChannels() != channels) {
+        source = LChannelsFilterMaker(channels).Make(source);
+    }
+    if (source->GetSampleRate() != rate) {
+        source = LRateFilterMaker(rate).Make(source);
+    }
+    return source;
+}
+
 }  // namespace sonvara

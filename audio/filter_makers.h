@@ -47,4 +47,8 @@ class LPeakLimitFilterMaker : public LSourceFilterMaker {
     Sample limit_;
 };
 
+// `source` at `rate` and `channels`, itself when it has both. The rate converter runs on the fewer
+// channels: before a channel count goes up, after it goes down.
+LSoundSourceRef ConvertRateChannelsSource(LSoundSourceRef source, std::int32_t rate, int channels);
+
 }  // namespace sonvara

@@ -21,16 +21,8 @@ ProcessResult ConvertRateChannels(LProgressDialog& process, LCutListAudio& docum
         return PROCESS_DONE;
     }
     process.SetText("Converting rate or channels...", 0);
-    LSoundSourceRef source(new LSRCCutListAudio(document));
-    if (source->GetSampleRate() != rate && source->GetChannels() < channels) {
-        source = LRateFilterMaker(rate).Make(source);
-    }
-    if (source->GetChannels() != channels) {
-        source = LChannelsFilterMaker(channels).Make(source);
-    }
-    if (source->GetSampleRate() != rate) {
-        source = LRateFilterMaker(rate).Make(source);
-    }
+    LSoundSourceRef source =
+        ConvertRateChannelsSource(LSoundSourceRef(new LSRCCutListAudio(document)), rate, channels);
     // The document changes only when the whole conversion is there.
     LCutListAudio converted;
     ProcessResult result;
