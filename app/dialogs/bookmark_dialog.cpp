@@ -18,19 +18,6 @@
 #include "project/record_fields.h"
 
 namespace sonvara {
-namespace {
-
-// The selected rows, from the last, so that erasing them in order keeps the others' indexes.
-std::vector<std::size_t> SelectedRows(const QTreeWidget& list) {
-    std::vector<std::size_t> rows;
-    for (QTreeWidgetItem* item : list.selectedItems()) {
-        rows.push_back(static_cast<std::size_t>(list.indexOfTopLevelItem(item)));
-    }
-    std::sort(rows.rbegin(), rows.rend());
-    return rows;
-}
-
-}  // namespace
 
 BookMarkDlg::BookMarkDlg(MainDialog& frame)
     : QDialog(&frame), frame_(frame), list_(new QTreeWidget(this)) {
@@ -135,8 +122,8 @@ void BookMarkDlg::CmDelete() {
         return;
     }
     std::vector<LSVBookMark>& marks = frame_.Places().bookmarks;
-    for (std::size_t row : rows) {
-        marks.erase(marks.begin() + static_cast<std::ptrdiff_t>(row));
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        marks.erase(marks.begin() + static_cast<std::ptrdiff_t>(*row));
     }
     Changed();
 }

@@ -7,6 +7,8 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeWidget>
+#include <algorithm>
 #include <string>
 
 #include "effects/effect_parameters.h"
@@ -82,6 +84,15 @@ QDialogButtonBox* AddOkCancelButtons(QDialog& dialog, QLayout& layout) {
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout.addWidget(buttons);
     return buttons;
+}
+
+std::vector<std::size_t> SelectedRows(const QTreeWidget& list) {
+    std::vector<std::size_t> rows;
+    for (QTreeWidgetItem* item : list.selectedItems()) {
+        rows.push_back(static_cast<std::size_t>(list.indexOfTopLevelItem(item)));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 }  // namespace sonvara

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/prompts.h"
 
@@ -13,6 +14,7 @@ class QComboBox;
 class QDialog;
 class QDialogButtonBox;
 class QLayout;
+class QTreeWidget;
 class QLineEdit;
 
 namespace sonvara {
@@ -40,5 +42,8 @@ void SpanishButtons(QDialogButtonBox& box);
 // OK and Cancel with their Spanish texts, joined to the dialog's accept and reject, at the end of
 // `layout`.
 QDialogButtonBox* AddOkCancelButtons(QDialog& dialog, QLayout& layout);
+
+// The rows of `list`'s selected top-level items, in ascending order.
+std::vector<std::size_t> SelectedRows(const QTreeWidget& list);
 
 }  // namespace sonvara

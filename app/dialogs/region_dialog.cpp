@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/dialogs/dialog_parts.h"
 #include "app/frame_places.h"
 #include "app/main_window.h"
 #include "app/region_player.h"
@@ -87,17 +88,8 @@ RegionDlg::RegionDlg(MainDialog& frame)
                                        0)));
 }
 
-std::vector<std::size_t> RegionDlg::Selected() const {
-    std::vector<std::size_t> rows;
-    for (QTreeWidgetItem* item : list_->selectedItems()) {
-        rows.push_back(static_cast<std::size_t>(list_->indexOfTopLevelItem(item)));
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
 void RegionDlg::Refresh() {
-    const std::vector<std::size_t> selected = Selected();
+    const std::vector<std::size_t> selected = SelectedRows(*list_);
     filling_ = true;
     list_->clear();
     for (const LSVRegion& region : frame_.Places().regions) {
@@ -131,7 +123,7 @@ void RegionDlg::CmPlay() {
         return;
     }
     std::vector<LCutListAudio> sounds;
-    for (std::size_t row : Selected()) {
+    for (std::size_t row : SelectedRows(*list_)) {
         sounds.push_back(frame_.Places().regions[row].audio);
     }
     player_->Play(sounds);
@@ -166,7 +158,7 @@ void RegionDlg::Renamed(QTreeWidgetItem* item, int column) {
 }
 
 void RegionDlg::CmDelete() {
-    std::vector<std::size_t> rows = Selected();
+    std::vector<std::size_t> rows = SelectedRows(*list_);
     if (rows.empty() || frame_.CurrentPrompts().Ask(
                             {"Confirmar Borrar", "¿Borrar la(s) región(es) seleccionada(s)?",
                              PromptIcon::kQuestion, PromptButtons::kYesNo}) != PromptAnswer::kYes) {
@@ -194,14 +186,14 @@ void RegionDlg::CmClearAll() {
 }
 
 void RegionDlg::CmSave() {
-    const std::vector<std::size_t> rows = Selected();
+    const std::vector<std::size_t> rows = SelectedRows(*list_);
     if (rows.size() == 1) {
         frame_.SaveRegion(rows.front());
     }
 }
 
 void RegionDlg::CmCopyToNew() {
-    const std::vector<std::size_t> rows = Selected();
+    const std::vector<std::size_t> rows = SelectedRows(*list_);
     if (rows.size() == 1) {
         frame_.CopyRegionToNew(rows.front());
     }

@@ -42,8 +42,6 @@ class RegionDlg : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // The selected rows in list order.
-    std::vector<std::size_t> Selected() const;
     void EnableButtons();
     void Renamed(QTreeWidgetItem* item, int column);
     void Changed();
