@@ -270,6 +270,7 @@ bool LSoundPlayer::Impl::Start(LSoundSourceRef new_source, int start_flags) {
                           ((start_flags & kStartPaused) != 0    ? kPaused
                            : (start_flags & kStartPreRoll) != 0 ? kPreRoll
                                                                 : 0);
+    std::int32_t start_position = 0;
     {
         std::lock_guard lock(mutex);
         device = std::move(opened);
@@ -291,7 +292,7 @@ bool LSoundPlayer::Impl::Start(LSoundSourceRef new_source, int start_flags) {
         notify_stop = notify_position = false;
         index = 0;
         waits = 0;
-        last_played = source->GetPosition();
+        last_played = start_position = source->GetPosition();
         played_at_return = 0;
     }
     if (!LThread::Start(ThreadPriority::kBelowNormal)) {
@@ -304,7 +305,8 @@ bool LSoundPlayer::Impl::Start(LSoundSourceRef new_source, int start_flags) {
     } else {
         target->EvPlay(user);
     }
-    target->EvPosition(user, MillisecondsOf(last_played));
+    // The thread owns last_played from here on; report the position it started from.
+    target->EvPosition(user, MillisecondsOf(start_position));
     return true;
 }
 
