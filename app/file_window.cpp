@@ -105,6 +105,14 @@ std::string LSVFileWindow::DisplayName() const {
     return slash == std::string::npos ? path_ : path_.substr(slash + 1);
 }
 
+void LSVFileWindow::KeepRecoveryFile() {
+    if (document_.IsModified()) {
+        journal_.Keep(DisplayName(), document_.Audio());
+    } else {
+        journal_.Drop();
+    }
+}
+
 ViewRange LSVFileWindow::View() const {
     return {document_.Positions().view_start, document_.Positions().view_end};
 }

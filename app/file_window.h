@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "document/crash_recovery.h"
 #include "document/edit_document.h"
 #include "view/view_range.h"
 #include "view/wave_columns.h"
@@ -40,6 +41,9 @@ class LSVFileWindow : public QWidget {
 
     // The path without its folder, or "Sin título %d" for an untitled file.
     std::string DisplayName() const;
+    // Brings the recovery file up to date: the document while it is modified, none once saved.
+    // The file goes with the window.
+    void KeepRecoveryFile();
 
     // Starts the views on the document and shows all of it (one second when it is empty).
     void ViewWholeDocument();
@@ -114,6 +118,7 @@ class LSVFileWindow : public QWidget {
     void LayOutBar(int top);
 
     LEditDocument document_;
+    LRecoveryJournal journal_;
     std::string path_;
     std::string previous_path_;
     int untitled_number_ = 0;

@@ -311,6 +311,7 @@ void MainDialog::EnableMenuOptions() {
     UpdateRepeatEffect();
     for (LSVFileWindow* open : files_) {
         UpdateTitle(open);
+        open->KeepRecoveryFile();
     }
     UpdateTimeFields();
     if (file != nullptr) {

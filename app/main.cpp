@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     QObject::connect(&server, &sonvara::InstanceServer::handedOver, &frame,
                      &sonvara::MainDialog::OpenHandedOver);
     frame.ShowPlaced();
+    frame.RecoverUnsavedFiles();
     if (!files.isEmpty()) {
         frame.OpenFiles(files);
     }

@@ -95,6 +95,9 @@ class MainDialog : public QMainWindow, private TransportHost {
     // Shows the frame maximized or at its stored place ("MainWindow" in the settings).
     void ShowPlaced();
 
+    // Opens, as modified untitled files, the unsaved files and recordings that an editor which
+    // died left in the working folder, and says so.
+    void RecoverUnsavedFiles();
     // Opens `paths` in order as the open command does after its dialog.
     void OpenFiles(const QStringList& paths);
     // A second start handed over `paths` (perhaps none): the frame comes to the front, restored

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -41,49 +42,63 @@ LFile LockFolder(const std::string& folder) {
     return lock;
 }
 
-// Whether `name` is one the tank makes: a decimal number followed by ".aud", ".grf" or ".rms".
-bool IsCutFileName(std::string_view name) {
+// The number of a file the tank makes (a decimal number followed by ".aud", ".grf" or ".rms"):
+// 0 to 65534, 65535 for a larger number, -1 for any other name.
+int CutFileNumber(std::string_view name) {
     if (name.size() < 5 ||
         !(name.ends_with(".aud") || name.ends_with(".grf") || name.ends_with(".rms"))) {
-        return false;
+        return -1;
     }
     std::string_view digits = name.substr(0, name.size() - 4);
+    int number = 0;
     for (char c : digits) {
         if (c < '0' || c > '9') {
-            return false;
+            return -1;
         }
+        number = std::min(number * 10 + (c - '0'), int{kSilentCut});
     }
-    return true;
+    return number;
 }
 
-// Deletes the numbered files in `folder`; anything else there is the user's.
-void DeleteCutFiles(const std::string& folder) {
-    std::vector<std::string> doomed;
+// The names of the entries of `folder` (none when it cannot be read).
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
     if (DIR* dir = ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(dir)) {
-            if (IsCutFileName(entry->d_name)) {
-                doomed.push_back(FilePathCat(folder, entry->d_name));
-            }
+            names.emplace_back(entry->d_name);
         }
         ::closedir(dir);
     }
-    for (const std::string& path : doomed) {
-        ::unlink(path.c_str());
+    return names;
+}
+
+// Deletes the numbered files in `folder` for which `doomed` says so; anything else there is the
+// user's.
+template <typename Doomed>
+void DeleteCutFiles(const std::string& folder, Doomed doomed) {
+    for (const std::string& name : FolderEntries(folder)) {
+        const int number = CutFileNumber(name);
+        if (number >= 0 && doomed(number)) {
+            ::unlink(FilePathCat(folder, name).c_str());
+        }
     }
+}
+
+bool HoldsRecoveryFiles(const std::string& folder) {
+    const std::vector<std::string> names = FolderEntries(folder);
+    return std::any_of(names.begin(), names.end(),
+                       [](const std::string& name) { return name.ends_with(".svr"); });
 }
 
 // Removes the sub-folders "instance-XXXXXX" of `folder` that an editor which ended without
 // cleaning up (a crash, a kill) left behind: those whose lock no one holds. Their cut files go
-// with them; a folder that holds anything else stays.
+// with them; a folder that holds anything else stays, and one with unsaved work is not touched.
 void RemoveAbandonedInstanceFolders(const std::string& folder) {
     std::vector<std::string> candidates;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            if (std::string_view(entry->d_name).starts_with(kInstancePrefix)) {
-                candidates.push_back(FilePathCat(folder, entry->d_name));
-            }
+    for (const std::string& name : FolderEntries(folder)) {
+        if (std::string_view(name).starts_with(kInstancePrefix)) {
+            candidates.push_back(FilePathCat(folder, name));
         }
-        ::closedir(dir);
     }
     for (const std::string& sub : candidates) {
         struct stat status {};
@@ -96,10 +111,10 @@ void RemoveAbandonedInstanceFolders(const std::string& folder) {
             continue;  // not one a tank made
         }
         LFile lock = LockFolder(sub);
-        if (!lock.IsValid()) {
-            continue;  // its editor is running
+        if (!lock.IsValid() || HoldsRecoveryFiles(sub)) {
+            continue;  // its editor is running, or it died with unsaved work
         }
-        DeleteCutFiles(sub);
+        DeleteCutFiles(sub, [](int) { return true; });
         ::unlink(lock_path.c_str());
         ::rmdir(sub.c_str());
     }
@@ -127,6 +142,7 @@ LAudioCutTank::LAudioCutTank(const std::string& folder) : working_folder_(folder
     lock_ = LockFolder(folder);
     if (lock_.IsValid()) {
         folder_ = folder;
+        HoldLeftovers();
         return;
     }
     // Another editor works here: deleting or reusing its numbers would destroy its documents.
@@ -144,7 +160,10 @@ LAudioCutTank::~LAudioCutTank() {
     if (folder_.empty()) {
         return;
     }
-    DeleteCutFiles(folder_);
+    // Leftovers still held belong to the next editor's recovery.
+    DeleteCutFiles(folder_, [this](int number) {
+        return number == kSilentCut || !leftover_[static_cast<std::size_t>(number)];
+    });
     if (!own_sub_folder_.empty()) {
         ::unlink(FilePathCat(own_sub_folder_, kLockName).c_str());
         ::rmdir(own_sub_folder_.c_str());
@@ -193,6 +212,43 @@ void LAudioCutTank::DecRef(std::uint16_t number) {
 std::uint32_t LAudioCutTank::RefCount(std::uint16_t number) const {
     std::lock_guard lock(mutex_);
     return counts_[number];
+}
+
+void LAudioCutTank::HoldLeftovers() {
+    for (const std::string& name : FolderEntries(folder_)) {
+        const int number = CutFileNumber(name);
+        if (number >= 0 && number != kSilentCut) {
+            const auto index = static_cast<std::size_t>(number);
+            leftover_[index] = true;
+            counts_[index] = 1;
+        }
+    }
+}
+
+bool LAudioCutTank::IsLeftover(std::uint16_t number) const {
+    std::lock_guard lock(mutex_);
+    return leftover_[number];
+}
+
+bool LAudioCutTank::HasLeftovers() const {
+    std::lock_guard lock(mutex_);
+    return std::find(leftover_.begin(), leftover_.end(), true) != leftover_.end();
+}
+
+void LAudioCutTank::ReleaseLeftovers() {
+    std::vector<std::uint16_t> held;
+    {
+        std::lock_guard lock(mutex_);
+        for (std::size_t number = 0; number < kSilentCut; ++number) {
+            if (leftover_[number]) {
+                leftover_[number] = false;
+                held.push_back(static_cast<std::uint16_t>(number));
+            }
+        }
+    }
+    for (std::uint16_t number : held) {
+        DecRef(number);
+    }
 }
 
 void LAudioCutTank::SetPeak(std::uint16_t number, Sample peak) {

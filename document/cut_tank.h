@@ -8,8 +8,14 @@
 //
 // The tank owns its working folder while it lives: an exclusive lock on "sonvara.lock" keeps a
 // second running editor out (that one works in a fresh sub-folder of its own instead), and at
-// the end the tank deletes the numbered files it made, and only those. Sub-folders left by an
-// editor that ended without that clean-up (no one holds their lock) are removed when a tank starts.
+// the end the tank deletes the numbered files it made, and only those.
+//
+// Cut files already in the folder when the tank takes it were left by an editor that died. They
+// are "leftovers": held, so that their numbers are never handed out and their files never
+// deleted, until the owner has recovered what it could from them (crash_recovery.h) and calls
+// ReleaseLeftovers. A tank whose owner never does (the batch converter) leaves them for the next
+// editor. Sub-folders of a second editor that died (no one holds their lock) are removed when a
+// tank starts, unless they hold unsaved work ("*.svr" recovery files).
 //
 // Any method may be called from any thread; counters change under one lock.
 
@@ -52,6 +58,12 @@ class LAudioCutTank {
     // The references on `number` (0: free).
     std::uint32_t RefCount(std::uint16_t number) const;
 
+    // Whether `number`'s files were left in the folder by an editor that died and are still held.
+    bool IsLeftover(std::uint16_t number) const;
+    bool HasLeftovers() const;
+    // Drops the hold on every leftover: those that no document took a reference on are deleted.
+    void ReleaseLeftovers();
+
     static constexpr std::uint32_t kMaxRefCount = 0xFFFFFFFF;
 
     // The largest magnitude of the samples in `number`'s file, as its writer saw them; -1 while
@@ -65,6 +77,7 @@ class LAudioCutTank {
     std::string GetRmsFilePath(std::uint16_t number) const;
 
   private:
+    void HoldLeftovers();
     void DeleteFiles(std::uint16_t number) const;
     std::string NumberedPath(std::uint16_t number, const char* extension) const;
 
@@ -74,6 +87,7 @@ class LAudioCutTank {
     LFile lock_;
     mutable std::mutex mutex_;
     std::array<std::uint32_t, 65536> counts_{};
+    std::array<bool, 65536> leftover_{};  // each holds one of counts_ until ReleaseLeftovers
     std::array<Sample, 65536> peaks_;
 };
 

@@ -11,13 +11,16 @@ LSNKRecordingWriter::LSNKRecordingWriter(std::int32_t sample_rate, int channels,
     : LSoundSinkBase(sample_rate, channels),
       tank_(tank),
       segment_frames_(GetSampleRate() * kSegmentSeconds),
-      kept_(GetSampleRate(), GetChannels()) {}
+      kept_(GetSampleRate(), GetChannels()),
+      journal_(tank) {}
 
 void LSNKRecordingWriter::Write(const Sample* buffer, std::int32_t frames) {
     while (frames > 0 && !IsError()) {
         if (!writer_) {
-            writer_ = LSoundSinkRef(
-                new LSNKCutListAudio(segment_, GetSampleRate(), GetChannels(), tank_));
+            auto* segment = new LSNKCutListAudio(segment_, GetSampleRate(), GetChannels(), tank_);
+            writer_ = LSoundSinkRef(segment);
+            open_cut_ = segment->CutNumber();
+            KeepForRecovery();
         }
         const std::int32_t n = std::min(frames, segment_frames_ - writer_->GetFramesWritten());
         writer_->Write(buffer, n);
@@ -41,11 +44,16 @@ void LSNKRecordingWriter::Truncate(std::int32_t frames) {
     frames = std::clamp(frames, 0, GetFramesWritten());
     const std::int32_t kept = kept_.GetLength();
     if (frames >= kept && writer_) {
+        // Finished there, so that a segment's file never holds frames beyond what it keeps (a
+        // recovery takes the segment being written up to the end of its file).
         writer_->Truncate(frames - kept);
+        FinishSegment();
     } else if (frames < kept) {
         // The segment being written goes unfinished, and its files with it.
         writer_ = LSoundSinkRef();
+        open_cut_ = kSilentCut;
         kept_.TrimEnd(frames);
+        KeepForRecovery();
     }
     SetFramesWritten(frames);
 }
@@ -65,13 +73,21 @@ void LSNKRecordingWriter::FinishSegment() {
     kept_.Insert(kept_.GetLength(), segment_);
     segment_.Clear();
     writer_ = LSoundSinkRef();
+    open_cut_ = kSilentCut;
+    KeepForRecovery();
 }
 
 void LSNKRecordingWriter::Fail(const LSoundSinkBase& writer) {
     error_text_ = writer.ErrorText();
     writer_ = LSoundSinkRef();
+    open_cut_ = kSilentCut;
     segment_.Clear();
     SetError();
+    KeepForRecovery();
+}
+
+void LSNKRecordingWriter::KeepForRecovery() {
+    journal_.Keep("Grabación", kept_, open_cut_);
 }
 
 }  // namespace sonvara

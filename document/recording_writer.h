@@ -6,13 +6,19 @@
 // being written: Kept() still holds every segment finished before it, and the owner decides what
 // becomes of it.
 //
-// Truncate moves back over finished segments too: their records are cut back, and the next write
-// starts a new cut. Used on one thread at a time (the recorder's worker while it records).
+// Truncate finishes the segment being written at the new end, or moves back over finished
+// segments, cutting their records back; either way the next write starts a new cut. Used on one
+// thread at a time (the recorder's worker while it records).
+//
+// While it lives, the writer keeps a recovery file (crash_recovery.h) of what it recorded, the
+// segment being written included, so that a recording survives the editor dying; the file goes
+// with the writer.
 
 #include <cstdint>
 #include <string>
 
 #include "audio/sound_sink.h"
+#include "document/crash_recovery.h"
 #include "document/cut_list_audio.h"
 #include "document/cut_tank.h"
 
@@ -38,12 +44,16 @@ class LSNKRecordingWriter : public LSoundSinkBase {
   private:
     void FinishSegment();
     void Fail(const LSoundSinkBase& writer);
+    // Puts what is recorded so far in the recovery file.
+    void KeepForRecovery();
 
     LAudioCutTank& tank_;
     const std::int32_t segment_frames_;
     LCutListAudio kept_;
-    LCutListAudio segment_;  // the target of the writer of the segment being written
-    LSoundSinkRef writer_;   // empty between segments
+    LCutListAudio segment_;                // the target of the writer of the segment being written
+    LSoundSinkRef writer_;                 // empty between segments
+    std::uint16_t open_cut_ = kSilentCut;  // the cut writer_ writes
+    LRecoveryJournal journal_;
     std::string error_text_;
 };
 

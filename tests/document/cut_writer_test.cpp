@@ -172,12 +172,13 @@ TEST_F(CutWriterTest, TankHandsOutTheLowestFreeNumberAndDeletesOnTheLastReferenc
 
 TEST_F(CutWriterTest, TankOwnsItsFolderAndCleansOnlyItsOwnFiles) {
     const std::string folder = scratch_.File("shared");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    std::ofstream(folder + "/12.aud") << "left by a crash";
+    std::ofstream(folder + "/12.grf") << "left by a crash";
     auto tank = std::make_unique<LAudioCutTank>(folder);
     EXPECT_EQ(tank->Folder(), folder);
     std::ofstream(folder + "/notes.txt") << "mine";
     std::ofstream(folder + "/take2.aud") << "mine";
-    std::ofstream(folder + "/12.aud") << "left by a crash";
-    std::ofstream(folder + "/12.grf") << "left by a crash";
 
     // A second editor on the same folder works beside the first, never in its files.
     auto other = std::make_unique<LAudioCutTank>(folder);
@@ -196,9 +197,13 @@ TEST_F(CutWriterTest, TankOwnsItsFolderAndCleansOnlyItsOwnFiles) {
     other.reset();
     EXPECT_FALSE(FileExists(other_folder));
 
+    // The crash's leftovers stay for a recovery that never came; once one has, they go.
     tank.reset();
     EXPECT_TRUE(FileExists(folder + "/notes.txt"));
     EXPECT_TRUE(FileExists(folder + "/take2.aud"));
+    EXPECT_TRUE(FileExists(folder + "/12.aud"));
+    tank = std::make_unique<LAudioCutTank>(folder);
+    tank->ReleaseLeftovers();
     EXPECT_FALSE(FileExists(folder + "/12.aud"));
     EXPECT_FALSE(FileExists(folder + "/12.grf"));
 }
@@ -232,7 +237,7 @@ TEST_F(CutWriterTest, TheTargetChangesOnlyWhenTheWriterFinishes) {
     EXPECT_EQ(ReadList(list), before);
 }
 
-TEST_F(CutWriterTest, FoldersLeftByAnEditorThatDiedAreRemovedAtStart) {
+TEST_F(CutWriterTest, FoldersLeftByAnEditorThatDiedAreRemovedAtStartUnlessUnsaved) {
     const std::string folder = scratch_.File("shared");
     auto running = std::make_unique<LAudioCutTank>(folder);
     auto second = std::make_unique<LAudioCutTank>(folder);  // alive: its lock is held
@@ -241,7 +246,8 @@ TEST_F(CutWriterTest, FoldersLeftByAnEditorThatDiedAreRemovedAtStart) {
     const std::string dead = folder + "/instance-a1b2c3";
     const std::string dead_with_notes = folder + "/instance-d4e5f6";
     const std::string not_ours = folder + "/instance-photos";
-    for (const std::string& sub : {dead, dead_with_notes, not_ours}) {
+    const std::string dead_unsaved = folder + "/instance-g7h8i9";
+    for (const std::string& sub : {dead, dead_with_notes, not_ours, dead_unsaved}) {
         ASSERT_EQ(::mkdir(sub.c_str(), 0700), 0);
         std::ofstream(sub + "/3.aud") << "audio";
         if (sub != not_ours) {
@@ -249,9 +255,10 @@ TEST_F(CutWriterTest, FoldersLeftByAnEditorThatDiedAreRemovedAtStart) {
         }
     }
     std::ofstream(dead_with_notes + "/notes.txt") << "the user's";
+    std::ofstream(dead_unsaved + "/unsaved-j0k1l2.svr") << "unsaved work";
     // Folders are judged abandoned only after a while (an editor may be between making one and
     // locking it); these are older than that.
-    for (const std::string& sub : {alive, dead, dead_with_notes, not_ours}) {
+    for (const std::string& sub : {alive, dead, dead_with_notes, not_ours, dead_unsaved}) {
         const timespec old[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 3600, 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, sub.c_str(), old, 0), 0);
     }
@@ -261,6 +268,7 @@ TEST_F(CutWriterTest, FoldersLeftByAnEditorThatDiedAreRemovedAtStart) {
     EXPECT_TRUE(FileExists(dead_with_notes + "/notes.txt"));
     EXPECT_FALSE(FileExists(dead_with_notes + "/3.aud"));
     EXPECT_TRUE(FileExists(not_ours + "/3.aud"));  // no lock: not a folder a tank made
+    EXPECT_TRUE(FileExists(dead_unsaved + "/3.aud"));
     EXPECT_TRUE(FileExists(alive + "/sonvara.lock"));
     EXPECT_NE(third->Folder(), alive);
 }

@@ -1,5 +1,6 @@
 // The recording writer against a plain array: random writes and moves back, across the segments'
-// ends, read back through the document; and a segment that cannot be kept losing only itself.
+// ends, read back through the document and through a recovery after the editor died at any
+// moment; and a segment that cannot be kept losing only itself.
 
 #include "document/recording_writer.h"
 
@@ -19,7 +20,26 @@ namespace {
 constexpr std::int32_t kRate = 100;
 constexpr std::int32_t kSegment = kRate * LSNKRecordingWriter::kSegmentSeconds;
 
-class RecordingWriterTest : public testing::DocumentTest {};
+class RecordingWriterTest : public testing::DocumentTest {
+  protected:
+    // What the next editor gets back when this one dies now: the working folder's files copied
+    // to a folder of their own and recovered there.
+    std::vector<Sample> RecoveredIfTheEditorDiedNow() {
+        const std::string copy = scratch_.File("died-" + std::to_string(++deaths_));
+        std::filesystem::copy(CutTank().Folder(), copy);
+        LAudioCutTank tank(copy);
+        LCrashRecovery recovery = RecoverDocuments(tank);
+        if (recovery.documents.size() != 1) {
+            ADD_FAILURE() << recovery.documents.size() << " documents recovered";
+            return {};
+        }
+        EXPECT_EQ(recovery.documents[0].name, "Grabación");
+        EXPECT_FALSE(recovery.documents[0].incomplete);
+        return ReadList(recovery.documents[0].audio);
+    }
+
+    int deaths_ = 0;
+};
 
 TEST_F(RecordingWriterTest, KeepsFinishedSegmentsAsItGoesAndMovesBackAcrossThem) {
     std::mt19937 random(7);
@@ -46,6 +66,9 @@ TEST_F(RecordingWriterTest, KeepsFinishedSegmentsAsItGoesAndMovesBackAcrossThem)
             }
             const std::int32_t now = static_cast<std::int32_t>(model.size() / 2);
             ASSERT_EQ(writer->GetFramesWritten(), now);
+            if (step % 7 == 3) {
+                EXPECT_EQ(RecoveredIfTheEditorDiedNow(), model);
+            }
             // Less than a segment waits in the writer; the rest is in finished cuts.
             ASSERT_LE(writer->Kept().GetLength(), now);
             ASSERT_LT(now - writer->Kept().GetLength(), kSegment);
