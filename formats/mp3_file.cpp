@@ -16,10 +16,23 @@ constexpr double kInternalScale = 524288.0;  // 2^19: a decoded 1.0
 
 // A decoded value as an internal sample. Real streams stay well within the bound the source
 // declares (four times full scale); damaged ones can ask for any size and are held to it.
+// Written without branches (half away from zero by adding a signed half before truncating), so
+// that the loops over a frame vectorise.
 Sample ToInternal(float value) {
     constexpr double kBound = kUnknownMaxSample;
-    const double scaled = std::clamp(static_cast<double>(value) * kInternalScale, -kBound, kBound);
-    return static_cast<Sample>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);  // to the nearest
+    const double scaled =
+        std::min(std::max(static_cast<double>(value) * kInternalScale, -kBound), kBound);
+    return static_cast<Sample>(scaled + std::copysign(0.5, scaled));  // to the nearest
+}
+
+// The frame's channels interleaved as internal samples.
+template <std::size_t kChannels>
+void Interleave(const mp3::DecodedFrame& frame, std::size_t samples, Sample* out) {
+    for (std::size_t i = 0; i < samples; ++i) {
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            out[i * kChannels + c] = ToInternal(frame.pcm[c][i]);
+        }
+    }
 }
 
 // The rejection's log text, or nothing when `header` belongs to the stream of `first`.
@@ -175,12 +188,11 @@ bool LMP3Source::DecodeFrame() {
             return false;
         }
         cursor_ = at + frame_bytes;
-        const int channels = GetChannels();
-        for (int i = 0; i < samples_per_frame_; ++i) {
-            for (int c = 0; c < channels; ++c) {
-                store_[static_cast<std::size_t>(i * channels + c)] = ToInternal(
-                    decoded_->pcm[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)]);
-            }
+        const auto samples = static_cast<std::size_t>(samples_per_frame_);
+        if (GetChannels() == 2) {
+            Interleave<2>(*decoded_, samples, store_.data());
+        } else {
+            Interleave<1>(*decoded_, samples, store_.data());
         }
         store_used_ = 0;
         decoded_end_ += samples_per_frame_;
