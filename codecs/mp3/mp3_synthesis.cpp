@@ -42,18 +42,24 @@ const SynthesisTables& Tables() {
     return tables;
 }
 
+// Four time slots side by side, one in each lane: every operation acts on each lane alone, with
+// the rounding of the same operation on one float, so four slots matrix for the price of one.
+using Lanes = float __attribute__((vector_size(16)));
+constexpr std::size_t kLanes = 4;
+
 // DCT-II of N values in place: x[j] = Σ x[k] cos(j(2k + 1)π / 2N).
 // The even outputs are the half-size DCT of x[k] + x[N-1-k]; with
 // y[k] = (x[k] - x[N-1-k]) / (2 cos((2k + 1)π / 2N)) and Y its half-size DCT, odd output 2j + 1
-// is Y[j] + Y[j + 1] (Y[N/2] = 0). N is a template argument so that every level unrolls.
-template <std::size_t N>
-[[gnu::always_inline]] inline void Dct2(float* x, const SynthesisTables& t) {
+// is Y[j] + Y[j + 1] (Y[N/2] = 0). N is a template argument so that every level unrolls; T is
+// float or Lanes.
+template <std::size_t N, typename T>
+[[gnu::always_inline]] inline void Dct2(T* x, const SynthesisTables& t) {
     if constexpr (N > 1) {
         constexpr std::size_t kHalf = N / 2;
         constexpr std::size_t kLevel = std::bit_width(N) - 2;
         const std::array<float, 16>& scale = t.dct_scale[kLevel];
-        float even[kHalf];
-        float odd[kHalf];
+        T even[kHalf];
+        T odd[kHalf];
         for (std::size_t k = 0; k < kHalf; ++k) {
             even[k] = x[k] + x[N - 1 - k];
             odd[k] = (x[k] - x[N - 1 - k]) * scale[k];
@@ -69,22 +75,30 @@ template <std::size_t N>
     }
 }
 
+// The 64 values of V from the DCT's 32: V[i] is C[16 + i] for i < 16, zero at 16, -C[48 - i] up
+// to 47 and -C[i - 48] above. `lane` picks one slot of a Lanes DCT.
+template <typename T, typename Pick>
+void SpreadMatrix(const T c[32], Pick pick, float v[64]) {
+    for (std::size_t i = 0; i < 16; ++i) {
+        v[i] = pick(c[16 + i]);
+    }
+    v[16] = 0.0F;
+    for (std::size_t i = 17; i < 48; ++i) {
+        v[i] = -pick(c[48 - i]);
+    }
+    for (std::size_t i = 48; i < 64; ++i) {
+        v[i] = -pick(c[i - 48]);
+    }
+}
+
 }  // namespace
 
 void PolyphaseSynthesis::Matrix(const float subbands[32], float v[64]) {
     float c[32];
     std::copy_n(subbands, 32, c);
     Dct2<32>(c, Tables());
-    for (std::size_t i = 0; i < 16; ++i) {
-        v[i] = c[16 + i];
-    }
-    v[16] = 0.0F;
-    for (std::size_t i = 17; i < 48; ++i) {
-        v[i] = -c[48 - i];
-    }
-    for (std::size_t i = 48; i < 64; ++i) {
-        v[i] = -c[i - 48];
-    }
+    SpreadMatrix(
+        c, [](float value) { return value; }, v);
 }
 
 void PolyphaseSynthesis::MatrixDirect(const float subbands[32], double v[64]) {
@@ -99,18 +113,48 @@ void PolyphaseSynthesis::MatrixDirect(const float subbands[32], double v[64]) {
 }
 
 void PolyphaseSynthesis::Synthesize(const float subbands[32], float out[32]) {
-    const SynthesisTables& t = Tables();
-    // Shift by 64: the new values become slots 0..63.
-    offset_ = (offset_ + 1024 - 64) % 1024;
-    // The offset is a multiple of 64: the new values lie whole in the ring.
+    offset_ = (offset_ + kRing - 64) % kRing;
     Matrix(subbands, v_.data() + offset_);
+    Window(out);
+}
+
+void PolyphaseSynthesis::Synthesize(std::span<const std::array<float, 32>> slots, float* out) {
+    const SynthesisTables& t = Tables();
+    std::size_t slot = 0;
+    for (; slot + kLanes <= slots.size(); slot += kLanes) {
+        Lanes c[32];
+        for (std::size_t k = 0; k < 32; ++k) {
+            c[k] =
+                Lanes{slots[slot][k], slots[slot + 1][k], slots[slot + 2][k], slots[slot + 3][k]};
+        }
+        Dct2<32>(c, t);
+        // The ring holds 32 slots: the three written ahead replace slots older than the
+        // 16 that each window sum reads.
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            offset_ = (offset_ + kRing - 64) % kRing;
+            SpreadMatrix(
+                c, [lane](const Lanes& value) { return value[lane]; }, v_.data() + offset_);
+        }
+        offset_ = (offset_ + 64 * kLanes) % kRing;
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            offset_ = (offset_ + kRing - 64) % kRing;
+            Window(out + 32 * (slot + lane));
+        }
+    }
+    for (; slot < slots.size(); ++slot) {
+        Synthesize(slots[slot].data(), out + 32 * slot);
+    }
+}
+
+void PolyphaseSynthesis::Window(float out[32]) const {
+    const SynthesisTables& t = Tables();
     // U[64i + j] = V[128i + j], U[64i + 32 + j] = V[128i + 96 + j];
     // out[j] = Σ U[j + 32i] D[j + 32i] over i = 0..15. The offset is a multiple of 64, so
     // each run of 32 values of V lies whole in the ring.
     float sums[32] = {};
     for (std::size_t i = 0; i < 8; ++i) {
-        const float* first = v_.data() + (offset_ + 128 * i) % 1024;
-        const float* second = v_.data() + (offset_ + 128 * i + 96) % 1024;
+        const float* first = v_.data() + (offset_ + 128 * i) % kRing;
+        const float* second = v_.data() + (offset_ + 128 * i + 96) % kRing;
         const float* d_first = t.d.data() + 64 * i;
         const float* d_second = d_first + 32;
         for (std::size_t j = 0; j < 32; ++j) {
