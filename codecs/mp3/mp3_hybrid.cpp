@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "codecs/mp3/mp3_lanes.h"
+
 namespace sonvara::mp3 {
 namespace {
 
@@ -101,6 +103,35 @@ void ImdctLong(BlockType block_type, const float in[kSubbandLines], float out[36
     }
 }
 
+namespace {
+
+// ImdctLong of four subbands at once, one per lane, with the same operations in the same order.
+void ImdctLongLanes(BlockType block_type, const float* const in[kLanes], float* const out[kLanes]) {
+    const HybridTables& t = Tables();
+    const auto& window = t.window[static_cast<std::size_t>(block_type)];
+    Lanes first[9] = {};
+    Lanes second[9] = {};
+    for (std::size_t k = 0; k < kSubbandLines; ++k) {
+        const Lanes x = {in[0][k], in[1][k], in[2][k], in[3][k]};
+        const auto& cosines = t.cos_long[k];
+        for (std::size_t i = 0; i < 9; ++i) {
+            first[i] += x * cosines[i];
+            second[i] += x * cosines[18 + i];
+        }
+    }
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
+        float* raw = out[lane];
+        for (std::size_t i = 0; i < 9; ++i) {
+            raw[i] = first[i][lane] * window[i];
+            raw[17 - i] = -first[i][lane] * window[17 - i];
+            raw[18 + i] = second[i][lane] * window[18 + i];
+            raw[35 - i] = second[i][lane] * window[35 - i];
+        }
+    }
+}
+
+}  // namespace
+
 void ImdctShort(const float in[kSubbandLines], float out[36]) {
     const HybridTables& t = Tables();
     for (std::size_t i = 0; i < 36; ++i) {
@@ -120,20 +151,40 @@ void ImdctShort(const float in[kSubbandLines], float out[36]) {
 void InverseHybrid(const GranuleChannel& gc, const Spectrum& spectrum, Overlap& overlap,
                    SubbandSamples& out) {
     const bool is_short = gc.window_switching && gc.block_type == BlockType::kShort;
+    const BlockType long_type = is_short ? BlockType::kNormal : gc.block_type;
+    float raw[kSubbands][36];
+    // The subbands with a long transform, done four at a time.
+    std::array<std::size_t, kSubbands> long_bands{};
+    std::size_t longs = 0;
     for (std::size_t sb = 0; sb < kSubbands; ++sb) {
-        float raw[36];
         const float* lines = spectrum.data() + kSubbandLines * sb;
         if (std::all_of(lines, lines + kSubbandLines, [](float x) { return x == 0.0F; })) {
             // Most upper subbands are silent: their transform is zero whatever the window.
-            std::fill(raw, raw + 36, 0.0F);
+            std::fill(raw[sb], raw[sb] + 36, 0.0F);
         } else if (is_short && !(gc.mixed_block && sb < 2)) {
-            ImdctShort(lines, raw);
+            ImdctShort(lines, raw[sb]);
         } else {
-            ImdctLong(is_short ? BlockType::kNormal : gc.block_type, lines, raw);
+            long_bands[longs++] = sb;
         }
+    }
+    std::size_t next = 0;
+    for (; next + kLanes <= longs; next += kLanes) {
+        const float* in[kLanes];
+        float* to[kLanes];
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            in[lane] = spectrum.data() + kSubbandLines * long_bands[next + lane];
+            to[lane] = raw[long_bands[next + lane]];
+        }
+        ImdctLongLanes(long_type, in, to);
+    }
+    for (; next < longs; ++next) {
+        ImdctLong(long_type, spectrum.data() + kSubbandLines * long_bands[next],
+                  raw[long_bands[next]]);
+    }
+    for (std::size_t sb = 0; sb < kSubbands; ++sb) {
         for (std::size_t i = 0; i < kSubbandLines; ++i) {
-            float value = raw[i] + overlap[sb][i];
-            overlap[sb][i] = raw[i + kSubbandLines];
+            float value = raw[sb][i] + overlap[sb][i];
+            overlap[sb][i] = raw[sb][i + kSubbandLines];
             // Odd subbands come out of the analysis mirrored in frequency; negating their odd
             // samples turns them back.
             if ((sb & 1) != 0 && (i & 1) != 0) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "codecs/mp3/mp3_lanes.h"
 #include "codecs/mp3/mp3_tables.h"
 
 namespace sonvara::mp3 {
@@ -41,11 +42,6 @@ const SynthesisTables& Tables() {
     }();
     return tables;
 }
-
-// Four time slots side by side, one in each lane: every operation acts on each lane alone, with
-// the rounding of the same operation on one float, so four slots matrix for the price of one.
-using Lanes = float __attribute__((vector_size(16)));
-constexpr std::size_t kLanes = 4;
 
 // DCT-II of N values in place: x[j] = Σ x[k] cos(j(2k + 1)π / 2N).
 // The even outputs are the half-size DCT of x[k] + x[N-1-k]; with
