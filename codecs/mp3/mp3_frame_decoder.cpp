@@ -9,8 +9,8 @@ namespace sonvara::mp3 {
 void LMP3FrameDecoder::Reset() {
     reservoir_.Reset();
     for (Overlap& overlap : overlap_) {
-        for (auto& subband : overlap) {
-            subband.fill(0.0F);
+        for (auto& line : overlap) {
+            line.fill(0.0F);
         }
     }
     for (PolyphaseSynthesis& synthesis : synthesis_) {

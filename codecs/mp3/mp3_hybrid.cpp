@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "codecs/mp3/mp3_lanes.h"
@@ -105,28 +106,35 @@ void ImdctLong(BlockType block_type, const float in[kSubbandLines], float out[36
 
 namespace {
 
-// ImdctLong of four subbands at once, one per lane, with the same operations in the same order.
-void ImdctLongLanes(BlockType block_type, const float* const in[kLanes], float* const out[kLanes]) {
+// Raw IMDCT outputs of a granule, [output][subband], so that the overlap-add runs along the
+// subbands.
+using RawOutputs = std::array<std::array<float, kSubbands>, 36>;
+
+// ImdctLong of the four subbands from `first_band` on, one per lane, with the same operations in
+// the same order as one at a time.
+void ImdctLongLanes(BlockType block_type, const float* in, std::size_t first_band,
+                    RawOutputs& out) {
     const HybridTables& t = Tables();
     const auto& window = t.window[static_cast<std::size_t>(block_type)];
     Lanes first[9] = {};
     Lanes second[9] = {};
     for (std::size_t k = 0; k < kSubbandLines; ++k) {
-        const Lanes x = {in[0][k], in[1][k], in[2][k], in[3][k]};
+        const Lanes x = {in[k], in[kSubbandLines + k], in[2 * kSubbandLines + k],
+                         in[3 * kSubbandLines + k]};
         const auto& cosines = t.cos_long[k];
         for (std::size_t i = 0; i < 9; ++i) {
             first[i] += x * cosines[i];
             second[i] += x * cosines[18 + i];
         }
     }
-    for (std::size_t lane = 0; lane < kLanes; ++lane) {
-        float* raw = out[lane];
-        for (std::size_t i = 0; i < 9; ++i) {
-            raw[i] = first[i][lane] * window[i];
-            raw[17 - i] = -first[i][lane] * window[17 - i];
-            raw[18 + i] = second[i][lane] * window[18 + i];
-            raw[35 - i] = second[i][lane] * window[35 - i];
-        }
+    const auto put = [&](std::size_t at, const Lanes& values) {
+        std::memcpy(out[at].data() + first_band, &values, sizeof values);
+    };
+    for (std::size_t i = 0; i < 9; ++i) {
+        put(i, first[i] * window[i]);
+        put(17 - i, -first[i] * window[17 - i]);
+        put(18 + i, second[i] * window[18 + i]);
+        put(35 - i, second[i] * window[35 - i]);
     }
 }
 
@@ -151,46 +159,48 @@ void ImdctShort(const float in[kSubbandLines], float out[36]) {
 void InverseHybrid(const GranuleChannel& gc, const Spectrum& spectrum, Overlap& overlap,
                    SubbandSamples& out) {
     const bool is_short = gc.window_switching && gc.block_type == BlockType::kShort;
-    const BlockType long_type = is_short ? BlockType::kNormal : gc.block_type;
-    float raw[kSubbands][36];
-    // The subbands with a long transform, done four at a time.
-    std::array<std::size_t, kSubbands> long_bands{};
-    std::size_t longs = 0;
-    for (std::size_t sb = 0; sb < kSubbands; ++sb) {
+    RawOutputs raw;
+    // Four subbands at a time. A silent subband's transform is zero whatever the window; in a
+    // group with sound the lanes compute it anyway, which can only differ in the sign of a zero,
+    // and no zero's sign reaches a sample: every sum after starts from +0.
+    for (std::size_t sb = 0; sb < kSubbands; sb += kLanes) {
         const float* lines = spectrum.data() + kSubbandLines * sb;
-        if (std::all_of(lines, lines + kSubbandLines, [](float x) { return x == 0.0F; })) {
-            // Most upper subbands are silent: their transform is zero whatever the window.
-            std::fill(raw[sb], raw[sb] + 36, 0.0F);
-        } else if (is_short && !(gc.mixed_block && sb < 2)) {
-            ImdctShort(lines, raw[sb]);
-        } else {
-            long_bands[longs++] = sb;
-        }
-    }
-    std::size_t next = 0;
-    for (; next + kLanes <= longs; next += kLanes) {
-        const float* in[kLanes];
-        float* to[kLanes];
-        for (std::size_t lane = 0; lane < kLanes; ++lane) {
-            in[lane] = spectrum.data() + kSubbandLines * long_bands[next + lane];
-            to[lane] = raw[long_bands[next + lane]];
-        }
-        ImdctLongLanes(long_type, in, to);
-    }
-    for (; next < longs; ++next) {
-        ImdctLong(long_type, spectrum.data() + kSubbandLines * long_bands[next],
-                  raw[long_bands[next]]);
-    }
-    for (std::size_t sb = 0; sb < kSubbands; ++sb) {
-        for (std::size_t i = 0; i < kSubbandLines; ++i) {
-            float value = raw[sb][i] + overlap[sb][i];
-            overlap[sb][i] = raw[sb][i + kSubbandLines];
-            // Odd subbands come out of the analysis mirrored in frequency; negating their odd
-            // samples turns them back.
-            if ((sb & 1) != 0 && (i & 1) != 0) {
-                value = -value;
+        if (std::all_of(lines, lines + kSubbandLines * kLanes, [](float x) { return x == 0.0F; })) {
+            // Most upper subbands are silent.
+            for (auto& outputs : raw) {
+                std::fill_n(outputs.data() + sb, kLanes, 0.0F);
             }
-            out[i][sb] = value;
+        } else if (!is_short) {
+            ImdctLongLanes(gc.block_type, lines, sb, raw);
+        } else {
+            for (std::size_t band = sb; band < sb + kLanes; ++band) {
+                float one[36];
+                const float* band_lines = spectrum.data() + kSubbandLines * band;
+                if (gc.mixed_block && band < 2) {
+                    ImdctLong(BlockType::kNormal, band_lines, one);
+                } else {
+                    ImdctShort(band_lines, one);
+                }
+                for (std::size_t i = 0; i < 36; ++i) {
+                    raw[i][band] = one[i];
+                }
+            }
+        }
+    }
+    // Odd subbands come out of the analysis mirrored in frequency; negating their odd samples
+    // turns them back (a product with -1 is the negation).
+    static constexpr std::array<float, kSubbands> kInvert = [] {
+        std::array<float, kSubbands> signs{};
+        for (std::size_t sb = 0; sb < kSubbands; ++sb) {
+            signs[sb] = (sb & 1) != 0 ? -1.0F : 1.0F;
+        }
+        return signs;
+    }();
+    for (std::size_t i = 0; i < kSubbandLines; ++i) {
+        for (std::size_t sb = 0; sb < kSubbands; ++sb) {
+            const float value = raw[i][sb] + overlap[i][sb];
+            overlap[i][sb] = raw[i + kSubbandLines][sb];
+            out[i][sb] = (i & 1) != 0 ? value * kInvert[sb] : value;
         }
     }
 }

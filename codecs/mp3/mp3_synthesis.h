@@ -22,6 +22,9 @@ namespace sonvara::mp3 {
 
 class PolyphaseSynthesis {
   public:
+    // The length of the ring that holds the FIFO (below).
+    static constexpr std::size_t kRing = 2048;
+
     // One time slot: 32 subband samples in, 32 output samples out (1.0 is full scale).
     void Synthesize(const float subbands[32], float out[32]);
     // Time slots in order, 32 output samples each: the same samples as one slot at a time,
@@ -44,7 +47,6 @@ class PolyphaseSynthesis {
     // The FIFO of the standard's V (1024 values, 16 slots), held as a ring twice as long so that
     // slots can be matrixed ahead of their window sums: slot j of the standard's V (j = 0 newest)
     // is v_[(offset_ + j) % kRing].
-    static constexpr std::size_t kRing = 2048;
     std::array<float, kRing> v_{};
     std::size_t offset_ = 0;
 };
