@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "codecs/mp3/mp3_lanes.h"
@@ -72,13 +73,13 @@ template <std::size_t N, typename T>
 }
 
 // The 64 values of V from the DCT's 32: V[i] is C[16 + i] for i < 16, zero at 16, -C[48 - i] up
-// to 47 and -C[i - 48] above. `lane` picks one slot of a Lanes DCT.
-template <typename T, typename Pick>
-void SpreadMatrix(const T c[32], Pick pick, float v[64]) {
+// to 47 and -C[i - 48] above. T is float or Lanes; `pick` takes the wanted values from it.
+template <typename T, typename U, typename Pick>
+void SpreadMatrix(const T c[32], Pick pick, U v[64]) {
     for (std::size_t i = 0; i < 16; ++i) {
         v[i] = pick(c[16 + i]);
     }
-    v[16] = 0.0F;
+    v[16] = U{};
     for (std::size_t i = 17; i < 48; ++i) {
         v[i] = -pick(c[48 - i]);
     }
@@ -138,20 +139,27 @@ void PolyphaseSynthesis::Synthesize(std::span<const std::array<float, 32>> slots
     const SynthesisTables& t = Tables();
     std::size_t slot = 0;
     for (; slot + kLanes <= slots.size(); slot += kLanes) {
+        // Four slots' subbands, turned so that lane l holds slot l.
         Lanes c[32];
-        for (std::size_t k = 0; k < 32; ++k) {
-            c[k] =
-                Lanes{slots[slot][k], slots[slot + 1][k], slots[slot + 2][k], slots[slot + 3][k]};
+        for (std::size_t k = 0; k < 32; k += kLanes) {
+            for (std::size_t lane = 0; lane < kLanes; ++lane) {
+                std::memcpy(&c[k + lane], slots[slot + lane].data() + k, sizeof(Lanes));
+            }
+            Transpose(c[k], c[k + 1], c[k + 2], c[k + 3]);
         }
         Dct2<32>(c, t);
+        Lanes v[64];
+        SpreadMatrix(
+            c, [](const Lanes& value) { return value; }, v);
         // The ring holds 32 slots: the three written ahead replace slots older than the
-        // 16 that each window sum reads.
-        for (std::size_t lane = 0; lane < kLanes; ++lane) {
-            offset_ = (offset_ + kRing - 64) % kRing;
-            SpreadMatrix(
-                c, [lane](const Lanes& value) { return value[lane]; }, v_.data() + offset_);
+        // 16 that each window sum reads. Turned back, v's lane l is slot l's V.
+        for (std::size_t i = 0; i < 64; i += kLanes) {
+            Transpose(v[i], v[i + 1], v[i + 2], v[i + 3]);
+            for (std::size_t lane = 0; lane < kLanes; ++lane) {
+                const std::size_t at = (offset_ + kRing - 64 * (lane + 1)) % kRing;
+                std::memcpy(v_.data() + at + i, &v[i + lane], sizeof(Lanes));
+            }
         }
-        offset_ = (offset_ + 64 * kLanes) % kRing;
         for (std::size_t lane = 0; lane < kLanes; ++lane) {
             offset_ = (offset_ + kRing - 64) % kRing;
             Window(out + 32 * (slot + lane));
