@@ -203,6 +203,45 @@ int SlowQuad(std::uint64_t window, int table_index, std::array<std::int32_t, 4>&
     return used;
 }
 
+// The stream's next bits held in a register: `window` starts at the reader's position plus
+// `used`, and its first `valid` bits are the stream's (zeros past its end). A short code word
+// costs a shift; the reader moves on only when the window is refilled.
+class BitWindow {
+  public:
+    explicit BitWindow(BitReader& bits) : bits_(bits) { Refill(); }
+
+    std::uint64_t Bits() const { return window_; }
+    // At least `count` valid bits (count <= 57).
+    void Need(int count) {
+        if (valid_ < count) {
+            Refill();
+        }
+    }
+    void Refill() {
+        bits_.Skip(static_cast<std::size_t>(used_));
+        used_ = 0;
+        window_ = bits_.PeekWide();
+        valid_ = 64 - static_cast<int>(bits_.Position() & 7);
+    }
+    void Take(int count) {
+        window_ <<= count;
+        valid_ -= count;
+        used_ += count;
+    }
+    std::size_t Position() const { return bits_.Position() + static_cast<std::size_t>(used_); }
+    // Moves the reader to the window's start.
+    void Sync() {
+        bits_.Skip(static_cast<std::size_t>(used_));
+        used_ = 0;
+    }
+
+  private:
+    BitReader& bits_;
+    std::uint64_t window_ = 0;
+    int valid_ = 0;
+    int used_ = 0;
+};
+
 }  // namespace
 
 HuffmanResult DecodeHuffman(BitReader& bits, std::size_t end, const GranuleChannel& gc,
@@ -222,14 +261,16 @@ HuffmanResult DecodeHuffman(BitReader& bits, std::size_t end, const GranuleChann
         region2 = bands.long_start[static_cast<std::size_t>(
             std::min(gc.region0_count + gc.region1_count + 2, 22))];
     }
-    // The big values in three regions, each with its own table. Each pair is read from one
-    // look at the next 57 bits: a look-up finishes most, SlowPair the rest.
+    // The big values in three regions, each with its own table. A look-up finishes most pairs;
+    // SlowPair the rest, from a window refilled to hold the longest pair.
     int line = 0;
+    BitWindow window(bits);
     const int region_ends[3] = {std::min(region1, big_end), std::min(region2, big_end), big_end};
     for (std::size_t region = 0; region < 3; ++region) {
         const int region_end = std::max(region_ends[region], line);
         const int table_index = gc.table_select[region];
         if (line < region_end && (table_index == 4 || table_index == 14)) {
+            window.Sync();
             result.error = HuffmanError::kBadTable;
             return result;
         }
@@ -240,22 +281,25 @@ HuffmanResult DecodeHuffman(BitReader& bits, std::size_t end, const GranuleChann
         }
         const PairLookup& lookup = PairLookupOf(table_index);
         for (; line < region_end; line += 2) {
-            const std::uint64_t window = bits.PeekWide();
-            const PairEntry& entry = lookup[window >> (64 - kPairBits)];
+            window.Need(kPairBits);
+            const PairEntry& entry = lookup[window.Bits() >> (64 - kPairBits)];
             std::int32_t x = entry.x;
             std::int32_t y = entry.y;
             int used = entry.bits;
             if (entry.kind != PairKind::kDone) {
-                used = SlowPair(window, entry, table_index, x, y);
+                window.Refill();
+                used = SlowPair(window.Bits(), entry, table_index, x, y);
                 if (used < 0) {
+                    window.Sync();
                     result.error = HuffmanError::kBadCode;
                     return result;
                 }
             }
-            bits.Skip(static_cast<std::size_t>(used));
+            window.Take(used);
             out[static_cast<std::size_t>(line)] = x;
             out[static_cast<std::size_t>(line) + 1] = y;
-            if (bits.Position() > end) {
+            if (window.Position() > end) {
+                window.Sync();
                 result.error = HuffmanError::kOverrun;
                 return result;
             }
@@ -266,26 +310,29 @@ HuffmanResult DecodeHuffman(BitReader& bits, std::size_t end, const GranuleChann
     // the end was never meant (the encoder stopped within it) and is dropped.
     const int quad_table = gc.count1table_select ? 1 : 0;
     const QuadLookup& quads = QuadLookupOf(quad_table);
-    while (line + 4 <= kGranuleLines && bits.Position() < end) {
-        const std::uint64_t window = bits.PeekWide();
-        const QuadEntry& entry = quads[window >> (64 - kQuadBits)];
+    while (line + 4 <= kGranuleLines && window.Position() < end) {
+        window.Need(kQuadBits);
+        const QuadEntry& entry = quads[window.Bits() >> (64 - kQuadBits)];
         std::array<std::int32_t, 4> vwxy = {entry.vwxy[0], entry.vwxy[1], entry.vwxy[2],
                                             entry.vwxy[3]};
         int used = entry.bits;
         if (used == 0) {
-            used = SlowQuad(window, quad_table, vwxy);
+            window.Refill();
+            used = SlowQuad(window.Bits(), quad_table, vwxy);
             if (used < 0) {
+                window.Sync();
                 result.error = HuffmanError::kBadCode;
                 return result;
             }
         }
-        bits.Skip(static_cast<std::size_t>(used));
-        if (bits.Position() > end) {
+        window.Take(used);
+        if (window.Position() > end) {
             break;
         }
         std::copy(vwxy.begin(), vwxy.end(), out.begin() + line);
         line += 4;
     }
+    window.Sync();
     result.nonzero_end = line;
     return result;
 }
