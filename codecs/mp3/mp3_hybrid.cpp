@@ -116,15 +116,32 @@ void ImdctLongLanes(BlockType block_type, const float* in, std::size_t first_ban
                     RawOutputs& out) {
     const HybridTables& t = Tables();
     const auto& window = t.window[static_cast<std::size_t>(block_type)];
+    // The four subbands' lines turned so that x[k] holds line k of each.
+    Lanes x[kSubbandLines];
+    std::size_t k = 0;
+    for (; k + kLanes <= kSubbandLines; k += kLanes) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            std::memcpy(&x[k + lane], in + kSubbandLines * lane + k, sizeof(Lanes));
+        }
+        Transpose(x[k], x[k + 1], x[k + 2], x[k + 3]);
+    }
+    for (; k < kSubbandLines; ++k) {
+        x[k] = Lanes{in[k], in[kSubbandLines + k], in[2 * kSubbandLines + k],
+                     in[3 * kSubbandLines + k]};
+    }
+    // Outputs 0..8, then 18..26: nine sums at a time stay in registers.
     Lanes first[9] = {};
     Lanes second[9] = {};
-    for (std::size_t k = 0; k < kSubbandLines; ++k) {
-        const Lanes x = {in[k], in[kSubbandLines + k], in[2 * kSubbandLines + k],
-                         in[3 * kSubbandLines + k]};
+    for (k = 0; k < kSubbandLines; ++k) {
         const auto& cosines = t.cos_long[k];
         for (std::size_t i = 0; i < 9; ++i) {
-            first[i] += x * cosines[i];
-            second[i] += x * cosines[18 + i];
+            first[i] += x[k] * cosines[i];
+        }
+    }
+    for (k = 0; k < kSubbandLines; ++k) {
+        const auto& cosines = t.cos_long[k];
+        for (std::size_t i = 0; i < 9; ++i) {
+            second[i] += x[k] * cosines[18 + i];
         }
     }
     const auto put = [&](std::size_t at, const Lanes& values) {
