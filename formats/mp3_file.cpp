@@ -25,12 +25,19 @@ Sample ToInternal(float value) {
     return static_cast<Sample>(scaled + std::copysign(0.5, scaled));  // to the nearest
 }
 
-// The frame's channels interleaved as internal samples.
-template <std::size_t kChannels>
-void Interleave(const mp3::DecodedFrame& frame, std::size_t samples, Sample* out) {
-    for (std::size_t i = 0; i < samples; ++i) {
-        for (std::size_t c = 0; c < kChannels; ++c) {
-            out[i * kChannels + c] = ToInternal(frame.pcm[c][i]);
+// The frame's channels interleaved as internal samples. Built for AVX2 (four conversions at
+// once, the same operations) and any x86-64, chosen when the program starts.
+__attribute__((target_clones("avx2", "default"))) void Interleave(const mp3::DecodedFrame& frame,
+                                                                  std::size_t samples,
+                                                                  Sample* out) {
+    if (frame.channels == 2) {
+        for (std::size_t i = 0; i < samples; ++i) {
+            out[2 * i] = ToInternal(frame.pcm[0][i]);
+            out[2 * i + 1] = ToInternal(frame.pcm[1][i]);
+        }
+    } else {
+        for (std::size_t i = 0; i < samples; ++i) {
+            out[i] = ToInternal(frame.pcm[0][i]);
         }
     }
 }
@@ -188,12 +195,7 @@ bool LMP3Source::DecodeFrame() {
             return false;
         }
         cursor_ = at + frame_bytes;
-        const auto samples = static_cast<std::size_t>(samples_per_frame_);
-        if (GetChannels() == 2) {
-            Interleave<2>(*decoded_, samples, store_.data());
-        } else {
-            Interleave<1>(*decoded_, samples, store_.data());
-        }
+        Interleave(*decoded_, static_cast<std::size_t>(samples_per_frame_), store_.data());
         store_used_ = 0;
         decoded_end_ += samples_per_frame_;
         return true;
