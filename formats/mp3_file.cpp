@@ -14,15 +14,20 @@ constexpr std::size_t kHeaderSearch = 16384;
 constexpr std::int64_t kWindowBytes = 64 * 1024;
 constexpr double kInternalScale = 524288.0;  // 2^19: a decoded 1.0
 
-// A decoded value as an internal sample. Real streams stay well within the bound the source
-// declares (four times full scale); damaged ones can ask for any size and are held to it.
-// Written without branches (half away from zero by adding a signed half before truncating), so
-// that the loops over a frame vectorise.
+// A decoded value as an internal sample, to the nearest (halves away from zero). Real streams
+// stay well within the bound the source declares (four times full scale); damaged ones can ask
+// for any size and are held to it. All in single precision and exact: the scaling is by a power
+// of two, the bound is a float, and the rounding adds one to the truncated value when the
+// fraction left (itself exact) is at least a half, so that the loops over a frame vectorise
+// eight wide.
 Sample ToInternal(float value) {
-    constexpr double kBound = kUnknownMaxSample;
-    const double scaled =
-        std::min(std::max(static_cast<double>(value) * kInternalScale, -kBound), kBound);
-    return static_cast<Sample>(scaled + std::copysign(0.5, scaled));  // to the nearest
+    constexpr auto kBound = static_cast<float>(kUnknownMaxSample);
+    float scaled = value * static_cast<float>(kInternalScale);
+    scaled = scaled < -kBound ? -kBound : scaled;
+    scaled = kBound < scaled ? kBound : scaled;
+    const auto whole = static_cast<Sample>(scaled);
+    const float fraction = scaled - static_cast<float>(whole);
+    return whole + (fraction >= 0.5F ? 1 : 0) - (fraction <= -0.5F ? 1 : 0);
 }
 
 // The frame's channels interleaved as internal samples. Built for AVX2 (four conversions at
