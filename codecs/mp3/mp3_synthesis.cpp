@@ -48,7 +48,7 @@ const SynthesisTables& Tables() {
 // The even outputs are the half-size DCT of x[k] + x[N-1-k]; with
 // y[k] = (x[k] - x[N-1-k]) / (2 cos((2k + 1)π / 2N)) and Y its half-size DCT, odd output 2j + 1
 // is Y[j] + Y[j + 1] (Y[N/2] = 0). N is a template argument so that every level unrolls; T is
-// float or Lanes.
+// float or Lanes8.
 template <std::size_t N, typename T>
 [[gnu::always_inline]] inline void Dct2(T* x, const SynthesisTables& t) {
     if constexpr (N > 1) {
@@ -73,18 +73,18 @@ template <std::size_t N, typename T>
 }
 
 // The 64 values of V from the DCT's 32: V[i] is C[16 + i] for i < 16, zero at 16, -C[48 - i] up
-// to 47 and -C[i - 48] above. T is float or Lanes; `pick` takes the wanted values from it.
-template <typename T, typename U, typename Pick>
-void SpreadMatrix(const T c[32], Pick pick, U v[64]) {
+// to 47 and -C[i - 48] above. T is float or Lanes8.
+template <typename T>
+void SpreadMatrix(const T c[32], T v[64]) {
     for (std::size_t i = 0; i < 16; ++i) {
-        v[i] = pick(c[16 + i]);
+        v[i] = c[16 + i];
     }
-    v[16] = U{};
+    v[16] = T{};
     for (std::size_t i = 17; i < 48; ++i) {
-        v[i] = -pick(c[48 - i]);
+        v[i] = -c[48 - i];
     }
     for (std::size_t i = 48; i < 64; ++i) {
-        v[i] = -pick(c[i - 48]);
+        v[i] = -c[i - 48];
     }
 }
 
@@ -108,31 +108,30 @@ __attribute__((target_clones("avx2", "default"))) void WindowSums(const float* v
     std::copy_n(sums, 32, out);
 }
 
-// Matrixes the four slots from `slots` on, one per lane, into the ring `ring` (of
-// PolyphaseSynthesis::kRing values) as the four slots that follow the one at `offset`. The ring
-// holds 32 slots: the three written ahead of a window sum replace slots older than the 16 it
-// reads. Built for AVX2 (the same operations, fewer instructions) and any x86-64.
-__attribute__((target_clones("avx2", "default"))) void MatrixFour(
+// Matrixes the eight slots from `slots` on, one per lane, into the ring `ring` (of
+// PolyphaseSynthesis::kRing values) as the eight slots that follow the one at `offset`. The
+// ring holds 32 slots: the seven written ahead of a window sum replace slots older than the 16
+// it reads. Built for AVX2 (eight lanes in one register) and any x86-64 (two).
+__attribute__((target_clones("avx2", "default"))) void MatrixEight(
     const std::array<float, 32>* slots, float* ring, std::size_t offset, const SynthesisTables& t) {
-    // Four slots' subbands, turned so that lane l holds slot l.
-    Lanes c[32];
-    for (std::size_t k = 0; k < 32; k += kLanes) {
-        for (std::size_t lane = 0; lane < kLanes; ++lane) {
-            std::memcpy(&c[k + lane], slots[lane].data() + k, sizeof(Lanes));
+    // Eight slots' subbands, turned so that lane l holds slot l.
+    Lanes8 c[32];
+    for (std::size_t k = 0; k < 32; k += kLanes8) {
+        for (std::size_t lane = 0; lane < kLanes8; ++lane) {
+            std::memcpy(&c[k + lane], slots[lane].data() + k, sizeof(Lanes8));
         }
-        Transpose(c[k], c[k + 1], c[k + 2], c[k + 3]);
+        Transpose(c + k);
     }
     Dct2<32>(c, t);
-    Lanes v[64];
-    SpreadMatrix(
-        c, [](const Lanes& value) { return value; }, v);
+    Lanes8 v[64];
+    SpreadMatrix(c, v);
     // Turned back, v's lane l is slot l's V.
     constexpr std::size_t kRing = PolyphaseSynthesis::kRing;
-    for (std::size_t i = 0; i < 64; i += kLanes) {
-        Transpose(v[i], v[i + 1], v[i + 2], v[i + 3]);
-        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+    for (std::size_t i = 0; i < 64; i += kLanes8) {
+        Transpose(v + i);
+        for (std::size_t lane = 0; lane < kLanes8; ++lane) {
             const std::size_t at = (offset + kRing - 64 * (lane + 1)) % kRing;
-            std::memcpy(ring + at + i, &v[i + lane], sizeof(Lanes));
+            std::memcpy(ring + at + i, &v[i + lane], sizeof(Lanes8));
         }
     }
 }
@@ -143,8 +142,7 @@ void PolyphaseSynthesis::Matrix(const float subbands[32], float v[64]) {
     float c[32];
     std::copy_n(subbands, 32, c);
     Dct2<32>(c, Tables());
-    SpreadMatrix(
-        c, [](float value) { return value; }, v);
+    SpreadMatrix(c, v);
 }
 
 void PolyphaseSynthesis::MatrixDirect(const float subbands[32], double v[64]) {
@@ -166,9 +164,9 @@ void PolyphaseSynthesis::Synthesize(const float subbands[32], float out[32]) {
 
 void PolyphaseSynthesis::Synthesize(std::span<const std::array<float, 32>> slots, float* out) {
     std::size_t slot = 0;
-    for (; slot + kLanes <= slots.size(); slot += kLanes) {
-        MatrixFour(slots.data() + slot, v_.data(), offset_, Tables());
-        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+    for (; slot + kLanes8 <= slots.size(); slot += kLanes8) {
+        MatrixEight(slots.data() + slot, v_.data(), offset_, Tables());
+        for (std::size_t lane = 0; lane < kLanes8; ++lane) {
             offset_ = (offset_ + kRing - 64) % kRing;
             Window(out + 32 * (slot + lane));
         }

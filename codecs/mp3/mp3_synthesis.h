@@ -28,7 +28,7 @@ class PolyphaseSynthesis {
     // One time slot: 32 subband samples in, 32 output samples out (1.0 is full scale).
     void Synthesize(const float subbands[32], float out[32]);
     // Time slots in order, 32 output samples each: the same samples as one slot at a time,
-    // with four slots matrixed together.
+    // with eight slots matrixed together.
     void Synthesize(std::span<const std::array<float, 32>> slots, float* out);
 
     // The 64 matrixed values V[0..63] of one time slot.
