@@ -110,52 +110,50 @@ namespace {
 // subbands.
 using RawOutputs = std::array<std::array<float, kSubbands>, 36>;
 
-// ImdctLong of the four subbands from `first_band` on, one per lane, with the same operations in
-// the same order as one at a time.
-// Built for AVX2 (the same operations, fewer instructions) and any x86-64, chosen when the
-// program starts.
+// ImdctLong of the eight subbands from `first_band` on, one per lane, with the same operations
+// in the same order as one at a time. Built for AVX2 (eight lanes in one register) and any
+// x86-64 (two), chosen when the program starts.
 __attribute__((target_clones("avx2", "default"))) void ImdctLongLanes(BlockType block_type,
                                                                       const float* in,
                                                                       std::size_t first_band,
                                                                       RawOutputs& out) {
     const HybridTables& t = Tables();
     const auto& window = t.window[static_cast<std::size_t>(block_type)];
-    // The four subbands' lines turned so that x[k] holds line k of each.
-    Lanes x[kSubbandLines];
+    // The eight subbands' lines turned so that x[k] holds line k of each.
+    Lanes8 x[kSubbandLines];
     std::size_t k = 0;
-    for (; k + kLanes <= kSubbandLines; k += kLanes) {
-        for (std::size_t lane = 0; lane < kLanes; ++lane) {
-            std::memcpy(&x[k + lane], in + kSubbandLines * lane + k, sizeof(Lanes));
+    for (; k + kLanes8 <= kSubbandLines; k += kLanes8) {
+        for (std::size_t lane = 0; lane < kLanes8; ++lane) {
+            std::memcpy(&x[k + lane], in + kSubbandLines * lane + k, sizeof(Lanes8));
         }
-        Transpose(x[k], x[k + 1], x[k + 2], x[k + 3]);
+        Transpose(x + k);
     }
     for (; k < kSubbandLines; ++k) {
-        x[k] = Lanes{in[k], in[kSubbandLines + k], in[2 * kSubbandLines + k],
-                     in[3 * kSubbandLines + k]};
+        for (std::size_t lane = 0; lane < kLanes8; ++lane) {
+            x[k][lane] = in[kSubbandLines * lane + k];
+        }
     }
     // Outputs 0..8, then 18..26: nine sums at a time stay in registers.
-    Lanes first[9] = {};
-    Lanes second[9] = {};
-    for (k = 0; k < kSubbandLines; ++k) {
-        const auto& cosines = t.cos_long[k];
-        for (std::size_t i = 0; i < 9; ++i) {
-            first[i] += x[k] * cosines[i];
+    for (const std::size_t half : {std::size_t{0}, std::size_t{18}}) {
+        Lanes8 sums[9];
+        for (Lanes8& sum : sums) {
+            sum = Lanes8{};
         }
-    }
-    for (k = 0; k < kSubbandLines; ++k) {
-        const auto& cosines = t.cos_long[k];
-        for (std::size_t i = 0; i < 9; ++i) {
-            second[i] += x[k] * cosines[18 + i];
+        for (k = 0; k < kSubbandLines; ++k) {
+            const float* cosines = t.cos_long[k].data() + half;
+            for (std::size_t i = 0; i < 9; ++i) {
+                sums[i] += x[k] * cosines[i];
+            }
         }
-    }
-    const auto put = [&](std::size_t at, const Lanes& values) {
-        std::memcpy(out[at].data() + first_band, &values, sizeof values);
-    };
-    for (std::size_t i = 0; i < 9; ++i) {
-        put(i, first[i] * window[i]);
-        put(17 - i, -first[i] * window[17 - i]);
-        put(18 + i, second[i] * window[18 + i]);
-        put(35 - i, second[i] * window[35 - i]);
+        // The first half's outputs mirror with a negation (y[17 - i] = -y[i]), the second's
+        // without (y[35 - i] = y[18 + i]).
+        for (std::size_t i = 0; i < 9; ++i) {
+            const std::size_t mirror = half + 17 - i;
+            const Lanes8 outputs[2] = {sums[i] * window[half + i],
+                                       (half == 0 ? -sums[i] : sums[i]) * window[mirror]};
+            std::memcpy(out[half + i].data() + first_band, &outputs[0], sizeof(Lanes8));
+            std::memcpy(out[mirror].data() + first_band, &outputs[1], sizeof(Lanes8));
+        }
     }
 }
 
@@ -181,20 +179,21 @@ void InverseHybrid(const GranuleChannel& gc, const Spectrum& spectrum, Overlap& 
                    SubbandSamples& out) {
     const bool is_short = gc.window_switching && gc.block_type == BlockType::kShort;
     RawOutputs raw;
-    // Four subbands at a time. A silent subband's transform is zero whatever the window; in a
+    // Eight subbands at a time. A silent subband's transform is zero whatever the window; in a
     // group with sound the lanes compute it anyway, which can only differ in the sign of a zero,
     // and no zero's sign reaches a sample: every sum after starts from +0.
-    for (std::size_t sb = 0; sb < kSubbands; sb += kLanes) {
+    for (std::size_t sb = 0; sb < kSubbands; sb += kLanes8) {
         const float* lines = spectrum.data() + kSubbandLines * sb;
-        if (std::all_of(lines, lines + kSubbandLines * kLanes, [](float x) { return x == 0.0F; })) {
+        if (std::all_of(lines, lines + kSubbandLines * kLanes8,
+                        [](float x) { return x == 0.0F; })) {
             // Most upper subbands are silent.
             for (auto& outputs : raw) {
-                std::fill_n(outputs.data() + sb, kLanes, 0.0F);
+                std::fill_n(outputs.data() + sb, kLanes8, 0.0F);
             }
         } else if (!is_short) {
             ImdctLongLanes(gc.block_type, lines, sb, raw);
         } else {
-            for (std::size_t band = sb; band < sb + kLanes; ++band) {
+            for (std::size_t band = sb; band < sb + kLanes8; ++band) {
                 float one[36];
                 const float* band_lines = spectrum.data() + kSubbandLines * band;
                 if (gc.mixed_block && band < 2) {
