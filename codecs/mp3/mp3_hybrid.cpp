@@ -120,24 +120,24 @@ __attribute__((target_clones("avx2", "default"))) void ImdctLongLanes(BlockType 
     const HybridTables& t = Tables();
     const auto& window = t.window[static_cast<std::size_t>(block_type)];
     // The eight subbands' lines turned so that x[k] holds line k of each.
-    Lanes8 x[kSubbandLines];
+    Lanes x[kSubbandLines];
     std::size_t k = 0;
-    for (; k + kLanes8 <= kSubbandLines; k += kLanes8) {
-        for (std::size_t lane = 0; lane < kLanes8; ++lane) {
-            std::memcpy(&x[k + lane], in + kSubbandLines * lane + k, sizeof(Lanes8));
+    for (; k + kLanes <= kSubbandLines; k += kLanes) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            std::memcpy(&x[k + lane], in + kSubbandLines * lane + k, sizeof(Lanes));
         }
         Transpose(x + k);
     }
     for (; k < kSubbandLines; ++k) {
-        for (std::size_t lane = 0; lane < kLanes8; ++lane) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
             x[k][lane] = in[kSubbandLines * lane + k];
         }
     }
     // Outputs 0..8, then 18..26: nine sums at a time stay in registers.
     for (const std::size_t half : {std::size_t{0}, std::size_t{18}}) {
-        Lanes8 sums[9];
-        for (Lanes8& sum : sums) {
-            sum = Lanes8{};
+        Lanes sums[9];
+        for (Lanes& sum : sums) {
+            sum = Lanes{};
         }
         for (k = 0; k < kSubbandLines; ++k) {
             const float* cosines = t.cos_long[k].data() + half;
@@ -149,10 +149,10 @@ __attribute__((target_clones("avx2", "default"))) void ImdctLongLanes(BlockType 
         // without (y[35 - i] = y[18 + i]).
         for (std::size_t i = 0; i < 9; ++i) {
             const std::size_t mirror = half + 17 - i;
-            const Lanes8 outputs[2] = {sums[i] * window[half + i],
-                                       (half == 0 ? -sums[i] : sums[i]) * window[mirror]};
-            std::memcpy(out[half + i].data() + first_band, &outputs[0], sizeof(Lanes8));
-            std::memcpy(out[mirror].data() + first_band, &outputs[1], sizeof(Lanes8));
+            const Lanes outputs[2] = {sums[i] * window[half + i],
+                                      (half == 0 ? -sums[i] : sums[i]) * window[mirror]};
+            std::memcpy(out[half + i].data() + first_band, &outputs[0], sizeof(Lanes));
+            std::memcpy(out[mirror].data() + first_band, &outputs[1], sizeof(Lanes));
         }
     }
 }
@@ -182,18 +182,17 @@ void InverseHybrid(const GranuleChannel& gc, const Spectrum& spectrum, Overlap& 
     // Eight subbands at a time. A silent subband's transform is zero whatever the window; in a
     // group with sound the lanes compute it anyway, which can only differ in the sign of a zero,
     // and no zero's sign reaches a sample: every sum after starts from +0.
-    for (std::size_t sb = 0; sb < kSubbands; sb += kLanes8) {
+    for (std::size_t sb = 0; sb < kSubbands; sb += kLanes) {
         const float* lines = spectrum.data() + kSubbandLines * sb;
-        if (std::all_of(lines, lines + kSubbandLines * kLanes8,
-                        [](float x) { return x == 0.0F; })) {
+        if (std::all_of(lines, lines + kSubbandLines * kLanes, [](float x) { return x == 0.0F; })) {
             // Most upper subbands are silent.
             for (auto& outputs : raw) {
-                std::fill_n(outputs.data() + sb, kLanes8, 0.0F);
+                std::fill_n(outputs.data() + sb, kLanes, 0.0F);
             }
         } else if (!is_short) {
             ImdctLongLanes(gc.block_type, lines, sb, raw);
         } else {
-            for (std::size_t band = sb; band < sb + kLanes8; ++band) {
+            for (std::size_t band = sb; band < sb + kLanes; ++band) {
                 float one[36];
                 const float* band_lines = spectrum.data() + kSubbandLines * band;
                 if (gc.mixed_block && band < 2) {

@@ -48,7 +48,7 @@ const SynthesisTables& Tables() {
 // The even outputs are the half-size DCT of x[k] + x[N-1-k]; with
 // y[k] = (x[k] - x[N-1-k]) / (2 cos((2k + 1)π / 2N)) and Y its half-size DCT, odd output 2j + 1
 // is Y[j] + Y[j + 1] (Y[N/2] = 0). N is a template argument so that every level unrolls; T is
-// float or Lanes8.
+// float or Lanes.
 template <std::size_t N, typename T>
 [[gnu::always_inline]] inline void Dct2(T* x, const SynthesisTables& t) {
     if constexpr (N > 1) {
@@ -73,7 +73,7 @@ template <std::size_t N, typename T>
 }
 
 // The 64 values of V from the DCT's 32: V[i] is C[16 + i] for i < 16, zero at 16, -C[48 - i] up
-// to 47 and -C[i - 48] above. T is float or Lanes8.
+// to 47 and -C[i - 48] above. T is float or Lanes.
 template <typename T>
 void SpreadMatrix(const T c[32], T v[64]) {
     for (std::size_t i = 0; i < 16; ++i) {
@@ -115,23 +115,23 @@ __attribute__((target_clones("avx2", "default"))) void WindowSums(const float* v
 __attribute__((target_clones("avx2", "default"))) void MatrixEight(
     const std::array<float, 32>* slots, float* ring, std::size_t offset, const SynthesisTables& t) {
     // Eight slots' subbands, turned so that lane l holds slot l.
-    Lanes8 c[32];
-    for (std::size_t k = 0; k < 32; k += kLanes8) {
-        for (std::size_t lane = 0; lane < kLanes8; ++lane) {
-            std::memcpy(&c[k + lane], slots[lane].data() + k, sizeof(Lanes8));
+    Lanes c[32];
+    for (std::size_t k = 0; k < 32; k += kLanes) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            std::memcpy(&c[k + lane], slots[lane].data() + k, sizeof(Lanes));
         }
         Transpose(c + k);
     }
     Dct2<32>(c, t);
-    Lanes8 v[64];
+    Lanes v[64];
     SpreadMatrix(c, v);
     // Turned back, v's lane l is slot l's V.
     constexpr std::size_t kRing = PolyphaseSynthesis::kRing;
-    for (std::size_t i = 0; i < 64; i += kLanes8) {
+    for (std::size_t i = 0; i < 64; i += kLanes) {
         Transpose(v + i);
-        for (std::size_t lane = 0; lane < kLanes8; ++lane) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
             const std::size_t at = (offset + kRing - 64 * (lane + 1)) % kRing;
-            std::memcpy(ring + at + i, &v[i + lane], sizeof(Lanes8));
+            std::memcpy(ring + at + i, &v[i + lane], sizeof(Lanes));
         }
     }
 }
@@ -164,9 +164,9 @@ void PolyphaseSynthesis::Synthesize(const float subbands[32], float out[32]) {
 
 void PolyphaseSynthesis::Synthesize(std::span<const std::array<float, 32>> slots, float* out) {
     std::size_t slot = 0;
-    for (; slot + kLanes8 <= slots.size(); slot += kLanes8) {
+    for (; slot + kLanes <= slots.size(); slot += kLanes) {
         MatrixEight(slots.data() + slot, v_.data(), offset_, Tables());
-        for (std::size_t lane = 0; lane < kLanes8; ++lane) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
             offset_ = (offset_ + kRing - 64) % kRing;
             Window(out + 32 * (slot + lane));
         }
