@@ -34,6 +34,19 @@ __attribute__((target_clones("avx2", "default"))) void Ramp(const Sample* in, Sa
     }
 }
 
+// The largest magnitude in a block, as a plain minimum and maximum that vectorise (a search
+// for the elements themselves does not). Built for AVX2 and for any x86-64.
+__attribute__((target_clones("avx2", "default"))) std::int64_t Peak(const Sample* samples,
+                                                                    std::size_t count) {
+    Sample low = 0;
+    Sample high = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        low = std::min(low, samples[i]);
+        high = std::max(high, samples[i]);
+    }
+    return std::max(-std::int64_t{low}, std::int64_t{high});
+}
+
 }  // namespace
 
 LSRCPeakLimit::LSRCPeakLimit(LSoundSourceRef upstream, Sample limit)
@@ -62,8 +75,7 @@ std::int32_t LSRCPeakLimit::BlockGain(std::int64_t peak, Sample limit) {
 
 void LSRCPeakLimit::ReadBlock(std::vector<Sample>& block, std::int32_t& gain) {
     upstream_->Read(block.data(), block_frames_);
-    auto [low, high] = std::minmax_element(block.begin(), block.end());
-    gain = BlockGain(std::max(-std::int64_t{*low}, std::int64_t{*high}), limit_);
+    gain = BlockGain(Peak(block.data(), block.size()), limit_);
 }
 
 void LSRCPeakLimit::SetUpRamp() {

@@ -14,12 +14,37 @@ constexpr std::size_t kHeaderSearch = 16384;
 constexpr std::int64_t kWindowBytes = 64 * 1024;
 constexpr double kInternalScale = 524288.0;  // 2^19: a decoded 1.0
 
-// A decoded value as an internal sample. Real streams stay well within the bound the source
-// declares (four times full scale); damaged ones can ask for any size and are held to it.
+// A decoded value as an internal sample, to the nearest (halves away from zero). Real streams
+// stay well within the bound the source declares (four times full scale); damaged ones can ask
+// for any size and are held to it. All in single precision and exact: the scaling is by a power
+// of two, the bound is a float, and the rounding adds one to the truncated value when the
+// fraction left (itself exact) is at least a half, so that the loops over a frame vectorise
+// eight wide.
 Sample ToInternal(float value) {
-    constexpr double kBound = kUnknownMaxSample;
-    const double scaled = std::clamp(static_cast<double>(value) * kInternalScale, -kBound, kBound);
-    return static_cast<Sample>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);  // to the nearest
+    constexpr auto kBound = static_cast<float>(kUnknownMaxSample);
+    float scaled = value * static_cast<float>(kInternalScale);
+    scaled = scaled < -kBound ? -kBound : scaled;
+    scaled = kBound < scaled ? kBound : scaled;
+    const auto whole = static_cast<Sample>(scaled);
+    const float fraction = scaled - static_cast<float>(whole);
+    return whole + (fraction >= 0.5F ? 1 : 0) - (fraction <= -0.5F ? 1 : 0);
+}
+
+// The frame's channels interleaved as internal samples. Built for AVX2 (four conversions at
+// once, the same operations) and any x86-64, chosen when the program starts.
+__attribute__((target_clones("avx2", "default"))) void Interleave(const mp3::DecodedFrame& frame,
+                                                                  std::size_t samples,
+                                                                  Sample* out) {
+    if (frame.channels == 2) {
+        for (std::size_t i = 0; i < samples; ++i) {
+            out[2 * i] = ToInternal(frame.pcm[0][i]);
+            out[2 * i + 1] = ToInternal(frame.pcm[1][i]);
+        }
+    } else {
+        for (std::size_t i = 0; i < samples; ++i) {
+            out[i] = ToInternal(frame.pcm[0][i]);
+        }
+    }
 }
 
 // The rejection's log text, or nothing when `header` belongs to the stream of `first`.
@@ -175,13 +200,7 @@ bool LMP3Source::DecodeFrame() {
             return false;
         }
         cursor_ = at + frame_bytes;
-        const int channels = GetChannels();
-        for (int i = 0; i < samples_per_frame_; ++i) {
-            for (int c = 0; c < channels; ++c) {
-                store_[static_cast<std::size_t>(i * channels + c)] = ToInternal(
-                    decoded_->pcm[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)]);
-            }
-        }
+        Interleave(*decoded_, static_cast<std::size_t>(samples_per_frame_), store_.data());
         store_used_ = 0;
         decoded_end_ += samples_per_frame_;
         return true;

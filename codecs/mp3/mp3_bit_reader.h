@@ -63,6 +63,28 @@ class BitReader {
         return (window << (position_ & 7)) >> (32 - count);
     }
 
+    // The next 57 bits or more without moving on, the first one at bit 63 (the last 64 - 57 bits
+    // may be zeros or later bits); bits beyond the end read as zeros. For decoders that take
+    // several fields from one look.
+    std::uint64_t PeekWide() const {
+        std::uint64_t window = 0;
+        const std::size_t byte = position_ >> 3;
+        if ((byte + 8) * 8 <= size_bits_) {
+            std::memcpy(&window, bytes_.data() + byte, 8);
+            if constexpr (std::endian::native == std::endian::little) {
+                window = __builtin_bswap64(window);
+            }
+        } else {
+            for (std::size_t b = 0; b < 8; ++b) {
+                window <<= 8;
+                if ((byte + b) * 8 < size_bits_) {
+                    window |= bytes_[byte + b];
+                }
+            }
+        }
+        return window << (position_ & 7);
+    }
+
     void Skip(std::size_t count) {
         position_ += count;
         if (position_ > size_bits_) {

@@ -9,8 +9,8 @@ namespace sonvara::mp3 {
 void LMP3FrameDecoder::Reset() {
     reservoir_.Reset();
     for (Overlap& overlap : overlap_) {
-        for (auto& subband : overlap) {
-            subband.fill(0.0F);
+        for (auto& line : overlap) {
+            line.fill(0.0F);
         }
     }
     for (PolyphaseSynthesis& synthesis : synthesis_) {
@@ -116,11 +116,8 @@ DecodeStatus LMP3FrameDecoder::DecodeGranules(const FrameLayout& layout,
 void LMP3FrameDecoder::Synthesize(int channels, int granule, DecodedFrame& out) {
     for (int ch = 0; ch < channels; ++ch) {
         const auto c = static_cast<std::size_t>(ch);
-        for (std::size_t slot = 0; slot < kSubbandLines; ++slot) {
-            const std::size_t at =
-                static_cast<std::size_t>(granule) * kGranuleLines + slot * kSubbands;
-            synthesis_[c].Synthesize(subbands_[c][slot].data(), out.pcm[c].data() + at);
-        }
+        synthesis_[c].Synthesize(
+            subbands_[c], out.pcm[c].data() + static_cast<std::size_t>(granule) * kGranuleLines);
     }
 }
 

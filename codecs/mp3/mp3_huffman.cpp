@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "codecs/mp3/mp3_huffman_lookup.h"
+
 namespace sonvara::mp3 {
 
 std::optional<HuffmanTree> HuffmanTree::Build(std::span<const std::uint16_t> codes,
@@ -75,6 +77,25 @@ std::optional<int> HuffmanTree::DecodeLong(BitReader& bits, const Fast& first) c
     return std::nullopt;
 }
 
+std::optional<int> HuffmanTree::Decode(std::uint64_t window, int& length) const {
+    const Fast& first = fast_[window >> (64 - kFastBits)];
+    length = first.bits;
+    if (first.target < 0) {
+        return -first.target - 1;
+    }
+    if (nodes_.empty()) {
+        return std::nullopt;
+    }
+    std::int16_t child = first.target;
+    for (; child != kNone && child >= 0 && length < kMaxCodeLength; ++length) {
+        child = nodes_[static_cast<std::size_t>(child)][(window >> (63 - length)) & 1U];
+    }
+    if (child == kNone || child >= 0) {
+        return std::nullopt;
+    }
+    return -child - 1;
+}
+
 namespace {
 
 struct Trees {
@@ -125,16 +146,101 @@ std::span<const std::uint8_t> PairSplit(int table) {
     return AllTrees().pair_split[static_cast<std::size_t>(table)];
 }
 
-}  // namespace
+// Takes `count` bits (0..32) from `window` at `used` and moves `used` on.
+std::int32_t Take(std::uint64_t window, int& used, int count) {
+    const std::uint64_t bits = count > 0 ? (window << used) >> (64 - count) : 0;
+    used += count;
+    return static_cast<std::int32_t>(bits);
+}
 
-namespace {
-
-std::int32_t Signed(BitReader& bits, std::int32_t magnitude) {
+std::int32_t TakeSign(std::uint64_t window, int& used, std::int32_t magnitude) {
     if (magnitude == 0) {
         return 0;
     }
-    return bits.ReadBit() != 0 ? -magnitude : magnitude;
+    return Take(window, used, 1) != 0 ? -magnitude : magnitude;
 }
+
+// A pair that its look-up entry does not finish: the code word (from the entry, or from the
+// tree when it is longer), then linbits and signs, all from `window` (at most 19 + 2 * 14
+// bits). Returns the bits taken, or -1 for a bit sequence that is no code word.
+int SlowPair(std::uint64_t window, const PairEntry& entry, int table_index, std::int32_t& x,
+             std::int32_t& y) {
+    int used = entry.bits;
+    if (entry.kind == PairKind::kCode) {
+        x = entry.x;
+        y = entry.y;
+    } else {
+        const std::optional<int> value = PairTree(table_index).Decode(window, used);
+        if (!value) {
+            return -1;
+        }
+        const std::uint8_t split = PairSplit(table_index)[static_cast<std::size_t>(*value)];
+        x = split >> 4;
+        y = split & 15;
+    }
+    const int linbits = kPairTables[static_cast<std::size_t>(table_index)].linbits;
+    if (linbits > 0 && x == 15) {
+        x += Take(window, used, linbits);
+    }
+    x = TakeSign(window, used, x);
+    if (linbits > 0 && y == 15) {
+        y += Take(window, used, linbits);
+    }
+    y = TakeSign(window, used, y);
+    return used;
+}
+
+// A quadruple that its look-up entry does not hold (none of the standard's tables leaves one).
+int SlowQuad(std::uint64_t window, int table_index, std::array<std::int32_t, 4>& vwxy) {
+    int used = 0;
+    const std::optional<int> value = QuadTree(table_index).Decode(window, used);
+    if (!value) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+        vwxy[i] = TakeSign(window, used, (*value >> (3 - i)) & 1);
+    }
+    return used;
+}
+
+// The stream's next bits held in a register: `window` starts at the reader's position plus
+// `used`, and its first `valid` bits are the stream's (zeros past its end). A short code word
+// costs a shift; the reader moves on only when the window is refilled.
+class BitWindow {
+  public:
+    explicit BitWindow(BitReader& bits) : bits_(bits) { Refill(); }
+
+    std::uint64_t Bits() const { return window_; }
+    // At least `count` valid bits (count <= 57).
+    void Need(int count) {
+        if (valid_ < count) {
+            Refill();
+        }
+    }
+    void Refill() {
+        bits_.Skip(static_cast<std::size_t>(used_));
+        used_ = 0;
+        window_ = bits_.PeekWide();
+        valid_ = 64 - static_cast<int>(bits_.Position() & 7);
+    }
+    void Take(int count) {
+        window_ <<= count;
+        valid_ -= count;
+        used_ += count;
+    }
+    std::size_t Position() const { return bits_.Position() + static_cast<std::size_t>(used_); }
+    // Moves the reader to the window's start.
+    void Sync() {
+        bits_.Skip(static_cast<std::size_t>(used_));
+        used_ = 0;
+    }
+
+  private:
+    BitReader& bits_;
+    std::uint64_t window_ = 0;
+    int valid_ = 0;
+    int used_ = 0;
+};
 
 }  // namespace
 
@@ -155,42 +261,45 @@ HuffmanResult DecodeHuffman(BitReader& bits, std::size_t end, const GranuleChann
         region2 = bands.long_start[static_cast<std::size_t>(
             std::min(gc.region0_count + gc.region1_count + 2, 22))];
     }
-    // The big values in three regions, each with its own table.
+    // The big values in three regions, each with its own table. A look-up finishes most pairs;
+    // SlowPair the rest, from a window refilled to hold the longest pair.
     int line = 0;
+    BitWindow window(bits);
     const int region_ends[3] = {std::min(region1, big_end), std::min(region2, big_end), big_end};
     for (std::size_t region = 0; region < 3; ++region) {
         const int region_end = std::max(region_ends[region], line);
         const int table_index = gc.table_select[region];
         if (line < region_end && (table_index == 4 || table_index == 14)) {
+            window.Sync();
             result.error = HuffmanError::kBadTable;
             return result;
         }
-        const HuffmanTable& table = kPairTables[static_cast<std::size_t>(table_index)];
-        const HuffmanTree& tree = PairTree(table_index);
-        const std::span<const std::uint8_t> split = PairSplit(table_index);
+        if (kPairTables[static_cast<std::size_t>(table_index)].size == 0) {
+            // Table 0: pairs of zeros in no bits.
+            line += (region_end - line + 1) / 2 * 2;
+            continue;
+        }
+        const PairLookup& lookup = PairLookupOf(table_index);
         for (; line < region_end; line += 2) {
-            std::int32_t x = 0;
-            std::int32_t y = 0;
-            if (table.size > 0) {
-                const std::optional<int> value = tree.Decode(bits);
-                if (!value) {
+            window.Need(kPairBits);
+            const PairEntry& entry = lookup[window.Bits() >> (64 - kPairBits)];
+            std::int32_t x = entry.x;
+            std::int32_t y = entry.y;
+            int used = entry.bits;
+            if (entry.kind != PairKind::kDone) {
+                window.Refill();
+                used = SlowPair(window.Bits(), entry, table_index, x, y);
+                if (used < 0) {
+                    window.Sync();
                     result.error = HuffmanError::kBadCode;
                     return result;
                 }
-                x = split[static_cast<std::size_t>(*value)] >> 4;
-                y = split[static_cast<std::size_t>(*value)] & 15;
             }
-            if (table.linbits > 0 && x == 15) {
-                x += static_cast<std::int32_t>(bits.Read(table.linbits));
-            }
-            x = Signed(bits, x);
-            if (table.linbits > 0 && y == 15) {
-                y += static_cast<std::int32_t>(bits.Read(table.linbits));
-            }
-            y = Signed(bits, y);
+            window.Take(used);
             out[static_cast<std::size_t>(line)] = x;
             out[static_cast<std::size_t>(line) + 1] = y;
-            if (bits.Position() > end) {
+            if (window.Position() > end) {
+                window.Sync();
                 result.error = HuffmanError::kOverrun;
                 return result;
             }
@@ -199,24 +308,31 @@ HuffmanResult DecodeHuffman(BitReader& bits, std::size_t end, const GranuleChann
     result.nonzero_end = line;
     // Count1: quadruples until the granule's bits are used up. A quadruple whose code runs past
     // the end was never meant (the encoder stopped within it) and is dropped.
-    const HuffmanTree& quad = QuadTree(gc.count1table_select ? 1 : 0);
-    while (line + 4 <= kGranuleLines && bits.Position() < end) {
-        const std::optional<int> value = quad.Decode(bits);
-        if (!value) {
-            result.error = HuffmanError::kBadCode;
-            return result;
+    const int quad_table = gc.count1table_select ? 1 : 0;
+    const QuadLookup& quads = QuadLookupOf(quad_table);
+    while (line + 4 <= kGranuleLines && window.Position() < end) {
+        window.Need(kQuadBits);
+        const QuadEntry& entry = quads[window.Bits() >> (64 - kQuadBits)];
+        std::array<std::int32_t, 4> vwxy = {entry.vwxy[0], entry.vwxy[1], entry.vwxy[2],
+                                            entry.vwxy[3]};
+        int used = entry.bits;
+        if (used == 0) {
+            window.Refill();
+            used = SlowQuad(window.Bits(), quad_table, vwxy);
+            if (used < 0) {
+                window.Sync();
+                result.error = HuffmanError::kBadCode;
+                return result;
+            }
         }
-        std::array<std::int32_t, 4> vwxy = {(*value >> 3) & 1, (*value >> 2) & 1, (*value >> 1) & 1,
-                                            *value & 1};
-        for (std::int32_t& v : vwxy) {
-            v = Signed(bits, v);
-        }
-        if (bits.Position() > end) {
+        window.Take(used);
+        if (window.Position() > end) {
             break;
         }
         std::copy(vwxy.begin(), vwxy.end(), out.begin() + line);
         line += 4;
     }
+    window.Sync();
     result.nonzero_end = line;
     return result;
 }

@@ -42,6 +42,10 @@ class HuffmanTree {
         return DecodeLong(bits, first);
     }
 
+    // The same from the first bits of `window`, most significant first; `length` gets the bits
+    // the word takes.
+    std::optional<int> Decode(std::uint64_t window, int& length) const;
+
     std::size_t Leaves() const { return leaves_; }
 
   private:

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
+
+#include "codecs/mp3/mp3_lanes.h"
 
 namespace sonvara::mp3 {
 namespace {
@@ -101,6 +104,61 @@ void ImdctLong(BlockType block_type, const float in[kSubbandLines], float out[36
     }
 }
 
+namespace {
+
+// Raw IMDCT outputs of a granule, [output][subband], so that the overlap-add runs along the
+// subbands.
+using RawOutputs = std::array<std::array<float, kSubbands>, 36>;
+
+// ImdctLong of the eight subbands from `first_band` on, one per lane, with the same operations
+// in the same order as one at a time. Built for AVX2 (eight lanes in one register) and any
+// x86-64 (two), chosen when the program starts.
+__attribute__((target_clones("avx2", "default"))) void ImdctLongLanes(BlockType block_type,
+                                                                      const float* in,
+                                                                      std::size_t first_band,
+                                                                      RawOutputs& out) {
+    const HybridTables& t = Tables();
+    const auto& window = t.window[static_cast<std::size_t>(block_type)];
+    // The eight subbands' lines turned so that x[k] holds line k of each.
+    Lanes x[kSubbandLines];
+    std::size_t k = 0;
+    for (; k + kLanes <= kSubbandLines; k += kLanes) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            std::memcpy(&x[k + lane], in + kSubbandLines * lane + k, sizeof(Lanes));
+        }
+        Transpose(x + k);
+    }
+    for (; k < kSubbandLines; ++k) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            x[k][lane] = in[kSubbandLines * lane + k];
+        }
+    }
+    // Outputs 0..8, then 18..26: nine sums at a time stay in registers.
+    for (const std::size_t half : {std::size_t{0}, std::size_t{18}}) {
+        Lanes sums[9];
+        for (Lanes& sum : sums) {
+            sum = Lanes{};
+        }
+        for (k = 0; k < kSubbandLines; ++k) {
+            const float* cosines = t.cos_long[k].data() + half;
+            for (std::size_t i = 0; i < 9; ++i) {
+                sums[i] += x[k] * cosines[i];
+            }
+        }
+        // The first half's outputs mirror with a negation (y[17 - i] = -y[i]), the second's
+        // without (y[35 - i] = y[18 + i]).
+        for (std::size_t i = 0; i < 9; ++i) {
+            const std::size_t mirror = half + 17 - i;
+            const Lanes outputs[2] = {sums[i] * window[half + i],
+                                      (half == 0 ? -sums[i] : sums[i]) * window[mirror]};
+            std::memcpy(out[half + i].data() + first_band, &outputs[0], sizeof(Lanes));
+            std::memcpy(out[mirror].data() + first_band, &outputs[1], sizeof(Lanes));
+        }
+    }
+}
+
+}  // namespace
+
 void ImdctShort(const float in[kSubbandLines], float out[36]) {
     const HybridTables& t = Tables();
     for (std::size_t i = 0; i < 36; ++i) {
@@ -120,26 +178,48 @@ void ImdctShort(const float in[kSubbandLines], float out[36]) {
 void InverseHybrid(const GranuleChannel& gc, const Spectrum& spectrum, Overlap& overlap,
                    SubbandSamples& out) {
     const bool is_short = gc.window_switching && gc.block_type == BlockType::kShort;
-    for (std::size_t sb = 0; sb < kSubbands; ++sb) {
-        float raw[36];
+    RawOutputs raw;
+    // Eight subbands at a time. A silent subband's transform is zero whatever the window; in a
+    // group with sound the lanes compute it anyway, which can only differ in the sign of a zero,
+    // and no zero's sign reaches a sample: every sum after starts from +0.
+    for (std::size_t sb = 0; sb < kSubbands; sb += kLanes) {
         const float* lines = spectrum.data() + kSubbandLines * sb;
-        if (std::all_of(lines, lines + kSubbandLines, [](float x) { return x == 0.0F; })) {
-            // Most upper subbands are silent: their transform is zero whatever the window.
-            std::fill(raw, raw + 36, 0.0F);
-        } else if (is_short && !(gc.mixed_block && sb < 2)) {
-            ImdctShort(lines, raw);
-        } else {
-            ImdctLong(is_short ? BlockType::kNormal : gc.block_type, lines, raw);
-        }
-        for (std::size_t i = 0; i < kSubbandLines; ++i) {
-            float value = raw[i] + overlap[sb][i];
-            overlap[sb][i] = raw[i + kSubbandLines];
-            // Odd subbands come out of the analysis mirrored in frequency; negating their odd
-            // samples turns them back.
-            if ((sb & 1) != 0 && (i & 1) != 0) {
-                value = -value;
+        if (std::all_of(lines, lines + kSubbandLines * kLanes, [](float x) { return x == 0.0F; })) {
+            // Most upper subbands are silent.
+            for (auto& outputs : raw) {
+                std::fill_n(outputs.data() + sb, kLanes, 0.0F);
             }
-            out[i][sb] = value;
+        } else if (!is_short) {
+            ImdctLongLanes(gc.block_type, lines, sb, raw);
+        } else {
+            for (std::size_t band = sb; band < sb + kLanes; ++band) {
+                float one[36];
+                const float* band_lines = spectrum.data() + kSubbandLines * band;
+                if (gc.mixed_block && band < 2) {
+                    ImdctLong(BlockType::kNormal, band_lines, one);
+                } else {
+                    ImdctShort(band_lines, one);
+                }
+                for (std::size_t i = 0; i < 36; ++i) {
+                    raw[i][band] = one[i];
+                }
+            }
+        }
+    }
+    // Odd subbands come out of the analysis mirrored in frequency; negating their odd samples
+    // turns them back (a product with -1 is the negation).
+    static constexpr std::array<float, kSubbands> kInvert = [] {
+        std::array<float, kSubbands> signs{};
+        for (std::size_t sb = 0; sb < kSubbands; ++sb) {
+            signs[sb] = (sb & 1) != 0 ? -1.0F : 1.0F;
+        }
+        return signs;
+    }();
+    for (std::size_t i = 0; i < kSubbandLines; ++i) {
+        for (std::size_t sb = 0; sb < kSubbands; ++sb) {
+            const float value = raw[i][sb] + overlap[i][sb];
+            overlap[i][sb] = raw[i + kSubbandLines][sb];
+            out[i][sb] = (i & 1) != 0 ? value * kInvert[sb] : value;
         }
     }
 }

@@ -17,8 +17,8 @@ inline constexpr int kSubbandLines = 18;
 // [time slot][subband]: what the synthesis filter bank takes, 18 slots of 32 subbands.
 using SubbandSamples = std::array<std::array<float, kSubbands>, kSubbandLines>;
 
-// The second halves of the last granule's IMDCT outputs, per subband.
-using Overlap = std::array<std::array<float, kSubbandLines>, kSubbands>;
+// The second halves of the last granule's IMDCT outputs: [line][subband].
+using Overlap = std::array<std::array<float, kSubbands>, kSubbandLines>;
 
 // Alias reduction in place: all 31 subband boundaries for long blocks, the first only for
 // mixed blocks, none for short blocks.

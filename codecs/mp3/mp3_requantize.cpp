@@ -1,6 +1,7 @@
 #include "codecs/mp3/mp3_requantize.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -20,17 +21,39 @@ const std::vector<float>& PowerFourThirds() {
 }
 
 // 2^(quarters / 4), exactly for the fractional part.
-float PowerOfTwoQuarters(int quarters) {
+float ComputePowerOfTwoQuarters(int quarters) {
     static constexpr double kFraction[4] = {1.0, 1.189207115002721, 1.4142135623730951,
                                             1.681792830507429};
     const int whole = quarters >= 0 ? quarters / 4 : -((-quarters + 3) / 4);
     return static_cast<float>(std::ldexp(kFraction[quarters - 4 * whole], whole));
 }
 
+// The gains of every exponent that sound can ask for (global_gain 0..255 less scale factors and
+// subblock gains), from a table; others computed.
+constexpr int kLowestQuarters = -512;
+constexpr int kHighestQuarters = 64;
+
+float PowerOfTwoQuarters(int quarters) {
+    static const std::vector<float> table = [] {
+        std::vector<float> values(kHighestQuarters - kLowestQuarters + 1);
+        for (int q = kLowestQuarters; q <= kHighestQuarters; ++q) {
+            values[static_cast<std::size_t>(q - kLowestQuarters)] = ComputePowerOfTwoQuarters(q);
+        }
+        return values;
+    }();
+    if (quarters < kLowestQuarters || quarters > kHighestQuarters) {
+        return ComputePowerOfTwoQuarters(quarters);
+    }
+    return table[static_cast<std::size_t>(quarters - kLowestQuarters)];
+}
+
+// The sign goes on by flipping the sign bit (what negation does), without a branch: signs come
+// in no order a predictor could learn.
 float Value(const float* pow43, std::int32_t quantized, float gain) {
     const auto magnitude = static_cast<std::size_t>(std::min(std::abs(quantized), kMaxQuantized));
     const float v = pow43[magnitude] * gain;
-    return quantized < 0 ? -v : v;
+    const std::uint32_t sign = static_cast<std::uint32_t>(quantized) & 0x80000000U;
+    return std::bit_cast<float>(std::bit_cast<std::uint32_t>(v) ^ sign);
 }
 
 }  // namespace

@@ -68,77 +68,84 @@ void ProcessJointStereo(const FrameHeader& header, const GranuleChannel& right_g
     if (header.mode != Mode::kJointStereo) {
         return;
     }
-    std::array<LineMode, kGranuleLines> modes{};
-    if (header.Intensity()) {
-        const bool is_short = right_gc.window_switching && right_gc.block_type == BlockType::kShort;
-        const int long_end = !is_short              ? kGranuleLines
-                             : right_gc.mixed_block ? MixedLongEnd(header, bands)
-                                                    : 0;
-        bool short_part_silent = true;
-        if (is_short) {
-            for (int window = 0; window < 3; ++window) {
-                // The first short band above this window's last non-zero line.
-                int start_band = 13;
-                for (int band = 12; band >= 0; --band) {
-                    const int width = bands.short_start[static_cast<std::size_t>(band) + 1] -
-                                      bands.short_start[static_cast<std::size_t>(band)];
-                    const int first =
-                        3 * bands.short_start[static_cast<std::size_t>(band)] + window * width;
-                    if (first < long_end) {
-                        break;
-                    }
-                    if (LastNonZero(right_quantized, first, first + width, 1) >= first) {
-                        short_part_silent = false;
-                        break;
-                    }
-                    start_band = band;
-                }
-                for (int band = start_band; band < 13; ++band) {
-                    // Band 12 carries no scale factor; it takes band 11's position.
-                    const auto coded = static_cast<std::size_t>(std::min(band, 11));
-                    const std::optional<IntensityGains> gains =
-                        Gains(header, right_sf,
-                              right_sf.short_bands[coded][static_cast<std::size_t>(window)],
-                              right_sf.short_illegal[coded]);
-                    if (!gains) {
-                        continue;
-                    }
-                    const int width = bands.short_start[static_cast<std::size_t>(band) + 1] -
-                                      bands.short_start[static_cast<std::size_t>(band)];
-                    const int first =
-                        3 * bands.short_start[static_cast<std::size_t>(band)] + window * width;
-                    for (int i = first; i < first + width; ++i) {
-                        modes[static_cast<std::size_t>(i)] = {true, *gains};
-                    }
-                }
-            }
+    constexpr float kHalfRoot = static_cast<float>(1.0 / std::numbers::sqrt2);
+    const bool middle_side = header.MiddleSide();
+    if (!header.Intensity()) {
+        // Middle/side alone (or neither), the usual case: one plain loop without the modes.
+        for (std::size_t i = 0; middle_side && i < kGranuleLines; ++i) {
+            const float middle = left[i];
+            const float side = right[i];
+            left[i] = (middle + side) * kHalfRoot;
+            right[i] = (middle - side) * kHalfRoot;
         }
-        if (long_end > 0 && short_part_silent) {
-            const int last = LastNonZero(right_quantized, 0, long_end, 1);
-            for (std::size_t band = 0; band < 22; ++band) {
-                const int first = bands.long_start[band];
-                if (first >= long_end) {
+        return;
+    }
+    std::array<LineMode, kGranuleLines> modes{};
+    const bool is_short = right_gc.window_switching && right_gc.block_type == BlockType::kShort;
+    const int long_end = !is_short              ? kGranuleLines
+                         : right_gc.mixed_block ? MixedLongEnd(header, bands)
+                                                : 0;
+    bool short_part_silent = true;
+    if (is_short) {
+        for (int window = 0; window < 3; ++window) {
+            // The first short band above this window's last non-zero line.
+            int start_band = 13;
+            for (int band = 12; band >= 0; --band) {
+                const int width = bands.short_start[static_cast<std::size_t>(band) + 1] -
+                                  bands.short_start[static_cast<std::size_t>(band)];
+                const int first =
+                    3 * bands.short_start[static_cast<std::size_t>(band)] + window * width;
+                if (first < long_end) {
                     break;
                 }
-                if (first <= last) {
-                    continue;
+                if (LastNonZero(right_quantized, first, first + width, 1) >= first) {
+                    short_part_silent = false;
+                    break;
                 }
-                // Band 21 carries no scale factor; it takes band 20's position.
-                const std::size_t coded = std::min<std::size_t>(band, 20);
+                start_band = band;
+            }
+            for (int band = start_band; band < 13; ++band) {
+                // Band 12 carries no scale factor; it takes band 11's position.
+                const auto coded = static_cast<std::size_t>(std::min(band, 11));
                 const std::optional<IntensityGains> gains = Gains(
-                    header, right_sf, right_sf.long_bands[coded], right_sf.long_illegal[coded]);
+                    header, right_sf, right_sf.short_bands[coded][static_cast<std::size_t>(window)],
+                    right_sf.short_illegal[coded]);
                 if (!gains) {
                     continue;
                 }
-                const int end = std::min<int>(bands.long_start[band + 1], long_end);
-                for (int i = first; i < end; ++i) {
+                const int width = bands.short_start[static_cast<std::size_t>(band) + 1] -
+                                  bands.short_start[static_cast<std::size_t>(band)];
+                const int first =
+                    3 * bands.short_start[static_cast<std::size_t>(band)] + window * width;
+                for (int i = first; i < first + width; ++i) {
                     modes[static_cast<std::size_t>(i)] = {true, *gains};
                 }
             }
         }
     }
-    constexpr float kHalfRoot = static_cast<float>(1.0 / std::numbers::sqrt2);
-    const bool middle_side = header.MiddleSide();
+    if (long_end > 0 && short_part_silent) {
+        const int last = LastNonZero(right_quantized, 0, long_end, 1);
+        for (std::size_t band = 0; band < 22; ++band) {
+            const int first = bands.long_start[band];
+            if (first >= long_end) {
+                break;
+            }
+            if (first <= last) {
+                continue;
+            }
+            // Band 21 carries no scale factor; it takes band 20's position.
+            const std::size_t coded = std::min<std::size_t>(band, 20);
+            const std::optional<IntensityGains> gains =
+                Gains(header, right_sf, right_sf.long_bands[coded], right_sf.long_illegal[coded]);
+            if (!gains) {
+                continue;
+            }
+            const int end = std::min<int>(bands.long_start[band + 1], long_end);
+            for (int i = first; i < end; ++i) {
+                modes[static_cast<std::size_t>(i)] = {true, *gains};
+            }
+        }
+    }
     for (std::size_t i = 0; i < kGranuleLines; ++i) {
         if (modes[i].intensity) {
             const float coded = left[i];

@@ -16,13 +16,20 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 
 namespace sonvara::mp3 {
 
 class PolyphaseSynthesis {
   public:
+    // The length of the ring that holds the FIFO (below).
+    static constexpr std::size_t kRing = 2048;
+
     // One time slot: 32 subband samples in, 32 output samples out (1.0 is full scale).
     void Synthesize(const float subbands[32], float out[32]);
+    // Time slots in order, 32 output samples each: the same samples as one slot at a time,
+    // with eight slots matrixed together.
+    void Synthesize(std::span<const std::array<float, 32>> slots, float* out);
 
     // The 64 matrixed values V[0..63] of one time slot.
     static void Matrix(const float subbands[32], float v[64]);
@@ -34,9 +41,13 @@ class PolyphaseSynthesis {
     }
 
   private:
-    // The FIFO of the standard's V, held as a ring: slot j of the standard's V (j = 0 newest)
-    // is v_[(offset_ + j) % 1024].
-    std::array<float, 1024> v_{};
+    // The window sums of the newest slot.
+    void Window(float out[32]) const;
+
+    // The FIFO of the standard's V (1024 values, 16 slots), held as a ring twice as long so that
+    // slots can be matrixed ahead of their window sums: slot j of the standard's V (j = 0 newest)
+    // is v_[(offset_ + j) % kRing].
+    std::array<float, kRing> v_{};
     std::size_t offset_ = 0;
 };
 

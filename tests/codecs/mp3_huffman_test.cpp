@@ -191,6 +191,62 @@ TEST(Mp3Huffman, GranuleUsesEachRegionsTableLinbitsSignsAndCount1) {
     }
 }
 
+TEST(Mp3Huffman, EveryWordOfEveryTableDecodesWithItsSignsAndLinbits) {
+    // A granule per pair table holding each of its pairs, with signs and linbits extensions
+    // varying, then each quadruple of a count1 table: short words are finished by the look-ups,
+    // long ones and extended values go on from them, and the bit window refills in between.
+    for (int t = 1; t < mp3::kHuffmanTables; ++t) {
+        const HuffmanTable& table = mp3::kPairTables[static_cast<std::size_t>(t)];
+        if (table.size == 0) {
+            continue;
+        }
+        SCOPED_TRACE(t);
+        BitWriter w;
+        std::vector<int> expected;
+        int n = 0;
+        const auto put_value = [&](int magnitude) {
+            if (table.linbits > 0 && magnitude == 15) {
+                const int extension = (n * 37) % (1 << table.linbits);
+                w.Put(static_cast<std::uint32_t>(extension), table.linbits);
+                magnitude += extension;
+            }
+            const bool negative = magnitude != 0 && (++n % 3) != 0;
+            if (magnitude != 0) {
+                w.Put(negative ? 1 : 0, 1);
+            }
+            expected.push_back(negative ? -magnitude : magnitude);
+        };
+        for (int x = 0; x < table.size; ++x) {
+            for (int y = 0; y < table.size; ++y) {
+                w.PutCode(table, static_cast<std::size_t>(x * table.size + y));
+                put_value(x);
+                put_value(y);
+            }
+        }
+        mp3::GranuleChannel gc;
+        gc.big_values = table.size * table.size;
+        gc.table_select = {t, t, t};
+        gc.count1table_select = t % 2 == 0;
+        for (std::size_t v = 0; v < 16; ++v) {
+            w.PutCode(mp3::kQuadTables[gc.count1table_select ? 1 : 0], v);
+            for (int bit = 3; bit >= 0; --bit) {
+                put_value(static_cast<int>(v >> bit) & 1);
+            }
+        }
+        const std::size_t end = w.Bits();
+        w.Put(0xABCDE, 20);  // the next granule's bits
+        mp3::BitReader bits(w.Bytes());
+        mp3::QuantizedSpectrum out;
+        const mp3::HuffmanResult result = mp3::DecodeHuffman(bits, end, gc, Bands44(), out);
+        ASSERT_EQ(result.error, mp3::HuffmanError::kNone);
+        EXPECT_EQ(bits.Position(), end);
+        ASSERT_EQ(result.nonzero_end, static_cast<int>(expected.size()));
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_EQ(out[i], expected[i]) << i;
+        }
+    }
+}
+
 TEST(Mp3Huffman, DropsTheCount1QuadrupleThatCrossesTheGranuleEnd) {
     mp3::GranuleChannel gc;
     gc.big_values = 0;
