@@ -39,10 +39,13 @@ LSNKCutListAudio::LSNKCutListAudio(LCutListAudio& target, std::int32_t sample_ra
 }
 
 bool LSNKCutListAudio::Finish() {
-    if (block_fill_ != 0 && !IsError()) {
-        graph_buffer_.clear();
-        levels_buffer_.clear();
-        WriteGraphRecord();
+    if (!IsError() && !audio_queue_.Flush()) {
+        SetError();
+    }
+    if (!IsError()) {
+        if (block_fill_ != 0) {
+            WriteGraphRecord();
+        }
         WriteGraphBuffers();
     }
     if (IsError()) {
@@ -79,12 +82,15 @@ void LSNKCutListAudio::Write(const Sample* buffer, std::int32_t frames) {
         return;
     }
     AddFramesWritten(frames);
-    WriteOrFail(audio_, buffer,
-                static_cast<std::size_t>(frames) * static_cast<std::size_t>(bytes_per_frame_));
-    graph_buffer_.clear();
-    levels_buffer_.clear();
+    if (!audio_queue_.Write(buffer, static_cast<std::size_t>(frames) *
+                                        static_cast<std::size_t>(bytes_per_frame_))) {
+        SetError();
+        return;
+    }
     FeedGraph(buffer, frames);
-    WriteGraphBuffers();
+    if (graph_buffer_.size() >= kGraphBufferBytes) {
+        WriteGraphBuffers();
+    }
 }
 
 void LSNKCutListAudio::WriteGraphBuffers() {
@@ -96,6 +102,8 @@ void LSNKCutListAudio::WriteGraphBuffers() {
         levels_.Close();
         ::unlink(path.c_str());
     }
+    graph_buffer_.clear();
+    levels_buffer_.clear();
 }
 
 namespace {
@@ -258,6 +266,13 @@ void LSNKCutListAudio::Truncate(std::int32_t frames) {
     SetFramesWritten(frames);
     // The samples kept before the new position may include some of this block.
     FoldPeak();
+    // What is still on its way goes to the files before their positions move.
+    if (!IsError() && !audio_queue_.Flush()) {
+        SetError();
+    }
+    if (!IsError()) {
+        WriteGraphBuffers();
+    }
     if (!IsError() &&
         (!audio_.Seek(std::int64_t{frames} * bytes_per_frame_) ||
          !graph_.Seek(std::int64_t{frames / kGraphBlockFrames} * GetChannels() * 2))) {
