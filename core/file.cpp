@@ -166,29 +166,6 @@ bool LFile::SetEnd() {
     return result == 0;
 }
 
-bool LFile::Reserve(std::int64_t offset, std::int64_t bytes) {
-    int result;
-    do {
-        result = IsValid() ? ::fallocate(descriptor_, FALLOC_FL_KEEP_SIZE,
-                                         static_cast<off_t>(offset), static_cast<off_t>(bytes))
-                           : -1;
-    } while (result != 0 && errno == EINTR);
-    return result == 0;
-}
-
-bool LFile::ReleaseReserve() {
-    struct stat status {};
-    if (!IsValid() || ::fstat(descriptor_, &status) != 0) {
-        return false;
-    }
-    // Cutting a file to its own size frees the blocks it holds past its end.
-    int result;
-    do {
-        result = ::ftruncate(descriptor_, status.st_size);
-    } while (result != 0 && errno == EINTR);
-    return result == 0;
-}
-
 void LFile::Close() noexcept {
     if (IsValid()) {
         // Linux releases the descriptor even when close reports an error (EINTR included), so

@@ -74,11 +74,6 @@ class LFile {
     std::int64_t GetFileSizeBytes() const;
     // Ends the file at the current offset (shortening or zero-extending it).
     bool SetEnd();
-    // Reserves disk space for `bytes` bytes from `offset` without changing the file's size, so
-    // that writes there allocate nothing of their own; false when the file system cannot (the
-    // writes then allocate as they go). ReleaseReserve() gives back what lies past the file's end.
-    bool Reserve(std::int64_t offset, std::int64_t bytes);
-    bool ReleaseReserve();
     void Close() noexcept;
 
   private:

@@ -39,13 +39,10 @@ LSNKCutListAudio::LSNKCutListAudio(LCutListAudio& target, std::int32_t sample_ra
 }
 
 bool LSNKCutListAudio::Finish() {
-    if (!IsError() && !audio_queue_.Flush()) {
-        SetError();
-    }
-    if (!IsError()) {
-        if (block_fill_ != 0) {
-            WriteGraphRecord();
-        }
+    if (block_fill_ != 0 && !IsError()) {
+        graph_buffer_.clear();
+        levels_buffer_.clear();
+        WriteGraphRecord();
         WriteGraphBuffers();
     }
     if (IsError()) {
@@ -82,15 +79,12 @@ void LSNKCutListAudio::Write(const Sample* buffer, std::int32_t frames) {
         return;
     }
     AddFramesWritten(frames);
-    if (!audio_queue_.Write(buffer, static_cast<std::size_t>(frames) *
-                                        static_cast<std::size_t>(bytes_per_frame_))) {
-        SetError();
-        return;
-    }
+    WriteOrFail(audio_, buffer,
+                static_cast<std::size_t>(frames) * static_cast<std::size_t>(bytes_per_frame_));
+    graph_buffer_.clear();
+    levels_buffer_.clear();
     FeedGraph(buffer, frames);
-    if (graph_buffer_.size() >= kGraphBufferBytes) {
-        WriteGraphBuffers();
-    }
+    WriteGraphBuffers();
 }
 
 void LSNKCutListAudio::WriteGraphBuffers() {
@@ -102,8 +96,6 @@ void LSNKCutListAudio::WriteGraphBuffers() {
         levels_.Close();
         ::unlink(path.c_str());
     }
-    graph_buffer_.clear();
-    levels_buffer_.clear();
 }
 
 namespace {
@@ -266,13 +258,6 @@ void LSNKCutListAudio::Truncate(std::int32_t frames) {
     SetFramesWritten(frames);
     // The samples kept before the new position may include some of this block.
     FoldPeak();
-    // What is still on its way goes to the files before their positions move.
-    if (!IsError() && !audio_queue_.Flush()) {
-        SetError();
-    }
-    if (!IsError()) {
-        WriteGraphBuffers();
-    }
     if (!IsError() &&
         (!audio_.Seek(std::int64_t{frames} * bytes_per_frame_) ||
          !graph_.Seek(std::int64_t{frames / kGraphBlockFrames} * GetChannels() * 2))) {

@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "audio/sound_sink.h"
-#include "core/background_writer.h"
 #include "core/file.h"
 #include "document/cut_list_audio.h"
 
@@ -36,7 +35,7 @@ class LSNKCutListAudio : public LSoundSinkBase {
     // Moves the write position back (or forward) to `frames`: later writes overwrite from
     // there, and the graph block it falls in starts afresh. Nothing is cut from the files.
     void Truncate(std::int32_t frames) override;
-    // Writes what is still on its way and the last graph record, and hands the target its cut.
+    // Writes the last graph record and hands the target its cut.
     bool Finish() override;
     // Names the working folder the audio could not be kept in.
     std::string ErrorText() const override;
@@ -45,8 +44,6 @@ class LSNKCutListAudio : public LSoundSinkBase {
 
   private:
     static constexpr Sample kUnknownPeakLimit = 0x7FFFFFFF;
-    // The graph and level records gather in memory up to about this size between writes.
-    static constexpr std::size_t kGraphBufferBytes = 64 * 1024;
 
     void FeedGraph(const Sample* buffer, std::int32_t frames);
     // Takes `frames` frames that lie within the current block into its extremes and sums.
@@ -62,7 +59,6 @@ class LSNKCutListAudio : public LSoundSinkBase {
     LAudioCutTank& tank_;
     CutRef cut_;  // the writer's own reference; the target takes one more in Finish()
     LFile audio_;
-    LBackgroundWriter audio_queue_{audio_};  // every write to audio_ goes through here
     LFile graph_;
     LFile levels_;
     int bytes_per_frame_;
