@@ -75,98 +75,58 @@ TEST_F(CutWriterTest, WritesAudioAndOneGraphRecordPerBlock) {
     EXPECT_EQ(ReadList(list), samples);
 }
 
-// What a graph and level file must hold: each block's extremes (from 0) and its level from the
-// sum of its squares, the sums taken in long double, where order hardly matters. A step back
-// starts the block it falls in afresh, and its later records overwrite the old ones.
-struct GraphModel {
-    int channels;
-    std::vector<std::uint8_t> graph;
-    std::vector<std::uint8_t> levels;
-    std::size_t record = 0;
-    std::int32_t fill = 0;
-    std::vector<Sample> high, low;
-    std::vector<long double> squares;
-
-    explicit GraphModel(int count) : channels(count) { Clear(); }
-    void Clear() {
-        high.assign(static_cast<std::size_t>(channels), 0);
-        low.assign(static_cast<std::size_t>(channels), 0);
-        squares.assign(static_cast<std::size_t>(channels), 0);
-    }
-    void Emit(std::int32_t frames) {
-        const auto c2 = static_cast<std::size_t>(channels);
-        graph.resize(std::max(graph.size(), (record + 1) * 2 * c2));
-        levels.resize(std::max(levels.size(), (record + 1) * c2));
-        for (std::size_t c = 0; c < c2; ++c) {
-            graph[(record * c2 + c) * 2] = GraphByte(high[c]);
-            graph[(record * c2 + c) * 2 + 1] = GraphByte(low[c]);
-            levels[record * c2 + c] = LevelByte(static_cast<double>(squares[c]), frames);
-        }
-        Clear();
-    }
-    void Write(const std::vector<Sample>& samples, std::int32_t& summed) {
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            const std::size_t c = i % static_cast<std::size_t>(channels);
-            high[c] = std::max(high[c], samples[i]);
-            low[c] = std::min(low[c], samples[i]);
-            squares[c] += static_cast<long double>(samples[i]) * samples[i];
-            if (c + 1 == static_cast<std::size_t>(channels)) {
-                ++summed;
-                if (++fill == LSNKCutListAudio::kGraphBlockFrames) {
-                    Emit(summed);
-                    ++record;
-                    fill = 0;
-                    summed = 0;
-                }
-            }
-        }
-    }
-};
-
+// The graph and level bytes against a plain model (each block's extremes from 0, its level from
+// its squares summed in long double), for samples quiet, music-loud, past what a double sums
+// exactly over a block, and of any 32-bit value, written in pieces of random sizes.
 TEST_F(CutWriterTest, GraphAndLevelsMatchAPlainModelForAnyPiecesAndLoudness) {
     std::mt19937 random(30);
-    // Quiet, music-loud, past what a double sums exactly over a block, and any 32-bit value.
     for (int bits : {12, 20, 24, 32}) {
         for (int channels : {1, 2, 3}) {
             SCOPED_TRACE(::testing::Message() << bits << " bits, " << channels << " channels");
+            std::vector<Sample> samples(static_cast<std::size_t>(channels) * 20000);
+            for (Sample& sample : samples) {
+                // A random value of `bits` bits, sign and all.
+                sample = static_cast<Sample>(static_cast<std::uint32_t>(random())) >> (32 - bits);
+            }
+            samples[5] = std::numeric_limits<Sample>::min() >> (32 - bits);
+            samples[6] = std::numeric_limits<Sample>::max() >> (32 - bits);
             LCutListAudio list;
-            GraphModel model(channels);
-            std::int32_t summed = 0;
             std::uint16_t number;
             {
                 auto* writer = new LSNKCutListAudio(list, 8000, channels);
                 LSoundSinkRef ref(writer);
                 number = writer->CutNumber();
-                for (int piece = 0; piece < 40; ++piece) {
-                    const auto frames = static_cast<std::int32_t>(random() % 1500);
-                    std::vector<Sample> samples(static_cast<std::size_t>(frames * channels));
-                    for (Sample& sample : samples) {
-                        sample = static_cast<Sample>(random() >> (32 - bits)) -
-                                 static_cast<Sample>(bits == 32 ? 0 : 1u << (bits - 1));
-                    }
-                    if (frames > 2) {
-                        samples[0] = std::numeric_limits<Sample>::min() >> (32 - bits);
-                        samples[1] = std::numeric_limits<Sample>::max() >> (32 - bits);
-                    }
-                    writer->Write(samples.data(), frames);
-                    model.Write(samples, summed);
-                    if (piece % 9 == 8) {
-                        const std::int32_t back =
-                            std::max(writer->GetFramesWritten() - 300, std::int32_t{0});
-                        writer->Truncate(back);
-                        model.Clear();
-                        model.record = static_cast<std::size_t>(back / 256);
-                        model.fill = back % 256;
-                        summed = 0;
-                    }
+                for (std::int32_t done = 0, total = 20000; done < total;) {
+                    const auto frames =
+                        std::min(static_cast<std::int32_t>(random() % 1500), total - done);
+                    writer->Write(samples.data() + static_cast<std::size_t>(done * channels),
+                                  frames);
+                    done += frames;
                 }
                 ASSERT_TRUE(writer->Finish());
-                if (model.fill != 0) {
-                    model.Emit(summed);
+            }
+            std::vector<std::uint8_t> graph;
+            std::vector<std::uint8_t> levels;
+            for (std::size_t first = 0; first < 20000; first += 256) {
+                const std::size_t end = std::min<std::size_t>(first + 256, 20000);
+                for (std::size_t c = 0; c < static_cast<std::size_t>(channels); ++c) {
+                    Sample high = 0;
+                    Sample low = 0;
+                    long double squares = 0;
+                    for (std::size_t f = first; f < end; ++f) {
+                        const Sample sample = samples[f * static_cast<std::size_t>(channels) + c];
+                        high = std::max(high, sample);
+                        low = std::min(low, sample);
+                        squares += static_cast<long double>(sample) * sample;
+                    }
+                    graph.push_back(GraphByte(high));
+                    graph.push_back(GraphByte(low));
+                    levels.push_back(LevelByte(static_cast<double>(squares),
+                                               static_cast<std::int32_t>(end - first)));
                 }
             }
-            EXPECT_EQ(Bytes(CutTank().GetGrfFilePath(number)), model.graph);
-            EXPECT_EQ(Bytes(CutTank().GetRmsFilePath(number)), model.levels);
+            EXPECT_EQ(Bytes(CutTank().GetGrfFilePath(number)), graph);
+            EXPECT_EQ(Bytes(CutTank().GetRmsFilePath(number)), levels);
         }
     }
 }
