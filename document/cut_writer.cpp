@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -21,7 +22,8 @@ LSNKCutListAudio::LSNKCutListAudio(LCutListAudio& target, std::int32_t sample_ra
       bytes_per_frame_(GetChannels() * static_cast<int>(sizeof(Sample))),
       high_(static_cast<std::size_t>(GetChannels()), 0),
       low_(static_cast<std::size_t>(GetChannels()), 0),
-      squares_(static_cast<std::size_t>(GetChannels()), 0.0) {
+      squares_(static_cast<std::size_t>(GetChannels()), 0.0),
+      piece_squares_(static_cast<std::size_t>(GetChannels()), 0.0) {
     // Without a number or files the audio cannot be kept. The level file is a help for the
     // view only: without it the peaks stand alone.
     if (cut_.IsSilent() ||
@@ -98,41 +100,69 @@ void LSNKCutListAudio::WriteGraphBuffers() {
 
 namespace {
 
+// Samples no larger than this in magnitude square to at most 2^44, so the squares of a whole graph
+// block (256 frames a channel) sum to less than 2^53: every partial sum is an integer a double
+// holds exactly, and any order of the additions gives the same sum.
+constexpr Sample kExactSquareLimit = Sample{1} << 22;
+
+constexpr std::size_t kLanes = 8;
+using SampleLanes = std::int32_t __attribute__((vector_size(kLanes * sizeof(Sample))));
+// The squares go in two halves of four lanes: eight doubles at once make poor code for AVX2.
+using HalfSampleLanes = std::int32_t __attribute__((vector_size(kLanes / 2 * sizeof(Sample))));
+using HalfSquareLanes = double __attribute__((vector_size(kLanes / 2 * sizeof(double))));
+
 // The largest and smallest sample of each channel over `frames` interleaved frames, folded into
-// `high` and `low`. The samples run through lanes of a fixed width (a multiple of one and of two
-// channels, so each lane always sees the same channel) that the compiler turns into vector
-// max/min; the lanes are folded into their channels at the end.
-void PeaksOf(const Sample* buffer, std::int32_t frames, int channels, Sample* high, Sample* low) {
-    constexpr std::size_t kLanes = 16;
-    std::array<Sample, kLanes> lane_high{};
-    std::array<Sample, kLanes> lane_low{};
+// `high` and `low`, and the squares of each channel's samples summed into `squares` (in an order
+// of their own: exact only while every sample is within kExactSquareLimit). The samples run
+// through eight lanes (a multiple of one and of two channels, so each lane always sees the same
+// channel), folded into their channels at the end. Built for AVX2 and for any x86-64.
+__attribute__((target_clones("avx2", "default"))) void PeaksAndSquaresOf(const Sample* buffer,
+                                                                         std::int32_t frames,
+                                                                         int channels, Sample* high,
+                                                                         Sample* low,
+                                                                         double* squares) {
     const std::size_t samples =
         static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
     std::size_t i = 0;
     if (kLanes % static_cast<std::size_t>(channels) == 0) {
+        SampleLanes top{};
+        SampleLanes bottom{};
+        HalfSquareLanes first_sums{};
+        HalfSquareLanes second_sums{};
         for (; i + kLanes <= samples; i += kLanes) {
-            for (std::size_t k = 0; k < kLanes; ++k) {
-                lane_high[k] = std::max(lane_high[k], buffer[i + k]);
-                lane_low[k] = std::min(lane_low[k], buffer[i + k]);
-            }
+            SampleLanes lanes;
+            std::memcpy(&lanes, buffer + i, sizeof lanes);
+            top = lanes > top ? lanes : top;
+            bottom = lanes < bottom ? lanes : bottom;
+            HalfSampleLanes first;
+            HalfSampleLanes second;
+            std::memcpy(&first, buffer + i, sizeof first);
+            std::memcpy(&second, buffer + i + kLanes / 2, sizeof second);
+            const auto first_wide = __builtin_convertvector(first, HalfSquareLanes);
+            const auto second_wide = __builtin_convertvector(second, HalfSquareLanes);
+            first_sums += first_wide * first_wide;
+            second_sums += second_wide * second_wide;
         }
         for (std::size_t k = 0; k < kLanes; ++k) {
             const std::size_t c = k % static_cast<std::size_t>(channels);
-            high[c] = std::max(high[c], lane_high[k]);
-            low[c] = std::min(low[c], lane_low[k]);
+            high[c] = std::max(high[c], top[k]);
+            low[c] = std::min(low[c], bottom[k]);
+            squares[c] += k < kLanes / 2 ? first_sums[k] : second_sums[k - kLanes / 2];
         }
     }
     for (; i < samples; ++i) {
         const std::size_t c = i % static_cast<std::size_t>(channels);
         high[c] = std::max(high[c], buffer[i]);
         low[c] = std::min(low[c], buffer[i]);
+        const auto s = static_cast<double>(buffer[i]);
+        squares[c] += s * s;
     }
 }
 
-// Adds the squares of each channel's samples over `frames` interleaved frames to `squares`.
-// Fixed lanes again, so that the sums vectorise without reordering any one lane's additions.
+// Adds the squares of each channel's samples over `frames` interleaved frames to `squares`, in
+// the order the level files have always been summed in (lanes of eight, each lane's additions in
+// sample order, then the lanes in turn): for blocks whose squares a double cannot hold exactly.
 void SquaresOf(const Sample* buffer, std::int32_t frames, int channels, double* squares) {
-    constexpr std::size_t kLanes = 8;
     std::array<double, kLanes> lane{};
     const std::size_t samples =
         static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
@@ -164,13 +194,30 @@ std::uint8_t LevelByte(double squares, std::int32_t frames) {
     return static_cast<std::uint8_t>(std::min(rms / 2048.0, 255.0));
 }
 
+void LSNKCutListAudio::FeedPiece(const Sample* buffer, std::int32_t frames) {
+    const int channels = GetChannels();
+    std::fill(piece_squares_.begin(), piece_squares_.end(), 0.0);
+    PeaksAndSquaresOf(buffer, frames, channels, high_.data(), low_.data(), piece_squares_.data());
+    // high_ and low_ now hold the extremes of the whole block so far, this piece included.
+    const bool exact =
+        std::all_of(high_.begin(), high_.end(),
+                    [](Sample high) { return high <= kExactSquareLimit; }) &&
+        std::all_of(low_.begin(), low_.end(), [](Sample low) { return low >= -kExactSquareLimit; });
+    if (exact) {
+        for (std::size_t c = 0; c < squares_.size(); ++c) {
+            squares_[c] += piece_squares_[c];
+        }
+    } else {
+        SquaresOf(buffer, frames, channels, squares_.data());
+    }
+    squared_frames_ += frames;
+}
+
 void LSNKCutListAudio::FeedGraph(const Sample* buffer, std::int32_t frames) {
     const int channels = GetChannels();
     while (frames > 0) {
         const std::int32_t piece = std::min(frames, kGraphBlockFrames - block_fill_);
-        PeaksOf(buffer, piece, channels, high_.data(), low_.data());
-        SquaresOf(buffer, piece, channels, squares_.data());
-        squared_frames_ += piece;
+        FeedPiece(buffer, piece);
         buffer += static_cast<std::ptrdiff_t>(piece) * channels;
         frames -= piece;
         block_fill_ += piece;

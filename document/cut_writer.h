@@ -46,6 +46,8 @@ class LSNKCutListAudio : public LSoundSinkBase {
     static constexpr Sample kUnknownPeakLimit = 0x7FFFFFFF;
 
     void FeedGraph(const Sample* buffer, std::int32_t frames);
+    // Takes `frames` frames that lie within the current block into its extremes and sums.
+    void FeedPiece(const Sample* buffer, std::int32_t frames);
     void WriteGraphRecord();
     void WriteGraphBuffers();
     void ClearBlock();
@@ -63,8 +65,9 @@ class LSNKCutListAudio : public LSoundSinkBase {
     std::int32_t block_fill_ = 0;
     std::vector<Sample> high_;
     std::vector<Sample> low_;
-    std::vector<double> squares_;      // the sum of the squared samples of each channel's block
-    std::int32_t squared_frames_ = 0;  // the frames summed there (after a Truncate, fewer)
+    std::vector<double> squares_;        // the sum of the squared samples of each channel's block
+    std::int32_t squared_frames_ = 0;    // the frames summed there (after a Truncate, fewer)
+    std::vector<double> piece_squares_;  // the same for one piece of the block
     std::vector<std::uint8_t> graph_buffer_;
     std::vector<std::uint8_t> levels_buffer_;
     Sample peak_ = 0;  // the largest magnitude written

@@ -1,6 +1,8 @@
 #include "audio/wav/pcm_file_source.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 
 #include "audio/wav/data_reading.h"
@@ -77,8 +79,12 @@ void LSRCPCM8File::Decode(const std::uint8_t* bytes, Sample* out, std::size_t sa
 }
 
 void LSRCPCM16File::Decode(const std::uint8_t* bytes, Sample* out, std::size_t samples) const {
+    // The file's little-endian samples are this machine's own: read as they lie, they widen in
+    // whole vectors.
+    static_assert(std::endian::native == std::endian::little);
     for (std::size_t i = 0; i < samples; ++i) {
-        auto value = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        std::int16_t value;
+        std::memcpy(&value, bytes + 2 * i, sizeof value);
         out[i] = SampleFrom16(value);
     }
 }

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <ctime>
 #include <fstream>
+#include <limits>
+#include <random>
 #include <vector>
 
 #include "tests/document/document_fixture.h"
@@ -71,6 +73,62 @@ TEST_F(CutWriterTest, WritesAudioAndOneGraphRecordPerBlock) {
         }
     }
     EXPECT_EQ(ReadList(list), samples);
+}
+
+// The graph and level bytes against a plain model (each block's extremes from 0, its level from
+// its squares summed in long double), for samples quiet, music-loud, past what a double sums
+// exactly over a block, and of any 32-bit value, written in pieces of random sizes.
+TEST_F(CutWriterTest, GraphAndLevelsMatchAPlainModelForAnyPiecesAndLoudness) {
+    std::mt19937 random(30);
+    for (int bits : {12, 20, 24, 32}) {
+        for (int channels : {1, 2, 3}) {
+            SCOPED_TRACE(::testing::Message() << bits << " bits, " << channels << " channels");
+            std::vector<Sample> samples(static_cast<std::size_t>(channels) * 20000);
+            for (Sample& sample : samples) {
+                // A random value of `bits` bits, sign and all.
+                sample = static_cast<Sample>(static_cast<std::uint32_t>(random())) >> (32 - bits);
+            }
+            samples[5] = std::numeric_limits<Sample>::min() >> (32 - bits);
+            samples[6] = std::numeric_limits<Sample>::max() >> (32 - bits);
+            LCutListAudio list;
+            std::uint16_t number;
+            {
+                auto* writer = new LSNKCutListAudio(list, 8000, channels);
+                LSoundSinkRef ref(writer);
+                number = writer->CutNumber();
+                for (std::int32_t done = 0, total = 20000; done < total;) {
+                    const auto frames =
+                        std::min(static_cast<std::int32_t>(random() % 1500), total - done);
+                    writer->Write(samples.data() + static_cast<std::size_t>(done * channels),
+                                  frames);
+                    done += frames;
+                }
+                ASSERT_TRUE(writer->Finish());
+            }
+            std::vector<std::uint8_t> graph;
+            std::vector<std::uint8_t> levels;
+            for (std::size_t first = 0; first < 20000; first += 256) {
+                const std::size_t end = std::min<std::size_t>(first + 256, 20000);
+                for (std::size_t c = 0; c < static_cast<std::size_t>(channels); ++c) {
+                    Sample high = 0;
+                    Sample low = 0;
+                    long double squares = 0;
+                    for (std::size_t f = first; f < end; ++f) {
+                        const Sample sample = samples[f * static_cast<std::size_t>(channels) + c];
+                        high = std::max(high, sample);
+                        low = std::min(low, sample);
+                        squares += static_cast<long double>(sample) * sample;
+                    }
+                    graph.push_back(GraphByte(high));
+                    graph.push_back(GraphByte(low));
+                    levels.push_back(LevelByte(static_cast<double>(squares),
+                                               static_cast<std::int32_t>(end - first)));
+                }
+            }
+            EXPECT_EQ(Bytes(CutTank().GetGrfFilePath(number)), graph);
+            EXPECT_EQ(Bytes(CutTank().GetRmsFilePath(number)), levels);
+        }
+    }
 }
 
 TEST_F(CutWriterTest, GraphBytesAndWholeBlocks) {
