@@ -85,14 +85,17 @@ CutRef TakeLeftover(LAudioCutTank& tank, std::uint16_t number, std::int64_t fram
 }
 
 // A recording's unfinished segment: its file has no finished graph, so its frames are written
-// anew into a cut of their own, appended to `audio`. False when nothing could be kept.
+// anew into a cut of their own, appended to `audio`. False when its audio could not be kept.
 bool TakeUnfinishedCut(LAudioCutTank& tank, std::uint16_t number, LCutListAudio& audio) {
     const int bytes_per_frame = static_cast<int>(sizeof(Sample)) * audio.GetChannels();
     const std::int64_t frames =
         std::min<std::int64_t>(FileBytes(tank.GetAudFilePath(number)) / bytes_per_frame,
                                std::numeric_limits<std::int32_t>::max() - audio.GetLength());
-    if (frames <= 0 || !tank.IsLeftover(number)) {
+    if (!tank.IsLeftover(number)) {
         return false;
+    }
+    if (frames <= 0) {
+        return true;  // the segment had only begun
     }
     LCutListAudio unfinished(audio.GetSampleRate(), audio.GetChannels());
     unfinished.Records().Append(LCutRecord{TakeLeftover(tank, number, frames, bytes_per_frame),
