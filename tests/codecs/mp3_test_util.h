@@ -84,4 +84,24 @@ inline const std::vector<Mp3Stream>& Mp3Streams() {
     return streams;
 }
 
+// An FNV-1a hash of the samples `decode(stream, bytes)` makes of every stream and of a damaged
+// copy of each (a byte in 701 changed, so that wild values reach the clamps): a faster decode or
+// conversion must give exactly the values the expected hash was taken from.
+template <typename Decode>
+std::uint64_t HashOfStreamsAndDamagedCopies(Decode decode) {
+    std::uint64_t hash = 0xcbf29ce484222325U;
+    for (const Mp3Stream& stream : Mp3Streams()) {
+        std::vector<std::uint8_t> bytes = Mp3Bytes(stream.name);
+        for (const bool damaged : {false, true}) {
+            for (std::size_t i = 700; damaged && i < bytes.size(); i += 701) {
+                bytes[i] ^= 0x5A;
+            }
+            for (const auto sample : decode(stream, bytes)) {
+                hash = (hash ^ static_cast<std::uint32_t>(sample)) * 0x100000001b3U;
+            }
+        }
+    }
+    return hash;
+}
+
 }  // namespace sonvara::testing
