@@ -113,6 +113,16 @@ std::string GetLongFilePath(const std::string& path) {
     return std::string(resolved.get());
 }
 
+std::vector<std::string> FolderEntryNames(const std::string& folder) {
+    std::vector<std::string> names;
+    if (std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str())); dir) {
+        while (const dirent* entry = ::readdir(dir.get())) {
+            names.emplace_back(entry->d_name);
+        }
+    }
+    return names;
+}
+
 bool DeleteFolderAndFiles(const std::string& folder) {
     const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder_fd < 0) {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sonvara {
 
@@ -48,6 +49,9 @@ std::string FilePathCat(std::string_view folder, std::string_view name, std::str
 // The canonical absolute form of an existing path (links and "." / ".." resolved); the path as
 // given when that cannot be had.
 std::string GetLongFilePath(const std::string& path);
+
+// The names of the entries of `folder`, "." and ".." included; none when it cannot be read.
+std::vector<std::string> FolderEntryNames(const std::string& folder);
 
 // Deletes every file in `folder` whose name does not start with ".", leaving sub-folders alone,
 // then removes the folder. Returns whether the folder is gone: false when anything (a sub-folder,

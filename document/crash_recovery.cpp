@@ -1,6 +1,5 @@
 #include "document/crash_recovery.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,19 +32,13 @@ std::int64_t FileBytes(const std::string& path) {
 // The recovery files in `folder`, oldest first (the order the documents were opened in).
 std::vector<std::string> RecoveryFiles(const std::string& folder) {
     std::vector<std::pair<std::int64_t, std::string>> found;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name.starts_with("unsaved-") && name.ends_with(".svr")) {
-                const std::string path = FilePathCat(folder, name);
-                struct stat status {};
-                if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
-                    found.emplace_back(
-                        status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec, path);
-                }
-            }
+    for (const std::string& name : FolderEntryNames(folder)) {
+        const std::string path = FilePathCat(folder, name);
+        struct stat status {};
+        if (name.starts_with("unsaved-") && name.ends_with(".svr") &&
+            ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+            found.emplace_back(status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec, path);
         }
-        ::closedir(dir);
     }
     std::sort(found.begin(), found.end());
     std::vector<std::string> paths;

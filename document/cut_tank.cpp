@@ -1,6 +1,5 @@
 #include "document/cut_tank.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -60,23 +59,11 @@ int CutFileNumber(std::string_view name) {
     return number;
 }
 
-// The names of the entries of `folder` (none when it cannot be read).
-std::vector<std::string> FolderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            names.emplace_back(entry->d_name);
-        }
-        ::closedir(dir);
-    }
-    return names;
-}
-
 // Deletes the numbered files in `folder` for which `doomed` says so; anything else there is the
 // user's.
 template <typename Doomed>
 void DeleteCutFiles(const std::string& folder, Doomed doomed) {
-    for (const std::string& name : FolderEntries(folder)) {
+    for (const std::string& name : FolderEntryNames(folder)) {
         const int number = CutFileNumber(name);
         if (number >= 0 && doomed(number)) {
             ::unlink(FilePathCat(folder, name).c_str());
@@ -85,7 +72,7 @@ void DeleteCutFiles(const std::string& folder, Doomed doomed) {
 }
 
 bool HoldsRecoveryFiles(const std::string& folder) {
-    const std::vector<std::string> names = FolderEntries(folder);
+    const std::vector<std::string> names = FolderEntryNames(folder);
     return std::any_of(names.begin(), names.end(),
                        [](const std::string& name) { return name.ends_with(".svr"); });
 }
@@ -95,7 +82,7 @@ bool HoldsRecoveryFiles(const std::string& folder) {
 // with them; a folder that holds anything else stays, and one with unsaved work is not touched.
 void RemoveAbandonedInstanceFolders(const std::string& folder) {
     std::vector<std::string> candidates;
-    for (const std::string& name : FolderEntries(folder)) {
+    for (const std::string& name : FolderEntryNames(folder)) {
         if (std::string_view(name).starts_with(kInstancePrefix)) {
             candidates.push_back(FilePathCat(folder, name));
         }
@@ -215,7 +202,7 @@ std::uint32_t LAudioCutTank::RefCount(std::uint16_t number) const {
 }
 
 void LAudioCutTank::HoldLeftovers() {
-    for (const std::string& name : FolderEntries(folder_)) {
+    for (const std::string& name : FolderEntryNames(folder_)) {
         const int number = CutFileNumber(name);
         if (number >= 0 && number != kSilentCut) {
             const auto index = static_cast<std::size_t>(number);
