@@ -5,10 +5,10 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include "app/main_window.h"
-#include "app/single_instance.h"
-#include "app/translations.h"
 #include "core/settings.h"
+#include "editor/common/translations.h"
+#include "editor/frame/main_window.h"
+#include "editor/frame/single_instance.h"
 #include "platform/ini_settings_file.h"
 
 int main(int argc, char** argv) {

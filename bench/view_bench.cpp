@@ -22,7 +22,7 @@
 #include "bench/bench_music.h"
 #include "bench/bench_tank.h"
 #include "formats/load_save.h"
-#include "view/wave_columns.h"
+#include "view/columns/wave_columns.h"
 #include "view/wave_window.h"
 
 namespace sonvara {

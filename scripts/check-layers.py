@@ -1,71 +1,286 @@
 #!/usr/bin/env python3
-"""Checks that each library folder includes only folders above it in the layer order.
+"""Holds the sources and the CMake link lines against the graph of libraries written below.
 
-Reads every `#include "folder/..."` line of the sources under each library folder and fails,
-naming the file, the line and the include, when the included folder comes after the including
-one, or is a folder of the repository that no library may use (tests/, bench/, ...). A top-level
-folder holding sources that is neither in the order nor exempt fails too, so that a new library
-is placed in the order when it is made. tests/ and bench/ may include anything.
+Every folder named in GRAPH is a unit: a library (or a program), or a room of the editor library.
+A source belongs to the deepest unit whose folder holds it. The check fails, naming the place:
+ - when a source includes a header of another unit that its unit may not use;
+ - when a unit may use another that none of its sources includes (the graph says what is, not
+   what might be: drop the edge);
+ - when a CMake target links a Sonvara library whose unit its unit does not use, or does not reach
+   a library it uses through its links;
+ - when a folder holding sources is in no unit, or the graph has a cycle.
+tests/ and bench/ may include anything. The editor's rooms use each other only in the graph's
+direction; the includes that still run back up from a room to the frame are listed in UNTANGLE
+(each one must still exist, so the list only shrinks).
 
-Usage: check-layers.py [REPOSITORY]   (by default the repository this script lives in)
+Usage: check-layers.py [REPOSITORY] [--graph]   (--graph prints the graph, one unit a line)
 """
 
 import os
 import re
 import sys
 
-# Each library uses only those before it; the README states the same order.
-ORDER = [
-    "core", "codecs", "platform", "components", "audio", "document", "formats", "effects",
-    "devices", "cd", "project", "view", "app", "tools",
-]
-# Folders that are not libraries and are not checked.
+# unit folder: (its CMake targets, the units its sources include)
+GRAPH = {
+    "core": (["sonvara_core"], []),
+    "codecs/g711": (["sonvara_g711"], []),
+    "codecs/adpcm": (["sonvara_adpcm"], []),
+    "codecs/gsm": (["sonvara_gsm"], []),
+    "codecs/mp3": (["sonvara_mp3"], []),
+    "platform": (["sonvara_platform"],
+                 ["core", "codecs/g711", "codecs/adpcm", "codecs/gsm", "codecs/mp3"]),
+    "components": (["sonvara_components"], ["core", "platform"]),
+    "components/ffmpeg": (["sonvara_ffmpeg_audio"], []),
+    "components/wmakx": (["sonvara-wmakx"], ["components", "components/ffmpeg"]),
+    "components/dsskx": (["sonvara_dss_session", "sonvara-dsskx"],
+                         ["components", "components/ffmpeg"]),
+    "components/realaudio": (["sonvara_real_audio_engine", "sonvara-realaudio"],
+                             ["components", "components/ffmpeg"]),
+    "audio": (["sonvara_audio"], ["core", "platform"]),
+    "document": (["sonvara_document"], ["core", "audio"]),
+    "formats": (["sonvara_formats"],
+                ["core", "audio", "document", "components", "codecs/g711", "codecs/gsm",
+                 "codecs/mp3"]),
+    "effects": (["sonvara_effects"], ["core", "audio", "document"]),
+    "devices": (["sonvara_devices"], ["core", "audio"]),
+    "cd": (["sonvara_cd"], ["core"]),
+    "project": (["sonvara_project"], ["core", "document"]),
+    "batch": (["sonvara_batch"], ["core", "audio", "document", "effects", "formats"]),
+    "editor_model": (["sonvara_editor_model"],
+                     ["core", "platform", "audio", "document", "effects", "devices"]),
+    "view/columns": (["sonvara_view_columns"], ["core", "document", "effects"]),
+    "view": (["sonvara_view"], ["core", "document", "effects", "devices", "view/columns"]),
+    # The editor library: its rooms, each after what it uses.
+    "editor": (["sonvara_editor"], []),
+    "editor/common": ([], ["core", "platform", "audio", "document", "formats", "effects",
+                           "editor_model", "view/columns", "view"]),
+    "editor/files": ([], ["core", "document", "cd", "project", "editor/common", "editor/places"]),
+    "editor/edit": ([], ["core", "audio", "document", "formats", "effects", "editor/common"]),
+    "editor/effects": ([], ["core", "audio", "document", "effects", "editor_model",
+                            "view/columns", "view", "editor/common"]),
+    "editor/transport": ([], ["core", "audio", "document", "devices", "editor_model", "view",
+                              "editor/common"]),
+    "editor/places": ([], ["core", "document", "project", "view", "editor/common"]),
+    "editor/tools": ([], ["core", "document", "effects", "editor_model", "view",
+                          "editor/common"]),
+    "editor/batch": ([], ["core", "audio", "formats", "batch", "editor/common", "editor/edit",
+                          "editor/effects"]),
+    "editor/options": ([], ["core", "effects", "devices", "editor_model", "view",
+                            "editor/common", "editor/files"]),
+    "editor/frame": ([], ["core", "document", "formats", "effects", "devices", "editor_model",
+                          "view", "editor/common", "editor/edit", "editor/files",
+                          "editor/places"]),
+    "app": (["sonvara"], ["core", "platform", "editor/common", "editor/frame"]),
+    "tools": (["sonvara-batch"], ["core", "platform", "audio", "formats", "batch"]),
+}
+
+# Uses of a unit's headers alone (the entry points a loadable component exports), which need no
+# link to its library.
+HEADER_ONLY = {("components/dsskx", "components"), ("components/realaudio", "components")}
+
+# Includes that run back up inside the editor: the room's commands are still the frame's own
+# methods, and a few dialogs and the prompts reach into the frame or a room above them. Each goes
+# when its room gets a controller of its own.
+UNTANGLE = {
+    ("editor/common/qt_runtime.cpp", "editor/files/mp3_encode_dialog.h"),
+    ("editor/batch/batch_commands.cpp", "editor/frame/main_window.h"),
+    ("editor/edit/edit_commands.cpp", "editor/frame/main_window.h"),
+    ("editor/edit/insert_mix_commands.cpp", "editor/frame/main_window.h"),
+    ("editor/effects/effect_commands.cpp", "editor/frame/main_window.h"),
+    ("editor/files/cd_import_command.cpp", "editor/frame/main_window.h"),
+    ("editor/files/project_commands.cpp", "editor/frame/main_window.h"),
+    ("editor/files/unsaved_recovery.cpp", "editor/frame/main_window.h"),
+    ("editor/options/macro_commands.cpp", "editor/frame/main_window.h"),
+    ("editor/options/options_command.cpp", "editor/frame/main_window.h"),
+    ("editor/places/assemble_region_dialog.cpp", "editor/frame/main_window.h"),
+    ("editor/places/bookmark_commands.cpp", "editor/frame/main_window.h"),
+    ("editor/places/bookmark_dialog.cpp", "editor/frame/main_window.h"),
+    ("editor/places/place_views.cpp", "editor/frame/main_window.h"),
+    ("editor/places/region_commands.cpp", "editor/frame/main_window.h"),
+    ("editor/places/region_dialog.cpp", "editor/frame/main_window.h"),
+    ("editor/places/region_player.cpp", "editor/frame/main_window.h"),
+    ("editor/tools/accessory_commands.cpp", "editor/frame/main_window.h"),
+    ("editor/tools/frequency_analysis_command.cpp", "editor/frame/main_window.h"),
+    ("editor/tools/help_commands.cpp", "editor/frame/main_window.h"),
+    ("editor/tools/tone_generator_command.cpp", "editor/frame/main_window.h"),
+    ("editor/transport/record_command.cpp", "editor/frame/main_window.h"),
+    ("editor/transport/transport_commands.cpp", "editor/frame/main_window.h"),
+}
+
+# Folders that hold no library and are not checked.
 EXEMPT = {"tests", "bench", "cmake", "docs", "scripts"}
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".c", ".inc")
-INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"/]+)/')
+INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+# A CMake call that names a target's links: sonvara_library(name ... DEPENDS ...),
+# target_link_libraries(name [PRIVATE|PUBLIC] ...).
+LIBRARY_CALL = re.compile(r"sonvara_library\(\s*(\w+)(.*?)\)", re.S)
+LINK_CALL = re.compile(r"target_link_libraries\(\s*([\w-]+)(.*?)\)", re.S)
 
 
-def sources(folder):
-    for directory, subfolders, files in os.walk(folder):
+def unit_of(path):
+    """The deepest unit whose folder holds `path` (a path relative to the repository)."""
+    folder = os.path.dirname(path)
+    while folder:
+        if folder in GRAPH:
+            return folder
+        folder = os.path.dirname(folder)
+    return None
+
+
+def sources(root, folder):
+    for directory, subfolders, files in os.walk(os.path.join(root, folder)):
         subfolders.sort()
         for name in sorted(files):
             if name.endswith(SOURCE_SUFFIXES):
-                yield os.path.join(directory, name)
+                yield os.path.relpath(os.path.join(directory, name), root)
+
+
+def cycle_faults():
+    state = {}
+
+    def visit(unit, trail):
+        if state.get(unit) == "done":
+            return []
+        if state.get(unit) == "open":
+            return [" -> ".join(trail[trail.index(unit):] + [unit]) + ": a cycle"]
+        state[unit] = "open"
+        faults = []
+        for used in GRAPH[unit][1]:
+            faults += visit(used, trail + [unit])
+        state[unit] = "done"
+        return faults
+
+    return [fault for unit in GRAPH for fault in visit(unit, [])]
+
+
+def include_faults(root):
+    """Faults of the includes, and each unit's used units as its sources include them."""
+    faults, used = [], {unit: set() for unit in GRAPH}
+    seen_untangle = set()
+    top_level = sorted(entry for entry in os.listdir(root)
+                       if os.path.isdir(os.path.join(root, entry))
+                       and not entry.startswith((".", "build")) and entry not in EXEMPT)
+    for folder in top_level:
+        for source in sources(root, folder):
+            unit = unit_of(source)
+            if unit is None:
+                faults.append(f"{source}: a source in no unit of the graph")
+                continue
+            with open(os.path.join(root, source), encoding="utf-8", errors="replace") as text:
+                for number, line in enumerate(text, 1):
+                    match = INCLUDE.match(line)
+                    if not match or "/" not in match.group(1):
+                        continue
+                    header = match.group(1)
+                    target = unit_of(header)
+                    if target is None or target == unit:
+                        if target is None and header.split("/")[0] in top_level:
+                            faults.append(f"{source}:{number}: {header} is in no unit")
+                        continue
+                    if (source, header) in UNTANGLE:
+                        seen_untangle.add((source, header))
+                        continue
+                    used[unit].add(target)
+                    if target not in GRAPH[unit][1]:
+                        faults.append(f"{source}:{number}: {line.strip()} ({unit}/ may not use "
+                                      f"{target}/)")
+    for unit, (_, allowed) in GRAPH.items():
+        for target in allowed:
+            if target not in used[unit]:
+                faults.append(f"{unit}/ may use {target}/ but includes nothing of it: drop the "
+                              "edge")
+    for source, header in sorted(UNTANGLE - seen_untangle):
+        faults.append(f"{source}: no longer includes {header}: drop it from UNTANGLE")
+    return faults, used
+
+
+def link_faults(root, used):
+    """Faults of the CMake link lines against the units the sources use."""
+    owner = {target: unit for unit, (targets, _) in GRAPH.items() for target in targets}
+    links = {}
+    for unit in GRAPH:
+        path = os.path.join(root, unit, "CMakeLists.txt")
+        if not os.path.exists(path):
+            continue
+        with open(path, encoding="utf-8") as text:
+            cmake = re.sub(r"#.*", "", text.read())
+        for match in LIBRARY_CALL.finditer(cmake):
+            depends = match.group(2).split("DEPENDS", 1)
+            words = depends[1].split() if len(depends) > 1 else []
+            links.setdefault("sonvara_" + match.group(1), set()).update(words)
+        for match in LINK_CALL.finditer(cmake):
+            links.setdefault(match.group(1), set()).update(match.group(2).split())
+    faults = []
+    for target, linked in sorted(links.items()):
+        unit = owner.get(target)
+        if unit is None:
+            continue
+        # A library's rooms (units without targets of their own) use what the library uses.
+        rooms = [u for u, (targets, _) in GRAPH.items()
+                 if not targets and u.startswith(unit + "/")]
+        needs = {library_of(u) for u in set().union(used[unit], *(used[room] for room in rooms))}
+        needs -= {unit} | {u for (user, u) in HEADER_ONLY if user == unit}
+        reached = set()
+        for name in linked:
+            if not name.startswith("sonvara"):
+                continue
+            linked_unit = owner.get(name)
+            if linked_unit is None or linked_unit == unit:
+                continue
+            if linked_unit not in needs:
+                faults.append(f"{unit}/CMakeLists.txt: {target} links {name}, which nothing in "
+                              f"{unit}/ uses")
+            reached |= reachable(linked_unit, links, owner)
+        for need in sorted(needs - reached):
+            faults.append(f"{unit}/CMakeLists.txt: {target} uses {need}/ but links nothing "
+                          "that reaches it")
+    return faults
+
+
+def library_of(unit):
+    """The unit whose targets build `unit`: itself, or the library a room belongs to."""
+    while not GRAPH[unit][0]:
+        unit = os.path.dirname(unit)
+    return unit
+
+
+def reachable(unit, links, owner):
+    """The units whose libraries link through `unit`'s targets, `unit` included."""
+    found, pending = set(), [unit]
+    while pending:
+        current = pending.pop()
+        if current in found:
+            continue
+        found.add(current)
+        for target in GRAPH[current][0]:
+            for name in links.get(target, ()):
+                if name in owner:
+                    pending.append(owner[name])
+    return found
+
+
+def print_graph():
+    for unit, (_, allowed) in GRAPH.items():
+        print(f"{unit + '/':<20} {' '.join(allowed) if allowed else '-'}")
 
 
 def main():
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
+    arguments = [a for a in sys.argv[1:] if a != "--graph"]
+    root = arguments[0] if arguments else os.path.join(os.path.dirname(__file__), "..")
     root = os.path.abspath(root)
-    top_level = {
-        entry for entry in os.listdir(root)
-        if os.path.isdir(os.path.join(root, entry)) and not entry.startswith((".", "build"))
-    }
-    rank = {folder: position for position, folder in enumerate(ORDER)}
-    faults = []
-    for folder in sorted(top_level - EXEMPT):
-        path = os.path.join(root, folder)
-        if folder not in rank:
-            if any(True for _ in sources(path)):
-                faults.append(f"{folder}/: a folder with sources that is not in the layer order")
-            continue
-        for source in sources(path):
-            with open(source, encoding="utf-8", errors="replace") as text:
-                for number, line in enumerate(text, 1):
-                    match = INCLUDE.match(line)
-                    if not match or match.group(1) not in top_level:
-                        continue
-                    target = match.group(1)
-                    if target in rank and rank[target] <= rank[folder]:
-                        continue
-                    where = os.path.relpath(source, root)
-                    why = "comes after" if target in rank else "is not a library for"
-                    faults.append(f"{where}:{number}: {line.strip()} ({target}/ {why} {folder}/)")
+    if "--graph" in sys.argv:
+        print_graph()
+        return 0
+    faults = cycle_faults()
+    include, used = include_faults(root)
+    faults += include + link_faults(root, used)
     for fault in faults:
         print(fault, file=sys.stderr)
     if faults:
-        print(f"check-layers: {len(faults)} break(s) of the layer order: "
-              + " < ".join(ORDER), file=sys.stderr)
+        print(f"check-layers: {len(faults)} fault(s) against the graph", file=sys.stderr)
         return 1
+    print(f"check-layers: {len(GRAPH)} units as the graph says; {len(UNTANGLE)} includes run "
+          "back up inside the editor")
     return 0
 
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/batch_command.h"
-#include "app/batch_converter.h"
-#include "app/batch_script.h"
+#include "batch/batch_command.h"
+#include "batch/batch_converter.h"
+#include "batch/batch_script.h"
 #include "core/message_loop.h"
 #include "core/terminal_progress_view.h"
 #include "tools/batch_jobs.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/named_effect.h"
+#include "batch/named_effect.h"
 #include "core/message_loop.h"
 #include "core/terminal_progress_view.h"
 #include "formats/file_kind.h"

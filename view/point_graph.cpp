@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "view/point_list_edits.h"
+#include "view/columns/point_list_edits.h"
 
 namespace sonvara {
 namespace {

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <cmath>
 
-#include "view/rulers.h"
+#include "view/columns/rulers.h"
 #include "view/wave_palette.h"
 
 namespace sonvara {

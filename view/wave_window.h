@@ -42,7 +42,7 @@ class QPainter;
 #include "core/signal_object.h"
 #include "core/thread.h"
 #include "document/cut_list_audio.h"
-#include "view/wave_columns.h"
+#include "view/columns/wave_columns.h"
 #include "view/wave_palette.h"
 
 namespace sonvara {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/batch_command.h"
-#include "app/batch_script.h"
+#include "batch/batch_command.h"
+#include "batch/batch_script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::uint8_t> bytes(data, data + size);

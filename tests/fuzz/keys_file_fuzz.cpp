@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/macro_keys.h"
+#include "editor_model/macro_keys.h"
 #include "tests/fuzz/source_fuzz_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

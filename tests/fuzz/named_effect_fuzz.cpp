@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/named_effect.h"
+#include "batch/named_effect.h"
 #include "tests/fuzz/source_fuzz_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

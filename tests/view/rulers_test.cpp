@@ -1,4 +1,4 @@
-#include "view/rulers.h"
+#include "view/columns/rulers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "view/view_range.h"
+#include "view/columns/view_range.h"
 
 #include <gtest/gtest.h>
 

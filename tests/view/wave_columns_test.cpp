@@ -1,4 +1,4 @@
-#include "view/wave_columns.h"
+#include "view/columns/wave_columns.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,234 @@
+#include "batch/batch_command.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+
+namespace sonvara {
+namespace {
+
+using enum BatchFieldType;
+
+// The bytes of a point list in a data block: the count, then 64 (x, y) pairs.
+constexpr std::size_t kPointListBytes = 1 + 2 * kPointListMax;
+
+std::int64_t FieldMin(BatchFieldType type) {
+    switch (type) {
+        case kInt8:
+            return std::numeric_limits<std::int8_t>::min();
+        case kInt16:
+            return std::numeric_limits<std::int16_t>::min();
+        case kInt32:
+            return std::numeric_limits<std::int32_t>::min();
+        default:
+            return 0;
+    }
+}
+
+std::int64_t FieldMax(BatchFieldType type) {
+    switch (type) {
+        case kInt8:
+            return std::numeric_limits<std::int8_t>::max();
+        case kUInt8:
+            return std::numeric_limits<std::uint8_t>::max();
+        case kInt16:
+            return std::numeric_limits<std::int16_t>::max();
+        default:
+            return std::numeric_limits<std::int32_t>::max();
+    }
+}
+
+int DecodeNumber(BatchFieldType type, const std::uint8_t* bytes) {
+    switch (type) {
+        case kInt8:
+            return static_cast<std::int8_t>(bytes[0]);
+        case kUInt8:
+            return bytes[0];
+        case kInt16:
+            return static_cast<std::int16_t>(bytes[0] | bytes[1] << 8);
+        default:
+            return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[0]) |
+                                             static_cast<std::uint32_t>(bytes[1]) << 8 |
+                                             static_cast<std::uint32_t>(bytes[2]) << 16 |
+                                             static_cast<std::uint32_t>(bytes[3]) << 24);
+    }
+}
+
+// The values of `item`, with its point list only when `with_points` (a stored list is read, and
+// written when missing).
+BatchValues ItemValues(const BatchCommandInfo& command, const LBatchCommandItem& item,
+                       bool with_points) {
+    BatchValues values;
+    values.from_data = item.data.size() >= BatchDataBytes(command);
+    const std::uint8_t* at = item.data.data();
+    for (const BatchField& field : command.fields) {
+        if (field.type != kPointList) {
+            values.numbers.push_back(values.from_data ? DecodeNumber(field.type, at)
+                                                      : ReadStoredValue(field.stored));
+        } else if (with_points && values.from_data) {
+            values.points.n_points = at[0];
+            for (int p = 0; p < kPointListMax; ++p) {
+                values.points.points[static_cast<std::size_t>(p)] = {at[1 + 2 * p], at[2 + 2 * p]};
+            }
+            values.points.Validate();
+        } else if (with_points) {
+            values.points = LoadStoredPointList(command.point_file);
+        }
+        if (values.from_data) {
+            at += BatchFieldBytes(field.type);
+        }
+    }
+    return values;
+}
+
+}  // namespace
+
+const BatchCommandInfo* FindBatchCommand(std::uint32_t id) {
+    const std::span<const BatchCommandInfo> commands = BatchCommands();
+    return id < commands.size() ? &commands[id] : nullptr;
+}
+
+const BatchCommandInfo* FindBatchCommand(std::string_view id_or_name) {
+    for (const BatchCommandInfo& command : BatchCommands()) {
+        if (command.name == id_or_name || std::to_string(command.id) == id_or_name) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+std::size_t BatchFieldBytes(BatchFieldType type) {
+    switch (type) {
+        case kInt8:
+        case kUInt8:
+            return 1;
+        case kInt16:
+            return 2;
+        case kInt32:
+            return 4;
+        case kPointList:
+            return kPointListBytes;
+    }
+    return 0;
+}
+
+std::size_t BatchDataBytes(const BatchCommandInfo& command) {
+    std::size_t bytes = 0;
+    for (const BatchField& field : command.fields) {
+        bytes += BatchFieldBytes(field.type);
+    }
+    return bytes;
+}
+
+BatchValues BatchItemValues(const LBatchCommandItem& item) {
+    const BatchCommandInfo* command = FindBatchCommand(item.id);
+    return command != nullptr ? ItemValues(*command, item, true) : BatchValues{};
+}
+
+LBatchCommandItem MakeBatchItem(const BatchCommandInfo& command, const std::vector<int>& numbers,
+                                const PointList& points) {
+    LBatchCommandItem item{command.id, {}};
+    std::size_t next = 0;
+    for (const BatchField& field : command.fields) {
+        if (field.type == kPointList) {
+            item.data.push_back(points.n_points);
+            for (const PointList::Point& point : points.points) {
+                item.data.push_back(point.x);
+                item.data.push_back(point.y);
+            }
+            continue;
+        }
+        const auto value = static_cast<std::uint32_t>(next < numbers.size() ? numbers[next] : 0);
+        ++next;
+        for (std::size_t b = 0; b < BatchFieldBytes(field.type); ++b) {
+            item.data.push_back(static_cast<std::uint8_t>(value >> (8 * b)));
+        }
+    }
+    return item;
+}
+
+std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<int>& numbers) {
+    std::size_t next = 0;
+    for (const BatchField& field : command.fields) {
+        if (field.type == kPointList) {
+            continue;
+        }
+        if (next >= numbers.size()) {
+            return "Faltan valores para \"" + std::string(command.name) + "\".";
+        }
+        const int value = numbers[next++];
+        if (value < FieldMin(field.type) || value > FieldMax(field.type)) {
+            return "El valor " + std::to_string(value) + " no cabe en " + std::string(field.label) +
+                   " (" + std::to_string(FieldMin(field.type)) + " a " +
+                   std::to_string(FieldMax(field.type)) + ").";
+        }
+    }
+    if (next != numbers.size()) {
+        return "Demasiados valores para \"" + std::string(command.name) + "\".";
+    }
+    return command.check != nullptr ? std::string(command.check(numbers)) : "";
+}
+
+std::string CheckBatchItem(const LBatchCommandItem& item) {
+    const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command == nullptr || item.data.size() < BatchDataBytes(*command)) {
+        return "";
+    }
+    return CheckBatchValues(*command, BatchItemValues(item).numbers);
+}
+
+std::optional<LBatchCommandItem> ParseBatchCommand(std::string_view text, std::string& problem) {
+    const std::size_t colon = text.find(':');
+    const std::string_view key = text.substr(0, colon);
+    const BatchCommandInfo* command = FindBatchCommand(key);
+    if (command == nullptr) {
+        problem = "comando desconocido: \"" + std::string(key) + "\" (sonvara-batch commands)";
+        return std::nullopt;
+    }
+    if (colon == std::string_view::npos) {
+        return LBatchCommandItem{command->id, {}};  // the stored values, at run time
+    }
+    std::vector<int> numbers;
+    const std::string list(text.substr(colon + 1));
+    for (std::size_t at = 0; at <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', at), list.size());
+        const std::string number = list.substr(at, comma - at);
+        char* end = nullptr;
+        const long value = std::strtol(number.c_str(), &end, 10);
+        if (number.empty() || *end != '\0' || value < INT32_MIN || value > INT32_MAX) {
+            problem = "valor no válido \"" + number + "\" en \"" + std::string(text) + "\"";
+            return std::nullopt;
+        }
+        numbers.push_back(static_cast<int>(value));
+        at = comma + 1;
+    }
+    problem = CheckBatchValues(*command, numbers);
+    if (!problem.empty()) {
+        return std::nullopt;
+    }
+    return MakeBatchItem(*command, numbers);
+}
+
+std::string BatchCommandText(const LBatchCommandItem& item) {
+    std::string text = std::to_string(item.id);
+    const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command == nullptr || item.data.size() < BatchDataBytes(*command)) {
+        return text;
+    }
+    const std::vector<int> numbers = ItemValues(*command, item, false).numbers;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        text += (i == 0 ? ":" : ",") + std::to_string(numbers[i]);
+    }
+    return text;
+}
+
+std::string BatchItemDescription(const LBatchCommandItem& item) {
+    const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command == nullptr || command->describe == nullptr) {
+        return "";
+    }
+    return command->describe(ItemValues(*command, item, false));
+}
+
+}  // namespace sonvara

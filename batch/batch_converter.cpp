@@ -1,0 +1,274 @@
+#include "batch/batch_converter.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "batch/batch_stream.h"
+#include "core/folders.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "formats/decoded_file.h"
+#include "formats/file_kind.h"
+#include "formats/load_save.h"
+#include "formats/raw_formats.h"
+
+namespace sonvara {
+namespace {
+
+constexpr std::string_view kSection = "BatchConverter";
+
+bool IsFolder(const std::string& path) {
+    struct stat status {};
+    return !path.empty() && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// The answers of the save step when the output format differs from the input's: the format's
+// own settings were chosen before the run (the remembered WAV codec, the raw-file values), so the
+// save takes them as they are. The codec choice is accepted once; if it cannot be used, the save
+// fails instead of asking again. Messages go to the run's own prompts.
+class StoredFormatPrompts : public Prompts {
+  public:
+    explicit StoredFormatPrompts(Prompts& outer) : outer_(outer) {}
+
+    PromptAnswer Ask(const PromptMessage& message) override { return outer_.Ask(message); }
+    bool ChooseWaveFormat(FormatArea&, int, const std::string&) override {
+        return !std::exchange(asked_, true);
+    }
+    bool AskRawFileFormat(RawFileFormat&) override { return true; }
+
+  private:
+    Prompts& outer_;
+    bool asked_ = false;
+};
+
+// The save step of a streamed file: the chain written as the document's save writes it.
+class LSVSaveSource : public LProgressDialog {
+  public:
+    LSVSaveSource(LSoundSourceRef source, std::string path, SaveMode mode)
+        : LProgressDialog("Sonvara"),
+          source_(std::move(source)),
+          path_(std::move(path)),
+          mode_(mode) {}
+
+  protected:
+    ProcessResult Body() override {
+        SetText("Saving file...", 0);
+        return SaveSourceToFile(*this, source_, path_, mode_);
+    }
+
+  private:
+    LSoundSourceRef source_;
+    std::string path_;
+    SaveMode mode_;
+};
+
+}  // namespace
+
+BatchOutputSettings ReadBatchOutputSettings() {
+    BatchOutputSettings settings;
+    settings.same_format = ReadBool(kSection, "SaveSameFileFormat", true);
+    settings.format = ReadInt(kSection, "SaveFileFormat", 0);
+    settings.same_folder = ReadBool(kSection, "SameOutputFolder", true);
+    settings.folder = ReadString(kSection, "OutputFolder", "");
+    return settings;
+}
+
+void WriteBatchOutputSettings(const BatchOutputSettings& settings) {
+    WriteBool(kSection, "SaveSameFileFormat", settings.same_format);
+    WriteInt(kSection, "SaveFileFormat", settings.format);
+    WriteBool(kSection, "SameOutputFolder", settings.same_folder);
+    if (!settings.same_folder) {
+        WriteString(kSection, "OutputFolder", settings.folder);
+    }
+}
+
+std::optional<std::string> BatchOutputPath(const std::string& input,
+                                           const BatchOutputSettings& settings) {
+    std::string extension = GetFileExtension(input);
+    if (!settings.same_format) {
+        if (settings.format < 0 ||
+            settings.format >= static_cast<int>(kBatchOutputFormats.size())) {
+            return std::nullopt;
+        }
+        extension = kBatchOutputFormats[static_cast<std::size_t>(settings.format)];
+    }
+    const std::string folder = settings.same_folder ? GetFolderFromPath(input) : settings.folder;
+    return FilePathCat(folder, GetFileNameWithoutExtension(input), extension);
+}
+
+bool PrepareBatchOutputFolder(Prompts& prompts, const BatchOutputSettings& settings) {
+    if (settings.same_folder) {
+        return true;
+    }
+    const PromptMessage invalid{
+        "Sonvara", "Carpeta de salida inválida. Por favor, seleccione una carpeta para guardarla.",
+        PromptIcon::kWarning, PromptButtons::kOk};
+    if (settings.folder.empty()) {
+        prompts.Ask(invalid);
+        return false;
+    }
+    if (IsFolder(settings.folder)) {
+        return true;
+    }
+    struct stat status {};
+    if (::stat(settings.folder.c_str(), &status) == 0) {  // there, but not a folder
+        prompts.Ask(invalid);
+        return false;
+    }
+    const PromptAnswer create = prompts.Ask(
+        {"Sonvara", "La carpeta  \"" + settings.folder + "\" No existe. ¿Desea crear una ahora?",
+         PromptIcon::kQuestion, PromptButtons::kYesNo});
+    if (create != PromptAnswer::kYes) {
+        return false;
+    }
+    if (!CreateFolders(settings.folder, 0777)) {
+        prompts.Ask(
+            {"Error", "No se puede crear una carpeta.", PromptIcon::kError, PromptButtons::kOk});
+        return false;
+    }
+    return true;
+}
+
+ProcessResult ApplyBatchCommand(LProgressDialog& process, const LBatchCommandItem& item,
+                                LCutListAudio& document, double from, double to) {
+    const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command == nullptr) {
+        return PROCESS_DONE;
+    }
+    return command->apply(BatchStep{process, document, from, to}, BatchItemValues(item));
+}
+
+SVBatchConverter::SVBatchConverter(std::vector<std::string> files,
+                                   std::vector<LBatchCommandItem> items, BatchOutputSettings output)
+    : LProgressDialog("Convertidor de Grupo"),
+      files_(std::move(files)),
+      items_(std::move(items)),
+      output_(std::move(output)) {}
+
+ProcessResult SVBatchConverter::Fail(const std::string& file, std::string_view step,
+                                     ProcessResult result) {
+    failed_file_ = file;
+    failed_step_ = step;
+    stopped_ = result == PROCESS_STOPPED;
+    return PROCESS_FAILED;  // a cancel inside a file fails the run as well
+}
+
+ProcessResult SVBatchConverter::Body() {
+    failed_file_.clear();
+    failed_step_.clear();
+    stopped_ = false;
+    outputs_.clear();
+    streamed_files_ = 0;
+    const bool streams = streaming_ && BatchListStreams(items_);
+    const double files = static_cast<double>(std::max<std::size_t>(files_.size(), 1));
+    for (std::size_t f = 0; f < files_.size(); ++f) {
+        const std::string& input = files_[f];
+        const double from = static_cast<double>(f) / files;
+        const double to = static_cast<double>(f + 1) / files;
+        const std::optional<std::string> output = BatchOutputPath(input, output_);
+        if (!output) {
+            return Fail(input, "formato de salida", PROCESS_FAILED);
+        }
+        std::string step;
+        bool fall_back = !streams;
+        ProcessResult result = PROCESS_FAILED;
+        if (streams) {
+            result = Streamed(input, *output, from, to, step, fall_back);
+            streamed_files_ += fall_back ? 0 : 1;
+        }
+        if (fall_back) {
+            result = ThroughDocument(input, *output, from, to, step);
+        }
+        if (result != PROCESS_DONE) {
+            return Fail(input, step, result);
+        }
+        outputs_.push_back(*output);
+    }
+    return PROCESS_DONE;
+}
+
+ProcessResult SVBatchConverter::ThroughDocument(const std::string& input, const std::string& output,
+                                                double from, double to, std::string& step) {
+    const double steps = static_cast<double>(items_.size() + 2);
+    auto share = [&](double done) { return from + (to - from) * done / steps; };
+    LCutListAudio document;
+    SVLoadFile load(input, document, false);
+    if (const ProcessResult result = RunStep(load, share(0), share(1)); result != PROCESS_DONE) {
+        step = "cargar";
+        return result;
+    }
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const BatchCommandInfo* command = FindBatchCommand(items_[i].id);
+        if (command == nullptr) {
+            continue;  // an unknown command is skipped
+        }
+        const double first = static_cast<double>(i + 1);
+        const ProcessResult result =
+            ApplyBatchCommand(*this, items_[i], document, share(first), share(first + 1));
+        if (result != PROCESS_DONE) {
+            step = command->name;
+            return result;
+        }
+    }
+    StoredFormatPrompts stored(Host()->prompts);
+    LSVSaveToSink save(document, output,
+                       output_.same_format ? SaveMode::kPlain : SaveMode::kNewName);
+    if (const ProcessResult result = RunStep(save, share(steps - 1), share(steps), &stored);
+        result != PROCESS_DONE) {
+        step = "guardar";
+        return result;
+    }
+    return PROCESS_DONE;
+}
+
+ProcessResult SVBatchConverter::Streamed(const std::string& input, const std::string& output,
+                                         double from, double to, std::string& step,
+                                         bool& fall_back) {
+    fall_back = false;
+    DecodedFile decoded;
+    LSoundSourceRef source;
+    if (const ProcessResult opened = OpenInputSource(*this, input, false, decoded, source);
+        opened != PROCESS_DONE) {
+        step = "cargar";
+        return opened;
+    }
+    if (source->GetMaxSample() > FULL_SCALE) {
+        // A reader that may pass full scale is limited as it is loaded into a document.
+        fall_back = true;
+        return PROCESS_FAILED;
+    }
+    BatchStream stream(source);
+    source = LSoundSourceRef();
+    for (const LBatchCommandItem& item : items_) {
+        const BatchCommandInfo* command = FindBatchCommand(item.id);
+        if (command != nullptr && !command->stream(stream, BatchItemValues(item))) {
+            step = command->name;
+            return PROCESS_FAILED;
+        }
+    }
+    if (FileKindOf(output) == FileKind::kRaw &&
+        ReadRawFileSettings().encoding == static_cast<int>(RawEncoding::kDialogicAdpcm)) {
+        // VOX files are mono: the save makes a stereo document mono first.
+        stream.Convert(stream.Source()->GetSampleRate(), 1);
+    }
+    StoredFormatPrompts stored(Host()->prompts);
+    LSVSaveSource save(stream.ForSave(), output,
+                       output_.same_format ? SaveMode::kPlain : SaveMode::kNewName);
+    const ProcessResult result = RunStep(save, from, to, &stored);
+    if (result != PROCESS_DONE && stream.LengthChanged()) {
+        fall_back = true;
+    }
+    step = "guardar";
+    return result;
+}
+
+bool BatchListStreams(const std::vector<LBatchCommandItem>& items) {
+    return std::ranges::all_of(items, [](const LBatchCommandItem& item) {
+        const BatchCommandInfo* command = FindBatchCommand(item.id);
+        return command == nullptr || command->stream != nullptr;
+    });
+}
+
+}  // namespace sonvara

@@ -1,0 +1,63 @@
+#pragma once
+// An effect named by a short text, with its values, applied to the whole of a document: what the
+// batch tool's `effect` verb runs, and what a command repeated with its last values can keep.
+//
+//   fade-in[:LENGTH]          the first LENGTH (all of the file without it) fades in
+//   fade-out[:LENGTH]         the last LENGTH fades out
+//   fade-out-trim:END,LENGTH  the LENGTH before END fades out and everything after END goes
+//   reverse                   the file backwards
+//   dc-offset                 each channel's mean taken away
+//   silence[:FROM,TO]         the file, or FROM to TO, made silent
+//   equalizer:FREQ:LEVEL,...  the equalizer with these points
+//   envelope:TIME:LEVEL,...   the envelope with these points
+//   ID or NAME[:V1,V2,...]    one of the batch converter's commands (batch_command.h)
+//
+// The values are the texts of effect_text.h. Times past the end of the file are refused when the
+// effect is applied, since only then is the file's length known.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/batch_command.h"
+#include "batch/effect_text.h"
+#include "core/progress_dialog.h"
+#include "document/cut_list_audio.h"
+
+namespace sonvara {
+
+enum class NamedEffectKind {
+    kFadeIn,
+    kFadeOut,
+    kFadeOutAndTrim,
+    kReverse,
+    kDCOffset,
+    kSilence,
+    kEqualizer,
+    kEnvelope,
+    kBatchCommand,
+};
+
+struct NamedEffect {
+    NamedEffectKind kind = NamedEffectKind::kReverse;
+    std::vector<EffectTime> times;  // the fades' and the silence's, as typed (none: the whole)
+    std::vector<PointList::Point> equalizer;
+    std::vector<EnvelopeTextPoint> envelope;
+    LBatchCommandItem command;
+    bool operator==(const NamedEffect&) const = default;
+};
+
+// Nothing, with a message naming what is wrong in `problem`, for an unknown name, missing or
+// extra values, or values that cannot be read.
+std::optional<NamedEffect> ParseNamedEffect(std::string_view text, std::string& problem);
+// The text that ParseNamedEffect reads back as `effect`.
+std::string NamedEffectText(const NamedEffect& effect);
+
+// Applies `effect` to the whole of `document` as a step of `process`, filling [from, to] of its
+// bar. A time past the end of the document is shown as a message (captioned "Valor no válido")
+// and fails the step with the document as it was; so does a cancel or a failure of the effect.
+ProcessResult ApplyNamedEffect(LProgressDialog& process, LCutListAudio& document,
+                               const NamedEffect& effect, double from, double to);
+
+}  // namespace sonvara

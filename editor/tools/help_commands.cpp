@@ -1,0 +1,52 @@
+// The help menu: the user manual in the desktop's browser, and the about box.
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include "core/component_lookup.h"
+#include "editor/frame/main_window.h"
+#include "editor/tools/about_dialog.h"
+#include "editor/tools/user_manual.h"
+
+namespace sonvara {
+
+QString FindUserManual(const QString& program_folder) {
+    if (!program_folder.isEmpty()) {
+        for (const char* relative :
+             {SONVARA_MANUAL_FROM_PROGRAM, SONVARA_MANUAL_FROM_BUILT_PROGRAM}) {
+            const QFileInfo beside(
+                QDir(program_folder).filePath(QString(relative) + "/index.html"));
+            if (beside.isFile()) {
+                return beside.canonicalFilePath();
+            }
+        }
+    }
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, "sonvara/manual/index.html");
+}
+
+void MainDialog::CmHelp() {
+    const QString manual = FindUserManual(QString::fromStdString(RunningProgramFolder()));
+    if (manual.isEmpty()) {
+        prompts_->Ask({"Error",
+                       "No se encuentra el manual de Sonvara (sonvara/manual/index.html). "
+                       "Vuelva a instalar el programa.",
+                       PromptIcon::kWarning, PromptButtons::kOk});
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
+        prompts_->Ask({"Error",
+                       "No se puede abrir el navegador del escritorio. El manual está en \"" +
+                           manual.toStdString() + "\".",
+                       PromptIcon::kWarning, PromptButtons::kOk});
+    }
+}
+
+void MainDialog::CmAbout() {
+    LAboutDlg dialog(this);
+    dialog.exec();
+}
+
+}  // namespace sonvara
