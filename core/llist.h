@@ -1,9 +1,10 @@
 #pragma once
-// LList<T>: the list every list of the program uses (cuts, bookmarks, regions, batch commands,
-// macros, open files). It owns its elements: copying the list copies every element, clearing
-// frees every element. An Iterator walks it with Current/Next/Valid and is the handle for
-// inserting before, detaching and deleting an element. Elements do not move in memory while they
-// are in the list, so a pointer to one stays good until it is deleted.
+// LList<T>: the list of a cut list's records, where edits insert, split and detach records in the
+// middle while iterators stay on their elements (other lists are std::vector). It owns its
+// elements: copying the list copies every element, clearing frees every element. An Iterator walks
+// it with Current/Next/Valid and is the handle for inserting before, detaching and deleting an
+// element. Elements do not move in memory while they are in the list, so a pointer to one stays
+// good until it is deleted.
 //
 // Misuse (stepping or reading an iterator that is past the end) is a programming error: it is
 // reported as a developer diagnostic. Stepping and changing through an invalid iterator then do

@@ -1,5 +1,5 @@
 #pragma once
-// `sonvara-batch effect EFFECT IN OUT`: IN is loaded, the named effect (app/named_effect.h) is
+// `sonvara-batch effect EFFECT IN OUT`: IN is loaded, the named effect (batch/named_effect.h) is
 // applied to the whole of it, and the result is saved as OUT, both by extension.
 
 #include <optional>

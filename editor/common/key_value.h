@@ -1,5 +1,5 @@
 #pragma once
-// Key values of the key macros (app/macro_keys.h) from Qt's key events, and their names.
+// Key values of the key macros (editor_model/macro_keys.h) from Qt's key events, and their names.
 //
 // The low 16 bits are the virtual-key code the macro file has always stored: letters and digits
 // by their character, the function, editing and cursor keys and the numeric keypad by their
