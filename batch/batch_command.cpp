@@ -8,44 +8,13 @@
 namespace sonvara {
 namespace {
 
-using enum BatchFieldType;
-
-// The bytes of a point list in a data block: the count, then 64 (x, y) pairs.
-constexpr std::size_t kPointListBytes = 1 + 2 * kPointListMax;
-
-std::int64_t FieldMin(BatchFieldType type) {
-    switch (type) {
-        case kInt8:
-            return std::numeric_limits<std::int8_t>::min();
-        case kInt16:
-            return std::numeric_limits<std::int16_t>::min();
-        case kInt32:
-            return std::numeric_limits<std::int32_t>::min();
-        default:
-            return 0;
-    }
-}
-
-std::int64_t FieldMax(BatchFieldType type) {
-    switch (type) {
-        case kInt8:
-            return std::numeric_limits<std::int8_t>::max();
-        case kUInt8:
-            return std::numeric_limits<std::uint8_t>::max();
-        case kInt16:
-            return std::numeric_limits<std::int16_t>::max();
-        default:
-            return std::numeric_limits<std::int32_t>::max();
-    }
-}
-
-int DecodeNumber(BatchFieldType type, const std::uint8_t* bytes) {
-    switch (type) {
-        case kInt8:
+int DecodeNumber(ValueWidth width, const std::uint8_t* bytes) {
+    switch (width) {
+        case ValueWidth::kInt8:
             return static_cast<std::int8_t>(bytes[0]);
-        case kUInt8:
+        case ValueWidth::kUInt8:
             return bytes[0];
-        case kInt16:
+        case ValueWidth::kInt16:
             return static_cast<std::int16_t>(bytes[0] | bytes[1] << 8);
         default:
             return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[0]) |
@@ -62,10 +31,14 @@ BatchValues ItemValues(const BatchCommandInfo& command, const LBatchCommandItem&
     BatchValues values;
     values.from_data = item.data.size() >= BatchDataBytes(command);
     const std::uint8_t* at = item.data.data();
-    for (const BatchField& field : command.fields) {
-        if (field.type != kPointList) {
-            values.numbers.push_back(values.from_data ? DecodeNumber(field.type, at)
-                                                      : ReadStoredValue(field.stored));
+    for (const EffectField& field : command.fields) {
+        if (!field.IsPoints()) {
+            StoredValue stored = field.setting.View();
+            if (field.batch_default) {
+                stored.default_value = *field.batch_default;
+            }
+            values.numbers.push_back(values.from_data ? DecodeNumber(field.width, at)
+                                                      : ReadStoredValue(stored));
         } else if (with_points && values.from_data) {
             values.points.n_points = at[0];
             for (int p = 0; p < kPointListMax; ++p) {
@@ -73,10 +46,10 @@ BatchValues ItemValues(const BatchCommandInfo& command, const LBatchCommandItem&
             }
             values.points.Validate();
         } else if (with_points) {
-            values.points = LoadStoredPointList(command.point_file);
+            values.points = LoadStoredPointList(field.point_file);
         }
         if (values.from_data) {
-            at += BatchFieldBytes(field.type);
+            at += WidthBytes(field.width);
         }
     }
     return values;
@@ -98,25 +71,19 @@ const BatchCommandInfo* FindBatchCommand(std::string_view id_or_name) {
     return nullptr;
 }
 
-std::size_t BatchFieldBytes(BatchFieldType type) {
-    switch (type) {
-        case kInt8:
-        case kUInt8:
-            return 1;
-        case kInt16:
-            return 2;
-        case kInt32:
-            return 4;
-        case kPointList:
-            return kPointListBytes;
+std::string_view BatchCommandInfo::PointFile() const {
+    for (const EffectField& field : fields) {
+        if (field.IsPoints()) {
+            return field.point_file;
+        }
     }
-    return 0;
+    return {};
 }
 
 std::size_t BatchDataBytes(const BatchCommandInfo& command) {
     std::size_t bytes = 0;
-    for (const BatchField& field : command.fields) {
-        bytes += BatchFieldBytes(field.type);
+    for (const EffectField& field : command.fields) {
+        bytes += WidthBytes(field.width);
     }
     return bytes;
 }
@@ -130,8 +97,8 @@ LBatchCommandItem MakeBatchItem(const BatchCommandInfo& command, const std::vect
                                 const PointList& points) {
     LBatchCommandItem item{command.id, {}};
     std::size_t next = 0;
-    for (const BatchField& field : command.fields) {
-        if (field.type == kPointList) {
+    for (const EffectField& field : command.fields) {
+        if (field.IsPoints()) {
             item.data.push_back(points.n_points);
             for (const PointList::Point& point : points.points) {
                 item.data.push_back(point.x);
@@ -141,7 +108,7 @@ LBatchCommandItem MakeBatchItem(const BatchCommandInfo& command, const std::vect
         }
         const auto value = static_cast<std::uint32_t>(next < numbers.size() ? numbers[next] : 0);
         ++next;
-        for (std::size_t b = 0; b < BatchFieldBytes(field.type); ++b) {
+        for (std::size_t b = 0; b < WidthBytes(field.width); ++b) {
             item.data.push_back(static_cast<std::uint8_t>(value >> (8 * b)));
         }
     }
@@ -150,24 +117,29 @@ LBatchCommandItem MakeBatchItem(const BatchCommandInfo& command, const std::vect
 
 std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<int>& numbers) {
     std::size_t next = 0;
-    for (const BatchField& field : command.fields) {
-        if (field.type == kPointList) {
+    for (const EffectField& field : command.fields) {
+        if (field.IsPoints()) {
             continue;
         }
         if (next >= numbers.size()) {
             return "Faltan valores para \"" + std::string(command.name) + "\".";
         }
         const int value = numbers[next++];
-        if (value < FieldMin(field.type) || value > FieldMax(field.type)) {
-            return "El valor " + std::to_string(value) + " no cabe en " + std::string(field.label) +
-                   " (" + std::to_string(FieldMin(field.type)) + " a " +
-                   std::to_string(FieldMax(field.type)) + ").";
+        if (value < WidthLowest(field.width) || value > WidthHighest(field.width)) {
+            return "El valor " + std::to_string(value) + " no cabe en " + field.batch_label + " (" +
+                   std::to_string(WidthLowest(field.width)) + " a " +
+                   std::to_string(WidthHighest(field.width)) + ").";
         }
     }
     if (next != numbers.size()) {
         return "Demasiados valores para \"" + std::string(command.name) + "\".";
     }
-    return command.check != nullptr ? std::string(command.check(numbers)) : "";
+    if (!command.check) {
+        return "";
+    }
+    EffectValues values;
+    values.numbers = numbers;
+    return command.check(values).Message();
 }
 
 std::string CheckBatchItem(const LBatchCommandItem& item) {
@@ -225,10 +197,11 @@ std::string BatchCommandText(const LBatchCommandItem& item) {
 
 std::string BatchItemDescription(const LBatchCommandItem& item) {
     const BatchCommandInfo* command = FindBatchCommand(item.id);
-    if (command == nullptr || command->describe == nullptr) {
+    if (command == nullptr) {
         return "";
     }
-    return command->describe(ItemValues(*command, item, false));
+    const BatchValues values = ItemValues(*command, item, false);
+    return ListedValues(command->fields, values, values.from_data);
 }
 
 }  // namespace sonvara

@@ -8,6 +8,7 @@
 // equalizer and the envelope); longer data is accepted and its first bytes are used.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,6 +20,7 @@
 #include "document/cut_list_audio.h"
 #include "effects/effect_parameters.h"
 #include "effects/point_list.h"
+#include "effects/registry/effect_entry.h"
 
 namespace sonvara {
 
@@ -49,19 +51,9 @@ struct LBatchCommandItem {
     bool operator==(const LBatchCommandItem&) const = default;
 };
 
-enum class BatchFieldType { kInt8, kUInt8, kInt16, kInt32, kPointList };
-
-struct BatchField {
-    BatchFieldType type;
-    std::string_view label;  // what the value is, for listings
-    StoredValue stored;      // where the value comes from without data (unused for point lists)
-};
-
 // The parameters an item runs with: its numbers (one per field that is not a point list) and
 // its point list, from its data or the stored values.
-struct BatchValues {
-    std::vector<int> numbers;
-    PointList points;
+struct BatchValues : EffectValues {
     bool from_data = false;  // whether the item held the whole layout
 };
 BatchValues BatchItemValues(const LBatchCommandItem& item);
@@ -76,23 +68,24 @@ struct BatchStep {
 };
 
 // A command is one row: what it is called, its data layout with the stored values behind each
-// field, the check its dialog makes, the text the command list shows and what it does.
+// field (EffectField: its width, its setting, its labels), the check its dialog makes and what it
+// does. The effects among the commands are rows made from their registry entries.
 struct BatchCommandInfo {
-    std::uint32_t id;
-    std::string_view name;
-    ProcessResult (*apply)(const BatchStep& step, const BatchValues& values);
-    std::span<const BatchField> fields = {};
-    std::string_view point_file = {};  // the point-list file of the equalizer and the envelope
-    // "" for numbers (one per numeric field, each fitting its field) that the dialog accepts,
-    // else its message; nullptr when every value is accepted.
-    std::string_view (*check)(const std::vector<int>& numbers) = nullptr;
-    // The "Opciones" column of the command list; nullptr for commands without options. Listing
-    // never reads the point files: `values` holds no points.
-    std::string (*describe)(const BatchValues& values) = nullptr;
+    std::uint32_t id = 0;
+    std::string name;
+    std::function<ProcessResult(const BatchStep& step, const BatchValues& values)> apply;
+    std::vector<EffectField> fields = {};
+    // Whether numbers (one per numeric field, each fitting its field) are accepted, with the
+    // dialog's message when not; empty when every value is accepted.
+    std::function<Result<void>(const EffectValues& values)> check = {};
     // For a command that is a stream filter: adds its stage to a batch run's chain; false when
-    // the values give no effect (the command then fails, as on a document). nullptr for commands
+    // the values give no effect (the command then fails, as on a document). Empty for commands
     // that need the whole of the audio first (normalize, auto trim, ...).
-    bool (*stream)(BatchStream& stream, const BatchValues& values) = nullptr;
+    std::function<bool(BatchStream& stream, const BatchValues& values)> stream = {};
+    const EffectEntry* effect = nullptr;  // the registry's entry of an effect's command
+
+    // The point-list file of the equalizer and the envelope; empty for the others.
+    std::string_view PointFile() const;
 };
 
 // The 18 commands in id order.
@@ -102,7 +95,6 @@ const BatchCommandInfo* FindBatchCommand(std::uint32_t id);
 // By id ("7") or by name ("Eco"); nullptr when nothing matches.
 const BatchCommandInfo* FindBatchCommand(std::string_view id_or_name);
 
-std::size_t BatchFieldBytes(BatchFieldType type);
 // The data size of a command's layout.
 std::size_t BatchDataBytes(const BatchCommandInfo& command);
 

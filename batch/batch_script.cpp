@@ -72,9 +72,9 @@ std::string CheckBatchScript(const std::string& path, const std::vector<LBatchCo
         const std::vector<int> numbers = BatchItemValues(items[i]).numbers;
         std::string values;
         std::size_t next = 0;
-        for (const BatchField& field : command.fields) {
-            if (field.type != BatchFieldType::kPointList && next < numbers.size()) {
-                values += (values.empty() ? "" : ", ") + std::string(field.label) + " = " +
+        for (const EffectField& field : command.fields) {
+            if (!field.IsPoints() && next < numbers.size()) {
+                values += (values.empty() ? "" : ", ") + field.batch_label + " = " +
                           std::to_string(numbers[next++]);
             }
         }

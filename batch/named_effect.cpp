@@ -8,6 +8,7 @@
 #include "effects/effect_parameters.h"
 #include "effects/envelope.h"
 #include "effects/equalizer.h"
+#include "effects/registry/effect_registry.h"
 #include "effects/reverse.h"
 
 namespace sonvara {
@@ -63,12 +64,73 @@ ProcessResult Refuse(LProgressDialog& process, const std::string& problem) {
     return PROCESS_FAILED;
 }
 
+// "echo:800ms,50%": the effect's id and its default values.
+std::string Usage(const EffectEntry& effect) {
+    std::string text = effect.id;
+    for (const EffectField& field : effect.fields) {
+        text +=
+            (text == effect.id ? ":" : ",") + FieldValueText(field, field.setting.default_value);
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string EffectUsage(const EffectEntry& effect) {
+    const Form* form = FindForm(effect.id);
+    return form != nullptr ? std::string(form->usage) : Usage(effect);
+}
+
+Result<EffectValues> ParseRegisteredValues(const EffectEntry& effect, std::string_view text) {
+    EffectValues values;
+    std::size_t at = 0;
+    for (const EffectField& field : effect.fields) {
+        if (at > text.size()) {
+            break;
+        }
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        Result<int> value = ParseFieldValue(field, text.substr(at, comma - at));
+        if (!value) {
+            return Failure(value.Message());
+        }
+        values.numbers.push_back(*value);
+        at = comma + 1;
+    }
+    if (values.numbers.size() != effect.fields.size() || at <= text.size()) {
+        return Failure("\"" + effect.id + "\" se escribe así: " + Usage(effect));
+    }
+    if (Result<void> accepted = effect.Check(values); !accepted) {
+        return Failure(accepted.Message());
+    }
+    return values;
+}
 
 std::optional<NamedEffect> ParseNamedEffect(std::string_view text, std::string& problem) {
     const std::size_t colon = text.find(':');
     const std::string_view name = text.substr(0, colon);
     const Form* form = FindForm(name);
+    const EffectEntry* registered = Effects().Find(name);
+    if (form == nullptr && registered != nullptr &&
+        std::none_of(registered->fields.begin(), registered->fields.end(),
+                     [](const EffectField& field) { return field.IsPoints(); })) {
+        NamedEffect effect;
+        effect.kind = kRegistered;
+        effect.effect = registered->id;
+        if (colon == std::string_view::npos && registered->fields.empty()) {
+            return effect;
+        }
+        if (colon == std::string_view::npos || registered->fields.empty()) {
+            problem = "\"" + registered->id + "\" se escribe así: " + Usage(*registered);
+            return std::nullopt;
+        }
+        Result<EffectValues> values = ParseRegisteredValues(*registered, text.substr(colon + 1));
+        if (!values) {
+            problem = values.Message();
+            return std::nullopt;
+        }
+        effect.values = std::move(*values);
+        return effect;
+    }
     if (form == nullptr) {
         if (FindBatchCommand(name) == nullptr) {
             problem = "efecto desconocido: \"" + std::string(name) + "\" (sonvara-batch --help)";
@@ -137,6 +199,17 @@ std::string NamedEffectText(const NamedEffect& effect) {
     if (effect.kind == kBatchCommand) {
         return BatchCommandText(effect.command);
     }
+    if (effect.kind == kRegistered) {
+        std::string text = effect.effect;
+        const EffectEntry* registered = Effects().Find(effect.effect);
+        for (std::size_t i = 0; registered != nullptr && i < effect.values.numbers.size() &&
+                                i < registered->fields.size();
+             ++i) {
+            text += (i == 0 ? ":" : ",") +
+                    FieldValueText(registered->fields[i], effect.values.numbers[i]);
+        }
+        return text;
+    }
     std::string text(FormOf(effect.kind).name);
     if (effect.kind == kEqualizer) {
         return text + ":" + EqualizerPointsText(effect.equalizer);
@@ -164,7 +237,7 @@ ProcessResult ApplyNamedEffect(LProgressDialog& process, LCutListAudio& document
         }
         frames.push_back(*frame);
     }
-    if (!TakesPoints(effect.kind) && effect.kind != kBatchCommand &&
+    if (!TakesPoints(effect.kind) && effect.kind != kBatchCommand && effect.kind != kRegistered &&
         (FormOf(effect.kind).time_counts >> frames.size() & 1) == 0) {
         return PROCESS_FAILED;  // not an effect ParseNamedEffect makes
     }
@@ -217,6 +290,16 @@ ProcessResult ApplyNamedEffect(LProgressDialog& process, LCutListAudio& document
         }
         case kBatchCommand:
             return ApplyBatchCommand(process, effect.command, document, from, to);
+        case kRegistered: {
+            const EffectEntry* registered = Effects().Find(effect.effect);
+            if (registered == nullptr || !registered->Check(effect.values)) {
+                return PROCESS_FAILED;  // not an effect ParseNamedEffect makes
+            }
+            FrameRange range = whole;
+            return registered->apply(
+                [&](LProgressDialog& step) { return process.RunStep(step, from, to); }, document,
+                range, effect.values);
+        }
     }
     return PROCESS_FAILED;
 }

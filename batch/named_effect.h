@@ -10,8 +10,12 @@
 //   silence[:FROM,TO]         the file, or FROM to TO, made silent
 //   equalizer:FREQ:LEVEL,...  the equalizer with these points
 //   envelope:TIME:LEVEL,...   the envelope with these points
+//   EFFECT[:V1,V2,...]        an effect of the registry by its id, with a value for each of its
+//                             fields ("echo:800ms,50%"; effect_registry.h)
 //   ID or NAME[:V1,V2,...]    one of the batch converter's commands (batch_command.h)
 //
+// The forms above come first: the fades, reverse, DC offset, the equalizer and the envelope take
+// here the texts of the whole file (times and point lists) under their registry ids.
 // The values are the texts of effect_text.h. Times past the end of the file are refused when the
 // effect is applied, since only then is the file's length known.
 
@@ -23,6 +27,7 @@
 #include "batch/batch_command.h"
 #include "batch/effect_text.h"
 #include "core/progress_dialog.h"
+#include "core/result.h"
 #include "document/cut_list_audio.h"
 
 namespace sonvara {
@@ -37,6 +42,7 @@ enum class NamedEffectKind {
     kEqualizer,
     kEnvelope,
     kBatchCommand,
+    kRegistered,
 };
 
 struct NamedEffect {
@@ -45,12 +51,19 @@ struct NamedEffect {
     std::vector<PointList::Point> equalizer;
     std::vector<EnvelopeTextPoint> envelope;
     LBatchCommandItem command;
+    std::string effect;  // a registered effect's id, with its values
+    EffectValues values;
     bool operator==(const NamedEffect&) const = default;
 };
 
 // Nothing, with a message naming what is wrong in `problem`, for an unknown name, missing or
-// extra values, or values that cannot be read.
+// extra values, values that cannot be read, or values the effect's check refuses.
 std::optional<NamedEffect> ParseNamedEffect(std::string_view text, std::string& problem);
+// A registered effect's values as typed after its id ("800ms,50%"), checked by the effect.
+Result<EffectValues> ParseRegisteredValues(const EffectEntry& effect, std::string_view text);
+// How `effect` is typed: its form's usage ("fade-in[:DURACIÓN]") or its id with its fields'
+// default values ("echo:800ms,50%").
+std::string EffectUsage(const EffectEntry& effect);
 // The text that ParseNamedEffect reads back as `effect`.
 std::string NamedEffectText(const NamedEffect& effect);
 

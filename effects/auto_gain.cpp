@@ -13,6 +13,7 @@
 #include "effects/compressor.h"
 #include "effects/effect_process.h"
 #include "effects/high_pass.h"
+#include "effects/registry/built_in_effects.h"
 
 namespace sonvara {
 namespace {
@@ -231,6 +232,22 @@ ProcessResult EfAutoGainControl::Body() {
                               [&](const LSoundSourceRef& source, const LSoundSinkRef& sink) {
                                   return RunAutoGain(*this, source, sink, kAutoGainCommand);
                               });
+}
+
+EffectEntry AutoGainEffect() {
+    return {
+        .id = "auto-gain",
+        .names = {"Control Automático de Ganancia", "Control Automático de Ganancia",
+                  "Control Automático de Ganancia"},
+        .fields = {},
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues&) {
+                return RunEffectProcess<EfAutoGainControl>(run, document, range);
+            },
+        .menu = {EffectGroup::kDynamics, false, 4009},
+        .batch_id = 10,
+    };
 }
 
 }  // namespace sonvara

@@ -9,6 +9,7 @@
 #include "audio/split_multiply.h"
 #include "effects/effect_process.h"
 #include "effects/effect_sources.h"
+#include "effects/registry/built_in_effects.h"
 
 namespace sonvara {
 namespace {
@@ -149,6 +150,45 @@ ProcessResult EfCompressor::Body() {
     }
     return RunRangeEffect(*this, "Dynamic Range Compressor", document_, range_,
                           EffectSource(parameters_));
+}
+
+// The ratio is chosen from CompressorRatioList; a ratio outside it gives a stream stage in error.
+EffectEntry CompressorEffect() {
+    EffectField ratio{.setting = FieldSetting::Of(kCompressorRatio),
+                      .width = ValueWidth::kUInt8,
+                      .label = "Ratio",
+                      .batch_label = "ratio (0 a 6)",
+                      .listed = "Ratio"};
+    for (const CompressorRatioItem& item : CompressorRatioList) {
+        ratio.choices.emplace_back(item.text);
+    }
+    return {
+        .id = "compressor",
+        .names = {"Compresor de Rango Dinámico...", "Compresor de Rango Dinámico",
+                  "Compresor de Rango Dinámico"},
+        .fields = {DecibelField(kCompressorThreshold, "Umbral (dB)", "umbral (dB)", "Umbral (db)"),
+                   std::move(ratio),
+                   DecibelField(kCompressorLimit, "Límite (dB)", "límite (dB)", "Límite (db)")},
+        .check = [](const EffectValues& v) { return Check(FromValues(kCompressorStored, v)); },
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues& v) {
+                return RunEffectProcess<EfCompressor>(run, document, range,
+                                                      FromValues(kCompressorStored, v));
+            },
+        .preview =
+            [](const EffectValues& v, const EffectPlace&) {
+                return EffectSource(FromValues(kCompressorStored, v));
+            },
+        .stream = [](const EffectValues& v,
+                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
+            return StreamStage{EffectSource(FromValues(kCompressorStored, v))};
+        },
+        .dialog = EffectDialog::kFields,
+        .dialog_name = "LSVCompressorDlg",
+        .menu = {EffectGroup::kDynamics, false, 4012},
+        .batch_id = 15,
+    };
 }
 
 }  // namespace sonvara

@@ -5,6 +5,7 @@
 
 #include "audio/split_multiply.h"
 #include "effects/effect_process.h"
+#include "effects/registry/built_in_effects.h"
 
 namespace sonvara {
 
@@ -69,6 +70,20 @@ ProcessResult EfDCOffsetCorrection::Body() {
                               [&](const LSoundSourceRef& source, const LSoundSinkRef& sink) {
                                   return LDCOffsetCorrection(*this, source, sink);
                               });
+}
+
+EffectEntry DCOffsetEffect() {
+    return {
+        .id = "dc-offset",
+        .names = {"Corrección DC Offset", "Corrección DC Offset", ""},
+        .fields = {},
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues&) {
+                return RunEffectProcess<EfDCOffsetCorrection>(run, document, range);
+            },
+        .menu = {EffectGroup::kVolume, true, 4017},
+    };
 }
 
 }  // namespace sonvara

@@ -8,6 +8,7 @@
 #include "effects/effect_parameters.h"
 #include "effects/effect_process.h"
 #include "effects/effect_sources.h"
+#include "effects/registry/built_in_effects.h"
 
 namespace sonvara {
 namespace {
@@ -93,7 +94,7 @@ EfEcho::EfEcho(LCutListAudio& document, FrameRange range, const EchoParameters& 
     : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfEcho::Body() {
-    if (!Check(parameters_).empty()) {
+    if (!Check(parameters_)) {
         return PROCESS_FAILED;
     }
     return RunRangeEffect(*this, "Echo", document_, range_, EffectSource(parameters_));
@@ -103,10 +104,82 @@ EfReverb::EfReverb(LCutListAudio& document, FrameRange range, const ReverbParame
     : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
 
 ProcessResult EfReverb::Body() {
-    if (!Check(parameters_).empty()) {
+    if (!Check(parameters_)) {
         return PROCESS_FAILED;
     }
     return RunRangeEffect(*this, "Reverb", document_, range_, EffectSource(parameters_));
+}
+
+EffectEntry EchoEffect() {
+    return {
+        .id = "echo",
+        .names = {"Eco...", "Eco", "Eco"},
+        .fields = {MillisecondsField(kEchoTime, ValueWidth::kInt32, "Tiempo de Eco (ms)",
+                                     "tiempo (ms)", " Tiempo de Eco (mins.)"),
+                   PercentField(kEchoGain, ValueWidth::kInt16, "Ganancia de Eco (%)",
+                                "ganancia (%)", "Ganancia de Eco (%)")},
+        .check = [](const EffectValues& v) { return Check(FromValues(kEchoStored, v)); },
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues& v) {
+                return RunEffectProcess<EfEcho>(run, document, range, FromValues(kEchoStored, v));
+            },
+        .preview = [](const EffectValues& v,
+                      const EffectPlace&) { return EffectSource(FromValues(kEchoStored, v)); },
+        .stream = [](const EffectValues& v,
+                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
+            const EchoParameters echo = FromValues(kEchoStored, v);
+            if (!Check(echo)) {
+                return std::nullopt;
+            }
+            return StreamStage{EffectSource(echo)};
+        },
+        .dialog = EffectDialog::kFields,
+        .dialog_name = "LSVEchoDlg",
+        .menu = {EffectGroup::kDelay, false, 4004},
+        .batch_id = 7,
+    };
+}
+
+// The dialog asks the level first, as the check does; scripts hold the time first.
+EffectEntry ReverbEffect() {
+    return {
+        .id = "reverb",
+        .names = {"Reverb...", "Reverb", "Reverberancia"},
+        .fields = {MillisecondsField(kReverbTime, ValueWidth::kInt32,
+                                     "Tiempo de la Reverberancia (ms)", "tiempo (ms)",
+                                     "Tiempo de la Reverberancia (mins.)"),
+                   [] {
+                       EffectField level = PercentField(kReverbLevel, ValueWidth::kInt16,
+                                                        "Nivel de la Reverberancia (%)",
+                                                        "nivel (%)", "Nivel de Reverberancia (%)");
+                       // The list has always shown 50 as the level of an item without data.
+                       level.listed_without_data = 50;
+                       return level;
+                   }()},
+        .dialog_order = {1, 0},
+        .check = [](const EffectValues& v) { return Check(FromValues(kReverbStored, v)); },
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues& v) {
+                return RunEffectProcess<EfReverb>(run, document, range,
+                                                  FromValues(kReverbStored, v));
+            },
+        .preview = [](const EffectValues& v,
+                      const EffectPlace&) { return EffectSource(FromValues(kReverbStored, v)); },
+        .stream = [](const EffectValues& v,
+                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
+            const ReverbParameters reverb = FromValues(kReverbStored, v);
+            if (!Check(reverb)) {
+                return std::nullopt;
+            }
+            return StreamStage{EffectSource(reverb)};
+        },
+        .dialog = EffectDialog::kFields,
+        .dialog_name = "LSVReverbDlg",
+        .menu = {EffectGroup::kDelay, false, 4005},
+        .batch_id = 8,
+    };
 }
 
 }  // namespace sonvara

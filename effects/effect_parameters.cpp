@@ -24,74 +24,83 @@ bool WriteStoredValue(const StoredValue& value, int number) {
     return WriteInt(value.section, value.name, number);
 }
 
-std::string_view Check(const AmplifyParameters& parameters) {
+Result<void> Check(const AmplifyParameters& parameters) {
     if (parameters.gain_percent > 400) {
-        return "La Ganancia Amplificada debe ser menor que 400%. Por favor, intente de nuevo.";
+        return Failure(
+            "La Ganancia Amplificada debe ser menor que 400%. Por favor, intente de nuevo.");
     }
     return {};
 }
 
-std::string_view Check(const NormalizeParameters& parameters) {
+Result<void> Check(const NormalizeParameters& parameters) {
     if (parameters.peak_percent > 100) {
-        return "El nivel mas alto para Normalizar debe ser menor que 100%. Por favor, intente de "
-               "nuevo .";
+        return Failure(
+            "El nivel mas alto para Normalizar debe ser menor que 100%. Por favor, intente de "
+            "nuevo .");
     }
     return {};
 }
 
-std::string_view Check(const EchoParameters& parameters) {
+Result<void> Check(const EchoParameters& parameters) {
     if (parameters.time_ms < 10 || parameters.time_ms > 2999) {
-        return "El tiempo de Eco debe ser entre 10 y 3000ms. Por favor, intente de nuevo .";
+        return Failure(
+            "El tiempo de Eco debe ser entre 10 y 3000ms. Por favor, intente de nuevo .");
     }
     if (parameters.gain_percent > 99) {
-        return "La Ganancia de Eco deber ser menor que Echo 100%. Por favor, intente de nuevo.";
+        return Failure(
+            "La Ganancia de Eco deber ser menor que Echo 100%. Por favor, intente de nuevo.");
     }
     return {};
 }
 
-std::string_view Check(const ReverbParameters& parameters) {
+Result<void> Check(const ReverbParameters& parameters) {
     if (parameters.level_percent > 100) {
-        return "El nivel de la Reverberancia debe ser menor que 100. Por favor, intente de nuevo.";
+        return Failure(
+            "El nivel de la Reverberancia debe ser menor que 100. Por favor, intente de nuevo.");
     }
     if (parameters.time_ms < 50 || parameters.time_ms > 1000) {
-        return "El tiempo de la Reverberancia debe ser entre 50 y 1000. Por favor, intente de "
-               "nuevo.";
+        return Failure(
+            "El tiempo de la Reverberancia debe ser entre 50 y 1000. Por favor, intente de "
+            "nuevo.");
     }
     return {};
 }
 
-std::string_view Check(const SpeedPitchParameters& parameters) {
+Result<void> Check(const SpeedPitchParameters& parameters) {
     if (parameters.percent > 300) {
-        return "El porcentaje del Cambio de Velocidad debe ser menor que 300.";
+        return Failure("El porcentaje del Cambio de Velocidad debe ser menor que 300.");
     }
     return {};
 }
 
-std::string_view Check(const MixPasteParameters& parameters) {
+Result<void> Check(const MixPasteParameters& parameters) {
     if (parameters.volume_percent > 100) {
-        return "La Mezcla de Volumen debe ser menor que 100%. Por favor, intente de nuevo.";
+        return Failure(
+            "La Mezcla de Volumen debe ser menor que 100%. Por favor, intente de nuevo.");
     }
     return {};
 }
 
-std::string_view Check(const SilenceParameters& parameters) {
+Result<void> Check(const SilenceParameters& parameters) {
     if (parameters.time_ms < 0 || parameters.time_ms > kLongestSilenceMs) {
-        return "El tiempo de Silencio debe ser entre 0 y 10800000ms (3 horas). Por favor, intente "
-               "de nuevo.";
+        return Failure(
+            "El tiempo de Silencio debe ser entre 0 y 10800000ms (3 horas). Por favor, intente "
+            "de nuevo.");
     }
     return {};
 }
 
-std::string_view Check(const RepeatParameters& parameters) {
+Result<void> Check(const RepeatParameters& parameters) {
     if (parameters.times > kMostRepeats) {
-        return "El número de repeticiones debe ser menor que 10000. Por favor, intente de nuevo.";
+        return Failure(
+            "El número de repeticiones debe ser menor que 10000. Por favor, intente de nuevo.");
     }
     return {};
 }
 
-std::string_view Check(const CompressorParameters& parameters) {
+Result<void> Check(const CompressorParameters& parameters) {
     if (!CompressorRatioFactor(parameters.ratio_index)) {
-        return "El ratio debe ser de 0 a 6.";
+        return Failure("El ratio debe ser de 0 a 6.");
     }
     return {};
 }

@@ -2,13 +2,15 @@
 // The parameters of the effects, one struct per effect, with the settings each field is kept in
 // between runs and the checks that the effect dialogs and the batch converter both run before an
 // effect starts, with the texts the user sees when a value is refused (in a message box captioned
-// kInvalidValueCaption). A check returns "" for accepted values, else the message of the first
-// value refused.
+// kInvalidValueCaption). A check accepts the values or fails with the message of the first value
+// refused.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+
+#include "core/result.h"
 
 namespace sonvara {
 
@@ -89,14 +91,14 @@ struct AmplifyParameters {
 };
 inline constexpr StoredFields<AmplifyParameters, 1> kAmplifyStored{
     {{&AmplifyParameters::gain_percent, kAmplifyGain}}};
-std::string_view Check(const AmplifyParameters& parameters);
+Result<void> Check(const AmplifyParameters& parameters);
 
 struct NormalizeParameters {
     std::int32_t peak_percent;
 };
 inline constexpr StoredFields<NormalizeParameters, 1> kNormalizeStored{
     {{&NormalizeParameters::peak_percent, kNormalizePeakLevel}}};
-std::string_view Check(const NormalizeParameters& parameters);
+Result<void> Check(const NormalizeParameters& parameters);
 
 // Inserted silence: 0 to 3 hours, the longest whose frame count fits a document at every rate a
 // WAV file may have (196000 Hz).
@@ -106,7 +108,7 @@ struct SilenceParameters {
 };
 inline constexpr StoredFields<SilenceParameters, 1> kSilenceStored{
     {{&SilenceParameters::time_ms, kSilenceTimes}}};
-std::string_view Check(const SilenceParameters& parameters);
+Result<void> Check(const SilenceParameters& parameters);
 
 // A repeat puts the selection in again `times` times (none for 0 or less). Each copy costs the
 // selection's cut records, so the count is limited where a list stays small and quick to walk.
@@ -116,7 +118,7 @@ struct RepeatParameters {
 };
 inline constexpr StoredFields<RepeatParameters, 1> kRepeatStored{
     {{&RepeatParameters::times, kRepeatNumTimes}}};
-std::string_view Check(const RepeatParameters& parameters);
+Result<void> Check(const RepeatParameters& parameters);
 
 struct AutoTrimParameters {
     std::int32_t threshold_db;  // below (or above) the loudest byte of the document
@@ -131,7 +133,7 @@ struct EchoParameters {
 };
 inline constexpr StoredFields<EchoParameters, 2> kEchoStored{
     {{&EchoParameters::time_ms, kEchoTime}, {&EchoParameters::gain_percent, kEchoGain}}};
-std::string_view Check(const EchoParameters& parameters);
+Result<void> Check(const EchoParameters& parameters);
 
 // The level is checked before the time.
 struct ReverbParameters {
@@ -140,7 +142,7 @@ struct ReverbParameters {
 };
 inline constexpr StoredFields<ReverbParameters, 2> kReverbStored{
     {{&ReverbParameters::time_ms, kReverbTime}, {&ReverbParameters::level_percent, kReverbLevel}}};
-std::string_view Check(const ReverbParameters& parameters);
+Result<void> Check(const ReverbParameters& parameters);
 
 struct LowCutParameters {
     std::int32_t frequency_hz;
@@ -159,7 +161,7 @@ inline constexpr StoredFields<CompressorParameters, 3> kCompressorStored{
     {{&CompressorParameters::threshold_db, kCompressorThreshold},
      {&CompressorParameters::ratio_index, kCompressorRatio},
      {&CompressorParameters::limit_db, kCompressorLimit}}};
-std::string_view Check(const CompressorParameters& parameters);
+Result<void> Check(const CompressorParameters& parameters);
 
 struct NoiseGateParameters {
     std::int32_t level_db;
@@ -179,7 +181,7 @@ inline constexpr StoredFields<SpeedPitchParameters, 1> kConstantPitchStored{
     {{&SpeedPitchParameters::percent, kConstPitchSpeed}}};
 inline constexpr StoredFields<SpeedPitchParameters, 1> kConstantSpeedStored{
     {{&SpeedPitchParameters::percent, kConstSpeedPitch}}};
-std::string_view Check(const SpeedPitchParameters& parameters);
+Result<void> Check(const SpeedPitchParameters& parameters);
 
 // `mode` is a MixMode: what a paste longer than the selection does. `fade_frames` is used by
 // MIXMODE_FADEMIXOUT only; `balance` runs from 0 (left) to 100 (right) and is not kept.
@@ -193,6 +195,6 @@ inline constexpr StoredFields<MixPasteParameters, 3> kMixPasteStored{
     {{&MixPasteParameters::volume_percent, kPasteMixVolume},
      {&MixPasteParameters::mode, kLongerSelection},
      {&MixPasteParameters::fade_frames, kFadeOutTime}}};
-std::string_view Check(const MixPasteParameters& parameters);
+Result<void> Check(const MixPasteParameters& parameters);
 
 }  // namespace sonvara

@@ -7,6 +7,8 @@
 #include "audio/split_multiply.h"
 #include "effects/effect_process.h"
 #include "effects/effect_sources.h"
+#include "effects/point_list.h"
+#include "effects/registry/built_in_effects.h"
 
 namespace sonvara {
 namespace {
@@ -145,6 +147,60 @@ ProcessResult EfFadeOutAndTrim::Body() {
         Document().TrimEnd(SelectionEnd());
     }
     return result;
+}
+
+namespace {
+
+template <typename Fade>
+EffectEntry FadeEffect(std::string id, std::string name, bool separator_before, int command) {
+    return {
+        .id = std::move(id),
+        .names = {name, name, ""},
+        .fields = {},
+        .apply = [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+                    const EffectValues&) { return RunEffectProcess<Fade>(run, document, range); },
+        .menu = {EffectGroup::kVolume, separator_before, command},
+    };
+}
+
+}  // namespace
+
+EffectEntry FadeInEffect() {
+    return FadeEffect<EfFadeIn>("fade-in", "Fade In", true, 4006);
+}
+
+EffectEntry FadeOutEffect() {
+    return FadeEffect<EfFadeOut>("fade-out", "Fade Out", false, 4007);
+}
+
+EffectEntry FadeOutAndTrimEffect() {
+    return FadeEffect<EfFadeOutAndTrim>("fade-out-trim", "Oírse y recortar", false, 4013);
+}
+
+// The points run along the selection (a batch stream's whole length, asked of the stream).
+EffectEntry EnvelopeEffect() {
+    return {
+        .id = "envelope",
+        .names = {"Envolver...", "Envolver", "Envolver"},
+        .fields = {PointListField(kEnvelopePointsFile)},
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues& v) {
+                return RunEffectProcess<LEfEnvelope>(run, document, range,
+                                                     v.points.ToBytePointList());
+            },
+        .stream = [](const EffectValues& v,
+                     const std::function<std::int32_t()>& length) -> std::optional<StreamStage> {
+            const BytePointList points = v.points.ToBytePointList();
+            if (points.points.size() < 2) {
+                return std::nullopt;
+            }
+            return StreamStage{EnvelopeSource(points, FrameRange{0, length()})};
+        },
+        .dialog = EffectDialog::kEnvelopePoints,
+        .menu = {EffectGroup::kVolume, false, 4008},
+        .batch_id = 9,
+    };
 }
 
 }  // namespace sonvara

@@ -6,6 +6,8 @@
 
 #include "effects/effect_process.h"
 #include "effects/effect_sources.h"
+#include "effects/point_list.h"
+#include "effects/registry/built_in_effects.h"
 
 namespace sonvara {
 
@@ -195,6 +197,24 @@ EfEqualiser::EfEqualiser(LCutListAudio& document, FrameRange range, const PointL
 
 ProcessResult EfEqualiser::Body() {
     return RunRangeEffect(*this, "Equalizing", document_, range_, EqualizerSource(points_));
+}
+
+EffectEntry EqualizerEffect() {
+    return {
+        .id = "equalizer",
+        .names = {"Ecualizador...", "Ecualizador", "Ecualizador"},
+        .fields = {PointListField(kEqualizerPointsFile)},
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues& v) {
+                return RunEffectProcess<EfEqualiser>(run, document, range, v.points);
+            },
+        .stream = [](const EffectValues& v, const std::function<std::int32_t()>&)
+            -> std::optional<StreamStage> { return StreamStage{EqualizerSource(v.points)}; },
+        .dialog = EffectDialog::kEqualizerPoints,
+        .menu = {EffectGroup::kFilters, false, 4003},
+        .batch_id = 6,
+    };
 }
 
 }  // namespace sonvara

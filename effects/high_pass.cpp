@@ -8,6 +8,7 @@
 #include "audio/split_multiply.h"
 #include "effects/effect_process.h"
 #include "effects/effect_sources.h"
+#include "effects/registry/built_in_effects.h"
 
 namespace sonvara {
 
@@ -47,6 +48,32 @@ EfLowCutFilter::EfLowCutFilter(LCutListAudio& document, FrameRange range,
 
 ProcessResult EfLowCutFilter::Body() {
     return RunRangeEffect(*this, "Low Cut Filter", document_, range_, EffectSource(parameters_));
+}
+
+// Every cut frequency is accepted.
+EffectEntry HighPassEffect() {
+    return {
+        .id = "high-pass",
+        .names = {"Filtro High-Pass...", "Filtro High-Pass", "Filtro High-Pass"},
+        .fields = {FrequencyField(kLowCutFreq, "Frecuencia de corte (Hz)", "frecuencia (Hz)",
+                                  "Frecuencia (Hz)")},
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues& v) {
+                return RunEffectProcess<EfLowCutFilter>(run, document, range,
+                                                        FromValues(kLowCutStored, v));
+            },
+        .preview = [](const EffectValues& v,
+                      const EffectPlace&) { return EffectSource(FromValues(kLowCutStored, v)); },
+        .stream = [](const EffectValues& v,
+                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
+            return StreamStage{EffectSource(FromValues(kLowCutStored, v))};
+        },
+        .dialog = EffectDialog::kFields,
+        .dialog_name = "LSVHighPassDlg",
+        .menu = {EffectGroup::kFilters, false, 4011},
+        .batch_id = 5,
+    };
 }
 
 }  // namespace sonvara

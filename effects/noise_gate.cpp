@@ -9,6 +9,7 @@
 #include "effects/effect_process.h"
 #include "effects/effect_sources.h"
 #include "effects/high_pass.h"
+#include "effects/registry/built_in_effects.h"
 
 namespace sonvara {
 namespace {
@@ -166,6 +167,32 @@ EfNoiseReduction::EfNoiseReduction(LCutListAudio& document, FrameRange range,
 
 ProcessResult EfNoiseReduction::Body() {
     return RunRangeEffect(*this, "Noise Reduction", document_, range_, EffectSource(parameters_));
+}
+
+// The level is clamped by the gates, so every value is accepted.
+EffectEntry NoiseReductionEffect() {
+    return {
+        .id = "noise-reduction",
+        .names = {"Reducción de Ruido...", "Reducción de Ruido", "Reducción de Ruido"},
+        .fields = {DecibelField(kNoiseGateLevel, "Nivel de Ruido (dB)", "nivel (dB)",
+                                "Nivel de Ruido (dB)")},
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues& v) {
+                return RunEffectProcess<EfNoiseReduction>(run, document, range,
+                                                          FromValues(kNoiseGateStored, v));
+            },
+        .preview = [](const EffectValues& v,
+                      const EffectPlace&) { return EffectSource(FromValues(kNoiseGateStored, v)); },
+        .stream = [](const EffectValues& v,
+                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
+            return StreamStage{EffectSource(FromValues(kNoiseGateStored, v))};
+        },
+        .dialog = EffectDialog::kFields,
+        .dialog_name = "LSVNoiseReductionDlg",
+        .menu = {EffectGroup::kDynamics, false, 4010},
+        .batch_id = 11,
+    };
 }
 
 }  // namespace sonvara

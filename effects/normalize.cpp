@@ -5,6 +5,7 @@
 
 #include "document/cut_list_reader.h"
 #include "effects/effect_sources.h"
+#include "effects/registry/built_in_effects.h"
 
 namespace sonvara {
 
@@ -47,6 +48,31 @@ ProcessResult EfNormalize::Body() {
         document_.EfAmplify(range_.start, range_.end, applied_percent_);
     }
     return PROCESS_DONE;
+}
+
+// Normalize needs the selection's peak before its first frame: it has no stream stage.
+EffectEntry NormalizeEffect() {
+    return {
+        .id = "normalize",
+        .names = {"Normalizador...", "Normalizador", "Normalizador"},
+        .fields = {PercentField(kNormalizePeakLevel, ValueWidth::kInt16, "Nivel más alto (%)",
+                                "nivel (%)", "Normalizar al más alto nivel (%)")},
+        .check = [](const EffectValues& v) { return Check(FromValues(kNormalizeStored, v)); },
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues& v) {
+                return RunEffectProcess<EfNormalize>(run, document, range,
+                                                     FromValues(kNormalizeStored, v));
+            },
+        .preview =
+            [](const EffectValues& v, const EffectPlace& place) {
+                return NormalizeSource(FromValues(kNormalizeStored, v), place.Peak());
+            },
+        .dialog = EffectDialog::kFields,
+        .dialog_name = "LSVNormalizeDlg",
+        .menu = {EffectGroup::kVolume, false, 4002},
+        .batch_id = 4,
+    };
 }
 
 }  // namespace sonvara

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "effects/effect_process.h"
+#include "effects/registry/built_in_effects.h"
 
 namespace sonvara {
 
@@ -48,6 +49,18 @@ ProcessResult LEfReverse::Body() {
     return RunRangeEffect(
         *this, "Reverse", document_, range_,
         [](const LSoundSourceRef& upstream) { return upstream; }, LReverseSoundProcess);
+}
+
+EffectEntry ReverseEffect() {
+    return {
+        .id = "reverse",
+        .names = {"Revertir", "Revertir", ""},
+        .fields = {},
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues&) { return RunEffectProcess<LEfReverse>(run, document, range); },
+        .menu = {EffectGroup::kTimePitch, true, 4018},
+    };
 }
 
 }  // namespace sonvara

@@ -8,6 +8,8 @@
 #include "document/cut_list_reader.h"
 #include "document/cut_writer.h"
 #include "effects/effect_process.h"
+#include "effects/effect_sources.h"
+#include "effects/registry/built_in_effects.h"
 #include "effects/time_stretch.h"
 
 namespace sonvara {
@@ -88,6 +90,73 @@ ProcessResult LEfChangeSpeedPitch::Body() {
         range_.end = range_.start + changed.GetLength();
     }
     return result;
+}
+
+namespace {
+
+// The three changes share their parameters, their check and their dialog; each keeps its own
+// percent. In a stream the change runs over the whole of it.
+EffectEntry SpeedEffect(std::string id, const std::string& name, SpeedPitchMode mode,
+                        EffectField percent, bool separator_before, int command,
+                        std::uint32_t batch_id) {
+    auto parameters = [mode](const EffectValues& v) {
+        return SpeedPitchParameters{.percent = v.numbers.empty() ? 0 : v.numbers[0], .mode = mode};
+    };
+    return {
+        .id = std::move(id),
+        .names = {name + "...", name, name},
+        .fields = {std::move(percent)},
+        .check = [parameters](const EffectValues& v) { return Check(parameters(v)); },
+        .apply =
+            [parameters](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+                         const EffectValues& v) {
+                LEfChangeSpeedPitch change(document, range, parameters(v));
+                const ProcessResult result = run(change);
+                range.end = change.SelectionEnd();
+                return result;
+            },
+        .preview =
+            [parameters](const EffectValues& v, const EffectPlace& place) {
+                return EffectSource(parameters(v), place.Part());
+            },
+        .stream = [parameters](const EffectValues& v,
+                               const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
+            const SpeedPitchParameters speed = parameters(v);
+            return StreamStage{[speed](const LSoundSourceRef& upstream) {
+                return SpeedPitchSource(upstream, speed.percent, speed.mode);
+            }};
+        },
+        .dialog = EffectDialog::kFields,
+        .dialog_name = "LSVSpeedChangeDlg",
+        .menu = {EffectGroup::kTimePitch, separator_before, command},
+        .batch_id = batch_id,
+    };
+}
+
+}  // namespace
+
+EffectEntry SpeedSimpleEffect() {
+    return SpeedEffect(
+        "speed", "Cambio Simple de Velocidad y Tono", kSpeedPitchSimple,
+        PercentField(kSpSpeedPitch, ValueWidth::kInt16, "Ajuste de Tono/Velocidad (%)",
+                     "porcentaje", "Ajuste de Velocidad/Tono (%)"),
+        false, 4014, 12);
+}
+
+EffectEntry ConstantPitchEffect() {
+    return SpeedEffect("tempo", "Cambio Constante de Tono y Velocidad", kSpeedPitchConstantPitch,
+                       PercentField(kConstPitchSpeed, ValueWidth::kInt16, "Ajuste de Velocidad (%)",
+                                    "porcentaje", "Ajuste de Velocidad (%)"),
+                       false, 4015, 13);
+}
+
+// A script's item without data has always fallen back on 100 here, the dialog on 0.
+EffectEntry ConstantSpeedEffect() {
+    EffectField percent = PercentField(kConstSpeedPitch, ValueWidth::kInt16, "Ajuste de Tono(%)",
+                                       "porcentaje", "Ajuste de Tono (%)");
+    percent.batch_default = 100;
+    return SpeedEffect("pitch", "Cambio Constante de Velocidad y Tono", kSpeedPitchConstantSpeed,
+                       std::move(percent), false, 4016, 14);
 }
 
 }  // namespace sonvara

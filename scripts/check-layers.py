@@ -71,7 +71,7 @@ GRAPH = {
                           "view", "editor/common", "editor/edit", "editor/files",
                           "editor/places"]),
     "app": (["sonvara"], ["core", "platform", "editor/common", "editor/frame"]),
-    "tools": (["sonvara-batch"], ["core", "platform", "audio", "formats", "batch"]),
+    "tools": (["sonvara-batch"], ["core", "platform", "audio", "effects", "formats", "batch"]),
 }
 
 # Uses of a unit's headers alone (the entry points a loadable component exports), which need no

@@ -130,13 +130,13 @@ int ShowBatchScript(const std::string& path) {
 int ListBatchCommands() {
     for (const BatchCommandInfo& command : BatchCommands()) {
         std::string parameters;
-        for (const BatchField& field : command.fields) {
-            if (field.type == BatchFieldType::kPointList) {
-                parameters = "(los puntos de \"" + std::string(command.point_file) + "\")";
+        for (const EffectField& field : command.fields) {
+            if (field.IsPoints()) {
+                parameters = "(los puntos de \"" + field.point_file + "\")";
                 break;
             }
             parameters += parameters.empty() ? "" : ", ";
-            parameters += field.label;
+            parameters += field.batch_label;
         }
         std::printf("%2u  %.*s%s%s\n", command.id, static_cast<int>(command.name.size()),
                     command.name.data(), parameters.empty() ? "" : ": ", parameters.c_str());

@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 
 #include "batch/named_effect.h"
 #include "core/message_loop.h"
 #include "core/terminal_progress_view.h"
+#include "effects/registry/effect_registry.h"
 #include "formats/file_kind.h"
 #include "formats/load_save.h"
 
@@ -139,6 +141,18 @@ int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts) {
             break;
     }
     return Fail("no se pudo guardar \"" + options.output + "\"");
+}
+
+int ListEffects() {
+    for (const EffectEntry& effect : Effects().All()) {
+        std::string typed = EffectUsage(effect);
+        // Padded by characters, not bytes: the usages hold accented letters.
+        const auto shown =
+            std::count_if(typed.begin(), typed.end(), [](char c) { return (c & 0xC0) != 0x80; });
+        typed.append(static_cast<std::size_t>(std::max<std::ptrdiff_t>(33 - shown, 1)), ' ');
+        std::printf("%s%s\n", typed.c_str(), effect.names.undo.c_str());
+    }
+    return 0;
 }
 
 }  // namespace sonvara

@@ -20,4 +20,8 @@ struct EffectVerbOptions {
 // The exit status (0 done, 1 cancelled, 2 failed), with what went wrong on stderr.
 int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts);
 
+// `sonvara-batch effects`: each registered effect as typed, with its fields' default values, and
+// its name in the editor.
+int ListEffects();
+
 }  // namespace sonvara

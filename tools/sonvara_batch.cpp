@@ -6,6 +6,7 @@
 //   sonvara-batch run [options] FILE...      the batch converter: commands on every FILE
 //   sonvara-batch script show FILE.svb       a batch script's commands and options
 //   sonvara-batch commands                   the commands a batch script can hold
+//   sonvara-batch effects                    the effects by their short names
 //   sonvara-batch --version
 //
 // A file named "-" is standard input or output in the format of --type EXT (standard_streams.h);
@@ -67,6 +68,8 @@ constexpr const char* kUsage =
     "        equalizer:FRECUENCIA:NIVEL,...  ecualizador; frecuencias de 0 a 20000 Hz (1000,\n"
     "                                    1000Hz, 2.5kHz)\n"
     "        envelope:TIEMPO:NIVEL,...   envolvente de volumen a lo largo del archivo\n"
+    "        EFECTO:VALORES              un efecto de \"sonvara-batch effects\" "
+    "(\"echo:800ms,50%\")\n"
     "        ORDEN[:VALORES]             una orden de \"sonvara-batch commands\" (\"Eco:800,50\")\n"
     "      Tiempos: segundos (1.5 o 1.5s), milisegundos (250ms), 1:30.5, 1:02:03 o un\n"
     "      porcentaje del archivo (25%). Niveles: porcentaje (50% o 50) o decibelios (-6dB);\n"
@@ -81,6 +84,8 @@ constexpr const char* kUsage =
     "      Muestra las órdenes de una lista con sus opciones.\n"
     "  sonvara-batch commands\n"
     "      Las 18 órdenes con sus parámetros.\n"
+    "  sonvara-batch effects\n"
+    "      Los efectos del editor por su nombre corto, con sus valores de partida.\n"
     "\n"
     "Opciones:\n"
     "  --raw-rate N        muestras por segundo de los archivos .raw y .vox (6000 a 96000)\n"
@@ -539,6 +544,9 @@ int Dispatch(const Options& options, BatchPrompts& prompts) {
     }
     if (options.command == "commands") {
         return ListBatchCommands();
+    }
+    if (options.command == "effects") {
+        return ListEffects();
     }
     return Fail("orden desconocida: " + options.command + " (--help)");
 }

@@ -11,16 +11,9 @@
 #include "editor/common/dialog_parts.h"
 #include "editor/edit/convert_rate_dialog.h"
 #include "editor/edit/insert_silence_dialog.h"
-#include "editor/effects/amplify_dialog.h"
-#include "editor/effects/compressor_dialog.h"
-#include "editor/effects/echo_dialog.h"
+#include "editor/effects/effect_dialog.h"
 #include "editor/effects/envelope_dialog.h"
 #include "editor/effects/equalizer_dialog.h"
-#include "editor/effects/high_pass_dialog.h"
-#include "editor/effects/noise_reduction_dialog.h"
-#include "editor/effects/normalize_dialog.h"
-#include "editor/effects/reverb_dialog.h"
-#include "editor/effects/speed_change_dialog.h"
 
 namespace sonvara {
 namespace {
@@ -29,7 +22,7 @@ namespace {
 class ChannelsDlg : public QDialog {
   public:
     // Starts from `channels`; OK stores the choice as `stored`.
-    ChannelsDlg(int channels, const StoredValue& stored, QWidget* parent)
+    ChannelsDlg(int channels, StoredValue stored, QWidget* parent)
         : QDialog(parent), stored_(stored) {
         setObjectName("ChannelsDlg");
         setWindowTitle("Convertir los Canales (Mono <-> Estéreo)");
@@ -53,73 +46,10 @@ class ChannelsDlg : public QDialog {
     }
 
   private:
-    const StoredValue& stored_;
+    StoredValue stored_;
     QRadioButton* mono_;
     QRadioButton* stereo_;
 };
-
-// An effect dialog's fields are named after the stored values they start from, which are the
-// ones the batch command falls back on: the item's numbers go in and come out by those names.
-void FillFields(const QDialog& dialog, const BatchCommandInfo& command,
-                const std::vector<int>& numbers) {
-    std::size_t next = 0;
-    for (const BatchField& field : command.fields) {
-        const QString name = QString::fromUtf8(field.stored.name.data(),
-                                               static_cast<qsizetype>(field.stored.name.size()));
-        const int value = numbers[next++];
-        if (auto* spin = dialog.findChild<QSpinBox*>(name)) {
-            spin->setValue(value);
-        } else if (auto* choice = dialog.findChild<QComboBox*>(name)) {
-            choice->setCurrentIndex(value < choice->count() ? value : -1);
-        }
-    }
-}
-
-std::vector<int> FieldValues(const QDialog& dialog, const BatchCommandInfo& command) {
-    std::vector<int> numbers;
-    for (const BatchField& field : command.fields) {
-        const QString name = QString::fromUtf8(field.stored.name.data(),
-                                               static_cast<qsizetype>(field.stored.name.size()));
-        if (auto* spin = dialog.findChild<QSpinBox*>(name)) {
-            numbers.push_back(spin->value());
-        } else if (auto* choice = dialog.findChild<QComboBox*>(name)) {
-            numbers.push_back(choice->currentIndex());
-        }
-    }
-    return numbers;
-}
-
-std::unique_ptr<QDialog> EffectDialog(std::uint32_t id, Prompts& prompts, QWidget* parent) {
-    static const LCutListAudio kNoDocument;
-    switch (id) {
-        case kBatchAmplify:
-            return std::make_unique<LSVAmplifyDlg>(prompts, nullptr, parent);
-        case kBatchNormalize:
-            return std::make_unique<LSVNormalizeDlg>(prompts, nullptr, kNoDocument, FrameRange{},
-                                                     parent);
-        case kBatchHighPass:
-            return std::make_unique<LSVHighPassDlg>(prompts, nullptr, parent);
-        case kBatchEcho:
-            return std::make_unique<LSVEchoDlg>(prompts, nullptr, parent);
-        case kBatchReverb:
-            return std::make_unique<LSVReverbDlg>(prompts, nullptr, parent);
-        case kBatchNoiseReduction:
-            return std::make_unique<LSVNoiseReductionDlg>(prompts, nullptr, parent);
-        case kBatchCompressor:
-            return std::make_unique<LSVCompressorDlg>(prompts, nullptr, parent);
-        case kBatchSpeedSimple:
-            return std::make_unique<LSVSpeedChangeDlg>(prompts, nullptr, FrameRange{},
-                                                       kSpeedPitchSimple, parent);
-        case kBatchConstantPitch:
-            return std::make_unique<LSVSpeedChangeDlg>(prompts, nullptr, FrameRange{},
-                                                       kSpeedPitchConstantPitch, parent);
-        case kBatchConstantSpeed:
-            return std::make_unique<LSVSpeedChangeDlg>(prompts, nullptr, FrameRange{},
-                                                       kSpeedPitchConstantSpeed, parent);
-        default:
-            return nullptr;
-    }
-}
 
 }  // namespace
 
@@ -155,40 +85,42 @@ std::optional<LBatchCommandItem> EditBatchOptions(const LBatchCommandItem& item,
             return MakeBatchItem(command, {dialog.SampleRate()});
         }
         case kBatchConvertChannels: {
-            ChannelsDlg dialog(numbers[0], command.fields[0].stored, parent);
+            ChannelsDlg dialog(numbers[0], command.fields[0].setting.View(), parent);
             if (dialog.exec() != QDialog::Accepted) {
                 return std::nullopt;
             }
             return MakeBatchItem(command, {dialog.Channels()});
         }
-        case kBatchEqualizer:
-        case kBatchEnvelope: {
-            std::unique_ptr<LPointListDlg> dialog;
-            if (item.id == kBatchEqualizer) {
-                dialog = std::make_unique<LEqualizerDlg>(prompts, nullptr, parent);
-            } else {
-                // The envelope runs along each whole file, whose length is not known here.
-                dialog =
-                    std::make_unique<LEnvelopeDlg>(prompts, FrameRange{}, 44100, nullptr, parent);
-            }
-            dialog->Graph().SetPoints(values.points);
-            if (dialog->exec() != QDialog::Accepted) {
-                return std::nullopt;
-            }
-            return MakeBatchItem(command, {}, dialog->Points());
-        }
         default:
             break;
     }
-    std::unique_ptr<QDialog> dialog = EffectDialog(item.id, prompts, parent);
-    if (dialog == nullptr) {
+    if (command.effect == nullptr) {
         return std::nullopt;
     }
-    FillFields(*dialog, command, numbers);
-    if (dialog->exec() != QDialog::Accepted) {
+    // The effect's own dialog, as its menu command opens it, without a preview.
+    const EffectEntry& effect = *command.effect;
+    if (effect.dialog == EffectDialog::kEqualizerPoints ||
+        effect.dialog == EffectDialog::kEnvelopePoints) {
+        std::unique_ptr<LPointListDlg> dialog;
+        if (effect.dialog == EffectDialog::kEqualizerPoints) {
+            dialog = std::make_unique<LEqualizerDlg>(prompts, nullptr, parent);
+        } else {
+            // The envelope runs along each whole file, whose length is not known here.
+            dialog = std::make_unique<LEnvelopeDlg>(prompts, FrameRange{}, 44100, nullptr, parent);
+        }
+        dialog->Graph().SetPoints(values.points);
+        if (dialog->exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return MakeBatchItem(command, {}, dialog->Points());
+    }
+    static const LCutListAudio kNoDocument;
+    LSVEffectDlg dialog(effect, prompts, nullptr, EffectPlace(kNoDocument, FrameRange{}), parent);
+    dialog.SetValues(values);
+    if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return MakeBatchItem(command, FieldValues(*dialog, command));
+    return MakeBatchItem(command, dialog.Values().numbers);
 }
 
 }  // namespace sonvara

@@ -65,6 +65,15 @@ bool PassesCheck(std::string_view refusal, Prompts& prompts) {
     return false;
 }
 
+bool PassesCheck(const Result<void>& check, Prompts& prompts) {
+    if (check) {
+        return true;
+    }
+    prompts.Ask({std::string(kInvalidValueCaption), check.Message(), PromptIcon::kInformation,
+                 PromptButtons::kOk});
+    return false;
+}
+
 void SpanishButtons(QDialogButtonBox& box) {
     if (QPushButton* ok = box.button(QDialogButtonBox::Ok)) {
         ok->setText("Aceptar");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/prompts.h"
+#include "core/result.h"
 
 class QComboBox;
 class QDialog;
@@ -35,6 +36,8 @@ std::optional<int> NumberIn(const QLineEdit& field, Prompts& prompts);
 // True for an empty `refusal` (a check's result); otherwise shows it in a box captioned "Valor
 // no válido" and returns false, so that the dialog stays open.
 bool PassesCheck(std::string_view refusal, Prompts& prompts);
+// The same for a check's result: true when accepted.
+bool PassesCheck(const Result<void>& check, Prompts& prompts);
 
 // Gives the OK, Cancel and Help buttons of `box` their Spanish texts.
 void SpanishButtons(QDialogButtonBox& box);

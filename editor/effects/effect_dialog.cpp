@@ -9,57 +9,102 @@
 
 #include "editor/common/dialog_parts.h"
 #include "editor/common/preview_button.h"
-#include "effects/effect_parameters.h"
 
 namespace sonvara {
+namespace {
 
-LSVEffectDlg::LSVEffectDlg(const QString& title, Prompts& prompts, LEffectPreview* preview,
-                           QWidget* parent)
-    : QDialog(parent), prompts_(prompts), fields_(new QFormLayout), preview_(preview) {
+QString Text(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+LSVEffectDlg::LSVEffectDlg(const EffectEntry& effect, Prompts& prompts, LEffectPreview* preview,
+                           EffectPlace place, QWidget* parent)
+    : QDialog(parent),
+      effect_(effect),
+      prompts_(prompts),
+      place_(place),
+      form_(new QFormLayout),
+      fields_(effect.fields.size(), nullptr),
+      preview_(preview) {
+    const QString title = Text(effect.names.undo);
+    setObjectName(Text(effect.dialog_name));
     setWindowTitle(title);
     // Wide enough for the caption, which names the effect, to show whole in the title bar.
     setMinimumWidth(std::max(300, fontMetrics().horizontalAdvance(title) * 3 / 2 + 100));
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields_);
-}
+    layout->addLayout(form_);
 
-QSpinBox* LSVEffectDlg::AddNumber(const char* name, const QString& label, int value,
-                                  FieldRange range) {
-    auto* field = new QSpinBox(this);
-    field->setObjectName(name);
-    field->setRange(range.lowest, range.highest);
-    field->setValue(value);
-    fields_->addRow(label, field);
-    connect(field, &QSpinBox::valueChanged, this, &LSVEffectDlg::ValuesChanged);
-    return field;
-}
+    const EffectValues stored = ReadStoredValues(effect.fields);
+    std::vector<std::size_t> order = effect.dialog_order;
+    if (order.empty()) {
+        for (std::size_t i = 0; i < effect.fields.size(); ++i) {
+            order.push_back(i);
+        }
+    }
+    for (const std::size_t index : order) {
+        const EffectField& field = effect.fields[index];
+        const int value = stored.numbers[index];
+        if (field.choices.empty()) {
+            auto* number = new QSpinBox(this);
+            number->setObjectName(Text(field.setting.key));
+            number->setRange(field.lowest, field.highest);
+            number->setValue(value);
+            form_->addRow(Text(field.label), number);
+            connect(number, &QSpinBox::valueChanged, this, &LSVEffectDlg::ValuesChanged);
+            fields_[index] = number;
+        } else {
+            auto* choice = new QComboBox(this);
+            choice->setObjectName(Text(field.setting.key));
+            for (const std::string& text : field.choices) {
+                choice->addItem(Text(text));
+            }
+            // A stored value outside the list shows no choice, and is refused until one is made.
+            choice->setCurrentIndex(value);
+            form_->addRow(Text(field.label), choice);
+            connect(choice, &QComboBox::currentIndexChanged, this, &LSVEffectDlg::ValuesChanged);
+            fields_[index] = choice;
+        }
+    }
 
-QComboBox* LSVEffectDlg::AddChoice(const char* name, const QString& label, const QStringList& items,
-                                   int index) {
-    auto* field = new QComboBox(this);
-    field->setObjectName(name);
-    field->addItems(items);
-    field->setCurrentIndex(index);
-    fields_->addRow(label, field);
-    connect(field, &QComboBox::currentIndexChanged, this, &LSVEffectDlg::ValuesChanged);
-    return field;
-}
-
-void LSVEffectDlg::AddButtons() {
-    auto* layout = static_cast<QVBoxLayout*>(this->layout());
-    if (preview_ != nullptr) {
+    if (preview_ != nullptr && effect.preview) {
         preview_button_ = new PreviewButton(
             *preview_,
             [this]() -> std::optional<EffectSourceFactory> {
-                if (!Refusal().empty()) {
+                const EffectValues values = Values();
+                if (!effect_.Check(values)) {
                     return std::nullopt;
                 }
-                return Effect();
+                return effect_.preview(values, place_);
             },
             this);
         layout->addWidget(preview_button_);
     }
     AddOkCancelButtons(*this, *layout);
+}
+
+EffectValues LSVEffectDlg::Values() const {
+    EffectValues values;
+    for (QWidget* field : fields_) {
+        if (auto* number = qobject_cast<QSpinBox*>(field)) {
+            values.numbers.push_back(number->value());
+        } else if (auto* choice = qobject_cast<QComboBox*>(field)) {
+            values.numbers.push_back(choice->currentIndex());
+        }
+    }
+    return values;
+}
+
+void LSVEffectDlg::SetValues(const EffectValues& values) {
+    for (std::size_t i = 0; i < fields_.size() && i < values.numbers.size(); ++i) {
+        const int value = values.numbers[i];
+        if (auto* number = qobject_cast<QSpinBox*>(fields_[i])) {
+            number->setValue(value);
+        } else if (auto* choice = qobject_cast<QComboBox*>(fields_[i])) {
+            choice->setCurrentIndex(value < choice->count() ? value : -1);
+        }
+    }
 }
 
 QSpinBox* LSVEffectDlg::NumberField(const char* name) const {
@@ -73,13 +118,11 @@ void LSVEffectDlg::ValuesChanged() {
 }
 
 void LSVEffectDlg::accept() {
-    const std::string_view refusal = Refusal();
-    if (!refusal.empty()) {
-        prompts_.Ask({std::string(kInvalidValueCaption), std::string(refusal),
-                      PromptIcon::kInformation, PromptButtons::kOk});
+    const EffectValues values = Values();
+    if (!PassesCheck(effect_.Check(values), prompts_)) {
         return;
     }
-    if (!Store()) {
+    if (!WriteStoredValues(effect_.fields, values)) {
         prompts_.Ask({"Error",
                       "No se pudieron guardar los valores en la configuración; el efecto se "
                       "aplica igualmente.",

@@ -3,10 +3,11 @@
 #include <QMdiArea>
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "editor/common/file_window.h"
 #include "editor/frame/main_window.h"
-#include "effects/speed_pitch.h"
+#include "effects/registry/effect_registry.h"
 
 namespace sonvara {
 namespace {
@@ -37,7 +38,7 @@ using C = CheckedWhen;
 using T = ToolGroup;
 
 // clang-format off
-const Command kCommands[] = {
+const Command kCommandsBeforeEffects[] = {
     {kCmNew, M::kFile, false, "&Nuevo Archivo...\tCtrl+N", {kCtrl | Qt::Key_N}, "document-new",
      "Archivo nuevo (Ctrl+N)", E::kAlways, C::kNotCheckable, T::kFile, false,
      [](MainDialog& f) { f.CmNew(); }},
@@ -156,50 +157,10 @@ const Command kCommands[] = {
     {kCmRepeatEffect, M::kEffects, false, "Repetir el último efecto\tCtrl+Alt+R",
      {kCtrlAlt | Qt::Key_R}, nullptr, nullptr, E::kSelection, C::kNotCheckable,
      T::kNone, false, [](MainDialog& f) { f.CmRepeatEffect(); }},
-    {kCmAmplify, M::kVolume, false, "Amplificador...", {}, nullptr, nullptr, E::kSelection,
-     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmAmplify(); }},
-    {kCmNormalize, M::kVolume, false, "Normalizador...", {}, nullptr, nullptr, E::kSelection,
-     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmNormalize(); }},
-    {kCmFadeIn, M::kVolume, true, "Fade In", {}, nullptr, nullptr, E::kSelection,
-     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmFadeIn(); }},
-    {kCmFadeOut, M::kVolume, false, "Fade Out", {}, nullptr, nullptr, E::kSelection,
-     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmFadeOut(); }},
-    {kCmFadeOutAndTrim, M::kVolume, false, "Oírse y recortar", {}, nullptr, nullptr,
-     E::kSelection, C::kNotCheckable, T::kNone, true,
-     [](MainDialog& f) { f.CmFadeOutAndTrim(); }},
-    {kCmEnvelope, M::kVolume, false, "Envolver...", {}, nullptr, nullptr, E::kSelection,
-     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmEnvelope(); }},
-    {kCmDCOffsetCorrection, M::kVolume, true, "Corrección DC Offset", {}, nullptr, nullptr,
-     E::kSelection, C::kNotCheckable, T::kNone, true,
-     [](MainDialog& f) { f.CmDCOffsetCorrection(); }},
-    {kCmEqualizer, M::kFilters, false, "Ecualizador...", {}, nullptr, nullptr, E::kSelection,
-     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmEqualizer(); }},
-    {kCmLowCutFilter, M::kFilters, false, "Filtro High-Pass...", {}, nullptr, nullptr,
-     E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmLowCutFilter(); }},
-    {kCmCompressor, M::kDynamics, false, "Compresor de Rango Dinámico...", {}, nullptr, nullptr,
-     E::kSelection, C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmCompressor(); }},
-    {kCmNoiseReduction, M::kDynamics, false, "Reducción de Ruido...", {}, nullptr, nullptr,
-     E::kSelection, C::kNotCheckable, T::kNone, true,
-     [](MainDialog& f) { f.CmNoiseReduction(); }},
-    {kCmAutoGainControl, M::kDynamics, false, "Control Automático de Ganancia", {}, nullptr,
-     nullptr, E::kSelection, C::kNotCheckable, T::kNone, true,
-     [](MainDialog& f) { f.CmAutoGainControl(); }},
-    {kCmSimpleSpeedPitch, M::kTimePitch, false, "Cambio Simple de Velocidad y Tono...", {},
-     nullptr, nullptr, E::kSelection, C::kNotCheckable, T::kNone, true,
-     [](MainDialog& f) { f.CmSpeedChange(kSpeedPitchSimple); }},
-    {kCmConstantPitchSpeed, M::kTimePitch, false, "Cambio Constante de Tono y Velocidad...", {},
-     nullptr, nullptr, E::kSelection, C::kNotCheckable, T::kNone, true,
-     [](MainDialog& f) { f.CmSpeedChange(kSpeedPitchConstantPitch); }},
-    {kCmConstantSpeedPitch, M::kTimePitch, false, "Cambio Constante de Velocidad y Tono...", {},
-     nullptr, nullptr, E::kSelection, C::kNotCheckable, T::kNone, true,
-     [](MainDialog& f) { f.CmSpeedChange(kSpeedPitchConstantSpeed); }},
-    {kCmReverse, M::kTimePitch, true, "Revertir", {}, nullptr, nullptr, E::kSelection,
-     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmReverse(); }},
-    {kCmEcho, M::kDelay, false, "Eco...", {}, nullptr, nullptr, E::kSelection, C::kNotCheckable,
-     T::kNone, true, [](MainDialog& f) { f.CmEcho(); }},
-    {kCmReverb, M::kDelay, false, "Reverb...", {}, nullptr, nullptr, E::kSelection,
-     C::kNotCheckable, T::kNone, true, [](MainDialog& f) { f.CmReverb(); }},
+};
 
+// After the effects, which come from the registry.
+const Command kCommandsAfterEffects[] = {
     {kCmZoomIn, M::kView, false, "Zoom In\tCtrl+Plus",
      {kCtrlPad | Qt::Key_Plus, kCtrl | Qt::Key_Plus}, "zoom-in", "Acercar (Ctrl++)",
      E::kFileOpen, C::kNotCheckable, T::kZoom, true, OnFile<&LSVFileWindow::ZoomIn>},
@@ -304,10 +265,55 @@ const Command kCommands[] = {
 };
 // clang-format on
 
+CommandMenu MenuOf(EffectGroup group) {
+    switch (group) {
+        case EffectGroup::kVolume:
+            return CommandMenu::kVolume;
+        case EffectGroup::kFilters:
+            return CommandMenu::kFilters;
+        case EffectGroup::kDynamics:
+            return CommandMenu::kDynamics;
+        case EffectGroup::kTimePitch:
+            return CommandMenu::kTimePitch;
+        case EffectGroup::kDelay:
+            break;
+    }
+    return CommandMenu::kDelay;
+}
+
+// Every command: the rows above, with a row for each effect of the registry (on the selection,
+// also in the file window's context menu) after the repeat of the last one.
+std::vector<Command> MakeCommands() {
+    std::vector<Command> commands(std::begin(kCommandsBeforeEffects),
+                                  std::end(kCommandsBeforeEffects));
+    for (const EffectEntry& effect : Effects().All()) {
+        commands.push_back({effect.menu.command,
+                            MenuOf(effect.menu.group),
+                            effect.menu.separator_before,
+                            effect.names.menu.c_str(),
+                            {},
+                            nullptr,
+                            nullptr,
+                            EnabledWhen::kSelection,
+                            CheckedWhen::kNotCheckable,
+                            ToolGroup::kNone,
+                            true,
+                            [&effect](MainDialog& frame) { frame.CmEffect(effect); }});
+    }
+    commands.insert(commands.end(), std::begin(kCommandsAfterEffects),
+                    std::end(kCommandsAfterEffects));
+    return commands;
+}
+
+const std::vector<Command>& AllCommands() {
+    static const std::vector<Command> commands = MakeCommands();
+    return commands;
+}
+
 }  // namespace
 
 std::span<const Command> Commands() {
-    return kCommands;
+    return AllCommands();
 }
 
 bool IsEffectMenu(CommandMenu menu) {
@@ -329,9 +335,10 @@ bool ActsWhileHeld(int id) {
 }
 
 const Command* FindCommand(int id) {
-    const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
+    const std::vector<Command>& commands = AllCommands();
+    const auto found = std::find_if(commands.begin(), commands.end(),
                                     [id](const Command& command) { return command.id == id; });
-    return found != std::end(kCommands) ? found : nullptr;
+    return found != commands.end() ? &*found : nullptr;
 }
 
 }  // namespace sonvara

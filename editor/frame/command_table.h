@@ -5,6 +5,7 @@
 // enabling over it; a command that is not built is not a row.
 
 #include <QKeyCombination>
+#include <functional>
 #include <span>
 
 namespace sonvara {
@@ -67,6 +68,8 @@ enum CommandId : int {
     kCmForward = 3009,
     kCmEnd = 3010,
     kCmPlayer = 3011,
+    // The effects: each entry of the effect registry brings its own id; these name the built-in
+    // ones for the code that refers to one of them.
     kCmAmplify = 4001,
     kCmNormalize = 4002,
     kCmEqualizer = 4003,
@@ -171,7 +174,7 @@ struct Command {
     CheckedWhen checked;
     ToolGroup tool_group;
     bool context_menu;  // also in the file window's context menu
-    void (*run)(MainDialog& frame);
+    std::function<void(MainDialog& frame)> run;
 };
 
 // Every command, in menu order.

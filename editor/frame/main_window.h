@@ -52,6 +52,7 @@ class LSVFileWindow;
 class WaveInProvider;
 class WaveOutProvider;
 struct MixPasteParameters;
+struct EffectEntry;
 
 // The time fields of the status bar, in their order there.
 enum class TimeField { kSelectionStart, kSelectionEnd, kSelectionLength, kCursor };
@@ -215,26 +216,12 @@ class MainDialog : public QMainWindow, private TransportHost {
     void CmInsertFile(InsertPlace place);
     // A new untitled file holding the selection, modified; neither file records an undo step.
     void CmCopyToNew();
-    // The effects on the current file's selection: each asks its values (from the stored ones,
-    // stored back on OK) where it has any, then changes the selection as one undoable step
-    // behind the progress dialog; a cancelled or failed effect leaves the document as it was.
-    void CmAmplify();
-    void CmNormalize();
-    void CmEqualizer();
-    void CmEcho();
-    void CmReverb();
-    void CmFadeIn();
-    void CmFadeOut();
-    void CmFadeOutAndTrim();
-    void CmEnvelope();
-    void CmAutoGainControl();
-    void CmNoiseReduction();
-    void CmLowCutFilter();
-    void CmCompressor();
-    // The selection afterwards covers the changed audio.
-    void CmSpeedChange(int mode);
-    void CmDCOffsetCorrection();
-    void CmReverse();
+    // An effect of the registry on the current file's selection (effect_commands.cpp): it asks
+    // its values (from the stored ones, stored back on OK) where it has any, then changes the
+    // selection as one undoable step behind the progress dialog; a cancelled or failed effect
+    // leaves the document as it was. A change of length leaves the selection on the changed
+    // audio.
+    void CmEffect(const EffectEntry& effect);
     // The last effect applied, with the same values, on the current selection, without a dialog.
     void CmRepeatEffect();
     // Bookmarks, regions and projects (bookmark_commands.cpp, region_commands.cpp,

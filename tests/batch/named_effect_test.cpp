@@ -7,6 +7,7 @@
 
 #include "batch/named_effect.h"
 #include "effects/envelope.h"
+#include "effects/registry/effect_registry.h"
 
 namespace sonvara {
 namespace {
@@ -21,6 +22,29 @@ NamedEffect RandomEffect(std::mt19937& random) {
                              : EffectTime{false, below(std::int64_t{1} << 31)};
     };
     NamedEffect effect;
+    if (below(9) == 8) {
+        // A registered effect with values: any its fields' widths hold that its check accepts.
+        std::vector<const EffectEntry*> typed;
+        for (const EffectEntry& entry : Effects().All()) {
+            if (!entry.fields.empty() && !entry.fields[0].IsPoints()) {
+                typed.push_back(&entry);
+            }
+        }
+        const EffectEntry& entry =
+            *typed[static_cast<std::size_t>(below(static_cast<std::int64_t>(typed.size())))];
+        effect.kind = NamedEffectKind::kRegistered;
+        effect.effect = entry.id;
+        do {
+            effect.values.numbers.clear();
+            for (const EffectField& field : entry.fields) {
+                const std::int64_t lowest = std::max<std::int64_t>(WidthLowest(field.width), -3000);
+                effect.values.numbers.push_back(static_cast<int>(
+                    lowest +
+                    below(std::min<std::int64_t>(WidthHighest(field.width), 3000) - lowest + 1)));
+            }
+        } while (!entry.Check(effect.values));
+        return effect;
+    }
     effect.kind = static_cast<NamedEffectKind>(below(8));
     const std::size_t points = static_cast<std::size_t>(2 + below(63));
     switch (effect.kind) {
@@ -204,6 +228,19 @@ TEST(NamedEffectTest, BadTextsAreRefusedSayingWhy) {
              Case{"Eco:5,50",
                   "El tiempo de Eco debe ser entre 10 y 3000ms. Por favor, intente de "
                   "nuevo ."},
+             // Registered effects: their check's message, or how they are written.
+             Case{"echo:5ms,50%",
+                  "El tiempo de Eco debe ser entre 10 y 3000ms. Por favor, intente de "
+                  "nuevo ."},
+             Case{"echo", "\"echo\" se escribe así: echo:800ms,50%"},
+             Case{"echo:800ms", "\"echo\" se escribe así: echo:800ms,50%"},
+             Case{"echo:800ms,50%,1", "\"echo\" se escribe así: echo:800ms,50%"},
+             Case{"auto-gain:1", "\"auto-gain\" se escribe así: auto-gain"},
+             Case{"compressor:0dB,9:1,0dB",
+                  "valor no válido para ratio (0 a 6): \"9:1\" (un número entero o uno de "
+                  "1:1 3:2 2:1 3:1 4:1 5:1 Limit)"},
+             Case{"high-pass:1kHz",
+                  "valor no válido para frecuencia (Hz): \"1kHz\" (un número entero (250Hz))"},
          }) {
         std::string problem;
         EXPECT_FALSE(ParseNamedEffect(c.text, problem)) << c.text;

@@ -32,6 +32,7 @@
 #include "effects/high_pass.h"
 #include "effects/noise_gate.h"
 #include "effects/normalize.h"
+#include "effects/registry/effect_registry.h"
 #include "effects/reverse.h"
 #include "effects/speed_pitch.h"
 #include "tests/editor/editor_fixture.h"
@@ -416,6 +417,51 @@ TEST_F(EffectCommandsTest, TheLastEffectRepeatsWithItsValuesOnTheNewSelection) {
     // Without a selection there is nothing to repeat on.
     Select(file, {0, 0});
     EXPECT_FALSE(repeat->isEnabled());
+}
+
+// The Efectos menu is the registry's: each effect is a row of its group with its label, in the
+// registry's order, and the ids the code names them by are their entries' ids.
+TEST_F(EffectCommandsTest, EachRegisteredEffectIsAnEntryOfItsMenuGroup) {
+    const std::map<EffectGroup, QString> titles = {{EffectGroup::kVolume, "Volumen"},
+                                                   {EffectGroup::kFilters, "Filtros"},
+                                                   {EffectGroup::kDynamics, "Dinámica"},
+                                                   {EffectGroup::kTimePitch, "Tiempo y Tono"},
+                                                   {EffectGroup::kDelay, "Retardo"}};
+    std::map<const QMenu*, int> last_place;
+    for (const EffectEntry& effect : Effects().All()) {
+        SCOPED_TRACE(effect.id);
+        QAction* action = frame_->Action(effect.menu.command);
+        ASSERT_NE(action, nullptr);
+        EXPECT_EQ(action->text().toStdString(), effect.names.menu);
+        const auto* group = qobject_cast<const QMenu*>(action->parent());
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->title(), titles.at(effect.menu.group));
+        const int place = static_cast<int>(group->actions().indexOf(action));
+        EXPECT_GT(place, last_place.contains(group) ? last_place[group] : -1);
+        last_place[group] = place;
+    }
+    const std::map<int, std::string> named = {{kCmAmplify, "amplify"},
+                                              {kCmNormalize, "normalize"},
+                                              {kCmEqualizer, "equalizer"},
+                                              {kCmEcho, "echo"},
+                                              {kCmReverb, "reverb"},
+                                              {kCmFadeIn, "fade-in"},
+                                              {kCmFadeOut, "fade-out"},
+                                              {kCmEnvelope, "envelope"},
+                                              {kCmAutoGainControl, "auto-gain"},
+                                              {kCmNoiseReduction, "noise-reduction"},
+                                              {kCmLowCutFilter, "high-pass"},
+                                              {kCmCompressor, "compressor"},
+                                              {kCmFadeOutAndTrim, "fade-out-trim"},
+                                              {kCmSimpleSpeedPitch, "speed"},
+                                              {kCmConstantPitchSpeed, "tempo"},
+                                              {kCmConstantSpeedPitch, "pitch"},
+                                              {kCmDCOffsetCorrection, "dc-offset"},
+                                              {kCmReverse, "reverse"}};
+    for (const auto& [command, id] : named) {
+        ASSERT_NE(Effects().FindByCommand(command), nullptr) << id;
+        EXPECT_EQ(Effects().FindByCommand(command)->id, id);
+    }
 }
 
 }  // namespace

@@ -193,30 +193,36 @@ TEST_F(DelayFilterTest, LowCutOfZeroPassesTheSignalAsItIs) {
 }
 
 TEST(EffectParameters, ChecksAcceptUpToTheirLimitsAndNameTheFirstFault) {
-    EXPECT_TRUE(Check(AmplifyParameters{.gain_percent = 400}).empty());
-    EXPECT_TRUE(Check(AmplifyParameters{.gain_percent = -1000}).empty());
-    EXPECT_NE(Check(AmplifyParameters{.gain_percent = 401}).find("400%"), std::string_view::npos);
-    EXPECT_TRUE(Check(NormalizeParameters{.peak_percent = 100}).empty());
-    EXPECT_NE(Check(NormalizeParameters{.peak_percent = 101}).find("Normalizar"),
+    EXPECT_TRUE(Check(AmplifyParameters{.gain_percent = 400}).Ok());
+    EXPECT_TRUE(Check(AmplifyParameters{.gain_percent = -1000}).Ok());
+    EXPECT_NE(Check(AmplifyParameters{.gain_percent = 401}).Message().find("400%"),
+              std::string_view::npos);
+    EXPECT_TRUE(Check(NormalizeParameters{.peak_percent = 100}).Ok());
+    EXPECT_NE(Check(NormalizeParameters{.peak_percent = 101}).Message().find("Normalizar"),
               std::string_view::npos);
 
-    EXPECT_TRUE(Check(EchoParameters{.time_ms = 10, .gain_percent = 99}).empty());
-    EXPECT_TRUE(Check(EchoParameters{.time_ms = 2999, .gain_percent = -500}).empty());
+    EXPECT_TRUE(Check(EchoParameters{.time_ms = 10, .gain_percent = 99}).Ok());
+    EXPECT_TRUE(Check(EchoParameters{.time_ms = 2999, .gain_percent = -500}).Ok());
     for (int time : {9, 3000}) {
-        EXPECT_NE(Check(EchoParameters{.time_ms = time, .gain_percent = 100}).find("tiempo de Eco"),
+        EXPECT_NE(Check(EchoParameters{.time_ms = time, .gain_percent = 100})
+                      .Message()
+                      .find("tiempo de Eco"),
                   std::string_view::npos)
             << time;
     }
-    EXPECT_NE(Check(EchoParameters{.time_ms = 800, .gain_percent = 100}).find("Ganancia de Eco"),
+    EXPECT_NE(Check(EchoParameters{.time_ms = 800, .gain_percent = 100})
+                  .Message()
+                  .find("Ganancia de Eco"),
               std::string_view::npos);
 
-    EXPECT_TRUE(Check(ReverbParameters{.time_ms = 50, .level_percent = 100}).empty());
-    EXPECT_TRUE(Check(ReverbParameters{.time_ms = 1000, .level_percent = -20}).empty());
-    EXPECT_NE(Check(ReverbParameters{.time_ms = 10, .level_percent = 101}).find("nivel"),
+    EXPECT_TRUE(Check(ReverbParameters{.time_ms = 50, .level_percent = 100}).Ok());
+    EXPECT_TRUE(Check(ReverbParameters{.time_ms = 1000, .level_percent = -20}).Ok());
+    EXPECT_NE(Check(ReverbParameters{.time_ms = 10, .level_percent = 101}).Message().find("nivel"),
               std::string_view::npos);
     for (int time : {49, 1001}) {
-        EXPECT_NE(Check(ReverbParameters{.time_ms = time, .level_percent = 100}).find("tiempo"),
-                  std::string_view::npos)
+        EXPECT_NE(
+            Check(ReverbParameters{.time_ms = time, .level_percent = 100}).Message().find("tiempo"),
+            std::string_view::npos)
             << time;
     }
 }

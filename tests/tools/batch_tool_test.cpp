@@ -17,10 +17,13 @@
 #include "audio/wav/wave_file.h"
 #include "core/settings.h"
 #include "document/cut_tank.h"
+#include "effects/compressor.h"
 #include "effects/dc_offset.h"
+#include "effects/echo.h"
 #include "effects/envelope.h"
 #include "effects/equalizer.h"
 #include "effects/reverse.h"
+#include "effects/speed_pitch.h"
 #include "formats/load_save.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder.h"
@@ -240,6 +243,19 @@ TEST_F(BatchToolTest, EachEffectGivesTheFileTheLibrarysEffectGives) {
               [&](auto& d) {
                   return run(
                       LEfEnvelope(d, {0, 20000}, {{{0, 0}, {102, 128}, {191, 191}, {255, 64}}}));
+              }},
+             // The registered effects by their ids, with their values in their units.
+             {"echo:120ms,40%",
+              [&](auto& d) {
+                  return run(EfEcho(d, {0, 20000}, {.time_ms = 120, .gain_percent = 40}));
+              }},
+             {"compressor:-20dB,2:1,0",
+              [&](auto& d) {
+                  return run(EfCompressor(d, {0, 20000}, {-20, 2, 0}));
+              }},
+             {"tempo:150",
+              [&](auto& d) {
+                  return run(LEfChangeSpeedPitch(d, {0, 20000}, {150, kSpeedPitchConstantPitch}));
               }},
          }) {
         SCOPED_TRACE(c.effect);

@@ -1,0 +1,125 @@
+#pragma once
+// EffectEntry: one effect as everything that offers it reads it. The editor's Efectos menu, its
+// effect commands and their dialogs, the dialogs' preview, the batch converter's commands and the
+// batch tool's `effect` verb all take an effect's names, fields, check and work from its entry,
+// so an effect is declared once: its entry beside its process, listed in built_in_effects.h.
+//
+// An entry holds no state: its functions may run on any thread, each call on values of its own.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/progress_dialog.h"
+#include "core/result.h"
+#include "document/cut_list_audio.h"
+#include "document/frame_range.h"
+#include "effects/effect_process.h"
+#include "effects/registry/effect_values.h"
+
+namespace sonvara {
+
+// The part of a document an effect's dialog works on, for a preview that depends on more than
+// the values (normalize's gain follows the part's peak, a speed change replaces the part).
+class EffectPlace {
+  public:
+    EffectPlace(const LCutListAudio& document, FrameRange part)
+        : document_(&document), part_(part) {}
+
+    const LCutListAudio& Document() const { return *document_; }
+    FrameRange Part() const { return part_; }
+    // The largest magnitude of the part's frames, found at the first call.
+    std::int64_t Peak() const;
+
+  private:
+    const LCutListAudio* document_;
+    FrameRange part_;
+    mutable std::optional<std::int64_t> peak_;
+};
+
+// Runs an effect's process to its end: the editor behind its progress dialog, the batch converter
+// as a step of its own process.
+using ProcessRunner = std::function<ProcessResult(LProgressDialog& process)>;
+
+// How an effect joins a stream of frames read once from start to end (the batch converter's run
+// without a document): a source over the stream, or a gain folded into the gains before it.
+struct StreamStage {
+    EffectSourceFactory source;
+    std::optional<std::int32_t> gain_percent = {};
+};
+
+// The groups of the Efectos menu, in its order.
+enum class EffectGroup { kVolume, kFilters, kDynamics, kTimePitch, kDelay };
+
+// How the editor asks an effect's values: not at all, in the dialog of its fields, or in one of
+// the point-list dialogs.
+enum class EffectDialog { kNone, kFields, kEqualizerPoints, kEnvelopePoints };
+
+struct EffectNames {
+    std::string menu;   // the Efectos menu's entry: "Eco..."
+    std::string undo;   // the undo step, the repeat entry and the dialog's caption: "Eco"
+    std::string batch;  // the batch converter's command list: "Eco"
+};
+
+struct EffectMenuPlace {
+    EffectGroup group;
+    bool separator_before = false;
+    int command = 0;  // the editor's command id, kept by key macros: never reused
+};
+
+struct EffectEntry {
+    std::string id = {};  // the command-line name: "echo"
+    EffectNames names = {};
+    std::vector<EffectField> fields = {};
+    // The order the dialog shows the fields in (indexes into `fields`); empty: field order.
+    std::vector<std::size_t> dialog_order = {};
+    // Whether the values are accepted, with the message of the first refused; checked once
+    // before any audio moves. Empty: every value is accepted.
+    std::function<Result<void>(const EffectValues& values)> check = {};
+    // Applies the effect to `range` of `document` (a change of length moves the range's end to
+    // the end of the changed audio), running its process through `run`.
+    std::function<ProcessResult(const ProcessRunner& run, LCutListAudio& document,
+                                FrameRange& range, const EffectValues& values)>
+        apply = {};
+    // The effect as a source over the whole document, for the dialog's preview; empty: none.
+    std::function<EffectSourceFactory(const EffectValues& values, const EffectPlace& place)>
+        preview = {};
+    // The effect as a stage of a stream, nothing when the values give no effect; `length` gives
+    // the stream's length to an effect placed along the whole. Empty for an effect that needs the
+    // whole of the audio first.
+    std::function<std::optional<StreamStage>(const EffectValues& values,
+                                             const std::function<std::int32_t()>& length)>
+        stream = {};
+    EffectDialog dialog = EffectDialog::kNone;
+    std::string dialog_name = {};  // the dialog's object name, by which scripts and tests find it
+    EffectMenuPlace menu = {EffectGroup::kVolume};
+    std::optional<std::uint32_t> batch_id = {};  // its command in batch scripts
+
+    // The check's answer for `values` (accepted without a check).
+    Result<void> Check(const EffectValues& values) const {
+        return check ? check(values) : Result<void>();
+    }
+};
+
+// The usual field kinds of the built-in effects, from the stored value they start from.
+EffectField PercentField(const StoredValue& stored, ValueWidth width, std::string label,
+                         std::string batch_label, std::string listed);
+EffectField MillisecondsField(const StoredValue& stored, ValueWidth width, std::string label,
+                              std::string batch_label, std::string listed);
+EffectField DecibelField(const StoredValue& stored, std::string label, std::string batch_label,
+                         std::string listed);
+EffectField FrequencyField(const StoredValue& stored, std::string label, std::string batch_label,
+                           std::string listed);
+EffectField PointListField(std::string_view point_file);
+
+// An apply that runs `Process` made from the document, the range and the typed parameters.
+template <typename Process, typename... Parameters>
+ProcessResult RunEffectProcess(const ProcessRunner& run, LCutListAudio& document, FrameRange range,
+                               const Parameters&... parameters) {
+    Process process(document, range, parameters...);
+    return run(process);
+}
+
+}  // namespace sonvara
