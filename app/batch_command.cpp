@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/byte_order.h"
+
 namespace sonvara {
 namespace {
 
@@ -46,12 +48,9 @@ int DecodeNumber(BatchFieldType type, const std::uint8_t* bytes) {
         case kUInt8:
             return bytes[0];
         case kInt16:
-            return static_cast<std::int16_t>(bytes[0] | bytes[1] << 8);
+            return static_cast<std::int16_t>(LoadLE16(bytes));
         default:
-            return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[0]) |
-                                             static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                             static_cast<std::uint32_t>(bytes[2]) << 16 |
-                                             static_cast<std::uint32_t>(bytes[3]) << 24);
+            return static_cast<std::int32_t>(LoadLE32(bytes));
     }
 }
 

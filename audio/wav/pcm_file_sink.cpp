@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "audio/wav/riff_header.h"
+#include "core/byte_order.h"
 #include "platform/codec/wave_format.h"
 
 namespace sonvara {
@@ -108,9 +109,7 @@ void LSNKPCM8File::Convert(const Sample* samples, std::uint8_t* bytes, std::size
 
 void LSNKPCM16File::Convert(const Sample* samples, std::uint8_t* bytes, std::size_t count) const {
     for (std::size_t i = 0; i < count; ++i) {
-        auto value = static_cast<std::uint16_t>(SampleTo16(samples[i]));
-        bytes[2 * i] = static_cast<std::uint8_t>(value);
-        bytes[2 * i + 1] = static_cast<std::uint8_t>(value >> 8);
+        StoreLE16(bytes + 2 * i, static_cast<std::uint16_t>(SampleTo16(samples[i])));
     }
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/codec/wave_format.h"
+#include "core/byte_order.h"
 
 namespace sonvara {
 

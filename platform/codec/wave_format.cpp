@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/byte_order.h"
+
 namespace sonvara {
 
 std::optional<WaveFormat> WaveFormat::Parse(std::span<const std::uint8_t> bytes) {

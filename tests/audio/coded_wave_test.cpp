@@ -5,6 +5,7 @@
 
 #include "audio/wav/coded_file_sink.h"
 #include "audio/wav/wave_file.h"
+#include "core/byte_order.h"
 #include "tests/audio/signals.h"
 #include "tests/audio/wav_bytes.h"
 #include "tests/audio/wav_test_formats.h"

@@ -8,20 +8,26 @@
 #include <string>
 #include <vector>
 
+#include "core/byte_order.h"
+
 namespace sonvara::testing {
 
 class WavBytes {
   public:
     WavBytes& Id(const char* id) {
-        bytes_.insert(bytes_.end(), id, id + 4);
+        for (int i = 0; i < 4; ++i) {
+            bytes_.push_back(static_cast<std::uint8_t>(id[i]));
+        }
         return *this;
     }
     WavBytes& U16(std::uint32_t value) {
-        bytes_.push_back(static_cast<std::uint8_t>(value));
-        bytes_.push_back(static_cast<std::uint8_t>(value >> 8));
+        AppendLE16(bytes_, static_cast<std::uint16_t>(value));
         return *this;
     }
-    WavBytes& U32(std::uint32_t value) { return U16(value & 0xFFFF).U16(value >> 16); }
+    WavBytes& U32(std::uint32_t value) {
+        AppendLE32(bytes_, value);
+        return *this;
+    }
     WavBytes& Bytes(const std::vector<std::uint8_t>& body) {
         bytes_.insert(bytes_.end(), body.begin(), body.end());
         return *this;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "audio/wav/pcm_file_sink.h"
+#include "core/byte_order.h"
 #include "tests/audio/signals.h"
 #include "tests/audio/wav_bytes.h"
 #include "tests/support/scratch_folder.h"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "audio/wav/wave_file.h"
+#include "core/byte_order.h"
 #include "tests/audio/signals.h"
 #include "tests/audio/wav_bytes.h"
 #include "tests/audio/wav_test_formats.h"

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "components/wav_header.h"
+#include "core/byte_order.h"
 #include "tests/components/decoder_fixture.h"
 #include "tests/support/cancel_after_view.h"
 
@@ -73,10 +74,7 @@ TEST_F(DssDecodeTest, BlocksBecomeAMonoWaveAtTheRateOfTheQuality) {
     const auto expected = DecodedWavHeader(8000, 1, 16, 3 * 480);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 46),
               std::vector<std::uint8_t>(expected.begin(), expected.end()));
-    auto u32 = [&bytes](std::size_t at) {
-        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-               static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-    };
+    auto u32 = [&bytes](std::size_t at) { return LoadLE32(&bytes[at]); };
     EXPECT_EQ(u32(4), 3u * 480u + 38u);  // RIFF size
     EXPECT_EQ(u32(16), 18u);             // format size
     EXPECT_EQ(u32(24), 8000u);
@@ -166,7 +164,7 @@ TEST_F(DssDecodeTest, TheFfmpegLibraryGivesFfmpegsSamplesForBothCodings) {
         const std::vector<std::uint8_t> bytes = Bytes(raw);
         std::vector<Sample> expected;
         for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-            expected.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8) * 16);
+            expected.push_back(static_cast<std::int16_t>(LoadLE16(&bytes[i])) * 16);
         }
         ASSERT_FALSE(expected.empty());
 

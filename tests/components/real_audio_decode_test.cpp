@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "components/rma_audio_sink.h"
+#include "core/byte_order.h"
 #include "tests/components/decoder_fixture.h"
 #include "tests/support/cancel_after_view.h"
 
@@ -178,10 +179,7 @@ TEST_F(RealAudioDecodeTest, TheSinkWritesOnlyWholeFramesOfAFormatItKnows) {
     ASSERT_TRUE(sink->Finish());
     const std::vector<std::uint8_t> bytes = Bytes(path);
     ASSERT_EQ(bytes.size(), 46u + 12u);
-    auto u32 = [&bytes](std::size_t at) {
-        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-               static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-    };
+    auto u32 = [&bytes](std::size_t at) { return LoadLE32(&bytes[at]); };
     EXPECT_EQ(u32(4), 12u + 38u);
     EXPECT_EQ(u32(24), 11025u);
     EXPECT_EQ(u32(28), 11025u * 4);

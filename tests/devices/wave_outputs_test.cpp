@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "core/byte_order.h"
 #include "core/settings.h"
 #include "devices/alsa_wave_out.h"
 #include "devices/output_choice.h"
@@ -66,9 +67,7 @@ TEST(AlsaWaveOut, PlaysEveryFrameByteExactIntoTheFilePlugin) {
 
     std::vector<char> expected;
     for (Sample x : samples) {
-        const auto value = static_cast<std::uint16_t>(x >> 4);  // multiples of 16: exact
-        expected.push_back(static_cast<char>(value & 0xFF));
-        expected.push_back(static_cast<char>(value >> 8));
+        AppendLE16(expected, static_cast<std::uint16_t>(x >> 4));  // multiples of 16: exact
     }
     const std::vector<char> written = FileBytes(path);
     EXPECT_EQ(written.size(), expected.size());

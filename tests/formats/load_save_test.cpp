@@ -14,6 +14,7 @@
 
 #include "audio/wav/wave_file.h"
 #include "audio/wav/wave_file_format.h"
+#include "core/byte_order.h"
 #include "core/message_loop.h"
 #include "core/settings.h"
 #include "document/cut_list_reader.h"

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/byte_order.h"
 #include "project/record_fields.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
@@ -97,9 +98,9 @@ TEST_F(ProjectFileTest, AProjectComesBackAsItWasSaved) {
     EXPECT_EQ(bytes[0], 0);
     EXPECT_EQ(bytes[1], 2);
     EXPECT_EQ(GetTextField(&bytes[2]), "/music/take one.wav");
-    EXPECT_EQ(GetLE32(&bytes[2 + 540]), 8000u);
+    EXPECT_EQ(LoadLE32(&bytes[2 + 540]), 8000u);
     EXPECT_EQ(bytes[2 + 544], 2);
-    EXPECT_EQ(GetLE32(&bytes[2 + 545]), 20005u);
+    EXPECT_EQ(LoadLE32(&bytes[2 + 545]), 20005u);
 }
 
 // What the save refuses or gives up leaves the old project file as it was, with no temporary
@@ -154,7 +155,7 @@ TEST_F(ProjectFileTest, ADamagedProjectIsRefused) {
 
     // The first file's frame count claims more than the file holds.
     bytes = good;
-    PutLE32(&bytes[2 + 545], 0x7FFFFFFF);
+    StoreLE32(&bytes[2 + 545], 0x7FFFFFFF);
     WriteBytes(path_, bytes);
     LSVProject huge;
     LSVLoadProject too_long(path_, huge);
