@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/wav/riff_header.h"
 #include "core/byte_order.h"
+#include "platform/codec/riff_header.h"
 
 namespace sonvara {
 

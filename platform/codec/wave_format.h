@@ -44,8 +44,10 @@ struct WaveFormat {
     // The block as written to a file: 18 bytes + extra.
     std::vector<std::uint8_t> Serialize() const;
 
-    // 16-bit PCM with the given channels and rate: the near side of every codec stream.
-    static WaveFormat Pcm16(int channels, std::uint32_t rate);
+    // Integer PCM of `bits` bits (8, 16, 24 or 32) with the given channels and rate.
+    static WaveFormat Pcm(int channels, std::uint32_t rate, int bits);
+    // 16-bit PCM: the near side of every codec stream.
+    static WaveFormat Pcm16(int channels, std::uint32_t rate) { return Pcm(channels, rate, 16); }
 
     bool operator==(const WaveFormat&) const = default;
 };

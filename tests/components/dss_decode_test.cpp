@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "components/wav_header.h"
 #include "core/byte_order.h"
+#include "platform/codec/riff_header.h"
 #include "tests/components/decoder_fixture.h"
 #include "tests/support/cancel_after_view.h"
 
@@ -71,9 +71,8 @@ TEST_F(DssDecodeTest, BlocksBecomeAMonoWaveAtTheRateOfTheQuality) {
     ASSERT_EQ(testing::RunProcess(decode, nullptr, &prompts_), PROCESS_DONE);
     const std::vector<std::uint8_t> bytes = Bytes(wave);
     ASSERT_EQ(bytes.size(), 46u + 3u * 480u);
-    const auto expected = DecodedWavHeader(8000, 1, 16, 3 * 480);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 46),
-              std::vector<std::uint8_t>(expected.begin(), expected.end()));
+              PcmRiffHeader(1, 8000, 16, 3 * 480));
     auto u32 = [&bytes](std::size_t at) { return LoadLE32(&bytes[at]); };
     EXPECT_EQ(u32(4), 3u * 480u + 38u);  // RIFF size
     EXPECT_EQ(u32(16), 18u);             // format size
