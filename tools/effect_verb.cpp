@@ -1,7 +1,5 @@
 #include "tools/effect_verb.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <functional>
 
@@ -10,6 +8,7 @@
 #include "core/terminal_progress_view.h"
 #include "formats/file_kind.h"
 #include "formats/load_save.h"
+#include "tools/file_checks.h"
 
 namespace sonvara {
 namespace {
@@ -64,11 +63,6 @@ class SVEffectFile : public LProgressDialog {
     Step failed_ = Step::kLoad;
 };
 
-bool Exists(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
-}
-
 }  // namespace
 
 int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts) {
@@ -77,17 +71,13 @@ int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts) {
     if (!effect) {
         return Fail(problem);
     }
-    if (!Exists(options.input)) {
-        return Fail("no se encuentra el archivo \"" + options.input + "\"");
+    if (const auto fault = InputFileProblem(options.input, true)) {
+        return Fail(*fault);
     }
-    if (FileKindOf(options.input) == FileKind::kUnknown &&
-        ExternalDecoderOf(options.input) == ExternalDecoder::kNone) {
-        return Fail("extensión desconocida: \"" + options.input + "\"");
+    if (const auto fault = OutputFileProblem(options.output)) {
+        return Fail(*fault);
     }
     const FileKind output_kind = FileKindOf(options.output);
-    if (output_kind == FileKind::kUnknown) {
-        return Fail("extensión desconocida: \"" + options.output + "\"");
-    }
     SaveMode mode = SaveMode::kPlain;
     std::function<bool(const LCutListAudio&)> before_save;
     if (options.wav_format && output_kind == FileKind::kWave) {

@@ -145,9 +145,19 @@ TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
         std::string arguments;
         std::string message;
     };
+    // Files that exist: one no reader knows, one only a decoder component reads.
+    std::ofstream(scratch_.File("notes.txt")) << "text";
+    std::ofstream(scratch_.File("talk.wma")) << "not decoded here";
     for (const Case& c : {
              Case{"convert missing.wav out.wav", "no se encuentra el archivo \"missing.wav\""},
+             Case{"convert notes.txt out.wav", "extensión desconocida: \"notes.txt\""},
              Case{"convert '" + input_ + "' out.ogg", "extensión desconocida: \"out.ogg\""},
+             Case{"effect reverse missing.wav out.wav",
+                  "no se encuentra el archivo \"missing.wav\""},
+             Case{"effect reverse notes.txt out.wav", "extensión desconocida: \"notes.txt\""},
+             Case{"effect reverse '" + input_ + "' out.ogg", "extensión desconocida: \"out.ogg\""},
+             Case{"info missing.wav", "no se encuentra el archivo \"missing.wav\""},
+             Case{"info talk.wma", "extensión desconocida: \"talk.wma\""},
              Case{"convert '" + input_ + "' out.mp3 --mp3-cbr 7",
                   "--mp3-cbr necesita una tasa de 8 a 320 kbit/s"},
              Case{"convert '" + input_ + "' out.mp3 --mp3-vbr 64,32,4",
