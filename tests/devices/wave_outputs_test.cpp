@@ -16,6 +16,7 @@
 #include "devices/system_outputs.h"
 #include "tests/devices/player_fixture.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wait_until.h"
 
 namespace sonvara {
 namespace {
@@ -57,11 +58,8 @@ TEST(AlsaWaveOut, PlaysEveryFrameByteExactIntoTheFilePlugin) {
     // 1.2 s of stereo at 44.1 kHz: 12 buffers of 4410 frames and a short one.
     const std::vector<Sample> samples = testing::Staircase(52930, 2, -26000);
     ASSERT_TRUE(player.Start(testing::Memory(samples, 44100, 2))) << player.ErrorText();
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!log.Saw("stop") && std::chrono::steady_clock::now() < until) {
-        loop.WaitAndPump(milliseconds(10));
-    }
-    ASSERT_TRUE(log.Saw("stop"));
+    ASSERT_TRUE(testing::PumpUntil(
+        loop, [&] { return log.Saw("stop"); }, std::chrono::seconds(20), milliseconds(10)));
     EXPECT_EQ(log.error_at_stop, "");
     player.SetNotify(nullptr);
 

@@ -5,13 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "audio/wav/wave_file.h"
@@ -24,6 +24,7 @@
 #include "formats/load_save.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wait_until.h"
 
 namespace sonvara {
 namespace {
@@ -92,6 +93,17 @@ class BatchToolTest : public ::testing::Test {
         }
         return names;
     }
+
+    // The WAV files that saves have handed to the MP3 encoder, in the temporary folder "tmp".
+    int EncoderInputs() const {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("tmp"))) {
+            count += entry.path().filename().string().starts_with("_mp3enctmp") ? 1 : 0;
+        }
+        return count;
+    }
+    // Long enough for a save to start on a loaded machine.
+    static constexpr std::chrono::seconds kSaveWait{10};
 
     const std::string input_ = std::string(SONVARA_WAV_DATA_DIR) + "/in_stereo.wav";
     testing::ScratchFolder scratch_;
@@ -501,14 +513,7 @@ TEST_F(BatchToolTest, TerminationOrHangUpDuringASaveCancelsItAndRemovesItsFiles)
             ::_exit(127);
         }
         // Wait until the save has written the WAV file it hands to the encoder.
-        bool saving = false;
-        for (int i = 0; i < 2000 && !saving; ++i) {
-            for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("tmp"))) {
-                saving = saving || entry.path().filename().string().starts_with("_mp3enctmp");
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        EXPECT_TRUE(saving);
+        EXPECT_TRUE(testing::WaitUntil([&] { return EncoderInputs() >= 1; }, kSaveWait));
         ::kill(child, signal);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -546,15 +551,7 @@ TEST_F(BatchToolTest, TerminatingARunOfJobsCancelsEveryRunningFile) {
         ::_exit(127);
     }
     // Wait until both saves have handed their WAV files to the encoder.
-    int saving = 0;
-    for (int i = 0; i < 2000 && saving < 2; ++i) {
-        saving = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("tmp"))) {
-            saving += entry.path().filename().string().starts_with("_mp3enctmp") ? 1 : 0;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_EQ(saving, 2);
+    EXPECT_TRUE(testing::WaitUntil([&] { return EncoderInputs() == 2; }, kSaveWait));
     ::kill(child, SIGTERM);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
