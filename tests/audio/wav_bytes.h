@@ -4,11 +4,11 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "core/byte_order.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara::testing {
 
@@ -45,11 +45,7 @@ class WavBytes {
 
     const std::vector<std::uint8_t>& Get() const { return bytes_; }
 
-    void WriteTo(const std::string& path) const {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes_.data()),
-                  static_cast<std::streamsize>(bytes_.size()));
-    }
+    void WriteTo(const std::string& path) const { WriteFileBytes(path, bytes_); }
 
   private:
     std::vector<std::uint8_t> bytes_;
@@ -83,11 +79,6 @@ inline std::vector<std::uint8_t> Staircase16(int frames, int channels, int first
         }
     }
     return data.Get();
-}
-
-inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace sonvara::testing

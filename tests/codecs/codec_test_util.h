@@ -7,14 +7,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "core/byte_order.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara::testing {
 
@@ -27,9 +26,9 @@ inline std::vector<std::int16_t> ToSamples(const std::vector<std::uint8_t>& byte
 }
 
 inline std::vector<std::uint8_t> ReadDataFile(const std::string& name) {
-    std::ifstream in(std::string(SONVARA_WAV_DATA_DIR) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(in) << name;
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::uint8_t> bytes = FileBytes(std::string(SONVARA_WAV_DATA_DIR) + "/" + name);
+    EXPECT_FALSE(bytes.empty()) << name;
+    return bytes;
 }
 
 // A peer's decode: raw 16-bit little-endian samples.

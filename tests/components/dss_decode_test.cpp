@@ -7,6 +7,7 @@
 #include "platform/codec/riff_header.h"
 #include "tests/components/decoder_fixture.h"
 #include "tests/support/cancel_after_view.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara {
 namespace {
@@ -38,11 +39,6 @@ class DssDecodeTest : public testing::DecoderTest {
         }
         return samples;
     }
-
-    static std::vector<std::uint8_t> Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
 };
 
 TEST_F(DssDecodeTest, BlocksBecomeAMonoWaveAtTheRateOfTheQuality) {
@@ -69,7 +65,7 @@ TEST_F(DssDecodeTest, BlocksBecomeAMonoWaveAtTheRateOfTheQuality) {
     const std::string wave = scratch_.File("out.wav");
     LDSSDecode decode(StandInFile("four.dss", 2, 3), wave);
     ASSERT_EQ(testing::RunProcess(decode, nullptr, &prompts_), PROCESS_DONE);
-    const std::vector<std::uint8_t> bytes = Bytes(wave);
+    const std::vector<std::uint8_t> bytes = testing::FileBytes(wave);
     ASSERT_EQ(bytes.size(), 46u + 3u * 480u);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 46),
               PcmRiffHeader(1, 8000, 16, 3 * 480));
@@ -160,7 +156,7 @@ TEST_F(DssDecodeTest, TheFfmpegLibraryGivesFfmpegsSamplesForBothCodings) {
         const std::string dss = MakeDssFile(scratch_.File("memo's \"take\".dss"), c.coding);
         const std::string raw = scratch_.File("ffmpeg.s16");
         ASSERT_TRUE(Ffmpeg({"-i", dss, "-f", "s16le", raw}));
-        const std::vector<std::uint8_t> bytes = Bytes(raw);
+        const std::vector<std::uint8_t> bytes = testing::FileBytes(raw);
         std::vector<Sample> expected;
         for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
             expected.push_back(static_cast<std::int16_t>(LoadLE16(&bytes[i])) * 16);

@@ -14,6 +14,7 @@
 #include "core/byte_order.h"
 #include "tests/components/decoder_fixture.h"
 #include "tests/support/cancel_after_view.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara {
 namespace {
@@ -24,11 +25,6 @@ class RealAudioDecodeTest : public testing::DecoderTest {
 
     static void UseEngine(const std::string& path) {
         WriteString("Components/realaudio", "Path", path);
-    }
-
-    static std::vector<std::uint8_t> Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 };
 
@@ -177,7 +173,7 @@ TEST_F(RealAudioDecodeTest, TheSinkWritesOnlyWholeFramesOfAFormatItKnows) {
     ASSERT_EQ(sink->Write({pcm, 8, 0}), RMA_OK);
     ASSERT_EQ(sink->Write({pcm, 4, 0}), RMA_OK);
     ASSERT_TRUE(sink->Finish());
-    const std::vector<std::uint8_t> bytes = Bytes(path);
+    const std::vector<std::uint8_t> bytes = testing::FileBytes(path);
     ASSERT_EQ(bytes.size(), 46u + 12u);
     auto u32 = [&bytes](std::size_t at) { return LoadLE32(&bytes[at]); };
     EXPECT_EQ(u32(4), 12u + 38u);

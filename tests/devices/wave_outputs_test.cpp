@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "core/byte_order.h"
@@ -15,6 +13,7 @@
 #include "devices/sound_levels.h"
 #include "devices/system_outputs.h"
 #include "tests/devices/player_fixture.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/wait_until.h"
 
@@ -40,11 +39,6 @@ class FilePluginOutputs : public WaveOutProvider {
     std::string config_;
 };
 
-std::vector<char> FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(AlsaWaveOut, PlaysEveryFrameByteExactIntoTheFilePlugin) {
     testing::ScratchFolder folder;
     const std::string path = folder.File("played.raw");
@@ -63,11 +57,11 @@ TEST(AlsaWaveOut, PlaysEveryFrameByteExactIntoTheFilePlugin) {
     EXPECT_EQ(log.error_at_stop, "");
     player.SetNotify(nullptr);
 
-    std::vector<char> expected;
+    std::vector<std::uint8_t> expected;
     for (Sample x : samples) {
         AppendLE16(expected, static_cast<std::uint16_t>(x >> 4));  // multiples of 16: exact
     }
-    const std::vector<char> written = FileBytes(path);
+    const std::vector<std::uint8_t> written = testing::FileBytes(path);
     EXPECT_EQ(written.size(), expected.size());
     EXPECT_TRUE(written == expected);
 }

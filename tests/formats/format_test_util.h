@@ -4,14 +4,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "audio/sound_sink.h"
 #include "audio/sound_source.h"
 #include "core/byte_order.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara::testing {
 
@@ -37,20 +36,11 @@ class Bytes {
         return body.size() % 2 != 0 ? U8(0) : *this;
     }
     const std::vector<std::uint8_t>& Get() const { return bytes_; }
-    void WriteTo(const std::string& path) const {
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes_.data()),
-                   static_cast<std::streamsize>(bytes_.size()));
-    }
+    void WriteTo(const std::string& path) const { WriteFileBytes(path, bytes_); }
 
   private:
     std::vector<std::uint8_t> bytes_;
 };
-
-inline std::vector<std::uint8_t> FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 inline std::string FormatData(const std::string& name) {
     return std::string(SONVARA_FORMAT_DATA_DIR) + "/" + name;
