@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/byte_order.h"
+
 namespace sonvara {
 namespace {
 
@@ -15,12 +17,9 @@ int DecodeNumber(ValueWidth width, const std::uint8_t* bytes) {
         case ValueWidth::kUInt8:
             return bytes[0];
         case ValueWidth::kInt16:
-            return static_cast<std::int16_t>(bytes[0] | bytes[1] << 8);
+            return static_cast<std::int16_t>(LoadLE16(bytes));
         default:
-            return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[0]) |
-                                             static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                             static_cast<std::uint32_t>(bytes[2]) << 16 |
-                                             static_cast<std::uint32_t>(bytes[3]) << 24);
+            return static_cast<std::int32_t>(LoadLE32(bytes));
     }
 }
 

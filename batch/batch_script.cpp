@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/byte_order.h"
 #include "core/file.h"
 #include "core/temporary_file.h"
 
@@ -10,17 +11,6 @@ namespace {
 
 // Scripts hold a few items of a few hundred bytes; anything beyond this is not a script.
 constexpr std::int64_t kMaxScriptBytes = 16 << 20;
-
-std::uint32_t LoadLE32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-void StoreLE32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int b = 0; b < 4; ++b) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * b)));
-    }
-}
 
 }  // namespace
 
@@ -87,8 +77,8 @@ std::string CheckBatchScript(const std::string& path, const std::vector<LBatchCo
 std::vector<std::uint8_t> SerializeBatchScript(const std::vector<LBatchCommandItem>& items) {
     std::vector<std::uint8_t> bytes{0};
     for (const LBatchCommandItem& item : items) {
-        StoreLE32(bytes, item.id);
-        StoreLE32(bytes, static_cast<std::uint32_t>(item.data.size()));
+        AppendLE32(bytes, item.id);
+        AppendLE32(bytes, static_cast<std::uint32_t>(item.data.size()));
         bytes.insert(bytes.end(), item.data.begin(), item.data.end());
     }
     return bytes;

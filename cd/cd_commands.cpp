@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/byte_order.h"
 #include "core/diagnostics.h"
 
 namespace sonvara {
@@ -20,19 +21,12 @@ std::array<std::uint8_t, 10> ReadTocCommand() {
 }
 
 std::array<std::uint8_t, 12> ReadCdCommand(std::int32_t first_block, std::uint8_t count) {
-    const auto block = static_cast<std::uint32_t>(first_block);
-    return {kReadCd,
-            0x00,
-            static_cast<std::uint8_t>(block >> 24),
-            static_cast<std::uint8_t>(block >> 16),
-            static_cast<std::uint8_t>(block >> 8),
-            static_cast<std::uint8_t>(block),
-            0x00,
-            0x00,
-            count,
-            kFullSector,
-            0x00,
-            0x00};
+    std::array<std::uint8_t, 12> cdb{};
+    cdb[0] = kReadCd;
+    StoreBE32(&cdb[2], static_cast<std::uint32_t>(first_block));
+    cdb[8] = count;  // the transfer length's low byte
+    cdb[9] = kFullSector;
+    return cdb;
 }
 
 ScsiResult ProcessSCSICDGetTOC(LProgressDialog& process, ScsiDevice& device, CdToc& toc) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/byte_order.h"
 #include "core/diagnostics.h"
 
 namespace sonvara {
@@ -10,11 +11,6 @@ namespace {
 constexpr std::size_t kHeaderBytes = 4;
 constexpr std::size_t kDescriptorBytes = 8;
 constexpr std::int64_t kBlocksPerSecond = 75;  // 176400 bytes a second / 2352 bytes a block
-
-std::uint32_t BigEndian32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) << 24 | static_cast<std::uint32_t>(bytes[1]) << 16 |
-           static_cast<std::uint32_t>(bytes[2]) << 8 | bytes[3];
-}
 
 }  // namespace
 
@@ -38,7 +34,7 @@ bool ParseToc(std::span<const std::uint8_t> data, CdToc& toc) {
         return false;
     }
     // The length field counts the bytes after itself: two more header bytes, then descriptors.
-    const std::size_t length = static_cast<std::size_t>(data[0]) << 8 | data[1];
+    const std::size_t length = LoadBE16(data.data());
     const std::size_t entries = length < 2 ? 0 : (length - 2) / kDescriptorBytes;
     if (entries == 0) {
         Diagnose("ParseToc iTracks Failed");
@@ -52,7 +48,7 @@ bool ParseToc(std::span<const std::uint8_t> data, CdToc& toc) {
     }
     for (std::size_t i = 0; i <= tracks; ++i) {
         const std::uint8_t* descriptor = data.data() + kHeaderBytes + i * kDescriptorBytes;
-        toc.starts[i] = static_cast<std::int32_t>(BigEndian32(descriptor + 4));
+        toc.starts[i] = static_cast<std::int32_t>(LoadBE32(descriptor + 4));
     }
     toc.tracks = static_cast<int>(tracks);
     return true;

@@ -3,51 +3,22 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "cd/cd_commands.h"
 #include "core/diagnostics.h"
 #include "core/temporary_file.h"
+#include "platform/codec/riff_header.h"
 
 namespace sonvara {
 namespace {
 
 constexpr int kSectorsPerRead = 24;
-constexpr std::size_t kHeaderBytes = 46;
-// The RIFF size counts the header after its first 8 bytes.
-constexpr std::uint32_t kRiffOverhead = kHeaderBytes - 8;
 
-void Put16(std::uint8_t* at, std::uint16_t value) {
-    at[0] = static_cast<std::uint8_t>(value);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void Put32(std::uint8_t* at, std::uint32_t value) {
-    Put16(at, static_cast<std::uint16_t>(value));
-    Put16(at + 2, static_cast<std::uint16_t>(value >> 16));
-}
-
-// Both sizes are 0xFFFFFFFF while the copy runs.
-std::array<std::uint8_t, kHeaderBytes> WaveHeader(std::uint32_t riff_size,
-                                                  std::uint32_t data_size) {
-    std::array<std::uint8_t, kHeaderBytes> header{};
-    std::uint8_t* h = header.data();
-    std::copy_n("RIFF", 4, h);
-    Put32(h + 4, riff_size);
-    std::copy_n("WAVEfmt ", 8, h + 8);
-    Put32(h + 16, 18);      // the format chunk, with its extra-size field
-    Put16(h + 20, 1);       // PCM
-    Put16(h + 22, 2);       // channels
-    Put32(h + 24, 44100);   // frames a second
-    Put32(h + 28, 176400);  // bytes a second
-    Put16(h + 32, 4);       // bytes a frame
-    Put16(h + 34, 16);      // bits a sample
-    Put16(h + 36, 0);       // no extra format bytes
-    std::copy_n("data", 4, h + 38);
-    Put32(h + 42, data_size);
-    return header;
+// The audio of a CD: 44100 Hz, 16-bit stereo. Both sizes are 0xFFFFFFFF while the copy runs.
+std::vector<std::uint8_t> WaveHeader(std::uint64_t data_bytes) {
+    return PcmRiffHeader(2, 44100, 16, data_bytes);
 }
 
 }  // namespace
@@ -79,7 +50,7 @@ ProcessResult LCDROMRipper::Body() {
     const std::int64_t blocks = toc.TrackBlocks(track_);
     // No disc holds a track this long (it is over seven hours); only a broken table of contents
     // claims one, and its sizes would not fit the header.
-    if (blocks * static_cast<std::int64_t>(kCdSectorBytes) > UINT32_MAX - kRiffOverhead) {
+    if (blocks * static_cast<std::int64_t>(kCdSectorBytes) > kMaxPcmRiffData) {
         Diagnose("LCDROMRipper track too long for a WAV file");
         return PROCESS_FAILED;
     }
@@ -91,7 +62,7 @@ ProcessResult LCDROMRipper::Body() {
     }
     const std::string write_failed = "No se puede escribir el archivo \"" + path_ + "\".";
     LFile& file = temporary.File();
-    auto header = WaveHeader(UINT32_MAX, UINT32_MAX);
+    auto header = WaveHeader(kSizeWhileWriting);
     if (file.Write(header.data(), header.size()) != header.size()) {
         ShowError(write_failed);
         return PROCESS_FAILED;
@@ -122,8 +93,7 @@ ProcessResult LCDROMRipper::Body() {
         SetProgress(static_cast<double>(done) / static_cast<double>(blocks));
     }
 
-    const auto data_bytes = static_cast<std::uint32_t>(blocks * kCdSectorBytes);
-    header = WaveHeader(data_bytes + kRiffOverhead, data_bytes);
+    header = WaveHeader(static_cast<std::uint64_t>(blocks) * kCdSectorBytes);
     if (!file.Seek(0) || file.Write(header.data(), header.size()) != header.size() ||
         ::fchmod(file.Descriptor(), ReplacementMode(path_)) != 0 || !temporary.SyncAndClose() ||
         !temporary.RenameTo(path_)) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cd/cd_commands.h"
+#include "core/byte_order.h"
 
 namespace sonvara {
 namespace {
@@ -14,17 +15,11 @@ constexpr std::uint8_t kLeadOutTrack = 0xAA;
 constexpr std::uint8_t kAudioControl = 0x10;
 constexpr std::uint8_t kDataControl = 0x14;
 
-void PutBigEndian32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<std::uint8_t>(value >> shift));
-    }
-}
-
 std::vector<std::uint8_t> TocBytes(const DiscImage& disc, int first_track) {
     std::vector<std::uint8_t> toc = {0, 0, 1, static_cast<std::uint8_t>(disc.tracks.size())};
     auto descriptor = [&toc](std::uint8_t control, std::uint8_t number, std::int32_t start) {
         toc.insert(toc.end(), {0, control, number, 0});
-        PutBigEndian32(toc, static_cast<std::uint32_t>(start));
+        AppendBE32(toc, static_cast<std::uint32_t>(start));
     };
     for (std::size_t i = 0; i < disc.tracks.size(); ++i) {
         const int number = static_cast<int>(i) + 1;
@@ -34,9 +29,7 @@ std::vector<std::uint8_t> TocBytes(const DiscImage& disc, int first_track) {
         }
     }
     descriptor(kAudioControl, kLeadOutTrack, disc.LeadOut());
-    const std::size_t length = toc.size() - 2;
-    toc[0] = static_cast<std::uint8_t>(length >> 8);
-    toc[1] = static_cast<std::uint8_t>(length);
+    StoreBE16(toc.data(), static_cast<std::uint16_t>(toc.size() - 2));
     return toc;
 }
 
@@ -74,7 +67,7 @@ class ImageDrive : public ScsiDevice {
             return std::nullopt;
         }
         const std::vector<std::uint8_t> toc = TocBytes(disc_, cdb[6]);
-        const std::size_t allocation = static_cast<std::size_t>(cdb[7]) << 8 | cdb[8];
+        const std::size_t allocation = LoadBE16(&cdb[7]);
         const std::size_t bytes = std::min({toc.size(), allocation, data.size()});
         std::copy_n(toc.begin(), bytes, data.begin());
         return bytes;
@@ -83,9 +76,7 @@ class ImageDrive : public ScsiDevice {
     // Any sector type, full sectors, no C2 or subchannel data: nothing else is simulated.
     std::optional<std::size_t> ReadCd(std::span<const std::uint8_t> cdb,
                                       std::span<std::uint8_t> data) const {
-        const auto first = static_cast<std::int32_t>(
-            static_cast<std::uint32_t>(cdb[2]) << 24 | static_cast<std::uint32_t>(cdb[3]) << 16 |
-            static_cast<std::uint32_t>(cdb[4]) << 8 | cdb[5]);
+        const auto first = static_cast<std::int32_t>(LoadBE32(&cdb[2]));
         const std::int64_t count = std::int64_t{cdb[6]} << 16 | cdb[7] << 8 | cdb[8];
         const std::int64_t end = std::int64_t{first} + count;
         if (cdb[1] != 0 || cdb[9] != 0xF0 || cdb[10] != 0 || first < 0 || end > disc_.LeadOut() ||

@@ -5,9 +5,9 @@
 
 #include "components/component_location.h"
 #include "components/dss_entry_points.h"
-#include "components/wav_header.h"
 #include "core/file.h"
 #include "core/paths.h"
+#include "platform/codec/riff_header.h"
 #include "platform/shared_library.h"
 
 namespace sonvara {
@@ -81,7 +81,7 @@ ProcessResult LDSSDecode::Body() {
                    FileDisposition::kCreateAlways)) {
         return PROCESS_FAILED;
     }
-    auto header = DecodedWavHeader(rate, 1, 16, 0);
+    auto header = PcmRiffHeader(1, rate, 16, 0);
     if (wave.Write(header.data(), header.size()) != header.size()) {
         return PROCESS_FAILED;
     }
@@ -97,7 +97,7 @@ ProcessResult LDSSDecode::Body() {
     int frame_type = 0;
     while (const std::uint8_t* block = decoder.decode(&frame_type)) {
         const std::uint32_t bytes = frame_type == 0 ? kDSSLongBlockBytes : kDSSShortBlockBytes;
-        if (bytes > kMaxDecodedWavData - data_size || wave.Write(block, bytes) != bytes) {
+        if (bytes > kMaxPcmRiffData - data_size || wave.Write(block, bytes) != bytes) {
             return PROCESS_FAILED;
         }
         data_size += bytes;
@@ -113,7 +113,7 @@ ProcessResult LDSSDecode::Body() {
             SetProgress(1.0 - remaining);
         }
     }
-    header = DecodedWavHeader(rate, 1, 16, data_size);
+    header = PcmRiffHeader(1, rate, 16, data_size);
     if (!wave.Seek(0) || wave.Write(header.data(), header.size()) != header.size()) {
         return PROCESS_FAILED;
     }

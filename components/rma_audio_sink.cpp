@@ -1,6 +1,6 @@
 #include "components/rma_audio_sink.h"
 
-#include "components/wav_header.h"
+#include "platform/codec/riff_header.h"
 
 namespace sonvara {
 
@@ -24,8 +24,8 @@ std::uint32_t RMAAudioSink::Release() {
 }
 
 bool RMAAudioSink::WriteHeader() {
-    const auto header = DecodedWavHeader(format_.samples_per_second, format_.channels,
-                                         format_.bits_per_sample, data_size_);
+    const auto header = PcmRiffHeader(format_.channels, format_.samples_per_second,
+                                      format_.bits_per_sample, data_size_);
     return file_.Seek(0) && file_.Write(header.data(), header.size()) == header.size();
 }
 
@@ -53,7 +53,7 @@ RMAResult RMAAudioSink::Write(const RMAAudioData& data) {
     }
     const std::uint32_t frame_bytes = format_.channels * (format_.bits_per_sample / 8u);
     if ((data.size > 0 && data.buffer == nullptr) || data.size % frame_bytes != 0 ||
-        data.size > kMaxDecodedWavData - data_size_) {
+        data.size > kMaxPcmRiffData - data_size_) {
         error_ = true;
         return RMA_FAIL;
     }

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/byte_order.h"
+
 namespace sonvara {
 namespace {
 
@@ -11,18 +13,8 @@ constexpr std::size_t kHeaderBytes = 8 + 4 + 4 + 4;  // magic, rate, channels, n
 constexpr std::size_t kTailBytes = 4 + 4;            // open cut, record count
 constexpr std::size_t kRecordBytes = 16;
 
-void Put32(std::string& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        out.push_back(static_cast<char>((value >> shift) & 0xFF));
-    }
-}
-
 std::uint32_t Get32(std::string_view bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) {
-        value = (value << 8) | static_cast<std::uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
-    }
-    return value;
+    return LoadLE32(reinterpret_cast<const std::uint8_t*>(bytes.data() + at));
 }
 
 std::int32_t GetSigned32(std::string_view bytes, std::size_t at) {
@@ -33,17 +25,17 @@ std::int32_t GetSigned32(std::string_view bytes, std::size_t at) {
 
 std::string SerializeRecoveryFile(const LRecoveryContent& content) {
     std::string out(kMagic);
-    Put32(out, static_cast<std::uint32_t>(content.sample_rate));
-    Put32(out, static_cast<std::uint32_t>(content.channels));
-    Put32(out, static_cast<std::uint32_t>(content.name.size()));
+    AppendLE32(out, static_cast<std::uint32_t>(content.sample_rate));
+    AppendLE32(out, static_cast<std::uint32_t>(content.channels));
+    AppendLE32(out, static_cast<std::uint32_t>(content.name.size()));
     out += content.name;
-    Put32(out, content.open_cut);
-    Put32(out, static_cast<std::uint32_t>(content.records.size()));
+    AppendLE32(out, content.open_cut);
+    AppendLE32(out, static_cast<std::uint32_t>(content.records.size()));
     for (const LRecoveryRecord& record : content.records) {
-        Put32(out, record.number);
-        Put32(out, static_cast<std::uint32_t>(record.start));
-        Put32(out, static_cast<std::uint32_t>(record.length));
-        Put32(out, static_cast<std::uint32_t>(record.gain));
+        AppendLE32(out, record.number);
+        AppendLE32(out, static_cast<std::uint32_t>(record.start));
+        AppendLE32(out, static_cast<std::uint32_t>(record.length));
+        AppendLE32(out, static_cast<std::uint32_t>(record.gain));
     }
     return out;
 }

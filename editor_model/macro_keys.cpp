@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "core/file.h"
 #include "core/folders.h"
 #include "core/paths.h"
@@ -46,17 +47,6 @@ constexpr std::size_t kKeysFileReadMax = 1 << 20;
 // The longest key name text, as the 260-byte field that held it with its terminating zero.
 constexpr std::size_t kKeyNameMax = 259;
 
-std::uint32_t ReadLE32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-void AppendLE32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-    }
-}
-
 }  // namespace
 
 std::span<const MacroCommand> MacroCommands() {
@@ -81,13 +71,13 @@ KeysFileContent ParseKeysFile(std::span<const std::uint8_t> bytes) {
     std::size_t at = 1;
     while (bytes.size() - at >= 4) {
         LSVMacroKeys macro;
-        macro.key = ReadLE32(&bytes[at]);
+        macro.key = LoadLE32(&bytes[at]);
         at += 4;
         if (at < bytes.size()) {
             const std::size_t count = bytes[at++];
             const std::size_t whole = std::min(count, (bytes.size() - at) / 4);
             for (std::size_t i = 0; i < whole; ++i, at += 4) {
-                macro.commands.push_back(ReadLE32(&bytes[at]));
+                macro.commands.push_back(LoadLE32(&bytes[at]));
             }
             if (whole < count) {
                 at = bytes.size();  // the file ends inside this record

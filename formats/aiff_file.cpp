@@ -5,9 +5,10 @@
 #include <cstring>
 #include <limits>
 
+#include "core/byte_order.h"
 #include "core/diagnostics.h"
-#include "formats/big_endian.h"
 #include "formats/raw_file_source.h"
+#include "formats/size_field.h"
 
 namespace sonvara {
 namespace {

@@ -3,8 +3,9 @@
 #include <cstring>
 #include <limits>
 
-#include "formats/big_endian.h"
+#include "core/byte_order.h"
 #include "formats/raw_file_source.h"
+#include "formats/size_field.h"
 
 namespace sonvara {
 

@@ -15,6 +15,7 @@
 
 #include "audio/sample_format.h"
 #include "codecs/g711/g711.h"
+#include "core/byte_order.h"
 
 namespace sonvara {
 
@@ -53,12 +54,10 @@ struct RawPcm16LE {
     static constexpr int kBytes = 2;
     static constexpr Sample kPeak = FULL_SCALE;
     static Sample Decode(const std::uint8_t* b) {
-        return SampleFrom16(static_cast<std::int16_t>(b[0] | (b[1] << 8)));
+        return SampleFrom16(static_cast<std::int16_t>(LoadLE16(b)));
     }
     static void Encode(Sample x, std::uint8_t* b) {
-        const auto v = static_cast<std::uint32_t>(raw_detail::RoundShift(x, 4));
-        b[0] = static_cast<std::uint8_t>(v);
-        b[1] = static_cast<std::uint8_t>(v >> 8);
+        StoreLE16(b, static_cast<std::uint16_t>(raw_detail::RoundShift(x, 4)));
     }
 };
 
@@ -67,12 +66,10 @@ struct RawPcm16BE {
     static constexpr int kBytes = 2;
     static constexpr Sample kPeak = FULL_SCALE;
     static Sample Decode(const std::uint8_t* b) {
-        return SampleFrom16(static_cast<std::int16_t>((b[0] << 8) | b[1]));
+        return SampleFrom16(static_cast<std::int16_t>(LoadBE16(b)));
     }
     static void Encode(Sample x, std::uint8_t* b) {
-        const auto v = static_cast<std::uint32_t>(raw_detail::RoundShift(x, 4));
-        b[0] = static_cast<std::uint8_t>(v >> 8);
-        b[1] = static_cast<std::uint8_t>(v);
+        StoreBE16(b, static_cast<std::uint16_t>(raw_detail::RoundShift(x, 4)));
     }
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/byte_order.h"
 #include "document/cut_list_reader.h"
 #include "document/cut_writer.h"
 #include "project/record_fields.h"
@@ -34,7 +35,7 @@ ProcessResult WriteAudioBlock(LProgressDialog& process, const LCutListAudio& aud
         const std::size_t count = static_cast<std::size_t>(frames) * channels;
         source.Read(samples.data(), frames);
         for (std::size_t i = 0; i < count; ++i) {
-            PutLE32(&bytes[4 * i], static_cast<std::uint32_t>(samples[i]));
+            StoreLE32(&bytes[4 * i], static_cast<std::uint32_t>(samples[i]));
         }
         writer.Write(bytes.data(), 4 * count);
         done += frames;
@@ -72,7 +73,7 @@ ProcessResult ReadAudioBlock(LProgressDialog& process, RecordReader& reader, LCu
             return PROCESS_FAILED;
         }
         for (std::size_t i = 0; i < count; ++i) {
-            samples[i] = static_cast<Sample>(GetLE32(&bytes[4 * i]));
+            samples[i] = static_cast<Sample>(LoadLE32(&bytes[4 * i]));
         }
         sink->Write(samples.data(), frames);
         done += frames;

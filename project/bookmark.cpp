@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "core/temporary_file.h"
 #include "project/record_fields.h"
 #include "project/record_stream.h"
@@ -27,9 +28,9 @@ bool EncodeBookMark(const LSVBookMark& bookmark, BookMarkRecord& record) {
     // Both fields are written (zeros when refused) before the answer.
     const bool name_fits = PutTextField(record.data(), bookmark.name);
     const bool fits = PutTextField(record.data() + kFileOffset, bookmark.file) && name_fits;
-    PutLE32(record.data() + kPositionOffset, bookmark.position_ms);
+    StoreLE32(record.data() + kPositionOffset, bookmark.position_ms);
     record[kVisitsOffset] = bookmark.visits;
-    PutLE32(record.data() + kLastVisitOffset, bookmark.last_visit);
+    StoreLE32(record.data() + kLastVisitOffset, bookmark.last_visit);
     return fits;
 }
 
@@ -37,9 +38,9 @@ LSVBookMark DecodeBookMark(const std::uint8_t* record) {
     LSVBookMark bookmark;
     bookmark.name = GetTextField(record);
     bookmark.file = GetTextField(record + kFileOffset);
-    bookmark.position_ms = GetLE32(record + kPositionOffset);
+    bookmark.position_ms = LoadLE32(record + kPositionOffset);
     bookmark.visits = record[kVisitsOffset];
-    bookmark.last_visit = GetLE32(record + kLastVisitOffset);
+    bookmark.last_visit = LoadLE32(record + kLastVisitOffset);
     return bookmark;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "core/temporary_file.h"
 #include "project/audio_block.h"
 #include "project/record_fields.h"
@@ -20,7 +21,7 @@ void EncodeFileHeader(const LSVProjectFile& file, FileHeader& header) {
     std::uint8_t* at = header.data() + 2 * kTextFieldBytes;
     for (std::int32_t value :
          {p.cursor, p.selection_start, p.selection_end, p.view_start, p.view_end}) {
-        PutLE32(at, static_cast<std::uint32_t>(value));
+        StoreLE32(at, static_cast<std::uint32_t>(value));
         at += 4;
     }
 }
@@ -32,7 +33,7 @@ void DecodeFileHeader(const FileHeader& header, LSVProjectFile& file) {
     LEditPositions& p = file.positions;
     for (std::int32_t* value :
          {&p.cursor, &p.selection_start, &p.selection_end, &p.view_start, &p.view_end}) {
-        *value = static_cast<std::int32_t>(GetLE32(at));
+        *value = static_cast<std::int32_t>(LoadLE32(at));
         at += 4;
     }
 }

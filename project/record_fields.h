@@ -1,7 +1,7 @@
 #pragma once
 // The fixed fields of the project, bookmark and region records: 260-byte texts ending in a zero
-// byte, and little-endian integers. A text that does not fit a field with its zero is refused,
-// never cut.
+// byte (their integers are little-endian, core/byte_order.h). A text that does not fit a field with
+// its zero is refused, never cut.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,16 +22,6 @@ std::string GetTextField(const std::uint8_t* field);
 
 // The message that refuses a text too long for its field; `what` names it ("La ruta", ...).
 std::string TooLongMessage(const std::string& what, const std::string& text);
-
-inline void PutLE32(std::uint8_t* bytes, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-inline std::uint32_t GetLE32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
 
 // Milliseconds to frames at `rate` without overflowing 32 bits: whole seconds times the rate,
 // then the rest.

@@ -1,5 +1,6 @@
 #include "project/record_stream.h"
 
+#include "core/byte_order.h"
 #include "project/record_fields.h"
 
 namespace sonvara {
@@ -28,7 +29,7 @@ bool RecordReader::ReadI32(std::int32_t& value) {
     if (!Read(bytes, sizeof bytes)) {
         return false;
     }
-    value = static_cast<std::int32_t>(GetLE32(bytes));
+    value = static_cast<std::int32_t>(LoadLE32(bytes));
     return true;
 }
 
@@ -45,7 +46,7 @@ void RecordWriter::Write(const void* bytes, std::size_t size) {
 
 void RecordWriter::WriteI32(std::int32_t value) {
     std::uint8_t bytes[4];
-    PutLE32(bytes, static_cast<std::uint32_t>(value));
+    StoreLE32(bytes, static_cast<std::uint32_t>(value));
     Write(bytes, sizeof bytes);
 }
 

@@ -24,14 +24,14 @@ import sys
 GRAPH = {
     "core": (["sonvara_core"], []),
     "codecs/g711": (["sonvara_g711"], []),
-    "codecs/adpcm": (["sonvara_adpcm"], []),
+    "codecs/adpcm": (["sonvara_adpcm"], ["core"]),
     "codecs/gsm": (["sonvara_gsm"], []),
-    "codecs/mp3": (["sonvara_mp3"], []),
+    "codecs/mp3": (["sonvara_mp3"], ["core"]),
     "platform": (["sonvara_platform"],
                  ["core", "codecs/g711", "codecs/adpcm", "codecs/gsm", "codecs/mp3"]),
     "components": (["sonvara_components"], ["core", "platform"]),
     "components/ffmpeg": (["sonvara_ffmpeg_audio"], []),
-    "components/wmakx": (["sonvara-wmakx"], ["components", "components/ffmpeg"]),
+    "components/wmakx": (["sonvara-wmakx"], ["platform", "components/ffmpeg"]),
     "components/dsskx": (["sonvara_dss_session", "sonvara-dsskx"],
                          ["components", "components/ffmpeg"]),
     "components/realaudio": (["sonvara_real_audio_engine", "sonvara-realaudio"],
@@ -43,7 +43,7 @@ GRAPH = {
                  "codecs/mp3"]),
     "effects": (["sonvara_effects"], ["core", "audio", "document"]),
     "devices": (["sonvara_devices"], ["core", "audio"]),
-    "cd": (["sonvara_cd"], ["core"]),
+    "cd": (["sonvara_cd"], ["core", "platform"]),
     "project": (["sonvara_project"], ["core", "document"]),
     "batch": (["sonvara_batch"], ["core", "audio", "document", "effects", "formats"]),
     "editor_model": (["sonvara_editor_model"],
@@ -74,9 +74,10 @@ GRAPH = {
     "tools": (["sonvara-batch"], ["core", "platform", "audio", "effects", "formats", "batch"]),
 }
 
-# Uses of a unit's headers alone (the entry points a loadable component exports), which need no
-# link to its library.
-HEADER_ONLY = {("components/dsskx", "components"), ("components/realaudio", "components")}
+# Uses of a unit's headers alone (the entry points a loadable component exports, the byte order
+# helpers the codec cores read their streams with), which need no link to its library.
+HEADER_ONLY = {("components/dsskx", "components"), ("components/realaudio", "components"),
+               ("codecs/adpcm", "core"), ("codecs/mp3", "core")}
 
 # Includes that run back up inside the editor: the room's commands are still the frame's own
 # methods, and a few dialogs and the prompts reach into the frame or a room above them. Each goes

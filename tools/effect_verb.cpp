@@ -12,6 +12,7 @@
 #include "effects/registry/effect_registry.h"
 #include "formats/file_kind.h"
 #include "formats/load_save.h"
+#include "tools/file_checks.h"
 
 namespace sonvara {
 namespace {
@@ -66,11 +67,6 @@ class SVEffectFile : public LProgressDialog {
     Step failed_ = Step::kLoad;
 };
 
-bool Exists(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
-}
-
 }  // namespace
 
 int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts) {
@@ -79,17 +75,13 @@ int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts) {
     if (!effect) {
         return Fail(problem);
     }
-    if (!Exists(options.input)) {
-        return Fail("no se encuentra el archivo \"" + options.input + "\"");
+    if (const auto fault = InputFileProblem(options.input, true)) {
+        return Fail(*fault);
     }
-    if (FileKindOf(options.input) == FileKind::kUnknown &&
-        ExternalDecoderOf(options.input) == ExternalDecoder::kNone) {
-        return Fail("extensión desconocida: \"" + options.input + "\"");
+    if (const auto fault = OutputFileProblem(options.output)) {
+        return Fail(*fault);
     }
     const FileKind output_kind = FileKindOf(options.output);
-    if (output_kind == FileKind::kUnknown) {
-        return Fail("extensión desconocida: \"" + options.output + "\"");
-    }
     SaveMode mode = SaveMode::kPlain;
     std::function<bool(const LCutListAudio&)> before_save;
     if (options.wav_format && output_kind == FileKind::kWave) {

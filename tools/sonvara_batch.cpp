@@ -16,7 +16,6 @@
 // was being written is removed), 2 failed, with one line on stderr saying why. The settings and
 // the working folder are the editor's ($XDG_CONFIG_HOME, $XDG_DATA_HOME).
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -40,6 +39,7 @@
 #include "tools/batch_prompts.h"
 #include "tools/batch_run.h"
 #include "tools/effect_verb.h"
+#include "tools/file_checks.h"
 #include "tools/standard_streams.h"
 
 namespace sonvara {
@@ -317,11 +317,6 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
     return std::nullopt;
 }
 
-bool Exists(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
-}
-
 bool RawOptionsGiven(const Options& options) {
     return options.raw_rate || options.raw_encoding || options.raw_channels;
 }
@@ -357,16 +352,13 @@ int Convert(const Options& options, BatchPrompts& prompts) {
     }
     const std::string& input = options.files[0];
     const std::string& output = options.files[1];
-    if (!Exists(input)) {
-        return Fail("no se encuentra el archivo \"" + input + "\"");
+    if (const auto fault = InputFileProblem(input, true)) {
+        return Fail(*fault);
+    }
+    if (const auto fault = OutputFileProblem(output)) {
+        return Fail(*fault);
     }
     const bool decoded_by_component = ExternalDecoderOf(input) != ExternalDecoder::kNone;
-    if (FileKindOf(input) == FileKind::kUnknown && !decoded_by_component) {
-        return Fail("extensión desconocida: \"" + input + "\"");
-    }
-    if (FileKindOf(output) == FileKind::kUnknown) {
-        return Fail("extensión desconocida: \"" + output + "\"");
-    }
     auto convert = [&](SaveMode mode) {
         LSVConvertFile process(input, output, mode, RawOptionsGiven(options));
         const int messages = prompts.MessagesShown();
@@ -412,13 +404,10 @@ int Info(const Options& options, BatchPrompts& prompts) {
         return Fail("info necesita un ARCHIVO (--help)");
     }
     const std::string& path = options.files[0];
-    if (!Exists(path)) {
-        return Fail("no se encuentra el archivo \"" + path + "\"");
+    if (const auto fault = InputFileProblem(path, false)) {
+        return Fail(*fault);
     }
     const FileKind kind = FileKindOf(path);
-    if (kind == FileKind::kUnknown) {
-        return Fail("extensión desconocida: \"" + path + "\"");
-    }
     RawFileFormat raw = ReadRawFileSettings();
     prompts.AskRawFileFormat(raw);
     raw = ValidRawFileFormat(raw);

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/wav/riff_header.h"
+#include "core/byte_order.h"
+#include "platform/codec/riff_header.h"
 
 namespace sonvara {
 
@@ -87,9 +88,7 @@ void LSNKACMFile::Write(const Sample* buffer, std::int32_t frames) {
     while (remaining > 0 && !IsError()) {
         std::size_t count = std::min(remaining, (pcm_.size() - pcm_fill_) / 2);
         for (std::size_t i = 0; i < count; ++i) {
-            auto value = static_cast<std::uint16_t>(SampleTo16(buffer[i]));
-            pcm_[pcm_fill_ + 2 * i] = static_cast<std::uint8_t>(value);
-            pcm_[pcm_fill_ + 2 * i + 1] = static_cast<std::uint8_t>(value >> 8);
+            StoreLE16(&pcm_[pcm_fill_ + 2 * i], static_cast<std::uint16_t>(SampleTo16(buffer[i])));
         }
         pcm_fill_ += 2 * count;
         buffer += count;

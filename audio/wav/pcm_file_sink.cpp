@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "audio/wav/riff_header.h"
-#include "platform/codec/wave_format.h"
+#include "core/byte_order.h"
+#include "platform/codec/riff_header.h"
 
 namespace sonvara {
 
@@ -83,16 +83,9 @@ void LSNKPCMFileBase::Truncate(std::int32_t frames) {
 }
 
 std::int64_t WriteHeaderPCMWave(LFile& file, const SampleHeaderInfo& info, bool final) {
-    const auto frame_bytes = static_cast<std::uint32_t>(info.channels * info.bytes_per_sample);
-    WaveFormat format;
-    format.format_tag = WAVE_FORMAT_PCM;
-    format.channels = static_cast<std::uint16_t>(info.channels);
-    format.samples_per_sec = static_cast<std::uint32_t>(info.sample_rate);
-    format.avg_bytes_per_sec = format.samples_per_sec * frame_bytes;
-    format.block_align = static_cast<std::uint16_t>(frame_bytes);
-    format.bits_per_sample = static_cast<std::uint16_t>(info.bytes_per_sample * 8);
     const std::vector<std::uint8_t> header =
-        MakeRiffHeader(format.Serialize(), final ? info.DataBytes() : kSizeWhileWriting);
+        PcmRiffHeader(info.channels, static_cast<std::uint32_t>(info.sample_rate),
+                      info.bytes_per_sample * 8, final ? info.DataBytes() : kSizeWhileWriting);
     return file.Write(header.data(), header.size()) == header.size()
                ? static_cast<std::int64_t>(header.size())
                : -1;
@@ -108,9 +101,7 @@ void LSNKPCM8File::Convert(const Sample* samples, std::uint8_t* bytes, std::size
 
 void LSNKPCM16File::Convert(const Sample* samples, std::uint8_t* bytes, std::size_t count) const {
     for (std::size_t i = 0; i < count; ++i) {
-        auto value = static_cast<std::uint16_t>(SampleTo16(samples[i]));
-        bytes[2 * i] = static_cast<std::uint8_t>(value);
-        bytes[2 * i + 1] = static_cast<std::uint8_t>(value >> 8);
+        StoreLE16(bytes + 2 * i, static_cast<std::uint16_t>(SampleTo16(samples[i])));
     }
 }
 

@@ -9,6 +9,7 @@
 #include "audio/wav/coded_wave_source.h"
 #include "audio/wav/pcm_file_sink.h"
 #include "audio/wav/pcm_file_source.h"
+#include "core/byte_order.h"
 #include "core/file.h"
 
 namespace sonvara {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/byte_order.h"
+
 namespace sonvara::ima_adpcm {
 namespace {
 
@@ -97,7 +99,7 @@ std::int64_t EncodeChannel(Channel& ch, int frames, const SampleAt& sample, std:
 }
 
 std::int16_t ReadInt16(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+    return static_cast<std::int16_t>(LoadLE16(p));
 }
 
 }  // namespace
@@ -183,9 +185,7 @@ void Encoder::EncodeBlock(const std::int16_t* pcm, int frames, std::uint8_t* out
         }
         Channel ch{sample(0), index};
         std::uint8_t* header = out + c * kHeaderBytes;
-        const auto first = static_cast<std::uint16_t>(ch.sample);
-        header[0] = static_cast<std::uint8_t>(first & 0xFF);
-        header[1] = static_cast<std::uint8_t>(first >> 8);
+        StoreLE16(header, static_cast<std::uint16_t>(ch.sample));
         header[2] = static_cast<std::uint8_t>(ch.index);
         EncodeChannel(ch, block_frames, sample, data, nch, c);
         index = ch.index;

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "core/byte_order.h"
+
 namespace sonvara::ms_adpcm {
 namespace {
 
@@ -57,13 +59,11 @@ int Quantize(const Channel& ch, int target) {
 }
 
 std::int16_t ReadInt16(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+    return static_cast<std::int16_t>(LoadLE16(p));
 }
 
 void WriteInt16(std::uint8_t* p, int value) {
-    const auto bits = static_cast<std::uint16_t>(value);
-    p[0] = static_cast<std::uint8_t>(bits & 0xFF);
-    p[1] = static_cast<std::uint8_t>(bits >> 8);
+    StoreLE16(p, static_cast<std::uint16_t>(value));
 }
 
 // Where the code of channel c in frame `frame` (2, 3, …) lives: the byte after the headers and
@@ -99,12 +99,12 @@ bool ParseFormatExtra(const std::uint8_t* extra, std::size_t bytes, int* samples
     if (bytes < 4) {
         return false;
     }
-    const std::size_t count = static_cast<std::size_t>(extra[2] | (extra[3] << 8));
+    const std::size_t count = LoadLE16(extra + 2);
     if (count == 0 || count > kMaxCoefficients || bytes < 4 + 4 * count) {
         return false;
     }
     if (samples_per_block != nullptr) {
-        *samples_per_block = extra[0] | (extra[1] << 8);
+        *samples_per_block = LoadLE16(extra);
     }
     if (coefs != nullptr) {
         coefs->pairs.clear();
@@ -119,11 +119,7 @@ bool ParseFormatExtra(const std::uint8_t* extra, std::size_t bytes, int* samples
 std::vector<std::uint8_t> MakeFormatExtra(int samples_per_block) {
     const Coefficients& standard = StandardCoefficients();
     std::vector<std::uint8_t> extra;
-    auto put = [&extra](int value) {
-        const auto bits = static_cast<std::uint16_t>(value);
-        extra.push_back(static_cast<std::uint8_t>(bits & 0xFF));
-        extra.push_back(static_cast<std::uint8_t>(bits >> 8));
-    };
+    auto put = [&extra](int value) { AppendLE16(extra, static_cast<std::uint16_t>(value)); };
     put(std::clamp(samples_per_block, 0, 0xFFFF));
     put(static_cast<int>(standard.pairs.size()));
     for (const auto& [first, second] : standard.pairs) {

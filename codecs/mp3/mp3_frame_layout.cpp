@@ -1,5 +1,7 @@
 #include "codecs/mp3/mp3_frame_layout.h"
 
+#include "core/byte_order.h"
+
 namespace sonvara::mp3 {
 
 std::optional<FrameLayout> ReadFrameLayout(std::span<const std::uint8_t> bytes) {
@@ -17,8 +19,7 @@ std::optional<FrameLayout> ReadFrameLayout(std::span<const std::uint8_t> bytes) 
     FrameLayout layout;
     layout.header = *header;
     if (header->has_crc) {
-        layout.crc =
-            static_cast<std::uint16_t>((bytes[kHeaderBytes] << 8) | bytes[kHeaderBytes + 1]);
+        layout.crc = LoadBE16(&bytes[kHeaderBytes]);
     }
     const auto side_offset = static_cast<std::size_t>(header->SideInfoOffset());
     const auto side_bytes = static_cast<std::size_t>(header->SideInfoBytes());

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "components/ffmpeg/audio_file_decoder.h"
-#include "components/wav_header.h"
+#include "platform/codec/riff_header.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ int Decode(const std::string& input, const std::string& output) {
     }
     const auto rate = static_cast<std::uint32_t>(decoder->Rate());
     const int channels = decoder->Channels();
-    auto header = sonvara::DecodedWavHeader(rate, channels, 16, 0);
+    auto header = sonvara::PcmRiffHeader(channels, rate, 16, 0);
     if (!file.Write(header.data(), header.size())) {
         std::perror(output.c_str());
         return kUnwritable;
@@ -77,7 +77,7 @@ int Decode(const std::string& input, const std::string& output) {
     std::vector<std::int16_t> samples;
     while (decoder->Decode(samples)) {
         const std::size_t bytes = samples.size() * sizeof(std::int16_t);
-        if (data_size + bytes > sonvara::kMaxDecodedWavData) {
+        if (data_size + bytes > sonvara::kMaxPcmRiffData) {
             std::fprintf(stderr, "sonvara-wmakx: %s: too long for a WAV file\n", input.c_str());
             return kUnwritable;
         }
@@ -93,7 +93,7 @@ int Decode(const std::string& input, const std::string& output) {
                      decoder->Failed() ? "the audio stream is broken" : "no audio decoded");
         return kUndecodable;
     }
-    header = sonvara::DecodedWavHeader(rate, channels, 16, static_cast<std::uint32_t>(data_size));
+    header = sonvara::PcmRiffHeader(channels, rate, 16, data_size);
     if (!file.Rewind() || !file.Write(header.data(), header.size()) || !file.CloseAndKeep()) {
         std::perror(output.c_str());
         return kUnwritable;

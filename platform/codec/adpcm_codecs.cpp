@@ -5,6 +5,7 @@
 
 #include "codecs/adpcm/ima_adpcm.h"
 #include "codecs/adpcm/ms_adpcm.h"
+#include "core/byte_order.h"
 
 namespace sonvara {
 
@@ -166,8 +167,9 @@ std::vector<WaveFormat> OfferAdpcm(std::uint16_t tag, int (*samples_per_block)(i
 }
 
 std::vector<std::uint8_t> ImaExtra(int samples_per_block) {
-    return {static_cast<std::uint8_t>(samples_per_block),
-            static_cast<std::uint8_t>(samples_per_block >> 8)};
+    std::vector<std::uint8_t> extra;
+    AppendLE16(extra, static_cast<std::uint16_t>(samples_per_block));
+    return extra;
 }
 
 class ImaAdpcmCodec : public Codec {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "codecs/gsm/gsm_frame.h"
+#include "core/byte_order.h"
 
 namespace sonvara {
 
@@ -114,7 +115,7 @@ bool Usable(const WaveFormat& coded) {
         coded.block_align != gsm::kWavPairBytes || coded.samples_per_sec == 0) {
         return false;
     }
-    return coded.extra.size() < 2 || (coded.extra[0] | (coded.extra[1] << 8)) == kBlockSamples;
+    return coded.extra.size() < 2 || LoadLE16(coded.extra.data()) == kBlockSamples;
 }
 
 class GsmCodec : public Codec {

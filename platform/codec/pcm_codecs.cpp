@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "codecs/g711/g711.h"
+#include "core/byte_order.h"
 
 namespace sonvara {
 namespace {

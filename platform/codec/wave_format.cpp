@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/byte_order.h"
+
 namespace sonvara {
 
 std::optional<WaveFormat> WaveFormat::Parse(std::span<const std::uint8_t> bytes) {
@@ -37,14 +39,14 @@ std::vector<std::uint8_t> WaveFormat::Serialize() const {
     return bytes;
 }
 
-WaveFormat WaveFormat::Pcm16(int channels, std::uint32_t rate) {
+WaveFormat WaveFormat::Pcm(int channels, std::uint32_t rate, int bits) {
     WaveFormat format;
     format.format_tag = WAVE_FORMAT_PCM;
     format.channels = static_cast<std::uint16_t>(channels);
     format.samples_per_sec = rate;
-    format.block_align = static_cast<std::uint16_t>(channels * 2);
+    format.block_align = static_cast<std::uint16_t>(channels * (bits / 8));
     format.avg_bytes_per_sec = rate * format.block_align;
-    format.bits_per_sample = 16;
+    format.bits_per_sample = static_cast<std::uint16_t>(bits);
     return format;
 }
 

@@ -44,29 +44,12 @@ struct WaveFormat {
     // The block as written to a file: 18 bytes + extra.
     std::vector<std::uint8_t> Serialize() const;
 
-    // 16-bit PCM with the given channels and rate: the near side of every codec stream.
-    static WaveFormat Pcm16(int channels, std::uint32_t rate);
+    // Integer PCM of `bits` bits (8, 16, 24 or 32) with the given channels and rate.
+    static WaveFormat Pcm(int channels, std::uint32_t rate, int bits);
+    // 16-bit PCM: the near side of every codec stream.
+    static WaveFormat Pcm16(int channels, std::uint32_t rate) { return Pcm(channels, rate, 16); }
 
     bool operator==(const WaveFormat&) const = default;
 };
-
-// Little-endian field access shared by the format block and the RIFF readers and writers.
-inline std::uint16_t LoadLE16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t LoadLE32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-inline void StoreLE16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void StoreLE32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-    p[3] = static_cast<std::uint8_t>(v >> 24);
-}
 
 }  // namespace sonvara

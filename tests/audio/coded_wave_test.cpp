@@ -5,9 +5,11 @@
 
 #include "audio/wav/coded_file_sink.h"
 #include "audio/wav/wave_file.h"
+#include "core/byte_order.h"
 #include "tests/audio/signals.h"
 #include "tests/audio/wav_bytes.h"
 #include "tests/audio/wav_test_formats.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {
@@ -82,7 +84,7 @@ TEST_F(CodedWaveTest, CodedHeaderHoldsTheFormatAndFinalSizes) {
     ASSERT_EQ(format.block_align, 256);
     std::vector<Sample> samples = Material(1010, 1);  // exactly two blocks of 505 frames
     WriteAndOpen(format, samples);
-    std::vector<std::uint8_t> file = testing::ReadBytes(path_);
+    std::vector<std::uint8_t> file = testing::FileBytes(path_);
     ASSERT_EQ(file.size(), 20u + 20 + 8 + 512);
     EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
     EXPECT_EQ(LoadLE32(&file[4]), 2u + 512 + 38);
@@ -101,7 +103,7 @@ TEST_F(CodedWaveTest, UnfinishedLastBlockIsPaddedNotLost) {
         // Whole blocks only: the last one is filled up with silence.
         const int block_frames = tag == WAVE_FORMAT_IMA_ADPCM ? 1017 : 1012;
         const int blocks = (3000 + block_frames - 1) / block_frames;
-        EXPECT_EQ(testing::ReadBytes(path_).size(),
+        EXPECT_EQ(testing::FileBytes(path_).size(),
                   46u + format.extra.size() + static_cast<std::size_t>(blocks) * 1024);
         std::vector<Sample> decoded = testing::ReadAll(*source, blocks * block_frames);
         EXPECT_EQ(source->GetLength(), blocks * block_frames);
@@ -174,7 +176,7 @@ TEST_F(CodedWaveTest, LengthIsEstimatedUntilTheEndIsFound) {
 
     // A header that claims far more bytes a second than the data has must not make the
     // estimate end a reader early.
-    std::vector<std::uint8_t> file = testing::ReadBytes(path_);
+    std::vector<std::uint8_t> file = testing::FileBytes(path_);
     StoreLE32(&file[28], 0x7FFFFFFF);
     testing::WavBytes().Bytes(file).WriteTo(path_);
     source = LWaveFile::OpenSource(path_);
@@ -191,7 +193,7 @@ TEST_F(CodedWaveTest, DamagedOrTruncatedDataEndsTheSource) {
     WaveFormat format = Coded(WAVE_FORMAT_ADPCM, 1, 8000);
     std::vector<Sample> samples = Material(5000, 1);
     WriteAndOpen(format, samples);
-    std::vector<std::uint8_t> file = testing::ReadBytes(path_);
+    std::vector<std::uint8_t> file = testing::FileBytes(path_);
     const std::size_t data_start = 20 + 18 + format.extra.size() + 8;
     const int block_frames = 500;  // (256 - 7) * 2 + 2
 

@@ -4,24 +4,30 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "core/byte_order.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara::testing {
 
 class WavBytes {
   public:
     WavBytes& Id(const char* id) {
-        bytes_.insert(bytes_.end(), id, id + 4);
+        for (int i = 0; i < 4; ++i) {
+            bytes_.push_back(static_cast<std::uint8_t>(id[i]));
+        }
         return *this;
     }
     WavBytes& U16(std::uint32_t value) {
-        bytes_.push_back(static_cast<std::uint8_t>(value));
-        bytes_.push_back(static_cast<std::uint8_t>(value >> 8));
+        AppendLE16(bytes_, static_cast<std::uint16_t>(value));
         return *this;
     }
-    WavBytes& U32(std::uint32_t value) { return U16(value & 0xFFFF).U16(value >> 16); }
+    WavBytes& U32(std::uint32_t value) {
+        AppendLE32(bytes_, value);
+        return *this;
+    }
     WavBytes& Bytes(const std::vector<std::uint8_t>& body) {
         bytes_.insert(bytes_.end(), body.begin(), body.end());
         return *this;
@@ -39,11 +45,7 @@ class WavBytes {
 
     const std::vector<std::uint8_t>& Get() const { return bytes_; }
 
-    void WriteTo(const std::string& path) const {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes_.data()),
-                  static_cast<std::streamsize>(bytes_.size()));
-    }
+    void WriteTo(const std::string& path) const { WriteFileBytes(path, bytes_); }
 
   private:
     std::vector<std::uint8_t> bytes_;
@@ -77,11 +79,6 @@ inline std::vector<std::uint8_t> Staircase16(int frames, int channels, int first
         }
     }
     return data.Get();
-}
-
-inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace sonvara::testing

@@ -6,6 +6,7 @@
 
 #include "core/settings.h"
 #include "tests/audio/wav_bytes.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/scripted_prompts.h"
 
@@ -96,7 +97,7 @@ TEST_F(WaveFileFormatTest, RememberedFormatStartsAtGsmAndKeepsTheChoice) {
     EXPECT_EQ(prompts_.FormatRequests()[0].title, "Seleccione formato");
     const std::string path = LWaveFileFormat::RememberedFormatPath();
     EXPECT_EQ(path, scratch_.File("data") + "/Vellumtone/Sonvara/Current/WavCodec.wff");
-    EXPECT_EQ(testing::ReadBytes(path).size(), 1024u);
+    EXPECT_EQ(testing::FileBytes(path).size(), 1024u);
     EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(gsm), ima);
 
     // Cancelling keeps what was remembered; a short file counts as none.

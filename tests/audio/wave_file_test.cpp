@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "audio/wav/pcm_file_sink.h"
+#include "core/byte_order.h"
 #include "tests/audio/signals.h"
 #include "tests/audio/wav_bytes.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {
@@ -201,7 +203,7 @@ TEST_F(WaveFileTest, WrittenFilesReadBackTheSameSteps) {
                 sink->Write(written.data() + 8192 * channels, frames - 8192);
                 ASSERT_TRUE(sink->Finish());
             }
-            std::vector<std::uint8_t> file = testing::ReadBytes(path);
+            std::vector<std::uint8_t> file = testing::FileBytes(path);
             const std::uint32_t data_bytes =
                 static_cast<std::uint32_t>(frames * channels * bits / 8);
             ASSERT_EQ(file.size(), 46 + data_bytes);
@@ -222,7 +224,7 @@ TEST_F(WaveFileTest, SizesAreProvisionalWhileWriting) {
     LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 8000, 0, 16, 1);
     std::vector<Sample> samples(100, 160);
     sink->Write(samples.data(), 100);
-    std::vector<std::uint8_t> file = testing::ReadBytes(path);
+    std::vector<std::uint8_t> file = testing::FileBytes(path);
     EXPECT_EQ(LoadLE32(&file[4]), 0xFFFFFFFFu);
     EXPECT_EQ(LoadLE32(&file[42]), 0xFFFFFFFFu);
     // An interrupted recording still opens, with the data up to the end of the file.
@@ -239,7 +241,7 @@ TEST_F(WaveFileTest, TruncateCutsTheFileAndLaterWritesFollow) {
         LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 8000, 0, 16, 2);
         sink->Write(ones.data(), 1000);
         sink->Truncate(100);
-        EXPECT_EQ(testing::ReadBytes(path).size(), 46u + 100 * 4);
+        EXPECT_EQ(testing::FileBytes(path).size(), 46u + 100 * 4);
         sink->Truncate(0);
         sink->Write(ones.data(), 3);
         sink->Write(twos.data(), 2);
@@ -306,7 +308,7 @@ TEST_F(WaveFileTest, SinkWidthsAndLoudPeaks) {
         sink->Write(peaks.data(), 3);
         ASSERT_TRUE(sink->Finish());
     }
-    std::vector<std::uint8_t> file = testing::ReadBytes(path);
+    std::vector<std::uint8_t> file = testing::FileBytes(path);
     ASSERT_EQ(file.size(), 49u);
     EXPECT_EQ(file[46], 255);
     EXPECT_EQ(file[47], 0);

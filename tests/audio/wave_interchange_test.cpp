@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "audio/wav/wave_file.h"
+#include "core/byte_order.h"
 #include "tests/audio/signals.h"
 #include "tests/audio/wav_bytes.h"
 #include "tests/audio/wav_test_formats.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {
@@ -21,7 +23,7 @@ namespace {
 const std::string kData = SONVARA_WAV_DATA_DIR;
 
 std::vector<Sample> PeerDecode(const std::string& name) {
-    std::vector<std::uint8_t> bytes = testing::ReadBytes(kData + "/" + name);
+    std::vector<std::uint8_t> bytes = testing::FileBytes(kData + "/" + name);
     std::vector<Sample> samples(bytes.size() / 2);
     for (std::size_t i = 0; i < samples.size(); ++i) {
         samples[i] = SampleFrom16(static_cast<std::int16_t>(LoadLE16(&bytes[2 * i])));
@@ -115,7 +117,7 @@ TEST(WaveInterchange, FilesWeWriteDecodeInThePeersAsInOurs) {
                                            static_cast<std::uint32_t>(source->GetSampleRate())));
             ASSERT_TRUE(testing::CopyAll(*source, *sink));
         }
-        EXPECT_EQ(testing::ReadBytes(path), testing::ReadBytes(kData + "/" + wav))
+        EXPECT_EQ(testing::FileBytes(path), testing::FileBytes(kData + "/" + wav))
             << "the encoder changed: run tests/data/wav/make_ours.sh";
         ExpectPeersDecode(wav);
     }

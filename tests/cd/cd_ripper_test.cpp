@@ -10,24 +10,20 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "cd/cdrom_ripper.h"
 #include "tests/cd/test_discs.h"
 #include "tests/support/cancel_after_view.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {
 namespace {
 
+using testing::FileBytes;
 using testing::MakeDisc;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 Bytes ReadCd(std::int32_t block, std::uint8_t count) {
     const auto b = static_cast<std::uint32_t>(block);

@@ -7,31 +7,28 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 #include <random>
 #include <string>
 #include <vector>
 
-namespace sonvara::testing {
+#include "core/byte_order.h"
+#include "tests/support/file_contents.h"
 
-inline int Le16(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8);
-}
+namespace sonvara::testing {
 
 inline std::vector<std::int16_t> ToSamples(const std::vector<std::uint8_t>& bytes) {
     std::vector<std::int16_t> samples;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        samples.push_back(static_cast<std::int16_t>(Le16(&bytes[i])));
+        samples.push_back(static_cast<std::int16_t>(LoadLE16(&bytes[i])));
     }
     return samples;
 }
 
 inline std::vector<std::uint8_t> ReadDataFile(const std::string& name) {
-    std::ifstream in(std::string(SONVARA_WAV_DATA_DIR) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(in) << name;
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::uint8_t> bytes = FileBytes(std::string(SONVARA_WAV_DATA_DIR) + "/" + name);
+    EXPECT_FALSE(bytes.empty()) << name;
+    return bytes;
 }
 
 // A peer's decode: raw 16-bit little-endian samples.
@@ -42,18 +39,17 @@ inline std::vector<std::int16_t> ReadS16(const std::string& name) {
 // The "fmt " and "data" chunks of a WAV file.
 struct WavChunks {
     std::vector<std::uint8_t> fmt, data;
-    int Tag() const { return Le16(fmt.data()); }
-    int Channels() const { return Le16(fmt.data() + 2); }
-    int BlockAlign() const { return Le16(fmt.data() + 12); }
+    int Tag() const { return LoadLE16(fmt.data()); }
+    int Channels() const { return LoadLE16(fmt.data() + 2); }
+    int BlockAlign() const { return LoadLE16(fmt.data() + 12); }
 };
 
 inline WavChunks ReadWav(const std::string& name) {
     const std::vector<std::uint8_t> file = ReadDataFile(name);
     WavChunks chunks;
     for (std::size_t at = 12; at + 8 <= file.size();) {
-        const std::size_t size = std::min<std::size_t>(
-            Le16(&file[at + 4]) + (static_cast<std::size_t>(Le16(&file[at + 6])) << 16),
-            file.size() - at - 8);
+        const std::size_t size =
+            std::min<std::size_t>(LoadLE32(&file[at + 4]), file.size() - at - 8);
         const auto body = file.begin() + static_cast<std::ptrdiff_t>(at + 8);
         const std::string id(file.begin() + static_cast<std::ptrdiff_t>(at), body - 4);
         if (id == "fmt " || id == "data") {

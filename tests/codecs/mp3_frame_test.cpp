@@ -10,6 +10,7 @@
 #include "codecs/mp3/mp3_bit_reader.h"
 #include "codecs/mp3/mp3_frame_layout.h"
 #include "codecs/mp3/mp3_reservoir.h"
+#include "core/byte_order.h"
 #include "tests/codecs/mp3_test_util.h"
 
 namespace sonvara {
@@ -22,8 +23,9 @@ using testing::Mp3Frames;
 using testing::Mp3Streams;
 
 std::array<std::uint8_t, 4> HeaderBytes(std::uint32_t word) {
-    return {static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
-            static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+    std::array<std::uint8_t, 4> bytes{};
+    StoreBE32(bytes.data(), word);
+    return bytes;
 }
 
 TEST(Mp3Header, GivesTheFrameLengthsOfEachVersion) {

@@ -15,6 +15,7 @@
 #include "codecs/mp3/mp3_stereo.h"
 #include "codecs/mp3/mp3_synthesis.h"
 #include "codecs/mp3/mp3_tables.h"
+#include "core/byte_order.h"
 
 namespace sonvara {
 namespace {
@@ -81,9 +82,8 @@ TEST(Mp3Stereo, LsfIntensityPositionsAttenuateOneChannelInSteps) {
 }
 
 mp3::FrameHeader JointHeader(std::uint32_t word) {
-    const std::uint8_t bytes[4] = {
-        static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
-        static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+    std::uint8_t bytes[4] = {};
+    StoreBE32(bytes, word);
     return *mp3::ParseHeader(bytes);
 }
 

@@ -5,20 +5,17 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "codecs/mp3/mp3_frame_layout.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara::testing {
 
 inline std::vector<std::uint8_t> Mp3Bytes(const std::string& name) {
-    std::ifstream in(std::string(SONVARA_MP3_DATA_DIR) + "/" + name, std::ios::binary);
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                    std::istreambuf_iterator<char>()};
+    std::vector<std::uint8_t> bytes = FileBytes(std::string(SONVARA_MP3_DATA_DIR) + "/" + name);
     EXPECT_FALSE(bytes.empty()) << name;
     return bytes;
 }

@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "components/wav_header.h"
+#include "core/byte_order.h"
+#include "platform/codec/riff_header.h"
 #include "tests/components/decoder_fixture.h"
 #include "tests/support/cancel_after_view.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara {
 namespace {
@@ -37,11 +39,6 @@ class DssDecodeTest : public testing::DecoderTest {
         }
         return samples;
     }
-
-    static std::vector<std::uint8_t> Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
 };
 
 TEST_F(DssDecodeTest, BlocksBecomeAMonoWaveAtTheRateOfTheQuality) {
@@ -68,15 +65,11 @@ TEST_F(DssDecodeTest, BlocksBecomeAMonoWaveAtTheRateOfTheQuality) {
     const std::string wave = scratch_.File("out.wav");
     LDSSDecode decode(StandInFile("four.dss", 2, 3), wave);
     ASSERT_EQ(testing::RunProcess(decode, nullptr, &prompts_), PROCESS_DONE);
-    const std::vector<std::uint8_t> bytes = Bytes(wave);
+    const std::vector<std::uint8_t> bytes = testing::FileBytes(wave);
     ASSERT_EQ(bytes.size(), 46u + 3u * 480u);
-    const auto expected = DecodedWavHeader(8000, 1, 16, 3 * 480);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 46),
-              std::vector<std::uint8_t>(expected.begin(), expected.end()));
-    auto u32 = [&bytes](std::size_t at) {
-        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-               static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-    };
+              PcmRiffHeader(1, 8000, 16, 3 * 480));
+    auto u32 = [&bytes](std::size_t at) { return LoadLE32(&bytes[at]); };
     EXPECT_EQ(u32(4), 3u * 480u + 38u);  // RIFF size
     EXPECT_EQ(u32(16), 18u);             // format size
     EXPECT_EQ(u32(24), 8000u);
@@ -163,10 +156,10 @@ TEST_F(DssDecodeTest, TheFfmpegLibraryGivesFfmpegsSamplesForBothCodings) {
         const std::string dss = MakeDssFile(scratch_.File("memo's \"take\".dss"), c.coding);
         const std::string raw = scratch_.File("ffmpeg.s16");
         ASSERT_TRUE(Ffmpeg({"-i", dss, "-f", "s16le", raw}));
-        const std::vector<std::uint8_t> bytes = Bytes(raw);
+        const std::vector<std::uint8_t> bytes = testing::FileBytes(raw);
         std::vector<Sample> expected;
         for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-            expected.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8) * 16);
+            expected.push_back(static_cast<std::int16_t>(LoadLE16(&bytes[i])) * 16);
         }
         ASSERT_FALSE(expected.empty());
 

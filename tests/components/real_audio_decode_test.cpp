@@ -11,8 +11,10 @@
 #include <thread>
 
 #include "components/rma_audio_sink.h"
+#include "core/byte_order.h"
 #include "tests/components/decoder_fixture.h"
 #include "tests/support/cancel_after_view.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara {
 namespace {
@@ -23,11 +25,6 @@ class RealAudioDecodeTest : public testing::DecoderTest {
 
     static void UseEngine(const std::string& path) {
         WriteString("Components/realaudio", "Path", path);
-    }
-
-    static std::vector<std::uint8_t> Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 };
 
@@ -176,12 +173,9 @@ TEST_F(RealAudioDecodeTest, TheSinkWritesOnlyWholeFramesOfAFormatItKnows) {
     ASSERT_EQ(sink->Write({pcm, 8, 0}), RMA_OK);
     ASSERT_EQ(sink->Write({pcm, 4, 0}), RMA_OK);
     ASSERT_TRUE(sink->Finish());
-    const std::vector<std::uint8_t> bytes = Bytes(path);
+    const std::vector<std::uint8_t> bytes = testing::FileBytes(path);
     ASSERT_EQ(bytes.size(), 46u + 12u);
-    auto u32 = [&bytes](std::size_t at) {
-        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-               static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-    };
+    auto u32 = [&bytes](std::size_t at) { return LoadLE32(&bytes[at]); };
     EXPECT_EQ(u32(4), 12u + 38u);
     EXPECT_EQ(u32(24), 11025u);
     EXPECT_EQ(u32(28), 11025u * 4);

@@ -4,11 +4,10 @@
 #include <signal.h>
 
 #include <cerrno>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "core/message_loop.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/scripted_prompts.h"
 
@@ -48,19 +47,14 @@ ExternalProgram Program(std::string path, std::vector<std::string> arguments, mi
     return program;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing::FileText;
 
 // True when no live process has this id (a reaped or a zombie process does not count as live).
 bool IsGone(pid_t pid) {
     if (kill(pid, 0) != 0) {
         return errno == ESRCH;
     }
-    std::string stat = ReadAll("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat = FileText("/proc/" + std::to_string(pid) + "/stat");
     auto state = stat.rfind(')');
     return state != std::string::npos && stat.compare(state, 3, ") Z") == 0;
 }
@@ -93,7 +87,7 @@ TEST_F(ExternalProgramTest, PassesArgumentsVerbatimAndReportsTheExitStatus) {
     EXPECT_TRUE(run.started);
     EXPECT_EQ(run.result, PROCESS_DONE);
     EXPECT_EQ(run.exit_status, 3);
-    EXPECT_EQ(ReadAll(out), "a b  c|\"q\"; rm -rf $HOME *");
+    EXPECT_EQ(FileText(out), "a b  c|\"q\"; rm -rf $HOME *");
 }
 
 TEST_F(ExternalProgramTest, AProgramThatCannotStartFailsWithTheCallersMessage) {
@@ -127,7 +121,7 @@ TEST_F(ExternalProgramTest, AChildPastItsTimeOutIsKilledWithItsHelpers) {
     ExternalRunResult run = Run(program, view);
     EXPECT_TRUE(run.started);
     EXPECT_EQ(run.result, PROCESS_FAILED);
-    pid_t helper = static_cast<pid_t>(std::stol(ReadAll(pid_file)));
+    pid_t helper = static_cast<pid_t>(std::stol(FileText(pid_file)));
     for (int i = 0; i < 100 && !IsGone(helper); ++i) {
         usleep(10000);
     }
@@ -141,7 +135,7 @@ TEST_F(ExternalProgramTest, CancelStopsTheProcessAndKillsTheChild) {
         "sh", {"-c", "echo $$ > \"$1\"; exec sleep 30", "sh", pid_file}, milliseconds(60000));
     ExternalRunResult run = Run(program, cancelling);
     EXPECT_EQ(run.result, PROCESS_STOPPED);
-    pid_t child = static_cast<pid_t>(std::stol(ReadAll(pid_file)));
+    pid_t child = static_cast<pid_t>(std::stol(FileText(pid_file)));
     EXPECT_TRUE(IsGone(child));
 }
 

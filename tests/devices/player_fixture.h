@@ -14,6 +14,7 @@
 #include "core/message_loop.h"
 #include "devices/recording_wave_out.h"
 #include "devices/sound_player.h"
+#include "tests/support/wait_until.h"
 
 namespace sonvara::testing {
 
@@ -83,14 +84,7 @@ class PlayerTest : public ::testing::Test {
     // Runs the interface thread's messages until `done` holds; false at the time-out.
     bool PumpUntil(const std::function<bool()>& done,
                    std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
-        const auto until = std::chrono::steady_clock::now() + timeout;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > until) {
-                return false;
-            }
-            loop_.WaitAndPump(std::chrono::milliseconds(5));
-        }
-        return true;
+        return testing::PumpUntil(loop_, done, timeout);
     }
     bool PumpUntilStopped(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
         return PumpUntil([this] { return log_.Saw("stop"); }, timeout);

@@ -21,6 +21,7 @@
 #include "devices/system_inputs.h"
 #include "tests/support/captured_diagnostics.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wait_until.h"
 
 namespace sonvara {
 namespace {
@@ -171,14 +172,7 @@ class RecorderTest : public ::testing::Test {
     }
 
     bool PumpUntil(const std::function<bool()>& done, milliseconds timeout = milliseconds(10000)) {
-        const auto until = std::chrono::steady_clock::now() + timeout;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > until) {
-                return false;
-            }
-            loop_.WaitAndPump(milliseconds(5));
-        }
-        return true;
+        return testing::PumpUntil(loop_, done, timeout);
     }
 
     void TearDown() override {

@@ -14,6 +14,7 @@
 #include "devices/input_choice.h"
 #include "devices/system_inputs.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wave_writer.h"
 
 namespace sonvara {
 namespace {
@@ -83,13 +84,8 @@ TEST(SystemWaveInProvider, TheNullInputFillsBuffersInOrderInRealTimeAndAResetHan
 TEST(CapturedSound, ReadsAWaveFileAsItsSound) {
     testing::ScratchFolder folder;
     const std::string path = folder.File("in.wav");
-    {
-        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 11025, 0, 16, 2);
-        const std::vector<Sample> samples{SampleFrom16(-3), SampleFrom16(4), SampleFrom16(5),
-                                          SampleFrom16(-6)};
-        sink->Write(samples.data(), 2);
-        ASSERT_TRUE(sink->Finish());
-    }
+    ASSERT_TRUE(testing::WriteWave16(
+        path, {SampleFrom16(-3), SampleFrom16(4), SampleFrom16(5), SampleFrom16(-6)}, 11025, 2));
     std::string error;
     const auto sound = CapturedSound::FromWave(path, CapturedSound::Pace::kUnpaced, error);
     ASSERT_NE(sound, nullptr) << error;

@@ -4,17 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "core/byte_order.h"
 #include "core/settings.h"
 #include "devices/alsa_wave_out.h"
 #include "devices/output_choice.h"
 #include "devices/sound_levels.h"
 #include "devices/system_outputs.h"
 #include "tests/devices/player_fixture.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wait_until.h"
 
 namespace sonvara {
 namespace {
@@ -38,11 +39,6 @@ class FilePluginOutputs : public WaveOutProvider {
     std::string config_;
 };
 
-std::vector<char> FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(AlsaWaveOut, PlaysEveryFrameByteExactIntoTheFilePlugin) {
     testing::ScratchFolder folder;
     const std::string path = folder.File("played.raw");
@@ -56,21 +52,16 @@ TEST(AlsaWaveOut, PlaysEveryFrameByteExactIntoTheFilePlugin) {
     // 1.2 s of stereo at 44.1 kHz: 12 buffers of 4410 frames and a short one.
     const std::vector<Sample> samples = testing::Staircase(52930, 2, -26000);
     ASSERT_TRUE(player.Start(testing::Memory(samples, 44100, 2))) << player.ErrorText();
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!log.Saw("stop") && std::chrono::steady_clock::now() < until) {
-        loop.WaitAndPump(milliseconds(10));
-    }
-    ASSERT_TRUE(log.Saw("stop"));
+    ASSERT_TRUE(testing::PumpUntil(
+        loop, [&] { return log.Saw("stop"); }, std::chrono::seconds(20), milliseconds(10)));
     EXPECT_EQ(log.error_at_stop, "");
     player.SetNotify(nullptr);
 
-    std::vector<char> expected;
+    std::vector<std::uint8_t> expected;
     for (Sample x : samples) {
-        const auto value = static_cast<std::uint16_t>(x >> 4);  // multiples of 16: exact
-        expected.push_back(static_cast<char>(value & 0xFF));
-        expected.push_back(static_cast<char>(value >> 8));
+        AppendLE16(expected, static_cast<std::uint16_t>(x >> 4));  // multiples of 16: exact
     }
-    const std::vector<char> written = FileBytes(path);
+    const std::vector<std::uint8_t> written = testing::FileBytes(path);
     EXPECT_EQ(written.size(), expected.size());
     EXPECT_TRUE(written == expected);
 }

@@ -12,17 +12,14 @@
 #include <vector>
 
 #include "tests/document/document_fixture.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara {
 namespace {
 
-class CutWriterTest : public testing::DocumentTest {
-  protected:
-    static std::vector<std::uint8_t> Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-};
+class CutWriterTest : public testing::DocumentTest {};
+
+using testing::FileBytes;
 
 TEST_F(CutWriterTest, WritesAudioAndOneGraphRecordPerBlock) {
     std::vector<Sample> samples(2 * 1000);
@@ -45,8 +42,8 @@ TEST_F(CutWriterTest, WritesAudioAndOneGraphRecordPerBlock) {
     EXPECT_EQ(list.Records().begin()->length, 1000);
     EXPECT_EQ(CutTank().RefCount(number), 1);
 
-    EXPECT_EQ(Bytes(CutTank().GetAudFilePath(number)).size(), 8000u);
-    std::vector<std::uint8_t> graph = Bytes(CutTank().GetGrfFilePath(number));
+    EXPECT_EQ(FileBytes(CutTank().GetAudFilePath(number)).size(), 8000u);
+    std::vector<std::uint8_t> graph = FileBytes(CutTank().GetGrfFilePath(number));
     ASSERT_EQ(graph.size(), 16u);  // three full blocks and the 232 frames left over
     for (std::size_t block = 0; block < 4; ++block) {
         const std::size_t last = std::min<std::size_t>(block * 256 + 256, 1000) - 1;
@@ -58,7 +55,7 @@ TEST_F(CutWriterTest, WritesAudioAndOneGraphRecordPerBlock) {
             << block;
     }
     // One level byte a block and channel: the root mean square of the block's samples.
-    std::vector<std::uint8_t> levels = Bytes(CutTank().GetRmsFilePath(number));
+    std::vector<std::uint8_t> levels = FileBytes(CutTank().GetRmsFilePath(number));
     ASSERT_EQ(levels.size(), 8u);
     for (std::size_t block = 0; block < 4; ++block) {
         const std::size_t end = std::min<std::size_t>(block * 256 + 256, 1000);
@@ -125,8 +122,8 @@ TEST_F(CutWriterTest, GraphAndLevelsMatchAPlainModelForAnyPiecesAndLoudness) {
                                                static_cast<std::int32_t>(end - first)));
                 }
             }
-            EXPECT_EQ(Bytes(CutTank().GetGrfFilePath(number)), graph);
-            EXPECT_EQ(Bytes(CutTank().GetRmsFilePath(number)), levels);
+            EXPECT_EQ(FileBytes(CutTank().GetGrfFilePath(number)), graph);
+            EXPECT_EQ(FileBytes(CutTank().GetRmsFilePath(number)), levels);
         }
     }
 }
@@ -150,7 +147,8 @@ TEST_F(CutWriterTest, GraphBytesAndWholeBlocks) {
         ASSERT_TRUE(writer->Finish());
     }
     // Exactly two blocks: no partial record at the end; all-negative blocks have a top of 0.
-    EXPECT_EQ(Bytes(CutTank().GetGrfFilePath(number)), (std::vector<std::uint8_t>{0, 255, 0, 255}));
+    EXPECT_EQ(FileBytes(CutTank().GetGrfFilePath(number)),
+              (std::vector<std::uint8_t>{0, 255, 0, 255}));
 }
 
 TEST_F(CutWriterTest, AWriterThatGotNothingLeavesAnEmptyDocument) {
@@ -188,13 +186,14 @@ TEST_F(CutWriterTest, RepositionOverwritesFromThere) {
     EXPECT_EQ(samples[399], 0x800);
     // Record 1 (frames 256..511) is written again from offset 2 with only the new frames; record
     // 2 of the first pass stays in the file, as nothing is cut.
-    std::vector<std::uint8_t> graph = Bytes(CutTank().GetGrfFilePath(number));
+    std::vector<std::uint8_t> graph = FileBytes(CutTank().GetGrfFilePath(number));
     ASSERT_EQ(graph.size(), 6u);
     EXPECT_EQ(graph[0], 128);
     EXPECT_EQ(graph[2], 1);
     EXPECT_EQ(graph[4], 128);
     // The levels likewise: record 1 holds the quiet frames alone.
-    EXPECT_EQ(Bytes(CutTank().GetRmsFilePath(number)), (std::vector<std::uint8_t>{128, 1, 128}));
+    EXPECT_EQ(FileBytes(CutTank().GetRmsFilePath(number)),
+              (std::vector<std::uint8_t>{128, 1, 128}));
 }
 
 TEST_F(CutWriterTest, TankHandsOutTheLowestFreeNumberAndDeletesOnTheLastReference) {

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "audio/memory_stream.h"
+#include "core/byte_order.h"
 #include "document/cut_list_reader.h"
 #include "editor/edit/clipboard_wave_data.h"
 #include "editor/edit/clipboard_wave_file.h"
@@ -78,9 +79,9 @@ int OfferFile(QApplication& app, const QString& path, std::int32_t rate, int cha
 
 // A 16-bit little-endian field of a WAV header.
 int Field16(const QByteArray& bytes, int at) {
-    return bytes.size() < at + 2 ? -1
-                                 : static_cast<unsigned char>(bytes[at]) |
-                                       static_cast<unsigned char>(bytes[at + 1]) << 8;
+    return bytes.size() < at + 2
+               ? -1
+               : LoadLE16(reinterpret_cast<const std::uint8_t*>(bytes.constData()) + at);
 }
 
 int Read(QApplication& app) {

@@ -14,6 +14,7 @@
 
 #include "audio/sound_time.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/wait_until_qt.h"
 #include "view/wave_pane.h"
 #include "view/wave_window.h"
 
@@ -49,17 +50,6 @@ class FileWindowViewTest : public EditorTest {
         EXPECT_TRUE(file->WaveView()->WaitForColumns());
         EXPECT_TRUE(file->Overview()->WaitForColumns());
         QCoreApplication::processEvents();
-    }
-
-    static bool WaitUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            QTest::qWait(10);
-        }
-        return true;
     }
 
     // The x (in `view`) of each pixel column drawn in the cursor's colour from top to bottom.
@@ -133,7 +123,7 @@ TEST_F(FileWindowViewTest, TheCursorIsDrawnWhereTheTimeFieldSaysAfterEveryKindOf
         last_cursor = cursor;
         LSoundTime time;
         time.SetSamples(cursor, kRate);
-        EXPECT_TRUE(WaitUntil([&] {
+        EXPECT_TRUE(testing::PumpEventsUntil([&] {
             return frame_->TimeFieldText(TimeField::kCursor).toStdString() == time.Hundredths();
         })) << name;
         for (LSVWaveWindow* view : {file->WaveView(), file->Overview()}) {

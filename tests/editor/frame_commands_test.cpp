@@ -14,28 +14,18 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 
 #include "audio/sound_time.h"
 #include "editor/edit/convert_rate_dialog.h"
 #include "editor/frame/single_instance.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/wait_until_qt.h"
 #include "view/wave_window.h"
 
 namespace sonvara {
 namespace {
 
-// Lets the event loop run until `done` holds or two seconds pass.
-bool WaitUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        QTest::qWait(10);
-    }
-    return true;
-}
+using testing::PumpEventsUntil;
 
 std::string Hundredths(std::int32_t frames, std::int32_t rate) {
     LSoundTime time;
@@ -79,7 +69,7 @@ TEST_F(FrameCommandsTest, TheTimeFieldsFollowAMouseSelection) {
 
     // 8 frames a millisecond.
     const std::string start = Hundredths(positions.selection_start, 8000);
-    EXPECT_TRUE(WaitUntil([&] { return Field(TimeField::kSelectionStart) == start; }));
+    EXPECT_TRUE(PumpEventsUntil([&] { return Field(TimeField::kSelectionStart) == start; }));
     EXPECT_EQ(Field(TimeField::kSelectionEnd), Hundredths(positions.selection_end, 8000));
     EXPECT_EQ(Field(TimeField::kCursor), Hundredths(positions.cursor, 8000));
     char length[32];
@@ -89,7 +79,7 @@ TEST_F(FrameCommandsTest, TheTimeFieldsFollowAMouseSelection) {
 
     // The cursor moved by a command shows within the timer's period.
     frame_->Action(kCmEnd)->trigger();
-    EXPECT_TRUE(WaitUntil([&] { return Field(TimeField::kCursor) == "0:00:00.25"; }));
+    EXPECT_TRUE(PumpEventsUntil([&] { return Field(TimeField::kCursor) == "0:00:00.25"; }));
 }
 
 TEST_F(FrameCommandsTest, ADragPastTheRightEdgeScrollsTheViewAndStretchesTheSelection) {
@@ -102,10 +92,10 @@ TEST_F(FrameCommandsTest, ADragPastTheRightEdgeScrollsTheViewAndStretchesTheSele
     QTest::mousePress(view, Qt::LeftButton, {}, QPoint(x, 20));
     QTest::mouseMove(view, QPoint(view->width() + 10, 20));
     const LEditPositions& positions = file->Document().Positions();
-    EXPECT_TRUE(WaitUntil([&] { return file->View().start >= 150; }));
+    EXPECT_TRUE(PumpEventsUntil([&] { return file->View().start >= 150; }));
     EXPECT_EQ(file->View().end - file->View().start, 500);
     // The end of the selection goes with the right edge of the view.
-    EXPECT_TRUE(WaitUntil([&] { return positions.selection_end >= 650; }));
+    EXPECT_TRUE(PumpEventsUntil([&] { return positions.selection_end >= 650; }));
     EXPECT_NEAR(positions.selection_start, 250, 2);
 
     // Back inside the view the scrolling stops.
@@ -427,7 +417,7 @@ TEST_F(FrameCommandsTest, ASecondStartOpensItsFileInTheFirstFrame) {
     frame_->showMinimized();
     const std::string path = Copy("in_mono.wav");
     ASSERT_TRUE(HandOverToRunningInstance(name, {QString::fromStdString(path)}));
-    ASSERT_TRUE(WaitUntil([&] { return frame_->Files().size() == 1; }));
+    ASSERT_TRUE(PumpEventsUntil([&] { return frame_->Files().size() == 1; }));
     EXPECT_EQ(frame_->CurrentFile()->Path(), path);
     EXPECT_FALSE(frame_->isMinimized());
 }

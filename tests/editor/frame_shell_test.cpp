@@ -21,28 +21,19 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <set>
 
 #include "editor/common/translations.h"
 #include "editor/frame/command_table.h"
 #include "editor/frame/single_instance.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/wait_until_qt.h"
 #include "view/wave_window.h"
 
 namespace sonvara {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int seconds = 2) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        QTest::qWait(10);
-    }
-    return true;
-}
+using testing::PumpEventsUntil;
 
 QMdiSubWindow* WindowOf(LSVFileWindow* file) {
     return qobject_cast<QMdiSubWindow*>(file->parentWidget());
@@ -77,7 +68,8 @@ TEST_F(FrameShellTest, ASecondProgramHandsOverItsFilesWhileAModifiedFileIsOpen) 
     const QString deep = QString::fromStdString(Copy("ours_pcm24_stereo.wav"));
     QProcess second;
     second.start(SONVARA_EDITOR, {mono, deep});
-    const bool ended = WaitUntil([&] { return second.state() == QProcess::NotRunning; }, 20);
+    const bool ended = PumpEventsUntil([&] { return second.state() == QProcess::NotRunning; },
+                                       std::chrono::seconds(20));
     if (!ended) {
         second.kill();
         second.waitForFinished();
@@ -85,7 +77,8 @@ TEST_F(FrameShellTest, ASecondProgramHandsOverItsFilesWhileAModifiedFileIsOpen) 
     ASSERT_TRUE(ended);
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);  // it handed over rather than starting an editor
-    ASSERT_TRUE(WaitUntil([&] { return frame_->Files().size() == 3; }, 5));
+    ASSERT_TRUE(
+        PumpEventsUntil([&] { return frame_->Files().size() == 3; }, std::chrono::seconds(5)));
     // The first frame lives on with its edit and both files.
     Settle();
     EXPECT_EQ(frame_->Files()[0], edited);
@@ -237,7 +230,7 @@ TEST_F(FrameShellTest, FilesDroppedOnTheFrameOpen) {
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(target, &drop);
-    ASSERT_TRUE(WaitUntil([&] { return frame_->Files().size() == 2; }));
+    ASSERT_TRUE(PumpEventsUntil([&] { return frame_->Files().size() == 2; }));
 }
 
 TEST(QtTranslationsTest, StandardButtonsSpeakSpanish) {

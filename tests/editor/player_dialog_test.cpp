@@ -21,6 +21,7 @@
 #include "devices/recording_wave_out.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/scripted_prompts.h"
+#include "tests/support/wait_until.h"
 #include "tests/view/gui_test_app.h"
 #include "view/db_edit.h"
 #include "view/player_wave_window.h"
@@ -68,16 +69,13 @@ class PlayerDialogTest : public testing::DocumentTest {
         return child;
     }
 
+    // The player reports through loop_; the dialog's widgets through Qt's events.
     bool PumpUntil(const std::function<bool()>& done) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > until) {
-                return false;
-            }
-            loop_.WaitAndPump(std::chrono::milliseconds(5));
-            QApplication::processEvents();
-        }
-        return true;
+        return testing::WaitUntil(done, std::chrono::seconds(5), std::chrono::milliseconds(5),
+                                  [this](std::chrono::milliseconds step) {
+                                      loop_.WaitAndPump(step);
+                                      QApplication::processEvents();
+                                  });
     }
 
     QApplication& app_ = testing::GuiApp();

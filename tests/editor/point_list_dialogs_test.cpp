@@ -19,6 +19,7 @@
 #include "editor_model/effect_preview.h"
 #include "effects/effect_sources.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/wait_until_qt.h"
 
 namespace sonvara {
 namespace {
@@ -96,10 +97,9 @@ class PointListDialogTest : public EditorTest {
         LSoundPlayer& player = frame_->Transport().Player();
         const std::int32_t target = player.HeardPosition() + frames;
         ASSERT_TRUE(recording_->Step(frames));
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (player.HeardPosition() < target && std::chrono::steady_clock::now() < deadline) {
-            QTest::qWait(5);
-        }
+        EXPECT_TRUE(testing::PumpEventsUntil([&] { return player.HeardPosition() >= target; },
+                                             std::chrono::seconds(5),
+                                             std::chrono::milliseconds(5)));
     }
     std::vector<std::int16_t> Heard(std::size_t from) const {
         const std::vector<std::int16_t> samples = recording_->Samples();

@@ -24,6 +24,7 @@
 #include "editor/transport/player_dialog.h"
 #include "effects/effect_sources.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/wait_until_qt.h"
 #include "view/db_display.h"
 #include "view/wave_window.h"
 
@@ -33,15 +34,9 @@ namespace {
 constexpr std::int32_t kRate = 8000;
 constexpr std::int32_t kFrames = 4 * kRate;
 
-bool WaitUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        QTest::qWait(5);
-    }
-    return true;
+// Playback runs on its own thread: waits are longer and asked more often than the default ones.
+bool WaitOnPlayback(const std::function<bool()>& done) {
+    return testing::PumpEventsUntil(done, std::chrono::seconds(5), std::chrono::milliseconds(5));
 }
 
 class TransportTest : public EditorTest {
@@ -74,7 +69,7 @@ class TransportTest : public EditorTest {
     void Play(std::int32_t frames) {
         const std::int32_t target = Transport().Player().HeardPosition() + frames;
         ASSERT_TRUE(recording_->Step(frames));
-        EXPECT_TRUE(WaitUntil([&] {
+        EXPECT_TRUE(WaitOnPlayback([&] {
             return Transport().Player().IsIdle() || Transport().Player().HeardPosition() >= target;
         }));
     }
@@ -104,7 +99,7 @@ TEST_F(TransportTest, F9PlaysTheSelectionAndTheCursorStopsAtItsEnd) {
     EXPECT_EQ(recording_->Format().sample_rate, kRate);
     Play(2000);
     // Nothing more is queued; the end comes back through the message loop.
-    EXPECT_TRUE(WaitUntil([&] { return !Transport().IsActive(); }));
+    EXPECT_TRUE(WaitOnPlayback([&] { return !Transport().IsActive(); }));
     EXPECT_EQ(Heard(), Stairs(12000, 14000));
     EXPECT_EQ(file->Document().Positions().cursor, 14000);
     EXPECT_EQ(file->WaveView()->PositionStart(), 14000);
@@ -136,7 +131,7 @@ TEST_F(TransportTest, ShiftF9LoopsTheSelectionWithoutAGap) {
     EXPECT_EQ(Heard(), expected);
     EXPECT_TRUE(Transport().IsActive());
     // The cursor shows where in the loop the sound is.
-    EXPECT_TRUE(WaitUntil([&] { return file->WaveView()->PositionStart() == 1100; }));
+    EXPECT_TRUE(WaitOnPlayback([&] { return file->WaveView()->PositionStart() == 1100; }));
     Key(Qt::Key_Escape);
     EXPECT_EQ(file->Document().Positions().cursor, 1100);
 }
@@ -166,7 +161,7 @@ TEST_F(TransportTest, HomeAndEndWhilePlayingSeek) {
     Play(1600);
     // The level meter shows the sound.
     LDBDisplay* meter = frame_->LevelMeter();
-    EXPECT_TRUE(WaitUntil([&] { return meter->Channels() == 1 && meter->Level(0) > -127; }));
+    EXPECT_TRUE(WaitOnPlayback([&] { return meter->Channels() == 1 && meter->Level(0) > -127; }));
     Key(Qt::Key_Home);
     ASSERT_TRUE(Transport().IsActive());
     Play(800);
@@ -257,7 +252,7 @@ TEST_F(TransportTest, ThePlayCursorIsDrawnWhereTheSoundIsAndPagesTheView) {
     Play(kRate / 2);
     LSVWaveWindow* views[] = {file->WaveView(), file->Overview()};
     for (LSVWaveWindow* view : views) {
-        EXPECT_TRUE(WaitUntil([&] { return view->PositionStart() == kRate / 2; }));
+        EXPECT_TRUE(WaitOnPlayback([&] { return view->PositionStart() == kRate / 2; }));
     }
     EXPECT_EQ(frame_->TimeFieldText(TimeField::kCursor).toStdString(), "0:00:00.50");
     // The main view's cursor column is drawn in the cursor's colour.
@@ -271,7 +266,7 @@ TEST_F(TransportTest, ThePlayCursorIsDrawnWhereTheSoundIsAndPagesTheView) {
     }
     // Past the view's end the next page shows, with the cursor at its start.
     Play(6400);
-    EXPECT_TRUE(WaitUntil([&] { return file->View().start == 10400; }));
+    EXPECT_TRUE(WaitOnPlayback([&] { return file->View().start == 10400; }));
     EXPECT_EQ(file->View().end - file->View().start, kRate);
 }
 
@@ -281,7 +276,7 @@ TEST_F(TransportTest, ADeviceThatDoesNotOpenIsTheUsersToChoose) {
     // The plays that follow edits by themselves tell of it once, not at every edit.
     for (int edit = 0; edit < 2; ++edit) {
         file->SetSelection(100, 200);
-        ASSERT_TRUE(WaitUntil([&] { return frame_->Action(kCmCut)->isEnabled(); }));
+        ASSERT_TRUE(WaitOnPlayback([&] { return frame_->Action(kCmCut)->isEnabled(); }));
         Key(Qt::Key_X, Qt::ControlModifier);
     }
     EXPECT_EQ(file->Document().Audio().GetLength(), kFrames - 200);
@@ -305,7 +300,7 @@ TEST_F(TransportTest, ADeviceThatDoesNotOpenIsTheUsersToChoose) {
     ASSERT_TRUE(Transport().IsActive());
     recording_->SetFailing(true);
     recording_->Step(800, std::chrono::milliseconds(100));
-    EXPECT_TRUE(WaitUntil([&] { return !Transport().IsActive(); }));
+    EXPECT_TRUE(WaitOnPlayback([&] { return !Transport().IsActive(); }));
     ASSERT_EQ(prompts_.Asked().size(), 3u);
     EXPECT_EQ(prompts_.Asked().back().text.rfind("La reproducción se detuvo: ", 0), 0u);
     EXPECT_GT(prompts_.Asked().back().text.size(), 30u);
@@ -331,7 +326,7 @@ TEST_F(TransportTest, ThePlayerDialogTakesThePlayerOverTheCurrentFileAndGivesItB
         dialog->CmPlay();
         Play(800);
         EXPECT_EQ(Heard(before), Stairs(0, 800));
-        EXPECT_TRUE(WaitUntil([&] { return dialog->Position() == 800; }));
+        EXPECT_TRUE(WaitOnPlayback([&] { return dialog->Position() == 800; }));
         checked = true;
         dialog->accept();
     });
@@ -348,7 +343,7 @@ TEST_F(TransportTest, ThePlayerDialogTakesThePlayerOverTheCurrentFileAndGivesItB
     ASSERT_TRUE(Transport().IsActive());
     Play(800);
     EXPECT_EQ(Heard(before), Stairs(2000, 2800));
-    EXPECT_TRUE(WaitUntil([&] { return file->WaveView()->PositionStart() == 2800; }));
+    EXPECT_TRUE(WaitOnPlayback([&] { return file->WaveView()->PositionStart() == 2800; }));
     Key(Qt::Key_Escape);
     EXPECT_EQ(file->Document().Positions().cursor, 2800);
 }

@@ -17,6 +17,7 @@
 #include "tests/devices/player_fixture.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/run_process.h"
+#include "tests/support/wait_until.h"
 
 namespace sonvara {
 namespace {
@@ -64,14 +65,7 @@ class EffectPreviewTest : public testing::DocumentTest {
     }
 
     bool PumpUntil(const std::function<bool()>& done) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > until) {
-                return false;
-            }
-            loop_.WaitAndPump(std::chrono::milliseconds(5));
-        }
-        return true;
+        return testing::PumpUntil(loop_, done, std::chrono::seconds(5));
     }
 
     // Plays `frames` more frames (whole buffers of 800) and waits until they have come back.

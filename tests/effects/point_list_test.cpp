@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +10,7 @@
 #include "core/folders.h"
 #include "core/settings.h"
 #include "tests/document/document_fixture.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder.h"
 
@@ -19,6 +18,8 @@ namespace sonvara {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testing::FileBytes;
+using testing::WriteFileBytes;
 const Bytes kFlatBytes{2, 0, 128, 255, 128};
 
 // A private data folder and settings store, and a cut tank for the envelope runs.
@@ -29,15 +30,6 @@ class PointListTest : public testing::DocumentTest {
 
     static std::string DataFile(std::string_view name) {
         return GetFolder("Current") + "/" + std::string(name);
-    }
-    static void WriteBytes(const std::string& path, const Bytes& bytes) {
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-    }
-    static Bytes ReadBytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
     testing::ScopedEnv home_{"HOME", scratch_.File("home")};
@@ -53,7 +45,7 @@ TEST_F(PointListTest, FilesHoldTheCountAndPairsAndLoadTakesOnlyWhatIsThere) {
     list.n_points = 3;
     list.points[2] = {200, 7};
     ASSERT_TRUE(list.Save(path));
-    EXPECT_EQ(ReadBytes(path), (Bytes{3, 0, 128, 255, 128, 200, 7}));
+    EXPECT_EQ(FileBytes(path), (Bytes{3, 0, 128, 255, 128, 200, 7}));
     PointList back;
     ASSERT_TRUE(back.Load(path));
     ASSERT_EQ(back.n_points, 3);
@@ -62,11 +54,11 @@ TEST_F(PointListTest, FilesHoldTheCountAndPairsAndLoadTakesOnlyWhatIsThere) {
 
     EXPECT_FALSE(back.Load(scratch_.File("missing.dat")));
     EXPECT_EQ(back.n_points, 0);
-    WriteBytes(path, {});
+    WriteFileBytes(path, {});
     back.Load(path);
     EXPECT_EQ(back.n_points, 0);
     // Five points promised, three and a half there: the three whole pairs.
-    WriteBytes(path, {5, 1, 2, 3, 4, 5, 6, 7});
+    WriteFileBytes(path, {5, 1, 2, 3, 4, 5, 6, 7});
     back.Load(path);
     ASSERT_EQ(back.n_points, 3);
     EXPECT_EQ(back.points[2], (PointList::Point{5, 6}));
@@ -75,7 +67,7 @@ TEST_F(PointListTest, FilesHoldTheCountAndPairsAndLoadTakesOnlyWhatIsThere) {
     for (int i = 0; i < 400; ++i) {
         many.push_back(static_cast<std::uint8_t>(i));
     }
-    WriteBytes(path, many);
+    WriteFileBytes(path, many);
     back.Load(path);
     ASSERT_EQ(back.n_points, kPointListMax);
     EXPECT_EQ(back.points[63], (PointList::Point{126, 127}));
@@ -107,12 +99,12 @@ TEST_F(PointListTest, StoredListsAreValidatedAndAnEmptyOneBecomesTheDefaultOnDis
     for (const Bytes& stored : {Bytes{}, Bytes{0}, Bytes{0, 1, 2}}) {
         std::remove(path.c_str());
         if (!stored.empty()) {
-            WriteBytes(path, stored);
+            WriteFileBytes(path, stored);
         }
         const PointList list = LoadStoredPointList(kEqualizerPointsFile);
         ASSERT_EQ(list.n_points, 2);
         EXPECT_EQ(list.points[1], (PointList::Point{255, 128}));
-        EXPECT_EQ(ReadBytes(path), kFlatBytes) << stored.size() << " bytes stored";
+        EXPECT_EQ(FileBytes(path), kFlatBytes) << stored.size() << " bytes stored";
     }
 
     Bytes seventy{70};
@@ -120,17 +112,17 @@ TEST_F(PointListTest, StoredListsAreValidatedAndAnEmptyOneBecomesTheDefaultOnDis
         seventy.push_back(static_cast<std::uint8_t>(i == 5 ? 0 : 3 * i));  // point 5 goes back
         seventy.push_back(100);
     }
-    WriteBytes(path, seventy);
+    WriteFileBytes(path, seventy);
     const PointList list = LoadStoredPointList(kEqualizerPointsFile);
     ASSERT_EQ(list.n_points, kPointListMax);
     EXPECT_EQ(list.points[5].x, 12);
     EXPECT_EQ(list.points[6].x, 18);
-    EXPECT_EQ(ReadBytes(path), seventy) << "a list with points is not written back";
+    EXPECT_EQ(FileBytes(path), seventy) << "a list with points is not written back";
 }
 
 TEST_F(PointListTest, TheStoredEnvelopeTakesItsPointsFromEnvelopeDat) {
     const std::string path = DataFile(kEnvelopePointsFile);
-    WriteBytes(path, {2, 0, 128, 255, 0});
+    WriteFileBytes(path, {2, 0, 128, 255, 0});
     LCutListAudio fading = FromSamples(std::vector<Sample>(5000, 0x10000), 1);
     LEfStoredEnvelope fade(fading, {0, 5000});
     ASSERT_EQ(testing::RunProcess(fade), PROCESS_DONE);
@@ -146,10 +138,10 @@ TEST_F(PointListTest, TheStoredEnvelopeTakesItsPointsFromEnvelopeDat) {
     LEfStoredEnvelope unity(document, {0, 5000});
     ASSERT_EQ(testing::RunProcess(unity), PROCESS_DONE);
     EXPECT_EQ(ReadList(document), before);
-    EXPECT_EQ(ReadBytes(path), kFlatBytes);
+    EXPECT_EQ(FileBytes(path), kFlatBytes);
 
     // A single point is no envelope: refused.
-    WriteBytes(path, {1, 0, 0});
+    WriteFileBytes(path, {1, 0, 0});
     LEfStoredEnvelope one_point(document, {0, 5000});
     EXPECT_EQ(testing::RunProcess(one_point), PROCESS_FAILED);
     EXPECT_EQ(ReadList(document), before);

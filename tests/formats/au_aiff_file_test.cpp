@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "core/byte_order.h"
 #include "formats/aiff_file.h"
 #include "formats/au_file.h"
-#include "formats/big_endian.h"
 #include "tests/formats/format_test_util.h"
 #include "tests/support/captured_diagnostics.h"
 #include "tests/support/scratch_folder.h"

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "audio/sound_sink.h"
 #include "audio/sound_source.h"
+#include "core/byte_order.h"
+#include "tests/support/file_contents.h"
 
 namespace sonvara::testing {
 
@@ -18,8 +18,14 @@ class Bytes {
   public:
     Bytes& Text(const std::string& text) { return Append({text.begin(), text.end()}); }
     Bytes& U8(std::uint32_t value) { return Append({static_cast<std::uint8_t>(value)}); }
-    Bytes& BE16(std::uint32_t value) { return U8(value >> 8).U8(value); }
-    Bytes& BE32(std::uint32_t value) { return BE16(value >> 16).BE16(value & 0xFFFF); }
+    Bytes& BE16(std::uint32_t value) {
+        AppendBE16(bytes_, static_cast<std::uint16_t>(value));
+        return *this;
+    }
+    Bytes& BE32(std::uint32_t value) {
+        AppendBE32(bytes_, value);
+        return *this;
+    }
     Bytes& Append(const std::vector<std::uint8_t>& more) {
         bytes_.insert(bytes_.end(), more.begin(), more.end());
         return *this;
@@ -30,20 +36,11 @@ class Bytes {
         return body.size() % 2 != 0 ? U8(0) : *this;
     }
     const std::vector<std::uint8_t>& Get() const { return bytes_; }
-    void WriteTo(const std::string& path) const {
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes_.data()),
-                   static_cast<std::streamsize>(bytes_.size()));
-    }
+    void WriteTo(const std::string& path) const { WriteFileBytes(path, bytes_); }
 
   private:
     std::vector<std::uint8_t> bytes_;
 };
-
-inline std::vector<std::uint8_t> FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 inline std::string FormatData(const std::string& name) {
     return std::string(SONVARA_FORMAT_DATA_DIR) + "/" + name;
@@ -54,7 +51,7 @@ inline std::vector<Sample> PeerSamples(const std::string& name) {
     const std::vector<std::uint8_t> bytes = FileBytes(FormatData(name));
     std::vector<Sample> samples;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        samples.push_back(SampleFrom16(static_cast<std::int16_t>(bytes[i] | (bytes[i + 1] << 8))));
+        samples.push_back(SampleFrom16(static_cast<std::int16_t>(LoadLE16(&bytes[i]))));
     }
     return samples;
 }

@@ -8,6 +8,7 @@
 
 #include "audio/wav/wave_file.h"
 #include "audio/wav/wave_file_format.h"
+#include "core/byte_order.h"
 #include "formats/gsm_file.h"
 #include "tests/formats/format_test_util.h"
 
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
     const std::vector<std::uint8_t> bytes = testing::FileBytes(argv[1]);
     std::vector<Sample> samples;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        samples.push_back(SampleFrom16(static_cast<std::int16_t>(bytes[i] | (bytes[i + 1] << 8))));
+        samples.push_back(SampleFrom16(static_cast<std::int16_t>(LoadLE16(&bytes[i]))));
     }
     const std::string out = argv[2];
     LSoundSinkRef sink =

@@ -17,6 +17,7 @@
 #include "tests/support/captured_diagnostics.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wave_writer.h"
 
 namespace sonvara {
 namespace {
@@ -209,11 +210,7 @@ TEST_F(GsmFileTest, LoadAndSaveChooseTheGsmCoderAndConvertToItsRate) {
         stereo.push_back(static_cast<Sample>(std::lround(
             0.4 * FULL_SCALE * std::sin(2 * std::numbers::pi * 300 * (i / 2) / 44100.0))));
     }
-    {
-        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(wav, 44100, 0, 16, 2);
-        sink->Write(stereo.data(), 44100);
-        ASSERT_TRUE(sink->Finish());
-    }
+    ASSERT_TRUE(testing::WriteWave16(wav, stereo, 44100, 2));
     const std::string gsm = scratch_.File("out.GSM");
     LSVConvertFile to_gsm(wav, gsm, SaveMode::kPlain, false);
     ASSERT_EQ(testing::RunProcess(to_gsm), PROCESS_DONE);

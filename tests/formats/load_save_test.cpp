@@ -14,17 +14,22 @@
 
 #include "audio/wav/wave_file.h"
 #include "audio/wav/wave_file_format.h"
+#include "core/byte_order.h"
 #include "core/message_loop.h"
 #include "core/settings.h"
 #include "document/cut_list_reader.h"
 #include "platform/codec/codec_manager.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scripted_prompts.h"
+#include "tests/support/wave_writer.h"
 
 namespace sonvara {
 namespace {
+
+using testing::FileBytes;
 
 class LoadSaveTest : public testing::DocumentTest {
   protected:
@@ -54,15 +59,8 @@ class LoadSaveTest : public testing::DocumentTest {
         for (std::int32_t i = 0; i < frames * channels; ++i) {
             samples.push_back((i % 4000 - 2000) * 16);
         }
-        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels);
-        sink->Write(samples.data(), frames);
-        EXPECT_TRUE(sink->Finish());
+        EXPECT_TRUE(testing::WriteWave16(path, samples, rate, channels));
         return path;
-    }
-
-    static std::vector<std::uint8_t> Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     std::vector<std::string> FolderNames() const {
@@ -188,7 +186,7 @@ TEST_F(LoadSaveTest, StereoSavedAsRawKeepsBothChannelsAndAsVoxBecomesMono) {
     EXPECT_EQ(channels_when_told, std::vector<int>{2});
     EXPECT_EQ(document.GetChannels(), 1);
     EXPECT_EQ(document.GetLength(), 2000);
-    EXPECT_EQ(Bytes(scratch_.File("out.vox")).size(), 1000u);  // two samples a byte
+    EXPECT_EQ(FileBytes(scratch_.File("out.vox")).size(), 1000u);  // two samples a byte
 }
 
 TEST_F(LoadSaveTest, UnknownExtensionOnSaveSaysSo) {
@@ -222,18 +220,18 @@ TEST_F(LoadSaveTest, PlainSaveWritesPcmAndSaveAsOffersTheCodecs) {
     ASSERT_EQ(prompts_.FormatRequests().size(), 1u);
     EXPECT_EQ(LWaveFileFormat::FromArea(prompts_.FormatRequests()[0].offered),
               WaveFormat::Pcm16(1, 8000));
-    EXPECT_EQ(LoadLE16(&Bytes(target)[20]), WAVE_FORMAT_IMA_ADPCM);
+    EXPECT_EQ(LoadLE16(&FileBytes(target)[20]), WAVE_FORMAT_IMA_ADPCM);
     EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat({}), *LWaveFileFormat::ToArea(ima));
 
     // A plain save of the same document writes 16-bit PCM whatever was chosen before.
     ASSERT_EQ(Save(document, target), PROCESS_DONE);
-    EXPECT_EQ(LoadLE16(&Bytes(target)[20]), WAVE_FORMAT_PCM);
-    EXPECT_EQ(LoadLE16(&Bytes(target)[34]), 16);
+    EXPECT_EQ(LoadLE16(&FileBytes(target)[20]), WAVE_FORMAT_PCM);
+    EXPECT_EQ(LoadLE16(&FileBytes(target)[34]), 16);
 
     // Cancelling the chooser fails the save and leaves the file alone.
-    const std::vector<std::uint8_t> before = Bytes(target);
+    const std::vector<std::uint8_t> before = FileBytes(target);
     EXPECT_EQ(Save(document, target, SaveMode::kNewName), PROCESS_FAILED);
-    EXPECT_EQ(Bytes(target), before);
+    EXPECT_EQ(FileBytes(target), before);
 }
 
 TEST_F(LoadSaveTest, InterruptedSavesLeaveTheOldFileAsItWas) {
@@ -241,12 +239,12 @@ TEST_F(LoadSaveTest, InterruptedSavesLeaveTheOldFileAsItWas) {
     ASSERT_EQ(Load(Wave("in.wav", 40000, 2), document), PROCESS_DONE);
     const std::string target = scratch_.File("keep.wav");
     std::ofstream(target, std::ios::binary) << "the user's precious recording";
-    const std::vector<std::uint8_t> before = Bytes(target);
+    const std::vector<std::uint8_t> before = FileBytes(target);
     const std::vector<std::string> names = FolderNames();
 
     testing::CancelAfter cancel(2);
     EXPECT_EQ(Save(document, target, SaveMode::kPlain, &cancel), PROCESS_STOPPED);
-    EXPECT_EQ(Bytes(target), before);
+    EXPECT_EQ(FileBytes(target), before);
     EXPECT_EQ(FolderNames(), names);
 
     // A write that fails half-way (a file size limit standing in for a full disk), in a child
@@ -262,12 +260,12 @@ TEST_F(LoadSaveTest, InterruptedSavesLeaveTheOldFileAsItWas) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(Bytes(target), before);
+    EXPECT_EQ(FileBytes(target), before);
     EXPECT_EQ(FolderNames(), names);
 
     // And a save that works replaces the file.
     ASSERT_EQ(Save(document, target), PROCESS_DONE);
-    EXPECT_EQ(Bytes(target).size(), 46u + 40000 * 4);
+    EXPECT_EQ(FileBytes(target).size(), 46u + 40000 * 4);
 }
 
 TEST_F(LoadSaveTest, ConversionReplacesTheDocumentOnlyWhenComplete) {
@@ -299,15 +297,15 @@ TEST_F(LoadSaveTest, ConvertingWritesWhatALoadAndASaveWould) {
         LSVConvertFile convert(input, scratch_.File(std::string("converted_") + name),
                                SaveMode::kPlain, false);
         ASSERT_EQ(Run(convert), PROCESS_DONE);
-        EXPECT_EQ(Bytes(scratch_.File(std::string("converted_") + name)),
-                  Bytes(scratch_.File(std::string("saved_") + name)));
+        EXPECT_EQ(FileBytes(scratch_.File(std::string("converted_") + name)),
+                  FileBytes(scratch_.File(std::string("saved_") + name)));
     }
     const std::string target = scratch_.File("converted_out.wav");
-    const std::vector<std::uint8_t> before = Bytes(target);
+    const std::vector<std::uint8_t> before = FileBytes(target);
     testing::CancelAfter cancel(1);
     LSVConvertFile cancelled(input, target, SaveMode::kPlain, false);
     EXPECT_EQ(Run(cancelled, &cancel), PROCESS_STOPPED);
-    EXPECT_EQ(Bytes(target), before);
+    EXPECT_EQ(FileBytes(target), before);
 }
 
 // Runs `work` in a child process whose files cannot grow past `bytes` (a full disk, without
@@ -398,11 +396,11 @@ TEST_F(LoadSaveTest, ASaveWhoseWriterCannotFinishFailsAndKeepsTheFile) {
     const std::string probe = scratch_.File("probe.wav");
     prompts_.QueueFormatChoice(*LWaveFileFormat::ToArea(gsm));
     ASSERT_EQ(Save(document, probe, SaveMode::kNewName), PROCESS_DONE);
-    const auto size = static_cast<rlim_t>(Bytes(probe).size());
+    const auto size = static_cast<rlim_t>(FileBytes(probe).size());
 
     const std::string target = scratch_.File("keep.wav");
     std::ofstream(target, std::ios::binary) << "the user's precious recording";
-    const std::vector<std::uint8_t> before = Bytes(target);
+    const std::vector<std::uint8_t> before = FileBytes(target);
     const std::vector<std::string> names = FolderNames();
     // One byte short: every block but the last one fits.
     EXPECT_TRUE(WithFileSizeLimit(size - 1, [&] {
@@ -412,7 +410,7 @@ TEST_F(LoadSaveTest, ASaveWhoseWriterCannotFinishFailsAndKeepsTheFile) {
                prompts_.Asked().back().text ==
                    "No se puede crear el archivo \"" + target + "\"Para guardar.";
     }));
-    EXPECT_EQ(Bytes(target), before);
+    EXPECT_EQ(FileBytes(target), before);
     EXPECT_EQ(FolderNames(), names);
 }
 

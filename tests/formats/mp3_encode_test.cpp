@@ -25,8 +25,10 @@
 #include "formats/mp3_encoder_settings.h"
 #include "formats/mp3_file.h"
 #include "tests/document/document_fixture.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scripted_prompts.h"
+#include "tests/support/wave_writer.h"
 
 namespace sonvara {
 namespace {
@@ -34,19 +36,14 @@ namespace {
 using std::chrono::milliseconds;
 using Arguments = std::vector<std::string>;
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing::FileText;
 
 // True when no live process has this id (a zombie does not count as live).
 bool IsGone(pid_t pid) {
     if (::kill(pid, 0) != 0) {
         return errno == ESRCH;
     }
-    const std::string stat = ReadText("/proc/" + std::to_string(pid) + "/stat");
+    const std::string stat = FileText("/proc/" + std::to_string(pid) + "/stat");
     const auto state = stat.rfind(')');
     return state != std::string::npos && stat.compare(state, 3, ") Z") == 0;
 }
@@ -60,7 +57,7 @@ struct StandInRecord {
 };
 
 std::optional<StandInRecord> ReadRecord(const std::string& path) {
-    std::istringstream lines(ReadText(path));
+    std::istringstream lines(FileText(path));
     StandInRecord record;
     std::string line;
     if (!std::getline(lines, line)) {
@@ -137,9 +134,7 @@ class Mp3EncodeTest : public testing::DocumentTest {
         for (std::size_t i = 0; i < samples.size(); ++i) {
             samples[i] = static_cast<Sample>(100000 * std::sin(0.05 * static_cast<double>(i)));
         }
-        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels);
-        sink->Write(samples.data(), rate / 10);
-        EXPECT_TRUE(sink->Finish());
+        EXPECT_TRUE(testing::WriteWave16(path, samples, rate, channels));
         return path;
     }
 
@@ -148,7 +143,7 @@ class Mp3EncodeTest : public testing::DocumentTest {
                                const std::string& output) {
         LMp3EncodeWav encode(input, output, settings, 44100);
         EXPECT_EQ(Run(encode), PROCESS_DONE);
-        EXPECT_EQ(ReadText(output), ReadText(stand_in_mp3_));
+        EXPECT_EQ(FileText(output), FileText(stand_in_mp3_));
         const std::optional<StandInRecord> record = ReadRecord(record_);
         return record ? record->arguments : Arguments{};
     }
@@ -214,7 +209,7 @@ TEST_F(Mp3EncodeTest, CommandLinesFollowTheSettings) {
     const std::string dash = "-take.mp3";
     ASSERT_EQ(::chdir(scratch_.File("out").c_str()), 0);
     EXPECT_EQ(EncodedArguments(Cbr(64), in, dash).back(), "./-take.mp3");
-    EXPECT_EQ(ReadText(scratch_.File("out/-take.mp3")), ReadText(stand_in_mp3_));
+    EXPECT_EQ(FileText(scratch_.File("out/-take.mp3")), FileText(stand_in_mp3_));
     ASSERT_EQ(::chdir("/"), 0);
 }
 
@@ -311,7 +306,7 @@ TEST_F(Mp3EncodeTest, SavingWritesATemporaryWavAtTheEncodingRateAndReplacesTheTa
 
     LSVSaveToSink save(document, target, SaveMode::kPlain);
     ASSERT_EQ(Run(save), PROCESS_DONE);
-    EXPECT_EQ(ReadText(target), ReadText(stand_in_mp3_));
+    EXPECT_EQ(FileText(target), FileText(stand_in_mp3_));
     EXPECT_TRUE(prompts_.Mp3Requests().empty());  // a plain save asks nothing
     const std::optional<StandInRecord> record = ReadRecord(record_);
     ASSERT_TRUE(record);
@@ -344,10 +339,10 @@ TEST_F(Mp3EncodeTest, SaveAsAsksForTheSettingsAndStoresThem) {
 
     // A cancel fails the save, leaving the file and the settings alone and starting no encoder.
     std::filesystem::remove(record_);
-    const std::string before = ReadText(target);
+    const std::string before = FileText(target);
     LSVSaveToSink cancelled(document, target, SaveMode::kNewName);
     EXPECT_EQ(Run(cancelled), PROCESS_FAILED);
-    EXPECT_EQ(ReadText(target), before);
+    EXPECT_EQ(FileText(target), before);
     EXPECT_EQ(ReadMp3EncoderSettings(), Cbr(24));
     EXPECT_FALSE(FileExists(record_));
 }
@@ -363,7 +358,7 @@ TEST_F(Mp3EncodeTest, AFailedOrCancelledSaveLeavesTheOldFileAsItWas) {
         CancelWhenRecorded cancel(record_);
         LSVSaveToSink save(document, target, SaveMode::kPlain);
         EXPECT_NE(Run(save, &cancel), PROCESS_DONE);
-        EXPECT_EQ(ReadText(target), "the previous song");
+        EXPECT_EQ(FileText(target), "the previous song");
         EXPECT_EQ(Names(scratch_.File("out")), std::vector<std::string>{"song.mp3"});
         EXPECT_TRUE(Names(scratch_.File("tmp")).empty());
     }

@@ -14,19 +14,13 @@
 #include <fstream>
 #include <string>
 
+#include "core/byte_order.h"
+
 namespace {
 
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";
-}
-
-std::uint32_t LittleEndian(const unsigned char* bytes, int count) {
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i) {
-        value = value << 8 | bytes[i];
-    }
-    return value;
 }
 
 }  // namespace
@@ -43,11 +37,11 @@ int main(int argc, char** argv) {
         for (int i = 1; i < argc; ++i) {
             record << argv[i] << '\n';
         }
-        unsigned char header[44] = {};
+        std::uint8_t header[44] = {};
         std::ifstream wav(input, std::ios::binary);
         wav.read(reinterpret_cast<char*>(header), sizeof header);
-        record << "input " << LittleEndian(header + 24, 4) << ' ' << LittleEndian(header + 22, 2)
-               << '\n';
+        record << "input " << sonvara::LoadLE32(header + 24) << ' '
+               << sonvara::LoadLE16(header + 22) << '\n';
     }
     const std::string behaviour = Environment("SONVARA_STAND_IN_BEHAVIOUR");
     if (behaviour == "fail" || behaviour == "hang") {

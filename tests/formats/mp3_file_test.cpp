@@ -6,11 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <vector>
 
 #include "tests/audio/signals.h"
 #include "tests/codecs/mp3_test_util.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {
@@ -20,9 +20,7 @@ class Mp3FileTest : public ::testing::Test {
   protected:
     std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         const std::string path = scratch_.File(name);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        EXPECT_TRUE(testing::WriteFileBytes(path, bytes));
         return path;
     }
 

@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+#include "core/byte_order.h"
+
 namespace sonvara {
 namespace {
 

@@ -10,23 +10,18 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/ini_settings_text.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {
 namespace {
 
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return std::move(bytes).str();
-}
+using testing::FileText;
 
 void PutFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -93,7 +88,7 @@ TEST(IniSettingsFile, DamagedFilesReadAsMissingValuesAndAreNotTouchedByReads) {
         IniSettingsFile store(path);
         EXPECT_EQ(store.Read("Player", "Device"), std::nullopt);
         EXPECT_EQ(store.Read("Player", "VolumeDB"), std::nullopt);
-        EXPECT_EQ(FileBytes(path), damaged);
+        EXPECT_EQ(FileText(path), damaged);
     }
     // What can be read around the damage still is.
     PutFile(path, garbage + "\n[Player]\nDevice=3\n" + garbage);
@@ -138,7 +133,7 @@ TEST(IniSettingsFile, WritesFromTwoWritersAtOnceAreAllKept) {
     first.join();
     second.join();
 
-    const SettingsContent content = ParseIniSettings(FileBytes(path));
+    const SettingsContent content = ParseIniSettings(FileText(path));
     ASSERT_EQ(content.size(), 1u);
     EXPECT_EQ(content.at("Batch").size(), 2u * kPerWriter);
     for (const char* prefix : {"a", "b"}) {
@@ -165,7 +160,7 @@ TEST(IniSettingsFile, WritesKeepTheFilesModeAndALinkStaysALink) {
     EXPECT_TRUE(S_ISLNK(status.st_mode));
     ASSERT_EQ(::stat(real.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
-    EXPECT_EQ(FileBytes(real), "[Player]\nDevice=1\nVolumeDB=-3\n");
+    EXPECT_EQ(FileText(real), "[Player]\nDevice=1\nVolumeDB=-3\n");
 }
 
 // What can go wrong when an ordinary user's settings file cannot be read.
@@ -174,7 +169,7 @@ const char* const kUnreadableFaults[] = {"", "chmod failed", "an unreadable file
 
 // Makes the file unreadable, reads and writes it, and returns the index of the fault seen.
 int UnreadableFileFault(const std::string& path) {
-    const std::string before = FileBytes(path);
+    const std::string before = FileText(path);
     if (::chmod(path.c_str(), 0) != 0) {
         return 1;
     }
@@ -183,7 +178,7 @@ int UnreadableFileFault(const std::string& path) {
                       : store.Write("Player", "Device", "2")     ? 3
                                                                  : 0;
     ::chmod(path.c_str(), 0600);
-    return fault != 0 ? fault : FileBytes(path) != before ? 4 : 0;
+    return fault != 0 ? fault : FileText(path) != before ? 4 : 0;
 }
 
 TEST(IniSettingsFile, AFileThatCannotBeReadIsNotReplacedByAWrite) {
@@ -216,7 +211,7 @@ TEST(IniSettingsFile, AFileThatCannotBeReadIsNotReplacedByAWrite) {
     ASSERT_GE(fault, 0);
     ASSERT_LT(fault, 5);
     EXPECT_EQ(fault, 0) << kUnreadableFaults[fault];
-    EXPECT_EQ(FileBytes(path), "[Player]\nDevice=1\n");
+    EXPECT_EQ(FileText(path), "[Player]\nDevice=1\n");
 }
 
 }  // namespace

@@ -3,27 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
+#include "core/byte_order.h"
 #include "project/record_fields.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/run_process.h"
 
 namespace sonvara {
 namespace {
 
-std::vector<std::uint8_t> FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
+using testing::FileBytes;
+using testing::WriteFileBytes;
 
 class ProjectFileTest : public testing::DocumentTest {
   protected:
@@ -97,15 +90,15 @@ TEST_F(ProjectFileTest, AProjectComesBackAsItWasSaved) {
     EXPECT_EQ(bytes[0], 0);
     EXPECT_EQ(bytes[1], 2);
     EXPECT_EQ(GetTextField(&bytes[2]), "/music/take one.wav");
-    EXPECT_EQ(GetLE32(&bytes[2 + 540]), 8000u);
+    EXPECT_EQ(LoadLE32(&bytes[2 + 540]), 8000u);
     EXPECT_EQ(bytes[2 + 544], 2);
-    EXPECT_EQ(GetLE32(&bytes[2 + 545]), 20005u);
+    EXPECT_EQ(LoadLE32(&bytes[2 + 545]), 20005u);
 }
 
 // What the save refuses or gives up leaves the old project file as it was, with no temporary
 // file beside it.
 TEST_F(ProjectFileTest, AFailedSaveKeepsTheOldFile) {
-    WriteBytes(path_, {1, 2, 3});
+    WriteFileBytes(path_, {1, 2, 3});
     LSVProject too_long = TwoFiles();
     too_long.files[0].path = "/" + std::string(259, 'a');
     testing::ScriptedPrompts prompts;
@@ -142,7 +135,7 @@ TEST_F(ProjectFileTest, ADamagedProjectIsRefused) {
 
     std::vector<std::uint8_t> bytes = good;
     bytes[0] = 1;
-    WriteBytes(path_, bytes);
+    WriteFileBytes(path_, bytes);
     testing::ScriptedPrompts prompts;
     LSVProject loaded;
     LSVLoadProject other_version(path_, loaded);
@@ -154,8 +147,8 @@ TEST_F(ProjectFileTest, ADamagedProjectIsRefused) {
 
     // The first file's frame count claims more than the file holds.
     bytes = good;
-    PutLE32(&bytes[2 + 545], 0x7FFFFFFF);
-    WriteBytes(path_, bytes);
+    StoreLE32(&bytes[2 + 545], 0x7FFFFFFF);
+    WriteFileBytes(path_, bytes);
     LSVProject huge;
     LSVLoadProject too_long(path_, huge);
     EXPECT_EQ(testing::RunProcess(too_long), PROCESS_FAILED);
@@ -165,7 +158,7 @@ TEST_F(ProjectFileTest, ADamagedProjectIsRefused) {
     const std::size_t second_file_end = first_file_end + 540 + 9 + 500 * 4;
     for (std::size_t size : {std::size_t{1}, std::size_t{300}, first_file_end - 1, first_file_end,
                              first_file_end + 600, good.size() - 1}) {
-        WriteBytes(path_, {good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size)});
+        WriteFileBytes(path_, {good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size)});
         LSVProject cut;
         LSVLoadProject load(path_, cut);
         EXPECT_EQ(testing::RunProcess(load), PROCESS_FAILED) << size;

@@ -5,13 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "audio/wav/wave_file.h"
@@ -25,11 +24,16 @@
 #include "effects/reverse.h"
 #include "effects/speed_pitch.h"
 #include "formats/load_save.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/wait_until.h"
+#include "tests/support/wave_writer.h"
 
 namespace sonvara {
 namespace {
+
+using testing::FileText;
 
 class BatchToolTest : public ::testing::Test {
   protected:
@@ -52,14 +56,7 @@ class BatchToolTest : public ::testing::Test {
                                     " /usr/bin/timeout 60 '" SONVARA_BATCH "' </dev/null " +
                                     arguments + " >'" + out + "' 2>'" + err + "'";
         const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(out), Read(err)};
-    }
-
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileText(out), FileText(err)};
     }
 
     // Writes `text` as the settings file the tool reads.
@@ -77,9 +74,7 @@ class BatchToolTest : public ::testing::Test {
         for (std::size_t i = 0; i < samples.size(); ++i) {
             samples[i] = static_cast<Sample>(i % 1000) * 16;
         }
-        LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, rate, 0, 16, channels);
-        sink->Write(samples.data(), frames);
-        EXPECT_TRUE(sink->Finish());
+        EXPECT_TRUE(testing::WriteWave16(path, samples, rate, channels));
         return path;
     }
 
@@ -95,6 +90,17 @@ class BatchToolTest : public ::testing::Test {
         }
         return names;
     }
+
+    // The WAV files that saves have handed to the MP3 encoder, in the temporary folder "tmp".
+    int EncoderInputs() const {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("tmp"))) {
+            count += entry.path().filename().string().starts_with("_mp3enctmp") ? 1 : 0;
+        }
+        return count;
+    }
+    // Long enough for a save to start on a loaded machine.
+    static constexpr std::chrono::seconds kSaveWait{10};
 
     const std::string input_ = std::string(SONVARA_WAV_DATA_DIR) + "/in_stereo.wav";
     testing::ScratchFolder scratch_;
@@ -148,9 +154,19 @@ TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
         std::string arguments;
         std::string message;
     };
+    // Files that exist: one no reader knows, one only a decoder component reads.
+    std::ofstream(scratch_.File("notes.txt")) << "text";
+    std::ofstream(scratch_.File("talk.wma")) << "not decoded here";
     for (const Case& c : {
              Case{"convert missing.wav out.wav", "no se encuentra el archivo \"missing.wav\""},
+             Case{"convert notes.txt out.wav", "extensión desconocida: \"notes.txt\""},
              Case{"convert '" + input_ + "' out.ogg", "extensión desconocida: \"out.ogg\""},
+             Case{"effect reverse missing.wav out.wav",
+                  "no se encuentra el archivo \"missing.wav\""},
+             Case{"effect reverse notes.txt out.wav", "extensión desconocida: \"notes.txt\""},
+             Case{"effect reverse '" + input_ + "' out.ogg", "extensión desconocida: \"out.ogg\""},
+             Case{"info missing.wav", "no se encuentra el archivo \"missing.wav\""},
+             Case{"info talk.wma", "extensión desconocida: \"talk.wma\""},
              Case{"convert '" + input_ + "' out.mp3 --mp3-cbr 7",
                   "--mp3-cbr necesita una tasa de 8 a 320 kbit/s"},
              Case{"convert '" + input_ + "' out.mp3 --mp3-vbr 64,32,4",
@@ -282,7 +298,7 @@ TEST_F(BatchToolTest, SavesMp3ThroughTheEncoderWithTheGivenBitRate) {
     ASSERT_EQ(info.status, 0) << info.err;
     EXPECT_NE(info.out.find("tipo: MP3\ntasa: 8000 Hz\ncanales: 2\n"), std::string::npos)
         << info.out;
-    const std::string settings = Read(scratch_.File("config/Vellumtone/Sonvara.conf"));
+    const std::string settings = FileText(scratch_.File("config/Vellumtone/Sonvara.conf"));
     EXPECT_NE(settings.find("ConstantBitRate=1"), std::string::npos) << settings;
     EXPECT_NE(settings.find("CBRBitRate=64"), std::string::npos) << settings;
 
@@ -306,7 +322,7 @@ TEST_F(BatchToolTest, RawOptionsApplyAndAreKept) {
     EXPECT_EQ(info.out,
               "archivo: speech.raw\ntipo: RAW (G711 aLaw)\ntasa: 8000 Hz\ncanales: 1\n"
               "duración: 2003 muestras (0:00:00.250)\n");
-    EXPECT_NE(Read(scratch_.File("config/Vellumtone/Sonvara.conf")).find("VoxRawFileFormat=2"),
+    EXPECT_NE(FileText(scratch_.File("config/Vellumtone/Sonvara.conf")).find("VoxRawFileFormat=2"),
               std::string::npos);
 }
 
@@ -356,7 +372,7 @@ TEST_F(BatchToolTest, RunFailuresNameTheFileAndTheStep) {
                               "(tiempo (ms) = 2147483647): "),
               0u)
         << script.err;
-    EXPECT_EQ(Read(copy), Read(input_));
+    EXPECT_EQ(FileText(copy), FileText(input_));
     std::ofstream(scratch_.File("v1.svb"), std::ios::binary) << '\x01';
     Outcome version = Batch("script show v1.svb");
     EXPECT_EQ(version.status, 2);
@@ -409,12 +425,12 @@ TEST_F(BatchToolTest, ADashIsStandardInputOrOutputInTheFormatTypeNames) {
     ASSERT_EQ(Batch("convert take.wav named.au").status, 0);
     Outcome piped = Batch("convert --type wav - --type au - <take.wav", tmp);
     ASSERT_EQ(piped.status, 0) << piped.err;
-    EXPECT_TRUE(piped.out == Read(scratch_.File("named.au")));
+    EXPECT_TRUE(piped.out == FileText(scratch_.File("named.au")));
     std::filesystem::create_directories(scratch_.File("o"));
     ASSERT_EQ(Batch("run --command 7:100,50 --format same --out o take.wav").status, 0);
     Outcome run = Batch("run --command 7:100,50 --type wav - <take.wav", tmp);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(run.out == Read(scratch_.File("o/take.wav")));
+    EXPECT_TRUE(run.out == FileText(scratch_.File("o/take.wav")));
     // Nothing is left in the temporary folder, after a success or a failure.
     Outcome unreadable = Batch("convert --type au - out.wav <take.wav", tmp);
     EXPECT_EQ(unreadable.status, 2);
@@ -446,7 +462,8 @@ TEST_F(BatchToolTest, RunJobsWorkOnFilesAtOnceAndStopAtTheFirstFailure) {
     ASSERT_EQ(two.status, 0) << two.err;
     for (int i = 0; i < 5; ++i) {
         const std::string name = "/f" + std::to_string(i) + ".wav";
-        EXPECT_TRUE(Read(scratch_.File("one" + name)) == Read(scratch_.File("two" + name))) << name;
+        EXPECT_TRUE(FileText(scratch_.File("one" + name)) == FileText(scratch_.File("two" + name)))
+            << name;
         EXPECT_NE(two.err.find("\"f" + std::to_string(i) + ".wav\": hecho"), std::string::npos);
     }
     EXPECT_NE(two.err.find("[5/5]"), std::string::npos) << two.err;
@@ -468,7 +485,7 @@ TEST_F(BatchToolTest, RunJobsWorkOnFilesAtOnceAndStopAtTheFirstFailure) {
 
 TEST_F(BatchToolTest, AWorkingFolderThatCannotBeMadeFailsTheRunAndKeepsTheFile) {
     const std::string file = Wave("take.wav", 8000, 1, 8000);
-    const std::string before = Read(file);
+    const std::string before = FileText(file);
     std::ofstream(scratch_.File("plain")) << "a file, not a folder";
     Settings("[Settings]\nWorkingFolder=" + scratch_.File("plain/work") + "\n");
     // Normalize needs the whole file in a document first.
@@ -477,7 +494,7 @@ TEST_F(BatchToolTest, AWorkingFolderThatCannotBeMadeFailsTheRunAndKeepsTheFile) 
     EXPECT_NE(failed.err.find("\"" + scratch_.File("plain/work") + "\""), std::string::npos)
         << failed.err;
     EXPECT_NE(failed.err.find("falló \"take.wav\""), std::string::npos) << failed.err;
-    EXPECT_EQ(Read(file), before);
+    EXPECT_EQ(FileText(file), before);
     // A list of stream filters writes no cut files: it needs no working folder.
     Outcome streamed = Batch("run --command 3:50 --format same --out same take.wav");
     EXPECT_EQ(streamed.status, 0) << streamed.err;
@@ -507,20 +524,13 @@ TEST_F(BatchToolTest, TerminationOrHangUpDuringASaveCancelsItAndRemovesItsFiles)
             ::_exit(127);
         }
         // Wait until the save has written the WAV file it hands to the encoder.
-        bool saving = false;
-        for (int i = 0; i < 2000 && !saving; ++i) {
-            for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("tmp"))) {
-                saving = saving || entry.path().filename().string().starts_with("_mp3enctmp");
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        EXPECT_TRUE(saving);
+        EXPECT_TRUE(testing::WaitUntil([&] { return EncoderInputs() >= 1; }, kSaveWait));
         ::kill(child, signal);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 1);
-        EXPECT_EQ(Read(scratch_.File("stderr.txt")), "sonvara-batch: cancelado\n");
+        EXPECT_EQ(FileText(scratch_.File("stderr.txt")), "sonvara-batch: cancelado\n");
         EXPECT_EQ(Names(), before);
         EXPECT_TRUE(std::filesystem::is_empty(scratch_.File("tmp")));
     }
@@ -552,21 +562,13 @@ TEST_F(BatchToolTest, TerminatingARunOfJobsCancelsEveryRunningFile) {
         ::_exit(127);
     }
     // Wait until both saves have handed their WAV files to the encoder.
-    int saving = 0;
-    for (int i = 0; i < 2000 && saving < 2; ++i) {
-        saving = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(scratch_.File("tmp"))) {
-            saving += entry.path().filename().string().starts_with("_mp3enctmp") ? 1 : 0;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    EXPECT_EQ(saving, 2);
+    EXPECT_TRUE(testing::WaitUntil([&] { return EncoderInputs() == 2; }, kSaveWait));
     ::kill(child, SIGTERM);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    const std::string err = Read(scratch_.File("stderr.txt"));
+    const std::string err = FileText(scratch_.File("stderr.txt"));
     EXPECT_NE(err.find("\"a.wav\": cancelado"), std::string::npos) << err;
     EXPECT_NE(err.find("\"b.wav\": cancelado"), std::string::npos) << err;
     EXPECT_NE(err.find("1 archivos sin empezar"), std::string::npos) << err;

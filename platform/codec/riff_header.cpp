@@ -1,8 +1,9 @@
-#include "audio/wav/riff_header.h"
+#include "platform/codec/riff_header.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "platform/codec/wave_format.h"
 
 namespace sonvara {
@@ -29,6 +30,11 @@ std::vector<std::uint8_t> MakeRiffHeader(const std::vector<std::uint8_t>& format
     std::memcpy(p + 20 + format_bytes, "data", 4);
     StoreLE32(p + 24 + format_bytes, data_size);
     return header;
+}
+
+std::vector<std::uint8_t> PcmRiffHeader(int channels, std::uint32_t rate, int bits,
+                                        std::uint64_t data_bytes) {
+    return MakeRiffHeader(WaveFormat::Pcm(channels, rate, bits).Serialize(), data_bytes);
 }
 
 }  // namespace sonvara

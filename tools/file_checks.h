@@ -1,0 +1,18 @@
+#pragma once
+// The checks sonvara-batch makes on the files named on its command line before any work starts.
+// Each gives the message that names the fault (shown after "sonvara-batch: "), or nothing when
+// the file will do.
+
+#include <optional>
+#include <string>
+
+namespace sonvara {
+
+// An input must exist, and a reader must know its extension; with `component_decoders`, an
+// extension that a decoder component reads (Windows Media, DSS, RealAudio) will do too.
+std::optional<std::string> InputFileProblem(const std::string& path, bool component_decoders);
+
+// A writer must know an output's extension.
+std::optional<std::string> OutputFileProblem(const std::string& path);
+
+}  // namespace sonvara
