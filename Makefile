@@ -33,7 +33,7 @@ deps-fuzz:
 deps-bench:
 	@./scripts/install-deps.sh test bench
 
-deps-format: deps-format
+deps-format:
 	@./scripts/install-deps.sh format
 
 build: deps
