@@ -17,12 +17,24 @@ export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 # a thread started after a multi-threaded fork, which ThreadSanitizer kills unless told not to.
 export TSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/tsan_suppressions.txt:second_deadlock_stack=1:die_after_fork=0
 
-.PHONY: all deps build test run asan tsan bench fuzz fuzz-build format format-check clean
+.PHONY: all deps deps-fuzz deps-bench deps-format build test run asan tsan bench fuzz fuzz-build \
+	format format-check clean
 
 all: build
 
+# What building and testing need; clang (fuzz build), Google Benchmark and clang-format only where
+# they are used.
 deps:
-	@./scripts/install-deps.sh
+	@./scripts/install-deps.sh test
+
+deps-fuzz:
+	@./scripts/install-deps.sh test fuzz
+
+deps-bench:
+	@./scripts/install-deps.sh test bench
+
+deps-format:
+	@./scripts/install-deps.sh format
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja
@@ -47,13 +59,13 @@ tsan: deps
 	cmake --build $(TSAN_DIR) -j $(JOBS) --target sonvara_threaded_tests
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS) -L threads
 
-bench: deps
+bench: deps-bench
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DSONVARA_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done
 
 # The libFuzzer programs alone, under clang (CI builds them; `make fuzz` runs them).
-fuzz-build: deps
+fuzz-build: deps-fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DSONVARA_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target sonvara_fuzzers
 
@@ -78,11 +90,11 @@ fuzz: fuzz-build
 	fi; \
 	echo "== fuzz: every target ran $(FUZZ_SECONDS) s without a finding"
 
-format:
+format: deps-format
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 # Fails, naming the lines, when a tracked source is not as `make format` would leave it.
-format-check:
+format-check: deps-format
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
