@@ -118,22 +118,10 @@ EffectEntry EchoEffect() {
                                      "tiempo (ms)", " Tiempo de Eco (mins.)"),
                    PercentField(kEchoGain, ValueWidth::kInt16, "Ganancia de Eco (%)",
                                 "ganancia (%)", "Ganancia de Eco (%)")},
-        .check = [](const EffectValues& v) { return Check(FromValues(kEchoStored, v)); },
-        .apply =
-            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
-               const EffectValues& v) {
-                return RunEffectProcess<EfEcho>(run, document, range, FromValues(kEchoStored, v));
-            },
-        .preview = [](const EffectValues& v,
-                      const EffectPlace&) { return EffectSource(FromValues(kEchoStored, v)); },
-        .stream = [](const EffectValues& v,
-                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
-            const EchoParameters echo = FromValues(kEchoStored, v);
-            if (!Check(echo)) {
-                return std::nullopt;
-            }
-            return StreamStage{EffectSource(echo)};
-        },
+        .check = TypedEffectWork<EfEcho, kEchoStored>::Check,
+        .apply = TypedEffectWork<EfEcho, kEchoStored>::Apply,
+        .preview = TypedEffectWork<EfEcho, kEchoStored>::Preview,
+        .stream = TypedEffectWork<EfEcho, kEchoStored>::Stream,
         .dialog = EffectDialog::kFields,
         .dialog_name = "LSVEchoDlg",
         .menu = {EffectGroup::kDelay, false, 4004},
@@ -158,23 +146,10 @@ EffectEntry ReverbEffect() {
                        return level;
                    }()},
         .dialog_order = {1, 0},
-        .check = [](const EffectValues& v) { return Check(FromValues(kReverbStored, v)); },
-        .apply =
-            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
-               const EffectValues& v) {
-                return RunEffectProcess<EfReverb>(run, document, range,
-                                                  FromValues(kReverbStored, v));
-            },
-        .preview = [](const EffectValues& v,
-                      const EffectPlace&) { return EffectSource(FromValues(kReverbStored, v)); },
-        .stream = [](const EffectValues& v,
-                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
-            const ReverbParameters reverb = FromValues(kReverbStored, v);
-            if (!Check(reverb)) {
-                return std::nullopt;
-            }
-            return StreamStage{EffectSource(reverb)};
-        },
+        .check = TypedEffectWork<EfReverb, kReverbStored>::Check,
+        .apply = TypedEffectWork<EfReverb, kReverbStored>::Apply,
+        .preview = TypedEffectWork<EfReverb, kReverbStored>::Preview,
+        .stream = TypedEffectWork<EfReverb, kReverbStored>::Stream,
         .dialog = EffectDialog::kFields,
         .dialog_name = "LSVReverbDlg",
         .menu = {EffectGroup::kDelay, false, 4005},

@@ -57,18 +57,9 @@ EffectEntry HighPassEffect() {
         .names = {"Filtro High-Pass...", "Filtro High-Pass", "Filtro High-Pass"},
         .fields = {FrequencyField(kLowCutFreq, "Frecuencia de corte (Hz)", "frecuencia (Hz)",
                                   "Frecuencia (Hz)")},
-        .apply =
-            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
-               const EffectValues& v) {
-                return RunEffectProcess<EfLowCutFilter>(run, document, range,
-                                                        FromValues(kLowCutStored, v));
-            },
-        .preview = [](const EffectValues& v,
-                      const EffectPlace&) { return EffectSource(FromValues(kLowCutStored, v)); },
-        .stream = [](const EffectValues& v,
-                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
-            return StreamStage{EffectSource(FromValues(kLowCutStored, v))};
-        },
+        .apply = TypedEffectWork<EfLowCutFilter, kLowCutStored>::Apply,
+        .preview = TypedEffectWork<EfLowCutFilter, kLowCutStored>::Preview,
+        .stream = TypedEffectWork<EfLowCutFilter, kLowCutStored>::Stream,
         .dialog = EffectDialog::kFields,
         .dialog_name = "LSVHighPassDlg",
         .menu = {EffectGroup::kFilters, false, 4011},

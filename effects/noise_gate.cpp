@@ -176,18 +176,9 @@ EffectEntry NoiseReductionEffect() {
         .names = {"Reducción de Ruido...", "Reducción de Ruido", "Reducción de Ruido"},
         .fields = {DecibelField(kNoiseGateLevel, "Nivel de Ruido (dB)", "nivel (dB)",
                                 "Nivel de Ruido (dB)")},
-        .apply =
-            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
-               const EffectValues& v) {
-                return RunEffectProcess<EfNoiseReduction>(run, document, range,
-                                                          FromValues(kNoiseGateStored, v));
-            },
-        .preview = [](const EffectValues& v,
-                      const EffectPlace&) { return EffectSource(FromValues(kNoiseGateStored, v)); },
-        .stream = [](const EffectValues& v,
-                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
-            return StreamStage{EffectSource(FromValues(kNoiseGateStored, v))};
-        },
+        .apply = TypedEffectWork<EfNoiseReduction, kNoiseGateStored>::Apply,
+        .preview = TypedEffectWork<EfNoiseReduction, kNoiseGateStored>::Preview,
+        .stream = TypedEffectWork<EfNoiseReduction, kNoiseGateStored>::Stream,
         .dialog = EffectDialog::kFields,
         .dialog_name = "LSVNoiseReductionDlg",
         .menu = {EffectGroup::kDynamics, false, 4010},

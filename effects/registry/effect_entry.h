@@ -17,6 +17,7 @@
 #include "document/cut_list_audio.h"
 #include "document/frame_range.h"
 #include "effects/effect_process.h"
+#include "effects/effect_sources.h"
 #include "effects/registry/effect_values.h"
 
 namespace sonvara {
@@ -121,5 +122,33 @@ ProcessResult RunEffectProcess(const ProcessRunner& run, LCutListAudio& document
     Process process(document, range, parameters...);
     return run(process);
 }
+
+// The work of an effect whose values are the fields `kStored` of its parameter struct, applied by
+// `Process` and played by the struct's EffectSource: the values converted once, and where the
+// struct has a Check, values it refuses give no stream stage.
+template <typename Process, const auto& kStored>
+struct TypedEffectWork {
+    static auto Parameters(const EffectValues& values) { return FromValues(kStored, values); }
+    static Result<void> Check(const EffectValues& values) {
+        return sonvara::Check(Parameters(values));
+    }
+    static ProcessResult Apply(const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+                               const EffectValues& values) {
+        return RunEffectProcess<Process>(run, document, range, Parameters(values));
+    }
+    static EffectSourceFactory Preview(const EffectValues& values, const EffectPlace&) {
+        return EffectSource(Parameters(values));
+    }
+    static std::optional<StreamStage> Stream(const EffectValues& values,
+                                             const std::function<std::int32_t()>&) {
+        const auto parameters = Parameters(values);
+        if constexpr (requires { sonvara::Check(parameters); }) {
+            if (!sonvara::Check(parameters)) {
+                return std::nullopt;
+            }
+        }
+        return StreamStage{EffectSource(parameters)};
+    }
+};
 
 }  // namespace sonvara
