@@ -20,11 +20,14 @@
 
 namespace sonvara {
 
-enum ProcessResult : int {
+// A process's outcome. Scoped, so that it never mixes with numbers or flags; its names are in
+// scope unqualified, as every process returns one.
+enum class ProcessResult : int {
     PROCESS_DONE = 0,
     PROCESS_STOPPED = 1,  // the user cancelled
     PROCESS_FAILED = 2,
 };
+using enum ProcessResult;
 
 // What a process runs against: the editor passes its event loop, progress dialog and message
 // boxes; the batch tool its queue, terminal bar and option-driven answers; tests their fakes.
