@@ -114,48 +114,48 @@ LBatchCommandItem MakeBatchItem(const BatchCommandInfo& command, const std::vect
     return item;
 }
 
-std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<int>& numbers) {
+Result<void> CheckBatchValues(const BatchCommandInfo& command, const std::vector<int>& numbers) {
     std::size_t next = 0;
     for (const EffectField& field : command.fields) {
         if (field.IsPoints()) {
             continue;
         }
         if (next >= numbers.size()) {
-            return "Faltan valores para \"" + std::string(command.name) + "\".";
+            return Failure("Faltan valores para \"" + std::string(command.name) + "\".");
         }
         const int value = numbers[next++];
         if (value < WidthLowest(field.width) || value > WidthHighest(field.width)) {
-            return "El valor " + std::to_string(value) + " no cabe en " + field.batch_label + " (" +
-                   std::to_string(WidthLowest(field.width)) + " a " +
-                   std::to_string(WidthHighest(field.width)) + ").";
+            return Failure("El valor " + std::to_string(value) + " no cabe en " +
+                           field.batch_label + " (" + std::to_string(WidthLowest(field.width)) +
+                           " a " + std::to_string(WidthHighest(field.width)) + ").");
         }
     }
     if (next != numbers.size()) {
-        return "Demasiados valores para \"" + std::string(command.name) + "\".";
+        return Failure("Demasiados valores para \"" + std::string(command.name) + "\".");
     }
     if (!command.check) {
-        return "";
+        return {};
     }
     EffectValues values;
     values.numbers = numbers;
-    return command.check(values).Message();
+    return command.check(values);
 }
 
-std::string CheckBatchItem(const LBatchCommandItem& item) {
+Result<void> CheckBatchItem(const LBatchCommandItem& item) {
     const BatchCommandInfo* command = FindBatchCommand(item.id);
     if (command == nullptr || item.data.size() < BatchDataBytes(*command)) {
-        return "";
+        return {};
     }
     return CheckBatchValues(*command, BatchItemValues(item).numbers);
 }
 
-std::optional<LBatchCommandItem> ParseBatchCommand(std::string_view text, std::string& problem) {
+Result<LBatchCommandItem> ParseBatchCommand(std::string_view text) {
     const std::size_t colon = text.find(':');
     const std::string_view key = text.substr(0, colon);
     const BatchCommandInfo* command = FindBatchCommand(key);
     if (command == nullptr) {
-        problem = "comando desconocido: \"" + std::string(key) + "\" (sonvara-batch commands)";
-        return std::nullopt;
+        return Failure("comando desconocido: \"" + std::string(key) +
+                       "\" (sonvara-batch commands)");
     }
     if (colon == std::string_view::npos) {
         return LBatchCommandItem{command->id, {}};  // the stored values, at run time
@@ -168,15 +168,13 @@ std::optional<LBatchCommandItem> ParseBatchCommand(std::string_view text, std::s
         char* end = nullptr;
         const long value = std::strtol(number.c_str(), &end, 10);
         if (number.empty() || *end != '\0' || value < INT32_MIN || value > INT32_MAX) {
-            problem = "valor no válido \"" + number + "\" en \"" + std::string(text) + "\"";
-            return std::nullopt;
+            return Failure("valor no válido \"" + number + "\" en \"" + std::string(text) + "\"");
         }
         numbers.push_back(static_cast<int>(value));
         at = comma + 1;
     }
-    problem = CheckBatchValues(*command, numbers);
-    if (!problem.empty()) {
-        return std::nullopt;
+    if (Result<void> check = CheckBatchValues(*command, numbers); !check) {
+        return Failure(check.Message());
     }
     return MakeBatchItem(*command, numbers);
 }

@@ -17,6 +17,7 @@
 
 #include "batch/batch_stream.h"
 #include "core/progress_dialog.h"
+#include "core/result.h"
 #include "document/cut_list_audio.h"
 #include "effects/effect_parameters.h"
 #include "effects/point_list.h"
@@ -103,17 +104,17 @@ std::size_t BatchDataBytes(const BatchCommandInfo& command);
 LBatchCommandItem MakeBatchItem(const BatchCommandInfo& command, const std::vector<int>& numbers,
                                 const PointList& points = {});
 
-// Whether `numbers` are values the command's dialog would accept: "" when they are, else the
-// dialog's message (or, for a value that does not fit its field, a message saying so).
-std::string CheckBatchValues(const BatchCommandInfo& command, const std::vector<int>& numbers);
-// The same check of the values an item holds in its data (a script's values); "" for an item
-// without the whole layout (it runs with the stored values) and for an unknown command.
-std::string CheckBatchItem(const LBatchCommandItem& item);
+// Whether `numbers` are values the command's dialog would accept: refused with the dialog's
+// message (or, for a value that does not fit its field, a message saying so) when they are not.
+Result<void> CheckBatchValues(const BatchCommandInfo& command, const std::vector<int>& numbers);
+// The same check of the values an item holds in its data (a script's values); accepted for an
+// item without the whole layout (it runs with the stored values) and for an unknown command.
+Result<void> CheckBatchItem(const LBatchCommandItem& item);
 
 // A command as typed: its id or name ("7", "Eco"), and after ":" its values in layout order,
-// separated by commas ("7:800,50"); without values the item runs with the stored ones. Nothing,
-// with the message in `problem`, for an unknown command or values CheckBatchValues refuses.
-std::optional<LBatchCommandItem> ParseBatchCommand(std::string_view text, std::string& problem);
+// separated by commas ("7:800,50"); without values the item runs with the stored ones. A failure
+// for an unknown command or values CheckBatchValues refuses.
+Result<LBatchCommandItem> ParseBatchCommand(std::string_view text);
 // The text ParseBatchCommand reads back as `item` (of a known command): "ID" or "ID:V1,V2,...".
 std::string BatchCommandText(const LBatchCommandItem& item);
 

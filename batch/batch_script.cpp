@@ -52,10 +52,11 @@ BatchScriptRead ReadBatchScript(const std::string& path) {
     return ParseBatchScript(bytes);
 }
 
-std::string CheckBatchScript(const std::string& path, const std::vector<LBatchCommandItem>& items) {
+Result<void> CheckBatchScript(const std::string& path,
+                              const std::vector<LBatchCommandItem>& items) {
     for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::string problem = CheckBatchItem(items[i]);
-        if (problem.empty()) {
+        const Result<void> check = CheckBatchItem(items[i]);
+        if (check) {
             continue;
         }
         const BatchCommandInfo& command = *FindBatchCommand(items[i].id);
@@ -68,10 +69,10 @@ std::string CheckBatchScript(const std::string& path, const std::vector<LBatchCo
                           std::to_string(numbers[next++]);
             }
         }
-        return path + ": orden " + std::to_string(i + 1) + ", \"" + std::string(command.name) +
-               "\" (" + values + "): " + problem;
+        return Failure(path + ": orden " + std::to_string(i + 1) + ", \"" +
+                       std::string(command.name) + "\" (" + values + "): " + check.Message());
     }
-    return "";
+    return {};
 }
 
 std::vector<std::uint8_t> SerializeBatchScript(const std::vector<LBatchCommandItem>& items) {

@@ -32,8 +32,8 @@ BatchScriptRead ReadBatchScript(const std::string& path);
 // The same, from the file's bytes.
 BatchScriptRead ParseBatchScript(const std::vector<std::uint8_t>& bytes);
 // The first item of the script `path` whose values CheckBatchItem refuses, as a message naming
-// the script, the item (its place from 1 and its command) and its values; "" when none is.
-std::string CheckBatchScript(const std::string& path, const std::vector<LBatchCommandItem>& items);
+// the script, the item (its place from 1 and its command) and its values.
+Result<void> CheckBatchScript(const std::string& path, const std::vector<LBatchCommandItem>& items);
 std::vector<std::uint8_t> SerializeBatchScript(const std::vector<LBatchCommandItem>& items);
 // Writes the version byte and every item in place of the file's content; false when the file
 // cannot be written (the old one, if any, stays).

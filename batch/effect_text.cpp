@@ -141,8 +141,8 @@ std::uint8_t NearestPointX(std::int64_t frame, std::int64_t length) {
 
 // The "A:B,..." points of `text` split at their last ":"; nothing when there are not 2 to 64 of
 // them or one has no ":".
-std::optional<std::vector<std::pair<std::string_view, std::string_view>>> SplitPoints(
-    std::string_view text, std::string_view form, std::string& problem) {
+Result<std::vector<std::pair<std::string_view, std::string_view>>> SplitPoints(
+    std::string_view text, std::string_view form) {
     std::vector<std::pair<std::string_view, std::string_view>> points;
     text = Trim(text);
     for (std::size_t at = 0; !text.empty() && points.size() <= kPointListMax;) {
@@ -150,8 +150,7 @@ std::optional<std::vector<std::pair<std::string_view, std::string_view>>> SplitP
         const std::string_view point = Trim(text.substr(at, comma - at));
         const std::size_t colon = point.rfind(':');
         if (colon == std::string_view::npos) {
-            problem = "punto no válido: " + Quoted(point) + " (" + std::string(form) + ")";
-            return std::nullopt;
+            return Failure("punto no válido: " + Quoted(point) + " (" + std::string(form) + ")");
         }
         points.emplace_back(point.substr(0, colon), point.substr(colon + 1));
         if (comma == text.size()) {
@@ -160,21 +159,20 @@ std::optional<std::vector<std::pair<std::string_view, std::string_view>>> SplitP
         at = comma + 1;
     }
     if (points.size() < 2 || points.size() > kPointListMax) {
-        problem = "se necesitan de 2 a 64 puntos " + std::string(form) + ", separados por comas";
-        return std::nullopt;
+        return Failure("se necesitan de 2 a 64 puntos " + std::string(form) +
+                       ", separados por comas");
     }
     return points;
 }
 
 }  // namespace
 
-std::optional<EffectTime> ParseEffectTime(std::string_view text, std::string& problem) {
+Result<EffectTime> ParseEffectTime(std::string_view text) {
     std::string_view stem = Trim(text);
     if (StripSuffix(stem, "%")) {
         const std::optional<double> share = ParseDecimal(stem);
         if (!share || *share < 0 || *share > 100) {
-            problem = "porcentaje no válido: " + Quoted(text) + " (de 0% a 100% del archivo)";
-            return std::nullopt;
+            return Failure("porcentaje no válido: " + Quoted(text) + " (de 0% a 100% del archivo)");
         }
         return EffectTime{true, std::llround(*share * 100)};
     }
@@ -191,14 +189,12 @@ std::optional<EffectTime> ParseEffectTime(std::string_view text, std::string& pr
         }
     }
     if (!milliseconds || *milliseconds < 0) {
-        problem = "tiempo no válido: " + Quoted(text) +
-                  " (segundos: 1.5 o 1.5s; 250ms; 1:30.5; o un porcentaje del archivo: 25%)";
-        return std::nullopt;
+        return Failure("tiempo no válido: " + Quoted(text) +
+                       " (segundos: 1.5 o 1.5s; 250ms; 1:30.5; o un porcentaje del archivo: 25%)");
     }
     const long long rounded = std::llround(*milliseconds);
     if (rounded > std::numeric_limits<std::int32_t>::max()) {
-        problem = "tiempo demasiado largo: " + Quoted(text);
-        return std::nullopt;
+        return Failure("tiempo demasiado largo: " + Quoted(text));
     }
     return EffectTime{false, rounded};
 }
@@ -208,23 +204,21 @@ std::string EffectTimeText(const EffectTime& time) {
                         : Decimal(static_cast<double>(time.amount) / 1000, 3) + "s";
 }
 
-std::optional<std::int32_t> EffectTimeFrame(const EffectTime& time, std::int32_t length,
-                                            std::int32_t rate, std::string& problem) {
+Result<std::int32_t> EffectTimeFrame(const EffectTime& time, std::int32_t length,
+                                     std::int32_t rate) {
     if (time.percent) {
         return static_cast<std::int32_t>((std::int64_t{length} * time.amount + 5000) / 10000);
     }
     rate = std::max(rate, 1);
     const std::int64_t length_ms = (std::int64_t{length} * 1000 + rate - 1) / rate;
     if (time.amount > length_ms) {
-        problem = "el tiempo " + EffectTimeText(time) + " pasa del final del archivo (" +
-                  LSoundTime(MillisecondsFromFrames(length, rate)).MillisecondsText() + ")";
-        return std::nullopt;
+        return Failure("el tiempo " + EffectTimeText(time) + " pasa del final del archivo (" +
+                       LSoundTime(MillisecondsFromFrames(length, rate)).MillisecondsText() + ")");
     }
     return std::min(length, FramesFromMilliseconds(static_cast<std::int32_t>(time.amount), rate));
 }
 
-std::optional<std::uint8_t> ParseLevel(std::string_view text, LevelScale scale,
-                                       std::string& problem) {
+Result<std::uint8_t> ParseLevel(std::string_view text, LevelScale scale) {
     std::string_view stem = Trim(text);
     std::optional<double> y;
     if (StripSuffix(stem, "db")) {
@@ -238,14 +232,12 @@ std::optional<std::uint8_t> ParseLevel(std::string_view text, LevelScale scale,
         }
     }
     if (!y) {
-        problem =
-            "nivel no válido: " + Quoted(text) + " (un porcentaje como 50% o decibelios como -6dB)";
-        return std::nullopt;
+        return Failure("nivel no válido: " + Quoted(text) +
+                       " (un porcentaje como 50% o decibelios como -6dB)");
     }
     if (!(*y < 255.5)) {
-        problem = "nivel demasiado alto: " + Quoted(text) + " (el máximo es " +
-                  LevelText(255, scale) + " o +6dB)";
-        return std::nullopt;
+        return Failure("nivel demasiado alto: " + Quoted(text) + " (el máximo es " +
+                       LevelText(255, scale) + " o +6dB)");
     }
     return static_cast<std::uint8_t>(std::lround(*y));
 }
@@ -254,7 +246,7 @@ std::string LevelText(std::uint8_t y, LevelScale scale) {
     return Decimal(y * PercentPerStep(scale), 2) + "%";
 }
 
-std::optional<std::uint8_t> ParseFrequency(std::string_view text, std::string& problem) {
+Result<std::uint8_t> ParseFrequency(std::string_view text) {
     std::string_view stem = Trim(text);
     double unit = 1;
     if (StripSuffix(stem, "khz") || StripSuffix(stem, "k")) {
@@ -264,9 +256,8 @@ std::optional<std::uint8_t> ParseFrequency(std::string_view text, std::string& p
     }
     const std::optional<double> value = ParseDecimal(stem);
     if (!value || *value < 0 || *value * unit > kTopHz) {
-        problem = "frecuencia no válida: " + Quoted(text) +
-                  " (de 0 a 20000 Hz, como 1000, 1000Hz o 2.5kHz)";
-        return std::nullopt;
+        return Failure("frecuencia no válida: " + Quoted(text) +
+                       " (de 0 a 20000 Hz, como 1000, 1000Hz o 2.5kHz)");
     }
     return static_cast<std::uint8_t>(std::lround(*value * unit * 255 / kTopHz));
 }
@@ -275,24 +266,24 @@ std::string FrequencyText(std::uint8_t x) {
     return std::to_string(std::lround(x * kTopHz / 255));
 }
 
-std::optional<std::vector<PointList::Point>> ParseEqualizerPoints(std::string_view text,
-                                                                  std::string& problem) {
-    const auto split = SplitPoints(text, "FRECUENCIA:NIVEL", problem);
+Result<std::vector<PointList::Point>> ParseEqualizerPoints(std::string_view text) {
+    const auto split = SplitPoints(text, "FRECUENCIA:NIVEL");
     if (!split) {
-        return std::nullopt;
+        return Failure(split.Message());
     }
     std::vector<PointList::Point> points;
     for (const auto& [frequency, level] : *split) {
-        const std::optional<std::uint8_t> x = ParseFrequency(frequency, problem);
-        const std::optional<std::uint8_t> y =
-            x ? ParseLevel(level, LevelScale::kEqualizer, problem) : std::nullopt;
+        const Result<std::uint8_t> x = ParseFrequency(frequency);
+        if (!x) {
+            return Failure(x.Message());
+        }
+        const Result<std::uint8_t> y = ParseLevel(level, LevelScale::kEqualizer);
         if (!y) {
-            return std::nullopt;
+            return Failure(y.Message());
         }
         if (!points.empty() && *x < points.back().x) {
-            problem = "los puntos van en orden de frecuencia: " + Quoted(frequency) +
-                      " viene después de \"" + FrequencyText(points.back().x) + "\"";
-            return std::nullopt;
+            return Failure("los puntos van en orden de frecuencia: " + Quoted(frequency) +
+                           " viene después de \"" + FrequencyText(points.back().x) + "\"");
         }
         points.push_back({*x, *y});
     }
@@ -308,28 +299,28 @@ std::string EqualizerPointsText(const std::vector<PointList::Point>& points) {
     return text;
 }
 
-std::optional<std::vector<EnvelopeTextPoint>> ParseEnvelopePoints(std::string_view text,
-                                                                  std::string& problem) {
-    const auto split = SplitPoints(text, "TIEMPO:NIVEL", problem);
+Result<std::vector<EnvelopeTextPoint>> ParseEnvelopePoints(std::string_view text) {
+    const auto split = SplitPoints(text, "TIEMPO:NIVEL");
     if (!split) {
-        return std::nullopt;
+        return Failure(split.Message());
     }
     std::vector<EnvelopeTextPoint> points;
     std::array<std::optional<EffectTime>, 2> last;  // by kind: milliseconds, percent
     for (const auto& [time, level] : *split) {
-        const std::optional<EffectTime> at = ParseEffectTime(time, problem);
-        const std::optional<std::uint8_t> y =
-            at ? ParseLevel(level, LevelScale::kEnvelope, problem) : std::nullopt;
+        const Result<EffectTime> at = ParseEffectTime(time);
+        if (!at) {
+            return Failure(at.Message());
+        }
+        const Result<std::uint8_t> y = ParseLevel(level, LevelScale::kEnvelope);
         if (!y) {
-            return std::nullopt;
+            return Failure(y.Message());
         }
         std::optional<EffectTime>& before = last[at->percent ? 1 : 0];
         if (before && at->amount < before->amount) {
-            problem = "los puntos van en orden de tiempo: " + Quoted(time) +
-                      " viene después de \"" + EffectTimeText(*before) + "\"";
-            return std::nullopt;
+            return Failure("los puntos van en orden de tiempo: " + Quoted(time) +
+                           " viene después de \"" + EffectTimeText(*before) + "\"");
         }
-        before = at;
+        before = *at;
         points.push_back({*at, *y});
     }
     return points;
@@ -344,9 +335,8 @@ std::string EnvelopePointsText(const std::vector<EnvelopeTextPoint>& points) {
     return text;
 }
 
-std::optional<PointList> EnvelopePointList(const std::vector<EnvelopeTextPoint>& points,
-                                           std::int32_t length, std::int32_t rate,
-                                           std::string& problem) {
+Result<PointList> EnvelopePointList(const std::vector<EnvelopeTextPoint>& points,
+                                    std::int32_t length, std::int32_t rate) {
     PointList list;
     list.n_points = 0;
     for (std::size_t i = 0; i < points.size() && i < kPointListMax; ++i) {
@@ -356,17 +346,15 @@ std::optional<PointList> EnvelopePointList(const std::vector<EnvelopeTextPoint>&
             x = static_cast<std::uint8_t>(
                 std::lround(static_cast<double>(point.at.amount) * 255 / 10000));
         } else {
-            const std::optional<std::int32_t> frame =
-                EffectTimeFrame(point.at, length, rate, problem);
+            const Result<std::int32_t> frame = EffectTimeFrame(point.at, length, rate);
             if (!frame) {
-                return std::nullopt;
+                return Failure(frame.Message());
             }
             x = NearestPointX(*frame, length);
         }
         if (i > 0 && x < list.points[i - 1].x) {
-            problem = "los puntos van en orden de tiempo: \"" + EffectTimeText(point.at) +
-                      "\" viene después de \"" + EffectTimeText(points[i - 1].at) + "\"";
-            return std::nullopt;
+            return Failure("los puntos van en orden de tiempo: \"" + EffectTimeText(point.at) +
+                           "\" viene después de \"" + EffectTimeText(points[i - 1].at) + "\"");
         }
         list.points[i] = {x, point.level};
         ++list.n_points;

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/result.h"
 #include "effects/point_list.h"
 
 namespace sonvara {
@@ -32,29 +33,26 @@ struct EffectTime {
     bool operator==(const EffectTime&) const = default;
 };
 
-std::optional<EffectTime> ParseEffectTime(std::string_view text, std::string& problem);
+Result<EffectTime> ParseEffectTime(std::string_view text);
 std::string EffectTimeText(const EffectTime& time);
 // The frame `time` names in a file of `length` frames at `rate`: a percent is rounded to the
-// nearest frame, milliseconds are turned into frames as silence lengths are. Nothing, with the
-// message in `problem`, for a time past the end (the length rounded up to the millisecond is
-// still inside).
-std::optional<std::int32_t> EffectTimeFrame(const EffectTime& time, std::int32_t length,
-                                            std::int32_t rate, std::string& problem);
+// nearest frame, milliseconds are turned into frames as silence lengths are. A failure for a time
+// past the end (the length rounded up to the millisecond is still inside).
+Result<std::int32_t> EffectTimeFrame(const EffectTime& time, std::int32_t length,
+                                     std::int32_t rate);
 
 enum class LevelScale { kEqualizer, kEnvelope };
 
 // "50%", "50" (a percent on the graph's scale) or "-6dB"; refused above the graph's top (y 255).
-std::optional<std::uint8_t> ParseLevel(std::string_view text, LevelScale scale,
-                                       std::string& problem);
+Result<std::uint8_t> ParseLevel(std::string_view text, LevelScale scale);
 std::string LevelText(std::uint8_t y, LevelScale scale);
 
 // "1000", "1000Hz", "2.5kHz" or "2.5k", from 0 to 20000 Hz, as the equalizer graph's x.
-std::optional<std::uint8_t> ParseFrequency(std::string_view text, std::string& problem);
+Result<std::uint8_t> ParseFrequency(std::string_view text);
 std::string FrequencyText(std::uint8_t x);
 
 // "FREQUENCY:LEVEL,...": 2 to 64 points in order of frequency.
-std::optional<std::vector<PointList::Point>> ParseEqualizerPoints(std::string_view text,
-                                                                  std::string& problem);
+Result<std::vector<PointList::Point>> ParseEqualizerPoints(std::string_view text);
 std::string EqualizerPointsText(const std::vector<PointList::Point>& points);
 
 // An envelope point as typed: its place is resolved once the file's length is known.
@@ -67,16 +65,13 @@ struct EnvelopeTextPoint {
 // "TIME:LEVEL,...": 2 to 64 points in order of time (a clock time may hold ":" itself: a point
 // is split at its last ":"). Points of the same kind of time out of order are refused here;
 // a percent and a time are compared by EnvelopePointList.
-std::optional<std::vector<EnvelopeTextPoint>> ParseEnvelopePoints(std::string_view text,
-                                                                  std::string& problem);
+Result<std::vector<EnvelopeTextPoint>> ParseEnvelopePoints(std::string_view text);
 std::string EnvelopePointsText(const std::vector<EnvelopeTextPoint>& points);
 
 // The envelope's byte list for a file of `length` frames at `rate`: each point's x is the one of
 // 0 to 255 whose place along the file (as the envelope engine places it) lies nearest to the
-// point's time. Nothing, with the message in `problem`, for a time past the end or points that
-// end up out of order.
-std::optional<PointList> EnvelopePointList(const std::vector<EnvelopeTextPoint>& points,
-                                           std::int32_t length, std::int32_t rate,
-                                           std::string& problem);
+// point's time. A failure for a time past the end or points that end up out of order.
+Result<PointList> EnvelopePointList(const std::vector<EnvelopeTextPoint>& points,
+                                    std::int32_t length, std::int32_t rate);
 
 }  // namespace sonvara

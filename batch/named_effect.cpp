@@ -105,7 +105,7 @@ Result<EffectValues> ParseRegisteredValues(const EffectEntry& effect, std::strin
     return values;
 }
 
-std::optional<NamedEffect> ParseNamedEffect(std::string_view text, std::string& problem) {
+Result<NamedEffect> ParseNamedEffect(std::string_view text) {
     const std::size_t colon = text.find(':');
     const std::string_view name = text.substr(0, colon);
     const Form* form = FindForm(name);
@@ -120,25 +120,23 @@ std::optional<NamedEffect> ParseNamedEffect(std::string_view text, std::string& 
             return effect;
         }
         if (colon == std::string_view::npos || registered->fields.empty()) {
-            problem = "\"" + registered->id + "\" se escribe así: " + Usage(*registered);
-            return std::nullopt;
+            return Failure("\"" + registered->id + "\" se escribe así: " + Usage(*registered));
         }
         Result<EffectValues> values = ParseRegisteredValues(*registered, text.substr(colon + 1));
         if (!values) {
-            problem = values.Message();
-            return std::nullopt;
+            return Failure(values.Message());
         }
         effect.values = std::move(*values);
         return effect;
     }
     if (form == nullptr) {
         if (FindBatchCommand(name) == nullptr) {
-            problem = "efecto desconocido: \"" + std::string(name) + "\" (sonvara-batch --help)";
-            return std::nullopt;
+            return Failure("efecto desconocido: \"" + std::string(name) +
+                           "\" (sonvara-batch --help)");
         }
-        std::optional<LBatchCommandItem> item = ParseBatchCommand(text, problem);
+        Result<LBatchCommandItem> item = ParseBatchCommand(text);
         if (!item) {
-            return std::nullopt;
+            return Failure(item.Message());
         }
         NamedEffect effect;
         effect.kind = kBatchCommand;
@@ -153,34 +151,31 @@ std::optional<NamedEffect> ParseNamedEffect(std::string_view text, std::string& 
         "\"" + std::string(form->name) + "\" se escribe así: " + std::string(form->usage);
     if (TakesPoints(form->kind)) {
         if (!values) {
-            problem = wrong;
-            return std::nullopt;
+            return Failure(wrong);
         }
         if (form->kind == kEqualizer) {
-            auto points = ParseEqualizerPoints(*values, problem);
+            auto points = ParseEqualizerPoints(*values);
             if (!points) {
-                return std::nullopt;
+                return Failure(points.Message());
             }
             effect.equalizer = std::move(*points);
         } else {
-            auto points = ParseEnvelopePoints(*values, problem);
+            auto points = ParseEnvelopePoints(*values);
             if (!points) {
-                return std::nullopt;
+                return Failure(points.Message());
             }
             effect.envelope = std::move(*points);
         }
         return effect;
     }
     if (values && form->time_counts == 0b001) {
-        problem = wrong;  // the effect takes no values
-        return std::nullopt;
+        return Failure(wrong);  // the effect takes no values
     }
     for (std::size_t at = 0; values && effect.times.size() < 3;) {
         const std::size_t comma = std::min(values->find(',', at), values->size());
-        const std::optional<EffectTime> time =
-            ParseEffectTime(values->substr(at, comma - at), problem);
+        const Result<EffectTime> time = ParseEffectTime(values->substr(at, comma - at));
         if (!time) {
-            return std::nullopt;
+            return Failure(time.Message());
         }
         effect.times.push_back(*time);
         if (comma == values->size()) {
@@ -189,8 +184,7 @@ std::optional<NamedEffect> ParseNamedEffect(std::string_view text, std::string& 
         at = comma + 1;
     }
     if ((form->time_counts >> effect.times.size() & 1) == 0) {
-        problem = wrong;
-        return std::nullopt;
+        return Failure(wrong);
     }
     return effect;
 }
@@ -227,13 +221,11 @@ ProcessResult ApplyNamedEffect(LProgressDialog& process, LCutListAudio& document
                                const NamedEffect& effect, double from, double to) {
     const std::int32_t length = document.GetLength();
     const FrameRange whole{0, length};
-    std::string problem;
     std::vector<std::int32_t> frames;
     for (const EffectTime& time : effect.times) {
-        const std::optional<std::int32_t> frame =
-            EffectTimeFrame(time, length, document.GetSampleRate(), problem);
+        const Result<std::int32_t> frame = EffectTimeFrame(time, length, document.GetSampleRate());
         if (!frame) {
-            return Refuse(process, problem);
+            return Refuse(process, frame.Message());
         }
         frames.push_back(*frame);
     }
@@ -281,10 +273,10 @@ ProcessResult ApplyNamedEffect(LProgressDialog& process, LCutListAudio& document
             return run(EfEqualiser(document, whole, points));
         }
         case kEnvelope: {
-            const std::optional<PointList> points =
-                EnvelopePointList(effect.envelope, length, document.GetSampleRate(), problem);
+            const Result<PointList> points =
+                EnvelopePointList(effect.envelope, length, document.GetSampleRate());
             if (!points) {
-                return Refuse(process, problem);
+                return Refuse(process, points.Message());
             }
             return run(LEfEnvelope(document, whole, points->ToBytePointList()));
         }

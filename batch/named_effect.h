@@ -56,9 +56,9 @@ struct NamedEffect {
     bool operator==(const NamedEffect&) const = default;
 };
 
-// Nothing, with a message naming what is wrong in `problem`, for an unknown name, missing or
-// extra values, values that cannot be read, or values the effect's check refuses.
-std::optional<NamedEffect> ParseNamedEffect(std::string_view text, std::string& problem);
+// A failure naming what is wrong for an unknown name, missing or extra values, values that cannot
+// be read, or values the effect's check refuses.
+Result<NamedEffect> ParseNamedEffect(std::string_view text);
 // A registered effect's values as typed after its id ("800ms,50%"), checked by the effect.
 Result<EffectValues> ParseRegisteredValues(const EffectEntry& effect, std::string_view text);
 // How `effect` is typed: its form's usage ("fade-in[:DURACIÓN]") or its id with its fields'

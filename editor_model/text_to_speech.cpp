@@ -34,17 +34,17 @@ bool IsVoiceName(const std::string& voice) {
 
 }  // namespace
 
-std::string CheckSpeechRequest(const SpeechRequest& request) {
+Result<void> CheckSpeechRequest(const SpeechRequest& request) {
     if (request.text.find_first_not_of(" \t\r\n") == std::string::npos) {
-        return "Escriba el texto que se ha de leer.";
+        return Failure("Escriba el texto que se ha de leer.");
     }
     if (!IsVoiceName(request.voice)) {
-        return "La voz \"" + request.voice +
-               "\" no es un nombre de voz válido (por ejemplo \"es\" o \"es-419\").";
+        return Failure("La voz \"" + request.voice +
+                       "\" no es un nombre de voz válido (por ejemplo \"es\" o \"es-419\").");
     }
     if (request.words_per_minute < kSlowestSpeech || request.words_per_minute > kFastestSpeech) {
-        return "La velocidad debe estar entre " + std::to_string(kSlowestSpeech) + " y " +
-               std::to_string(kFastestSpeech) + " palabras por minuto.";
+        return Failure("La velocidad debe estar entre " + std::to_string(kSlowestSpeech) + " y " +
+                       std::to_string(kFastestSpeech) + " palabras por minuto.");
     }
     return {};
 }
@@ -86,8 +86,8 @@ ProcessResult LTextToSpeech::Body() {
 }
 
 ProcessResult LTextToSpeech::Speak() {
-    if (const std::string refusal = CheckSpeechRequest(request_); !refusal.empty()) {
-        ShowError(refusal);
+    if (const Result<void> check = CheckSpeechRequest(request_); !check) {
+        ShowError(check.Message());
         return PROCESS_FAILED;
     }
     SetText("Leyendo el texto en voz alta", 0);

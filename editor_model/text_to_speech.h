@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/progress_dialog.h"
+#include "core/result.h"
 
 namespace sonvara {
 
@@ -27,9 +28,9 @@ struct SpeechRequest {
     int words_per_minute = 160;
 };
 
-// Why `request` cannot be spoken (an empty text, a voice name the synthesizer would misread, a
-// rate out of range), in Spanish; empty when it can.
-std::string CheckSpeechRequest(const SpeechRequest& request);
+// Refused, saying why in Spanish, when `request` cannot be spoken (an empty text, a voice name the
+// synthesizer would misread, a rate out of range).
+Result<void> CheckSpeechRequest(const SpeechRequest& request);
 
 // The synthesizer's arguments that read `text_file` (UTF-8) with the request's voice and rate
 // into `output_wav`.

@@ -122,29 +122,30 @@ class LSRCToneGenerator : public LSoundSourceBase {
 
 }  // namespace
 
-std::string Check(const ToneParameters& parameters) {
+Result<void> Check(const ToneParameters& parameters) {
     if (parameters.sample_rate < 6000 || parameters.sample_rate > 96000) {
-        return "Las tasas de muestra deben estar entre 6000 y 96000 muestras por segundo.";
+        return Failure("Las tasas de muestra deben estar entre 6000 y 96000 muestras por segundo.");
     }
     if (parameters.channels != 1 && parameters.channels != 2) {
-        return "El archivo debe tener 1 o 2 canales.";
+        return Failure("El archivo debe tener 1 o 2 canales.");
     }
     if (parameters.level_db < -96 || parameters.level_db > 0) {
-        return "El nivel debe estar entre -96 y 0 dB.";
+        return Failure("El nivel debe estar entre -96 y 0 dB.");
     }
     switch (parameters.shape) {
         case ToneShape::kDtmf:
             if (parameters.digits.empty() || parameters.digits.size() > 1000 ||
                 !std::all_of(parameters.digits.begin(), parameters.digits.end(),
                              [](char c) { return DtmfFrequencies(c).has_value(); })) {
-                return "Escriba de 1 a 1000 dígitos entre 0-9, *, # y A-D.";
+                return Failure("Escriba de 1 a 1000 dígitos entre 0-9, *, # y A-D.");
             }
-            return "";
+            return {};
         case ToneShape::kSine:
         case ToneShape::kSquare:
         case ToneShape::kSawtooth:
             if (parameters.frequency < 1 || parameters.frequency >= parameters.sample_rate / 2) {
-                return "La frecuencia debe estar entre 1 Hz y la mitad de la tasa de muestra.";
+                return Failure(
+                    "La frecuencia debe estar entre 1 Hz y la mitad de la tasa de muestra.");
             }
             break;
         case ToneShape::kWhiteNoise:
@@ -152,9 +153,9 @@ std::string Check(const ToneParameters& parameters) {
             break;
     }
     if (parameters.milliseconds < 1 || parameters.milliseconds > kLongestMilliseconds) {
-        return "La duración debe estar entre 1 ms y una hora.";
+        return Failure("La duración debe estar entre 1 ms y una hora.");
     }
-    return "";
+    return {};
 }
 
 std::optional<DtmfPair> DtmfFrequencies(char digit) {

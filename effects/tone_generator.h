@@ -13,6 +13,7 @@
 #include <string>
 
 #include "audio/sound_source.h"
+#include "core/result.h"
 
 namespace sonvara {
 
@@ -31,8 +32,8 @@ struct ToneParameters {
 inline constexpr std::int32_t kDtmfToneMilliseconds = 200;
 inline constexpr std::int32_t kDtmfGapMilliseconds = 100;
 
-// The message refusing `parameters`, or "" when they can be generated.
-std::string Check(const ToneParameters& parameters);
+// Refused with its message when `parameters` cannot be generated.
+Result<void> Check(const ToneParameters& parameters);
 
 // The row and column frequencies of a DTMF digit, or none for another character.
 struct DtmfPair {

@@ -57,17 +57,15 @@ int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
         if (!read.error.empty()) {
             return Fail(std::string(read.error) + " (" + *options.script + ")");
         }
-        if (const std::string refused = CheckBatchScript(*options.script, read.items);
-            !refused.empty()) {
-            return Fail(refused);
+        if (const Result<void> check = CheckBatchScript(*options.script, read.items); !check) {
+            return Fail(check.Message());
         }
         items = std::move(read.items);
     }
     for (const std::string& order : options.commands) {
-        std::string problem;
-        std::optional<LBatchCommandItem> item = ParseBatchCommand(order, problem);
+        Result<LBatchCommandItem> item = ParseBatchCommand(order);
         if (!item) {
-            return Fail(problem);
+            return Fail(item.Message());
         }
         items.push_back(std::move(*item));
     }

@@ -70,10 +70,9 @@ class SVEffectFile : public LProgressDialog {
 }  // namespace
 
 int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts) {
-    std::string problem;
-    const std::optional<NamedEffect> effect = ParseNamedEffect(options.effect, problem);
+    const Result<NamedEffect> effect = ParseNamedEffect(options.effect);
     if (!effect) {
-        return Fail(problem);
+        return Fail(effect.Message());
     }
     if (const auto fault = InputFileProblem(options.input, true)) {
         return Fail(*fault);

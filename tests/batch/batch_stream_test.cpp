@@ -115,9 +115,8 @@ TEST_P(BatchStreamTest, GivesTheDocumentsBytes) {
     const StreamCase& c = GetParam();
     std::vector<LBatchCommandItem> items;
     for (const std::string& text : c.commands) {
-        std::string problem;
-        std::optional<LBatchCommandItem> item = ParseBatchCommand(text, problem);
-        ASSERT_TRUE(item) << problem;
+        Result<LBatchCommandItem> item = ParseBatchCommand(text);
+        ASSERT_TRUE(item) << item.Message();
         items.push_back(*item);
     }
     ASSERT_TRUE(BatchListStreams(items));

@@ -119,14 +119,14 @@ TEST_F(BatchTest, ARateCommandWithoutDataTakesTheEditorsLastRate) {
 }
 
 TEST_F(BatchTest, ValuesAreCheckedAsTheDialogsCheckThem) {
-    EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchEcho), {800, 50}), "");
-    EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchEcho), {5, 200}),
+    EXPECT_TRUE(CheckBatchValues(*FindBatchCommand(kBatchEcho), {800, 50}));
+    EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchEcho), {5, 200}).Message(),
               "El tiempo de Eco debe ser entre 10 y 3000ms. Por favor, intente de nuevo .");
-    EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchAmplify), {401}),
+    EXPECT_EQ(CheckBatchValues(*FindBatchCommand(kBatchAmplify), {401}).Message(),
               "La Ganancia Amplificada debe ser menor que 400%. Por favor, intente de nuevo.");
-    EXPECT_NE(CheckBatchValues(*FindBatchCommand(kBatchAmplify), {40000}), "");  // not an int16
-    EXPECT_NE(CheckBatchValues(*FindBatchCommand(kBatchAmplify), {}), "");
-    EXPECT_NE(CheckBatchValues(*FindBatchCommand(kBatchCompressor), {0, 7, 0}), "");
+    EXPECT_FALSE(CheckBatchValues(*FindBatchCommand(kBatchAmplify), {40000}));  // not an int16
+    EXPECT_FALSE(CheckBatchValues(*FindBatchCommand(kBatchAmplify), {}));
+    EXPECT_FALSE(CheckBatchValues(*FindBatchCommand(kBatchCompressor), {0, 7, 0}));
     EXPECT_EQ(FindBatchCommand("Normalizador"), FindBatchCommand(kBatchNormalize));
     EXPECT_EQ(FindBatchCommand("7"), FindBatchCommand(kBatchEcho));
     EXPECT_EQ(FindBatchCommand("18"), nullptr);
@@ -135,25 +135,25 @@ TEST_F(BatchTest, ValuesAreCheckedAsTheDialogsCheckThem) {
 TEST_F(BatchTest, ScriptValuesGoThroughTheChecksOfTypedValues) {
     const BatchCommandInfo& silence = *FindBatchCommand(kBatchSilenceAtEnd);
     for (int ms : {-1, kLongestSilenceMs + 1, 2147483647}) {
-        EXPECT_NE(CheckBatchValues(silence, {ms}), "") << ms;
+        EXPECT_FALSE(CheckBatchValues(silence, {ms})) << ms;
     }
-    EXPECT_EQ(CheckBatchValues(silence, {0}), "");
-    EXPECT_EQ(CheckBatchValues(silence, {kLongestSilenceMs}), "");
+    EXPECT_TRUE(CheckBatchValues(silence, {0}));
+    EXPECT_TRUE(CheckBatchValues(silence, {kLongestSilenceMs}));
 
     // The first refused item names the script, its place, its command and its values; items
     // without their whole data run with the stored values and are not refused here.
     const std::vector<LBatchCommandItem> good = {Item(kBatchAmplify, {50}), {kBatchEcho, {1}}};
-    EXPECT_EQ(CheckBatchScript("good.svb", good), "");
+    EXPECT_TRUE(CheckBatchScript("good.svb", good));
     // 13 bytes on disk: the version, the id, the size and 2147483647 ms.
     const std::vector<std::uint8_t> bytes = {0, 1, 0, 0, 0, 4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F};
     std::vector<LBatchCommandItem> items = ParseBatchScript(bytes).items;
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(CheckBatchScript("s.svb", items),
+    EXPECT_EQ(CheckBatchScript("s.svb", items).Message(),
               "s.svb: orden 1, \"Insertar Silencio al comienzo\" (tiempo (ms) = 2147483647): El "
               "tiempo de Silencio debe ser entre 0 y 10800000ms (3 horas). Por favor, intente de "
               "nuevo.");
     items = {Item(kBatchAmplify, {50}), Item(kBatchEcho, {5, 200})};
-    EXPECT_EQ(CheckBatchScript("e.svb", items),
+    EXPECT_EQ(CheckBatchScript("e.svb", items).Message(),
               "e.svb: orden 2, \"Eco\" (tiempo (ms) = 5, ganancia (%) = 200): El tiempo de Eco "
               "debe ser entre 10 y 3000ms. Por favor, intente de nuevo .");
 }

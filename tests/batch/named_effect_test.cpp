@@ -97,27 +97,28 @@ TEST(NamedEffectTest, EveryEffectReadsBackFromItsText) {
     for (int i = 0; i < 3000; ++i) {
         const NamedEffect effect = RandomEffect(random);
         const std::string text = NamedEffectText(effect);
-        std::string problem;
-        const std::optional<NamedEffect> read = ParseNamedEffect(text, problem);
-        ASSERT_TRUE(read) << text << ": " << problem;
+        const Result<NamedEffect> read = ParseNamedEffect(text);
+        ASSERT_TRUE(read) << text << ": " << read.Message();
         ASSERT_EQ(*read, effect) << text;
     }
     for (const char* command : {"Eco:800,50", "3", "Compresor de Rango Dinámico:-20,2,0"}) {
-        std::string problem;
-        const std::optional<NamedEffect> read = ParseNamedEffect(command, problem);
-        ASSERT_TRUE(read) << problem;
+        const Result<NamedEffect> read = ParseNamedEffect(command);
+        ASSERT_TRUE(read) << read.Message();
         EXPECT_EQ(read->kind, NamedEffectKind::kBatchCommand);
-        EXPECT_EQ(ParseNamedEffect(NamedEffectText(*read), problem), read) << command;
+        const Result<NamedEffect> again = ParseNamedEffect(NamedEffectText(*read));
+        ASSERT_TRUE(again) << command;
+        EXPECT_EQ(*again, *read) << command;
     }
 }
 
 TEST(NamedEffectTest, TypedValuesLandOnTheGraphsBytes) {
-    std::string problem;
     // Every frequency the equalizer graph shows for a point (its truncated read-out) gives
     // that point's x back.
     for (int x = 0; x < 256; ++x) {
         const auto shown = static_cast<int>(x * 78.43137254901961);
-        EXPECT_EQ(ParseFrequency(std::to_string(shown), problem), x) << shown;
+        const Result<std::uint8_t> frequency = ParseFrequency(std::to_string(shown));
+        ASSERT_TRUE(frequency) << shown;
+        EXPECT_EQ(*frequency, x) << shown;
     }
     struct Level {
         const char* text;
@@ -130,7 +131,9 @@ TEST(NamedEffectTest, TypedValuesLandOnTheGraphsBytes) {
           Level{"199.22%", LevelScale::kEqualizer, 255}, Level{"0dB", LevelScale::kEnvelope, 128},
           Level{"-6dB", LevelScale::kEqualizer, 64}, Level{"+5.98 dB", LevelScale::kEqualizer, 255},
           Level{"-200dB", LevelScale::kEnvelope, 0}}) {
-        EXPECT_EQ(ParseLevel(level.text, level.scale, problem), level.y) << level.text;
+        const Result<std::uint8_t> y = ParseLevel(level.text, level.scale);
+        ASSERT_TRUE(y) << level.text;
+        EXPECT_EQ(*y, level.y) << level.text;
     }
     struct Time {
         const char* text;
@@ -140,7 +143,9 @@ TEST(NamedEffectTest, TypedValuesLandOnTheGraphsBytes) {
          {Time{"1.5", {false, 1500}}, Time{" 1.5s ", {false, 1500}}, Time{"250ms", {false, 250}},
           Time{"1:02:03.5", {false, 3723500}}, Time{"90:00", {false, 5400000}},
           Time{"5.", {false, 5000}}, Time{".5S", {false, 500}}, Time{"12.5%", {true, 1250}}}) {
-        EXPECT_EQ(ParseEffectTime(time.text, problem), time.time) << time.text;
+        const Result<EffectTime> read = ParseEffectTime(time.text);
+        ASSERT_TRUE(read) << time.text;
+        EXPECT_EQ(*read, time.time) << time.text;
     }
 }
 
@@ -152,18 +157,21 @@ TEST(NamedEffectTest, EnvelopeTimesTakeThePlacesTheEngineGivesThePoints) {
         for (int i = 0; i < 200; ++i) {
             const auto x = static_cast<std::uint8_t>(random() % 256);
             const std::int64_t frame = EnvelopePointFrame(length, x);
-            std::string problem;
-            const std::optional<PointList> list = EnvelopePointList(
-                {{{false, frame}, 128}, {{true, 10000}, 128}}, length, 1000, problem);
-            ASSERT_TRUE(list) << problem;
+            const Result<PointList> list =
+                EnvelopePointList({{{false, frame}, 128}, {{true, 10000}, 128}}, length, 1000);
+            ASSERT_TRUE(list) << list.Message();
             EXPECT_EQ(EnvelopePointFrame(length, list->points[0].x), frame) << length;
         }
     }
-    std::string problem;
-    EXPECT_FALSE(EnvelopePointList({{{false, 1001}, 0}, {{false, 1002}, 0}}, 1000, 1000, problem));
-    EXPECT_EQ(problem, "el tiempo 1.001s pasa del final del archivo (0:00:01.000)");
-    EXPECT_FALSE(EnvelopePointList({{{false, 900}, 0}, {{true, 5000}, 0}}, 1000, 1000, problem));
-    EXPECT_EQ(problem, "los puntos van en orden de tiempo: \"50%\" viene después de \"0.9s\"");
+    const Result<PointList> past_the_end =
+        EnvelopePointList({{{false, 1001}, 0}, {{false, 1002}, 0}}, 1000, 1000);
+    EXPECT_FALSE(past_the_end);
+    EXPECT_EQ(past_the_end.Message(), "el tiempo 1.001s pasa del final del archivo (0:00:01.000)");
+    const Result<PointList> out_of_order =
+        EnvelopePointList({{{false, 900}, 0}, {{true, 5000}, 0}}, 1000, 1000);
+    EXPECT_FALSE(out_of_order);
+    EXPECT_EQ(out_of_order.Message(),
+              "los puntos van en orden de tiempo: \"50%\" viene después de \"0.9s\"");
 }
 
 TEST(NamedEffectTest, BadTextsAreRefusedSayingWhy) {
@@ -242,9 +250,9 @@ TEST(NamedEffectTest, BadTextsAreRefusedSayingWhy) {
              Case{"high-pass:1kHz",
                   "valor no válido para frecuencia (Hz): \"1kHz\" (un número entero (250Hz))"},
          }) {
-        std::string problem;
-        EXPECT_FALSE(ParseNamedEffect(c.text, problem)) << c.text;
-        EXPECT_EQ(problem, c.problem) << c.text;
+        const Result<NamedEffect> read = ParseNamedEffect(c.text);
+        EXPECT_FALSE(read) << c.text;
+        EXPECT_EQ(read.Message(), c.problem) << c.text;
     }
 }
 

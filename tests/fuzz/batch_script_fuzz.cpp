@@ -27,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const sonvara::LBatchCommandItem& item : read.items) {
         sonvara::BatchItemDescription(item);
     }
-    sonvara::CheckBatchScript("fuzz.svb", read.items);
+    // A refusal must name the item it refuses.
+    if (const sonvara::Result<void> check = sonvara::CheckBatchScript("fuzz.svb", read.items);
+        !check && check.Message().empty()) {
+        std::abort();
+    }
     return 0;
 }

@@ -13,18 +13,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using sonvara::fuzz::Check;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::string problem;
-    const std::optional<sonvara::NamedEffect> effect = sonvara::ParseNamedEffect(text, problem);
+    const sonvara::Result<sonvara::NamedEffect> effect = sonvara::ParseNamedEffect(text);
     if (!effect) {
-        Check(!problem.empty());
+        Check(!effect.Message().empty());
         return 0;
     }
-    std::string again;
-    Check(sonvara::ParseNamedEffect(sonvara::NamedEffectText(*effect), again) == effect);
+    const sonvara::Result<sonvara::NamedEffect> again =
+        sonvara::ParseNamedEffect(sonvara::NamedEffectText(*effect));
+    Check(again && *again == *effect);
     Check(effect->equalizer.size() <= sonvara::kPointListMax);
     for (std::int32_t length : {0, 200, 441000}) {
-        const std::optional<sonvara::PointList> points =
-            sonvara::EnvelopePointList(effect->envelope, length, 44100, problem);
+        const sonvara::Result<sonvara::PointList> points =
+            sonvara::EnvelopePointList(effect->envelope, length, 44100);
         if (!points) {
             continue;
         }
