@@ -7,6 +7,7 @@
 
 #include "core/settings.h"
 #include "editor/common/translations.h"
+#include "editor/files/file_controller.h"
 #include "editor/frame/main_window.h"
 #include "editor/frame/single_instance.h"
 #include "platform/ini_settings_file.h"
@@ -33,9 +34,9 @@ int main(int argc, char** argv) {
     QObject::connect(&server, &sonvara::InstanceServer::handedOver, &frame,
                      &sonvara::MainDialog::OpenHandedOver);
     frame.ShowPlaced();
-    frame.RecoverUnsavedFiles();
+    frame.Rooms().files.RecoverUnsavedFiles();
     if (!files.isEmpty()) {
-        frame.OpenFiles(files);
+        frame.Rooms().files.OpenFiles(files);
     }
     return QApplication::exec();
 }

@@ -10,8 +10,7 @@ A source belongs to the deepest unit whose folder holds it. The check fails, nam
    a library it uses through its links;
  - when a folder holding sources is in no unit, or the graph has a cycle.
 tests/ and bench/ may include anything. The editor's rooms use each other only in the graph's
-direction; the includes that still run back up from a room to the frame are listed in UNTANGLE
-(each one must still exist, so the list only shrinks).
+direction, as the libraries do.
 
 Usage: check-layers.py [REPOSITORY] [--graph]   (--graph prints the graph, one unit a line)
 """
@@ -53,24 +52,27 @@ GRAPH = {
     # The editor library: its rooms, each after what it uses.
     "editor": (["sonvara_editor"], []),
     "editor/common": ([], ["core", "platform", "audio", "document", "formats", "effects",
-                           "editor_model", "view/columns", "view"]),
-    "editor/files": ([], ["core", "document", "cd", "project", "editor/common", "editor/places"]),
-    "editor/edit": ([], ["core", "audio", "document", "formats", "effects", "editor/common"]),
-    "editor/effects": ([], ["core", "audio", "document", "effects", "editor_model",
-                            "view/columns", "view", "editor/common"]),
+                           "project", "editor_model", "view/columns", "view"]),
     "editor/transport": ([], ["core", "audio", "document", "devices", "editor_model", "view",
                               "editor/common"]),
-    "editor/places": ([], ["core", "document", "project", "view", "editor/common"]),
-    "editor/tools": ([], ["core", "document", "effects", "editor_model", "view",
-                          "editor/common"]),
+    "editor/edit": ([], ["core", "audio", "document", "formats", "effects", "editor/common"]),
+    "editor/effects": ([], ["core", "audio", "document", "effects", "editor_model",
+                            "view/columns", "view", "editor/common", "editor/transport"]),
+    "editor/places": ([], ["core", "document", "formats", "project", "view", "editor/common",
+                           "editor/transport"]),
+    "editor/files": ([], ["core", "document", "formats", "cd", "project", "editor_model",
+                          "editor/common", "editor/transport", "editor/places"]),
     "editor/batch": ([], ["core", "audio", "formats", "batch", "editor/common", "editor/edit",
                           "editor/effects"]),
     "editor/options": ([], ["core", "effects", "devices", "editor_model", "view",
                             "editor/common", "editor/files"]),
-    "editor/frame": ([], ["core", "document", "formats", "effects", "devices", "editor_model",
-                          "view", "editor/common", "editor/edit", "editor/files",
-                          "editor/places"]),
-    "app": (["sonvara"], ["core", "platform", "editor/common", "editor/frame"]),
+    "editor/tools": ([], ["core", "document", "effects", "editor_model", "view",
+                          "editor/common", "editor/transport", "editor/files", "editor/batch",
+                          "editor/options"]),
+    "editor/frame": ([], ["core", "effects", "devices", "editor_model", "view", "editor/common",
+                          "editor/transport", "editor/edit", "editor/effects", "editor/places",
+                          "editor/files", "editor/tools"]),
+    "app": (["sonvara"], ["core", "platform", "editor/common", "editor/files", "editor/frame"]),
     "tools": (["sonvara-batch"], ["core", "platform", "audio", "effects", "formats", "batch"]),
 }
 
@@ -78,35 +80,6 @@ GRAPH = {
 # helpers the codec cores read their streams with), which need no link to its library.
 HEADER_ONLY = {("components/dsskx", "components"), ("components/realaudio", "components"),
                ("codecs/adpcm", "core"), ("codecs/mp3", "core")}
-
-# Includes that run back up inside the editor: the room's commands are still the frame's own
-# methods, and a few dialogs and the prompts reach into the frame or a room above them. Each goes
-# when its room gets a controller of its own.
-UNTANGLE = {
-    ("editor/common/qt_runtime.cpp", "editor/files/mp3_encode_dialog.h"),
-    ("editor/batch/batch_commands.cpp", "editor/frame/main_window.h"),
-    ("editor/edit/edit_commands.cpp", "editor/frame/main_window.h"),
-    ("editor/edit/insert_mix_commands.cpp", "editor/frame/main_window.h"),
-    ("editor/effects/effect_commands.cpp", "editor/frame/main_window.h"),
-    ("editor/files/cd_import_command.cpp", "editor/frame/main_window.h"),
-    ("editor/files/project_commands.cpp", "editor/frame/main_window.h"),
-    ("editor/files/unsaved_recovery.cpp", "editor/frame/main_window.h"),
-    ("editor/options/macro_commands.cpp", "editor/frame/main_window.h"),
-    ("editor/options/options_command.cpp", "editor/frame/main_window.h"),
-    ("editor/places/assemble_region_dialog.cpp", "editor/frame/main_window.h"),
-    ("editor/places/bookmark_commands.cpp", "editor/frame/main_window.h"),
-    ("editor/places/bookmark_dialog.cpp", "editor/frame/main_window.h"),
-    ("editor/places/place_views.cpp", "editor/frame/main_window.h"),
-    ("editor/places/region_commands.cpp", "editor/frame/main_window.h"),
-    ("editor/places/region_dialog.cpp", "editor/frame/main_window.h"),
-    ("editor/places/region_player.cpp", "editor/frame/main_window.h"),
-    ("editor/tools/accessory_commands.cpp", "editor/frame/main_window.h"),
-    ("editor/tools/frequency_analysis_command.cpp", "editor/frame/main_window.h"),
-    ("editor/tools/help_commands.cpp", "editor/frame/main_window.h"),
-    ("editor/tools/tone_generator_command.cpp", "editor/frame/main_window.h"),
-    ("editor/transport/record_command.cpp", "editor/frame/main_window.h"),
-    ("editor/transport/transport_commands.cpp", "editor/frame/main_window.h"),
-}
 
 # Folders that hold no library and are not checked.
 EXEMPT = {"tests", "bench", "cmake", "docs", "scripts"}
@@ -157,7 +130,6 @@ def cycle_faults():
 def include_faults(root):
     """Faults of the includes, and each unit's used units as its sources include them."""
     faults, used = [], {unit: set() for unit in GRAPH}
-    seen_untangle = set()
     top_level = sorted(entry for entry in os.listdir(root)
                        if os.path.isdir(os.path.join(root, entry))
                        and not entry.startswith((".", "build")) and entry not in EXEMPT)
@@ -178,9 +150,6 @@ def include_faults(root):
                         if target is None and header.split("/")[0] in top_level:
                             faults.append(f"{source}:{number}: {header} is in no unit")
                         continue
-                    if (source, header) in UNTANGLE:
-                        seen_untangle.add((source, header))
-                        continue
                     used[unit].add(target)
                     if target not in GRAPH[unit][1]:
                         faults.append(f"{source}:{number}: {line.strip()} ({unit}/ may not use "
@@ -190,8 +159,6 @@ def include_faults(root):
             if target not in used[unit]:
                 faults.append(f"{unit}/ may use {target}/ but includes nothing of it: drop the "
                               "edge")
-    for source, header in sorted(UNTANGLE - seen_untangle):
-        faults.append(f"{source}: no longer includes {header}: drop it from UNTANGLE")
     return faults, used
 
 
@@ -280,8 +247,7 @@ def main():
     if faults:
         print(f"check-layers: {len(faults)} fault(s) against the graph", file=sys.stderr)
         return 1
-    print(f"check-layers: {len(GRAPH)} units as the graph says; {len(UNTANGLE)} includes run "
-          "back up inside the editor")
+    print(f"check-layers: {len(GRAPH)} units as the graph says")
     return 0
 
 

@@ -1,8 +1,4 @@
-// The frame's batch converter command: three pages, the files, the command list and where the
-// results go (each but the first can go back to the one before), then the run in its own window,
-// which stays open with the outcome until the user closes it.
-
-#include <algorithm>
+#include "editor/batch/batch_commands.h"
 
 #include "batch/batch_command_list.h"
 #include "batch/batch_run_process.h"
@@ -11,12 +7,12 @@
 #include "editor/batch/batch_format_dialog.h"
 #include "editor/batch/batch_run_dialog.h"
 #include "editor/common/file_window.h"
-#include "editor/frame/main_window.h"
+#include "editor/common/workspace.h"
 
 namespace sonvara {
 
-void MainDialog::CmBatchConverter() {
-    LSVFileWindow* file = current_;
+void RunBatchConverter(EditorWorkspace& workspace) {
+    LSVFileWindow* file = workspace.CurrentFile();
     std::vector<std::string> files;
     LBatchCommandList commands;
     BatchOutputSettings output;
@@ -24,7 +20,7 @@ void MainDialog::CmBatchConverter() {
     while (page != Page::kRun) {
         switch (page) {
             case Page::kFiles: {
-                LSelectBatchFileDlg dialog(files, this);
+                LSelectBatchFileDlg dialog(files, workspace.Frame());
                 if (dialog.exec() != QDialog::Accepted) {
                     return;
                 }
@@ -33,7 +29,8 @@ void MainDialog::CmBatchConverter() {
                 break;
             }
             case Page::kCommands: {
-                LSelectBatchCommandDlg dialog(commands, *prompts_, this);
+                LSelectBatchCommandDlg dialog(commands, workspace.CurrentPrompts(),
+                                              workspace.Frame());
                 const int answer = dialog.exec();
                 if (answer == QDialog::Rejected) {
                     return;
@@ -42,7 +39,7 @@ void MainDialog::CmBatchConverter() {
                 break;
             }
             case Page::kOutput: {
-                LSelectSaveFormatDlg dialog(*prompts_, this);
+                LSelectSaveFormatDlg dialog(workspace.CurrentPrompts(), workspace.Frame());
                 const int answer = dialog.exec();
                 if (answer == QDialog::Rejected) {
                     return;
@@ -55,14 +52,14 @@ void MainDialog::CmBatchConverter() {
                 break;
         }
     }
-    LBatchRunDlg window(this);
+    LBatchRunDlg window(workspace.Frame());
     LBatchRun run(files, commands.Items(), output, &window);
-    ProcessHost host{loop_, window, *prompts_};
+    ProcessHost host{workspace.Loop(), window, workspace.CurrentPrompts()};
     const ProcessResult result = run.Run(host);
     window.ShowOutcome(run, result);
     window.exec();
-    if (file != nullptr && std::find(files_.begin(), files_.end(), file) != files_.end()) {
-        Activate(file);
+    if (file != nullptr && workspace.IsOpen(file)) {
+        workspace.Activate(file);
     }
 }
 

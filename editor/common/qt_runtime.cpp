@@ -14,7 +14,7 @@
 
 #include "audio/wav/wave_file_format.h"
 #include "editor/common/dialog_parts.h"
-#include "editor/files/mp3_encode_dialog.h"
+#include "editor/common/mp3_encode_dialog.h"
 #include "formats/load_save.h"
 #include "formats/raw_formats.h"
 #include "platform/codec/codec_manager.h"

@@ -1,7 +1,7 @@
-// The frame's edit commands on the current file: undo and redo, the internal and the system
-// clipboard, delete, the trims, silence and copy to a new file. The document does the change and
-// records its undo step; the frame stops playback before it and refreshes the views and menus
-// after.
+// The edit commands on the current file: undo and redo, the internal and the system
+// clipboard, delete, the trims, silence, copy to a new file and the selection commands. The
+// document does the change and records its undo step; the room stops playback before it and
+// refreshes the views and menus after.
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,117 +9,145 @@
 #include <memory>
 
 #include "editor/common/file_window.h"
+#include "editor/common/workspace.h"
 #include "editor/edit/clipboard_wave_data.h"
 #include "editor/edit/clipboard_wave_file.h"
-#include "editor/frame/main_window.h"
+#include "editor/edit/edit_controller.h"
 #include "formats/load_save.h"
 
 namespace sonvara {
 
-bool MainDialog::ClipboardHoldsAudio() const {
+bool EditController::ClipboardHoldsAudio() const {
     const std::int64_t rate = clipboard_.GetSampleRate();
     return rate > 0 && std::int64_t{clipboard_.GetLength()} * 1000 / rate >= 1;
 }
 
-void MainDialog::EditCurrentFile(const std::function<void(LEditDocument&)>& edit, bool whole) {
-    LSVFileWindow* file = current_;
+void EditController::EditCurrentFile(const std::function<void(LEditDocument&)>& edit, bool whole) {
+    LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr) {
         return;
     }
-    StopPlaying(file);
+    workspace_.StopPlaying(file);
     edit(file->Document());
     file->RefreshView();
     if (whole) {
         file->ZoomWhole();
     }
-    EnableMenuOptions();
+    workspace_.Changed();
 }
 
-void MainDialog::CmUndo() {
+void EditController::CmUndo() {
     EditCurrentFile([](LEditDocument& document) { document.Undo(); });
 }
 
-void MainDialog::CmRedo() {
+void EditController::CmRedo() {
     EditCurrentFile([](LEditDocument& document) { document.Redo(); });
 }
 
-void MainDialog::CmCut() {
+void EditController::CmCut() {
     EditCurrentFile([this](LEditDocument& document) { EditCut(document, clipboard_); });
 }
 
-void MainDialog::CmCopy() {
+void EditController::CmCopy() {
     // No change to the document: playback goes on.
-    if (current_ != nullptr && EditCopy(current_->Document(), clipboard_)) {
+    const LSVFileWindow* file = workspace_.CurrentFile();
+    if (file != nullptr && EditCopy(file->Document(), clipboard_)) {
         QApplication::clipboard()->setMimeData(ClipboardWaveData::FromCutList(clipboard_));
-        EnableMenuOptions();
+        workspace_.Changed();
     }
 }
 
-void MainDialog::PasteIntoCurrentFile(const LAudioClipboard& source) {
-    LSVFileWindow* file = current_;
-    StopPlaying(file);
+void EditController::PasteIntoCurrentFile(const LAudioClipboard& source) {
+    LSVFileWindow* file = workspace_.CurrentFile();
+    workspace_.StopPlaying(file);
     // A cancelled or failed conversion leaves the document as it was.
-    RunProcess(
+    workspace_.RunProcess(
         [file, &source](ProcessHost& host) { return EditPaste(file->Document(), source, host); },
         file);
     file->RefreshView();
-    EnableMenuOptions();
+    workspace_.Changed();
 }
 
-void MainDialog::CmPaste() {
-    if (current_ != nullptr && ClipboardHoldsAudio()) {
+void EditController::CmPaste() {
+    if (workspace_.CurrentFile() != nullptr && ClipboardHoldsAudio()) {
         PasteIntoCurrentFile(clipboard_);
     }
 }
 
-bool MainDialog::ReadSystemClipboard(LAudioClipboard& source, LSVFileWindow* file) {
+bool EditController::ReadSystemClipboard(LAudioClipboard& source, LSVFileWindow* file) {
     const ClipboardWaveFile wave = ClipboardWaveFile::Read(QApplication::clipboard()->mimeData());
     if (!wave.IsValid()) {
-        prompts_->Ask({"Sonvara", wave.Error(), PromptIcon::kWarning, PromptButtons::kOk});
+        workspace_.CurrentPrompts().Ask(
+            {"Sonvara", wave.Error(), PromptIcon::kWarning, PromptButtons::kOk});
         return false;
     }
     SVLoadFile load(wave.Path(), source, false);
-    const ProcessResult loaded = RunProcess(load, file);
+    const ProcessResult loaded = workspace_.RunProcess(load, file);
     if (loaded == PROCESS_FAILED) {
-        prompts_->Ask({"Sonvara", "No se puede leer el audio del portapapeles.",
-                       PromptIcon::kWarning, PromptButtons::kOk});
+        workspace_.CurrentPrompts().Ask({"Sonvara", "No se puede leer el audio del portapapeles.",
+                                         PromptIcon::kWarning, PromptButtons::kOk});
     }
     return loaded == PROCESS_DONE;
 }
 
-void MainDialog::CmPasteFromSystem() {
-    LSVFileWindow* file = current_;
+void EditController::CmPasteFromSystem() {
+    LSVFileWindow* file = workspace_.CurrentFile();
     LAudioClipboard source;
     if (file != nullptr && ReadSystemClipboard(source, file)) {
         PasteIntoCurrentFile(source);
     }
 }
 
-void MainDialog::CmClear() {
+void EditController::CmClear() {
     EditCurrentFile([](LEditDocument& document) { EditDelete(document); });
 }
 
-void MainDialog::CmTrim() {
+void EditController::CmTrim() {
     EditCurrentFile([](LEditDocument& document) { EditTrim(document); }, true);
 }
 
-void MainDialog::CmTrimStart() {
+void EditController::CmTrimStart() {
     EditCurrentFile([](LEditDocument& document) { EditTrimStart(document); }, true);
 }
 
-void MainDialog::CmTrimEnd() {
+void EditController::CmTrimEnd() {
     EditCurrentFile([](LEditDocument& document) { EditTrimEnd(document); }, true);
 }
 
-void MainDialog::CmEditSilence() {
+void EditController::CmEditSilence() {
     EditCurrentFile([](LEditDocument& document) { EditSilence(document); });
 }
 
-void MainDialog::CmCopyToNew() {
-    if (current_ == nullptr || !HasValidSelection(current_->Document())) {
+void EditController::CmCopyToNew() {
+    const LSVFileWindow* file = workspace_.CurrentFile();
+    if (file == nullptr || !HasValidSelection(file->Document())) {
         return;
     }
-    OpenAsNewFile(EditCopyToNew(current_->Document()));
+    workspace_.OpenAsNewFile(EditCopyToNew(file->Document()));
+}
+
+void EditController::CmSelectAll() {
+    LSVFileWindow* file = workspace_.CurrentFile();
+    if (file == nullptr) {
+        return;
+    }
+    workspace_.ModifySelection(0, file->Document().Audio().GetLength(),
+                               file->Document().Positions().cursor);
+    file->ZoomWhole();
+}
+
+void EditController::CmSelectToStart() {
+    if (const LSVFileWindow* file = workspace_.CurrentFile()) {
+        const std::int32_t cursor = file->Document().Positions().cursor;
+        workspace_.ModifySelection(0, cursor, cursor);
+    }
+}
+
+void EditController::CmSelectToEnd() {
+    if (const LSVFileWindow* file = workspace_.CurrentFile()) {
+        const std::int32_t cursor = file->Document().Positions().cursor;
+        workspace_.ModifySelection(cursor, file->Document().Audio().GetLength(), cursor);
+    }
 }
 
 }  // namespace sonvara

@@ -1,4 +1,4 @@
-// The frame's edit commands that bring audio in or multiply it: paste mix (from the internal or
+// The edit commands that bring audio in or multiply it: paste mix (from the internal or
 // the system clipboard), mix file, insert file and insert silence at the start, the cursor or the
 // end, repeat, and auto trim. Each stops playback, records its undo point, makes the change (the
 // longer ones behind the progress dialog, titled after the command) and ends the modification,
@@ -11,10 +11,11 @@
 #include <utility>
 
 #include "editor/common/file_window.h"
+#include "editor/common/workspace.h"
+#include "editor/edit/edit_controller.h"
 #include "editor/edit/insert_silence_dialog.h"
 #include "editor/edit/paste_mix_dialog.h"
 #include "editor/edit/repeat_loop_dialog.h"
-#include "editor/frame/main_window.h"
 #include "effects/auto_trim.h"
 #include "effects/mix_paste.h"
 
@@ -41,17 +42,15 @@ bool IsStereo(const LSVFileWindow& file) {
 
 }  // namespace
 
-void MainDialog::MixIntoCurrentFile(const std::string& name, const LCutListAudio& paste,
-                                    const MixPasteParameters& parameters) {
-    LSVFileWindow* file = current_;
+void EditController::MixIntoCurrentFile(const std::string& name, const LCutListAudio& paste,
+                                        const MixPasteParameters& parameters) {
+    LSVFileWindow* file = workspace_.CurrentFile();
     LEditDocument& document = file->Document();
     const FrameRange range = ClampedSelection(document);
     EfMixPaste mix(document.Audio(), range, paste, parameters);
     LCommandProcess process(name, mix);
-    if (paste.GetLength() <= 0 || RunProcess(process, file) != PROCESS_DONE) {
-        document.CancelModifyCurrentFile();
-        file->RefreshView();
-        EnableMenuOptions();
+    if (paste.GetLength() <= 0 || workspace_.RunProcess(process, file) != PROCESS_DONE) {
+        workspace_.CancelModifyCurrentFile();
         return;
     }
     const std::int32_t rate = document.Audio().GetSampleRate();
@@ -61,20 +60,21 @@ void MainDialog::MixIntoCurrentFile(const std::string& name, const LCutListAudio
     document.Positions().selection_start = range.start;
     document.Positions().selection_end =
         static_cast<std::int32_t>(std::min<std::int64_t>(end, document.Audio().GetLength()));
-    EndModifyCurrentFile(range.start, rate / 2);
+    workspace_.EndModifyCurrentFile(range.start, rate / 2);
 }
 
-void MainDialog::CmPasteMix(bool from_system) {
-    LSVFileWindow* file = current_;
+void EditController::CmPasteMix(bool from_system) {
+    LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr || (!from_system && !ClipboardHoldsAudio())) {
         return;
     }
     const std::string name = "Pegar y Mezclar";
-    StartModifyCurrentFile(name);
+    workspace_.StartModifyCurrentFile(name);
     LSVPasteFileMixDlg dialog(QString::fromStdString(name), IsStereo(*file),
-                              HasValidSelection(file->Document()), *prompts_, this);
+                              HasValidSelection(file->Document()), workspace_.CurrentPrompts(),
+                              workspace_.Frame());
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    Activate(file);
+    workspace_.Activate(file);
     if (!accepted) {
         return;  // the undo point stays, and the file is marked modified
     }
@@ -84,70 +84,71 @@ void MainDialog::CmPasteMix(bool from_system) {
     }
     LAudioClipboard source;
     if (!ReadSystemClipboard(source, file)) {
-        file->Document().CancelModifyCurrentFile();
-        EnableMenuOptions();
+        workspace_.CancelModifyCurrentFile();
         return;
     }
     MixIntoCurrentFile(name, source, dialog.Parameters());
 }
 
-void MainDialog::CmMixFile() {
-    LSVFileWindow* file = current_;
+void EditController::CmMixFile() {
+    LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr) {
         return;
     }
-    StopPlaying(file);
-    const QString path = AskAudioFile("MixFileDir");
-    Activate(file);
+    workspace_.StopPlaying(file);
+    const QString path = workspace_.Questions().AskAudioFile("MixFileDir");
+    workspace_.Activate(file);
     if (path.isEmpty()) {
         return;
     }
     const std::string name = "Mezclar archivo";
     LSVPasteFileMixDlg dialog(QString::fromStdString(name), IsStereo(*file),
-                              HasValidSelection(file->Document()), *prompts_, this);
+                              HasValidSelection(file->Document()), workspace_.CurrentPrompts(),
+                              workspace_.Frame());
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    Activate(file);
+    workspace_.Activate(file);
     LCutListAudio paste;
-    if (!accepted || !LoadAudio(path.toStdString(), paste, true, file)) {
+    if (!accepted || !workspace_.LoadAudio(path.toStdString(), paste, true, file)) {
         return;
     }
-    StartModifyCurrentFile(name);
+    workspace_.StartModifyCurrentFile(name);
     MixIntoCurrentFile(name, paste, dialog.Parameters());
 }
 
-void MainDialog::CmInsertFile(InsertPlace place) {
-    LSVFileWindow* file = current_;
+void EditController::CmInsertFile(InsertPlace place) {
+    LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr) {
         return;
     }
-    StopPlaying(file);
-    const QString path = AskAudioFile("InsertFileDir");
-    Activate(file);
+    workspace_.StopPlaying(file);
+    const QString path = workspace_.Questions().AskAudioFile("InsertFileDir");
+    workspace_.Activate(file);
     LCutListAudio source;
-    if (path.isEmpty() || !LoadAudio(path.toStdString(), source, true, file)) {
+    if (path.isEmpty() || !workspace_.LoadAudio(path.toStdString(), source, true, file)) {
         return;
     }
-    StopPlaying(file);
-    const ProcessResult inserted = RunProcess(
+    workspace_.StopPlaying(file);
+    const ProcessResult inserted = workspace_.RunProcess(
         [&](ProcessHost& host) { return EditInsertFile(file->Document(), place, source, host); },
         file);
     if (inserted == PROCESS_FAILED && source.GetLength() > 0) {
         // Too long for a document, or not convertible to its format.
-        prompts_->Ask({"Sonvara", "No se puede insertar el archivo \"" + path.toStdString() + "\".",
-                       PromptIcon::kWarning, PromptButtons::kOk});
+        workspace_.CurrentPrompts().Ask(
+            {"Sonvara", "No se puede insertar el archivo \"" + path.toStdString() + "\".",
+             PromptIcon::kWarning, PromptButtons::kOk});
     }
     file->RefreshView();
-    EnableMenuOptions();
+    workspace_.Changed();
 }
 
-void MainDialog::CmInsertSilence(InsertPlace place) {
-    LSVFileWindow* file = current_;
+void EditController::CmInsertSilence(InsertPlace place) {
+    LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr) {
         return;
     }
-    LSVInsertSilenceDlg dialog(*prompts_, this);
+    LSVInsertSilenceDlg dialog(workspace_.CurrentPrompts(), workspace_.Frame());
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    Activate(file);
+    workspace_.Activate(file);
     if (accepted) {
         const std::int32_t milliseconds = dialog.Parameters().time_ms;
         EditCurrentFile([place, milliseconds](LEditDocument& document) {
@@ -156,39 +157,37 @@ void MainDialog::CmInsertSilence(InsertPlace place) {
     }
 }
 
-void MainDialog::CmRepeatLoop() {
-    LSVFileWindow* file = current_;
+void EditController::CmRepeatLoop() {
+    LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr || !HasValidSelection(file->Document())) {
         return;
     }
-    LSVRepeatLoopDlg dialog(*prompts_, this);
+    LSVRepeatLoopDlg dialog(workspace_.CurrentPrompts(), workspace_.Frame());
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    Activate(file);
+    workspace_.Activate(file);
     if (accepted) {
         const std::int32_t times = dialog.Parameters().times;
         EditCurrentFile([times](LEditDocument& document) { EditRepeat(document, times); });
     }
 }
 
-void MainDialog::CmAutoTrim() {
-    LSVFileWindow* file = current_;
+void EditController::CmAutoTrim() {
+    LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr) {
         return;
     }
     const std::string name = "Auto recortar";
-    StartModifyCurrentFile(name);
+    workspace_.StartModifyCurrentFile(name);
     LEditDocument& document = file->Document();
     EfAutotrim trim(document.Audio(), ReadStored(kAutoTrimStored));
     LCommandProcess process(name, trim);
-    if (RunProcess(process, file) != PROCESS_DONE) {
-        document.CancelModifyCurrentFile();
-        file->RefreshView();
-        EnableMenuOptions();
+    if (workspace_.RunProcess(process, file) != PROCESS_DONE) {
+        workspace_.CancelModifyCurrentFile();
         return;
     }
     // Cursor and selection at the start of the whole, shorter file.
     document.Positions() = {0, 0, 0, 0, document.Audio().GetLength()};
-    EndModifyCurrentFile(0, 0);
+    workspace_.EndModifyCurrentFile(0, 0);
     file->ZoomWhole();
 }
 

@@ -1,26 +1,28 @@
-// The frame's effect commands on the current file's selection: one command for every effect of
-// the registry, reading its entry. It asks the values in the effect's dialog (where it has any:
+// The effect commands on the current file's selection: one command for every effect of the
+// registry, reading its entry. It asks the values in the effect's dialog (where it has any:
 // the dialog of its fields, or a point-list dialog), then applies the effect through one pattern:
 // playback stops, an undo step named after the effect is recorded, the effect's process runs behind
 // the progress dialog, and a cancelled or failed run takes the step back with the document as it
 // was. The last effect applied can be repeated with its values.
 
-#include <QMenu>
+#include <QDialog>
 #include <memory>
 #include <utility>
 
 #include "editor/common/file_window.h"
+#include "editor/common/workspace.h"
+#include "editor/effects/effect_controller.h"
 #include "editor/effects/effect_dialog.h"
 #include "editor/effects/envelope_dialog.h"
 #include "editor/effects/equalizer_dialog.h"
-#include "editor/frame/main_window.h"
+#include "editor/transport/transport_controller.h"
 #include "editor_model/effect_preview.h"
 #include "effects/registry/effect_registry.h"
 
 namespace sonvara {
 namespace {
 
-using AppliedEffect = MainDialog::AppliedEffect;
+using AppliedEffect = EffectController::AppliedEffect;
 
 // `effect` with `values`, run behind the frame's progress dialog.
 AppliedEffect Applied(const EffectEntry& effect, EffectValues values) {
@@ -44,56 +46,49 @@ EffectValues ValuesOf(const LPointListDlg& dialog) {
 }  // namespace
 
 template <typename Dialog, typename Make>
-auto MainDialog::AskEffectValues(const Make& make) {
-    LSVFileWindow* file = current_;
+auto EffectController::AskEffectValues(const Make& make) {
+    LSVFileWindow* file = workspace_.CurrentFile();
     std::optional<EffectValues> values;
     if (file == nullptr || !HasValidSelection(file->Document())) {
         return values;
     }
-    StopPlaying(file);
+    workspace_.StopPlaying(file);
     // The preview goes after the dialog, which stops it when it closes.
-    const std::unique_ptr<LEffectPreview> preview = MakeEffectPreview();
+    const std::unique_ptr<LEffectPreview> preview = transport_.MakeEffectPreview();
     Dialog dialog = make(preview.get());
     if (dialog.exec() == QDialog::Accepted) {
         values = ValuesOf(dialog);
     }
-    Activate(file);
+    workspace_.Activate(file);
     return values;
 }
 
-void MainDialog::ApplyEffect(const AppliedEffect& effect) {
-    LSVFileWindow* file = current_;
+void EffectController::ApplyEffect(const AppliedEffect& effect) {
+    LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr || !HasValidSelection(file->Document())) {
         return;
     }
     LEditDocument& document = file->Document();
     const FrameRange selection = ClampedSelection(document);
-    StartModifyCurrentFile(effect.name);
+    workspace_.StartModifyCurrentFile(effect.name);
     FrameRange changed = selection;
-    const ProcessResult result = RunProcess(
+    const ProcessResult result = workspace_.RunProcess(
         [&](ProcessHost& host) { return effect.run(host, document.Audio(), changed); }, file);
     if (result != PROCESS_DONE) {
-        document.CancelModifyCurrentFile();
-        file->RefreshView();
-        EnableMenuOptions();
+        workspace_.CancelModifyCurrentFile();
         return;
     }
     last_effect_ = effect;
     document.Positions().selection_start = changed.start;
     document.Positions().selection_end = changed.end;
-    EndModifyCurrentFile(selection.start, document.Audio().GetSampleRate());
+    workspace_.EndModifyCurrentFile(selection.start, document.Audio().GetSampleRate());
 }
 
-void MainDialog::UpdateRepeatEffect() {
-    QAction* repeat = actions_[kCmRepeatEffect];
-    if (!last_effect_) {
-        repeat->setEnabled(false);
-        return;
-    }
-    repeat->setText(QString::fromStdString("Repetir " + last_effect_->name + "\tCtrl+Alt+R"));
+std::string EffectController::LastEffectName() const {
+    return last_effect_ ? last_effect_->name : std::string();
 }
 
-void MainDialog::CmRepeatEffect() {
+void EffectController::CmRepeatEffect() {
     if (last_effect_) {
         // The run may replace the last effect while it runs.
         const AppliedEffect effect = *last_effect_;
@@ -101,8 +96,8 @@ void MainDialog::CmRepeatEffect() {
     }
 }
 
-void MainDialog::CmEffect(const EffectEntry& effect) {
-    const LSVFileWindow* file = current_;
+void EffectController::CmEffect(const EffectEntry& effect) {
+    const LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr) {
         return;
     }
@@ -114,21 +109,22 @@ void MainDialog::CmEffect(const EffectEntry& effect) {
             break;
         case EffectDialog::kFields:
             values = AskEffectValues<LSVEffectDlg>([&](LEffectPreview* preview) {
-                return LSVEffectDlg(effect, *prompts_, preview,
+                return LSVEffectDlg(effect, workspace_.CurrentPrompts(), preview,
                                     EffectPlace(document.Audio(), LEffectPreview::PartOf(document)),
-                                    this);
+                                    workspace_.Frame());
             });
             break;
         case EffectDialog::kEqualizerPoints:
             values = AskEffectValues<LEqualizerDlg>([this](LEffectPreview* preview) {
-                return LEqualizerDlg(*prompts_, preview, this);
+                return LEqualizerDlg(workspace_.CurrentPrompts(), preview, workspace_.Frame());
             });
             break;
         case EffectDialog::kEnvelopePoints: {
             const FrameRange selection = ClampedSelection(document);
             const std::int32_t rate = document.Audio().GetSampleRate();
             values = AskEffectValues<LEnvelopeDlg>([&](LEffectPreview* preview) {
-                return LEnvelopeDlg(*prompts_, selection, rate, preview, this);
+                return LEnvelopeDlg(workspace_.CurrentPrompts(), selection, rate, preview,
+                                    workspace_.Frame());
             });
             break;
         }

@@ -9,12 +9,13 @@
 
 #include "cd/disc_image_file.h"
 #include "cd/sg_io_drives.h"
+#include "editor/common/workspace.h"
 #include "editor/files/cd_ripper_dialog.h"
-#include "editor/frame/main_window.h"
+#include "editor/files/file_controller.h"
 
 namespace sonvara {
 
-void MainDialog::CmLoadCDTrack() {
+void FileController::CmLoadCDTrack() {
     std::unique_ptr<CdDriveList> system_drives;
     if (cd_drives_ == nullptr) {
         const char* images = std::getenv("SONVARA_CD_IMAGES");
@@ -22,8 +23,8 @@ void MainDialog::CmLoadCDTrack() {
             std::vector<std::string> errors;
             system_drives = std::make_unique<ImageDriveList>(LoadDiscImages(images, errors));
             for (const std::string& error : errors) {
-                prompts_->Ask({"Error", "Imagen de disco no válida: " + error, PromptIcon::kError,
-                               PromptButtons::kOk});
+                workspace_.CurrentPrompts().Ask({"Error", "Imagen de disco no válida: " + error,
+                                                 PromptIcon::kError, PromptButtons::kOk});
             }
         } else {
             system_drives = std::make_unique<SgIoDriveList>();
@@ -31,7 +32,8 @@ void MainDialog::CmLoadCDTrack() {
     }
     CdDriveList& drives = cd_drives_ != nullptr ? *cd_drives_ : *system_drives;
     CDRipperDlg dialog(
-        drives, [this](LProgressDialog& process) { return RunProcess(process); }, *prompts_, this);
+        drives, [this](LProgressDialog& process) { return workspace_.RunProcess(process); },
+        workspace_.CurrentPrompts(), workspace_.Frame());
     dialog.exec();
     // A copy that failed part way keeps the tracks copied before it: they open too.
     QStringList paths;

@@ -1,4 +1,4 @@
-// The frame's project commands: open, close, save and save as, and the caption that names the
+// The project commands: open, close, save and save as, and the caption that names the
 // open project. A project holds every open file with its positions, the bookmarks and the
 // regions (project/project_file.h); opening one closes the open project first.
 
@@ -6,34 +6,35 @@
 #include <algorithm>
 
 #include "editor/common/file_window.h"
-#include "editor/frame/main_window.h"
-#include "editor/places/frame_places.h"
+#include "editor/common/workspace.h"
+#include "editor/files/file_controller.h"
+#include "editor/places/place_controller.h"
+#include "editor/transport/transport_controller.h"
 #include "project/project_file.h"
 
 namespace sonvara {
 
-void MainDialog::SetWindowCaption() {
-    const std::string& project = places_->project_path;
-    setWindowTitle(project.empty()
-                       ? QString("Sonvara")
-                       : "Sonvara - " +
-                             QFileInfo(QString::fromStdString(project)).completeBaseName());
+QString FileController::Caption() const {
+    const std::string& project = places_.Places().project_path;
+    return project.empty()
+               ? QString("Sonvara")
+               : "Sonvara - " + QFileInfo(QString::fromStdString(project)).completeBaseName();
 }
 
-void MainDialog::CmOpenProject() {
-    const QString path = AskProjectPath(false);
+void FileController::CmOpenProject() {
+    const QString path = workspace_.Questions().AskProjectPath(false);
     if (!path.isEmpty()) {
         LoadProject(path.toStdString());
     }
 }
 
-void MainDialog::LoadProject(const std::string& path) {
-    if (path == places_->project_path || !SaveChangesToProject()) {
+void FileController::LoadProject(const std::string& path) {
+    if (path == places_.Places().project_path || !SaveChangesToProject()) {
         return;
     }
     LSVProject project;
     LSVLoadProject load(path, project);
-    const ProcessResult result = RunProcess(load, nullptr);
+    const ProcessResult result = workspace_.RunProcess(load, nullptr);
     // A project that failed part way keeps the files read before the failure.
     std::vector<LSVFileWindow*> opened;
     for (LSVProjectFile& stored : project.files) {
@@ -41,99 +42,98 @@ void MainDialog::LoadProject(const std::string& path) {
         file->SetPath(stored.path);
         file->SetPreviousPath(stored.previous_path);
         if (stored.path.empty()) {
-            file->SetUntitledNumber(UntitledIndex());
+            file->SetUntitledNumber(workspace_.UntitledIndex());
         }
         file->Document().Audio() = std::move(stored.audio);
-        LSVFileWindow* added = AddFileWindow(std::move(file));
+        LSVFileWindow* added = workspace_.AddFileWindow(std::move(file));
         added->Document().Positions() = stored.positions;
         added->RefreshView();
         opened.push_back(added);
     }
     if (result != PROCESS_DONE) {
-        prompts_->Ask({"Error",
-                       "SonvaraNo puede cargar el proyecto. El proyecto puede estar corrupto o "
-                       "dañado. Por favor, trate nuevamente.",
-                       PromptIcon::kError, PromptButtons::kOk});
-        RefreshPlaces();
+        workspace_.CurrentPrompts().Ask(
+            {"Error",
+             "SonvaraNo puede cargar el proyecto. El proyecto puede estar corrupto o "
+             "dañado. Por favor, trate nuevamente.",
+             PromptIcon::kError, PromptButtons::kOk});
+        places_.RefreshPlaces();
         return;
     }
-    places_->bookmarks.insert(places_->bookmarks.end(), project.bookmarks.begin(),
-                              project.bookmarks.end());
+    places_.Places().bookmarks.insert(places_.Places().bookmarks.end(), project.bookmarks.begin(),
+                                      project.bookmarks.end());
     for (LSVRegion& region : project.regions) {
-        places_->regions.push_back(std::move(region));
+        places_.Places().regions.push_back(std::move(region));
     }
-    places_->project_path = path;
-    SetWindowCaption();
+    places_.Places().project_path = path;
+    emit captionChanged();
     if (!opened.empty()) {
-        Activate(opened[std::min<std::size_t>(static_cast<std::size_t>(project.current),
-                                              opened.size() - 1)]);
+        workspace_.Activate(opened[std::min<std::size_t>(static_cast<std::size_t>(project.current),
+                                                         opened.size() - 1)]);
     }
-    RefreshPlaces();
+    places_.RefreshPlaces();
 }
 
-bool MainDialog::SaveChangesToProject() {
-    if (!places_->regions.empty() || !files_.empty()) {
+bool FileController::SaveChangesToProject() {
+    if (!places_.Places().regions.empty() || !workspace_.Files().empty()) {
         const PromptAnswer answer =
-            prompts_->Ask({"Sonvara", "¿Guardar los cambios del actual proyecto?",
-                           PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
+            workspace_.CurrentPrompts().Ask({"Sonvara", "¿Guardar los cambios del actual proyecto?",
+                                             PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
         if (answer == PromptAnswer::kCancel || answer == PromptAnswer::kOk) {
             return false;
         }
         if (answer == PromptAnswer::kYes &&
-            !(places_->project_path.empty() ? CmSaveProjectAs() : CmSaveProject())) {
+            !(places_.Places().project_path.empty() ? CmSaveProjectAs() : CmSaveProject())) {
             return false;
         }
     }
-    CmStop();
-    places_->project_path.clear();
-    places_->regions.clear();
-    const std::vector<LSVFileWindow*> files = files_;
+    transport_.CmStop();
+    places_.Places().project_path.clear();
+    places_.Places().regions.clear();
+    const std::vector<LSVFileWindow*> files = workspace_.Files();
     for (LSVFileWindow* file : files) {
-        approved_.push_back(file);
-        file->parentWidget()->close();
+        CloseApproved(file);
     }
-    places_->bookmarks.clear();
-    current_ = nullptr;
-    SetWindowCaption();
-    RefreshPlaces();
+    places_.Places().bookmarks.clear();
+    emit captionChanged();
+    places_.RefreshPlaces();
     return true;
 }
 
-bool MainDialog::CmCloseProject() {
+bool FileController::CmCloseProject() {
     return SaveChangesToProject();
 }
 
-bool MainDialog::CmSaveProject() {
-    CmStop();
-    if (current_ == nullptr &&
-        prompts_->Ask({"Sonvara",
-                       "Este proyecto no contiene ningún archivo.¿Quiere continuar guardándolo?",
-                       PromptIcon::kQuestion, PromptButtons::kYesNo}) != PromptAnswer::kYes) {
+bool FileController::CmSaveProject() {
+    transport_.CmStop();
+    if (workspace_.CurrentFile() == nullptr &&
+        workspace_.CurrentPrompts().Ask(
+            {"Sonvara", "Este proyecto no contiene ningún archivo.¿Quiere continuar guardándolo?",
+             PromptIcon::kQuestion, PromptButtons::kYesNo}) != PromptAnswer::kYes) {
         return false;
     }
-    if (places_->project_path.empty()) {
+    if (places_.Places().project_path.empty()) {
         return CmSaveProjectAs();
     }
-    if (!SaveProject(places_->project_path)) {
-        prompts_->Ask({"Error", "SonvaraNo puede guardar el proyecto.", PromptIcon::kError,
-                       PromptButtons::kOk});
+    if (!SaveProject(places_.Places().project_path)) {
+        workspace_.CurrentPrompts().Ask({"Error", "SonvaraNo puede guardar el proyecto.",
+                                         PromptIcon::kError, PromptButtons::kOk});
         return false;
     }
     return true;
 }
 
-bool MainDialog::CmSaveProjectAs() {
-    CmStop();
+bool FileController::CmSaveProjectAs() {
+    transport_.CmStop();
     QString path;
     for (;;) {
-        path = AskProjectPath(true);
+        path = workspace_.Questions().AskProjectPath(true);
         if (path.isEmpty()) {
             return false;
         }
         if (!QFileInfo::exists(path)) {
             break;
         }
-        const PromptAnswer answer = prompts_->Ask(
+        const PromptAnswer answer = workspace_.CurrentPrompts().Ask(
             {"Sonvara", "Otro proyecto con el mismo nombre ya existe.¿Quiere reemplazarlo?",
              PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
         if (answer == PromptAnswer::kYes) {
@@ -144,28 +144,28 @@ bool MainDialog::CmSaveProjectAs() {
         }
     }
     if (!SaveProject(path.toStdString())) {
-        prompts_->Ask({"Error", "Sonvara could not save the project.", PromptIcon::kError,
-                       PromptButtons::kOk});
+        workspace_.CurrentPrompts().Ask({"Error", "Sonvara could not save the project.",
+                                         PromptIcon::kError, PromptButtons::kOk});
         return false;
     }
-    places_->project_path = path.toStdString();
-    SetWindowCaption();
+    places_.Places().project_path = path.toStdString();
+    emit captionChanged();
     return true;
 }
 
-bool MainDialog::SaveProject(const std::string& path) {
+bool FileController::SaveProject(const std::string& path) {
     LSVProject project;
-    for (LSVFileWindow* file : files_) {
+    for (LSVFileWindow* file : workspace_.Files()) {
         project.files.push_back({file->Path(), file->PreviousPath(), file->DisplayName(),
                                  file->Document().Positions(), file->Document().Audio()});
-        if (file == current_) {
+        if (file == workspace_.CurrentFile()) {
             project.current = static_cast<int>(project.files.size() - 1);
         }
     }
-    project.bookmarks = places_->bookmarks;
-    project.regions = places_->regions;
+    project.bookmarks = places_.Places().bookmarks;
+    project.regions = places_.Places().regions;
     LSVSaveProject save(path, project);
-    return RunProcess(save, current_) == PROCESS_DONE;
+    return workspace_.RunProcess(save, workspace_.CurrentFile()) == PROCESS_DONE;
 }
 
 }  // namespace sonvara

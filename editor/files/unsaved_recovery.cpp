@@ -5,11 +5,12 @@
 
 #include "core/prompts.h"
 #include "document/crash_recovery.h"
-#include "editor/frame/main_window.h"
+#include "editor/common/workspace.h"
+#include "editor/files/file_controller.h"
 
 namespace sonvara {
 
-void MainDialog::RecoverUnsavedFiles() {
+void FileController::RecoverUnsavedFiles() {
     LCrashRecovery recovery = RecoverDocuments();
     std::string names;
     bool incomplete = false;
@@ -17,7 +18,7 @@ void MainDialog::RecoverUnsavedFiles() {
         names += "\n    " + document.name;
         incomplete |= document.incomplete;
         // Each window keeps a recovery file of its own from here on.
-        OpenAsNewFile(std::move(document.audio));
+        workspace_.OpenAsNewFile(std::move(document.audio));
     }
     FinishRecovery(recovery);
     if (recovery.documents.empty() && recovery.unreadable_files.empty()) {
@@ -37,7 +38,7 @@ void MainDialog::RecoverUnsavedFiles() {
                 "en la carpeta de trabajo \"" +
                 CutTank().Folder() + "\".";
     }
-    prompts_->Ask(
+    workspace_.CurrentPrompts().Ask(
         {"Archivos recuperados", text,
          recovery.unreadable_files.empty() ? PromptIcon::kInformation : PromptIcon::kWarning,
          PromptButtons::kOk});

@@ -10,7 +10,25 @@
 
 namespace sonvara {
 
-class MainDialog;
+class EditController;
+class EditorWorkspace;
+class EffectController;
+class FileController;
+class PlaceController;
+class ToolController;
+class TransportController;
+
+// The rooms of the editor, which the commands act through: the open files and the runtime they
+// share, then one controller per room.
+struct EditorRooms {
+    EditorWorkspace& workspace;
+    FileController& files;
+    EditController& edit;
+    EffectController& effects;
+    TransportController& transport;
+    PlaceController& places;
+    ToolController& tools;
+};
 
 enum CommandId : int {
     kCmNew = 1001,
@@ -174,7 +192,7 @@ struct Command {
     CheckedWhen checked;
     ToolGroup tool_group;
     bool context_menu;  // also in the file window's context menu
-    std::function<void(MainDialog& frame)> run;
+    std::function<void(const EditorRooms& rooms)> run;
 };
 
 // Every command, in menu order.

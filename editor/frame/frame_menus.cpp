@@ -10,8 +10,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QShortcut>
-#include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -19,15 +19,17 @@
 
 #include "editor/common/command_icons.h"
 #include "editor/common/file_window.h"
+#include "editor/common/workspace.h"
+#include "editor/edit/edit_controller.h"
+#include "editor/effects/effect_controller.h"
+#include "editor/files/file_controller.h"
 #include "editor/frame/main_window.h"
+#include "editor/transport/transport_controller.h"
 #include "editor_model/recent_files.h"
 #include "view/db_display.h"
 
 namespace sonvara {
 namespace {
-
-// The play cursor is redrawn at about the screen's refresh.
-constexpr int kPlayCursorMilliseconds = 16;
 
 // Whether `command` is enabled for `file` (null: no file open); `clipboard`: whether there is
 // audio to paste.
@@ -260,43 +262,83 @@ void MainDialog::BuildCommands() {
          {std::pair{"Shift+Home", false}, std::pair{"Shift+End", true}}) {
         auto* shortcut = new QShortcut(QKeySequence(key), this);
         shortcut->setAutoRepeat(false);
-        connect(shortcut, &QShortcut::activated, this,
-                [this, to_end = to_end] { SelectWithCursorTo(to_end); });
+        connect(shortcut, &QShortcut::activated, this, [this, to_end = to_end] {
+            if (rooms_->workspace.CurrentFile() == nullptr) {
+                return;
+            }
+            to_end ? rooms_->edit.CmSelectToEnd() : rooms_->edit.CmSelectToStart();
+            to_end ? rooms_->transport.CmEnd() : rooms_->transport.CmStart();
+        });
     }
     // Shift+F9 plays in a loop.
     auto* loop = new QShortcut(QKeySequence(Qt::ShiftModifier | Qt::Key_F9), this);
     loop->setAutoRepeat(false);
     connect(loop, &QShortcut::activated, this, [this] {
-        if (current_ != nullptr) {
-            CmPlay(true);
-            EnableMenuOptions();
+        if (rooms_->workspace.CurrentFile() != nullptr) {
+            rooms_->transport.CmPlay(true);
+            rooms_->workspace.Changed();
         }
     });
     // The winds and scrub act on press and release, which shortcuts do not report.
     qApp->installEventFilter(this);
-    play_timer_ = new QTimer(this);
-    play_timer_->setTimerType(Qt::PreciseTimer);
-    play_timer_->setInterval(kPlayCursorMilliseconds);
-    connect(play_timer_, &QTimer::timeout, this, &MainDialog::FollowPlayback);
+}
+
+void MainDialog::AddHeldButton(const Command& command) {
+    QAction* action = actions_[command.id];
+    auto* button = new QToolButton(tool_bar_);
+    button->setIcon(action->icon());
+    button->setToolTip(action->toolTip());
+    button->setText(action->text());
+    button->setProperty("commandId", command.id);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setEnabled(action->isEnabled());
+    connect(action, &QAction::changed, button,
+            [button, action] { button->setEnabled(action->isEnabled()); });
+    const Wind wind = command.id == kCmRewind ? Wind::kRewind : Wind::kForward;
+    connect(button, &QToolButton::pressed, this,
+            [this, wind] { rooms_->transport.PressWind(wind); });
+    connect(button, &QToolButton::released, this,
+            [this, wind] { rooms_->transport.ReleaseWind(wind); });
+    // The tool bar's entry carries the command as every other entry does.
+    QAction* entry = tool_bar_->addWidget(button);
+    entry->setProperty("commandId", command.id);
+    entry->setIcon(action->icon());
+    entry->setToolTip(action->toolTip());
+}
+
+void MainDialog::AddContextMenu(LSVFileWindow* file) {
+    file->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (const Command& command : Commands()) {
+        if (!command.context_menu) {
+            continue;
+        }
+        // The effects come as one submenu, grouped as in the menu bar; the entries of another
+        // submenu show there as that submenu.
+        QAction* entry = actions_[command.id];
+        if (IsEffectMenu(command.menu)) {
+            entry = effects_menu_->menuAction();
+        } else if (auto* menu = qobject_cast<QMenu*>(entry->parent());
+                   menu != nullptr && qobject_cast<QMenu*>(menu->parent()) != nullptr) {
+            entry = menu->menuAction();
+        }
+        if (!file->actions().contains(entry)) {
+            file->addAction(entry);
+        }
+    }
 }
 
 void MainDialog::Dispatch(int id) {
     // The user sees the active window's file as the one the command is for.
-    if (QMdiSubWindow* active = mdi_->activeSubWindow()) {
-        if (auto* file = qobject_cast<LSVFileWindow*>(active->widget())) {
-            current_ = file;
-        }
-    }
+    rooms_->workspace.FollowActiveWindow();
     if (const Command* command = FindCommand(id)) {
-        command->run(*this);
+        command->run(*rooms_);
     }
-    EnableMenuOptions();
+    rooms_->workspace.Changed();
 }
 
 void MainDialog::EnableMenuOptions() {
-    const LSVFileWindow* file = current_;
-    const bool clipboard = ClipboardHoldsAudio();
-    selection_valid_ = file != nullptr && HasValidSelection(file->Document());
+    const LSVFileWindow* file = rooms_->workspace.CurrentFile();
+    const bool clipboard = rooms_->edit.ClipboardHoldsAudio();
     for (const Command& command : Commands()) {
         QAction* action = actions_[command.id];
         action->setEnabled(IsEnabled(command, file, clipboard));
@@ -308,8 +350,14 @@ void MainDialog::EnableMenuOptions() {
         }
     }
     // Repeating needs an effect that ran, and names it.
-    UpdateRepeatEffect();
-    for (LSVFileWindow* open : files_) {
+    const std::string last_effect = rooms_->effects.LastEffectName();
+    if (last_effect.empty()) {
+        actions_[kCmRepeatEffect]->setEnabled(false);
+    } else {
+        actions_[kCmRepeatEffect]->setText(
+            QString::fromStdString("Repetir " + last_effect + "\tCtrl+Alt+R"));
+    }
+    for (LSVFileWindow* open : rooms_->workspace.Files()) {
         UpdateTitle(open);
         open->KeepRecoveryFile();
     }
@@ -344,22 +392,23 @@ void MainDialog::RebuildWindowMenu() {
         delete action;
     }
     window_actions_.clear();
-    if (files_.empty()) {
+    const std::vector<LSVFileWindow*>& files = rooms_->workspace.Files();
+    if (files.empty()) {
         return;
     }
     window_actions_.push_back(window_menu_->addSeparator());
-    for (std::size_t i = 0; i < files_.size(); ++i) {
-        LSVFileWindow* file = files_[i];
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        LSVFileWindow* file = files[i];
         const QString number = i < 9 ? QString("&%1 ").arg(i + 1) : QString("%1 ").arg(i + 1);
         QAction* action = window_menu_->addAction(
             number + QString::fromStdString(file->DisplayName()) + (file->IsModified() ? "*" : ""));
         action->setProperty("commandId", kCmWindowFirst + static_cast<int>(i));
         action->setCheckable(true);
-        action->setChecked(file == current_);
+        action->setChecked(file == rooms_->workspace.CurrentFile());
         connect(action, &QAction::triggered, this, [this, file] {
             // The file may have closed since the menu was built.
-            if (std::find(files_.begin(), files_.end(), file) != files_.end()) {
-                Activate(file);
+            if (rooms_->workspace.IsOpen(file)) {
+                rooms_->workspace.Activate(file);
             }
         });
         window_actions_.push_back(action);
@@ -390,7 +439,8 @@ void MainDialog::RebuildRecentMenu() {
             file_menu_);
         action->setProperty("commandId", kCmRecentFirst + recent.slot - 1);
         const QString path = QString::fromStdString(recent.path);
-        connect(action, &QAction::triggered, this, [this, path] { OpenFiles({path}); });
+        connect(action, &QAction::triggered, this,
+                [this, path] { rooms_->files.OpenFiles({path}); });
         file_menu_->insertAction(exit, action);
         recent_actions_.push_back(action);
     }

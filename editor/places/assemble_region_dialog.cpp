@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 #include "editor/common/dialog_parts.h"
-#include "editor/frame/main_window.h"
-#include "editor/places/frame_places.h"
+#include "editor/common/workspace.h"
+#include "editor/places/place_controller.h"
 #include "editor/places/region_player.h"
 #include "project/assemble_regions.h"
 
@@ -31,15 +31,15 @@ QListWidget* MakeList(QWidget* parent, const char* name) {
 
 }  // namespace
 
-AssembleRegionDlg::AssembleRegionDlg(MainDialog& frame)
-    : QDialog(&frame),
-      frame_(frame),
+AssembleRegionDlg::AssembleRegionDlg(PlaceController& places)
+    : QDialog(places.Workspace().Frame()),
+      places_(places),
       regions_(MakeList(this, "regionList")),
       assembling_(MakeList(this, "assemblingList")),
-      player_(new RegionPlayer(frame, this)) {
+      player_(new RegionPlayer(places.Transport(), this)) {
     setObjectName("AssembleRegionDlg");
     setWindowTitle("Regiones reunidas");
-    const std::vector<LSVRegion>& regions = frame_.Places().regions;
+    const std::vector<LSVRegion>& regions = places_.Places().regions;
     for (std::size_t i = 0; i < regions.size(); ++i) {
         auto* item = new QListWidgetItem(QString::fromStdString(regions[i].name), regions_);
         item->setData(kRegionRole, static_cast<qulonglong>(i));
@@ -106,7 +106,7 @@ void AssembleRegionDlg::CmPlay() {
     for (QListWidget* list : {assembling_, regions_}) {
         for (int row = 0; row < list->count(); ++row) {
             if (list->item(row)->isSelected()) {
-                sounds.push_back(frame_.Places()
+                sounds.push_back(places_.Places()
                                      .regions[list->item(row)->data(kRegionRole).toULongLong()]
                                      .audio);
             }
@@ -119,12 +119,12 @@ void AssembleRegionDlg::CmPlay() {
 }
 
 void AssembleRegionDlg::CmOptions() {
-    AssembleOptionDlg options(frame_, this);
+    AssembleOptionDlg options(places_.Workspace().CurrentPrompts(), this);
     options.exec();
 }
 
-AssembleOptionDlg::AssembleOptionDlg(MainDialog& frame, QWidget* parent)
-    : QDialog(parent), frame_(frame) {
+AssembleOptionDlg::AssembleOptionDlg(Prompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
     setObjectName("AssembleOptionDlg");
     setWindowTitle("Opción de Reunión");
     const AssembleOptions stored = ReadAssembleOptions();
@@ -141,13 +141,12 @@ AssembleOptionDlg::AssembleOptionDlg(MainDialog& frame, QWidget* parent)
 }
 
 void AssembleOptionDlg::accept() {
-    const std::optional<int> gap = NumberIn(*gap_, frame_.CurrentPrompts());
+    const std::optional<int> gap = NumberIn(*gap_, prompts_);
     if (!gap) {
         return;
     }
     if (*gap < 0 || *gap > kLongestGapMs) {
-        PassesCheck("El silencio entre las regiones debe estar entre 0 y 60000 ms.",
-                    frame_.CurrentPrompts());
+        PassesCheck("El silencio entre las regiones debe estar entre 0 y 60000 ms.", prompts_);
         return;
     }
     StoreAssembleOptions({gap_on_->isChecked(), *gap});

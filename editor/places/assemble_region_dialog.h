@@ -1,6 +1,6 @@
 #pragma once
 // AssembleRegionDlg ("Regiones reunidas"): the order in which regions are put together. The
-// frame's regions are listed in "Lista de Regiones"; "<< Adjuntar" adds the selected ones to the
+// regions are listed in "Lista de Regiones"; "<< Adjuntar" adds the selected ones to the
 // end of "Reuniendo la Lista de Regiones" (a region may come more than once), "Remover >>" takes
 // the selected ones out of it, "Ejecutar" plays the selected regions of either list and
 // "Opciones" edits the gap between them. OK accepts the order.
@@ -15,16 +15,17 @@ class QPushButton;
 
 namespace sonvara {
 
-class MainDialog;
+class PlaceController;
+class Prompts;
 class RegionPlayer;
 
 class AssembleRegionDlg : public QDialog {
     Q_OBJECT
 
   public:
-    explicit AssembleRegionDlg(MainDialog& frame);
+    explicit AssembleRegionDlg(PlaceController& places);
 
-    // The regions to assemble, as indexes into the frame's list, in order.
+    // The regions to assemble, as indexes into the region list, in order.
     std::vector<std::size_t> Order() const;
     QListWidget* Regions() const { return regions_; }
     QListWidget* Assembling() const { return assembling_; }
@@ -36,7 +37,7 @@ class AssembleRegionDlg : public QDialog {
     void CmOptions();
 
   private:
-    MainDialog& frame_;
+    PlaceController& places_;
     QListWidget* regions_;
     QListWidget* assembling_;
     QPushButton* play_;
@@ -49,13 +50,13 @@ class AssembleOptionDlg : public QDialog {
     Q_OBJECT
 
   public:
-    AssembleOptionDlg(MainDialog& frame, QWidget* parent);
+    AssembleOptionDlg(Prompts& prompts, QWidget* parent);
 
   public slots:
     void accept() override;
 
   private:
-    MainDialog& frame_;
+    Prompts& prompts_;
     QCheckBox* gap_on_;
     QLineEdit* gap_;
 };

@@ -1,15 +1,14 @@
-// The frame's bookmark commands: setting a bookmark at the cursor, the bookmark window, going to
+// The bookmark commands: setting a bookmark at the cursor, the bookmark window, going to
 // a bookmark, and the bookmark list file read after a file loads and written before it is saved.
 
-#include <QInputDialog>
-#include <QLineEdit>
 #include <algorithm>
 #include <ctime>
 
 #include "core/settings.h"
 #include "editor/common/file_window.h"
-#include "editor/frame/main_window.h"
-#include "editor/places/frame_places.h"
+#include "editor/common/workspace.h"
+#include "editor/places/place_controller.h"
+#include "editor/transport/transport_controller.h"
 #include "project/record_fields.h"
 
 namespace sonvara {
@@ -31,52 +30,28 @@ std::string PreviousDisplayName(const LSVFileWindow& file) {
 
 }  // namespace
 
-std::optional<std::string> MainDialog::AskName(const QString& title, const QString& prompt,
-                                               const QString& proposed) {
-    QString text = proposed;
-    for (;;) {
-        QInputDialog dialog(this);
-        dialog.setObjectName("LTextEditDlg");
-        dialog.setWindowTitle(title);
-        dialog.setLabelText(prompt);
-        dialog.setTextValue(text);
-        dialog.setOkButtonText("Aceptar");
-        dialog.setCancelButtonText("Cancelar");
-        if (dialog.exec() != QDialog::Accepted) {
-            return std::nullopt;
-        }
-        text = dialog.textValue();
-        const std::string name = text.toStdString();
-        if (FitsTextField(name)) {
-            return name;
-        }
-        prompts_->Ask({"Valor no válido", TooLongMessage("El nombre", name), PromptIcon::kWarning,
-                       PromptButtons::kOk});
-    }
-}
-
-void MainDialog::CmSetBookMark() {
-    LSVFileWindow* file = current_;
+void PlaceController::CmSetBookMark() {
+    LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr) {
         return;
     }
     const LEditDocument& document = file->Document();
     const std::uint32_t ms =
         FramesToMilliseconds(document.Positions().cursor, document.Audio().GetSampleRate());
-    const std::optional<std::string> name =
-        AskName("Marcador (Bookmark)", "Ingrese el nombre del marcador (Bookmark)",
-                QString::fromStdString(file->DisplayName() + "@" + MillisecondsText(ms)));
+    const std::optional<std::string> name = workspace_.AskName(
+        "Marcador (Bookmark)", "Ingrese el nombre del marcador (Bookmark)",
+        QString::fromStdString(file->DisplayName() + "@" + MillisecondsText(ms)));
     if (!name) {
         return;
     }
-    std::vector<LSVBookMark>& list = places_->bookmarks;
+    std::vector<LSVBookMark>& list = places_.bookmarks;
     const auto same = std::find_if(list.begin(), list.end(),
                                    [&](const LSVBookMark& mark) { return mark.name == *name; });
     if (same != list.end()) {
         const PromptAnswer answer =
-            prompts_->Ask({"El Marcador (BookMark) Existe",
-                           "Esta marca de nombre ya existe.¿Quiere reemplazarla?",
-                           PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
+            workspace_.CurrentPrompts().Ask({"El Marcador (BookMark) Existe",
+                                             "Esta marca de nombre ya existe.¿Quiere reemplazarla?",
+                                             PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
         if (answer == PromptAnswer::kCancel || answer == PromptAnswer::kOk) {
             return;
         }
@@ -89,83 +64,84 @@ void MainDialog::CmSetBookMark() {
     RefreshPlaces();
 }
 
-void MainDialog::CmOpenBookMark() {
-    if (places_->bookmark_window == nullptr) {
-        places_->bookmark_window = new BookMarkDlg(*this);
+void PlaceController::CmOpenBookMark() {
+    if (places_.bookmark_window == nullptr) {
+        places_.bookmark_window = new BookMarkDlg(*this);
     }
-    places_->bookmark_window->show();
-    places_->bookmark_window->raise();
-    places_->bookmark_window->activateWindow();
+    places_.bookmark_window->show();
+    places_.bookmark_window->raise();
+    places_.bookmark_window->activateWindow();
 }
 
-void MainDialog::GoToBookMark(std::size_t index) {
-    if (index >= places_->bookmarks.size()) {
+void PlaceController::GoToBookMark(std::size_t index) {
+    if (index >= places_.bookmarks.size()) {
         return;
     }
-    LSVBookMark& mark = places_->bookmarks[index];
+    LSVBookMark& mark = places_.bookmarks[index];
     mark.visits = static_cast<std::uint8_t>(std::min(mark.visits + 1, 255));
     mark.last_visit = Now();
-    const auto file = std::find_if(files_.begin(), files_.end(), [&](LSVFileWindow* open) {
-        return open->DisplayName() == mark.file;
-    });
-    if (file == files_.end()) {
+    const auto file =
+        std::find_if(workspace_.Files().begin(), workspace_.Files().end(),
+                     [&](LSVFileWindow* open) { return open->DisplayName() == mark.file; });
+    if (file == workspace_.Files().end()) {
         RefreshPlaces();
         return;
     }
-    Activate(*file);
+    workspace_.Activate(*file);
     LEditDocument& document = (*file)->Document();
     const std::int32_t frame = static_cast<std::int32_t>(std::min<std::int64_t>(
         MillisecondsToFrames(mark.position_ms, document.Audio().GetSampleRate()),
         document.Audio().GetLength()));
-    ModifySelection(frame, frame, frame);
+    workspace_.ModifySelection(frame, frame, frame);
     (*file)->MoveCursor(frame);
     if (ReadBool("Settings", "PlayBookMark", false)) {
-        PlayFrom(*file, frame);
+        transport_.PlayFrom(*file, frame);
     }
     RefreshPlaces();
 }
 
-void MainDialog::LoadBookMarkList(LSVFileWindow* file) {
+void PlaceController::LoadBookMarkList(LSVFileWindow* file) {
     std::vector<LSVBookMark> read;
     const BookMarkListResult result =
         sonvara::LoadBookMarkList(BookMarkListPath(file->Path()), read);
     if (result == BookMarkListResult::kOtherVersion || result == BookMarkListResult::kDamaged) {
-        prompts_->Ask(
+        workspace_.CurrentPrompts().Ask(
             {"Error de Archivo", kStoredVersionMessage, PromptIcon::kWarning, PromptButtons::kOk});
         return;
     }
     // The marks belong to this file whatever name it had when they were written.
     for (LSVBookMark& mark : read) {
         mark.file = file->DisplayName();
-        places_->bookmarks.push_back(mark);
+        places_.bookmarks.push_back(mark);
     }
     RefreshPlaces();
 }
 
-bool MainDialog::SaveBookMarkList(LSVFileWindow* file) {
+bool PlaceController::SaveBookMarkList(LSVFileWindow* file) {
     // A save under a new name takes the file's marks with it.
     const std::string before = PreviousDisplayName(*file);
-    for (LSVBookMark& mark : places_->bookmarks) {
+    for (LSVBookMark& mark : places_.bookmarks) {
         if (mark.file == before) {
             mark.file = file->DisplayName();
         }
     }
     std::string error;
-    if (!sonvara::SaveBookMarkList(BookMarkListPath(file->Path()), places_->bookmarks,
+    if (!sonvara::SaveBookMarkList(BookMarkListPath(file->Path()), places_.bookmarks,
                                    file->DisplayName(), error)) {
-        prompts_->Ask({"Error de Archivo", error, PromptIcon::kWarning, PromptButtons::kOk});
+        workspace_.CurrentPrompts().Ask(
+            {"Error de Archivo", error, PromptIcon::kWarning, PromptButtons::kOk});
         return false;
     }
     return true;
 }
 
-void MainDialog::ForgetBookMarks(const LSVFileWindow* file) {
+void PlaceController::ForgetBookMarks(const LSVFileWindow* file) {
     const std::string name = file->DisplayName();
-    const bool shared = std::any_of(files_.begin(), files_.end(), [&](LSVFileWindow* open) {
-        return open != file && open->DisplayName() == name;
-    });
+    const bool shared = std::any_of(
+        workspace_.Files().begin(), workspace_.Files().end(),
+        [&](LSVFileWindow* open) { return open != file && open->DisplayName() == name; });
     if (!shared) {
-        std::erase_if(places_->bookmarks,
+        std::erase_if(places_.bookmarks,
                       [&](const LSVBookMark& mark) { return mark.file == name; });
     }
 }
@@ -174,17 +150,17 @@ void MainDialog::ForgetBookMarks(const LSVFileWindow* file) {
 
 namespace sonvara {
 
-void MainDialog::RefreshPlaces() {
-    if (places_->bookmark_window != nullptr) {
-        places_->bookmark_window->Refresh();
+void PlaceController::RefreshPlaces() {
+    if (places_.bookmark_window != nullptr) {
+        places_.bookmark_window->Refresh();
     }
-    if (places_->region_window != nullptr) {
-        places_->region_window->Refresh();
+    if (places_.region_window != nullptr) {
+        places_.region_window->Refresh();
     }
-    for (LSVFileWindow* file : files_) {
+    for (LSVFileWindow* file : workspace_.Files()) {
         ShowPlacesIn(file);
     }
-    EnableMenuOptions();
+    workspace_.Changed();
 }
 
 }  // namespace sonvara

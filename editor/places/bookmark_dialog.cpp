@@ -13,14 +13,14 @@
 #include "core/date_time.h"
 #include "editor/common/dialog_parts.h"
 #include "editor/common/file_window.h"
-#include "editor/frame/main_window.h"
-#include "editor/places/frame_places.h"
+#include "editor/common/workspace.h"
+#include "editor/places/place_controller.h"
 #include "project/record_fields.h"
 
 namespace sonvara {
 
-BookMarkDlg::BookMarkDlg(MainDialog& frame)
-    : QDialog(&frame), frame_(frame), list_(new QTreeWidget(this)) {
+BookMarkDlg::BookMarkDlg(PlaceController& places)
+    : QDialog(places.Workspace().Frame()), places_(places), list_(new QTreeWidget(this)) {
     setObjectName("BookMarkDlg");
     setWindowTitle("Marcadores (Bookmarks)");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -69,7 +69,7 @@ void BookMarkDlg::Refresh() {
     const std::vector<std::size_t> selected = SelectedRows(*list_);
     filling_ = true;
     list_->clear();
-    for (const LSVBookMark& mark : frame_.Places().bookmarks) {
+    for (const LSVBookMark& mark : places_.Places().bookmarks) {
         const LDateTime visit(static_cast<std::time_t>(mark.last_visit));
         auto* item = new QTreeWidgetItem(
             list_, {QString::fromStdString(mark.name),
@@ -89,7 +89,7 @@ void BookMarkDlg::Refresh() {
 void BookMarkDlg::CmGoTo() {
     QTreeWidgetItem* item = list_->currentItem();
     if (item != nullptr) {
-        frame_.GoToBookMark(static_cast<std::size_t>(list_->indexOfTopLevelItem(item)));
+        places_.GoToBookMark(static_cast<std::size_t>(list_->indexOfTopLevelItem(item)));
     }
 }
 
@@ -100,7 +100,7 @@ void BookMarkDlg::CmReName() {
 }
 
 void BookMarkDlg::Renamed(QTreeWidgetItem* item, int column) {
-    std::vector<LSVBookMark>& marks = frame_.Places().bookmarks;
+    std::vector<LSVBookMark>& marks = places_.Places().bookmarks;
     const int row = list_->indexOfTopLevelItem(item);
     if (filling_ || column != 0 || row < 0 || static_cast<std::size_t>(row) >= marks.size()) {
         return;
@@ -116,12 +116,12 @@ void BookMarkDlg::Renamed(QTreeWidgetItem* item, int column) {
 
 void BookMarkDlg::CmDelete() {
     const std::vector<std::size_t> rows = SelectedRows(*list_);
-    if (rows.empty() || frame_.CurrentPrompts().Ask(
+    if (rows.empty() || places_.Workspace().CurrentPrompts().Ask(
                             {"Confirme Borrar", " ¿Borrar los marcadores (bookmark) seleccionados?",
                              PromptIcon::kQuestion, PromptButtons::kYesNo}) != PromptAnswer::kYes) {
         return;
     }
-    std::vector<LSVBookMark>& marks = frame_.Places().bookmarks;
+    std::vector<LSVBookMark>& marks = places_.Places().bookmarks;
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         marks.erase(marks.begin() + static_cast<std::ptrdiff_t>(*row));
     }
@@ -129,22 +129,22 @@ void BookMarkDlg::CmDelete() {
 }
 
 void BookMarkDlg::CmClearAll() {
-    if (frame_.Places().bookmarks.empty() ||
-        frame_.CurrentPrompts().Ask(
+    if (places_.Places().bookmarks.empty() ||
+        places_.Workspace().CurrentPrompts().Ask(
             {"Confirme Borrar Todo", "¿Borrar todos los bookmark seleccionados?",
              PromptIcon::kQuestion, PromptButtons::kYesNo}) != PromptAnswer::kYes) {
         return;
     }
-    frame_.Places().bookmarks.clear();
+    places_.Places().bookmarks.clear();
     Changed();
 }
 
 void BookMarkDlg::Changed() {
-    if (LSVFileWindow* file = frame_.CurrentFile()) {
+    if (LSVFileWindow* file = places_.Workspace().CurrentFile()) {
         file->Document().SetModified(true);
     }
     // Not from inside the list's own signal: the refresh rebuilds its items.
-    QTimer::singleShot(0, &frame_, [frame = &frame_] { frame->RefreshPlaces(); });
+    QTimer::singleShot(0, &places_, [places = &places_] { places->RefreshPlaces(); });
 }
 
 }  // namespace sonvara

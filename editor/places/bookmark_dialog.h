@@ -1,8 +1,8 @@
 #pragma once
-// BookMarkDlg: the bookmark window, modeless. It lists the frame's bookmarks ("Nombrar",
+// BookMarkDlg: the bookmark window, modeless. It lists the bookmarks ("Nombrar",
 // "Tiempo", "Veces  Visitado", "Ultima Visita") and goes to one on a double click or "Ir al
 // Marcador"; a bookmark is renamed in place, deleted, or all of them are, after a question. Every
-// change marks the current file modified. The frame refreshes it when its list changes.
+// change marks the current file modified. The place room refreshes it when its list changes.
 
 #include <QDialog>
 
@@ -11,16 +11,16 @@ class QTreeWidgetItem;
 
 namespace sonvara {
 
-class MainDialog;
+class PlaceController;
 
 class BookMarkDlg : public QDialog {
     Q_OBJECT
 
   public:
-    explicit BookMarkDlg(MainDialog& frame);
+    explicit BookMarkDlg(PlaceController& places);
 
     QTreeWidget* List() const { return list_; }
-    // Shows the frame's list anew, keeping the selection where it can.
+    // Shows the list anew, keeping the selection where it can.
     void Refresh();
 
     void CmGoTo();
@@ -29,11 +29,11 @@ class BookMarkDlg : public QDialog {
     void CmClearAll();
 
   private:
-    // The list changed here: the current file is modified, the frame shows it.
+    // The list changed here: the current file is modified, the editor shows it.
     void Changed();
     void Renamed(QTreeWidgetItem* item, int column);
 
-    MainDialog& frame_;
+    PlaceController& places_;
     QTreeWidget* list_;
     bool filling_ = false;
 };

@@ -1,20 +1,22 @@
-// The frame's region commands: a region of the selection, the region window, and what that
-// window asks of the frame: a region copied into a new file, regions put together into a new
+// The region commands: a region of the selection, the region window, and what that
+// window asks for: a region copied into a new file, regions put together into a new
 // file, a region saved as an audio file.
 
 #include <algorithm>
 
+#include "document/edit_commands.h"
 #include "editor/common/file_window.h"
-#include "editor/frame/main_window.h"
+#include "editor/common/workspace.h"
 #include "editor/places/assemble_region_dialog.h"
-#include "editor/places/frame_places.h"
+#include "editor/places/place_controller.h"
+#include "formats/load_save.h"
 #include "project/assemble_regions.h"
 #include "project/record_fields.h"
 
 namespace sonvara {
 
-void MainDialog::CmSetRegion() {
-    LSVFileWindow* file = current_;
+void PlaceController::CmSetRegion() {
+    LSVFileWindow* file = workspace_.CurrentFile();
     if (file == nullptr) {
         return;
     }
@@ -25,10 +27,10 @@ void MainDialog::CmSetRegion() {
     const std::uint32_t end_ms = FramesToMilliseconds(std::max(range.start, range.end), rate);
     QString proposed = QString::fromStdString(
         file->DisplayName() + "@" + MillisecondsText(start_ms) + "-" + MillisecondsText(end_ms));
-    std::vector<LSVRegion>& regions = places_->regions;
+    std::vector<LSVRegion>& regions = places_.regions;
     std::optional<std::string> name;
     for (;;) {
-        name = AskName("Región", "Ingrese el nombre de la región", proposed);
+        name = workspace_.AskName("Región", "Ingrese el nombre de la región", proposed);
         if (!name) {
             return;
         }
@@ -38,7 +40,7 @@ void MainDialog::CmSetRegion() {
         if (same == regions.end()) {
             break;
         }
-        const PromptAnswer answer = prompts_->Ask(
+        const PromptAnswer answer = workspace_.CurrentPrompts().Ask(
             {"Sonvara", "Una región con el mismo nombre ya existe.¿Quiere reemplazarla?",
              PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
         if (answer == PromptAnswer::kYes) {
@@ -56,61 +58,62 @@ void MainDialog::CmSetRegion() {
     RefreshPlaces();
 }
 
-void MainDialog::CmOpenRegionLibrary() {
-    if (places_->region_window == nullptr) {
-        places_->region_window = new RegionDlg(*this);
+void PlaceController::CmOpenRegionLibrary() {
+    if (places_.region_window == nullptr) {
+        places_.region_window = new RegionDlg(*this);
     }
-    places_->region_window->show();
-    places_->region_window->raise();
-    places_->region_window->activateWindow();
+    places_.region_window->show();
+    places_.region_window->raise();
+    places_.region_window->activateWindow();
 }
 
-void MainDialog::CmAssembleRegions() {
+void PlaceController::CmAssembleRegions() {
     AssembleRegionDlg dialog(*this);
     if (dialog.exec() == QDialog::Accepted) {
         AssembleRegions(dialog.Order());
     }
 }
 
-void MainDialog::CopyRegionToNew(std::size_t index) {
-    if (index >= places_->regions.size()) {
+void PlaceController::CopyRegionToNew(std::size_t index) {
+    if (index >= places_.regions.size()) {
         return;
     }
-    OpenAsNewFile(places_->regions[index].audio);
+    workspace_.OpenAsNewFile(places_.regions[index].audio);
 }
 
-bool MainDialog::AssembleRegions(const std::vector<std::size_t>& order) {
+bool PlaceController::AssembleRegions(const std::vector<std::size_t>& order) {
     std::vector<const LCutListAudio*> parts;
     for (std::size_t index : order) {
-        if (index < places_->regions.size()) {
-            parts.push_back(&places_->regions[index].audio);
+        if (index < places_.regions.size()) {
+            parts.push_back(&places_.regions[index].audio);
         }
     }
     LCutListAudio result;
     const AssembleOptions options = ReadAssembleOptions();
-    if (RunProcess(
+    if (workspace_.RunProcess(
             [&](ProcessHost& host) {
                 return sonvara::AssembleRegions(parts, options, host, result);
             },
             nullptr) != PROCESS_DONE) {
         return false;
     }
-    OpenAsNewFile(std::move(result));
+    workspace_.OpenAsNewFile(std::move(result));
     return true;
 }
 
-void MainDialog::SaveRegion(std::size_t index) {
-    if (index >= places_->regions.size()) {
+void PlaceController::SaveRegion(std::size_t index) {
+    if (index >= places_.regions.size()) {
         return;
     }
-    const QString path = AskPathToWrite([this] { return AskRegionPath(); });
+    const QString path =
+        workspace_.AskPathToWrite([this] { return workspace_.Questions().AskRegionPath(); });
     if (path.isEmpty()) {
         return;
     }
     // A copy: a save that makes the sound mono (VOX) leaves the region as it is.
-    LCutListAudio audio = places_->regions[index].audio;
+    LCutListAudio audio = places_.regions[index].audio;
     LSVSaveToSink save(audio, path.toStdString(), SaveMode::kNewName);
-    RunProcess(save, nullptr);
+    workspace_.RunProcess(save, nullptr);
 }
 
 }  // namespace sonvara

@@ -12,18 +12,18 @@
 #include <algorithm>
 
 #include "editor/common/dialog_parts.h"
-#include "editor/frame/main_window.h"
-#include "editor/places/frame_places.h"
+#include "editor/common/workspace.h"
+#include "editor/places/place_controller.h"
 #include "editor/places/region_player.h"
 #include "project/record_fields.h"
 
 namespace sonvara {
 
-RegionDlg::RegionDlg(MainDialog& frame)
-    : QDialog(&frame),
-      frame_(frame),
+RegionDlg::RegionDlg(PlaceController& places)
+    : QDialog(places.Workspace().Frame()),
+      places_(places),
       list_(new QTreeWidget(this)),
-      player_(new RegionPlayer(frame, this)) {
+      player_(new RegionPlayer(places.Transport(), this)) {
     setObjectName("RegionDlg");
     setWindowTitle("Regiones");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -92,7 +92,7 @@ void RegionDlg::Refresh() {
     const std::vector<std::size_t> selected = SelectedRows(*list_);
     filling_ = true;
     list_->clear();
-    for (const LSVRegion& region : frame_.Places().regions) {
+    for (const LSVRegion& region : places_.Places().regions) {
         auto* item = new QTreeWidgetItem(
             list_, {QString::fromStdString(region.name), QString::fromStdString(region.file)});
         item->setFlags(item->flags() | Qt::ItemIsEditable);
@@ -124,7 +124,7 @@ void RegionDlg::CmPlay() {
     }
     std::vector<LCutListAudio> sounds;
     for (std::size_t row : SelectedRows(*list_)) {
-        sounds.push_back(frame_.Places().regions[row].audio);
+        sounds.push_back(places_.Places().regions[row].audio);
     }
     player_->Play(sounds);
     if (player_->IsPlaying()) {
@@ -143,7 +143,7 @@ void RegionDlg::CmReName() {
 }
 
 void RegionDlg::Renamed(QTreeWidgetItem* item, int column) {
-    std::vector<LSVRegion>& regions = frame_.Places().regions;
+    std::vector<LSVRegion>& regions = places_.Places().regions;
     const int row = list_->indexOfTopLevelItem(item);
     if (filling_ || column != 0 || row < 0 || static_cast<std::size_t>(row) >= regions.size()) {
         return;
@@ -159,13 +159,13 @@ void RegionDlg::Renamed(QTreeWidgetItem* item, int column) {
 
 void RegionDlg::CmDelete() {
     std::vector<std::size_t> rows = SelectedRows(*list_);
-    if (rows.empty() || frame_.CurrentPrompts().Ask(
+    if (rows.empty() || places_.Workspace().CurrentPrompts().Ask(
                             {"Confirmar Borrar", "¿Borrar la(s) región(es) seleccionada(s)?",
                              PromptIcon::kQuestion, PromptButtons::kYesNo}) != PromptAnswer::kYes) {
         return;
     }
     player_->Stop();
-    std::vector<LSVRegion>& regions = frame_.Places().regions;
+    std::vector<LSVRegion>& regions = places_.Places().regions;
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         regions.erase(regions.begin() + static_cast<std::ptrdiff_t>(*row));
     }
@@ -174,38 +174,38 @@ void RegionDlg::CmDelete() {
 }
 
 void RegionDlg::CmClearAll() {
-    if (frame_.Places().regions.empty() ||
-        frame_.CurrentPrompts().Ask(
+    if (places_.Places().regions.empty() ||
+        places_.Workspace().CurrentPrompts().Ask(
             {"Confirmar Borrar Todo", "¿Borrar todas las regiones seleccionadas?",
              PromptIcon::kQuestion, PromptButtons::kYesNo}) != PromptAnswer::kYes) {
         return;
     }
     player_->Stop();
-    frame_.Places().regions.clear();
+    places_.Places().regions.clear();
     Changed();
 }
 
 void RegionDlg::CmSave() {
     const std::vector<std::size_t> rows = SelectedRows(*list_);
     if (rows.size() == 1) {
-        frame_.SaveRegion(rows.front());
+        places_.SaveRegion(rows.front());
     }
 }
 
 void RegionDlg::CmCopyToNew() {
     const std::vector<std::size_t> rows = SelectedRows(*list_);
     if (rows.size() == 1) {
-        frame_.CopyRegionToNew(rows.front());
+        places_.CopyRegionToNew(rows.front());
     }
 }
 
 void RegionDlg::CmAssemble() {
     player_->Stop();
-    frame_.CmAssembleRegions();
+    places_.CmAssembleRegions();
 }
 
 void RegionDlg::Changed() {
-    QTimer::singleShot(0, &frame_, [frame = &frame_] { frame->RefreshPlaces(); });
+    QTimer::singleShot(0, &places_, [places = &places_] { places->RefreshPlaces(); });
 }
 
 void RegionDlg::closeEvent(QCloseEvent* event) {

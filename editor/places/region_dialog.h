@@ -1,9 +1,9 @@
 #pragma once
-// RegionDlg: the region window, modeless. It lists the frame's regions ("Nombre", "Archivo") and
+// RegionDlg: the region window, modeless. It lists the regions ("Nombre", "Archivo") and
 // plays the selected ones in list order ("Reproducir", "Detener" while they play), renames one in
 // place, deletes the selected ones or all of them after a question, saves one as an audio file,
 // copies one into a new file ("Guardar" and "Copiar en Nuevo" need exactly one selected) and
-// opens the assemble dialog. The frame refreshes it when its list changes.
+// opens the assemble dialog. The place room refreshes it when its list changes.
 
 #include <QDialog>
 #include <vector>
@@ -14,14 +14,14 @@ class QTreeWidgetItem;
 
 namespace sonvara {
 
-class MainDialog;
+class PlaceController;
 class RegionPlayer;
 
 class RegionDlg : public QDialog {
     Q_OBJECT
 
   public:
-    explicit RegionDlg(MainDialog& frame);
+    explicit RegionDlg(PlaceController& places);
 
     QTreeWidget* List() const { return list_; }
     QPushButton* PlayButton() const { return play_; }
@@ -46,7 +46,7 @@ class RegionDlg : public QDialog {
     void Renamed(QTreeWidgetItem* item, int column);
     void Changed();
 
-    MainDialog& frame_;
+    PlaceController& places_;
     QTreeWidget* list_;
     RegionPlayer* player_;
     QPushButton* play_;

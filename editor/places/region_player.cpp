@@ -1,6 +1,6 @@
 #include "editor/places/region_player.h"
 
-#include "editor/frame/main_window.h"
+#include "editor/transport/transport_controller.h"
 
 namespace sonvara {
 namespace {
@@ -10,21 +10,22 @@ constexpr int kPollMilliseconds = 50;
 
 }  // namespace
 
-RegionPlayer::RegionPlayer(MainDialog& frame, QObject* parent) : QObject(parent), frame_(frame) {
+RegionPlayer::RegionPlayer(TransportController& transport, QObject* parent)
+    : QObject(parent), transport_(transport) {
     poll_.setInterval(kPollMilliseconds);
     connect(&poll_, &QTimer::timeout, this, &RegionPlayer::Poll);
 }
 
 RegionPlayer::~RegionPlayer() {
     // The transport must not keep playing a document that goes with this object.
-    if (frame_.Transport().Document() == &document_) {
-        frame_.Transport().Stop();
+    if (transport_.Transport().Document() == &document_) {
+        transport_.Transport().Stop();
     }
 }
 
 void RegionPlayer::Play(const std::vector<LCutListAudio>& sounds) {
     Stop();
-    frame_.CmStop();
+    transport_.CmStop();
     queue_ = sounds;
     next_ = 0;
     Next();
@@ -34,7 +35,7 @@ void RegionPlayer::Next() {
     while (next_ < queue_.size()) {
         document_.Audio() = queue_[next_++];
         document_.Positions() = {};
-        if (document_.Audio().GetLength() > 0 && frame_.Transport().PlayFrom(document_, 0)) {
+        if (document_.Audio().GetLength() > 0 && transport_.Transport().PlayFrom(document_, 0)) {
             playing_ = true;
             poll_.start();
             return;
@@ -50,7 +51,7 @@ void RegionPlayer::Next() {
 }
 
 void RegionPlayer::Poll() {
-    const LTransport& transport = frame_.Transport();
+    const LTransport& transport = transport_.Transport();
     if (transport.IsActive() && transport.Document() == &document_) {
         return;
     }
@@ -71,8 +72,8 @@ void RegionPlayer::Stop() {
         return;
     }
     queue_.clear();
-    if (frame_.Transport().Document() == &document_) {
-        frame_.Transport().Stop();
+    if (transport_.Transport().Document() == &document_) {
+        transport_.Transport().Stop();
     }
     playing_ = false;
     poll_.stop();

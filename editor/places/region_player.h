@@ -1,5 +1,5 @@
 #pragma once
-// RegionPlayer: plays regions one after another on the frame's transport, for the region and
+// RegionPlayer: plays regions one after another on the editor's transport, for the region and
 // assemble windows. It keeps each region's sound in a document of its own while it plays and
 // tells when the last one has ended or was stopped (`ended`). Whatever plays stops first.
 // Interface thread only.
@@ -12,13 +12,13 @@
 
 namespace sonvara {
 
-class MainDialog;
+class TransportController;
 
 class RegionPlayer : public QObject {
     Q_OBJECT
 
   public:
-    RegionPlayer(MainDialog& frame, QObject* parent);
+    RegionPlayer(TransportController& transport, QObject* parent);
     ~RegionPlayer() override;
 
     // Plays `sounds` in order (copies are kept); nothing when the list is empty.
@@ -34,7 +34,7 @@ class RegionPlayer : public QObject {
     void Next();
     void Poll();
 
-    MainDialog& frame_;
+    TransportController& transport_;
     QTimer poll_;
     std::vector<LCutListAudio> queue_;
     std::size_t next_ = 0;

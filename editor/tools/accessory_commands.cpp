@@ -9,8 +9,10 @@
 
 #include "core/folders.h"
 #include "editor/common/file_window.h"
-#include "editor/frame/main_window.h"
+#include "editor/common/workspace.h"
+#include "editor/files/file_controller.h"
 #include "editor/tools/text_to_speech_dialog.h"
+#include "editor/tools/tool_controller.h"
 #include "editor_model/text_to_speech.h"
 
 namespace sonvara {
@@ -24,15 +26,15 @@ constexpr char kMailProgram[] = "xdg-email";
 
 }  // namespace
 
-void MainDialog::CmTextToSpeech() {
+void ToolController::CmTextToSpeech() {
     // Said before the user writes a text that could not be read.
     const std::optional<std::string> synthesizer = FindSpeechSynthesizer();
     if (!synthesizer) {
-        prompts_->Ask(
+        workspace_.CurrentPrompts().Ask(
             {"Error", SpeechSynthesizerMissingMessage(), PromptIcon::kWarning, PromptButtons::kOk});
         return;
     }
-    LTextToSpeechDlg dialog(*prompts_, this);
+    LTextToSpeechDlg dialog(workspace_.CurrentPrompts(), workspace_.Frame());
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -40,27 +42,26 @@ void MainDialog::CmTextToSpeech() {
     QTemporaryDir folder(
         QDir(QString::fromStdString(TemporaryFolder())).filePath("sonvara-speech-XXXXXX"));
     if (!folder.isValid()) {
-        prompts_->Ask({"Error",
-                       "No se puede crear una carpeta temporal en \"" + TemporaryFolder() + "\".",
-                       PromptIcon::kWarning, PromptButtons::kOk});
+        workspace_.CurrentPrompts().Ask(
+            {"Error", "No se puede crear una carpeta temporal en \"" + TemporaryFolder() + "\".",
+             PromptIcon::kWarning, PromptButtons::kOk});
         return;
     }
     const std::string wav = folder.filePath("speech.wav").toStdString();
     LTextToSpeech speech(*synthesizer, dialog.Request(), wav, kSpeechTimeout);
-    if (RunProcess(speech) != PROCESS_DONE) {
+    if (workspace_.RunProcess(speech) != PROCESS_DONE) {
         return;
     }
-    LoadFile(wav, false, true);
-    SetWindowCaption();
+    files_.LoadFile(wav, false, true);
 }
 
-void MainDialog::CmSend() {
-    if (current_ == nullptr) {
+void ToolController::CmSend() {
+    if (workspace_.CurrentFile() == nullptr) {
         return;
     }
-    LSVFileWindow* file = current_;
+    LSVFileWindow* file = workspace_.CurrentFile();
     // What is sent is the file as the user sees it: saved first, under a name when it has none.
-    if ((file->IsModified() || file->Path().empty()) && !CmSave()) {
+    if ((file->IsModified() || file->Path().empty()) && !files_.CmSave()) {
         return;
     }
     if (file->IsModified() || file->Path().empty()) {
@@ -70,12 +71,13 @@ void MainDialog::CmSend() {
     const QString path = QString::fromStdString(file->Path());
     // The mail program lives on after the editor, so it is not waited for.
     if (mailer.isEmpty() || !QProcess::startDetached(mailer, {"--attach", path})) {
-        prompts_->Ask({"Error",
-                       std::string("No se puede abrir el programa de correo del escritorio: falta "
-                                   "el programa \"") +
-                           kMailProgram + "\" (paquete xdg-utils). Adjunte el archivo \"" +
-                           file->Path() + "\" desde su programa de correo.",
-                       PromptIcon::kWarning, PromptButtons::kOk});
+        workspace_.CurrentPrompts().Ask(
+            {"Error",
+             std::string("No se puede abrir el programa de correo del escritorio: falta "
+                         "el programa \"") +
+                 kMailProgram + "\" (paquete xdg-utils). Adjunte el archivo \"" + file->Path() +
+                 "\" desde su programa de correo.",
+             PromptIcon::kWarning, PromptButtons::kOk});
     }
 }
 

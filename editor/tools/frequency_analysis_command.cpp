@@ -4,30 +4,33 @@
 #include <optional>
 
 #include "editor/common/file_window.h"
-#include "editor/frame/main_window.h"
+#include "editor/common/workspace.h"
 #include "editor/tools/fft_dialog.h"
+#include "editor/tools/tool_controller.h"
+#include "editor/transport/transport_controller.h"
 
 namespace sonvara {
 
-void MainDialog::CmFrequencyAnalyze() {
-    if (current_ == nullptr) {
+void ToolController::CmFrequencyAnalyze() {
+    if (workspace_.CurrentFile() == nullptr) {
         return;
     }
     auto analysis = [this]() -> std::optional<LSVFFTDlg::Analysis> {
-        LSVFileWindow* file = current_;
+        LSVFileWindow* file = workspace_.CurrentFile();
         if (file == nullptr) {
             return std::nullopt;
         }
         const LCutListAudio& audio = file->Document().Audio();
-        const std::int32_t frame = PlayingFile() == file && transport_->IsActive()
-                                       ? transport_->HeardFrame()
+        const LTransport& transport = transport_.Transport();
+        const std::int32_t frame = transport_.PlayingFile() == file && transport.IsActive()
+                                       ? transport.HeardFrame()
                                        : file->Document().Positions().cursor;
         return LSVFFTDlg::Analysis{audio.GetSampleRate(), frame, AnalyzeSpectrum(audio, frame)};
     };
     // One window follows every file: a second use brings it forward.
-    auto* dialog = findChild<LSVFFTDlg*>();
+    auto* dialog = workspace_.Frame()->findChild<LSVFFTDlg*>();
     if (dialog == nullptr) {
-        dialog = new LSVFFTDlg(*analysis(), analysis, this);
+        dialog = new LSVFFTDlg(*analysis(), analysis, workspace_.Frame());
         dialog->setAttribute(Qt::WA_DeleteOnClose);
     } else {
         dialog->Follow();

@@ -7,8 +7,9 @@
 #include <QUrl>
 
 #include "core/component_lookup.h"
-#include "editor/frame/main_window.h"
+#include "editor/common/workspace.h"
 #include "editor/tools/about_dialog.h"
+#include "editor/tools/tool_controller.h"
 #include "editor/tools/user_manual.h"
 
 namespace sonvara {
@@ -27,25 +28,27 @@ QString FindUserManual(const QString& program_folder) {
     return QStandardPaths::locate(QStandardPaths::GenericDataLocation, "sonvara/manual/index.html");
 }
 
-void MainDialog::CmHelp() {
+void ToolController::CmHelp() {
     const QString manual = FindUserManual(QString::fromStdString(RunningProgramFolder()));
     if (manual.isEmpty()) {
-        prompts_->Ask({"Error",
-                       "No se encuentra el manual de Sonvara (sonvara/manual/index.html). "
-                       "Vuelva a instalar el programa.",
-                       PromptIcon::kWarning, PromptButtons::kOk});
+        workspace_.CurrentPrompts().Ask(
+            {"Error",
+             "No se encuentra el manual de Sonvara (sonvara/manual/index.html). "
+             "Vuelva a instalar el programa.",
+             PromptIcon::kWarning, PromptButtons::kOk});
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
-        prompts_->Ask({"Error",
-                       "No se puede abrir el navegador del escritorio. El manual está en \"" +
-                           manual.toStdString() + "\".",
-                       PromptIcon::kWarning, PromptButtons::kOk});
+        workspace_.CurrentPrompts().Ask(
+            {"Error",
+             "No se puede abrir el navegador del escritorio. El manual está en \"" +
+                 manual.toStdString() + "\".",
+             PromptIcon::kWarning, PromptButtons::kOk});
     }
 }
 
-void MainDialog::CmAbout() {
-    LAboutDlg dialog(this);
+void ToolController::CmAbout() {
+    LAboutDlg dialog(workspace_.Frame());
     dialog.exec();
 }
 

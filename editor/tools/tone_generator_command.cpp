@@ -5,13 +5,14 @@
 
 #include "document/load_source.h"
 #include "editor/common/file_window.h"
-#include "editor/frame/main_window.h"
+#include "editor/common/workspace.h"
 #include "editor/tools/tone_generator_dialog.h"
+#include "editor/tools/tool_controller.h"
 
 namespace sonvara {
 
-void MainDialog::CmToneGenerator() {
-    LToneGeneratorDlg dialog(*prompts_, this);
+void ToolController::CmToneGenerator() {
+    LToneGeneratorDlg dialog(workspace_.CurrentPrompts(), workspace_.Frame());
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -22,13 +23,13 @@ void MainDialog::CmToneGenerator() {
     {
         // The generated frames belong to the file once the process has ended.
         LCutListAudioLoadSource generate("Generador de Tonos", MakeToneSource(parameters), audio);
-        result = RunProcess(generate);
+        result = workspace_.RunProcess(generate);
     }
     // A cancelled or failed generation makes no file.
     if (result != PROCESS_DONE) {
         return;
     }
-    OpenAsNewFile(std::move(audio));
+    workspace_.OpenAsNewFile(std::move(audio));
 }
 
 }  // namespace sonvara

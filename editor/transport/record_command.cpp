@@ -1,23 +1,22 @@
-// The record command: the record dialog over the current file (a new one when none is open), and
-// each recording it hands over put in place of the selection as one undoable step.
+// The record command: the record dialog over the current file, and each recording it hands over
+// put in place of the selection as one undoable step.
 
 #include <memory>
 
 #include "devices/system_inputs.h"
+#include "document/edit_commands.h"
 #include "editor/common/file_window.h"
-#include "editor/frame/main_window.h"
+#include "editor/common/workspace.h"
 #include "editor/transport/record_dialog.h"
+#include "editor/transport/transport_controller.h"
 
 namespace sonvara {
 
-void MainDialog::CmRecord() {
-    if (current_ == nullptr) {
-        CmNew();
-        if (current_ == nullptr) {
-            return;
-        }
+void TransportController::CmRecord() {
+    LSVFileWindow* file = workspace_.CurrentFile();
+    if (file == nullptr) {
+        return;
     }
-    LSVFileWindow* file = current_;
     CmStop();
     if (inputs_ == nullptr && !system_inputs_) {
         system_inputs_ = std::make_unique<SystemWaveInProvider>();
@@ -36,22 +35,22 @@ void MainDialog::CmRecord() {
         place = {place.end, place.end};
         recorded = true;
     };
-    LRecordDlg dialog(transport_->Player(), *outputs_, inputs, loop_, file->Document().Audio(),
-                      place, keep, &transport_->Notifications(), 0, prompts_, this);
+    LRecordDlg dialog(transport_->Player(), *outputs_, inputs, workspace_.Loop(),
+                      file->Document().Audio(), place, keep, &transport_->Notifications(), 0,
+                      &workspace_.CurrentPrompts(), workspace_.Frame());
     if (dialog.exec() == QDialog::Accepted && dialog.Recording().GetLength() > 0) {
         PutRecording(file, dialog.Recording(), place);
         recorded = true;
     }
     if (recorded) {
         // The selection runs over everything recorded.
-        ModifySelection(first, place.end, first);
+        workspace_.ModifySelection(first, place.end, first);
     }
-    Activate(file);
-    EnableMenuOptions();
+    workspace_.Activate(file);
 }
 
-void MainDialog::PutRecording(LSVFileWindow* file, const LCutListAudio& recording,
-                              FrameRange& place) {
+void TransportController::PutRecording(LSVFileWindow* file, const LCutListAudio& recording,
+                                       FrameRange& place) {
     LEditDocument& document = file->Document();
     const bool was_empty = document.Audio().GetLength() == 0;
     StopPlaying(file);
@@ -68,7 +67,7 @@ void MainDialog::PutRecording(LSVFileWindow* file, const LCutListAudio& recordin
         file->RefreshView();
     }
     file->ShowPositions();
-    EnableMenuOptions();
+    workspace_.Changed();
 }
 
 }  // namespace sonvara

@@ -124,8 +124,8 @@ TEST_F(AccessoryCommandsTest, TextToSpeechOpensTheSpokenTextAsANewUntitledFile) 
     frame_->Action(kCmTextToSpeech)->trigger();
     EXPECT_TRUE(refused_empty);
 
-    ASSERT_EQ(frame_->Files().size(), 1u);
-    LSVFileWindow* file = frame_->CurrentFile();
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
     EXPECT_TRUE(file->Path().empty());
     EXPECT_EQ(Title(file), "Sin título 1*");
     const LCutListAudio& audio = file->Document().Audio();
@@ -140,15 +140,15 @@ TEST_F(AccessoryCommandsTest, TextToSpeechOpensTheSpokenTextAsANewUntitledFile) 
 TEST_F(AccessoryCommandsTest, SendSavesTheFileFirstAndAttachesItInTheMailProgram) {
     InstallFakeMailProgram();
     // An untitled file whose save is cancelled is not sent.
-    frame_->CmNew();
+    frame_->Rooms().files.CmNew();
     frame_->Action(kCmSend)->trigger();
     EXPECT_EQ(frame_->save_dialogs, 1);
 
     const std::string path = Copy("in_mono.wav");
-    frame_->OpenFiles({QString::fromStdString(path)});
-    LSVFileWindow* file = frame_->CurrentFile();
-    frame_->ModifySelection(0, file->Document().Audio().GetLength() / 2, 0);
-    frame_->CmClear();
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(path)});
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
+    frame_->Rooms().workspace.ModifySelection(0, file->Document().Audio().GetLength() / 2, 0);
+    frame_->Rooms().edit.CmClear();
     frame_->Action(kCmSend)->trigger();
     EXPECT_FALSE(file->IsModified());
     EXPECT_EQ(LoadedLength(path), file->Document().Audio().GetLength());

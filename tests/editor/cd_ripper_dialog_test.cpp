@@ -122,7 +122,7 @@ TEST_F(CdImportCommandTest, TheTrackPickedOpensInTheEditor) {
         if (from_folder) {
             images.emplace("SONVARA_CD_IMAGES", scratch_.File("discs"));
         }
-        frame_->SetCdDrives(from_folder ? nullptr : &drives);
+        frame_->Rooms().files.SetCdDrives(from_folder ? nullptr : &drives);
         // The dialog shows once the drives are listed: pick the track then.
         QTimer pick;
         pick.setInterval(10);
@@ -137,8 +137,8 @@ TEST_F(CdImportCommandTest, TheTrackPickedOpensInTheEditor) {
         pick.start();
         frame_->Action(kCmLoadCDTrack)->trigger();
 
-        ASSERT_EQ(frame_->Files().size(), from_folder ? 2u : 1u);
-        LSVFileWindow* file = frame_->Files().back();
+        ASSERT_EQ(frame_->Rooms().workspace.Files().size(), from_folder ? 2u : 1u);
+        LSVFileWindow* file = frame_->Rooms().workspace.Files().back();
         const std::int32_t blocks = row == 0 ? 75 : 150;
         EXPECT_EQ(file->Document().Audio().GetLength(), blocks * kCdSectorBytes / 4);
         EXPECT_EQ(file->Document().Audio().GetSampleRate(), 44100);

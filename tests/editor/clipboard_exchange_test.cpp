@@ -15,8 +15,10 @@
 #include "devices/recording_wave_out.h"
 #include "document/cut_list_reader.h"
 #include "editor/common/file_window.h"
+#include "editor/common/workspace.h"
 #include "editor/edit/clipboard_wave_data.h"
 #include "editor/edit/clipboard_wave_file.h"
+#include "editor/files/file_controller.h"
 #include "editor/frame/main_window.h"
 #include "formats/load_save.h"
 #include "tests/document/document_fixture.h"
@@ -111,7 +113,7 @@ class EditorExchangeTest : public ClipboardExchangeTest {
         WriteBool("Settings", "AutoPlaybackAfterEffects", false);
         frame_ = std::make_unique<MainDialog>(std::make_unique<RecordingWaveOutProvider>(
             std::make_shared<WaveRecording>(WaveRecording::Pace::kClock)));
-        frame_->SetPrompts(&prompts_);
+        frame_->Rooms().workspace.SetPrompts(&prompts_);
         frame_->show();
     }
     ~EditorExchangeTest() override {
@@ -122,8 +124,8 @@ class EditorExchangeTest : public ClipboardExchangeTest {
 
     // A new file window holding `samples`.
     LSVFileWindow* NewFile(const std::vector<Sample>& samples, int channels, std::int32_t rate) {
-        frame_->CmNew();
-        LSVFileWindow* file = frame_->CurrentFile();
+        frame_->Rooms().files.CmNew();
+        LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
         file->Document().Audio() = FromSamples(samples, channels, rate);
         file->RefreshView();
         return file;
@@ -139,7 +141,7 @@ TEST_F(EditorExchangeTest, TheEditorsCopyOfASecondReachesAnotherProgramAsA16BitW
     constexpr std::int32_t kRate = 11025;
     const std::vector<Sample> signal = ClipboardSignal(3 * kRate, 2);
     NewFile(signal, 2, kRate);
-    frame_->ModifySelection(kRate, 2 * kRate, 0);
+    frame_->Rooms().workspace.ModifySelection(kRate, 2 * kRate, 0);
     frame_->Action(kCmCopy)->trigger();
 
     peer_.start(CLIPBOARD_PEER, {"read"});
@@ -161,7 +163,7 @@ TEST_F(EditorExchangeTest, PastingFromTheSystemClipboardTakesAnotherProgramsWave
     for (const QStringList& offer : offers) {
         SCOPED_TRACE(offer.front().toStdString());
         LSVFileWindow* file = NewFile(before, 2, 22050);
-        frame_->ModifySelection(400, 600, 0);
+        frame_->Rooms().workspace.ModifySelection(400, 600, 0);
         peer_.start(CLIPBOARD_PEER, offer);
         ASSERT_TRUE(peer_.waitForReadyRead(20000)) << peer_.readAllStandardError().toStdString();
         ASSERT_EQ(peer_.readLine().trimmed(), "ready");

@@ -36,8 +36,8 @@ class EditCommandsTest : public EditorTest {
 
     // The stereo test file, at 8000 Hz.
     LSVFileWindow* OpenStereo() {
-        frame_->OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
-        return frame_->CurrentFile();
+        frame_->Rooms().files.OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
+        return frame_->Rooms().workspace.CurrentFile();
     }
 
     // Selects as a drag would, and waits for the menus to follow.
@@ -130,7 +130,7 @@ TEST_F(EditCommandsTest, EachKeyChangesTheDocumentAndUndoAndRedoFollow) {
         EXPECT_TRUE(ReadList(file->Document().Audio()) == after);
 
         file->Document().SetModified(false);
-        ASSERT_TRUE(frame_->CmCloseAll());
+        ASSERT_TRUE(frame_->Rooms().files.CmCloseAll());
         Settle();
     }
 }
@@ -141,9 +141,9 @@ TEST_F(EditCommandsTest, AChangeAndItsUndoStopPlaybackFirst) {
     Select(file, 100, 400);
     for (QKeyCombination key : {Qt::CTRL | Qt::Key_X, Qt::CTRL | Qt::Key_Z}) {
         Key(QKeyCombination(Qt::Key_F9));
-        ASSERT_TRUE(frame_->Transport().IsActive());
+        ASSERT_TRUE(frame_->Rooms().transport.Transport().IsActive());
         Key(key);
-        EXPECT_FALSE(frame_->Transport().IsActive());
+        EXPECT_FALSE(frame_->Rooms().transport.Transport().IsActive());
     }
     EXPECT_EQ(file->Document().Audio().GetLength(), 2003);
 }
@@ -174,7 +174,7 @@ TEST_F(EditCommandsTest, CommandsNeedAFileASelectionOrAClipboard) {
 
     // The clipboard outlives its file and pastes into another.
     file->Document().SetModified(false);
-    ASSERT_TRUE(frame_->CmCloseAll());
+    ASSERT_TRUE(frame_->Rooms().files.CmCloseAll());
     Settle();
     file = OpenStereo();
     EXPECT_TRUE(Enabled(kCmPaste));
@@ -219,8 +219,8 @@ TEST_F(EditCommandsTest, CopyToNewOpensAWindowOfTheSelection) {
     ASSERT_TRUE(Enabled(kCmCopyToNew));
     frame_->Action(kCmCopyToNew)->trigger();
 
-    LSVFileWindow* copy = frame_->CurrentFile();
-    ASSERT_EQ(frame_->Files().size(), 2u);
+    LSVFileWindow* copy = frame_->Rooms().workspace.CurrentFile();
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
     ASSERT_NE(copy, file);
     EXPECT_TRUE(ReadList(copy->Document().Audio()) == Slice(original, 300, 700));
     EXPECT_EQ(copy->Document().Audio().GetSampleRate(), file->Document().Audio().GetSampleRate());

@@ -12,8 +12,15 @@
 #include <string>
 
 #include "core/settings.h"
+#include "editor/common/file_questions.h"
 #include "editor/common/file_window.h"
+#include "editor/common/workspace.h"
+#include "editor/edit/edit_controller.h"
+#include "editor/files/file_controller.h"
 #include "editor/frame/main_window.h"
+#include "editor/places/place_controller.h"
+#include "editor/tools/tool_controller.h"
+#include "editor/transport/transport_controller.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/view/gui_test_app.h"
@@ -29,7 +36,7 @@ std::shared_ptr<WaveRecording> MakeRecording(bool stepped);
 
 // The frame with its file dialogs answered from queues (an empty queue is a cancel), playing into
 // a recording output (a clock-paced one of its own when none is given).
-class TestFrame : public MainDialog {
+class TestFrame : public MainDialog, public FileQuestions {
   public:
     explicit TestFrame(std::shared_ptr<WaveRecording> recording = nullptr);
 
@@ -44,7 +51,6 @@ class TestFrame : public MainDialog {
     std::deque<QString> project_answers;
     std::deque<QString> region_answers;
 
-  protected:
     QStringList AskOpenFiles() override { return Next(open_answers); }
     QString AskAudioFile(const char*) override { return Next(audio_file_answers); }
     std::optional<std::string> AskName(const QString&, const QString&, const QString&) override {
@@ -77,7 +83,7 @@ class EditorTest : public testing::DocumentTest {
     explicit EditorTest(bool stepped_output = false) : recording_(MakeRecording(stepped_output)) {
         previous_settings_ = UseSettingsStore(std::make_shared<MemorySettingsStore>());
         frame_ = std::make_unique<TestFrame>(recording_);
-        frame_->SetPrompts(&prompts_);
+        frame_->Rooms().workspace.SetPrompts(&prompts_);
         frame_->show();
     }
     ~EditorTest() override {
@@ -95,9 +101,11 @@ class EditorTest : public testing::DocumentTest {
     // The frames of `path` as the editor loads it.
     std::int32_t LoadedLength(const std::string& path) {
         TestFrame reader;
-        reader.SetPrompts(&prompts_);
-        reader.OpenFiles({QString::fromStdString(path)});
-        return reader.Files().size() == 1 ? reader.Files()[0]->Document().Audio().GetLength() : -1;
+        reader.Rooms().workspace.SetPrompts(&prompts_);
+        reader.Rooms().files.OpenFiles({QString::fromStdString(path)});
+        return reader.Rooms().workspace.Files().size() == 1
+                   ? reader.Rooms().workspace.Files()[0]->Document().Audio().GetLength()
+                   : -1;
     }
 
     QString Title(LSVFileWindow* file) { return file->parentWidget()->windowTitle(); }

@@ -89,7 +89,7 @@ class UntilCancelled : public LProgressDialog {
 
 TEST_F(EditorTest, CancelInTheProgressDialogStopsTheProcessAndFreesTheFrame) {
     QtMessageLoop loop(frame_.get());
-    QtProgressView& view = frame_->ProgressDialog();
+    QtProgressView& view = frame_->Rooms().workspace.ProgressDialog();
     ProcessHost host{loop, view, prompts_};
     UntilCancelled process(frame_.get());
     QString caption, line0, line1;
@@ -139,14 +139,14 @@ TEST_F(EditorTest, OpenShowsEachFileOnceInAWindowOfItsOwn) {
     const std::string stereo = kDataFolder + "in_stereo.wav";
     frame_->open_answers.push_back({QString::fromStdString(stereo), QString::fromStdString(mono)});
     frame_->Action(1002)->trigger();
-    ASSERT_EQ(frame_->Files().size(), 2u);
-    LSVFileWindow* first = frame_->Files()[0];
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
+    LSVFileWindow* first = frame_->Rooms().workspace.Files()[0];
     EXPECT_EQ(first->objectName(), "LMC");
     EXPECT_EQ(Title(first), "in_stereo.wav");
-    EXPECT_EQ(Title(frame_->Files()[1]), "in_mono.wav");
+    EXPECT_EQ(Title(frame_->Rooms().workspace.Files()[1]), "in_mono.wav");
     EXPECT_EQ(first->Document().Audio().GetLength(), 2003);
     EXPECT_EQ(first->Document().Audio().GetChannels(), 2);
-    EXPECT_EQ(frame_->CurrentFile(), frame_->Files()[1]);
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile(), frame_->Rooms().workspace.Files()[1]);
     EXPECT_EQ(frame_->StatusText(), "Tasa de muestra: 8000   Mono");
     EXPECT_EQ(frame_->MdiArea()->subWindowList().size(), 2);
     // The view shows the whole file.
@@ -158,28 +158,28 @@ TEST_F(EditorTest, OpenShowsEachFileOnceInAWindowOfItsOwn) {
     // Opening an open file again (the name in other letter case too) only activates it.
     std::string shouting = stereo;
     shouting.replace(shouting.size() - 13, 13, "IN_STEREO.WAV");
-    frame_->OpenFiles({QString::fromStdString(shouting)});
-    EXPECT_EQ(frame_->Files().size(), 2u);
-    EXPECT_EQ(frame_->CurrentFile(), first);
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(shouting)});
+    EXPECT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile(), first);
     EXPECT_EQ(frame_->StatusText(), "Tasa de muestra: 8000   Stereo");
     EXPECT_TRUE(prompts_.Asked().empty());
 
     // A file that cannot be read leaves no window behind and says so.
-    frame_->OpenFiles({QString::fromStdString(scratch_.File("missing.wav"))});
-    EXPECT_EQ(frame_->Files().size(), 2u);
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(scratch_.File("missing.wav"))});
+    EXPECT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
     ASSERT_EQ(prompts_.Asked().size(), 1u);
     EXPECT_EQ(prompts_.Asked()[0].caption, "Error de Archivo");
 }
 
 TEST_F(EditorTest, AnOpenStereoFileIsDrawnInItsWindow) {
     frame_->resize(700, 500);
-    frame_->OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
-    ASSERT_NE(frame_->CurrentFile(), nullptr);
-    frame_->CurrentFile()->parentWidget()->showMaximized();
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
+    ASSERT_NE(frame_->Rooms().workspace.CurrentFile(), nullptr);
+    frame_->Rooms().workspace.CurrentFile()->parentWidget()->showMaximized();
     QCoreApplication::processEvents();
-    LSVWaveWindow* wave = frame_->CurrentFile()->WaveView();
+    LSVWaveWindow* wave = frame_->Rooms().workspace.CurrentFile()->WaveView();
     ASSERT_TRUE(wave->WaitForColumns());
-    ASSERT_TRUE(frame_->CurrentFile()->Overview()->WaitForColumns());
+    ASSERT_TRUE(frame_->Rooms().workspace.CurrentFile()->Overview()->WaitForColumns());
     const QImage image = frame_->grab().toImage();
     // SONVARA_SCREENSHOT names a PNG file to keep the picture in.
     if (const char* keep = std::getenv("SONVARA_SCREENSHOT")) {
@@ -215,17 +215,17 @@ TEST_F(EditorTest, AnOpenStereoFileIsDrawnInItsWindow) {
     EXPECT_GT(rms_pixels, ink_pixels / 10);
     EXPECT_LT(rms_pixels, ink_pixels * 9 / 10);
     // The ruler above the view and the scale at its left.
-    LSVWavePane* pane = frame_->CurrentFile()->WavePane();
+    LSVWavePane* pane = frame_->Rooms().workspace.CurrentFile()->WavePane();
     EXPECT_EQ(pane->Ruler()->geometry().bottom() + 1, wave->y());
     EXPECT_EQ(pane->Scale()->geometry().right() + 1, wave->x());
 }
 
 TEST_F(EditorTest, TheFileWindowBarZoomsScrollsAndSwitchesTheDisplay) {
-    frame_->OpenFiles({QString::fromStdString(kDataFolder + "in_mono.wav"),
-                       QString::fromStdString(kDataFolder + "in_stereo.wav")});
-    ASSERT_EQ(frame_->Files().size(), 2u);
-    LSVFileWindow* mono = frame_->Files()[0];
-    LSVFileWindow* file = frame_->Files()[1];
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(kDataFolder + "in_mono.wav"),
+                                     QString::fromStdString(kDataFolder + "in_stereo.wav")});
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
+    LSVFileWindow* mono = frame_->Rooms().workspace.Files()[0];
+    LSVFileWindow* file = frame_->Rooms().workspace.Files()[1];
     file->parentWidget()->resize(700, 400);
     EXPECT_FALSE(mono->Button(5)->isEnabled());  // display modes only for two channels
     EXPECT_FALSE(mono->Button(6)->isEnabled());
@@ -287,15 +287,15 @@ TEST_F(EditorTest, TheFileWindowBarZoomsScrollsAndSwitchesTheDisplay) {
 }
 
 TEST_F(EditorTest, SaveAsWritesTheFileThatOpensAgainWithTheSameSamples) {
-    frame_->OpenFiles({QString::fromStdString(Copy("in_stereo.wav"))});
-    LSVFileWindow* file = frame_->CurrentFile();
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(Copy("in_stereo.wav"))});
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
     ASSERT_NE(file, nullptr);
     const std::vector<Sample> original = ReadList(file->Document().Audio());
 
     prompts_.QueueFormatChoice(LWaveFileFormat::PcmFormat(8000, 2));
     frame_->save_answers.push_back(QString::fromStdString(scratch_.File("copy.wav")));
     file->Document().SetModified(true);
-    ASSERT_TRUE(frame_->CmSaveAs());
+    ASSERT_TRUE(frame_->Rooms().files.CmSaveAs());
     EXPECT_EQ(file->Path(), scratch_.File("copy.wav"));
     EXPECT_EQ(Title(file), "copy.wav");
     EXPECT_FALSE(file->IsModified());
@@ -303,15 +303,15 @@ TEST_F(EditorTest, SaveAsWritesTheFileThatOpensAgainWithTheSameSamples) {
     EXPECT_EQ(prompts_.FormatRequests()[0].title, "Seleccione formato");
 
     TestFrame reader;
-    reader.SetPrompts(&prompts_);
-    reader.OpenFiles({QString::fromStdString(scratch_.File("copy.wav"))});
-    ASSERT_EQ(reader.Files().size(), 1u);
-    EXPECT_EQ(ReadList(reader.Files()[0]->Document().Audio()), original);
+    reader.Rooms().workspace.SetPrompts(&prompts_);
+    reader.Rooms().files.OpenFiles({QString::fromStdString(scratch_.File("copy.wav"))});
+    ASSERT_EQ(reader.Rooms().workspace.Files().size(), 1u);
+    EXPECT_EQ(ReadList(reader.Rooms().workspace.Files()[0]->Document().Audio()), original);
 }
 
 TEST_F(EditorTest, SaveAsOntoAnExistingFileAsksFirst) {
-    frame_->OpenFiles({QString::fromStdString(Copy("in_mono.wav"))});
-    LSVFileWindow* file = frame_->CurrentFile();
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(Copy("in_mono.wav"))});
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
     const std::string old_path = file->Path();
     const std::string taken = Copy("in_stereo.wav");
     const auto taken_size = std::filesystem::file_size(taken);
@@ -320,7 +320,7 @@ TEST_F(EditorTest, SaveAsOntoAnExistingFileAsksFirst) {
     prompts_.QueueAnswer(PromptAnswer::kNo);
     prompts_.QueueAnswer(PromptAnswer::kCancel);
     frame_->save_answers = {QString::fromStdString(taken), QString::fromStdString(taken)};
-    EXPECT_FALSE(frame_->CmSaveAs());
+    EXPECT_FALSE(frame_->Rooms().files.CmSaveAs());
     EXPECT_EQ(frame_->save_dialogs, 2);
     ASSERT_EQ(prompts_.Asked().size(), 2u);
     EXPECT_EQ(prompts_.Asked()[0].text,
@@ -333,28 +333,28 @@ TEST_F(EditorTest, SaveAsOntoAnExistingFileAsksFirst) {
     prompts_.QueueAnswer(PromptAnswer::kYes);
     prompts_.QueueFormatChoice(LWaveFileFormat::PcmFormat(8000, 1));
     frame_->save_answers = {QString::fromStdString(taken)};
-    EXPECT_TRUE(frame_->CmSaveAs());
+    EXPECT_TRUE(frame_->Rooms().files.CmSaveAs());
     EXPECT_EQ(file->Path(), taken);
     EXPECT_LT(std::filesystem::file_size(taken), taken_size);  // mono now
 
     // A cancelled format choice fails the save and brings the old name back.
     frame_->save_answers = {QString::fromStdString(scratch_.File("other.wav"))};
-    EXPECT_FALSE(frame_->CmSaveAs());
+    EXPECT_FALSE(frame_->Rooms().files.CmSaveAs());
     EXPECT_EQ(file->Path(), taken);
     EXPECT_FALSE(std::filesystem::exists(scratch_.File("other.wav")));
 }
 
 TEST_F(EditorTest, CloseAsksToSaveAModifiedFile) {
     const std::string path = Copy("in_mono.wav");
-    frame_->OpenFiles({QString::fromStdString(path)});
-    LSVFileWindow* file = frame_->CurrentFile();
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(path)});
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
     file->Document().Audio().EfDelete(0, 1000);
     file->Document().SetModified(true);
 
     prompts_.QueueAnswer(PromptAnswer::kCancel);
-    EXPECT_FALSE(frame_->CmClose());
+    EXPECT_FALSE(frame_->Rooms().files.CmClose());
     Settle();
-    ASSERT_EQ(frame_->Files().size(), 1u);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
     ASSERT_EQ(prompts_.Asked().size(), 1u);
     EXPECT_EQ(prompts_.Asked()[0].caption, "Sonvara");
     EXPECT_EQ(prompts_.Asked()[0].text, "Guarde los cambios en \"in_mono.wav\"?");
@@ -362,22 +362,22 @@ TEST_F(EditorTest, CloseAsksToSaveAModifiedFile) {
 
     // Yes saves in place, then closes.
     prompts_.QueueAnswer(PromptAnswer::kYes);
-    EXPECT_TRUE(frame_->CmClose());
+    EXPECT_TRUE(frame_->Rooms().files.CmClose());
     Settle();
-    EXPECT_TRUE(frame_->Files().empty());
-    EXPECT_EQ(frame_->CurrentFile(), nullptr);
+    EXPECT_TRUE(frame_->Rooms().workspace.Files().empty());
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile(), nullptr);
     EXPECT_TRUE(frame_->MdiArea()->subWindowList().empty());
     EXPECT_EQ(LoadedLength(path), 1003);
     EXPECT_FALSE(frame_->Action(1003)->isEnabled());
 
     // No closes without saving.
-    frame_->OpenFiles({QString::fromStdString(path)});
-    frame_->CurrentFile()->Document().Audio().EfDelete(0, 3);
-    frame_->CurrentFile()->Document().SetModified(true);
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(path)});
+    frame_->Rooms().workspace.CurrentFile()->Document().Audio().EfDelete(0, 3);
+    frame_->Rooms().workspace.CurrentFile()->Document().SetModified(true);
     prompts_.QueueAnswer(PromptAnswer::kNo);
-    EXPECT_TRUE(frame_->CmClose());
+    EXPECT_TRUE(frame_->Rooms().files.CmClose());
     Settle();
-    EXPECT_TRUE(frame_->Files().empty());
+    EXPECT_TRUE(frame_->Rooms().workspace.Files().empty());
     EXPECT_EQ(LoadedLength(path), 1003);
 }
 
@@ -386,40 +386,40 @@ TEST_F(EditorTest, UntitledFilesTakeTheSmallestFreeNumberAndCloseAllCanBeCancell
     WriteInt("Settings", "DefaultSampleRate", 22050);
     WriteInt("Settings", "DefaultChannels", 2);
     for (int n = 0; n < 19; ++n) {
-        frame_->CmNew();
+        frame_->Rooms().files.CmNew();
     }
-    ASSERT_EQ(frame_->Files().size(), 19u);
-    EXPECT_EQ(Title(frame_->Files()[0]), "Sin título 1");
-    EXPECT_EQ(Title(frame_->Files()[18]), "Sin título 19");
-    EXPECT_EQ(frame_->Files()[0]->Document().Audio().GetSampleRate(), 22050);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 19u);
+    EXPECT_EQ(Title(frame_->Rooms().workspace.Files()[0]), "Sin título 1");
+    EXPECT_EQ(Title(frame_->Rooms().workspace.Files()[18]), "Sin título 19");
+    EXPECT_EQ(frame_->Rooms().workspace.Files()[0]->Document().Audio().GetSampleRate(), 22050);
     EXPECT_EQ(frame_->StatusText(), "Tasa de muestra: 22050   Stereo");
-    frame_->CmNew();  // all nineteen in use: 1 again
-    EXPECT_EQ(Title(frame_->Files()[19]), "Sin título 1");
+    frame_->Rooms().files.CmNew();  // all nineteen in use: 1 again
+    EXPECT_EQ(Title(frame_->Rooms().workspace.Files()[19]), "Sin título 1");
 
-    frame_->Activate(frame_->Files()[4]);
-    EXPECT_TRUE(frame_->CmClose());  // not modified: no question
+    frame_->Rooms().workspace.Activate(frame_->Rooms().workspace.Files()[4]);
+    EXPECT_TRUE(frame_->Rooms().files.CmClose());  // not modified: no question
     Settle();
     EXPECT_TRUE(prompts_.Asked().empty());
-    frame_->CmNew();
-    EXPECT_EQ(Title(frame_->Files().back()), "Sin título 5");
+    frame_->Rooms().files.CmNew();
+    EXPECT_EQ(Title(frame_->Rooms().workspace.Files().back()), "Sin título 5");
 
     // Close all with modified files: Cancel at the second closes nothing.
-    frame_->Files()[0]->Document().SetModified(true);
-    frame_->Files()[1]->Document().SetModified(true);
-    frame_->Files()[2]->Document().SetModified(true);
+    frame_->Rooms().workspace.Files()[0]->Document().SetModified(true);
+    frame_->Rooms().workspace.Files()[1]->Document().SetModified(true);
+    frame_->Rooms().workspace.Files()[2]->Document().SetModified(true);
     prompts_.QueueAnswer(PromptAnswer::kNo);
     prompts_.QueueAnswer(PromptAnswer::kCancel);
-    EXPECT_FALSE(frame_->CmCloseAll());
+    EXPECT_FALSE(frame_->Rooms().files.CmCloseAll());
     Settle();
     EXPECT_EQ(prompts_.Asked().size(), 2u);
-    EXPECT_EQ(frame_->Files().size(), 20u);
+    EXPECT_EQ(frame_->Rooms().workspace.Files().size(), 20u);
 
     prompts_.QueueAnswer(PromptAnswer::kNo);
     prompts_.QueueAnswer(PromptAnswer::kNo);
     prompts_.QueueAnswer(PromptAnswer::kNo);
-    EXPECT_TRUE(frame_->CmCloseAll());
+    EXPECT_TRUE(frame_->Rooms().files.CmCloseAll());
     Settle();
-    EXPECT_TRUE(frame_->Files().empty());
+    EXPECT_TRUE(frame_->Rooms().workspace.Files().empty());
     EXPECT_TRUE(frame_->MdiArea()->subWindowList().empty());
 }
 
@@ -431,10 +431,10 @@ TEST_F(EditorTest, OnlyTheFirstHeaderlessFileOfASelectionAsksForItsFormat) {
         paths << QString::fromStdString(path);
     }
     prompts_.QueueRawFormat({8000, 3, 2});  // 16-bit little-endian stereo
-    frame_->OpenFiles(paths);
-    ASSERT_EQ(frame_->Files().size(), 3u);
+    frame_->Rooms().files.OpenFiles(paths);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 3u);
     EXPECT_EQ(prompts_.RawFormatRequests().size(), 1u);
-    for (LSVFileWindow* file : frame_->Files()) {
+    for (LSVFileWindow* file : frame_->Rooms().workspace.Files()) {
         EXPECT_EQ(file->Document().Audio().GetChannels(), 2);
         EXPECT_EQ(file->Document().Audio().GetLength(), 400);
     }
@@ -442,13 +442,13 @@ TEST_F(EditorTest, OnlyTheFirstHeaderlessFileOfASelectionAsksForItsFormat) {
 
 TEST_F(EditorTest, ExitAsksForEveryModifiedFileAndKeepsTheFrameOnCancel) {
     WriteBool("Settings", "PromptSampleAndChannels", false);
-    frame_->CmNew();
-    frame_->CmNew();
-    frame_->Files()[1]->Document().SetModified(true);
+    frame_->Rooms().files.CmNew();
+    frame_->Rooms().files.CmNew();
+    frame_->Rooms().workspace.Files()[1]->Document().SetModified(true);
     prompts_.QueueAnswer(PromptAnswer::kCancel);
     frame_->Action(1048)->trigger();
     EXPECT_TRUE(frame_->isVisible());
-    EXPECT_EQ(frame_->Files().size(), 2u);
+    EXPECT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
     ASSERT_EQ(prompts_.Asked().size(), 1u);
     EXPECT_EQ(prompts_.Asked()[0].text, "Guarde los cambios en \"Sin título 2\"?");
 
@@ -458,7 +458,7 @@ TEST_F(EditorTest, ExitAsksForEveryModifiedFileAndKeepsTheFrameOnCancel) {
     frame_->Action(1048)->trigger();
     Settle();
     EXPECT_FALSE(frame_->isVisible());
-    EXPECT_TRUE(frame_->Files().empty());
+    EXPECT_TRUE(frame_->Rooms().workspace.Files().empty());
     EXPECT_FALSE(ReadBool("MainWindow", "Maximized", true));
     EXPECT_EQ(ReadInt("MainWindow", "Width", 0), 500);
 }
@@ -555,9 +555,10 @@ TEST_F(EditorTest, TheRawFormatDialogOffersTheRatesHelpsAndRefusesARateOutOfRang
 TEST_F(EditorTest, ClosedFilesAppearInTheFileMenuAndOpenFromThere) {
     const std::string first = Copy("in_mono.wav");
     const std::string second = Copy("in_stereo.wav");
-    frame_->OpenFiles({QString::fromStdString(first), QString::fromStdString(second)});
+    frame_->Rooms().files.OpenFiles(
+        {QString::fromStdString(first), QString::fromStdString(second)});
     EXPECT_TRUE(frame_->RecentFileActions().empty());
-    ASSERT_TRUE(frame_->CmCloseAll());
+    ASSERT_TRUE(frame_->Rooms().files.CmCloseAll());
     Settle();
     std::vector<QAction*> entries = frame_->RecentFileActions();
     ASSERT_EQ(entries.size(), 2u);
@@ -575,8 +576,8 @@ TEST_F(EditorTest, ClosedFilesAppearInTheFileMenuAndOpenFromThere) {
     EXPECT_EQ(menu[menu.size() - 3], entries[1]);
 
     entries[1]->trigger();
-    ASSERT_EQ(frame_->Files().size(), 1u);
-    EXPECT_EQ(frame_->CurrentFile()->Path(), second);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile()->Path(), second);
 }
 
 TEST(FramePlacementTest, AStoredRectangleIsBroughtInsideTheDesktop) {
@@ -631,16 +632,16 @@ TEST_F(EditorTest, TheNewFileDialogRefusesRatesOutOfRange) {
     EXPECT_EQ(prompts_.Asked()[0].caption, "Error");
     EXPECT_EQ(prompts_.Asked()[0].text,
               "Las tasas de muestra deben estar entre 6000 y 96000 muestras por segundo.");
-    ASSERT_EQ(frame_->Files().size(), 1u);
-    EXPECT_EQ(frame_->CurrentFile()->Document().Audio().GetSampleRate(), 96000);
-    EXPECT_EQ(frame_->CurrentFile()->Document().Audio().GetChannels(), 2);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile()->Document().Audio().GetSampleRate(), 96000);
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile()->Document().Audio().GetChannels(), 2);
     EXPECT_EQ(ReadInt("Settings", "SelectedSampleRate", 0), 96000);
     EXPECT_EQ(ReadInt("Settings", "SelectedChannels", 0), 2);
 
     // Cancel makes nothing.
     QTimer::singleShot(0, [&] { frame_->findChild<NewWavDlg*>()->reject(); });
-    frame_->CmNew();
-    EXPECT_EQ(frame_->Files().size(), 1u);
+    frame_->Rooms().files.CmNew();
+    EXPECT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
 }
 
 }  // namespace

@@ -99,8 +99,8 @@ class EffectCommandsTest : public EditorTest {
     // A new file holding two seconds of stereo: a tone over noise, louder towards the end, with
     // an offset on the left channel.
     LSVFileWindow* OpenSignal() {
-        frame_->CmNew();
-        LSVFileWindow* file = frame_->CurrentFile();
+        frame_->Rooms().files.CmNew();
+        LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
         Frames samples;
         std::uint32_t noise = 12345;
         for (std::int32_t f = 0; f < kLength; ++f) {
@@ -260,7 +260,7 @@ TEST_F(EffectCommandsTest, EachEffectChangesTheSelectionAsItsProcessDoes) {
         EXPECT_TRUE(prompts_.Asked().empty());
 
         document.SetModified(false);
-        ASSERT_TRUE(frame_->CmCloseAll());
+        ASSERT_TRUE(frame_->Rooms().files.CmCloseAll());
         Settle();
     }
 }
@@ -359,8 +359,8 @@ TEST_F(EffectCommandsTest, ARefusedValueKeepsTheDialogOpenAndStoresNothing) {
 }
 
 TEST_F(EffectCommandsTest, ACancelledEffectLeavesTheFileAsItWas) {
-    frame_->CmNew();
-    LSVFileWindow* file = frame_->CurrentFile();
+    frame_->Rooms().files.CmNew();
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
     // Two minutes of 44.1 kHz: long enough for the cancel to come first.
     Frames noise(120 * 44100);
     for (std::size_t f = 0; f < noise.size(); ++f) {
@@ -371,7 +371,7 @@ TEST_F(EffectCommandsTest, ACancelledEffectLeavesTheFileAsItWas) {
     QTimer canceller;
     canceller.setInterval(1);
     QObject::connect(&canceller, &QTimer::timeout, [&] {
-        if (QDialog* progress = frame_->ProgressDialog().Dialog()) {
+        if (QDialog* progress = frame_->Rooms().workspace.ProgressDialog().Dialog()) {
             canceller.stop();
             QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
         }

@@ -29,8 +29,8 @@ class FileWindowViewTest : public EditorTest {
     // A new file window holding a minute of a slow sine, 700 × 400, showing one second.
     LSVFileWindow* OpenMinute() {
         WriteBool("Settings", "PromptSampleAndChannels", false);
-        frame_->CmNew();
-        LSVFileWindow* file = frame_->CurrentFile();
+        frame_->Rooms().files.CmNew();
+        LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
         std::vector<Sample> sine(kFrames);
         for (std::size_t f = 0; f < sine.size(); ++f) {
             sine[f] = static_cast<Sample>(0x30000 * std::sin(static_cast<double>(f) * 0.01));

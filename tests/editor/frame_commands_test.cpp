@@ -37,8 +37,8 @@ class FrameCommandsTest : public EditorTest {
   protected:
     // Opens the stereo test file (2003 frames at 8000 Hz) in a window of a known size.
     LSVFileWindow* OpenStereo() {
-        frame_->OpenFiles({QString::fromStdString(Copy("in_stereo.wav"))});
-        LSVFileWindow* file = frame_->CurrentFile();
+        frame_->Rooms().files.OpenFiles({QString::fromStdString(Copy("in_stereo.wav"))});
+        LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
         file->parentWidget()->resize(700, 400);
         file->WaveView()->WaitForColumns();
         return file;
@@ -171,7 +171,7 @@ TEST_F(FrameCommandsTest, ZoomAndSelectionCommandsCarryTheirIdsAndKeys) {
 
     // The display modes need two channels.
     WriteBool("Settings", "PromptSampleAndChannels", false);
-    frame_->CmNew();
+    frame_->Rooms().files.CmNew();
     EXPECT_FALSE(frame_->Action(kCmDisplayLeftRight)->isEnabled());
     EXPECT_TRUE(frame_->Action(kCmZoomIn)->isEnabled());
 }
@@ -199,13 +199,13 @@ TEST_F(FrameCommandsTest, AFileConvertedToMonoSavesAndOpensAsMono) {
 
     // Saved as Sun AU, it opens with the same frames (to the 16 bits the file keeps).
     frame_->save_answers.push_back(QString::fromStdString(scratch_.File("mono.au")));
-    ASSERT_TRUE(frame_->CmSaveAs());
+    ASSERT_TRUE(frame_->Rooms().files.CmSaveAs());
     EXPECT_FALSE(file->IsModified());
     TestFrame reader;
-    reader.SetPrompts(&prompts_);
-    reader.OpenFiles({QString::fromStdString(scratch_.File("mono.au"))});
-    ASSERT_EQ(reader.Files().size(), 1u);
-    const LCutListAudio& reopened = reader.Files()[0]->Document().Audio();
+    reader.Rooms().workspace.SetPrompts(&prompts_);
+    reader.Rooms().files.OpenFiles({QString::fromStdString(scratch_.File("mono.au"))});
+    ASSERT_EQ(reader.Rooms().workspace.Files().size(), 1u);
+    const LCutListAudio& reopened = reader.Rooms().workspace.Files()[0]->Document().Audio();
     EXPECT_EQ(reopened.GetChannels(), 1);
     EXPECT_EQ(reopened.GetSampleRate(), 8000);
     const std::vector<Sample> read = ReadList(reopened);
@@ -230,7 +230,7 @@ TEST_F(FrameCommandsTest, AVoxSaveConvertsToMonoAsAnEditThatUndoes) {
 
     prompts_.QueueRawFormat({8000, 0, 1});
     frame_->save_answers.push_back(QString::fromStdString(scratch_.File("take.vox")));
-    ASSERT_TRUE(frame_->CmSaveAs());
+    ASSERT_TRUE(frame_->Rooms().files.CmSaveAs());
     EXPECT_EQ(document.Audio().GetChannels(), 1);
     EXPECT_FALSE(file->IsModified());
     EXPECT_EQ(document.UndoMenuText(), "Deshacer Convertir a Mono\tCtrl+Z");
@@ -240,7 +240,7 @@ TEST_F(FrameCommandsTest, AVoxSaveConvertsToMonoAsAnEditThatUndoes) {
 
     prompts_.QueueRawFormat({8000, 0, 1});
     frame_->save_answers.push_back(QString::fromStdString(scratch_.File("missing/take.vox")));
-    EXPECT_FALSE(frame_->CmSaveAs());
+    EXPECT_FALSE(frame_->Rooms().files.CmSaveAs());
     EXPECT_EQ(ReadList(document.Audio()), stereo);
     EXPECT_FALSE(document.CanUndo());
 }
@@ -297,8 +297,8 @@ TEST_F(FrameCommandsTest, TheRateDialogRefusesRatesOutOfRangeAndConvertsTheDocum
 
 TEST_F(FrameCommandsTest, ACancelledConversionLeavesTheFileAsItWas) {
     WriteBool("Settings", "PromptSampleAndChannels", false);
-    frame_->CmNew();
-    LSVFileWindow* file = frame_->CurrentFile();
+    frame_->Rooms().files.CmNew();
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
     // Two minutes of 44.1 kHz: long enough for the cancel to come first.
     std::vector<Sample> noise(120 * 44100);
     for (std::size_t f = 0; f < noise.size(); ++f) {
@@ -316,7 +316,7 @@ TEST_F(FrameCommandsTest, ACancelledConversionLeavesTheFileAsItWas) {
     QTimer canceller;
     canceller.setInterval(1);
     QObject::connect(&canceller, &QTimer::timeout, [&] {
-        if (QDialog* progress = frame_->ProgressDialog().Dialog()) {
+        if (QDialog* progress = frame_->Rooms().workspace.ProgressDialog().Dialog()) {
             canceller.stop();
             QTest::mouseClick(progress->findChild<QPushButton*>("cancel"), Qt::LeftButton);
         }
@@ -336,7 +336,7 @@ TEST_F(FrameCommandsTest, TheWindowMenuCascadesAndTiles) {
     WriteBool("Settings", "PromptSampleAndChannels", false);
     frame_->resize(900, 700);
     for (int n = 0; n < 3; ++n) {
-        frame_->CmNew();
+        frame_->Rooms().files.CmNew();
     }
     const QList<QMdiSubWindow*> windows = frame_->MdiArea()->subWindowList();
     ASSERT_EQ(windows.size(), 3);
@@ -395,11 +395,11 @@ TEST_F(FrameCommandsTest, TheTwelfthClosedFileTakesTheOldestRecentEntry) {
         WriteInt("Recent", "RecentFileDate" + std::to_string(n + 1), 1000 + n);
     }
     // Reopening the first only refreshes its date: it keeps its place.
-    frame_->OpenFiles({QString::fromStdString(paths[0])});
-    ASSERT_TRUE(frame_->CmClose());
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(paths[0])});
+    ASSERT_TRUE(frame_->Rooms().files.CmClose());
     Settle();
-    frame_->OpenFiles({QString::fromStdString(paths[11])});
-    ASSERT_TRUE(frame_->CmClose());
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(paths[11])});
+    ASSERT_TRUE(frame_->Rooms().files.CmClose());
     Settle();
     const std::vector<QAction*> entries = frame_->RecentFileActions();
     ASSERT_EQ(entries.size(), 11u);
@@ -417,8 +417,8 @@ TEST_F(FrameCommandsTest, ASecondStartOpensItsFileInTheFirstFrame) {
     frame_->showMinimized();
     const std::string path = Copy("in_mono.wav");
     ASSERT_TRUE(HandOverToRunningInstance(name, {QString::fromStdString(path)}));
-    ASSERT_TRUE(PumpEventsUntil([&] { return frame_->Files().size() == 1; }));
-    EXPECT_EQ(frame_->CurrentFile()->Path(), path);
+    ASSERT_TRUE(PumpEventsUntil([&] { return frame_->Rooms().workspace.Files().size() == 1; }));
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile()->Path(), path);
     EXPECT_FALSE(frame_->isMinimized());
 }
 

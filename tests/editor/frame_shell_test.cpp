@@ -46,8 +46,8 @@ class FrameShellTest : public EditorTest {
         if (!std::filesystem::exists(path)) {
             Copy(name);
         }
-        frame_->OpenFiles({QString::fromStdString(path)});
-        return frame_->CurrentFile();
+        frame_->Rooms().files.OpenFiles({QString::fromStdString(path)});
+        return frame_->Rooms().workspace.CurrentFile();
     }
     QMdiSubWindow* Active() { return frame_->MdiArea()->activeSubWindow(); }
 };
@@ -77,15 +77,15 @@ TEST_F(FrameShellTest, ASecondProgramHandsOverItsFilesWhileAModifiedFileIsOpen) 
     ASSERT_TRUE(ended);
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);  // it handed over rather than starting an editor
-    ASSERT_TRUE(
-        PumpEventsUntil([&] { return frame_->Files().size() == 3; }, std::chrono::seconds(5)));
+    ASSERT_TRUE(PumpEventsUntil([&] { return frame_->Rooms().workspace.Files().size() == 3; },
+                                std::chrono::seconds(5)));
     // The first frame lives on with its edit and both files.
     Settle();
-    EXPECT_EQ(frame_->Files()[0], edited);
+    EXPECT_EQ(frame_->Rooms().workspace.Files()[0], edited);
     EXPECT_TRUE(edited->IsModified());
     EXPECT_EQ(edited->Document().Audio().GetChannels(), 1);
-    EXPECT_EQ(frame_->Files()[1]->Path(), mono.toStdString());
-    EXPECT_EQ(frame_->Files()[2]->Path(), deep.toStdString());
+    EXPECT_EQ(frame_->Rooms().workspace.Files()[1]->Path(), mono.toStdString());
+    EXPECT_EQ(frame_->Rooms().workspace.Files()[2]->Path(), deep.toStdString());
 }
 
 TEST_F(FrameShellTest, AnOpenedFileShowsItsWaveAtAUsableSizeAndTheBarFits) {
@@ -118,7 +118,7 @@ TEST_F(FrameShellTest, AnOpenedFileShowsItsWaveAtAUsableSizeAndTheBarFits) {
     EXPECT_FALSE(placed->isMaximized());
     EXPECT_GT(placed->x(), window->x());
     EXPECT_GT(placed->y(), window->y());
-    ASSERT_TRUE(frame_->CmCloseAll());
+    ASSERT_TRUE(frame_->Rooms().files.CmCloseAll());
     Settle();
     frame_->resize(600, 400);
     LSVFileWindow* next = Open("in_mono.wav");
@@ -141,7 +141,7 @@ TEST_F(FrameShellTest, AConversionKeepsItsWindowActiveAndCloseClosesThatOne) {
     frame_->Action(kCmMono)->trigger();
     EXPECT_EQ(target->Document().Audio().GetChannels(), 1);
     EXPECT_EQ(Active(), WindowOf(target));
-    EXPECT_EQ(frame_->CurrentFile(), target);
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile(), target);
 
     // The rate conversion asks first; its dialog goes and the window stays active.
     QTimer::singleShot(0, [] {
@@ -160,8 +160,8 @@ TEST_F(FrameShellTest, AConversionKeepsItsWindowActiveAndCloseClosesThatOne) {
     Settle();
     ASSERT_EQ(prompts_.Asked().size(), 1u);
     EXPECT_NE(prompts_.Asked()[0].text.find("in_stereo.wav"), std::string::npos);
-    ASSERT_EQ(frame_->Files().size(), 1u);
-    EXPECT_EQ(frame_->Files()[0], other);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
+    EXPECT_EQ(frame_->Rooms().workspace.Files()[0], other);
 }
 
 TEST_F(FrameShellTest, TheCommandTableBuildsUnambiguousKeysAndAToolBarOfPictures) {
@@ -211,12 +211,12 @@ TEST_F(FrameShellTest, TheWindowMenuListsTheFilesTitlesMarkChangesAndCtrlTabMove
     EXPECT_TRUE(entries[1]->isChecked());
     entries[0]->trigger();
     EXPECT_EQ(Active(), WindowOf(first));
-    EXPECT_EQ(frame_->CurrentFile(), first);
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile(), first);
 
     QApplication::setActiveWindow(frame_.get());
     QTest::keyClick(frame_.get(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(Active(), WindowOf(second));
-    EXPECT_EQ(frame_->CurrentFile(), second);
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile(), second);
 }
 
 TEST_F(FrameShellTest, FilesDroppedOnTheFrameOpen) {
@@ -230,7 +230,7 @@ TEST_F(FrameShellTest, FilesDroppedOnTheFrameOpen) {
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(target, &drop);
-    ASSERT_TRUE(PumpEventsUntil([&] { return frame_->Files().size() == 2; }));
+    ASSERT_TRUE(PumpEventsUntil([&] { return frame_->Rooms().workspace.Files().size() == 2; }));
 }
 
 TEST(QtTranslationsTest, StandardButtonsSpeakSpanish) {

@@ -50,8 +50,8 @@ class InsertMixCommandsTest : public EditorTest {
     ~InsertMixCommandsTest() override { QApplication::clipboard()->clear(); }
 
     LSVFileWindow* OpenStereo() {
-        frame_->OpenFiles({kStereoFile});
-        return frame_->CurrentFile();
+        frame_->Rooms().files.OpenFiles({kStereoFile});
+        return frame_->Rooms().workspace.CurrentFile();
     }
 
     // The next dialog gets `value` in its field named `field` (none: as it is), is shown to
@@ -170,7 +170,7 @@ TEST_F(InsertMixCommandsTest, EachCommandChangesTheFileAndUndoAndRedoFollow) {
         EXPECT_TRUE(ReadList(file->Document().Audio()) == after);
 
         file->Document().SetModified(false);
-        ASSERT_TRUE(frame_->CmCloseAll());
+        ASSERT_TRUE(frame_->Rooms().files.CmCloseAll());
         Settle();
     }
 }

@@ -68,8 +68,8 @@ void Click(QWidget& dialog, const char* button) {
 class MacroKeysTest : public EditorTest {
   protected:
     LSVFileWindow* OpenStereo() {
-        frame_->OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
-        return frame_->CurrentFile();
+        frame_->Rooms().files.OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
+        return frame_->Rooms().workspace.CurrentFile();
     }
     void Select(LSVFileWindow* file, std::int32_t from, std::int32_t to) {
         file->SetSelection(from, to);
@@ -135,7 +135,7 @@ TEST_F(MacroKeysTest, AMacroBuiltOnThePageRunsItsDialogsInTurnFromTheKeyAndAfter
     for (const MacroCommand& command : MacroCommands()) {
         EXPECT_NE(FindCommand(command.id), nullptr) << command.name;
     }
-    LKeysPage page(frame_->Macros(), prompts_);
+    LKeysPage page(frame_->Rooms().tools.Macros(), prompts_);
     page.show();
     EXPECT_EQ(page.List()->topLevelItemCount(), 0);
 
@@ -170,18 +170,18 @@ TEST_F(MacroKeysTest, AMacroBuiltOnThePageRunsItsDialogsInTurnFromTheKeyAndAfter
     ASSERT_EQ(page.List()->topLevelItemCount(), 1);
     EXPECT_EQ(page.List()->topLevelItem(0)->text(0), "Ctrl+Shift+F5");
     EXPECT_EQ(page.List()->topLevelItem(0)->text(1), "Amplificador, Normalizador");
-    EXPECT_TRUE(frame_->Macros().empty());  // until OK
+    EXPECT_TRUE(frame_->Rooms().tools.Macros().empty());  // until OK
 
     ASSERT_TRUE(page.CmOk());
     const LSVMacroKeys macro{0x74 | kCtrlBit | kShiftBit, {4001, 4002}};
-    EXPECT_EQ(frame_->Macros(), std::vector<LSVMacroKeys>{macro});
+    EXPECT_EQ(frame_->Rooms().tools.Macros(), std::vector<LSVMacroKeys>{macro});
 
     // The next start has the macro from its first key press.
     frame_.reset();
     frame_ = std::make_unique<TestFrame>(recording_);
-    frame_->SetPrompts(&prompts_);
+    frame_->Rooms().workspace.SetPrompts(&prompts_);
     frame_->show();
-    EXPECT_EQ(frame_->Macros(), std::vector<LSVMacroKeys>{macro});
+    EXPECT_EQ(frame_->Rooms().tools.Macros(), std::vector<LSVMacroKeys>{macro});
 
     LSVFileWindow* file = OpenStereo();
     const std::int32_t length = file->Document().Audio().GetLength();
@@ -212,7 +212,7 @@ TEST_F(MacroKeysTest, AMacroKeyRunsInsteadOfTheBuiltInKeyAndOnceWhileHeld) {
     EXPECT_EQ(file->Document().Audio().GetLength(), 600);
     file->Document().Undo();
 
-    frame_->Macros() = {{'T' | kCtrlBit, {kCmDCOffsetCorrection}}};
+    frame_->Rooms().tools.Macros() = {{'T' | kCtrlBit, {kCmDCOffsetCorrection}}};
     Select(file, 300, 900);
     QTest::keyPress(frame_.get(), Qt::Key_T, Qt::ControlModifier);
     // The repeats of a held key: the shortcut check is taken (no trim) and the macro is not run.
@@ -233,15 +233,15 @@ TEST_F(MacroKeysTest, AMacroKeyRunsInsteadOfTheBuiltInKeyAndOnceWhileHeld) {
 
 TEST_F(MacroKeysTest, ADamagedFileIsSaidAndAFileThatCannotBeWrittenKeepsThePageOpen) {
     // One byte 0: no macros and nothing said.
-    frame_->Macros() = {{'T' | kCtrlBit, {2007}}};
+    frame_->Rooms().tools.Macros() = {{'T' | kCtrlBit, {2007}}};
     PutKeysFile({0});
     {
-        LKeysPage page(frame_->Macros(), prompts_);
+        LKeysPage page(frame_->Rooms().tools.Macros(), prompts_);
         EXPECT_TRUE(page.CmOk());  // never shown: nothing read or written
-        EXPECT_EQ(frame_->Macros().size(), 1u);
+        EXPECT_EQ(frame_->Rooms().tools.Macros().size(), 1u);
         page.show();
         EXPECT_EQ(page.List()->topLevelItemCount(), 0);
-        EXPECT_TRUE(frame_->Macros().empty());
+        EXPECT_TRUE(frame_->Rooms().tools.Macros().empty());
     }
     EXPECT_TRUE(prompts_.Asked().empty());
 
@@ -249,31 +249,31 @@ TEST_F(MacroKeysTest, ADamagedFileIsSaidAndAFileThatCannotBeWrittenKeepsThePageO
     // on.
     PutKeysFile({1, 0x54, 0, 2, 0, 1, 0xD7, 7, 0, 0});
     {
-        LKeysPage page(frame_->Macros(), prompts_);
+        LKeysPage page(frame_->Rooms().tools.Macros(), prompts_);
         page.show();
         EXPECT_EQ(page.List()->topLevelItemCount(), 0);
     }
     EXPECT_EQ(Asked(kKeysFileVersionMessage), 1u);
     frame_.reset();
     frame_ = std::make_unique<TestFrame>(recording_);
-    frame_->SetPrompts(&prompts_);
+    frame_->Rooms().workspace.SetPrompts(&prompts_);
     frame_->show();
     QTest::qWait(50);
     EXPECT_EQ(Asked(kKeysFileVersionMessage), 2u);
-    EXPECT_TRUE(frame_->Macros().empty());
+    EXPECT_TRUE(frame_->Rooms().tools.Macros().empty());
     EXPECT_NE(OpenStereo(), nullptr);
 
     // The data folder is a file: OK says it cannot write and the frame keeps its list.
     const std::string blocker = scratch_.File("not-a-folder");
     std::ofstream(blocker).put('x');
     WriteString("Folders", "Current", blocker);
-    LKeysPage page(frame_->Macros(), prompts_);
+    LKeysPage page(frame_->Rooms().tools.Macros(), prompts_);
     page.show();
-    frame_->Macros() = {{'T' | kCtrlBit, {2007}}};
-    const std::vector<LSVMacroKeys> kept = frame_->Macros();
+    frame_->Rooms().tools.Macros() = {{'T' | kCtrlBit, {2007}}};
+    const std::vector<LSVMacroKeys> kept = frame_->Rooms().tools.Macros();
     EXPECT_FALSE(page.CmOk());
     EXPECT_EQ(Asked(kKeysFileWriteMessage), 1u);
-    EXPECT_EQ(frame_->Macros(), kept);
+    EXPECT_EQ(frame_->Rooms().tools.Macros(), kept);
 }
 
 }  // namespace

@@ -123,8 +123,8 @@ TEST_F(MenuEnablingTest, EveryCommandFollowsTheRuleOfWhatItNeeds) {
 
     WriteBool("Settings", "PromptSampleAndChannels", false);
     WriteBool("Settings", "AutoPlaybackAfterEffects", false);
-    frame_->CmNew();
-    LSVFileWindow* mono = frame_->CurrentFile();
+    frame_->Rooms().files.CmNew();
+    LSVFileWindow* mono = frame_->Rooms().workspace.CurrentFile();
     mono->Document().Audio() = FromSamples(std::vector<Sample>(8000, 0x1000), 1, 8000);
     mono->RefreshView();
     Expect({"a mono file", true});
@@ -135,16 +135,16 @@ TEST_F(MenuEnablingTest, EveryCommandFollowsTheRuleOfWhatItNeeds) {
         }
     }
 
-    frame_->ModifySelection(0, 0, 500);
+    frame_->Rooms().workspace.ModifySelection(0, 0, 500);
     Expect({"a selection of nothing at the start", true});
-    frame_->ModifySelection(5, 5, 500);
+    frame_->Rooms().workspace.ModifySelection(5, 5, 500);
     Expect({"a selection of nothing inside", true});
-    frame_->ModifySelection(0, 7, 500);
+    frame_->Rooms().workspace.ModifySelection(0, 7, 500);
     Expect({"a selection", true, false, false, false, false, true});
     Run(kCmCopy);  // 7 frames at 8000 Hz: less than a millisecond
     Expect({"too short a clipboard", true, false, false, false, false, true});
 
-    frame_->ModifySelection(0, 8, 500);
+    frame_->Rooms().workspace.ModifySelection(0, 8, 500);
     Run(kCmCopy);
     Expect({"a clipboard", true, false, false, false, false, true, true});
     Run(kCmCut);
@@ -152,7 +152,7 @@ TEST_F(MenuEnablingTest, EveryCommandFollowsTheRuleOfWhatItNeeds) {
     Run(kCmUndo);
     Expect({"after its undo", true, false, false, true, false, true, true});
 
-    frame_->OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
     Expect({"a stereo file", true, false, false, false, true, false, true});
 }
 

@@ -25,8 +25,8 @@ class MouseSelectionTest : public EditorTest {
     void SetUp() override {
         WriteBool("Settings", "PromptSampleAndChannels", false);
         WriteBool("Settings", "AutoPlaybackAfterEffects", false);
-        frame_->CmNew();
-        file_ = frame_->CurrentFile();
+        frame_->Rooms().files.CmNew();
+        file_ = frame_->Rooms().workspace.CurrentFile();
         file_->Document().Audio() = FromSamples(std::vector<Sample>(kFrames, 0x20000), 1, kRate);
         file_->parentWidget()->resize(700, 400);
         file_->ViewWholeDocument();
@@ -120,7 +120,7 @@ TEST_F(MouseSelectionTest, ADragIsDrawnWhereItWentAndTheFieldsFollowOnceItSettle
 // A press near a mark drags that mark alone, past the other one if the pointer goes there; a
 // click on a mark leaves the selection. Over a mark the pointer says it can be dragged.
 TEST_F(MouseSelectionTest, AMarkDraggedByItsEdgeMovesAloneAndSwapsPastTheOther) {
-    frame_->ModifySelection(20000, 40000, 0);
+    frame_->Rooms().workspace.ModifySelection(20000, 40000, 0);
     const int right = XOf(40000);
 
     QTest::mouseMove(view_, At(right + 2));
@@ -151,7 +151,7 @@ TEST_F(MouseSelectionTest, AMarkDraggedByItsEdgeMovesAloneAndSwapsPastTheOther) 
 TEST_F(MouseSelectionTest, AMarkDraggedPastTheSideScrollsAndKeepsTheOtherMark) {
     file_->SetSelection(16000, 48000);
     file_->ZoomSelection();
-    frame_->ModifySelection(8000, 40000, 0);
+    frame_->Rooms().workspace.ModifySelection(8000, 40000, 0);
     Settle();
     ASSERT_EQ(file_->View(), (ViewRange{16000, 48000}));
 
@@ -166,7 +166,7 @@ TEST_F(MouseSelectionTest, AMarkDraggedPastTheSideScrollsAndKeepsTheOtherMark) {
 // Shift and a click extend the selection from its far end to the click; with no selection, from
 // the cursor.
 TEST_F(MouseSelectionTest, AShiftClickExtendsFromTheFarEndOrFromTheCursor) {
-    frame_->ModifySelection(0, 0, 12000);
+    frame_->Rooms().workspace.ModifySelection(0, 0, 12000);
     const int x1 = XOf(30000);
     QTest::mouseClick(view_, Qt::LeftButton, Qt::ShiftModifier, At(x1));
     EXPECT_EQ(Selection(), std::pair(12000, FrameAt(x1)));

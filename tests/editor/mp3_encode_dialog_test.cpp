@@ -16,8 +16,8 @@
 #include <sstream>
 
 #include "core/settings.h"
+#include "editor/common/mp3_encode_dialog.h"
 #include "editor/common/qt_runtime.h"
-#include "editor/files/mp3_encode_dialog.h"
 #include "formats/mp3_encoder_settings.h"
 #include "tests/editor/editor_fixture.h"
 
@@ -199,10 +199,10 @@ TEST_F(EditorTest, SaveAsMp3AsksThroughTheDialogAndEncodesWithTheChosenRate) {
     testing::ScopedEnv tmpdir("TMPDIR", scratch_.File("tmp"));
     WriteString("Components/mp3kx", "Path", SONVARA_MP3_STAND_IN);
     Mp3DialogPrompts prompts(frame_.get());
-    frame_->SetPrompts(&prompts);
+    frame_->Rooms().workspace.SetPrompts(&prompts);
 
-    frame_->OpenFiles({QString::fromStdString(Copy("in_stereo.wav"))});
-    LSVFileWindow* file = frame_->CurrentFile();
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(Copy("in_stereo.wav"))});
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
     ASSERT_NE(file, nullptr);
     QObject owner;
     WhenShown(&owner, [](LMp3EncodeDlg* dialog) {
@@ -212,7 +212,7 @@ TEST_F(EditorTest, SaveAsMp3AsksThroughTheDialogAndEncodesWithTheChosenRate) {
     });
     const std::string target = scratch_.File("copy.mp3");
     frame_->save_answers.push_back(QString::fromStdString(target));
-    ASSERT_TRUE(frame_->CmSaveAs());
+    ASSERT_TRUE(frame_->Rooms().files.CmSaveAs());
     EXPECT_TRUE(prompts.Asked().empty());
     EXPECT_EQ(file->Path(), target);
     EXPECT_TRUE(std::filesystem::exists(target));

@@ -94,7 +94,7 @@ class PointListDialogTest : public EditorTest {
 
     // Lets the output play `frames` more frames and waits until the player has heard them.
     void Play(std::int32_t frames) {
-        LSoundPlayer& player = frame_->Transport().Player();
+        LSoundPlayer& player = frame_->Rooms().transport.Transport().Player();
         const std::int32_t target = player.HeardPosition() + frames;
         ASSERT_TRUE(recording_->Step(frames));
         EXPECT_TRUE(testing::PumpEventsUntil([&] { return player.HeardPosition() >= target; },
@@ -109,8 +109,8 @@ class PointListDialogTest : public EditorTest {
     // Frames [from, to) of the open document through the envelope of `points`.
     std::vector<std::int16_t> Enveloped(const PointList& points, std::int32_t from,
                                         std::int32_t to) {
-        LSoundSourceRef source = EnvelopeSource(points, kSelection)(
-            LSoundSourceRef(new LSRCCutListAudio(frame_->CurrentFile()->Document().Audio())));
+        LSoundSourceRef source = EnvelopeSource(points, kSelection)(LSoundSourceRef(
+            new LSRCCutListAudio(frame_->Rooms().workspace.CurrentFile()->Document().Audio())));
         source->Seek(from);
         std::vector<Sample> samples(static_cast<std::size_t>(to - from));
         source->Read(samples.data(), to - from);
@@ -209,10 +209,10 @@ TEST_F(PointListDialogTest, TheReadOutsGiveFrequencyOrTimeAndLevel) {
 TEST_F(PointListDialogTest, APreviewPlaysTheCurveAndACurveDrawnWhileItPlaysIsHeard) {
     WriteBool("Settings", "PromptSampleAndChannels", false);
     WriteInt("Settings", "DefaultSampleRate", kRate);
-    frame_->CmNew();
-    frame_->CurrentFile()->Document().Audio() = Staircase(4 * kRate);
-    frame_->CurrentFile()->SetSelection(kSelection.start, kSelection.end);
-    std::unique_ptr<LEffectPreview> preview = frame_->MakeEffectPreview();
+    frame_->Rooms().files.CmNew();
+    frame_->Rooms().workspace.CurrentFile()->Document().Audio() = Staircase(4 * kRate);
+    frame_->Rooms().workspace.CurrentFile()->SetSelection(kSelection.start, kSelection.end);
+    std::unique_ptr<LEffectPreview> preview = frame_->Rooms().transport.MakeEffectPreview();
     ASSERT_NE(preview, nullptr);
     auto dialog = Make(false, preview.get());
 

@@ -13,7 +13,7 @@
 #include "audio/wav/wave_file_format.h"
 #include "editor/places/assemble_region_dialog.h"
 #include "editor/places/bookmark_dialog.h"
-#include "editor/places/frame_places.h"
+#include "editor/places/place_controller.h"
 #include "editor/places/region_dialog.h"
 #include "project/record_fields.h"
 #include "tests/editor/editor_fixture.h"
@@ -28,7 +28,7 @@ QString Q(const std::string& text) {
 
 class ProjectCommandsTest : public EditorTest {
   protected:
-    FramePlaces& Places() { return frame_->Places(); }
+    PlaceLists& Places() { return frame_->Rooms().places.Places(); }
     // The frame's own caption, without the maximized file window's name that Qt adds.
     QString Caption() const { return frame_->windowTitle().section(" - [", 0, 0); }
 
@@ -42,7 +42,7 @@ class ProjectCommandsTest : public EditorTest {
 
     // A bookmark named `name` at `frame` of the current file.
     void SetBookMark(const std::string& name, std::int32_t frame) {
-        frame_->ModifySelection(frame, frame, frame);
+        frame_->Rooms().workspace.ModifySelection(frame, frame, frame);
         frame_->name_answers.push_back(name);
         Run(kCmSetBookMark);
     }
@@ -63,18 +63,18 @@ class ProjectCommandsTest : public EditorTest {
 TEST_F(ProjectCommandsTest, AProjectComesBackAsItWasSaved) {
     const std::string stereo = Copy("in_stereo.wav");
     const std::string mono = Copy("in_mono.wav");
-    frame_->OpenFiles({Q(stereo), Q(mono)});
-    ASSERT_EQ(frame_->Files().size(), 2u);
-    LSVFileWindow* first = frame_->Files()[0];
-    frame_->Activate(first);
+    frame_->Rooms().files.OpenFiles({Q(stereo), Q(mono)});
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
+    LSVFileWindow* first = frame_->Rooms().workspace.Files()[0];
+    frame_->Rooms().workspace.Activate(first);
     SetBookMark("uno", 800);
     SetBookMark("dos", 1600);
     first->ZoomIn();
-    frame_->ModifySelection(400, 1200, 400);
+    frame_->Rooms().workspace.ModifySelection(400, 1200, 400);
     frame_->name_answers.push_back("estrofa");
     Run(kCmSetRegion);
-    LSVFileWindow* second = frame_->Files()[1];
-    frame_->Activate(second);
+    LSVFileWindow* second = frame_->Rooms().workspace.Files()[1];
+    frame_->Rooms().workspace.Activate(second);
     SetBookMark("tres", 40);
 
     struct Kept {
@@ -83,7 +83,7 @@ TEST_F(ProjectCommandsTest, AProjectComesBackAsItWasSaved) {
         std::vector<Sample> audio;
     };
     std::vector<Kept> kept;
-    for (LSVFileWindow* file : frame_->Files()) {
+    for (LSVFileWindow* file : frame_->Rooms().workspace.Files()) {
         kept.push_back(
             {file->Path(), file->Document().Positions(), ReadList(file->Document().Audio())});
     }
@@ -100,23 +100,23 @@ TEST_F(ProjectCommandsTest, AProjectComesBackAsItWasSaved) {
     Run(kCmCloseProject);
     ASSERT_EQ(prompts_.Asked().size(), asked + 1);  // the modified files asked nothing
     EXPECT_EQ(prompts_.Asked().back().text, "¿Guardar los cambios del actual proyecto?");
-    EXPECT_TRUE(frame_->Files().empty());
+    EXPECT_TRUE(frame_->Rooms().workspace.Files().empty());
     EXPECT_TRUE(Places().bookmarks.empty());
     EXPECT_TRUE(Places().regions.empty());
     EXPECT_EQ(Caption(), "Sonvara");
 
     frame_->project_answers.push_back(Q(project));
     Run(kCmOpenProject);
-    ASSERT_EQ(frame_->Files().size(), 2u);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {
-        LSVFileWindow* file = frame_->Files()[i];
+        LSVFileWindow* file = frame_->Rooms().workspace.Files()[i];
         EXPECT_EQ(file->Path(), kept[i].path);
         EXPECT_EQ(file->Document().Positions(), kept[i].positions);
         EXPECT_EQ(ReadList(file->Document().Audio()), kept[i].audio);
         EXPECT_EQ(file->View().end - file->View().start,
                   kept[i].positions.view_end - kept[i].positions.view_start);
     }
-    EXPECT_EQ(frame_->CurrentFile(), frame_->Files()[1]);
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile(), frame_->Rooms().workspace.Files()[1]);
     EXPECT_EQ(BookMarkNames(), (std::vector<std::string>{"uno", "dos", "tres"}));
     ASSERT_EQ(Places().regions.size(), 1u);
     EXPECT_EQ(Places().regions[0].name, "estrofa");
@@ -125,7 +125,7 @@ TEST_F(ProjectCommandsTest, AProjectComesBackAsItWasSaved) {
     EXPECT_EQ(Caption(), "Sonvara - sesión");
 
     // The views draw the first file's marks by name, the region as a span, at their frames.
-    LSVWaveWindow* view = frame_->Files()[0]->WaveView();
+    LSVWaveWindow* view = frame_->Rooms().workspace.Files()[0]->WaveView();
     std::vector<QString> drawn;
     for (const WavePlace& place : view->Places()) {
         drawn.push_back(place.name);
@@ -133,7 +133,7 @@ TEST_F(ProjectCommandsTest, AProjectComesBackAsItWasSaved) {
     EXPECT_EQ(drawn, (std::vector<QString>{"estrofa", "uno", "dos"}));
     EXPECT_EQ(view->Places()[0].start, 400);
     EXPECT_EQ(view->Places()[0].end, 1200);
-    EXPECT_EQ(frame_->Files()[1]->Overview()->Places().size(), 1u);
+    EXPECT_EQ(frame_->Rooms().workspace.Files()[1]->Overview()->Places().size(), 1u);
 }
 
 // A project file of another version shows the version message and the load message, and opens
@@ -147,7 +147,7 @@ TEST_F(ProjectCommandsTest, AProjectOfAnotherVersionOpensNothing) {
     EXPECT_EQ(prompts_.Asked()[0].caption, "Error de Archivo");
     EXPECT_EQ(prompts_.Asked()[0].text, kStoredVersionMessage);
     EXPECT_EQ(prompts_.Asked()[1].caption, "Error");
-    EXPECT_TRUE(frame_->Files().empty());
+    EXPECT_TRUE(frame_->Rooms().workspace.Files().empty());
     EXPECT_EQ(Caption(), "Sonvara");
 }
 
@@ -157,8 +157,8 @@ TEST_F(ProjectCommandsTest, AProjectOfAnotherVersionOpensNothing) {
 // file, which brings the marks back when the file opens again.
 TEST_F(ProjectCommandsTest, BookMarksAreKeptVisitedAndStoredBesideTheFile) {
     const std::string stereo = Copy("in_stereo.wav");
-    frame_->OpenFiles({Q(stereo)});
-    LSVFileWindow* file = frame_->CurrentFile();
+    frame_->Rooms().files.OpenFiles({Q(stereo)});
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
     SetBookMark("a", 800);
     prompts_.QueueAnswer(PromptAnswer::kNo);
     SetBookMark("a", 1600);
@@ -179,7 +179,7 @@ TEST_F(ProjectCommandsTest, BookMarksAreKeptVisitedAndStoredBesideTheFile) {
     ASSERT_EQ(window->List()->topLevelItemCount(), 3);
     EXPECT_EQ(window->List()->topLevelItem(1)->text(1), "0:00:00.050");
     window->List()->setCurrentItem(window->List()->topLevelItem(1));
-    frame_->ModifySelection(10, 20, 10);
+    frame_->Rooms().workspace.ModifySelection(10, 20, 10);
     window->CmGoTo();
     EXPECT_EQ(file->Document().Positions().cursor, 400);
     EXPECT_EQ(file->WaveView()->PositionStart(), 400);
@@ -189,7 +189,7 @@ TEST_F(ProjectCommandsTest, BookMarksAreKeptVisitedAndStoredBesideTheFile) {
     EXPECT_EQ(Places().bookmarks[2].visits, 2);
     EXPECT_GT(Places().bookmarks[2].last_visit, 1u);
     EXPECT_EQ(file->Document().Positions().cursor, 400);
-    EXPECT_EQ(frame_->CurrentFile(), file);
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile(), file);
 
     Run(kCmSave);
     const std::string list = scratch_.File("in_stereo.wbm");
@@ -197,7 +197,7 @@ TEST_F(ProjectCommandsTest, BookMarksAreKeptVisitedAndStoredBesideTheFile) {
     EXPECT_EQ(std::filesystem::file_size(list), 2 + 2 * kBookMarkBytes);
     Run(kCmClose);
     EXPECT_EQ(BookMarkNames(), (std::vector<std::string>{"lejos"}));
-    frame_->OpenFiles({Q(stereo)});
+    frame_->Rooms().files.OpenFiles({Q(stereo)});
     EXPECT_EQ(BookMarkNames(), (std::vector<std::string>{"lejos", "a", "a"}));
 }
 
@@ -221,9 +221,9 @@ TEST_F(ProjectCommandsTest, RegionsAreCopiedSavedAndAssembled) {
     window->List()->topLevelItem(2)->setSelected(true);
     EXPECT_TRUE(window->CopyButton()->isEnabled());
     window->CmCopyToNew();
-    ASSERT_EQ(frame_->Files().size(), 1u);
-    EXPECT_TRUE(frame_->CurrentFile()->IsModified());
-    EXPECT_EQ(ReadList(frame_->CurrentFile()->Document().Audio()),
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
+    EXPECT_TRUE(frame_->Rooms().workspace.CurrentFile()->IsModified());
+    EXPECT_EQ(ReadList(frame_->Rooms().workspace.CurrentFile()->Document().Audio()),
               ReadList(Places().regions[2].audio));
 
     const std::string saved = scratch_.File("region.wav");
@@ -232,7 +232,7 @@ TEST_F(ProjectCommandsTest, RegionsAreCopiedSavedAndAssembled) {
     window->CmSave();
     EXPECT_EQ(LoadedLength(saved), 8000);
 
-    AssembleRegionDlg dialog(*frame_);
+    AssembleRegionDlg dialog(frame_->Rooms().places);
     dialog.Regions()->item(2)->setSelected(true);
     dialog.CmAdd();
     dialog.Regions()->clearSelection();
@@ -240,24 +240,24 @@ TEST_F(ProjectCommandsTest, RegionsAreCopiedSavedAndAssembled) {
     dialog.Regions()->item(1)->setSelected(true);
     dialog.CmAdd();
     EXPECT_EQ(dialog.Order(), (std::vector<std::size_t>{2, 0, 1}));
-    ASSERT_TRUE(frame_->AssembleRegions(dialog.Order()));
-    const LCutListAudio& assembled = frame_->CurrentFile()->Document().Audio();
+    ASSERT_TRUE(frame_->Rooms().places.AssembleRegions(dialog.Order()));
+    const LCutListAudio& assembled = frame_->Rooms().workspace.CurrentFile()->Document().Audio();
     EXPECT_EQ(assembled.GetLength(), 28800);
     EXPECT_EQ(ReadList(assembled)[10400], 0 * 16);
     EXPECT_EQ(ReadList(assembled)[10401], 1 * 16);
     EXPECT_EQ(ReadList(assembled)[0], 200000 * 16);
 
     WriteBool("Settings", "AutoGap", false);
-    ASSERT_TRUE(frame_->AssembleRegions({0, 1, 2}));
-    EXPECT_EQ(frame_->CurrentFile()->Document().Audio().GetLength(), 24000);
-    EXPECT_EQ(frame_->Files().size(), 3u);
+    ASSERT_TRUE(frame_->Rooms().places.AssembleRegions({0, 1, 2}));
+    EXPECT_EQ(frame_->Rooms().workspace.CurrentFile()->Document().Audio().GetLength(), 24000);
+    EXPECT_EQ(frame_->Rooms().workspace.Files().size(), 3u);
 }
 
 // A bookmark's name in the main view, dragged with the mouse, moves the bookmark where it is let
 // go; the file becomes modified.
 TEST_F(ProjectCommandsTest, ABookMarkDraggedByItsNameMoves) {
-    frame_->OpenFiles({Q(Copy("in_stereo.wav"))});
-    LSVFileWindow* file = frame_->CurrentFile();
+    frame_->Rooms().files.OpenFiles({Q(Copy("in_stereo.wav"))});
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
     SetBookMark("marca", 400);
     file->Document().SetModified(false);
     LSVWaveWindow* view = file->WaveView();

@@ -35,7 +35,7 @@ class RecordCommandTest : public EditorTest {
         WriteInt("Settings", "DefaultChannels", 1);
         WriteBool("Settings", "AutoPlaybackAfterEffects", false);
         WriteBool("Recorder", "Autotrim", false);
-        frame_->SetWaveInputs(&inputs_);
+        frame_->Rooms().transport.SetWaveInputs(&inputs_);
     }
 
     // Silence, then a 1 kHz tone of amplitude 8000.
@@ -87,7 +87,7 @@ class RecordCommandTest : public EditorTest {
         EXPECT_EQ(dialog.findChild<QLabel*>("recordState")->text(), "● Grabando");
     }
 
-    LEditDocument& Document() { return frame_->Files().at(0)->Document(); }
+    LEditDocument& Document() { return frame_->Rooms().workspace.Files().at(0)->Document(); }
 
     // The loudest sample of `list`: the tone, not silence, went in.
     Sample Peak(const LCutListAudio& list) {
@@ -118,14 +118,14 @@ TEST_F(RecordCommandTest, WithNoFileOpenTheRecordingGoesIntoANewFileAndUndoTakes
         EXPECT_EQ(dialog.Recording().GetLength(), kRecorded);
     });
 
-    ASSERT_EQ(frame_->Files().size(), 1u);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
     EXPECT_EQ(Document().Audio().GetLength(), kRecorded);
     EXPECT_GT(Peak(Document().Audio()), 7000 * 16);
     EXPECT_EQ(Document().Positions().selection_start, 0);
     EXPECT_EQ(Document().Positions().selection_end, kRecorded);
     EXPECT_TRUE(Document().IsModified());
     EXPECT_EQ(frame_->Action(kCmUndo)->text(), "Deshacer Record\tCtrl+Z");
-    EXPECT_TRUE(Title(frame_->Files()[0]).contains("*"));
+    EXPECT_TRUE(Title(frame_->Rooms().workspace.Files()[0]).contains("*"));
     EXPECT_EQ(frame_->TimeFieldText(TimeField::kSelectionLength).toStdString().substr(0, 9),
               "0:00:01.5");
 
@@ -134,10 +134,10 @@ TEST_F(RecordCommandTest, WithNoFileOpenTheRecordingGoesIntoANewFileAndUndoTakes
 }
 
 TEST_F(RecordCommandTest, RecordingsReplaceTheSelectionOneUndoStepForEachHandedOver) {
-    frame_->CmNew();
+    frame_->Rooms().files.CmNew();
     Document().Audio() = Staircase(24000);
-    frame_->Files()[0]->ViewWholeDocument();
-    frame_->ModifySelection(8000, 16000, 8000);
+    frame_->Rooms().workspace.Files()[0]->ViewWholeDocument();
+    frame_->Rooms().workspace.ModifySelection(8000, 16000, 8000);
 
     Record([this](LRecordDlg& dialog) {
         Click(dialog, "record");
@@ -195,7 +195,7 @@ TEST_F(RecordCommandTest, TheOptionsAreKeptAndTheNextTakeTrimsTheSilenceWithThem
         Click(dialog, "newTake");
         WaitForTheSound(dialog, "Grabado: 0:00:01.10");
     });
-    ASSERT_EQ(frame_->Files().size(), 1u);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
     EXPECT_EQ(Document().Audio().GetLength(), 2 * (kRecorded - kQuiet + 400));
     EXPECT_EQ(frame_->Action(kCmUndo)->text(), "Deshacer Record\tCtrl+Z");
 }
@@ -214,14 +214,14 @@ TEST_F(RecordCommandTest, ATakeThatFailsStopsSaysWhyAndKeepsWhatWasRecorded) {
         EXPECT_NE(prompts_.Asked()[0].text.find("(0:00:01.00) se conserva"), std::string::npos);
         EXPECT_EQ(dialog.findChild<QLabel*>("recordState")->text(), "Detenido");
     });
-    ASSERT_EQ(frame_->Files().size(), 1u);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
     EXPECT_EQ(Document().Audio().GetLength(), 8000);
 }
 
 TEST_F(RecordCommandTest, AnInputThatCannotBeOpenedIsReportedAndTheFileStaysAsItWas) {
-    frame_->CmNew();
+    frame_->Rooms().files.CmNew();
     Document().Audio() = Staircase(8000);
-    frame_->Files()[0]->ViewWholeDocument();
+    frame_->Rooms().workspace.Files()[0]->ViewWholeDocument();
     sound_->SetRefusingOpen(true);
 
     Record([this](LRecordDlg& dialog) {

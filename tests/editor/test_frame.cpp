@@ -13,6 +13,8 @@ std::shared_ptr<WaveRecording> MakeRecording(bool stepped) {
 
 TestFrame::TestFrame(std::shared_ptr<WaveRecording> recording)
     : MainDialog(std::make_unique<RecordingWaveOutProvider>(
-          recording != nullptr ? std::move(recording) : MakeRecording(false))) {}
+          recording != nullptr ? std::move(recording) : MakeRecording(false))) {
+    Rooms().workspace.SetQuestions(this);
+}
 
 }  // namespace sonvara

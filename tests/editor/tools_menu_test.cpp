@@ -79,8 +79,8 @@ TEST_F(ToolsMenuTest, TheSpectrumOfAGeneratedToneFollowsTheCursor) {
     ASSERT_EQ(prompts_.Asked().size(), 1u);
     EXPECT_EQ(prompts_.Asked()[0].text,
               "La frecuencia debe estar entre 1 Hz y la mitad de la tasa de muestra.");
-    ASSERT_EQ(frame_->Files().size(), 1u);
-    LSVFileWindow* file = frame_->Files()[0];
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
+    LSVFileWindow* file = frame_->Rooms().workspace.Files()[0];
     EXPECT_EQ(file->Document().Audio().GetLength(), 44100);
     EXPECT_EQ(file->Document().Audio().GetSampleRate(), 44100);
     EXPECT_TRUE(file->IsModified());
@@ -118,7 +118,7 @@ TEST_F(ToolsMenuTest, TheSpectrumOfAGeneratedToneFollowsTheCursor) {
     EXPECT_EQ(CaptionAt(graph, width / 2, graph.height() - 1).section(", ", 1), "-63 db");
 
     // The cursor at the end: only silence follows, below the bottom edge.
-    frame_->ModifySelection(44100, 44100, 44100);
+    frame_->Rooms().workspace.ModifySelection(44100, 44100, 44100);
     QTest::qWait(3 * LSVFFTDlg::kFollowMilliseconds);
     EXPECT_EQ(dialog->PlaceText(), "Desde 0:00:01.00");
     EXPECT_EQ(HighestColumns(graph).first, -1);
@@ -130,7 +130,7 @@ TEST_F(ToolsMenuTest, TheSpectrumOfAGeneratedToneFollowsTheCursor) {
     Settle();
     EXPECT_EQ(frame_->findChild<LSVFFTDlg*>(), nullptr);
     prompts_.QueueAnswer(PromptAnswer::kNo);
-    frame_->CmCloseAll();
+    frame_->Rooms().files.CmCloseAll();
     EXPECT_FALSE(frame_->Action(kCmFrequencyAnalyze)->isEnabled());
 }
 

@@ -47,8 +47,8 @@ class TransportTest : public EditorTest {
     LSVFileWindow* OpenStaircase() {
         WriteBool("Settings", "PromptSampleAndChannels", false);
         WriteInt("Settings", "DefaultSampleRate", kRate);
-        frame_->CmNew();
-        LSVFileWindow* file = frame_->CurrentFile();
+        frame_->Rooms().files.CmNew();
+        LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
         file->Document().Audio() = Staircase(kFrames);
         file->parentWidget()->resize(700, 400);
         file->RefreshView();
@@ -62,7 +62,7 @@ class TransportTest : public EditorTest {
         QTest::keyClick(frame_.get(), static_cast<Qt::Key>(key), modifiers);
     }
 
-    LTransport& Transport() { return frame_->Transport(); }
+    LTransport& Transport() { return frame_->Rooms().transport.Transport(); }
 
     // Lets the output play `frames` more frames, whole buffers of 800 frames or up to the end,
     // and waits until the player has seen them come back: the heard position is exact then.
@@ -148,7 +148,8 @@ TEST_F(TransportTest, TheSpeedKeysStoreTheSpeedAndPlayAtIt) {
     Key(Qt::Key_F10);
     EXPECT_EQ(ReadInt("Settings", "PlaySpeed", 1), 1);
     // Normal speed again, on from where the sound was: the output carries the document as it is.
-    const std::int32_t from = frame_->CurrentFile()->Document().Positions().cursor;
+    const std::int32_t from =
+        frame_->Rooms().workspace.CurrentFile()->Document().Positions().cursor;
     EXPECT_NEAR(from, kRate * 3 / 2, kRate / 20);
     const std::size_t before = recording_->Samples().size();
     Play(800);
@@ -362,7 +363,7 @@ TEST_F(TransportTest, AConversionPlaysItsResultWhenTheSettingIsOn) {
             EXPECT_EQ(recording_->Format().channels, 2);
             EXPECT_EQ(Heard()[0], 0);
             EXPECT_EQ(Heard()[198], 99);
-            frame_->CmStop();
+            frame_->Rooms().transport.CmStop();
             recording_->Clear();
         }
         // A change of the playing document stops playback first.
@@ -372,7 +373,7 @@ TEST_F(TransportTest, AConversionPlaysItsResultWhenTheSettingIsOn) {
         WriteBool("Settings", "AutoPlaybackAfterEffects", false);
         frame_->Action(kCmMono)->trigger();
         EXPECT_FALSE(Transport().IsActive());
-        frame_->CmClose();
+        frame_->Rooms().files.CmClose();
         Settle();
         recording_->Clear();
     }
@@ -383,7 +384,7 @@ TEST_F(TransportTest, APreviewButtonStartsAndStopsThePreviewAndAChangeOfValuesIs
     file->SetSelection(8000, 16000);
     Key(Qt::Key_F9);
     ASSERT_TRUE(Transport().IsActive());
-    std::unique_ptr<LEffectPreview> preview = frame_->MakeEffectPreview();
+    std::unique_ptr<LEffectPreview> preview = frame_->Rooms().transport.MakeEffectPreview();
     EXPECT_FALSE(Transport().IsActive());  // the frame's play stops first
 
     std::optional<std::int32_t> percent = 50;

@@ -48,22 +48,23 @@ TEST_F(UnsavedRecoveryTest, AnEditedFileAndARecordingComeBackAsModifiedUntitledF
     }
     const std::unique_ptr<LAudioCutTank> work = UseCutTank(std::make_unique<LAudioCutTank>(died));
 
-    frame_->RecoverUnsavedFiles();
-    ASSERT_EQ(frame_->Files().size(), 2u);
+    frame_->Rooms().files.RecoverUnsavedFiles();
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
     // The order of recovery files that a copy gave one time stamp is the names'.
-    LSVFileWindow* edited = frame_->Files()[0];
-    LSVFileWindow* recorded = frame_->Files()[1];
+    LSVFileWindow* edited = frame_->Rooms().workspace.Files()[0];
+    LSVFileWindow* recorded = frame_->Rooms().workspace.Files()[1];
     if (edited->Document().Audio().GetLength() != 10000) {
         std::swap(edited, recorded);
     }
     EXPECT_EQ(ReadList(edited->Document().Audio()), edited_samples);
     EXPECT_EQ(recorded->Document().Audio().GetLength(), 8000 * 15);
     EXPECT_EQ(ReadList(recorded->Document().Audio()), std::vector<Sample>(8000 * 15, 1 << 20));
-    EXPECT_EQ(Title(frame_->Files()[0]), "Sin título 1*");
-    EXPECT_EQ(Title(frame_->Files()[1]), "Sin título 2*");
+    EXPECT_EQ(Title(frame_->Rooms().workspace.Files()[0]), "Sin título 1*");
+    EXPECT_EQ(Title(frame_->Rooms().workspace.Files()[1]), "Sin título 2*");
     // Windows a user can work in, the last one in front.
-    EXPECT_EQ(frame_->MdiArea()->activeSubWindow(), frame_->Files()[1]->parentWidget());
-    for (LSVFileWindow* file : frame_->Files()) {
+    EXPECT_EQ(frame_->MdiArea()->activeSubWindow(),
+              frame_->Rooms().workspace.Files()[1]->parentWidget());
+    for (LSVFileWindow* file : frame_->Rooms().workspace.Files()) {
         EXPECT_TRUE(file->isVisible());
         EXPECT_GE(file->height(), file->minimumSizeHint().height());
     }
@@ -82,14 +83,14 @@ TEST_F(UnsavedRecoveryTest, AnEditedFileAndARecordingComeBackAsModifiedUntitledF
     // Closed without saving, they leave nothing to recover.
     prompts_.QueueAnswer(PromptAnswer::kNo);
     prompts_.QueueAnswer(PromptAnswer::kNo);
-    ASSERT_TRUE(frame_->CmCloseAll());
+    ASSERT_TRUE(frame_->Rooms().files.CmCloseAll());
     Settle();
     EXPECT_TRUE(RecoveryFiles(died).empty());
 }
 
 TEST_F(UnsavedRecoveryTest, AStartAfterACleanEndSaysNothing) {
-    frame_->RecoverUnsavedFiles();
-    EXPECT_TRUE(frame_->Files().empty());
+    frame_->Rooms().files.RecoverUnsavedFiles();
+    EXPECT_TRUE(frame_->Rooms().workspace.Files().empty());
     EXPECT_TRUE(prompts_.Asked().empty());
 }
 

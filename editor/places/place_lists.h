@@ -1,5 +1,5 @@
 #pragma once
-// What the frame keeps beyond its open files: one bookmark list and one region list for all
+// What the editor keeps beyond its open files: one bookmark list and one region list for all
 // files, in the order they were made, the open project's path (empty when none) and the
 // bookmark and region windows while they are open. Interface thread only.
 
@@ -14,7 +14,7 @@
 
 namespace sonvara {
 
-struct FramePlaces {
+struct PlaceLists {
     std::vector<LSVBookMark> bookmarks;
     std::vector<LSVRegion> regions;
     std::string project_path;

@@ -1,4 +1,4 @@
-#include "editor/files/mp3_encode_dialog.h"
+#include "editor/common/mp3_encode_dialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

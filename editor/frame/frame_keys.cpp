@@ -1,29 +1,19 @@
-// The key macros in the frame: their list read at start, and the key presses that run them ahead
-// of the frame's own keys.
+// The frame's keys that act beyond its shortcuts: a key bound to a macro runs the macro ahead of
+// the frame's own keys, then the transport's keys act on press and release.
 
 #include <QKeyEvent>
-#include <QTimer>
 
 #include "editor/common/key_value.h"
 #include "editor/frame/main_window.h"
+#include "editor/tools/tool_controller.h"
+#include "editor/transport/transport_controller.h"
 
 namespace sonvara {
 
-void MainDialog::LoadMacros() {
-    KeysFileRead read = ReadKeysFile(KeysFilePath());
-    macros_ = std::move(read.macros);
-    if (read.state == KeysFileState::kWrongVersion) {
-        // Said once the frame is up; the editor goes on without macros.
-        QTimer::singleShot(0, this, [this] {
-            prompts_->Ask({kKeysFileErrorCaption, kKeysFileVersionMessage, PromptIcon::kWarning,
-                           PromptButtons::kOk});
-        });
-    }
-}
-
 bool MainDialog::FilterMacroKey(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) || macros_.empty()) {
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) ||
+        rooms_->tools.Macros().empty()) {
         return false;
     }
     // Only keys meant for the frame: not those of a dialog it shows.
@@ -33,7 +23,7 @@ bool MainDialog::FilterMacroKey(QObject* watched, QEvent* event) {
     }
     auto* key = static_cast<QKeyEvent*>(event);
     const std::optional<std::uint32_t> value = KeyValueOf(*key);
-    if (!value || FindMacro(macros_, *value) == nullptr) {
+    if (!value || FindMacro(rooms_->tools.Macros(), *value) == nullptr) {
         return false;
     }
     // An accepted shortcut check makes the key arrive as a key press instead of a shortcut.
@@ -45,7 +35,7 @@ bool MainDialog::FilterMacroKey(QObject* watched, QEvent* event) {
 }
 
 bool MainDialog::ProcessMacroKeyDown(std::uint32_t key) {
-    const LSVMacroKeys* macro = FindMacro(macros_, key);
+    const LSVMacroKeys* macro = FindMacro(rooms_->tools.Macros(), key);
     if (macro == nullptr) {
         return false;
     }
@@ -59,6 +49,18 @@ bool MainDialog::ProcessMacroKeyDown(std::uint32_t key) {
         }
     }
     return true;
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (FilterMacroKey(watched, event)) {
+        return true;
+    }
+    // Only keys meant for the frame: not those of a dialog it shows.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget != nullptr && widget->window() == this && rooms_->transport.KeyEvent(event)) {
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 }  // namespace sonvara
