@@ -30,10 +30,9 @@ if(SONVARA_FUZZ)
 endif()
 
 # The debug information of the test build goes to a .dwo file beside each object (the debugger
-# reads it there), not through the assembler and the linker: a test file compiles in two thirds
-# of the time. The sanitizer and fuzz builds keep it in the objects, for their reports' lines.
-# Off until measured on a whole cold build of the tree as it is now.
-option(SONVARA_SPLIT_DWARF "Debug information in .dwo files beside the objects" OFF)
+# reads it there), not through the assembler and the linker. The sanitizer and fuzz builds keep it
+# in the objects, for their reports' lines.
+option(SONVARA_SPLIT_DWARF "Debug information in .dwo files beside the objects" ON)
 
 function(sonvara_target_defaults target)
     target_compile_options(${target} PRIVATE ${SONVARA_WARNINGS})
@@ -99,7 +98,7 @@ function(sonvara_test name)
     endif()
 endfunction()
 
-# Precompiled headers, when SONVARA_PCH is ON (it is OFF: see below). Parsing the Qt widget headers
+# Precompiled headers, when SONVARA_PCH is ON (the default). Parsing the Qt widget headers
 # is most of the compile of a widget or a GUI test file, and GoogleTest's header a good part of a
 # test file's, so each is then compiled once per build tree, by a target of its own whose
 # precompiled header the others reuse (REUSE_FROM):
@@ -111,13 +110,12 @@ endfunction()
 # ever is. Libraries without Qt keep their own includes. Whether a target reaches Qt is known once
 # every target is declared, so the headers are assigned at the end of the top-level CMakeLists.txt.
 # Measured by CPU time, the Qt header takes a fifth to a third off a widget file's compile and
-# gtest's a fifth off a test file's. It stays OFF because GCC 12 does not keep the standard
-# library's inlined code out of the warnings when it comes from a precompiled header:
-# tests/platform/desktop_registration_test.cpp then fails, in the test build and under
-# ThreadSanitizer, on a false -Warray-bounds inside std::string (an error with -Werror), which the
-# same compile without the header, or with the header included as text, does not report. The
-# sanitizer and fuzz builds never precompile.
-option(SONVARA_PCH "Precompile the Qt and GoogleTest headers (not in the sanitizer builds)" OFF)
+# gtest's a fifth off a test file's. GCC 12 does not keep the standard library's inlined code out of
+# the warnings when it comes from a precompiled header: tests/platform/desktop_registration_test.cpp
+# then fails on a false -Warray-bounds inside std::string (an error with -Werror), which the same
+# compile without the header does not report, so that file compiles without it
+# (tests/platform/CMakeLists.txt). The sanitizer and fuzz builds never precompile.
+option(SONVARA_PCH "Precompile the Qt and GoogleTest headers (not in the sanitizer builds)" ON)
 
 set(SONVARA_QT_PCH_HEADERS <QAction> <QApplication> <QCheckBox> <QComboBox> <QDialog>
     <QDialogButtonBox> <QFileInfo> <QFormLayout> <QGridLayout> <QGroupBox> <QHBoxLayout>
