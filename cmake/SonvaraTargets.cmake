@@ -79,6 +79,11 @@ function(sonvara_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     sonvara_target_defaults(${name})
+    # A test program's own code is built to build quickly, not to run fast: -O1 takes two fifths
+    # off a test file's compile. The libraries under test keep the build's own optimization.
+    if(CMAKE_BUILD_TYPE STREQUAL "RelWithDebInfo")
+        target_compile_options(${name} PRIVATE -O1)
+    endif()
     target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} sonvara_test_support GTest::gtest_main
         GTest::gmock)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
