@@ -80,9 +80,10 @@ function(sonvara_test name)
     add_executable(${name} ${ARG_SOURCES})
     sonvara_target_defaults(${name})
     # A test program's own code is built to build quickly, not to run fast: -O1 takes two fifths
-    # off a test file's compile. The libraries under test keep the build's own optimization.
+    # off a test file's compile. The libraries under test keep the build's own optimization. (At
+    # -O1 GCC 12 reports null dereferences inside std::function that are not there.)
     if(CMAKE_BUILD_TYPE STREQUAL "RelWithDebInfo")
-        target_compile_options(${name} PRIVATE -O1)
+        target_compile_options(${name} PRIVATE -O1 -Wno-null-dereference)
     endif()
     target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} sonvara_test_support GTest::gtest_main
         GTest::gmock)
