@@ -28,7 +28,7 @@ bool IsFolder(const std::string& path) {
 // own settings were chosen before the run (the remembered WAV codec, the raw-file values), so the
 // save takes them as they are. The codec choice is accepted once; if it cannot be used, the save
 // fails instead of asking again. Messages go to the run's own prompts.
-class StoredFormatPrompts : public Prompts {
+class StoredFormatPrompts : public FormatPrompts {
   public:
     explicit StoredFormatPrompts(Prompts& outer) : outer_(outer) {}
 

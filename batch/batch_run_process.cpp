@@ -1,5 +1,7 @@
 #include "batch/batch_run_process.h"
 
+#include "formats/format_prompts.h"
+
 #include <utility>
 
 namespace sonvara {
@@ -7,7 +9,7 @@ namespace {
 
 // Keeps the messages of a file's steps (answered "OK") as the reason it failed; questions with a
 // choice, and the format choices, go on to the user.
-class ReasonPrompts : public Prompts {
+class ReasonPrompts : public FormatPrompts {
   public:
     explicit ReasonPrompts(Prompts& outer) : outer_(outer) {}
 
@@ -19,13 +21,14 @@ class ReasonPrompts : public Prompts {
         return PromptAnswer::kOk;
     }
     bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override {
-        return outer_.ChooseWaveFormat(format, channels, title);
+        FormatPrompts* outer = FormatQuestionsOf(outer_);
+        return outer != nullptr && outer->ChooseWaveFormat(format, channels, title);
     }
     bool AskRawFileFormat(RawFileFormat& format) override {
-        return outer_.AskRawFileFormat(format);
+        return sonvara::AskRawFileFormat(outer_, format);
     }
     bool AskMp3EncoderSettings(Mp3EncoderSettings& settings) override {
-        return outer_.AskMp3EncoderSettings(settings);
+        return sonvara::AskMp3EncoderSettings(outer_, settings);
     }
 
     const std::string& Reason() const { return reason_; }

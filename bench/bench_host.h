@@ -11,11 +11,10 @@
 
 namespace sonvara {
 
+// Format questions cannot be answered here: they are cancelled.
 class NoPrompts : public Prompts {
   public:
     PromptAnswer Ask(const PromptMessage&) override { return PromptAnswer::kOk; }
-    bool ChooseWaveFormat(FormatArea&, int, const std::string&) override { return false; }
-    bool AskRawFileFormat(RawFileFormat&) override { return false; }
 };
 
 inline ProcessResult RunBenchProcess(LProgressDialog& process) {

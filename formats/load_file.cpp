@@ -9,6 +9,7 @@
 #include "formats/au_file.h"
 #include "formats/decoded_file.h"
 #include "formats/file_kind.h"
+#include "formats/format_prompts.h"
 #include "formats/gsm_file.h"
 #include "formats/load_save.h"
 #include "formats/mp3_file.h"
@@ -81,7 +82,7 @@ ProcessResult OpenInputSource(LProgressDialog& process, const std::string& path,
     show_reading();
     RawFileFormat raw = ReadRawFileSettings();
     if (FileKindOf(path) == FileKind::kRaw && ask_raw_format) {
-        if (!process.Host()->prompts.AskRawFileFormat(raw)) {
+        if (!AskRawFileFormat(process.Host()->prompts, raw)) {
             return PROCESS_STOPPED;
         }
         raw = ValidRawFileFormat(raw);

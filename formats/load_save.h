@@ -24,9 +24,9 @@
 
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
-#include "core/prompts.h"
 #include "document/convert_document.h"
 #include "document/cut_list_audio.h"
+#include "formats/format_prompts.h"
 
 namespace sonvara {
 

@@ -15,7 +15,7 @@
 
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
-#include "core/prompts.h"
+#include "formats/format_prompts.h"
 
 namespace sonvara {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/prompts.h"
+#include "formats/format_prompts.h"
 
 namespace sonvara {
 

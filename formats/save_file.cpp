@@ -11,6 +11,7 @@
 #include "formats/aiff_file.h"
 #include "formats/au_file.h"
 #include "formats/file_kind.h"
+#include "formats/format_prompts.h"
 #include "formats/gsm_file.h"
 #include "formats/load_save.h"
 #include "formats/mp3_encode.h"
@@ -38,7 +39,7 @@ ProcessResult SaveSourceAsMp3(LProgressDialog& process, const LSoundSourceRef& s
                               const std::string& target_path, SaveMode mode) {
     Mp3EncoderSettings settings = ReadMp3EncoderSettings();
     if (mode == SaveMode::kNewName) {
-        if (!process.Host()->prompts.AskMp3EncoderSettings(settings)) {
+        if (!AskMp3EncoderSettings(process.Host()->prompts, settings)) {
             return PROCESS_FAILED;
         }
         WriteMp3EncoderSettings(settings);
@@ -67,7 +68,7 @@ ProcessResult SaveSourceAsMp3(LProgressDialog& process, const LSoundSourceRef& s
 bool SettleRawFileFormat(LProgressDialog& process, SaveMode mode, RawFileFormat& raw) {
     raw = ReadRawFileSettings();
     if (mode == SaveMode::kNewName) {
-        if (!process.Host()->prompts.AskRawFileFormat(raw)) {
+        if (!AskRawFileFormat(process.Host()->prompts, raw)) {
             return false;
         }
         raw = ValidRawFileFormat(raw);
@@ -139,8 +140,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
             pcm.avg_bytes_per_sec = pcm.samples_per_sec * pcm.block_align;
             wave_format = *LWaveFileFormat::ToArea(pcm);
         }
-        if (!LWaveFileFormat::ChooseFormat(process.Host()->prompts, wave_format, 0,
-                                           "Seleccione formato")) {
+        if (!ChooseWaveFileFormat(process.Host()->prompts, wave_format, 0, "Seleccione formato")) {
             return PROCESS_FAILED;
         }
         LWaveFileFormat::SaveRememberedFormat(wave_format);

@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "core/prompts.h"
+#include "formats/format_prompts.h"
 
 namespace sonvara {
 
-class BatchPrompts : public Prompts {
+class BatchPrompts : public FormatPrompts {
   public:
     PromptAnswer Ask(const PromptMessage& message) override;
     // Answers once with the format named by --wav-format (adjusted to the document's rate and

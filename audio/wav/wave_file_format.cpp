@@ -10,22 +10,6 @@
 
 namespace sonvara {
 
-bool LWaveFileFormat::ChooseFormat(Prompts& prompts, FormatArea& format, int channels,
-                                   const std::string& title) {
-    for (;;) {
-        if (!prompts.ChooseWaveFormat(format, channels, title)) {
-            return false;
-        }
-        if (TestSupportedRecord(format)) {
-            return true;
-        }
-        prompts.Ask({"Formato no disponible",
-                     "El formato solicitado no está disponible porque el codec necesario no está "
-                     "instalado en su PC.",
-                     PromptIcon::kError, PromptButtons::kOk});
-    }
-}
-
 bool LWaveFileFormat::TestSupportedRecord(const WaveFormat& format) {
     const WaveFormat pcm = WaveFormat::Pcm16(format.channels, format.samples_per_sec);
     CodecManager& codecs = CodecManager::Instance();
@@ -36,15 +20,6 @@ bool LWaveFileFormat::TestSupportedRecord(const WaveFormat& format) {
 
 bool LWaveFileFormat::TestSupportedRecord(const FormatArea& format) {
     return TestSupportedRecord(FromArea(format));
-}
-
-bool LWaveFileFormat::ChooseRememberedFormat(Prompts& prompts, FormatArea& format) {
-    format = LoadRememberedFormat(DefaultFormat());
-    if (!ChooseFormat(prompts, format, 0, "Seleccione formato")) {
-        return false;
-    }
-    SaveRememberedFormat(format);
-    return true;
 }
 
 std::string LWaveFileFormat::RememberedFormatPath() {

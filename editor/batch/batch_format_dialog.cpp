@@ -113,12 +113,12 @@ void LSelectSaveFormatDlg::EditFormatSettings() {
     switch (format_->currentIndex()) {
         case kWav: {
             FormatArea format{};
-            LWaveFileFormat::ChooseRememberedFormat(prompts_, format);
+            ChooseRememberedWaveFormat(prompts_, format);
             break;
         }
         case kMp3: {
             Mp3EncoderSettings settings = ReadMp3EncoderSettings();
-            if (prompts_.AskMp3EncoderSettings(settings)) {
+            if (AskMp3EncoderSettings(prompts_, settings)) {
                 WriteMp3EncoderSettings(settings);
             }
             break;
@@ -126,7 +126,7 @@ void LSelectSaveFormatDlg::EditFormatSettings() {
         case kVox:
         case kRaw: {
             RawFileFormat format = ReadRawFileSettings();
-            if (prompts_.AskRawFileFormat(format)) {
+            if (AskRawFileFormat(prompts_, format)) {
                 WriteRawFileSettings(format);
             }
             break;

@@ -7,7 +7,7 @@
 
 #include <QDialog>
 
-#include "core/prompts.h"
+#include "formats/format_prompts.h"
 
 class QCheckBox;
 class QComboBox;

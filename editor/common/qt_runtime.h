@@ -9,7 +9,7 @@
 
 #include "core/message_loop.h"
 #include "core/progress_view.h"
-#include "core/prompts.h"
+#include "formats/format_prompts.h"
 
 class QLabel;
 class QProgressBar;
@@ -56,7 +56,7 @@ class QtProgressView : public ProgressView {
 
 // Message boxes with the asked caption, icon and buttons; the WAV format chooser over the codec
 // manager's list, the raw-format dialog "Propiedades del Archivo" and the MP3 options dialog.
-class QtPrompts : public Prompts {
+class QtPrompts : public FormatPrompts {
   public:
     explicit QtPrompts(QWidget* parent) : parent_(parent) {}
 

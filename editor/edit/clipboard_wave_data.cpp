@@ -20,11 +20,6 @@ namespace {
 class NoPrompts : public Prompts {
   public:
     PromptAnswer Ask(const PromptMessage& /*message*/) override { return PromptAnswer::kCancel; }
-    bool ChooseWaveFormat(FormatArea& /*format*/, int /*channels*/,
-                          const std::string& /*title*/) override {
-        return false;
-    }
-    bool AskRawFileFormat(RawFileFormat& /*format*/) override { return false; }
 };
 
 }  // namespace

@@ -5,8 +5,9 @@
 // On disk the block is little-endian: 18 bytes followed by `extra`, whose length the 16-bit
 // field at offset 16 gives. Older files end the block after 14 or 16 bytes and have no extra
 // bytes. The same layout fills the first bytes of the 1024-byte area in which a chosen format is
-// kept (FormatArea in core/prompts.h).
+// kept (FormatArea, below).
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -14,6 +15,10 @@
 #include <vector>
 
 namespace sonvara {
+
+// A chosen WAV format: the format block (tag, channels, rate, ... and the codec's extra bytes,
+// little-endian, as in a WAV file's "fmt " chunk) at the start of 1024 bytes.
+using FormatArea = std::array<std::uint8_t, 1024>;
 
 inline constexpr std::uint16_t WAVE_FORMAT_PCM = 0x0001;
 inline constexpr std::uint16_t WAVE_FORMAT_ADPCM = 0x0002;

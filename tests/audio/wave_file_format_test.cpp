@@ -54,58 +54,5 @@ TEST_F(WaveFileFormatTest, SupportFollowsWhatTheCodecsCanWrite) {
         Area(WAVE_FORMAT_IMA_ADPCM, 2, 11025, 4, 250, {0xF9, 0x01})));
 }
 
-TEST_F(WaveFileFormatTest, ChooserAsksAgainUntilAUsableFormatOrCancel) {
-    const FormatArea unknown = Area(0x1234, 1, 8000, 8, 1);
-    const FormatArea alaw = Area(WAVE_FORMAT_ALAW, 1, 8000, 8, 1);
-    prompts_.QueueFormatChoice(unknown);
-    prompts_.QueueFormatChoice(alaw);
-    FormatArea format = Area(WAVE_FORMAT_MULAW, 1, 8000, 8, 1);
-    EXPECT_TRUE(LWaveFileFormat::ChooseFormat(prompts_, format, 1, "Guardar"));
-    EXPECT_EQ(format, alaw);
-    ASSERT_EQ(prompts_.Asked().size(), 1u);
-    EXPECT_EQ(prompts_.Asked()[0].caption, "Formato no disponible");
-    EXPECT_EQ(prompts_.Asked()[0].text,
-              "El formato solicitado no está disponible porque el codec necesario no está "
-              "instalado en su PC.");
-    EXPECT_EQ(prompts_.Asked()[0].icon, PromptIcon::kError);
-    ASSERT_EQ(prompts_.FormatRequests().size(), 2u);
-    // The second question starts from the refused choice.
-    EXPECT_EQ(prompts_.FormatRequests()[1].offered, unknown);
-    EXPECT_EQ(prompts_.FormatRequests()[1].channels, 1);
-
-    EXPECT_FALSE(LWaveFileFormat::ChooseFormat(prompts_, format, 0, "Guardar"));
-    EXPECT_EQ(format, alaw);
-}
-
-TEST_F(WaveFileFormatTest, RememberedFormatStartsAtGsmAndKeepsTheChoice) {
-    FormatArea gsm = LWaveFileFormat::DefaultFormat();
-    WaveFormat format = LWaveFileFormat::FromArea(gsm);
-    EXPECT_EQ(format.format_tag, 49);
-    EXPECT_EQ(format.channels, 1);
-    EXPECT_EQ(format.samples_per_sec, 8000u);
-    EXPECT_EQ(format.avg_bytes_per_sec, 1625u);
-    EXPECT_EQ(format.block_align, 65);
-    EXPECT_EQ(format.bits_per_sample, 0);
-    EXPECT_EQ(format.extra, (std::vector<std::uint8_t>{0x40, 0x01}));
-
-    const FormatArea ima = Area(WAVE_FORMAT_IMA_ADPCM, 1, 11025, 4, 256, {0xF9, 0x01});
-    prompts_.QueueFormatChoice(ima);
-    FormatArea chosen{};
-    ASSERT_TRUE(LWaveFileFormat::ChooseRememberedFormat(prompts_, chosen));
-    EXPECT_EQ(chosen, ima);
-    EXPECT_EQ(prompts_.FormatRequests()[0].offered, gsm);
-    EXPECT_EQ(prompts_.FormatRequests()[0].title, "Seleccione formato");
-    const std::string path = LWaveFileFormat::RememberedFormatPath();
-    EXPECT_EQ(path, scratch_.File("data") + "/Vellumtone/Sonvara/Current/WavCodec.wff");
-    EXPECT_EQ(testing::FileBytes(path).size(), 1024u);
-    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(gsm), ima);
-
-    // Cancelling keeps what was remembered; a short file counts as none.
-    EXPECT_FALSE(LWaveFileFormat::ChooseRememberedFormat(prompts_, chosen));
-    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(gsm), ima);
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << "short";
-    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(gsm), gsm);
-}
-
 }  // namespace
 }  // namespace sonvara

@@ -40,8 +40,6 @@ class NoPrompts : public sonvara::Prompts {
     sonvara::PromptAnswer Ask(const sonvara::PromptMessage&) override {
         return sonvara::PromptAnswer::kOk;
     }
-    bool ChooseWaveFormat(sonvara::FormatArea&, int, const std::string&) override { return false; }
-    bool AskRawFileFormat(sonvara::RawFileFormat&) override { return false; }
 };
 
 }  // namespace

@@ -10,11 +10,12 @@
 #include "core/progress_dialog.h"
 #include "core/progress_view.h"
 #include "document/cut_tank.h"
+#include "formats/format_prompts.h"
 #include "tests/fuzz/source_fuzz_checks.h"
 
 namespace sonvara::fuzz {
 
-class SilentPrompts : public Prompts {
+class SilentPrompts : public FormatPrompts {
   public:
     PromptAnswer Ask(const PromptMessage& message) override {
         return AgreeingAnswer(message.buttons);

@@ -6,11 +6,11 @@
 #include <deque>
 #include <vector>
 
-#include "core/prompts.h"
+#include "formats/format_prompts.h"
 
 namespace sonvara::testing {
 
-class ScriptedPrompts : public Prompts {
+class ScriptedPrompts : public FormatPrompts {
   public:
     PromptAnswer Ask(const PromptMessage& message) override;
     bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override;

@@ -1,0 +1,113 @@
+#include "formats/format_prompts.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "audio/wav/wave_file_format.h"
+#include "core/settings.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_prompts.h"
+
+namespace sonvara {
+namespace {
+
+class FormatPromptsTest : public ::testing::Test {
+  protected:
+    FormatPromptsTest() : previous_store_(UseSettingsStore(nullptr)) {}
+    ~FormatPromptsTest() override { UseSettingsStore(previous_store_); }
+
+    static FormatArea Area(std::uint16_t tag, int channels, std::uint32_t rate, int bits,
+                           int block_align, std::vector<std::uint8_t> extra = {}) {
+        WaveFormat format;
+        format.format_tag = tag;
+        format.channels = static_cast<std::uint16_t>(channels);
+        format.samples_per_sec = rate;
+        format.block_align = static_cast<std::uint16_t>(block_align);
+        format.bits_per_sample = static_cast<std::uint16_t>(bits);
+        format.avg_bytes_per_sec = rate * static_cast<std::uint32_t>(block_align);
+        format.extra = std::move(extra);
+        return *LWaveFileFormat::ToArea(format);
+    }
+
+    testing::ScratchFolder scratch_;
+    testing::ScopedEnv home_{"HOME", scratch_.File("home")};
+    testing::ScopedEnv data_home_{"XDG_DATA_HOME", scratch_.File("data")};
+    testing::ScriptedPrompts prompts_;
+
+  private:
+    std::shared_ptr<SettingsStore> previous_store_;
+};
+
+TEST_F(FormatPromptsTest, ChooserAsksAgainUntilAUsableFormatOrCancel) {
+    const FormatArea unknown = Area(0x1234, 1, 8000, 8, 1);
+    const FormatArea alaw = Area(WAVE_FORMAT_ALAW, 1, 8000, 8, 1);
+    prompts_.QueueFormatChoice(unknown);
+    prompts_.QueueFormatChoice(alaw);
+    FormatArea format = Area(WAVE_FORMAT_MULAW, 1, 8000, 8, 1);
+    EXPECT_TRUE(ChooseWaveFileFormat(prompts_, format, 1, "Guardar"));
+    EXPECT_EQ(format, alaw);
+    ASSERT_EQ(prompts_.Asked().size(), 1u);
+    EXPECT_EQ(prompts_.Asked()[0].caption, "Formato no disponible");
+    EXPECT_EQ(prompts_.Asked()[0].text,
+              "El formato solicitado no está disponible porque el codec necesario no está "
+              "instalado en su PC.");
+    EXPECT_EQ(prompts_.Asked()[0].icon, PromptIcon::kError);
+    ASSERT_EQ(prompts_.FormatRequests().size(), 2u);
+    // The second question starts from the refused choice.
+    EXPECT_EQ(prompts_.FormatRequests()[1].offered, unknown);
+    EXPECT_EQ(prompts_.FormatRequests()[1].channels, 1);
+
+    EXPECT_FALSE(ChooseWaveFileFormat(prompts_, format, 0, "Guardar"));
+    EXPECT_EQ(format, alaw);
+}
+
+TEST_F(FormatPromptsTest, RememberedFormatStartsAtGsmAndKeepsTheChoice) {
+    FormatArea gsm = LWaveFileFormat::DefaultFormat();
+    WaveFormat format = LWaveFileFormat::FromArea(gsm);
+    EXPECT_EQ(format.format_tag, 49);
+    EXPECT_EQ(format.channels, 1);
+    EXPECT_EQ(format.samples_per_sec, 8000u);
+    EXPECT_EQ(format.avg_bytes_per_sec, 1625u);
+    EXPECT_EQ(format.block_align, 65);
+    EXPECT_EQ(format.bits_per_sample, 0);
+    EXPECT_EQ(format.extra, (std::vector<std::uint8_t>{0x40, 0x01}));
+
+    const FormatArea ima = Area(WAVE_FORMAT_IMA_ADPCM, 1, 11025, 4, 256, {0xF9, 0x01});
+    prompts_.QueueFormatChoice(ima);
+    FormatArea chosen{};
+    ASSERT_TRUE(ChooseRememberedWaveFormat(prompts_, chosen));
+    EXPECT_EQ(chosen, ima);
+    EXPECT_EQ(prompts_.FormatRequests()[0].offered, gsm);
+    EXPECT_EQ(prompts_.FormatRequests()[0].title, "Seleccione formato");
+    const std::string path = LWaveFileFormat::RememberedFormatPath();
+    EXPECT_EQ(path, scratch_.File("data") + "/Vellumtone/Sonvara/Current/WavCodec.wff");
+    EXPECT_EQ(testing::FileBytes(path).size(), 1024u);
+    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(gsm), ima);
+
+    // Cancelling keeps what was remembered; a short file counts as none.
+    EXPECT_FALSE(ChooseRememberedWaveFormat(prompts_, chosen));
+    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(gsm), ima);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "short";
+    EXPECT_EQ(LWaveFileFormat::LoadRememberedFormat(gsm), gsm);
+}
+
+// Prompts that cannot answer format questions cancel them, and keep the MP3 settings.
+TEST_F(FormatPromptsTest, PromptsWithoutFormatQuestionsCancelThemAndKeepTheMp3Settings) {
+    struct OnlyMessages : Prompts {
+        PromptAnswer Ask(const PromptMessage&) override { return PromptAnswer::kOk; }
+    } only_messages;
+    EXPECT_EQ(FormatQuestionsOf(only_messages), nullptr);
+    FormatArea format = LWaveFileFormat::DefaultFormat();
+    EXPECT_FALSE(ChooseWaveFileFormat(only_messages, format, 0, "Guardar"));
+    RawFileFormat raw;
+    EXPECT_FALSE(AskRawFileFormat(only_messages, raw));
+    Mp3EncoderSettings settings;
+    settings.cbr_bit_rate = 192;
+    EXPECT_TRUE(AskMp3EncoderSettings(only_messages, settings));
+    EXPECT_EQ(settings.cbr_bit_rate, 192);
+}
+
+}  // namespace
+}  // namespace sonvara
