@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <map>
 #include <utility>
 
 #include "batch/batch_stream.h"
@@ -98,6 +100,47 @@ std::optional<std::string> BatchOutputPath(const std::string& input,
     return FilePathCat(folder, GetFileNameWithoutExtension(input), extension);
 }
 
+namespace {
+
+// The file `path` names, for comparing: absolute, with "." and ".." and links resolved as far as
+// the path exists.
+std::string SameFileKey(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    return error ? std::filesystem::absolute(path).lexically_normal().string() : resolved.string();
+}
+
+}  // namespace
+
+Result<void> CheckBatchOutputs(const std::vector<std::string>& inputs,
+                               const BatchOutputSettings& settings) {
+    std::map<std::string, std::size_t> input_of;  // an input's key: its place in the list
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        input_of.emplace(SameFileKey(inputs[i]), i);
+    }
+    std::map<std::string, std::size_t> output_of;  // an output's key: the input that makes it
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const std::optional<std::string> output = BatchOutputPath(inputs[i], settings);
+        if (!output) {
+            continue;  // the run fails on it with its own message
+        }
+        const std::string key = SameFileKey(*output);
+        if (const auto other = input_of.find(key); other != input_of.end() && other->second != i) {
+            return Failure("El resultado de \"" + inputs[i] + "\" sería \"" + *output +
+                           "\", que es otro archivo de la lista (\"" + inputs[other->second] +
+                           "\"): se perdería. Elija otro formato o carpeta de salida, o quite "
+                           "uno de los dos archivos.");
+        }
+        if (const auto [first, added] = output_of.emplace(key, i); !added) {
+            return Failure("\"" + inputs[first->second] + "\" y \"" + inputs[i] +
+                           "\" darían el mismo archivo de salida, \"" + *output +
+                           "\": uno reemplazaría al otro. Elija otra carpeta de salida, o quite "
+                           "uno de los dos archivos.");
+        }
+    }
+    return {};
+}
+
 bool PrepareBatchOutputFolder(Prompts& prompts, const BatchOutputSettings& settings) {
     if (settings.same_folder) {
         return true;
@@ -161,6 +204,10 @@ ProcessResult SVBatchConverter::Body() {
     stopped_ = false;
     outputs_.clear();
     streamed_files_ = 0;
+    if (const Result<void> check = CheckBatchOutputs(files_, output_); !check) {
+        ShowError(check.Message());
+        return Fail(files_.front(), "salida", PROCESS_FAILED);
+    }
     const bool streams = streaming_ && BatchListStreams(items_);
     const double files = static_cast<double>(std::max<std::size_t>(files_.size(), 1));
     for (std::size_t f = 0; f < files_.size(); ++f) {

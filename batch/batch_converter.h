@@ -16,6 +16,7 @@
 #include "batch/batch_command.h"
 #include "core/progress_dialog.h"
 #include "core/prompts.h"
+#include "core/result.h"
 #include "document/cut_list_audio.h"
 
 namespace sonvara {
@@ -39,6 +40,13 @@ void WriteBatchOutputSettings(const BatchOutputSettings& settings);
 // the chosen format's. Nothing when the format index is out of range.
 std::optional<std::string> BatchOutputPath(const std::string& input,
                                            const BatchOutputSettings& settings);
+
+// Whether the run of `inputs` can go ahead without one input's result replacing another input or
+// another input's result: refused, naming both files, when an output is another input of the
+// list or two inputs have the same output. A file replaced by its own result (same format, same
+// folder) is allowed. Paths are compared as the files they name (".." and links resolved).
+Result<void> CheckBatchOutputs(const std::vector<std::string>& inputs,
+                               const BatchOutputSettings& settings);
 
 // The output dialog's check of a separate output folder before a run: a missing folder is
 // created when the user agrees; an empty or unusable one is refused with its message. True when

@@ -61,6 +61,10 @@ LBatchRun::LBatchRun(std::vector<std::string> files, std::vector<LBatchCommandIt
 ProcessResult LBatchRun::Body() {
     failures_.clear();
     outputs_.clear();
+    if (const Result<void> check = CheckBatchOutputs(files_, output_); !check) {
+        ShowError(check.Message());
+        return PROCESS_FAILED;
+    }
     const double count = static_cast<double>(files_.size());
     for (std::size_t f = 0; f < files_.size(); ++f) {
         const std::string& file = files_[f];

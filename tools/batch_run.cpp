@@ -84,6 +84,9 @@ int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
     if (!ApplyOutputOptions(options, output) || !PrepareBatchOutputFolder(prompts, output)) {
         return 2;
     }
+    if (const Result<void> check = CheckBatchOutputs(options.files, output); !check) {
+        return Fail(check.Message());
+    }
     const int jobs = options.jobs > 0 ? options.jobs : AvailableProcessors();
     if (jobs > 1 && options.files.size() > 1 && options.saved == nullptr) {
         return RunBatchJobs(options.program, options.run_options, options.files, jobs);

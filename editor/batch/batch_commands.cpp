@@ -1,6 +1,7 @@
 #include "editor/batch/batch_commands.h"
 
 #include "batch/batch_command_list.h"
+#include "batch/batch_converter.h"
 #include "batch/batch_run_process.h"
 #include "editor/batch/batch_command_dialog.h"
 #include "editor/batch/batch_file_dialog.h"
@@ -45,7 +46,15 @@ void RunBatchConverter(EditorWorkspace& workspace) {
                     return;
                 }
                 output = dialog.Settings();
-                page = answer == LSelectSaveFormatDlg::kBack ? Page::kCommands : Page::kRun;
+                if (answer == LSelectSaveFormatDlg::kBack) {
+                    page = Page::kCommands;
+                } else if (const Result<void> check = CheckBatchOutputs(files, output); !check) {
+                    // Nothing is written: the user changes the output or the files.
+                    workspace.CurrentPrompts().Ask({"Convertidor de Grupo", check.Message(),
+                                                    PromptIcon::kWarning, PromptButtons::kOk});
+                } else {
+                    page = Page::kRun;
+                }
                 break;
             }
             case Page::kRun:

@@ -385,5 +385,44 @@ TEST_F(BatchDialogsTest, TheToolsMenuWalksThroughThePagesToARunAndBack) {
     EXPECT_TRUE(frame_->isEnabled());
 }
 
+// An output that would replace another file of the list is refused on the output page, naming
+// both files; nothing runs, and the page is shown again for another choice.
+TEST_F(BatchDialogsTest, AnOutputThatWouldReplaceAnotherFileOfTheListIsRefusedBeforeTheRun) {
+    const std::string wav = Wave("a.wav");
+    const std::string au = scratch_.File("a.au");
+    std::ofstream(au) << "the user's own file";
+    const std::vector<char> before = Bytes(wav);
+    int output_pages = 0;
+    OnModal("LSelectBatchFileDlg", [&](QWidget* files) {
+        static_cast<LSelectBatchFileDlg*>(files)->AddPaths(
+            {QString::fromStdString(au), QString::fromStdString(wav)});
+        Accept(files);
+        OnModal("LSelectBatchCommandDlg", [&](QWidget* commands) {
+            static_cast<LSelectBatchCommandDlg*>(commands)->AddCommands({kBatchAmplify});
+            Accept(commands);
+            OnModal("LSelectSaveFormatDlg", [&](QWidget* output) {
+                ++output_pages;
+                static_cast<LSelectSaveFormatDlg*>(output)->OtherFormat()->setChecked(true);
+                static_cast<LSelectSaveFormatDlg*>(output)->Format()->setCurrentIndex(0);  // .wav
+                output->findChild<QAbstractButton*>("convert")->click();
+                OnModal("LSelectSaveFormatDlg", [&](QWidget* again) {
+                    ++output_pages;
+                    QMetaObject::invokeMethod(again, "reject", Qt::QueuedConnection);
+                });
+            });
+        });
+    });
+    WriteBatchOutputSettings({true, 0, true, ""});
+    frame_->Action(kCmBatchConverter)->trigger();
+    EXPECT_EQ(output_pages, 2);
+    ASSERT_EQ(prompts_.Asked().size(), 1u);
+    const std::string& told = prompts_.Asked()[0].text;
+    EXPECT_NE(told.find("\"" + au + "\""), std::string::npos) << told;
+    EXPECT_NE(told.find("\"" + wav + "\""), std::string::npos) << told;
+    EXPECT_EQ(Bytes(wav), before);
+    const std::vector<char> own = Bytes(au);
+    EXPECT_EQ(std::string(own.begin(), own.end()), "the user's own file");
+}
+
 }  // namespace
 }  // namespace sonvara

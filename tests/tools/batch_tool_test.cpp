@@ -379,6 +379,34 @@ TEST_F(BatchToolTest, RunFailuresNameTheFileAndTheStep) {
     EXPECT_NE(version.err.find("no tiene la misma versión"), std::string::npos);
 }
 
+// One input's result would replace another input, or two inputs would have one result: the run
+// stops before anything is written, naming both files. A file replaced by its own result is not
+// such a case.
+TEST_F(BatchToolTest, ARunThatWouldReplaceAnotherInputStopsBeforeItStarts) {
+    Wave("a.wav", 8000, 1, 4000);
+    std::ofstream(scratch_.File("a.au")) << "the user's own file";
+    const std::string wav = FileText(scratch_.File("a.wav"));
+    const Outcome replaced = Batch("run --command 3:100 --format .wav --out same a.au a.wav");
+    EXPECT_EQ(replaced.status, 2);
+    EXPECT_NE(replaced.err.find("\"a.au\""), std::string::npos) << replaced.err;
+    EXPECT_NE(replaced.err.find("\"a.wav\""), std::string::npos) << replaced.err;
+    EXPECT_EQ(FileText(scratch_.File("a.wav")), wav);
+    EXPECT_EQ(FileText(scratch_.File("a.au")), "the user's own file");
+
+    for (const char* folder : {"one", "two", "out"}) {
+        std::filesystem::create_directories(scratch_.File(folder));
+    }
+    Wave("one/x.wav", 8000, 1, 4000);
+    Wave("two/x.wav", 8000, 1, 2000);
+    const Outcome shared = Batch("run --command 3:100 --format same --out out one/x.wav two/x.wav");
+    EXPECT_EQ(shared.status, 2);
+    EXPECT_NE(shared.err.find("\"one/x.wav\" y \"two/x.wav\""), std::string::npos) << shared.err;
+    EXPECT_TRUE(std::filesystem::is_empty(scratch_.File("out")));
+
+    EXPECT_EQ(Batch("run --command 3:50 --format same --out same a.wav one/x.wav").status, 0);
+    EXPECT_NE(FileText(scratch_.File("a.wav")), wav);
+}
+
 TEST_F(BatchToolTest, FilesTheEditorCannotTakeFailAtOnceAndLeaveNothing) {
     struct Input {
         std::string name;
