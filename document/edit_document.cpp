@@ -12,8 +12,11 @@ LEditDocument::LEditDocument(LEditCallbacks callbacks)
           std::clamp(ReadInt("Settings", "UndoLevels", kDefaultUndoLevels), 1, kMaxUndoLevels))) {}
 
 void LEditDocument::StartModifyCurrentFile(const std::string& name) {
+    dropped_ = {};
+    dropped_.redo = std::move(redo_);
     redo_.clear();
     if (undo_.size() >= levels_) {
+        dropped_.oldest.push_back(std::move(undo_.front()));
         undo_.pop_front();
     }
     undo_.push_back(LUndoPoint{modified_, audio_, positions_, name});
@@ -28,11 +31,17 @@ void LEditDocument::CancelModifyCurrentFile() {
     }
     Restore(undo_.back());
     undo_.pop_back();
+    if (!dropped_.oldest.empty()) {
+        undo_.push_front(std::move(dropped_.oldest.front()));
+    }
+    redo_ = std::move(dropped_.redo);
+    dropped_ = {};
     Notify(callbacks_.undo_menu_changed);
     Notify(callbacks_.redraw);
 }
 
 void LEditDocument::EndModifyCurrentFile(std::int32_t pos, std::int32_t preroll) {
+    dropped_ = {};  // the change is made: what it took out of the history goes with its files
     positions_.cursor = pos;
     Notify(callbacks_.redraw);
     if (ReadBool("Settings", "AutoPlaybackAfterEffects", true)) {
@@ -58,6 +67,7 @@ void LEditDocument::Undo() {
     if (undo_.empty()) {
         return;
     }
+    dropped_ = {};
     LUndoPoint point = std::move(undo_.back());
     undo_.pop_back();
     redo_.push_back(TakeState(point.name));
@@ -70,6 +80,7 @@ void LEditDocument::Redo() {
     if (redo_.empty()) {
         return;
     }
+    dropped_ = {};
     LUndoPoint point = std::move(redo_.back());
     redo_.pop_back();
     undo_.push_back(TakeState(point.name));
@@ -90,20 +101,21 @@ std::string LEditDocument::RedoMenuText() const {
 }
 
 std::size_t LEditDocument::HeldRecords() const {
-    std::size_t records = 0;
-    for (const LUndoPoint& point : undo_) {
-        records += point.audio.Records().Count();
-    }
-    for (const LUndoPoint& point : redo_) {
-        records += point.audio.Records().Count();
-    }
-    return records;
+    const auto records = [](const auto& points) {
+        std::size_t count = 0;
+        for (const LUndoPoint& point : points) {
+            count += point.audio.Records().Count();
+        }
+        return count;
+    };
+    return records(undo_) + records(redo_) + records(dropped_.oldest) + records(dropped_.redo);
 }
 
 void LEditDocument::Close() {
     audio_.Clear();
     undo_.clear();
     redo_.clear();
+    dropped_ = {};
 }
 
 }  // namespace sonvara

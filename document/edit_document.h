@@ -65,10 +65,12 @@ class LEditDocument {
     // drops every redo step and marks the document modified.
     void StartModifyCurrentFile(const std::string& name);
     // For a change that failed or was cancelled after StartModifyCurrentFile: puts back the state
-    // the newest point holds and drops that point without making it a redo step.
+    // the newest point holds and drops that point without making it a redo step; the oldest point
+    // and the redo steps the start dropped come back, so the history is as it was.
     void CancelModifyCurrentFile();
     // Puts the cursor at `pos` and redraws; with "AutoPlaybackAfterEffects" on (the default),
-    // moves it `preroll` frames back (not before 0) and plays from there.
+    // moves it `preroll` frames back (not before 0) and plays from there. The undo point and the
+    // redo steps the start dropped are gone from here on.
     void EndModifyCurrentFile(std::int32_t pos, std::int32_t preroll);
     // Restores the newest undo point, if there is one; the state it replaces becomes a redo step.
     void Undo();
@@ -106,6 +108,12 @@ class LEditDocument {
     std::size_t levels_;
     std::deque<LUndoPoint> undo_;   // oldest first
     std::vector<LUndoPoint> redo_;  // newest redo last
+    // What the newest StartModifyCurrentFile took out of the history, until the change ends or
+    // the next one starts.
+    struct Dropped {
+        std::deque<LUndoPoint> oldest;  // none or one
+        std::vector<LUndoPoint> redo;
+    } dropped_;
 };
 
 }  // namespace sonvara

@@ -88,6 +88,8 @@ TEST_F(EditDocumentTest, UndoRestoresFormatFlagAndReferences) {
     EXPECT_EQ(CutTank().RefCount(number), 1);
     EXPECT_EQ(CutTank().RefCount(converted), 1);  // the redo step holds it
     document.StartModifyCurrentFile("Borrar");
+    EXPECT_EQ(CutTank().RefCount(converted), 1);  // a cancel would make it redoable again
+    document.EndModifyCurrentFile(0, 0);
     EXPECT_EQ(CutTank().RefCount(converted), 0);  // no longer redoable: its files are gone
     EXPECT_FALSE(FileExists(CutTank().GetAudFilePath(converted)));
 
@@ -114,9 +116,9 @@ TEST_F(EditDocumentTest, EndOfAnEditRedrawsAndPlaysFromBeforeIt) {
     EXPECT_EQ(document.Positions().cursor, 20000);
 }
 
-// Random edits, undos, redos and saves against a model: the states the document has been in,
-// in order, and the one it is in now. An edit drops the states after the current one and keeps
-// at most UndoLevels() before it.
+// Random edits, undos, redos, saves and cancelled edits against a model: the states the document
+// has been in, in order, and the one it is in now. An edit drops the states after the current one
+// and keeps at most UndoLevels() before it; a cancelled edit changes nothing.
 TEST_F(EditDocumentTest, UndoAndRedoFollowAHistoryOfStates) {
     struct State {
         std::vector<Sample> samples;
@@ -137,7 +139,7 @@ TEST_F(EditDocumentTest, UndoAndRedoFollowAHistoryOfStates) {
             return static_cast<std::int32_t>((seed >> 8) % static_cast<std::uint32_t>(below));
         };
         for (int step = 0; step < 400; ++step) {
-            const int action = next(10);
+            const int action = next(12);
             if (action < 4) {
                 State state = history[current];
                 const std::int32_t length = document.Audio().GetLength();
@@ -169,9 +171,16 @@ TEST_F(EditDocumentTest, UndoAndRedoFollowAHistoryOfStates) {
             } else if (action < 9) {
                 document.Redo();
                 current += current + 1 < history.size() ? 1 : 0;
-            } else {
+            } else if (action < 10) {
                 document.SetModified(false);  // saved
                 history[current].modified = false;
+            } else {
+                // An edit cancelled or failed part way: the document and its whole history,
+                // the redo steps and the oldest undo point too, are as they were.
+                document.StartModifyCurrentFile("Cancelled " + std::to_string(step));
+                document.Audio().InsertSilence(0, 1 + next(10));
+                document.Positions() = {1, 2, 3, 4, 5};
+                document.CancelModifyCurrentFile();
             }
             const State& expected = history[current];
             ASSERT_EQ(ReadList(document.Audio()), expected.samples) << "step " << step;
