@@ -65,8 +65,7 @@ const Command kCommandsBeforeEffects[] = {
     {kCmSave, M::kFile, true, "&Guardar Archivo\tCtrl+S", {kCtrl | Qt::Key_S}, "document-save",
      "Guardar el archivo (Ctrl+S)", E::kFileModified, C::kNotCheckable, T::kFile, false,
      [](const EditorRooms& r) { r.files.CmSave(); }},
-    // The label repeats Ctrl+S; the key itself belongs to save alone.
-    {kCmSaveAs, M::kFile, false, "Guardar Archivo Como...\tCtrl+S", {}, nullptr, nullptr,
+    {kCmSaveAs, M::kFile, false, "Guardar Archivo Como...", {}, nullptr, nullptr,
      E::kFileOpen, C::kNotCheckable, T::kNone, false, [](const EditorRooms& r) { r.files.CmSaveAs(); }},
     {kCmOpenProject, M::kFile, true, "Abrir Proyecto...", {}, nullptr, nullptr, E::kAlways,
      C::kNotCheckable, T::kNone, false, [](const EditorRooms& r) { r.files.CmOpenProject(); }},

@@ -42,7 +42,7 @@ TEST_F(EditorTest, TheFrameHasItsCaptionAndTheFileMenuOfTheBuiltCommands) {
                                                     {1002, "&Abrir Archivo...\tCtrl+O"},
                                                     {1003, "Cerrar Archivo"},
                                                     {1004, "&Guardar Archivo\tCtrl+S"},
-                                                    {1005, "Guardar Archivo Como...\tCtrl+S"},
+                                                    {1005, "Guardar Archivo Como..."},
                                                     {5040, "Cierre Todo"},
                                                     {1048, "&Salir"}};
     for (const auto& [id, text] : commands) {
