@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "core/settings.h"
+#include "editor/common/command_icons.h"
 #include "editor/common/translations.h"
 #include "editor/files/file_controller.h"
 #include "editor/frame/main_window.h"
@@ -15,6 +16,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Sonvara");
+    QApplication::setWindowIcon(sonvara::SonvaraIcon());
     // The running editor may have started in another folder.
     QStringList files;
     for (const QString& argument : QApplication::arguments().mid(1)) {

@@ -15,7 +15,7 @@ set -eu
 TEST_PACKAGES="
 build-essential cmake ninja-build pkg-config ccache mold
 libgtest-dev libgmock-dev
-qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6svg6 libgl-dev
 libasound2-dev
 libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
 lame espeak-ng

@@ -140,4 +140,8 @@ QIcon CommandIcon(const char* name) {
     return drawn;
 }
 
+QIcon SonvaraIcon() {
+    return QIcon(":/sonvara/sonvara.svg");
+}
+
 }  // namespace sonvara

@@ -18,6 +18,7 @@
 
 #include "core/settings.h"
 #include "devices/system_outputs.h"
+#include "editor/common/command_icons.h"
 #include "editor/common/file_window.h"
 #include "editor/common/workspace.h"
 #include "editor/edit/edit_controller.h"
@@ -61,6 +62,7 @@ MainDialog::MainDialog(std::unique_ptr<WaveOutProvider> outputs)
     rooms_ = std::make_unique<EditorRooms>(
         EditorRooms{c.workspace, c.files, c.edit, c.effects, c.transport, c.places, c.tools});
     setObjectName("LMMWC");
+    setWindowIcon(SonvaraIcon());
     setCentralWidget(mdi_);
     statusBar()->addWidget(status_, 1);
     status_->setObjectName("status");
