@@ -24,7 +24,7 @@ namespace {
 
 using AppliedEffect = EffectController::AppliedEffect;
 
-// `effect` with `values`, run behind the frame's progress dialog.
+// `effect` with `values`, run behind the editor's progress dialog.
 AppliedEffect Applied(const EffectEntry& effect, EffectValues values) {
     return {effect.names.undo, [&effect, values = std::move(values)](
                                    ProcessHost& host, LCutListAudio& document, FrameRange& range) {

@@ -25,7 +25,7 @@ class CDRipperDlg : public QDialog {
     Q_OBJECT
 
   public:
-    // `run` runs a process behind the frame's progress dialog.
+    // `run` runs a process behind the editor's progress dialog.
     using ProcessRunner = std::function<ProcessResult(LProgressDialog&)>;
 
     CDRipperDlg(CdDriveList& drives, ProcessRunner run, Prompts& prompts, QWidget* parent);

@@ -1,7 +1,7 @@
 #pragma once
 // LKeysPage, the "Teclas" page of the options: the key macros, one row each with its keys and its
 // commands, added, removed and changed through SelectKeysMacroDlg. The page's first showing reads
-// "keys.dat" into the frame's macro list (a file of another version: the message, and no
+// "keys.dat" into the editor's macro list (a file of another version: the message, and no
 // macros); the page edits a copy, and CmOk writes the file and, once it is in place, gives the
 // frame the edited list. A page never shown neither reads nor writes. Interface thread only.
 
@@ -20,7 +20,7 @@ class LKeysPage : public QWidget {
     Q_OBJECT
 
   public:
-    // `frame_macros` (the frame's list) and `prompts` must outlive the page.
+    // `frame_macros` (the editor's list) and `prompts` must outlive the page.
     LKeysPage(std::vector<LSVMacroKeys>& frame_macros, Prompts& prompts, QWidget* parent = nullptr);
 
     // Writes "keys.dat" and hands the list to the frame (nothing when the page was never shown).

@@ -25,7 +25,7 @@ class LOptionsSheet : public QDialog {
 
   public:
     // What the pages need: the machine's sound outputs and inputs, the prompts, the editor's own
-    // path (which the file types registered for the desktop start) and the frame's key macros.
+    // path (which the file types registered for the desktop start) and the editor's key macros.
     struct Context {
         WaveOutProvider& outputs;
         WaveInProvider& inputs;

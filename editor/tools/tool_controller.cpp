@@ -37,7 +37,7 @@ void ToolController::CmOptions() {
     if (!RunOptionsSheet(workspace_, transport_.Outputs(), macros_)) {
         return;
     }
-    // Whatever the answer: the frame's close check may still keep it open for a file to be
+    // Whatever the answer: the files' close checks may still keep the frame open for a file to be
     // saved.
     workspace_.CurrentPrompts().Ask(
         {"Se requiere que desconecte",

@@ -6,7 +6,7 @@
 // the player's notifications; when it closes it stops the player and gives the notifications back
 // to the owner named at construction.
 //
-// The transport is the frame's (LTransport), over the dialog's own copy of the sound, with the
+// The transport is the editor's (LTransport), over the dialog's own copy of the sound, with the
 // position as its cursor, on the dialog's own settings in the "Player" section: "Device" (the
 // index in the device list) and "VolumeDB". Play (F9) plays from the position (from the start
 // when the position lies in the last second), Scrub (Space) loops a snippet at the played

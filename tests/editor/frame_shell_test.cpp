@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
+#include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -23,6 +25,7 @@
 #include <filesystem>
 #include <set>
 
+#include "editor/common/command_icons.h"
 #include "editor/common/translations.h"
 #include "editor/frame/command_table.h"
 #include "editor/frame/single_instance.h"
@@ -172,6 +175,12 @@ TEST_F(FrameShellTest, TheCommandTableBuildsUnambiguousKeysAndAToolBarOfPictures
             EXPECT_TRUE(keys.insert(key).second) << key.toString().toStdString();
         }
     }
+    // Nor may two entries show one key.
+    std::set<QString> shown;
+    for (const Command& command : Commands()) {
+        const QString key = QString::fromUtf8(command.label).section('\t', 1);
+        EXPECT_TRUE(key.isEmpty() || shown.insert(key).second) << key.toStdString();
+    }
     const QList<QAction*> tools = frame_->ToolBar()->actions();
     std::vector<int> ids;
     for (QAction* action : tools) {
@@ -195,6 +204,25 @@ TEST_F(FrameShellTest, TheCommandTableBuildsUnambiguousKeysAndAToolBarOfPictures
     EXPECT_TRUE(file->actions().contains(frame_->Action(kCmSelectAll)));
     frame_->Action(kCmSelectAll)->trigger();
     EXPECT_EQ(file->Document().Positions().selection_end, file->Document().Audio().GetLength());
+}
+
+// The frame, a file's window and a dialog over the frame show Sonvara's icon, not Qt's.
+TEST_F(FrameShellTest, WindowsShowSonvarasIcon) {
+    const QImage ours = SonvaraIcon().pixmap(32, 32).toImage();
+    ASSERT_FALSE(ours.isNull());
+    int opaque = 0;
+    for (int y = 0; y < ours.height(); ++y) {
+        for (int x = 0; x < ours.width(); ++x) {
+            opaque += qAlpha(ours.pixel(x, y)) > 0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(opaque, ours.width() * ours.height() / 4);
+    LSVFileWindow* file = Open("in_mono.wav");
+    QDialog dialog(frame_.get());
+    for (const QWidget* window : {static_cast<QWidget*>(frame_.get()), file->parentWidget(),
+                                  static_cast<QWidget*>(&dialog)}) {
+        EXPECT_EQ(window->windowIcon().pixmap(32, 32).toImage(), ours);
+    }
 }
 
 TEST_F(FrameShellTest, TheWindowMenuListsTheFilesTitlesMarkChangesAndCtrlTabMoves) {
