@@ -104,4 +104,10 @@ std::vector<std::size_t> SelectedRows(const QTreeWidget& list) {
     return rows;
 }
 
+void BringForward(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 }  // namespace sonvara

@@ -16,6 +16,7 @@ class QDialog;
 class QDialogButtonBox;
 class QLayout;
 class QTreeWidget;
+class QWidget;
 class QLineEdit;
 
 namespace sonvara {
@@ -38,6 +39,9 @@ std::optional<int> NumberIn(const QLineEdit& field, Prompts& prompts);
 bool PassesCheck(std::string_view refusal, Prompts& prompts);
 // The same for a check's result: true when accepted.
 bool PassesCheck(const Result<void>& check, Prompts& prompts);
+
+// Shows a modeless window, or brings it to the front when it is open already.
+void BringForward(QWidget& window);
 
 // Gives the OK, Cancel and Help buttons of `box` their Spanish texts.
 void SpanishButtons(QDialogButtonBox& box);

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "core/settings.h"
+#include "editor/common/dialog_parts.h"
 #include "editor/common/file_window.h"
 #include "editor/common/workspace.h"
 #include "editor/places/place_controller.h"
@@ -68,9 +69,7 @@ void PlaceController::CmOpenBookMark() {
     if (places_.bookmark_window == nullptr) {
         places_.bookmark_window = new BookMarkDlg(*this);
     }
-    places_.bookmark_window->show();
-    places_.bookmark_window->raise();
-    places_.bookmark_window->activateWindow();
+    BringForward(*places_.bookmark_window);
 }
 
 void PlaceController::GoToBookMark(std::size_t index) {

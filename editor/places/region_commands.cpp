@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "document/edit_commands.h"
+#include "editor/common/dialog_parts.h"
 #include "editor/common/file_window.h"
 #include "editor/common/workspace.h"
 #include "editor/places/assemble_region_dialog.h"
@@ -62,9 +63,7 @@ void PlaceController::CmOpenRegionLibrary() {
     if (places_.region_window == nullptr) {
         places_.region_window = new RegionDlg(*this);
     }
-    places_.region_window->show();
-    places_.region_window->raise();
-    places_.region_window->activateWindow();
+    BringForward(*places_.region_window);
 }
 
 void PlaceController::CmAssembleRegions() {

@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "editor/common/dialog_parts.h"
 #include "editor/common/file_window.h"
 #include "editor/common/workspace.h"
 #include "editor/tools/fft_dialog.h"
@@ -35,9 +36,7 @@ void ToolController::CmFrequencyAnalyze() {
     } else {
         dialog->Follow();
     }
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    BringForward(*dialog);
 }
 
 }  // namespace sonvara

@@ -40,6 +40,21 @@ class FormatPromptsTest : public ::testing::Test {
     std::shared_ptr<SettingsStore> previous_store_;
 };
 
+// A format can be chosen for writing only when a codec writes it.
+TEST_F(FormatPromptsTest, SupportFollowsWhatTheCodecsCanWrite) {
+    EXPECT_TRUE(LWaveFileFormat::TestSupportedRecord(Area(WAVE_FORMAT_MULAW, 2, 8000, 8, 2)));
+    EXPECT_TRUE(LWaveFileFormat::TestSupportedRecord(Area(WAVE_FORMAT_PCM, 1, 44100, 24, 3)));
+    EXPECT_TRUE(LWaveFileFormat::TestSupportedRecord(
+        Area(WAVE_FORMAT_IMA_ADPCM, 1, 11025, 4, 256, {0xF9, 0x01})));
+    // Reading only, or no codec at all.
+    EXPECT_FALSE(
+        LWaveFileFormat::TestSupportedRecord(Area(WAVE_FORMAT_EXTENSIBLE, 1, 8000, 16, 2)));
+    EXPECT_FALSE(LWaveFileFormat::TestSupportedRecord(Area(0x1234, 1, 8000, 16, 2)));
+    // A block size that does not end on a whole group of samples cannot be written.
+    EXPECT_FALSE(LWaveFileFormat::TestSupportedRecord(
+        Area(WAVE_FORMAT_IMA_ADPCM, 2, 11025, 4, 250, {0xF9, 0x01})));
+}
+
 TEST_F(FormatPromptsTest, ChooserAsksAgainUntilAUsableFormatOrCancel) {
     const FormatArea unknown = Area(0x1234, 1, 8000, 8, 1);
     const FormatArea alaw = Area(WAVE_FORMAT_ALAW, 1, 8000, 8, 1);
