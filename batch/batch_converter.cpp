@@ -12,7 +12,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "formats/decoded_file.h"
-#include "formats/file_kind.h"
+#include "formats/format_table.h"
 #include "formats/load_save.h"
 #include "formats/raw_formats.h"
 
@@ -90,11 +90,11 @@ std::optional<std::string> BatchOutputPath(const std::string& input,
                                            const BatchOutputSettings& settings) {
     std::string extension = GetFileExtension(input);
     if (!settings.same_format) {
-        if (settings.format < 0 ||
-            settings.format >= static_cast<int>(kBatchOutputFormats.size())) {
+        const std::span<const std::string> formats = WrittenExtensions();
+        if (settings.format < 0 || settings.format >= static_cast<int>(formats.size())) {
             return std::nullopt;
         }
-        extension = kBatchOutputFormats[static_cast<std::size_t>(settings.format)];
+        extension = formats[static_cast<std::size_t>(settings.format)];
     }
     const std::string folder = settings.same_folder ? GetFolderFromPath(input) : settings.folder;
     return FilePathCat(folder, GetFileNameWithoutExtension(input), extension);

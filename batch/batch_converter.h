@@ -21,13 +21,9 @@
 
 namespace sonvara {
 
-// The output formats the converter offers, by their index in "SaveFileFormat".
-inline constexpr std::array<std::string_view, 7> kBatchOutputFormats = {
-    ".wav", ".mp3", ".gsm", ".vox", ".raw", ".aif", ".au"};
-
 struct BatchOutputSettings {
     bool same_format = true;
-    int format = 0;  // into kBatchOutputFormats
+    int format = 0;  // into WrittenExtensions() (formats/format_table.h), kept as "SaveFileFormat"
     bool same_folder = true;
     std::string folder;
 };

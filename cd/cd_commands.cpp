@@ -8,21 +8,19 @@
 namespace sonvara {
 namespace {
 
-constexpr std::uint8_t kReadToc = 0x43;
-constexpr std::uint8_t kReadCd = 0xBE;
 // READ CD byte 9: sync, all headers, user data and EDC/ECC.
 constexpr std::uint8_t kFullSector = 0xF0;
 
 }  // namespace
 
 std::array<std::uint8_t, 10> ReadTocCommand() {
-    return {kReadToc,           0x00, 0x00, 0x00, 0x00, 0x00, 0x01, kCdTocBytes >> 8,
+    return {kReadTocOperation,  0x00, 0x00, 0x00, 0x00, 0x00, 0x01, kCdTocBytes >> 8,
             kCdTocBytes & 0xFF, 0x00};
 }
 
 std::array<std::uint8_t, 12> ReadCdCommand(std::int32_t first_block, std::uint8_t count) {
     std::array<std::uint8_t, 12> cdb{};
-    cdb[0] = kReadCd;
+    cdb[0] = kReadCdOperation;
     StoreBE32(&cdb[2], static_cast<std::uint32_t>(first_block));
     cdb[8] = count;  // the transfer length's low byte
     cdb[9] = kFullSector;

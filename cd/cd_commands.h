@@ -19,6 +19,9 @@ constexpr std::size_t kCdSectorBytes = 2352;
 // The table of contents is asked for with room for this many bytes.
 constexpr std::size_t kCdTocBytes = 2048;
 constexpr std::chrono::milliseconds kReadTocTimeout{20000};
+// The operation codes of the two commands (the first byte of each command block).
+constexpr std::uint8_t kReadTocOperation = 0x43;
+constexpr std::uint8_t kReadCdOperation = 0xBE;
 constexpr std::chrono::milliseconds kReadCdTimeout{10000};
 
 // READ TOC, format 0, addresses as block numbers, from track 1, kCdTocBytes allowed.

@@ -8,8 +8,6 @@
 namespace sonvara {
 namespace {
 
-constexpr std::uint8_t kReadToc = 0x43;
-constexpr std::uint8_t kReadCd = 0xBE;
 constexpr std::uint8_t kLeadOutTrack = 0xAA;
 // The control field of a TOC descriptor: ADR 1 (position data), and bit 2 for a data track.
 constexpr std::uint8_t kAudioControl = 0x10;
@@ -47,10 +45,10 @@ class ImageDrive : public ScsiDevice {
                                        std::span<std::uint8_t> data,
                                        std::chrono::milliseconds) override {
         list_.commands_.emplace_back(cdb.begin(), cdb.end());
-        if (cdb.size() == 10 && cdb[0] == kReadToc) {
+        if (cdb.size() == 10 && cdb[0] == kReadTocOperation) {
             return ReadToc(cdb, data);
         }
-        if (cdb.size() == 12 && cdb[0] == kReadCd) {
+        if (cdb.size() == 12 && cdb[0] == kReadCdOperation) {
             return ReadCd(cdb, data);
         }
         return std::nullopt;

@@ -12,6 +12,9 @@ namespace sonvara {
 constexpr std::uint16_t LoadLE16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
+constexpr std::int16_t LoadSignedLE16(const std::uint8_t* p) {
+    return static_cast<std::int16_t>(LoadLE16(p));
+}
 constexpr std::uint32_t LoadLE32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);

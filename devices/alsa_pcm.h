@@ -13,6 +13,10 @@
 
 namespace sonvara {
 
+// The period both directions ask for, and how long a worker waits for the device at a time.
+inline constexpr unsigned kAlsaPeriodMicroseconds = 20000;
+inline constexpr int kAlsaWaitMilliseconds = 10;
+
 std::string AlsaText(int error);
 
 // Keeps ALSA's own messages off stderr (a failed open is reported through `error`).

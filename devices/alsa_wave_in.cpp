@@ -10,9 +10,7 @@ namespace sonvara {
 namespace {
 
 // A longer buffer than playback's: the recorder's worker writes to disk between its reads.
-constexpr unsigned kBufferMicroseconds = 200000;
-constexpr unsigned kPeriodMicroseconds = 20000;
-constexpr int kWaitMilliseconds = 10;
+constexpr unsigned kCaptureBufferMicroseconds = 200000;
 
 class AlsaWaveIn : public QueuedWaveIn {
   public:
@@ -30,7 +28,7 @@ class AlsaWaveIn : public QueuedWaveIn {
             return static_cast<std::int32_t>(read);
         }
         if (read == 0 || read == -EAGAIN) {
-            snd_pcm_wait(pcm_, kWaitMilliseconds);
+            snd_pcm_wait(pcm_, kAlsaWaitMilliseconds);
             return 0;
         }
         // An overrun or a suspend: prepare again, start again and go on.
@@ -66,12 +64,13 @@ class AlsaWaveIn : public QueuedWaveIn {
     snd_pcm_t* const pcm_;
 };
 
-std::unique_ptr<WaveIn> Finish(AlsaPcm opened, const std::string& name, const WaveInFormat& format,
-                               LSignalObject& done_event, std::string& error) {
+std::unique_ptr<WaveIn> StartCapture(AlsaPcm opened, const std::string& name,
+                                     const WaveInFormat& format, LSignalObject& done_event,
+                                     std::string& error) {
     snd_pcm_uframes_t period = 0;
     bool can_pause = false;
-    const std::string problem = ConfigurePcm(opened.pcm, format, kBufferMicroseconds,
-                                             kPeriodMicroseconds, period, can_pause);
+    const std::string problem = ConfigurePcm(opened.pcm, format, kCaptureBufferMicroseconds,
+                                             kAlsaPeriodMicroseconds, period, can_pause);
     if (!problem.empty()) {
         ClosePcm(opened);
         error = "No se pudo preparar el dispositivo de grabación \"" + name + "\": " + problem;
@@ -95,7 +94,7 @@ std::unique_ptr<WaveIn> OpenAlsaWaveIn(const std::string& pcm_name, const WaveIn
     if (!OpenPcm(pcm_name, SND_PCM_STREAM_CAPTURE, nullptr, opened, error)) {
         return nullptr;
     }
-    return Finish(opened, pcm_name, format, done_event, error);
+    return StartCapture(opened, pcm_name, format, done_event, error);
 }
 
 std::unique_ptr<WaveIn> OpenAlsaWaveInWithConfig(const std::string& config_text,
@@ -106,7 +105,7 @@ std::unique_ptr<WaveIn> OpenAlsaWaveInWithConfig(const std::string& config_text,
     if (!OpenPcm(pcm_name, SND_PCM_STREAM_CAPTURE, &config_text, opened, error)) {
         return nullptr;
     }
-    return Finish(opened, pcm_name, format, done_event, error);
+    return StartCapture(opened, pcm_name, format, done_event, error);
 }
 
 std::vector<std::string> AlsaCaptureNames(std::size_t at_most) {

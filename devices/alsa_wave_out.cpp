@@ -9,9 +9,7 @@
 namespace sonvara {
 namespace {
 
-constexpr unsigned kBufferMicroseconds = 80000;
-constexpr unsigned kPeriodMicroseconds = 20000;
-constexpr int kWaitMilliseconds = 10;
+constexpr unsigned kPlaybackBufferMicroseconds = 80000;
 
 class AlsaWaveOut : public QueuedWaveOut {
   public:
@@ -34,7 +32,7 @@ class AlsaWaveOut : public QueuedWaveOut {
             return static_cast<std::int32_t>(written);
         }
         if (written == -EAGAIN) {
-            snd_pcm_wait(pcm_, kWaitMilliseconds);
+            snd_pcm_wait(pcm_, kAlsaWaitMilliseconds);
             return 0;
         }
         // An underrun (the queue ran dry, a pause without the device's own pause) or a suspend:
@@ -95,13 +93,13 @@ class AlsaWaveOut : public QueuedWaveOut {
 };
 
 // Takes over `opened`: sets it up and starts its writer, or closes it.
-std::unique_ptr<WaveOut> Finish(AlsaPcm opened, const std::string& name,
-                                const WaveOutFormat& format, LSignalObject& done_event,
-                                std::string& error) {
+std::unique_ptr<WaveOut> StartPlayback(AlsaPcm opened, const std::string& name,
+                                       const WaveOutFormat& format, LSignalObject& done_event,
+                                       std::string& error) {
     snd_pcm_uframes_t period = 0;
     bool can_pause = false;
-    const std::string problem = ConfigurePcm(opened.pcm, format, kBufferMicroseconds,
-                                             kPeriodMicroseconds, period, can_pause);
+    const std::string problem = ConfigurePcm(opened.pcm, format, kPlaybackBufferMicroseconds,
+                                             kAlsaPeriodMicroseconds, period, can_pause);
     if (!problem.empty()) {
         ClosePcm(opened);
         error = "No se pudo preparar el dispositivo de sonido \"" + name + "\": " + problem;
@@ -125,7 +123,7 @@ std::unique_ptr<WaveOut> OpenAlsaWaveOut(const std::string& pcm_name, const Wave
     if (!OpenPcm(pcm_name, SND_PCM_STREAM_PLAYBACK, nullptr, opened, error)) {
         return nullptr;
     }
-    return Finish(opened, pcm_name, format, done_event, error);
+    return StartPlayback(opened, pcm_name, format, done_event, error);
 }
 
 std::unique_ptr<WaveOut> OpenAlsaWaveOutWithConfig(const std::string& config_text,
@@ -136,7 +134,7 @@ std::unique_ptr<WaveOut> OpenAlsaWaveOutWithConfig(const std::string& config_tex
     if (!OpenPcm(pcm_name, SND_PCM_STREAM_PLAYBACK, &config_text, opened, error)) {
         return nullptr;
     }
-    return Finish(opened, pcm_name, format, done_event, error);
+    return StartPlayback(opened, pcm_name, format, done_event, error);
 }
 
 std::vector<std::string> AlsaPlaybackNames(std::size_t at_most) {

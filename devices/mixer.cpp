@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/diagnostics.h"
+#include "devices/alsa_pcm.h"
 #include "devices/system_outputs.h"
 
 namespace sonvara {
@@ -32,14 +33,6 @@ void Report(std::string_view operation, std::string_view condition) {
     Diagnose(text);
 }
 
-// ALSA's own messages stay off stderr; failures reach the diagnostics instead.
-void IgnoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
-
-void SilenceAlsaMessages() {
-    static std::once_flag once;
-    std::call_once(once, [] { snd_lib_error_set_handler(IgnoreAlsaMessage); });
-}
-
 // One device's simple mixer, open for the length of one call.
 class SimpleMixer {
   public:
@@ -57,7 +50,7 @@ class SimpleMixer {
             Report(operation, "no mixer");
             return false;
         }
-        SilenceAlsaMessages();
+        QuietAlsaMessages();
         if (snd_mixer_open(&handle_, 0) < 0) {
             handle_ = nullptr;
             Report(operation, "snd_mixer_open");

@@ -6,7 +6,7 @@ namespace sonvara {
 namespace {
 
 // How long the reader sleeps when it has no buffer to fill or is not capturing.
-constexpr auto kIdleWait = std::chrono::milliseconds(5);
+constexpr auto kReaderIdleWait = std::chrono::milliseconds(5);
 
 }  // namespace
 
@@ -108,7 +108,7 @@ void QueuedWaveIn::Run() {
             continue;
         }
         if (!capturing_ || first_ == last_) {
-            wake_.wait_for(lock, kIdleWait);
+            wake_.wait_for(lock, kReaderIdleWait);
             continue;
         }
         WaveInBuffer& buffer = *At(first_);

@@ -7,7 +7,7 @@ namespace {
 
 // How long the writer sleeps when it has nothing to do before it looks at the device's clock
 // again (the clock moves while the device plays what it holds).
-constexpr auto kIdleWait = std::chrono::milliseconds(5);
+constexpr auto kWriterIdleWait = std::chrono::milliseconds(5);
 
 }  // namespace
 
@@ -157,7 +157,7 @@ void QueuedWaveOut::Run() {
                 Starve();
                 lock.lock();
             }
-            wake_.wait_for(lock, kIdleWait);
+            wake_.wait_for(lock, kWriterIdleWait);
             continue;
         }
 

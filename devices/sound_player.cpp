@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "audio/peak_limit.h"
+#include "audio/sound_time.h"
 #include "core/queued_notify.h"
 #include "core/thread.h"
 #include "devices/sound_levels.h"
@@ -22,33 +23,27 @@ constexpr int kPreRollIndex = 42;
 constexpr std::int32_t kNoPosition = INT32_MIN;
 // The worker waits for a buffer at most this long at a time; more than kStallWaits waits in a row
 // (about ten seconds), neither looping nor paused, mean the device has stopped answering.
-constexpr auto kBufferWait = std::chrono::milliseconds(150);
+constexpr auto kPlayBufferWait = std::chrono::milliseconds(150);
 constexpr int kStallWaits = 64;
-constexpr auto kStopBudget = std::chrono::milliseconds(5000);
+constexpr auto kPlayerStopBudget = std::chrono::milliseconds(5000);
 // How long Stop waits, in all, for the device to hand back buffers after a reset.
 constexpr auto kReturnBudget = std::chrono::milliseconds(1000);
 constexpr auto kReturnStep = std::chrono::milliseconds(50);
 
 constexpr const char* kStalledText = "El dispositivo de sonido dejó de responder.";
 
-std::int32_t Milliseconds(std::int32_t position, std::int32_t rate) {
-    rate = std::max(rate, 1);
-    const std::int64_t p = position;
-    return static_cast<std::int32_t>((p / rate) * 1000 + ((p % rate) * 1000) / rate);
-}
-
-struct Slot {
-    WaveBuffer header;
-    std::int32_t position = kNoPosition;  // the source position after the buffer's last frame
-    SoundLevels levels;
-};
-
 }  // namespace
 
 struct LSoundPlayer::Impl : LThread, LThreadQueuedNotify {
     Impl(MessageLoop& loop, WaveOutProvider& provider)
         : LThreadQueuedNotify(loop), outputs(provider) {}
-    ~Impl() override { StopThreadTimed(kStopBudget); }
+    ~Impl() override { StopThreadTimed(kPlayerStopBudget); }
+
+    struct Slot {
+        WaveBuffer header;
+        std::int32_t position = kNoPosition;  // the source position after the buffer's last frame
+        SoundLevels levels;
+    };
 
     // What EvNotify found to report, read under the lock and reported after it.
     struct Report {
@@ -87,7 +82,7 @@ struct LSoundPlayer::Impl : LThread, LThreadQueuedNotify {
     // Under the lock: the worker asks the interface thread to stop, saying why.
     void RequestStop(std::string why);
     std::int32_t MillisecondsOf(std::int32_t position) const {
-        return Milliseconds(position, source->GetSampleRate());
+        return MillisecondsFromFrames(position, source->GetSampleRate());
     }
 
     WaveOutProvider& outputs;
@@ -158,7 +153,7 @@ void LSoundPlayer::Impl::ThreadFunction() {
                 }
             }
             lock.unlock();
-            done_event.WaitSignalDual(*this, kBufferWait);
+            done_event.WaitSignalDual(*this, kPlayBufferWait);
             if (IsToStop()) {
                 device->Reset();
                 return;
@@ -314,7 +309,7 @@ void LSoundPlayer::Impl::Stop() {
     if (Flags() == 0) {
         return;
     }
-    StopThreadTimed(kStopBudget);
+    StopThreadTimed(kPlayerStopBudget);
     device->Reset();
     // The device hands every buffer back on a reset; give a slow one a little time in all.
     auto budget = kReturnBudget;

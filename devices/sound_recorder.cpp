@@ -16,9 +16,9 @@
 namespace sonvara {
 namespace {
 
-constexpr auto kStopBudget = std::chrono::milliseconds(5000);
+constexpr auto kRecorderStopBudget = std::chrono::milliseconds(5000);
 // The worker looks at its stop event at least this often while it waits for a buffer.
-constexpr auto kBufferWait = std::chrono::milliseconds(200);
+constexpr auto kRecordBufferWait = std::chrono::milliseconds(200);
 // Sound before the first loud block, quiet kept after a pause and after the last loud block.
 constexpr std::int32_t kLeadMilliseconds = 50;
 constexpr std::int32_t kPauseKeepMilliseconds = 450;
@@ -30,7 +30,7 @@ constexpr const char* kSinkFailedText =
     "No se pudo seguir escribiendo la grabación (¿disco lleno?); se conserva lo grabado hasta "
     "ese momento.";
 
-std::int32_t Milliseconds(std::int64_t frames, std::int32_t rate) {
+std::int32_t MillisecondsOfFrames(std::int64_t frames, std::int32_t rate) {
     return static_cast<std::int32_t>((frames / rate) * 1000 + ((frames % rate) * 1000) / rate);
 }
 
@@ -44,7 +44,7 @@ std::int32_t FramesAt(std::int32_t milliseconds, std::int32_t rate) {
 struct LSoundRecorder::Impl : LThread, LThreadQueuedNotify {
     Impl(MessageLoop& loop, WaveInProvider& provider)
         : LThreadQueuedNotify(loop), inputs(provider) {}
-    ~Impl() override { StopThreadTimed(kStopBudget); }
+    ~Impl() override { StopThreadTimed(kRecorderStopBudget); }
 
     bool Start(LSoundSinkRef new_sink, int flags, std::int32_t silence_ms, int threshold_db,
                std::int32_t max_ms);
@@ -74,7 +74,7 @@ struct LSoundRecorder::Impl : LThread, LThreadQueuedNotify {
     // Keeps `why` as the reason, stops processing and asks the interface thread to stop.
     void Fail(const std::string& why);
     std::int32_t SinkMilliseconds() const {
-        return Milliseconds(sink->GetFramesWritten(), sink->GetSampleRate());
+        return MillisecondsOfFrames(sink->GetFramesWritten(), sink->GetSampleRate());
     }
     std::int32_t SinkFramesAt(std::int32_t milliseconds) const {
         return std::min(FramesAt(milliseconds, sink->GetSampleRate()), sink->GetFramesWritten());
@@ -223,7 +223,7 @@ bool LSoundRecorder::Impl::Restart() {
     if (CurrentState() == kStopped) {
         return false;
     }
-    StopThreadTimed(kStopBudget);
+    StopThreadTimed(kRecorderStopBudget);
     device->Reset();
     if (failed) {
         Stop();
@@ -254,7 +254,7 @@ bool LSoundRecorder::Impl::Stop() {
     if (CurrentState() == kStopped) {
         return true;
     }
-    StopThreadTimed(kStopBudget);
+    StopThreadTimed(kRecorderStopBudget);
     // What the device caught before the reset goes through the same path as every block, from
     // the oldest buffer on, so that the end of a recording does not depend on when it stopped.
     device->Reset();
@@ -411,7 +411,7 @@ void LSoundRecorder::Impl::Process(std::int32_t frames) {
 }
 
 void LSoundRecorder::Impl::ThreadFunction() {
-    while (!go_event.WaitSignalDual(*this, kBufferWait)) {
+    while (!go_event.WaitSignalDual(*this, kRecordBufferWait)) {
     }
     if (IsToStop()) {
         return;
@@ -428,7 +428,7 @@ void LSoundRecorder::Impl::ThreadFunction() {
             }
         }
         if (failed || !device->IsDone(buffer)) {
-            done_event.WaitSignalDual(*this, kBufferWait);
+            done_event.WaitSignalDual(*this, kRecordBufferWait);
             continue;
         }
         const std::int32_t frames = Convert(buffer);
@@ -485,7 +485,7 @@ LSoundRecorder::~LSoundRecorder() {
     if (impl_->CurrentState() != kStopped) {
         Diagnose(
             "LSoundRecorder::~LSoundRecorder Destroyed while recording; the owner did not stop it");
-        impl_->StopThreadTimed(kStopBudget);
+        impl_->StopThreadTimed(kRecorderStopBudget);
         impl_->device->Close();
     }
 }

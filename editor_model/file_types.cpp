@@ -3,48 +3,45 @@
 #include <algorithm>
 #include <vector>
 
+#include "formats/format_table.h"
 #include "platform/desktop_registration.h"
 
 namespace sonvara {
-namespace {
 
-constexpr FileTypeChoice kChoices[] = {
-    {"DefaultRunWav", "wav", {"wav"}},           {"DefaultRunMp3", "mp3", {"mp3"}},
-    {"DefaultRunGsm", "gsm", {"gsm"}},           {"DefaultRunVox", "vox", {"vox"}},
-    {"DefaultRunRaw", "raw", {"raw"}},           {"DefaultRunAIF", "aif", {"aif", "aiff"}},
-    {"DefaultRunRA", "rm", {"ra", "ram", "rm"}}, {"DefaultRunAU", "au", {"au"}},
-    {"DefaultRunDSS", "dss", {"dss"}},           {"DefaultRunWMA", "wma", {"wma"}},
-};
+std::span<const FileTypeChoice> FileTypeChoices() {
+    static const std::vector<FileTypeChoice> choices = [] {
+        std::vector<FileTypeChoice> formats;
+        for (const FileFormat& format : FileFormats()) {
+            if (format.registration_setting != nullptr) {
+                formats.push_back(
+                    {format.registration_setting, format.registration_label, format.extensions});
+            }
+        }
+        return formats;
+    }();
+    return choices;
+}
 
 // audio/x-vox and audio/x-dss are the editor's own (installed with it as
 // share/mime/packages/sonvara.xml); the system's database has the others.
-constexpr const char* kMimeTypes[] = {
-    "audio/x-wav",
-    "audio/mpeg",
-    "audio/x-gsm",
-    "audio/x-vox",
-    "audio/x-aiff",
-    "audio/basic",
-    "audio/x-dss",
-    "audio/x-ms-wma",
-    "audio/vnd.rn-realaudio",
-    "application/ram",
-    "application/vnd.rn-realmedia",
-};
-
-}  // namespace
-
-std::span<const FileTypeChoice> FileTypeChoices() {
-    return kChoices;
-}
-
 std::span<const char* const> EditorMimeTypes() {
-    return kMimeTypes;
+    static const std::vector<const char*> types = [] {
+        std::vector<const char*> all;
+        for (const FileFormat& format : FileFormats()) {
+            for (const char* type : format.mime_types) {
+                if (type != nullptr) {
+                    all.push_back(type);
+                }
+            }
+        }
+        return all;
+    }();
+    return types;
 }
 
 std::string EditorDesktopEntry(std::string_view exec_program) {
     std::string mime_types;
-    for (const char* type : kMimeTypes) {
+    for (const char* type : EditorMimeTypes()) {
         mime_types += std::string(type) + ";";
     }
     return "[Desktop Entry]\n"
@@ -73,7 +70,8 @@ bool RegisterFileTypes(std::span<const FileTypeChoice* const> checked, const std
                 continue;
             }
             for (std::string& type : MimeTypesOfExtension(extension)) {
-                const bool opened = std::ranges::find(kMimeTypes, type) != std::end(kMimeTypes);
+                const bool opened =
+                    std::ranges::find(EditorMimeTypes(), type) != EditorMimeTypes().end();
                 if (opened && std::ranges::find(types, type) == types.end()) {
                     types.push_back(std::move(type));
                 }

@@ -1,10 +1,11 @@
 #pragma once
 // The file types the editor offers to open for the desktop: the check boxes of the options' General
 // page (the setting in [Settings] that keeps each, its label, its extensions), the MIME types the
-// editor opens (its desktop entry lists them), and the registration of the checked ones as the
-// user's defaults. A type is registered through the MIME type that the system's database gives its
-// extension; an extension the database does not know as one of the editor's types (".raw" is a
-// camera's picture there) is passed over. Nothing is ever unregistered. No toolkit.
+// editor opens (its desktop entry lists them), all read from the format table
+// (formats/format_table.h), and the registration of the checked ones as the user's defaults. A
+// type is registered through the MIME type that the system's database gives its extension; an
+// extension the database does not know as one of the editor's types (".raw" is a camera's picture
+// there) is passed over. Nothing is ever unregistered. No toolkit.
 
 #include <array>
 #include <span>

@@ -9,7 +9,7 @@
 #include "components/decode_processes.h"
 #include "core/folders.h"
 #include "core/paths.h"
-#include "formats/file_kind.h"
+#include "formats/format_table.h"
 
 namespace sonvara {
 namespace {

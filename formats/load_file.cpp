@@ -1,18 +1,13 @@
 #include <algorithm>
 
 #include "audio/source_to_sink.h"
-#include "audio/wav/wave_file.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "document/cut_writer.h"
-#include "formats/aiff_file.h"
-#include "formats/au_file.h"
 #include "formats/decoded_file.h"
-#include "formats/file_kind.h"
 #include "formats/format_prompts.h"
-#include "formats/gsm_file.h"
+#include "formats/format_table.h"
 #include "formats/load_save.h"
-#include "formats/mp3_file.h"
 #include "formats/raw_formats.h"
 
 namespace sonvara {
@@ -53,24 +48,11 @@ SVLoadFile::SVLoadFile(std::string path, LCutListAudio& document, bool ask_raw_f
       ask_raw_format_(ask_raw_format) {}
 
 LSoundSourceRef OpenSourceForLoad(const std::string& path, const RawFileFormat& raw) {
-    switch (FileKindOf(path)) {
-        case FileKind::kWave:
-            return LWaveFile::OpenSource(path);
-        case FileKind::kAiff:
-            return LAifFile::OpenSource(path);
-        case FileKind::kAu:
-            return LAuFile::OpenSource(path);
-        case FileKind::kGsm:
-            return new LGSMFileSource(path);
-        case FileKind::kMp3:
-            return new LMP3Source(path);
-        case FileKind::kRaw:
-            return OpenRawSource(path, static_cast<RawEncoding>(raw.encoding), raw.rate,
-                                 raw.channels);
-        case FileKind::kUnknown:
-            break;
+    const FileFormat* format = FileFormatOf(path);
+    if (format == nullptr || format->open == nullptr) {
+        return LSoundSourceRef();
     }
-    return LSoundSourceRef();
+    return format->open(path, raw);
 }
 
 ProcessResult OpenInputSource(LProgressDialog& process, const std::string& path,

@@ -10,8 +10,8 @@
 #include "document/cut_list_reader.h"
 #include "formats/aiff_file.h"
 #include "formats/au_file.h"
-#include "formats/file_kind.h"
 #include "formats/format_prompts.h"
+#include "formats/format_table.h"
 #include "formats/gsm_file.h"
 #include "formats/load_save.h"
 #include "formats/mp3_encode.h"
@@ -173,6 +173,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
                 sink = LSoundSinkRef(new LGSMFileSink(path));  // 8000 Hz mono: the copy converts
                 break;
             case FileKind::kMp3:  // written by the external encoder, above
+            case FileKind::kDecodedByComponent:
             case FileKind::kUnknown:
                 break;
         }

@@ -46,7 +46,7 @@ GRAPH = {
     "project": (["sonvara_project"], ["core", "document"]),
     "batch": (["sonvara_batch"], ["core", "audio", "document", "effects", "formats"]),
     "editor_model": (["sonvara_editor_model"],
-                     ["core", "platform", "audio", "document", "effects", "devices"]),
+                     ["core", "platform", "audio", "document", "formats", "effects", "devices"]),
     "view/columns": (["sonvara_view_columns"], ["core", "document", "effects"]),
     "view": (["sonvara_view"], ["core", "document", "effects", "devices", "view/columns"]),
     # The editor library: its rooms, each after what it uses.

@@ -8,15 +8,12 @@
 #include "batch/batch_script.h"
 #include "core/message_loop.h"
 #include "core/terminal_progress_view.h"
+#include "formats/format_table.h"
 #include "tools/batch_jobs.h"
+#include "tools/exit_status.h"
 
 namespace sonvara {
 namespace {
-
-int Fail(const std::string& why) {
-    std::fprintf(stderr, "sonvara-batch: %s\n", why.c_str());
-    return 2;
-}
 
 // --format and --out laid over the "BatchConverter" settings; false with a message when wrong.
 bool ApplyOutputOptions(const BatchRunOptions& options, BatchOutputSettings& output) {
@@ -28,8 +25,9 @@ bool ApplyOutputOptions(const BatchRunOptions& options, BatchOutputSettings& out
                 options.format->starts_with(".") ? *options.format : "." + *options.format;
             output.same_format = false;
             output.format = -1;
-            for (std::size_t i = 0; i < kBatchOutputFormats.size(); ++i) {
-                if (kBatchOutputFormats[i] == extension) {
+            const std::span<const std::string> formats = WrittenExtensions();
+            for (std::size_t i = 0; i < formats.size(); ++i) {
+                if (formats[i] == extension) {
                     output.format = static_cast<int>(i);
                 }
             }
@@ -74,7 +72,7 @@ int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
             return Fail(std::string(kBatchScriptOpenMessage) + " (" + *options.save_script + ")");
         }
         if (options.files.empty()) {
-            return 0;
+            return kExitDone;
         }
     }
     if (options.files.empty()) {
@@ -82,7 +80,7 @@ int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
     }
     BatchOutputSettings output = ReadBatchOutputSettings();
     if (!ApplyOutputOptions(options, output) || !PrepareBatchOutputFolder(prompts, output)) {
-        return 2;
+        return kExitFailed;
     }
     if (const Result<void> check = CheckBatchOutputs(options.files, output); !check) {
         return Fail(check.Message());
@@ -99,12 +97,12 @@ int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
         if (options.saved != nullptr) {
             *options.saved = converter.Outputs();
         }
-        return 0;
+        return kExitDone;
     }
     if (converter.Stopped()) {
         std::fprintf(stderr, "sonvara-batch: cancelado en \"%s\"\n",
                      converter.FailedFile().c_str());
-        return 1;
+        return kExitCancelled;
     }
     return Fail("falló \"" + converter.FailedFile() + "\" en el paso \"" + converter.FailedStep() +
                 "\"");
@@ -125,7 +123,24 @@ int ShowBatchScript(const std::string& path) {
         std::printf("%.*s\t%s\n", static_cast<int>(command->name.size()), command->name.data(),
                     BatchItemDescription(item).c_str());
     }
-    return 0;
+    return kExitDone;
+}
+
+int ListFileFormats() {
+    for (const FileFormat& format : FileFormats()) {
+        std::string extensions;
+        for (const char* extension : format.extensions) {
+            if (extension != nullptr) {
+                extensions += std::string(extensions.empty() ? "" : " ") + "." + extension;
+            }
+        }
+        const char* use = format.writes ? "lee y escribe"
+                          : format.decoder != ExternalDecoder::kNone
+                              ? "lee con su componente decodificador"
+                              : "lee";
+        std::printf("%-20s %-16s %s\n", format.name, extensions.c_str(), use);
+    }
+    return kExitDone;
 }
 
 int ListBatchCommands() {
@@ -142,7 +157,7 @@ int ListBatchCommands() {
         std::printf("%2u  %.*s%s%s\n", command.id, static_cast<int>(command.name.size()),
                     command.name.data(), parameters.empty() ? "" : ": ", parameters.c_str());
     }
-    return 0;
+    return kExitDone;
 }
 
 }  // namespace sonvara

@@ -28,5 +28,8 @@ struct BatchRunOptions {
 int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts);
 int ShowBatchScript(const std::string& path);
 int ListBatchCommands();
+// One line per file format: its name, its extensions, whether it is written too, and for a
+// format read through a decoder component, that it needs one.
+int ListFileFormats();
 
 }  // namespace sonvara

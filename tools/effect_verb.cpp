@@ -10,17 +10,13 @@
 #include "core/message_loop.h"
 #include "core/terminal_progress_view.h"
 #include "effects/registry/effect_registry.h"
-#include "formats/file_kind.h"
+#include "formats/format_table.h"
 #include "formats/load_save.h"
+#include "tools/exit_status.h"
 #include "tools/file_checks.h"
 
 namespace sonvara {
 namespace {
-
-int Fail(const std::string& why) {
-    std::fprintf(stderr, "sonvara-batch: %s\n", why.c_str());
-    return 2;
-}
 
 enum class Step { kLoad, kEffect, kSave };
 
@@ -114,14 +110,14 @@ int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts) {
     ProcessHost host{loop, view, prompts};
     const ProcessResult result = process.Run(host);
     if (result == PROCESS_DONE) {
-        return 0;
+        return kExitDone;
     }
     if (result == PROCESS_STOPPED) {
         std::fprintf(stderr, "sonvara-batch: cancelado\n");
-        return 1;
+        return kExitCancelled;
     }
     if (prompts.MessagesShown() > messages) {
-        return 2;  // the step said why
+        return kExitFailed;  // the step said why
     }
     switch (process.FailedStep()) {
         case Step::kLoad:
@@ -143,7 +139,7 @@ int ListEffects() {
         typed.append(static_cast<std::size_t>(std::max<std::ptrdiff_t>(33 - shown, 1)), ' ');
         std::printf("%s%s\n", typed.c_str(), effect.names.undo.c_str());
     }
-    return 0;
+    return kExitDone;
 }
 
 }  // namespace sonvara

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "formats/file_kind.h"
+#include "formats/format_table.h"
 
 namespace sonvara {
 namespace {
@@ -18,16 +18,16 @@ std::optional<std::string> InputFileProblem(const std::string& path, bool compon
     if (::stat(path.c_str(), &status) != 0) {
         return "no se encuentra el archivo \"" + path + "\"";
     }
-    const bool by_component =
-        component_decoders && ExternalDecoderOf(path) != ExternalDecoder::kNone;
-    if (FileKindOf(path) == FileKind::kUnknown && !by_component) {
+    const FileKind kind = FileKindOf(path);
+    if (kind == FileKind::kUnknown ||
+        (kind == FileKind::kDecodedByComponent && !component_decoders)) {
         return UnknownExtension(path);
     }
     return std::nullopt;
 }
 
 std::optional<std::string> OutputFileProblem(const std::string& path) {
-    if (FileKindOf(path) == FileKind::kUnknown) {
+    if (!IsWritableFile(path)) {
         return UnknownExtension(path);
     }
     return std::nullopt;

@@ -7,6 +7,7 @@
 //   sonvara-batch script show FILE.svb       a batch script's commands and options
 //   sonvara-batch commands                   the commands a batch script can hold
 //   sonvara-batch effects                    the effects by their short names
+//   sonvara-batch formats                    the file formats read and written
 //   sonvara-batch --version
 //
 // A file named "-" is standard input or output in the format of --type EXT (standard_streams.h);
@@ -31,7 +32,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/terminal_progress_view.h"
-#include "formats/file_kind.h"
+#include "formats/format_table.h"
 #include "formats/load_save.h"
 #include "formats/mp3_encoder_settings.h"
 #include "formats/raw_formats.h"
@@ -39,22 +40,19 @@
 #include "tools/batch_prompts.h"
 #include "tools/batch_run.h"
 #include "tools/effect_verb.h"
+#include "tools/exit_status.h"
 #include "tools/file_checks.h"
 #include "tools/standard_streams.h"
 
 namespace sonvara {
 namespace {
 
-constexpr int kExitDone = 0;
-constexpr int kExitCancelled = 1;
-constexpr int kExitFailed = 2;
-
 constexpr const char* kUsage =
     "Uso:\n"
     "  sonvara-batch convert [opciones] ENTRADA SALIDA\n"
     "      Carga ENTRADA y la guarda como SALIDA; el formato de cada una sale de su extensión\n"
-    "      (.wav .aif .aiff .au .gsm .vox .raw .mp3; una SALIDA .mp3 necesita el codificador\n"
-    "      LAME: \"apt install lame\").\n"
+    "      (las de \"sonvara-batch formats\"; una SALIDA .mp3 necesita el codificador LAME:\n"
+    "      \"apt install lame\").\n"
     "  sonvara-batch info [opciones] ARCHIVO\n"
     "      Muestra la tasa, los canales, la duración y el tipo de ARCHIVO.\n"
     "  sonvara-batch effect [opciones] EFECTO ENTRADA SALIDA\n"
@@ -86,6 +84,8 @@ constexpr const char* kUsage =
     "      Las 18 órdenes con sus parámetros.\n"
     "  sonvara-batch effects\n"
     "      Los efectos del editor por su nombre corto, con sus valores de partida.\n"
+    "  sonvara-batch formats\n"
+    "      Los formatos de archivo, sus extensiones y si se leen o también se escriben.\n"
     "\n"
     "Opciones:\n"
     "  --raw-rate N        muestras por segundo de los archivos .raw y .vox (6000 a 96000)\n"
@@ -109,8 +109,8 @@ constexpr const char* kUsage =
     "  --command ORDEN     una orden más: su número o su nombre, y tras \":\" sus valores en el\n"
     "                      orden de \"sonvara-batch commands\", separados por comas\n"
     "                      (\"7:800,50\", \"Normalizador:95\"); sin valores, los guardados\n"
-    "  --format EXT|same   el formato de salida (.wav .mp3 .gsm .vox .raw .aif .au) o el mismo\n"
-    "                      de cada archivo\n"
+    "  --format EXT|same   el formato de salida (uno que se escriba, en \"sonvara-batch\n"
+    "                      formats\") o el mismo de cada archivo\n"
     "  --out CARPETA|same  la carpeta de salida o la de cada archivo\n"
     "  --save-script LISTA.svb  guarda la lista formada (sin ARCHIVO, solo la guarda)\n"
     "  --jobs N            trabaja N archivos a la vez (por defecto, uno por procesador), cada\n"
@@ -127,11 +127,6 @@ constexpr const char* kUsage =
     "Las opciones --raw-* y --mp3-* se guardan en la configuración, como en el editor.\n"
     "Estado de salida: 0 hecho, 1 cancelado (Ctrl+C, SIGTERM o SIGHUP), 2 error (con el\n"
     "archivo y el paso). Un error o una cancelación no deja nada a medio escribir.\n";
-
-int Fail(const std::string& why) {
-    std::fprintf(stderr, "sonvara-batch: %s\n", why.c_str());
-    return kExitFailed;
-}
 
 struct Options {
     std::string command;
@@ -536,6 +531,9 @@ int Dispatch(const Options& options, BatchPrompts& prompts) {
     }
     if (options.command == "effects") {
         return ListEffects();
+    }
+    if (options.command == "formats") {
+        return ListFileFormats();
     }
     return Fail("orden desconocida: " + options.command + " (--help)");
 }

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "formats/file_kind.h"
+#include "formats/format_table.h"
 
 namespace sonvara {
 namespace {
@@ -115,7 +115,8 @@ void StandardStreams::Remove() {
 
 std::optional<std::string> StreamTypeExtension(const std::string& type) {
     std::string extension = type.starts_with(".") ? type : "." + type;
-    if (FileKindOf("x" + extension) == FileKind::kUnknown) {
+    const FileKind kind = FileKindOf("x" + extension);
+    if (kind == FileKind::kUnknown || kind == FileKind::kDecodedByComponent) {
         return std::nullopt;
     }
     return extension;

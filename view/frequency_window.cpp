@@ -10,7 +10,7 @@ namespace {
 
 const QColor kBackground(64, 64, 64);
 const QColor kDisabledBackground(160, 160, 160);
-const QColor kGrid(96, 96, 96);
+const QColor kFrequencyGrid(96, 96, 96);
 const QColor kGridText(176, 176, 176);
 const QColor kCurve(255, 255, 0);
 
@@ -80,12 +80,12 @@ double LFrequencyWindow::LevelY(int level) const {
 }
 
 void LFrequencyWindow::DrawGrid(QPainter& painter) const {
-    painter.setPen(kGrid);
+    painter.setPen(kFrequencyGrid);
     const QFontMetrics metrics = fontMetrics();
     for (int level = kTopLevel - kTopLevel % kLevelStep; level > kTopLevel - kLevelSpan;
          level -= kLevelStep) {
         const double y = LevelY(level);
-        painter.setPen(kGrid);
+        painter.setPen(kFrequencyGrid);
         painter.drawLine(QPointF(0, y), QPointF(width(), y));
         painter.setPen(kGridText);
         painter.drawText(QPointF(3, y - 2), QString("%1 dB").arg(level));
@@ -99,7 +99,7 @@ void LFrequencyWindow::DrawGrid(QPainter& painter) const {
     const int step = FrequencyStep(pixels_per_hertz, metrics.horizontalAdvance("00 kHz") + 16);
     for (int f = step; f < hertz; f += step) {
         const double x = f * pixels_per_hertz;
-        painter.setPen(kGrid);
+        painter.setPen(kFrequencyGrid);
         painter.drawLine(QPointF(x, 0), QPointF(x, height()));
         painter.setPen(kGridText);
         painter.drawText(QPointF(x + 3, height() - 4), HertzText(f));

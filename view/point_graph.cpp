@@ -15,7 +15,7 @@ namespace {
 
 using Point = PointList::Point;
 
-const QColor kGrid(0x4a, 0x4a, 0x4a);
+const QColor kPointGrid(0x4a, 0x4a, 0x4a);
 const QColor kUnity(0x78, 0x78, 0x78);
 const QColor kLabel(0xc8, 0xc8, 0xc8);
 const QColor kDisabledCurve(0x58, 0x58, 0x58);
@@ -243,7 +243,7 @@ void LBrainWaveWindow::PaintGrid(QPainter& painter, const QRectF& plot) const {
     const double dpr = devicePixelRatioF();
     // A one-pixel line through the middle of the device pixel at `v`, so that it stays sharp.
     const auto crisp = [dpr](double v) { return (std::floor(v * dpr) + 0.5) / dpr; };
-    const QPen grid(isEnabled() ? kGrid : kDisabledCurve, 0);
+    const QPen grid(isEnabled() ? kPointGrid : kDisabledCurve, 0);
     const QColor text = isEnabled() ? kLabel : kDisabledText;
     const double label_height = QFontMetricsF(font()).height();
     const QRectF bounds = QRectF(rect()).adjusted(kGap / 2, 0, -kGap / 2, 0);

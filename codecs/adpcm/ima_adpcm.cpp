@@ -26,17 +26,17 @@ constexpr std::array<int, kMaxIndex + 1> kStepTable = {
 constexpr std::array<int, 16> kIndexTable = {-1, -1, -1, -1, 2, 4, 6, 8,
                                              -1, -1, -1, -1, 2, 4, 6, 8};
 
-constexpr int kHeaderBytes = 4;  // per channel
-constexpr int kGroupBytes = 4;   // per channel
+constexpr int kImaHeaderBytes = 4;  // per channel
+constexpr int kGroupBytes = 4;      // per channel
 constexpr int kGroupFrames = 8;
 
-struct Channel {
+struct ImaChannel {
     int sample = 0;
     int index = 0;
 };
 
 // Applies one 4-bit code: the decoder's whole work, and how the encoder keeps in step with it.
-void Apply(Channel& ch, int code) {
+void ImaApply(ImaChannel& ch, int code) {
     const int step = kStepTable[static_cast<std::size_t>(ch.index)];
     int diff = step >> 3;
     if ((code & 4) != 0) {
@@ -55,8 +55,8 @@ void Apply(Channel& ch, int code) {
 }
 
 // The code whose reconstruction approaches `target` best by successive approximation: one bit
-// each for a whole, a half and a quarter step, the same sums that Apply adds up.
-int Quantize(const Channel& ch, int target) {
+// each for a whole, a half and a quarter step, the same sums that ImaApply adds up.
+int ImaQuantize(const ImaChannel& ch, int target) {
     int step = kStepTable[static_cast<std::size_t>(ch.index)];
     int diff = target - ch.sample;
     int code = 0;
@@ -78,13 +78,13 @@ int Quantize(const Channel& ch, int target) {
 // into the block's data `out` unless it is null, and returns the squared error of the
 // reconstruction. `sample(f)` is frame f of the channel.
 template <typename SampleAt>
-std::int64_t EncodeChannel(Channel& ch, int frames, const SampleAt& sample, std::uint8_t* out,
-                           std::size_t channels, std::size_t c) {
+std::int64_t ImaEncodeChannel(ImaChannel& ch, int frames, const SampleAt& sample, std::uint8_t* out,
+                              std::size_t channels, std::size_t c) {
     std::int64_t error = 0;
     for (int frame = 1; frame < frames; ++frame) {
         const int target = sample(frame);
-        const int code = Quantize(ch, target);
-        Apply(ch, code);
+        const int code = ImaQuantize(ch, target);
+        ImaApply(ch, code);
         const std::int64_t e = target - ch.sample;
         error += e * e;
         if (out != nullptr) {
@@ -98,10 +98,6 @@ std::int64_t EncodeChannel(Channel& ch, int frames, const SampleAt& sample, std:
     return error;
 }
 
-std::int16_t ReadInt16(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(LoadLE16(p));
-}
-
 }  // namespace
 
 int SamplesPerBlock(int block_align, int channels) {
@@ -110,7 +106,7 @@ int SamplesPerBlock(int block_align, int channels) {
     }
     const std::int64_t per_channel_group = std::int64_t{kGroupBytes} * channels;
     const std::int64_t groups =
-        (block_align - std::int64_t{kHeaderBytes} * channels) / per_channel_group;
+        (block_align - std::int64_t{kImaHeaderBytes} * channels) / per_channel_group;
     if (groups < 1) {
         return 0;
     }
@@ -124,7 +120,7 @@ int DecodeBlock(const std::uint8_t* block, std::size_t bytes, int channels, std:
         return 0;
     }
     const auto nch = static_cast<std::size_t>(channels);
-    const std::size_t header_bytes = kHeaderBytes * nch;
+    const std::size_t header_bytes = kImaHeaderBytes * nch;
     if (bytes < header_bytes) {
         return 0;
     }
@@ -133,15 +129,15 @@ int DecodeBlock(const std::uint8_t* block, std::size_t bytes, int channels, std:
         std::min(groups * kGroupFrames + 1, static_cast<std::size_t>(max_frames));
 
     for (std::size_t c = 0; c < nch; ++c) {
-        const std::uint8_t* header = block + c * kHeaderBytes;
-        Channel ch{ReadInt16(header), std::min(int{header[2]}, kMaxIndex)};
+        const std::uint8_t* header = block + c * kImaHeaderBytes;
+        ImaChannel ch{LoadSignedLE16(header), std::min(int{header[2]}, kMaxIndex)};
         out[c] = static_cast<std::int16_t>(ch.sample);
         for (std::size_t frame = 1; frame < frames; ++frame) {
             const std::size_t group = (frame - 1) / kGroupFrames;
             const std::size_t within = (frame - 1) % kGroupFrames;
             const std::uint8_t byte =
                 block[header_bytes + (group * nch + c) * kGroupBytes + within / 2];
-            Apply(ch, (within % 2 == 0 ? byte : byte >> 4) & 0x0F);
+            ImaApply(ch, (within % 2 == 0 ? byte : byte >> 4) & 0x0F);
             out[frame * nch + c] = static_cast<std::int16_t>(ch.sample);
         }
     }
@@ -162,7 +158,7 @@ void Encoder::EncodeBlock(const std::int16_t* pcm, int frames, std::uint8_t* out
     }
     const int given = std::clamp(frames, 0, block_frames);
     const auto nch = static_cast<std::size_t>(channels_);
-    std::uint8_t* data = out + kHeaderBytes * nch;
+    std::uint8_t* data = out + kImaHeaderBytes * nch;
 
     for (std::size_t c = 0; c < nch; ++c) {
         auto sample = [&](int frame) {
@@ -174,20 +170,20 @@ void Encoder::EncodeBlock(const std::int16_t* pcm, int frames, std::uint8_t* out
             // encodes it best, trying every eighth one.
             std::int64_t best = std::numeric_limits<std::int64_t>::max();
             for (int candidate = 0; candidate <= kMaxIndex; candidate += 8) {
-                Channel trial{sample(0), candidate};
+                ImaChannel trial{sample(0), candidate};
                 const std::int64_t error =
-                    EncodeChannel(trial, block_frames, sample, nullptr, nch, c);
+                    ImaEncodeChannel(trial, block_frames, sample, nullptr, nch, c);
                 if (error < best) {
                     best = error;
                     index = candidate;
                 }
             }
         }
-        Channel ch{sample(0), index};
-        std::uint8_t* header = out + c * kHeaderBytes;
+        ImaChannel ch{sample(0), index};
+        std::uint8_t* header = out + c * kImaHeaderBytes;
         StoreLE16(header, static_cast<std::uint16_t>(ch.sample));
         header[2] = static_cast<std::uint8_t>(ch.index);
-        EncodeChannel(ch, block_frames, sample, data, nch, c);
+        ImaEncodeChannel(ch, block_frames, sample, data, nch, c);
         index = ch.index;
     }
     first_block_ = false;

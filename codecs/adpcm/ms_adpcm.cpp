@@ -11,7 +11,7 @@
 namespace sonvara::ms_adpcm {
 namespace {
 
-constexpr int kHeaderBytes = 7;  // per channel
+constexpr int kMsHeaderBytes = 7;  // per channel
 constexpr int kMinDelta = 16;
 // Far beyond any delta a real encoder reaches (a few times the largest sample step); it only
 // keeps a corrupt block's delta from growing without end.
@@ -23,7 +23,7 @@ constexpr std::size_t kMaxCoefficients = 256;
 constexpr std::array<int, 16> kAdaptation = {230, 230, 230, 230, 307, 409, 512, 614,
                                              768, 614, 512, 409, 307, 230, 230, 230};
 
-struct Channel {
+struct MsChannel {
     std::int64_t sample1 = 0;  // the newest sample
     std::int64_t sample2 = 0;  // the one before it
     std::int64_t delta = kMinDelta;
@@ -38,7 +38,7 @@ int Signed(int code) {
 }
 
 // Applies one 4-bit code: the decoder's whole work, and how the encoder keeps in step with it.
-void Apply(Channel& ch, int code) {
+void MsApply(MsChannel& ch, int code) {
     const std::int64_t value = std::clamp(ch.Predict() + Signed(code) * ch.delta,
                                           std::int64_t{std::numeric_limits<std::int16_t>::min()},
                                           std::int64_t{std::numeric_limits<std::int16_t>::max()});
@@ -49,17 +49,13 @@ void Apply(Channel& ch, int code) {
 }
 
 // The code whose correction brings the prediction nearest to `target`.
-int Quantize(const Channel& ch, int target) {
+int MsQuantize(const MsChannel& ch, int target) {
     const std::int64_t residual = target - ch.Predict();
     const std::int64_t half = ch.delta / 2;
     std::int64_t steps =
         residual >= 0 ? (residual + half) / ch.delta : -((half - residual) / ch.delta);
     steps = std::clamp(steps, std::int64_t{-8}, std::int64_t{7});
     return static_cast<int>(steps & 0x0F);
-}
-
-std::int16_t ReadInt16(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(LoadLE16(p));
 }
 
 void WriteInt16(std::uint8_t* p, int value) {
@@ -86,11 +82,11 @@ const Coefficients& StandardCoefficients() {
 }
 
 int SamplesPerBlock(int block_align, int channels) {
-    if (channels < 1 || block_align < std::int64_t{kHeaderBytes} * channels) {
+    if (channels < 1 || block_align < std::int64_t{kMsHeaderBytes} * channels) {
         return 0;
     }
     const std::int64_t frames =
-        (block_align - std::int64_t{kHeaderBytes} * channels) * 2 / channels + 2;
+        (block_align - std::int64_t{kMsHeaderBytes} * channels) * 2 / channels + 2;
     return frames > std::numeric_limits<int>::max() ? 0 : static_cast<int>(frames);
 }
 
@@ -110,7 +106,7 @@ bool ParseFormatExtra(const std::uint8_t* extra, std::size_t bytes, int* samples
         coefs->pairs.clear();
         for (std::size_t i = 0; i < count; ++i) {
             const std::uint8_t* pair = extra + 4 + 4 * i;
-            coefs->pairs.emplace_back(ReadInt16(pair), ReadInt16(pair + 2));
+            coefs->pairs.emplace_back(LoadSignedLE16(pair), LoadSignedLE16(pair + 2));
         }
     }
     return true;
@@ -135,7 +131,7 @@ int DecodeBlock(const std::uint8_t* block, std::size_t bytes, int channels,
         return 0;
     }
     const auto nch = static_cast<std::size_t>(channels);
-    const std::size_t header_bytes = kHeaderBytes * nch;
+    const std::size_t header_bytes = kMsHeaderBytes * nch;
     if (bytes < header_bytes) {
         return 0;
     }
@@ -149,12 +145,12 @@ int DecodeBlock(const std::uint8_t* block, std::size_t bytes, int channels,
     const std::uint8_t* data = block + header_bytes;
 
     for (std::size_t c = 0; c < nch; ++c) {
-        Channel ch;
+        MsChannel ch;
         ch.coef1 = coefs.pairs[block[c]].first;
         ch.coef2 = coefs.pairs[block[c]].second;
-        ch.delta = ReadInt16(block + nch + 2 * c);
-        ch.sample1 = ReadInt16(block + 3 * nch + 2 * c);
-        ch.sample2 = ReadInt16(block + 5 * nch + 2 * c);
+        ch.delta = LoadSignedLE16(block + nch + 2 * c);
+        ch.sample1 = LoadSignedLE16(block + 3 * nch + 2 * c);
+        ch.sample2 = LoadSignedLE16(block + 5 * nch + 2 * c);
         out[c] = static_cast<std::int16_t>(ch.sample2);
         if (frames > 1) {
             out[nch + c] = static_cast<std::int16_t>(ch.sample1);
@@ -162,7 +158,7 @@ int DecodeBlock(const std::uint8_t* block, std::size_t bytes, int channels,
         for (std::size_t frame = 2; frame < frames; ++frame) {
             const NibblePlace place = PlaceOf(frame, c, nch);
             const std::uint8_t byte = data[place.byte];
-            Apply(ch, place.high ? byte >> 4 : byte & 0x0F);
+            MsApply(ch, place.high ? byte >> 4 : byte & 0x0F);
             out[frame * nch + c] = static_cast<std::int16_t>(ch.sample1);
         }
     }
@@ -176,14 +172,14 @@ namespace {
 // reconstruction. `sample(f)` is frame f of the channel.
 // A trial stops early, returning what it has summed, once the error passes `give_up_above`.
 template <typename SampleAt>
-std::int64_t EncodeChannel(Channel& ch, int frames, const SampleAt& sample, std::uint8_t* out,
-                           std::size_t channels, std::size_t c,
-                           std::int64_t give_up_above = std::numeric_limits<std::int64_t>::max()) {
+std::int64_t MsEncodeChannel(
+    MsChannel& ch, int frames, const SampleAt& sample, std::uint8_t* out, std::size_t channels,
+    std::size_t c, std::int64_t give_up_above = std::numeric_limits<std::int64_t>::max()) {
     std::int64_t error = 0;
     for (int frame = 2; frame < frames; ++frame) {
         const int target = sample(frame);
-        const int code = Quantize(ch, target);
-        Apply(ch, code);
+        const int code = MsQuantize(ch, target);
+        MsApply(ch, code);
         const std::int64_t e = target - ch.sample1;
         error += e * e;
         if (error > give_up_above) {
@@ -245,14 +241,14 @@ void EncodeBlock(const std::int16_t* pcm, int frames, int channels, std::uint8_t
     const int given = std::clamp(frames, 0, block_frames);
     const auto nch = static_cast<std::size_t>(channels);
     const Coefficients& standard = StandardCoefficients();
-    std::uint8_t* data = out + kHeaderBytes * nch;
+    std::uint8_t* data = out + kMsHeaderBytes * nch;
 
     for (std::size_t c = 0; c < nch; ++c) {
         auto sample = [&](int frame) -> std::int64_t {
             return frame < given ? pcm[static_cast<std::size_t>(frame) * nch + c] : 0;
         };
         auto start = [&](std::size_t pair) {
-            Channel ch;
+            MsChannel ch;
             ch.coef1 = standard.pairs[pair].first;
             ch.coef2 = standard.pairs[pair].second;
             ch.delta = InitialDelta(ch.coef1, ch.coef2, block_frames, sample);
@@ -270,20 +266,20 @@ void EncodeBlock(const std::int16_t* pcm, int frames, int channels, std::uint8_t
         std::size_t best_pair = 0;
         std::int64_t best_error = std::numeric_limits<std::int64_t>::max();
         for (const auto& [energy, pair] : order) {
-            Channel trial = start(pair);
+            MsChannel trial = start(pair);
             const std::int64_t error =
-                EncodeChannel(trial, block_frames, sample, nullptr, nch, c, best_error);
+                MsEncodeChannel(trial, block_frames, sample, nullptr, nch, c, best_error);
             if (error < best_error) {
                 best_error = error;
                 best_pair = pair;
             }
         }
-        Channel ch = start(best_pair);
+        MsChannel ch = start(best_pair);
         out[c] = static_cast<std::uint8_t>(best_pair);
         WriteInt16(out + nch + 2 * c, static_cast<int>(ch.delta));
         WriteInt16(out + 3 * nch + 2 * c, static_cast<int>(ch.sample1));
         WriteInt16(out + 5 * nch + 2 * c, static_cast<int>(ch.sample2));
-        EncodeChannel(ch, block_frames, sample, data, nch, c);
+        MsEncodeChannel(ch, block_frames, sample, data, nch, c);
     }
 }
 

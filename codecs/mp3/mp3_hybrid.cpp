@@ -20,7 +20,7 @@ struct HybridTables {
     std::array<std::array<float, 6>, 12> cos_short{};
 };
 
-const HybridTables& Tables() {
+const HybridTables& BuiltHybridTables() {
     static const HybridTables tables = [] {
         HybridTables t;
         // The alias-reduction coefficients c[i] of ISO/IEC 11172-3 table B.9.
@@ -68,7 +68,7 @@ void ReduceAliases(const GranuleChannel& gc, Spectrum& spectrum) {
         return;
     }
     const int boundaries = is_short ? 1 : kSubbands - 1;
-    const HybridTables& t = Tables();
+    const HybridTables& t = BuiltHybridTables();
     for (int sb = 1; sb <= boundaries; ++sb) {
         for (std::size_t i = 0; i < 8; ++i) {
             const auto lower = static_cast<std::size_t>(kSubbandLines * sb) - 1 - i;
@@ -82,7 +82,7 @@ void ReduceAliases(const GranuleChannel& gc, Spectrum& spectrum) {
 }
 
 void ImdctLong(BlockType block_type, const float in[kSubbandLines], float out[36]) {
-    const HybridTables& t = Tables();
+    const HybridTables& t = BuiltHybridTables();
     const auto& window = t.window[static_cast<std::size_t>(block_type)];
     // The transform's outputs mirror each other: y[17 - i] = -y[i] and y[35 - i] = y[18 + i].
     // Only outputs 0..8 and 18..26 are summed, each in line order as a plain dot product would.
@@ -117,7 +117,7 @@ __attribute__((target_clones("avx2", "default"))) void ImdctLongLanes(BlockType 
                                                                       const float* in,
                                                                       std::size_t first_band,
                                                                       RawOutputs& out) {
-    const HybridTables& t = Tables();
+    const HybridTables& t = BuiltHybridTables();
     const auto& window = t.window[static_cast<std::size_t>(block_type)];
     // The eight subbands' lines turned so that x[k] holds line k of each.
     Lanes x[kSubbandLines];
@@ -160,7 +160,7 @@ __attribute__((target_clones("avx2", "default"))) void ImdctLongLanes(BlockType 
 }  // namespace
 
 void ImdctShort(const float in[kSubbandLines], float out[36]) {
-    const HybridTables& t = Tables();
+    const HybridTables& t = BuiltHybridTables();
     for (std::size_t i = 0; i < 36; ++i) {
         out[i] = 0.0F;
     }

@@ -19,7 +19,7 @@ struct SynthesisTables {
     std::array<std::array<float, 16>, 5> dct_scale{};
 };
 
-const SynthesisTables& Tables() {
+const SynthesisTables& BuiltSynthesisTables() {
     static const SynthesisTables tables = [] {
         SynthesisTables t;
         for (int i = 0; i < 64; ++i) {
@@ -141,12 +141,12 @@ __attribute__((target_clones("avx2", "default"))) void MatrixEight(
 void PolyphaseSynthesis::Matrix(const float subbands[32], float v[64]) {
     float c[32];
     std::copy_n(subbands, 32, c);
-    Dct2<32>(c, Tables());
+    Dct2<32>(c, BuiltSynthesisTables());
     SpreadMatrix(c, v);
 }
 
 void PolyphaseSynthesis::MatrixDirect(const float subbands[32], double v[64]) {
-    const SynthesisTables& t = Tables();
+    const SynthesisTables& t = BuiltSynthesisTables();
     for (std::size_t i = 0; i < 64; ++i) {
         double sum = 0.0;
         for (std::size_t k = 0; k < 32; ++k) {
@@ -165,7 +165,7 @@ void PolyphaseSynthesis::Synthesize(const float subbands[32], float out[32]) {
 void PolyphaseSynthesis::Synthesize(std::span<const std::array<float, 32>> slots, float* out) {
     std::size_t slot = 0;
     for (; slot + kLanes <= slots.size(); slot += kLanes) {
-        MatrixEight(slots.data() + slot, v_.data(), offset_, Tables());
+        MatrixEight(slots.data() + slot, v_.data(), offset_, BuiltSynthesisTables());
         for (std::size_t lane = 0; lane < kLanes; ++lane) {
             offset_ = (offset_ + kRing - 64) % kRing;
             Window(out + 32 * (slot + lane));
@@ -177,7 +177,7 @@ void PolyphaseSynthesis::Synthesize(std::span<const std::array<float, 32>> slots
 }
 
 void PolyphaseSynthesis::Window(float out[32]) const {
-    WindowSums(v_.data(), offset_, Tables().d.data(), out);
+    WindowSums(v_.data(), offset_, BuiltSynthesisTables().d.data(), out);
 }
 
 }  // namespace sonvara::mp3

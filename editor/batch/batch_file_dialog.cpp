@@ -13,15 +13,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "formats/file_kind.h"
+#include "formats/format_table.h"
 
 namespace sonvara {
 namespace {
 
 bool IsAudioFile(const QString& path) {
-    const std::string name = path.toStdString();
-    return FileKindOf(name) != FileKind::kUnknown ||
-           ExternalDecoderOf(name) != ExternalDecoder::kNone;
+    return IsReadableFile(path.toStdString());
 }
 
 QStringList LocalFiles(const QMimeData& data) {
@@ -121,10 +119,17 @@ void LSelectBatchFileDlg::RemoveSelected() {
 }
 
 QStringList LSelectBatchFileDlg::AskFiles() {
+    QStringList patterns;
+    for (const FileFormat& format : FileFormats()) {
+        for (const char* extension : format.extensions) {
+            if (extension != nullptr) {
+                patterns << QString("*.") + extension;
+            }
+        }
+    }
     return QFileDialog::getOpenFileNames(
         this, "Seleccione los Archivos Audio", QString(),
-        "Archivos de audio (*.wav *.mp3 *.gsm *.vox *.raw *.aif *.aiff *.au *.snd *.wma *.dss "
-        "*.ra *.rm);;Todos los archivos (*)");
+        "Archivos de audio (" + patterns.join(' ') + ");;Todos los archivos (*)");
 }
 
 QString LSelectBatchFileDlg::AskFolder() {

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "audio/wav/wave_file_format.h"
+#include "formats/format_table.h"
 #include "formats/load_save.h"
 #include "formats/mp3_encoder_settings.h"
 
@@ -40,9 +41,8 @@ LSelectSaveFormatDlg::LSelectSaveFormatDlg(Prompts& prompts, QWidget* parent)
     other_format_->setObjectName("otherFormat");
     format_ = new QComboBox(format_box);
     format_->setObjectName("format");
-    for (std::string_view extension : kBatchOutputFormats) {
-        format_->addItem(
-            QString::fromUtf8(extension.data(), static_cast<qsizetype>(extension.size())));
+    for (const std::string& extension : WrittenExtensions()) {
+        format_->addItem(QString::fromStdString(extension));
     }
     format_->setCurrentIndex(stored.format >= 0 && stored.format < format_->count() ? stored.format
                                                                                     : 0);

@@ -4,49 +4,44 @@
 
 #include "core/settings.h"
 #include "editor/common/file_questions.h"
+#include "formats/format_table.h"
 
 namespace sonvara {
 namespace {
 
-struct FileFormat {
-    const char* name;
-    const char* extensions;  // lower case, separated by spaces
-};
-constexpr FileFormat kOpenFormats[] = {{"Wave", "wav"},
-                                       {"MP3", "mp3"},
-                                       {"GSM 6.10", "gsm"},
-                                       {"VOX", "vox"},
-                                       {"RealAudio", "ra ram rm"},
-                                       {"Raw", "raw"},
-                                       {"AIFF", "aif aiff"},
-                                       {"Sun AU", "au"},
-                                       {"DSS", "dss"},
-                                       {"Windows Media Audio", "wma"}};
-constexpr FileFormat kSaveFormats[] = {{"Wave", "wav"}, {"MP3", "mp3"}, {"GSM 6.10", "gsm"},
-                                       {"VOX", "vox"},  {"Raw", "raw"}, {"AIFF", "aif"},
-                                       {"Sun AU", "au"}};
 // Room for the names, sizes and dates of the files without cutting them.
 constexpr QSize kFileDialogSize(860, 540);
 
-// "name (*.ext *.EXT ...)" for `extensions`; file dialogs match the case.
-QString Patterns(const QString& extensions) {
+enum class Use { kOpen, kSave };
+
+// "*.ext *.EXT ..." for the format's extensions (every one to open, the written one to save);
+// file dialogs match the case.
+QStringList Patterns(const FileFormat& format, Use use) {
     QStringList patterns;
-    for (const QString& extension : extensions.split(' ')) {
-        patterns << "*." + extension << "*." + extension.toUpper();
+    for (const char* extension : format.extensions) {
+        if (extension != nullptr) {
+            patterns << QString("*.") + extension << QString("*.") + QString(extension).toUpper();
+        }
+        if (use == Use::kSave) {
+            break;
+        }
     }
-    return patterns.join(' ');
+    return patterns;
 }
 
-// All the formats together, then one filter per format.
-template <std::size_t N>
-QString AudioFilter(const char* all, const FileFormat (&formats)[N]) {
+// All the formats together, then one filter per format: the formats read, or those written.
+QString AudioFilter(const char* all, Use use) {
     QStringList every;
     QStringList filters;
-    for (const FileFormat& format : formats) {
-        every << format.extensions;
-        filters << QString("%1 (%2)").arg(format.name, Patterns(format.extensions));
+    for (const FileFormat& format : FileFormats()) {
+        if (use == Use::kSave && !format.writes) {
+            continue;
+        }
+        const QStringList patterns = Patterns(format, use);
+        every << patterns;
+        filters << QString("%1 (%2)").arg(format.name, patterns.join(' '));
     }
-    filters.prepend(QString("%1 (%2)").arg(all, Patterns(every.join(' '))));
+    filters.prepend(QString("%1 (%2)").arg(all, every.join(' ')));
     return filters.join(";;");
 }
 
@@ -62,7 +57,7 @@ void StoreFolder(const char* name, const QString& path) {
 
 QStringList FileDialogs::AskOpenFiles() {
     QFileDialog dialog(parent_, "Abrir Archivo de Audio", StoredFolder("OpenFileDir"),
-                       AudioFilter("Archivos de audio", kOpenFormats));
+                       AudioFilter("Archivos de audio", Use::kOpen));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.resize(kFileDialogSize);
     if (dialog.exec() != QDialog::Accepted) {
@@ -77,7 +72,7 @@ QStringList FileDialogs::AskOpenFiles() {
 
 QString FileDialogs::AskAudioFile(const char* folder) {
     QFileDialog dialog(parent_, "Open Audio Files", StoredFolder(folder),
-                       AudioFilter("Archivos de audio", kOpenFormats));
+                       AudioFilter("Archivos de audio", Use::kOpen));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.resize(kFileDialogSize);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -101,7 +96,7 @@ QString FileDialogs::AskRegionPath() {
 
 QString FileDialogs::AskAudioSavePath(const QString& title, const char* folder,
                                       const QString& start, const char* filter) {
-    QFileDialog dialog(parent_, title, start, AudioFilter(filter, kSaveFormats));
+    QFileDialog dialog(parent_, title, start, AudioFilter(filter, Use::kSave));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.resize(kFileDialogSize);
     dialog.setDefaultSuffix("wav");

@@ -9,7 +9,7 @@
 namespace sonvara {
 namespace {
 
-constexpr double kLabelGap = 80;  // pixels between time labels at least
+constexpr double kTimeLabelGap = 80;  // pixels between time labels at least
 
 }  // namespace
 
@@ -30,7 +30,7 @@ LEnvelopeDlg::LEnvelopeDlg(Prompts& prompts, FrameRange selection, std::int32_t 
         }
         for (const RulerTick& tick :
              TimeRulerTicks(selection_.start, frames / length, static_cast<int>(length),
-                            sample_rate_, kLabelGap)) {
+                            sample_rate_, kTimeLabelGap)) {
             if (tick.labelled) {  // the ruler's finer marks would crowd the grid
                 ticks.push_back({tick.column * 255.0 / length, QString::fromStdString(tick.label)});
             }

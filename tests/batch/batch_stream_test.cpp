@@ -15,6 +15,7 @@
 #include "batch/batch_command.h"
 #include "batch/batch_converter.h"
 #include "core/settings.h"
+#include "formats/format_table.h"
 #include "platform/codec/codec_manager.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/run_process.h"
@@ -25,7 +26,7 @@ namespace {
 
 struct StreamCase {
     std::vector<std::string> commands;  // as typed after --command
-    int format;                         // into kBatchOutputFormats; -1 for the input's own
+    int format;                         // into WrittenExtensions(); -1 for the input's own
     // The input: 16-bit PCM, whose length is known before it is read, or data whose reader
     // estimates its length until it reaches the end (IMA ADPCM in a WAV file, an MP3 file).
     enum Input { kPcm, kIma, kMp3 } input = kPcm;
@@ -35,7 +36,8 @@ void PrintTo(const StreamCase& c, std::ostream* out) {
     for (const std::string& command : c.commands) {
         *out << command << " ";
     }
-    *out << "-> " << (c.format < 0 ? "same" : kBatchOutputFormats[c.format])
+    *out << "-> "
+         << (c.format < 0 ? "same" : WrittenExtensions()[static_cast<std::size_t>(c.format)])
          << (c.input == StreamCase::kIma   ? " (IMA input)"
              : c.input == StreamCase::kMp3 ? " (MP3 input)"
                                            : "");

@@ -13,7 +13,7 @@ namespace {
 using testing::ReadWav;
 using testing::SnrDb;
 
-std::vector<std::uint8_t> Encode(const std::vector<std::int16_t>& pcm, int channels, int align) {
+std::vector<std::uint8_t> ImaEncode(const std::vector<std::int16_t>& pcm, int channels, int align) {
     Encoder encoder(channels);
     return testing::EncodeAll(pcm, channels, align, SamplesPerBlock(align, channels),
                               [&](const std::int16_t* in, int frames, std::uint8_t* out) {
@@ -21,29 +21,31 @@ std::vector<std::uint8_t> Encode(const std::vector<std::int16_t>& pcm, int chann
                               });
 }
 
-std::vector<std::int16_t> Decode(const std::vector<std::uint8_t>& data, int channels, int align) {
+std::vector<std::int16_t> ImaDecode(const std::vector<std::uint8_t>& data, int channels,
+                                    int align) {
     return testing::DecodeAll(data, channels, align,
                               [&](auto block, auto bytes, auto out, int max) {
                                   return DecodeBlock(block, bytes, channels, out, max);
                               });
 }
 
-std::vector<std::int16_t> RoundTrip(const std::vector<std::int16_t>& pcm, int channels, int align) {
-    return Decode(Encode(pcm, channels, align), channels, align);
+std::vector<std::int16_t> ImaRoundTrip(const std::vector<std::int16_t>& pcm, int channels,
+                                       int align) {
+    return ImaDecode(ImaEncode(pcm, channels, align), channels, align);
 }
 
 // Floors a little under what the encoder reaches (a 440 Hz sine 30 dB, 440 + 880 Hz stereo 26 dB,
 // loud white noise 15.8 dB), and on the golden input no worse than sox with the same blocks.
 TEST(ImaAdpcm, RoundTripQuality) {
     const std::vector<std::int16_t> mono = testing::Sine(440, 20000, 4000);
-    EXPECT_GT(SnrDb(mono, RoundTrip(mono, 1, 256)), 28);
+    EXPECT_GT(SnrDb(mono, ImaRoundTrip(mono, 1, 256)), 28);
     const std::vector<std::int16_t> stereo = testing::Sine(440, 20000, 4000, 2);
-    EXPECT_GT(SnrDb(stereo, RoundTrip(stereo, 2, 512)), 24);
+    EXPECT_GT(SnrDb(stereo, ImaRoundTrip(stereo, 2, 512)), 24);
     std::mt19937 rng(5);
     const auto noise = testing::Random<std::int16_t>(rng, 4000, -16000, 16000);
-    EXPECT_GT(SnrDb(noise, RoundTrip(noise, 1, 256)), 14);
+    EXPECT_GT(SnrDb(noise, ImaRoundTrip(noise, 1, 256)), 14);
     const std::vector<std::int16_t> input = testing::ToSamples(ReadWav("in_mono.wav").data);
-    EXPECT_GT(SnrDb(input, RoundTrip(input, 1, 256)),
+    EXPECT_GT(SnrDb(input, ImaRoundTrip(input, 1, 256)),
               SnrDb(input, testing::ReadS16("ima_mono_sox.sox.s16")) - 0.5);
 }
 
@@ -51,7 +53,7 @@ TEST(ImaAdpcm, ChannelsDoNotBleed) {
     std::vector<std::int16_t> stereo = testing::Sine(300, 25000, 3000, 2);
     std::fill(stereo.begin() + 2000, stereo.end(), 0);  // silence from frame 1000 on
     testing::ExpectChannelsIndependent(stereo, [](const auto& pcm, int channels) {
-        return RoundTrip(pcm, channels, 512 * channels);
+        return ImaRoundTrip(pcm, channels, 512 * channels);
     });
 }
 
@@ -131,7 +133,8 @@ TEST(ImaAdpcm, DecodesLikeThePeers) {
                                    "ima_stereo_ffmpeg", "ima_mono_sox_cut", "ima_stereo_sox_cut"}) {
         const testing::WavChunks wav = ReadWav(base + ".wav");
         ASSERT_EQ(wav.Tag(), 0x11) << base;
-        const std::vector<std::int16_t> ours = Decode(wav.data, wav.Channels(), wav.BlockAlign());
+        const std::vector<std::int16_t> ours =
+            ImaDecode(wav.data, wav.Channels(), wav.BlockAlign());
         EXPECT_EQ(ours, testing::ReadS16(base + ".sox.s16")) << base;
         EXPECT_EQ(ours.size(), testing::ReadS16(base + ".ffmpeg.s16").size()) << base;
     }

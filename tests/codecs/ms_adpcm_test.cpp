@@ -12,23 +12,24 @@ namespace {
 using testing::ReadWav;
 using testing::SnrDb;
 
-std::vector<std::uint8_t> Encode(const std::vector<std::int16_t>& pcm, int channels, int align) {
+std::vector<std::uint8_t> MsEncode(const std::vector<std::int16_t>& pcm, int channels, int align) {
     return testing::EncodeAll(pcm, channels, align, SamplesPerBlock(align, channels),
                               [&](const std::int16_t* in, int frames, std::uint8_t* out) {
                                   EncodeBlock(in, frames, channels, out, align);
                               });
 }
 
-std::vector<std::int16_t> Decode(const std::vector<std::uint8_t>& data, int channels, int align,
-                                 const Coefficients& coefs = StandardCoefficients()) {
+std::vector<std::int16_t> MsDecode(const std::vector<std::uint8_t>& data, int channels, int align,
+                                   const Coefficients& coefs = StandardCoefficients()) {
     return testing::DecodeAll(data, channels, align,
                               [&](auto block, auto bytes, auto out, int max) {
                                   return DecodeBlock(block, bytes, channels, coefs, out, max);
                               });
 }
 
-std::vector<std::int16_t> RoundTrip(const std::vector<std::int16_t>& pcm, int channels, int align) {
-    return Decode(Encode(pcm, channels, align), channels, align);
+std::vector<std::int16_t> MsRoundTrip(const std::vector<std::int16_t>& pcm, int channels,
+                                      int align) {
+    return MsDecode(MsEncode(pcm, channels, align), channels, align);
 }
 
 TEST(MsAdpcm, FormatExtraBytes) {
@@ -59,14 +60,14 @@ TEST(MsAdpcm, FormatExtraBytes) {
 // 39 dB, loud white noise 19 dB), and on the golden input no worse than sox with the same blocks.
 TEST(MsAdpcm, RoundTripQuality) {
     const std::vector<std::int16_t> mono = testing::Sine(440, 20000, 4000);
-    EXPECT_GT(SnrDb(mono, RoundTrip(mono, 1, 256)), 36);
+    EXPECT_GT(SnrDb(mono, MsRoundTrip(mono, 1, 256)), 36);
     const std::vector<std::int16_t> stereo = testing::Sine(440, 20000, 4000, 2);
-    EXPECT_GT(SnrDb(stereo, RoundTrip(stereo, 2, 512)), 36);
+    EXPECT_GT(SnrDb(stereo, MsRoundTrip(stereo, 2, 512)), 36);
     std::mt19937 rng(5);
     const auto noise = testing::Random<std::int16_t>(rng, 4000, -16000, 16000);
-    EXPECT_GT(SnrDb(noise, RoundTrip(noise, 1, 256)), 17);
+    EXPECT_GT(SnrDb(noise, MsRoundTrip(noise, 1, 256)), 17);
     const std::vector<std::int16_t> input = testing::ToSamples(ReadWav("in_mono.wav").data);
-    EXPECT_GT(SnrDb(input, RoundTrip(input, 1, 256)),
+    EXPECT_GT(SnrDb(input, MsRoundTrip(input, 1, 256)),
               SnrDb(input, testing::ReadS16("ms_mono_sox.sox.s16")) - 0.5);
 }
 
@@ -100,7 +101,7 @@ TEST(MsAdpcm, ChannelsDoNotBleed) {
         stereo[2 * f] = sine[f];
     }
     testing::ExpectChannelsIndependent(stereo, [](const auto& pcm, int channels) {
-        return RoundTrip(pcm, channels, 512 * channels);
+        return MsRoundTrip(pcm, channels, 512 * channels);
     });
 }
 
@@ -163,7 +164,7 @@ TEST(MsAdpcm, DecodesLikeThePeers) {
         ASSERT_TRUE(ParseFormatExtra(wav.fmt.data() + 18, wav.fmt.size() - 18, &per_block, &coefs));
         EXPECT_EQ(per_block, SamplesPerBlock(wav.BlockAlign(), wav.Channels())) << base;
         const std::vector<std::int16_t> ours =
-            Decode(wav.data, wav.Channels(), wav.BlockAlign(), coefs);
+            MsDecode(wav.data, wav.Channels(), wav.BlockAlign(), coefs);
         EXPECT_EQ(ours, testing::ReadS16(base + ".sox.s16")) << base;
         if (base.ends_with("ffmpeg")) {
             EXPECT_EQ(ours, testing::ReadS16(base + ".ffmpeg.s16")) << base;

@@ -14,21 +14,6 @@ namespace sonvara {
 namespace {
 
 // The stereo test file's frames.
-constexpr std::size_t kLength = 2003;
-
-// Interleaved stereo samples.
-using Frames = std::vector<Sample>;
-
-Frames Slice(const Frames& frames, std::size_t from, std::size_t to) {
-    return Frames(frames.begin() + static_cast<std::ptrdiff_t>(2 * from),
-                  frames.begin() + static_cast<std::ptrdiff_t>(2 * to));
-}
-
-Frames Join(Frames first, const Frames& second) {
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
-
 class EditCommandsTest : public EditorTest {
   protected:
     // A copy on the system clipboard holds cut files of this test's tank, which goes with it.
@@ -72,26 +57,28 @@ TEST_F(EditCommandsTest, EachKeyChangesTheDocumentAndUndoAndRedoFollow) {
     const std::vector<EditCase> cases = {
         {"cut",
          {{500, 1000, Qt::CTRL | Qt::Key_X}},
-         [](const Frames& s) { return Join(Slice(s, 0, 500), Slice(s, 1000, kLength)); },
+         [](const Frames& s) {
+             return Join({Slice(s, 0, 500), Slice(s, 1000, kStereoFileFrames)});
+         },
          "Cortar"},
         // The cut goes to the clipboard and comes back in at frame 100.
         {"cut and paste",
          {{500, 1000, Qt::CTRL | Qt::Key_X}, {100, 100, Qt::CTRL | Qt::Key_V}},
          [](const Frames& s) {
-             return Join(Join(Slice(s, 0, 100), Slice(s, 500, 1000)),
-                         Join(Slice(s, 100, 500), Slice(s, 1000, kLength)));
+             return Join({Slice(s, 0, 100), Slice(s, 500, 1000), Slice(s, 100, 500),
+                          Slice(s, 1000, kStereoFileFrames)});
          },
          "Pegar"},
         // A pasted copy takes the selection's place.
         {"copy and paste over a selection",
          {{0, 200, Qt::CTRL | Qt::Key_C}, {1000, 1500, Qt::CTRL | Qt::Key_V}},
          [](const Frames& s) {
-             return Join(Join(Slice(s, 0, 1000), Slice(s, 0, 200)), Slice(s, 1500, kLength));
+             return Join({Slice(s, 0, 1000), Slice(s, 0, 200), Slice(s, 1500, kStereoFileFrames)});
          },
          "Pegar"},
         {"delete",
          {{0, 700, QKeyCombination(Qt::Key_Delete)}},
-         [](const Frames& s) { return Slice(s, 700, kLength); },
+         [](const Frames& s) { return Slice(s, 700, kStereoFileFrames); },
          "Borrar"},
         {"trim",
          {{300, 900, Qt::CTRL | Qt::Key_T}},
@@ -194,8 +181,8 @@ TEST_F(EditCommandsTest, ACopyPastesBackThroughTheSystemClipboard) {
     Select(file, 100, 100);
     frame_->Action(kCmPasteFromSystem)->trigger();
     EXPECT_TRUE(ReadList(file->Document().Audio()) ==
-                Join(Join(Slice(original, 0, 100), Slice(original, 0, 800)),
-                     Slice(original, 100, kLength)));
+                Join({Slice(original, 0, 100), Slice(original, 0, 800),
+                      Slice(original, 100, kStereoFileFrames)}));
     EXPECT_EQ(frame_->Action(kCmUndo)->text().toStdString(), "Deshacer Pegar\tCtrl+Z");
     EXPECT_TRUE(prompts_.Asked().empty());
 

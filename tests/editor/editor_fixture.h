@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/settings.h"
 #include "editor/common/file_questions.h"
@@ -28,6 +29,32 @@
 namespace sonvara {
 
 inline const std::string kDataFolder = std::string(SONVARA_SOURCE_DIR) + "/tests/data/wav/";
+// The rate of the documents the tests make, and the frames of the stereo test file
+// ("in_stereo.wav", 8000 Hz).
+inline constexpr std::int32_t kRate = 8000;
+inline constexpr std::int32_t kStereoFileFrames = 2003;
+
+// Interleaved stereo samples, a stretch of them (frames `from` to `to`) and parts joined.
+using Frames = std::vector<Sample>;
+inline Frames Slice(const Frames& frames, std::int32_t from, std::int32_t to) {
+    return Frames(frames.begin() + std::ptrdiff_t{2} * from,
+                  frames.begin() + std::ptrdiff_t{2} * to);
+}
+inline Frames Join(const std::vector<Frames>& parts) {
+    Frames joined;
+    for (const Frames& part : parts) {
+        joined.insert(joined.end(), part.begin(), part.end());
+    }
+    return joined;
+}
+
+// The child of `parent` named `name`, a failure when there is none.
+template <typename T>
+T* Control(QWidget* parent, const char* name) {
+    T* control = parent->findChild<T*>(name);
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+}
 
 class WaveRecording;
 

@@ -41,14 +41,12 @@
 namespace sonvara {
 namespace {
 
-using Frames = std::vector<Sample>;
 // The values typed into a dialog's fields, by field name (the stored value's name).
 using FieldValues = std::map<std::string, int>;
 // The library's own run of an effect on a document's range (which a length change moves).
 using LibraryRun = std::function<ProcessResult(LCutListAudio&, FrameRange&)>;
 
-constexpr std::int32_t kRate = 8000;
-constexpr std::int32_t kLength = 2 * kRate;
+constexpr std::int32_t kEffectFileFrames = 2 * kRate;
 constexpr FrameRange kSelection{3000, 11000};
 
 // The speed changes move the range's end to the end of the changed audio.
@@ -78,14 +76,14 @@ struct EffectCase {
     std::optional<PointList> points = {};  // drawn in a point-list dialog
 };
 
-PointList Points(std::initializer_list<PointList::Point> points) {
+PointList CurvePoints(std::initializer_list<PointList::Point> points) {
     PointList list;
     list.n_points = static_cast<std::uint8_t>(points.size());
     std::copy(points.begin(), points.end(), list.points.begin());
     return list;
 }
-const PointList kCurve = Points({{0, 128}, {60, 200}, {150, 60}, {255, 128}});
-const PointList kEnvelope = Points({{0, 40}, {128, 230}, {255, 90}});
+const PointList kCurve = CurvePoints({{0, 128}, {60, 200}, {150, 60}, {255, 128}});
+const PointList kEnvelope = CurvePoints({{0, 40}, {128, 230}, {255, 90}});
 
 class EffectCommandsTest : public EditorTest {
   protected:
@@ -103,7 +101,7 @@ class EffectCommandsTest : public EditorTest {
         LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
         Frames samples;
         std::uint32_t noise = 12345;
-        for (std::int32_t f = 0; f < kLength; ++f) {
+        for (std::int32_t f = 0; f < kEffectFileFrames; ++f) {
             const double level = 20000.0 + 15.0 * f;
             for (int c = 0; c < 2; ++c) {
                 noise = noise * 1103515245u + 12345u;
@@ -160,10 +158,6 @@ class EffectCommandsTest : public EditorTest {
         }
         frame_->Action(id)->trigger();
         return caption;
-    }
-
-    static Frames Slice(const Frames& frames, std::int32_t from, std::int32_t to) {
-        return Frames(frames.begin() + 2 * from, frames.begin() + 2 * to);
     }
 };
 
@@ -240,9 +234,9 @@ TEST_F(EffectCommandsTest, EachEffectChangesTheSelectionAsItsProcessDoes) {
         EXPECT_TRUE(Slice(after, 0, kSelection.start) == Slice(original, 0, kSelection.start));
         if (effect.keeps_tail) {
             const auto tail =
-                static_cast<std::int32_t>(after.size() / 2) - (kLength - kSelection.end);
+                static_cast<std::int32_t>(after.size() / 2) - (kEffectFileFrames - kSelection.end);
             EXPECT_TRUE(Slice(after, tail, static_cast<std::int32_t>(after.size() / 2)) ==
-                        Slice(original, kSelection.end, kLength));
+                        Slice(original, kSelection.end, kEffectFileFrames));
         }
         EXPECT_EQ(document.Positions().selection_start, expected_range.start);
         EXPECT_EQ(document.Positions().selection_end, expected_range.end);

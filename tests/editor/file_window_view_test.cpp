@@ -21,8 +21,7 @@
 namespace sonvara {
 namespace {
 
-constexpr std::int32_t kRate = 8000;
-constexpr std::int32_t kFrames = 60 * kRate;  // a minute
+constexpr std::int32_t kMinuteFrames = 60 * kRate;  // a minute
 
 class FileWindowViewTest : public EditorTest {
   protected:
@@ -31,7 +30,7 @@ class FileWindowViewTest : public EditorTest {
         WriteBool("Settings", "PromptSampleAndChannels", false);
         frame_->Rooms().files.CmNew();
         LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
-        std::vector<Sample> sine(kFrames);
+        std::vector<Sample> sine(kMinuteFrames);
         for (std::size_t f = 0; f < sine.size(); ++f) {
             sine[f] = static_cast<Sample>(0x30000 * std::sin(static_cast<double>(f) * 0.01));
         }

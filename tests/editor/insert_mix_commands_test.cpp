@@ -17,22 +17,8 @@
 namespace sonvara {
 namespace {
 
-constexpr std::size_t kLength = 2003;  // the stereo test file's frames, at 8000 Hz
 const QString kStereoFile = QString::fromStdString(kDataFolder + "in_stereo.wav");
 
-using Frames = std::vector<Sample>;  // interleaved stereo
-
-Frames Slice(const Frames& frames, std::size_t from, std::size_t to) {
-    return Frames(frames.begin() + static_cast<std::ptrdiff_t>(2 * from),
-                  frames.begin() + static_cast<std::ptrdiff_t>(2 * to));
-}
-Frames Join(std::vector<Frames> parts) {
-    Frames joined;
-    for (const Frames& part : parts) {
-        joined.insert(joined.end(), part.begin(), part.end());
-    }
-    return joined;
-}
 Frames Silence(std::size_t frames) {
     return Frames(2 * frames, 0);
 }
@@ -108,13 +94,14 @@ TEST_F(InsertMixCommandsTest, EachCommandChangesTheFileAndUndoAndRedoFollow) {
         // The file is 1503 frames longer than the selection: silence goes in after it first.
         {kCmMixFile, 0, 1500, 2000, "volume", "100",
          [](const Frames& s) {
-             return Mixed(Join({Slice(s, 0, 2000), Silence(1503), Slice(s, 2000, kLength)}), s,
-                          1500);
+             return Mixed(
+                 Join({Slice(s, 0, 2000), Silence(1503), Slice(s, 2000, kStereoFileFrames)}), s,
+                 1500);
          },
          "Mezclar archivo"},
         {kCmInsertFileCursor, 700, 0, 0, nullptr, nullptr,
          [](const Frames& s) {
-             return Join({Slice(s, 0, 700), s, Slice(s, 700, kLength)});
+             return Join({Slice(s, 0, 700), s, Slice(s, 700, kStereoFileFrames)});
          },
          "Insertar Archivo en la posición actual"},
         {kCmInsertFileEnd, 700, 0, 0, nullptr, nullptr,
@@ -125,7 +112,7 @@ TEST_F(InsertMixCommandsTest, EachCommandChangesTheFileAndUndoAndRedoFollow) {
         // 1500 ms at 8000 Hz.
         {kCmInsertSilenceCursor, 700, 0, 0, "time", "1500",
          [](const Frames& s) {
-             return Join({Slice(s, 0, 700), Silence(12000), Slice(s, 700, kLength)});
+             return Join({Slice(s, 0, 700), Silence(12000), Slice(s, 700, kStereoFileFrames)});
          },
          "Insertar Silencio en la posición actual"},
         {kCmInsertSilenceStart, 700, 0, 0, "time", "1",
@@ -136,7 +123,7 @@ TEST_F(InsertMixCommandsTest, EachCommandChangesTheFileAndUndoAndRedoFollow) {
         {kCmRepeat, 0, 100, 300, "times", "2",
          [](const Frames& s) {
              return Join({Slice(s, 0, 300), Slice(s, 100, 300), Slice(s, 100, 300),
-                          Slice(s, 300, kLength)});
+                          Slice(s, 300, kStereoFileFrames)});
          },
          "Repetir"},
     };
@@ -261,7 +248,7 @@ TEST_F(InsertMixCommandsTest, ARefusedValueKeepsTheDialogOpenWithItsMessage) {
     for (const char* stored : {"SilenceTimes", "RepeatNumTimes", "PasteMixVolume"}) {
         EXPECT_EQ(ReadInt("StoredValues", stored, 7), 7) << stored;
     }
-    EXPECT_EQ(file->Document().Audio().GetLength(), static_cast<std::int32_t>(kLength));
+    EXPECT_EQ(file->Document().Audio().GetLength(), static_cast<std::int32_t>(kStereoFileFrames));
 }
 
 // Repeat needs a selection and paste mix the internal clipboard; the others a file. The context

@@ -14,8 +14,7 @@
 namespace sonvara {
 namespace {
 
-constexpr std::int32_t kRate = 8000;
-constexpr std::int32_t kFrames = 10 * kRate;
+constexpr std::int32_t kTenSecondFrames = 10 * kRate;
 // A row of the view above the wave, where the background shows.
 constexpr int kRow = 4;
 
@@ -27,7 +26,8 @@ class MouseSelectionTest : public EditorTest {
         WriteBool("Settings", "AutoPlaybackAfterEffects", false);
         frame_->Rooms().files.CmNew();
         file_ = frame_->Rooms().workspace.CurrentFile();
-        file_->Document().Audio() = FromSamples(std::vector<Sample>(kFrames, 0x20000), 1, kRate);
+        file_->Document().Audio() =
+            FromSamples(std::vector<Sample>(kTenSecondFrames, 0x20000), 1, kRate);
         file_->parentWidget()->resize(700, 400);
         file_->ViewWholeDocument();
         view_ = file_->WaveView();
@@ -108,7 +108,7 @@ TEST_F(MouseSelectionTest, ADragIsDrawnWhereItWentAndTheFieldsFollowOnceItSettle
     QTest::mousePress(view_, Qt::LeftButton, {}, At(x_inside));
     QTest::mouseMove(view_, At(view_->width() + 40));
     QTest::mouseRelease(view_, Qt::LeftButton, {}, At(view_->width() + 40));
-    EXPECT_EQ(Selection(), std::pair(FrameAt(x_inside), kFrames));
+    EXPECT_EQ(Selection(), std::pair(FrameAt(x_inside), kTenSecondFrames));
 
     QTest::mouseClick(view_, Qt::LeftButton, {}, At(x_from));
     EXPECT_EQ(DrawnSelection(), std::pair(0, 0));

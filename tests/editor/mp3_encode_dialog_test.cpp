@@ -24,13 +24,6 @@
 namespace sonvara {
 namespace {
 
-template <typename T>
-T* Control(QWidget* dialog, const char* name) {
-    T* control = dialog->findChild<T*>(name);
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
 int BitRateShown(QWidget* dialog, const char* name) {
     return Control<QComboBox>(dialog, name)->currentData().toInt();
 }

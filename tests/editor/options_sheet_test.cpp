@@ -76,14 +76,7 @@ class RefusingStore : public MemorySettingsStore {
     std::string refused;
 };
 
-template <typename T>
-T* Control(QWidget* parent, const char* name) {
-    T* control = parent->findChild<T*>(name);
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-void Click(QWidget* parent, const QString& text) {
+void ClickButtonShowing(QWidget* parent, const QString& text) {
     for (QAbstractButton* button : parent->findChildren<QAbstractButton*>()) {
         if (button->text() == text && button->isVisible()) {
             button->click();
@@ -157,7 +150,7 @@ TEST_F(OptionsSheetTest, OkWithOnlyTheGeneralPageShownStoresThatPageAlone) {
 
     mp3->click();
     bookmark->click();
-    Click(sheet.get(), "Aceptar");
+    ClickButtonShowing(sheet.get(), "Aceptar");
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
     EXPECT_EQ(Stored("Settings", "DefaultRunMp3"), "0");
@@ -196,7 +189,7 @@ TEST_F(OptionsSheetTest, TheAudioPageShowsAndStoresTheDevicesTheThresholdAndTheF
     output->setCurrentIndex(output->findText("Sin sonido"));
     input->setCurrentIndex(0);
     folder->setText(QString::fromStdString(scratch_.File("work")));
-    Click(sheet.get(), "Aceptar");
+    ClickButtonShowing(sheet.get(), "Aceptar");
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(ChosenOutputDevice(outputs_), 2);
     EXPECT_EQ(Stored("Settings", "SoundOutDeviceName"), "Sin sonido");
@@ -210,7 +203,7 @@ TEST_F(OptionsSheetTest, TheAudioPageShowsAndStoresTheDevicesTheThresholdAndTheF
     // The same folder again is no change.
     auto again = OpenSheet();
     again->Pages()->setCurrentIndex(1);
-    Click(again.get(), "Aceptar");
+    ClickButtonShowing(again.get(), "Aceptar");
     EXPECT_FALSE(again->isVisible());
     EXPECT_FALSE(again->WorkingFolderChanged());
 }
@@ -224,7 +217,7 @@ TEST_F(OptionsSheetTest, WhatCannotBeStoredIsSaidAndTheSheetStaysOpenOnItsPage) 
     auto sheet = OpenSheet();
     sheet->Pages()->setCurrentIndex(1);
 
-    Click(sheet.get(), "Aceptar");
+    ClickButtonShowing(sheet.get(), "Aceptar");
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(sheet->Pages()->currentIndex(), 0);
     ASSERT_EQ(prompts_.Asked().size(), 1u);
@@ -232,14 +225,14 @@ TEST_F(OptionsSheetTest, WhatCannotBeStoredIsSaidAndTheSheetStaysOpenOnItsPage) 
     EXPECT_NE(prompts_.Asked()[0].text.find("mimeapps.list"), std::string::npos);
 
     std::filesystem::remove(scratch_.File("config/mimeapps.list"));
-    Click(sheet.get(), "Aceptar");
+    ClickButtonShowing(sheet.get(), "Aceptar");
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(sheet->Pages()->currentIndex(), 1);
     ASSERT_EQ(prompts_.Asked().size(), 2u);
     EXPECT_NE(prompts_.Asked()[1].text.find("\"AutoPlaybackAfterEffects\""), std::string::npos);
 
     store_->refused.clear();
-    Click(sheet.get(), "Aceptar");
+    ClickButtonShowing(sheet.get(), "Aceptar");
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(prompts_.Asked().size(), 2u);
     std::ifstream list(scratch_.File("config/mimeapps.list"));
@@ -263,7 +256,7 @@ TEST_F(OptionsSheetTest, TheDefaultsButtonEditsTheRateAndChannelsOfANewFileThatD
         caption = dialog->windowTitle();
         dialog->RateField()->setEditText("22050");
         dialog->StereoButton()->click();
-        Click(dialog, "Aceptar");
+        ClickButtonShowing(dialog, "Aceptar");
     });
     set_defaults->click();
     EXPECT_EQ(caption, "Activar por Defecto");
@@ -288,7 +281,7 @@ TEST_F(OptionsCommandTest, ANewWorkingFolderClosesTheEditorEvenWhenTheAnswerIsCa
         ASSERT_NE(sheet, nullptr);
         sheet->Pages()->setCurrentIndex(1);
         Control<QLineEdit>(sheet, "WorkingFolder")->setText(QString::fromStdString(folder));
-        Click(sheet, "Aceptar");
+        ClickButtonShowing(sheet, "Aceptar");
     });
     options->trigger();
     ASSERT_FALSE(prompts_.Asked().empty());

@@ -50,8 +50,6 @@ class Answered : public Dialog {
 
 class PointListDialogTest : public EditorTest {
   protected:
-    static constexpr std::int32_t kRate = 8000;
-
     PointListDialogTest() : EditorTest(true) {}
 
     std::unique_ptr<LPointListDlg> Make(bool equalizer, LEffectPreview* preview = nullptr) {

@@ -22,7 +22,6 @@
 namespace sonvara {
 namespace {
 
-constexpr std::int32_t kRate = 8000;
 // The input: a second of silence, then half a second of tone; blocks are a tenth of a second.
 constexpr std::int32_t kQuiet = 8000;
 constexpr std::int32_t kRecorded = 12000;

@@ -31,8 +31,7 @@
 namespace sonvara {
 namespace {
 
-constexpr std::int32_t kRate = 8000;
-constexpr std::int32_t kFrames = 4 * kRate;
+constexpr std::int32_t kFourSecondFrames = 4 * kRate;
 
 // Playback runs on its own thread: waits are longer and asked more often than the default ones.
 bool WaitOnPlayback(const std::function<bool()>& done) {
@@ -49,7 +48,7 @@ class TransportTest : public EditorTest {
         WriteInt("Settings", "DefaultSampleRate", kRate);
         frame_->Rooms().files.CmNew();
         LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
-        file->Document().Audio() = Staircase(kFrames);
+        file->Document().Audio() = Staircase(kFourSecondFrames);
         file->parentWidget()->resize(700, 400);
         file->RefreshView();
         file->ViewWholeDocument();
@@ -107,7 +106,7 @@ TEST_F(TransportTest, F9PlaysTheSelectionAndTheCursorStopsAtItsEnd) {
 
     // Within the last second play starts over from the start.
     file->SetSelection(0, 0);
-    file->MoveCursor(kFrames - kRate / 2);
+    file->MoveCursor(kFourSecondFrames - kRate / 2);
     Key(Qt::Key_F9);
     Play(800);
     EXPECT_EQ(Heard(2000), Stairs(0, 800));
@@ -170,11 +169,11 @@ TEST_F(TransportTest, HomeAndEndWhilePlayingSeek) {
     // End: one second before the end.
     Key(Qt::Key_End);
     Play(800);
-    EXPECT_EQ(Heard(2400), Stairs(kFrames - kRate, kFrames - kRate + 800));
+    EXPECT_EQ(Heard(2400), Stairs(kFourSecondFrames - kRate, kFourSecondFrames - kRate + 800));
     // Space scrubs: a snippet loops where the sound is.
     Key(Qt::Key_Space);
     EXPECT_TRUE(Transport().Player().IsCue());
-    EXPECT_EQ(Transport().HeardFrame(), kFrames - kRate + 800);
+    EXPECT_EQ(Transport().HeardFrame(), kFourSecondFrames - kRate + 800);
     // Idle, the keys move the cursor, and the meter falls silent.
     Key(Qt::Key_Escape);
     EXPECT_EQ(meter->Level(0), -127);
@@ -280,7 +279,7 @@ TEST_F(TransportTest, ADeviceThatDoesNotOpenIsTheUsersToChoose) {
         ASSERT_TRUE(WaitOnPlayback([&] { return frame_->Action(kCmCut)->isEnabled(); }));
         Key(Qt::Key_X, Qt::ControlModifier);
     }
-    EXPECT_EQ(file->Document().Audio().GetLength(), kFrames - 200);
+    EXPECT_EQ(file->Document().Audio().GetLength(), kFourSecondFrames - 200);
     EXPECT_EQ(prompts_.Asked().size(), 1u);
     // The user's own play always does.
     Key(Qt::Key_F9);
@@ -322,7 +321,7 @@ TEST_F(TransportTest, ThePlayerDialogTakesThePlayerOverTheCurrentFileAndGivesItB
         // The dialog plays the current file's sound: its end is the file's end, and from
         // there its play starts over at the start.
         dialog->CmEnd();
-        EXPECT_EQ(dialog->Position(), kFrames);
+        EXPECT_EQ(dialog->Position(), kFourSecondFrames);
         const std::size_t before = recording_->Samples().size();
         dialog->CmPlay();
         Play(800);

@@ -16,7 +16,7 @@
 namespace sonvara {
 namespace {
 
-constexpr std::int32_t kRate = 44100;
+constexpr std::int32_t kDynamicsRate = 44100;
 
 class DynamicsTest : public testing::DocumentTest {
   protected:
@@ -24,7 +24,7 @@ class DynamicsTest : public testing::DocumentTest {
                            std::int32_t frames) {
         for (std::int32_t f = 0; f < frames; ++f) {
             samples.push_back(static_cast<Sample>(
-                amplitude * std::sin(2 * std::numbers::pi * frequency * f / kRate)));
+                amplitude * std::sin(2 * std::numbers::pi * frequency * f / kDynamicsRate)));
         }
     }
 
@@ -84,17 +84,20 @@ TEST_F(DynamicsTest, OneToOneAtZeroIsTransparent) {
 TEST_F(DynamicsTest, CompressorLiftsQuietPassagesAndLeavesZeroDecibelsAlone) {
     // A sine of amplitude 2^17 measures 0 dB; one 30 dB lower takes the full make-up gain.
     std::vector<Sample> input;
-    AppendSine(input, 131072, 440, kRate);
-    AppendSine(input, 131072 / 31.62, 440, kRate);
-    LCutListAudio document = FromSamples(input, 1, kRate);
-    EfCompressor compressor(document, {0, 2 * kRate},
+    AppendSine(input, 131072, 440, kDynamicsRate);
+    AppendSine(input, 131072 / 31.62, 440, kDynamicsRate);
+    LCutListAudio document = FromSamples(input, 1, kDynamicsRate);
+    EfCompressor compressor(document, {0, 2 * kDynamicsRate},
                             {.threshold_db = -20, .ratio_index = 2, .limit_db = 0});
     ASSERT_EQ(testing::RunProcess(compressor), PROCESS_DONE);
     const std::vector<Sample> out = ReadList(document);
     ASSERT_EQ(out.size(), input.size());
-    const std::size_t settle = kRate / 4;
-    EXPECT_NEAR(Rms(out, settle, kRate - settle) / Rms(input, settle, kRate - settle), 1.0, 0.01);
-    EXPECT_NEAR(Rms(out, kRate + settle, 2 * kRate) / Rms(input, kRate + settle, 2 * kRate),
+    const std::size_t settle = kDynamicsRate / 4;
+    EXPECT_NEAR(
+        Rms(out, settle, kDynamicsRate - settle) / Rms(input, settle, kDynamicsRate - settle), 1.0,
+        0.01);
+    EXPECT_NEAR(Rms(out, kDynamicsRate + settle, 2 * kDynamicsRate) /
+                    Rms(input, kDynamicsRate + settle, 2 * kDynamicsRate),
                 std::sqrt(10.0), 0.02);
 }
 
@@ -103,9 +106,10 @@ TEST_F(DynamicsTest, CompressorLiftsQuietPassagesAndLeavesZeroDecibelsAlone) {
 TEST_F(DynamicsTest, TheCompressorHoldsItsGainToTheEndOfTheFile) {
     for (int channels : {1, 2}) {
         SCOPED_TRACE(channels);
-        const std::vector<Sample> input(static_cast<std::size_t>(kRate + 1000) * channels, 1 << 17);
-        LCutListAudio document = FromSamples(input, channels, kRate);
-        EfCompressor compressor(document, {0, kRate + 1000},
+        const std::vector<Sample> input(static_cast<std::size_t>(kDynamicsRate + 1000) * channels,
+                                        1 << 17);
+        LCutListAudio document = FromSamples(input, channels, kDynamicsRate);
+        EfCompressor compressor(document, {0, kDynamicsRate + 1000},
                                 {.threshold_db = -20, .ratio_index = 2, .limit_db = 0});
         ASSERT_EQ(testing::RunProcess(compressor), PROCESS_DONE);
         const std::vector<Sample> out = ReadList(document);
@@ -165,21 +169,23 @@ TEST_F(DynamicsTest, GatesSilenceHissAndPassATone) {
     std::mt19937 random(7);
     std::uniform_int_distribution<Sample> hiss(-524, 524);
     std::vector<Sample> input;
-    AppendSine(input, 0, 1000, kRate);
-    AppendSine(input, 262136, 1000, kRate);
+    AppendSine(input, 0, 1000, kDynamicsRate);
+    AppendSine(input, 262136, 1000, kDynamicsRate);
     for (Sample& s : input) {
         s += hiss(random);
     }
-    LCutListAudio document = FromSamples(input, 1, kRate);
-    EfNoiseReduction gate(document, {0, 2 * kRate}, {.level_db = -30});
+    LCutListAudio document = FromSamples(input, 1, kDynamicsRate);
+    EfNoiseReduction gate(document, {0, 2 * kDynamicsRate}, {.level_db = -30});
     ASSERT_EQ(testing::RunProcess(gate), PROCESS_DONE);
     const std::vector<Sample> out = ReadList(document);
     ASSERT_EQ(out.size(), input.size());
     // The hiss alone: the gates stay shut.
-    EXPECT_LT(Rms(out, kRate / 4, kRate - kRate / 10), Rms(input, kRate / 4, kRate) / 100);
+    EXPECT_LT(Rms(out, kDynamicsRate / 4, kDynamicsRate - kDynamicsRate / 10),
+              Rms(input, kDynamicsRate / 4, kDynamicsRate) / 100);
     // The tone: through within a fraction of a decibel.
-    const double tone_db = 20 * std::log10(Rms(out, kRate + kRate / 4, 2 * kRate) /
-                                           Rms(input, kRate + kRate / 4, 2 * kRate));
+    const double tone_db =
+        20 * std::log10(Rms(out, kDynamicsRate + kDynamicsRate / 4, 2 * kDynamicsRate) /
+                        Rms(input, kDynamicsRate + kDynamicsRate / 4, 2 * kDynamicsRate));
     EXPECT_NEAR(tone_db, 0.0, 0.5);
 }
 

@@ -18,12 +18,12 @@
 namespace sonvara {
 namespace {
 
-constexpr std::int32_t kRate = 44100;
+constexpr std::int32_t kSpeedMixRate = 44100;
 
 class SpeedMixTest : public testing::DocumentTest {
   protected:
     static std::vector<Sample> Sine(double frequency, std::int32_t frames, int channels,
-                                    std::int32_t rate = kRate) {
+                                    std::int32_t rate = kSpeedMixRate) {
         std::vector<Sample> samples;
         for (std::int32_t f = 0; f < frames; ++f) {
             const auto value = static_cast<Sample>(
@@ -39,7 +39,7 @@ class SpeedMixTest : public testing::DocumentTest {
     // `low` and `high` (a Goertzel filter at every whole frequency). Zero crossings would not do:
     // the time stretch's splices add crossings of their own.
     static double Frequency(const std::vector<Sample>& samples, int channels, std::size_t from,
-                            std::size_t to, std::int32_t rate = kRate, int low = 100,
+                            std::size_t to, std::int32_t rate = kSpeedMixRate, int low = 100,
                             int high = 1500) {
         double best = 0, best_power = -1;
         for (int hz = low; hz <= high; ++hz) {
@@ -72,37 +72,40 @@ class SpeedMixTest : public testing::DocumentTest {
 };
 
 TEST_F(SpeedMixTest, SimpleSpeedDoublesPitchAndHalvesLength) {
-    const std::vector<Sample> input = Sine(441, 3 * kRate, 2);
-    LCutListAudio document = FromSamples(input, 2, kRate);
+    const std::vector<Sample> input = Sine(441, 3 * kSpeedMixRate, 2);
+    LCutListAudio document = FromSamples(input, 2, kSpeedMixRate);
     std::int32_t new_end = 0;
-    ASSERT_EQ(SpeedPitch(document, {kRate, 2 * kRate}, {.percent = 200, .mode = kSpeedPitchSimple},
-                         &new_end),
+    ASSERT_EQ(SpeedPitch(document, {kSpeedMixRate, 2 * kSpeedMixRate},
+                         {.percent = 200, .mode = kSpeedPitchSimple}, &new_end),
               PROCESS_DONE);
-    EXPECT_NEAR(document.GetLength(), 2 * kRate + kRate / 2, 2);
-    EXPECT_EQ(new_end, document.GetLength() - kRate);  // the selection covers the changed audio
+    EXPECT_NEAR(document.GetLength(), 2 * kSpeedMixRate + kSpeedMixRate / 2, 2);
+    EXPECT_EQ(new_end,
+              document.GetLength() - kSpeedMixRate);  // the selection covers the changed audio
     const std::vector<Sample> out = ReadList(document);
-    EXPECT_NEAR(Frequency(out, 2, kRate + 1000, kRate + kRate / 2 - 1000), 882, 2);
-    EXPECT_TRUE(std::equal(out.begin(), out.begin() + 2 * kRate, input.begin()));        // before
-    EXPECT_TRUE(std::equal(out.end() - 2 * kRate, out.end(), input.end() - 2 * kRate));  // after
+    EXPECT_NEAR(Frequency(out, 2, kSpeedMixRate + 1000, kSpeedMixRate + kSpeedMixRate / 2 - 1000),
+                882, 2);
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + 2 * kSpeedMixRate, input.begin()));  // before
+    EXPECT_TRUE(std::equal(out.end() - 2 * kSpeedMixRate, out.end(),
+                           input.end() - 2 * kSpeedMixRate));  // after
 }
 
 TEST_F(SpeedMixTest, ConstantPitchShortensByAThirdAndKeepsTheTone) {
-    LCutListAudio document = FromSamples(Sine(441, 3 * kRate, 1), 1, kRate);
-    ASSERT_EQ(
-        SpeedPitch(document, {0, 3 * kRate}, {.percent = 150, .mode = kSpeedPitchConstantPitch}),
-        PROCESS_DONE);
-    const std::int32_t segment = kRate / 90;
-    EXPECT_NEAR(document.GetLength(), 2 * kRate, segment);
+    LCutListAudio document = FromSamples(Sine(441, 3 * kSpeedMixRate, 1), 1, kSpeedMixRate);
+    ASSERT_EQ(SpeedPitch(document, {0, 3 * kSpeedMixRate},
+                         {.percent = 150, .mode = kSpeedPitchConstantPitch}),
+              PROCESS_DONE);
+    const std::int32_t segment = kSpeedMixRate / 90;
+    EXPECT_NEAR(document.GetLength(), 2 * kSpeedMixRate, segment);
     const std::vector<Sample> out = ReadList(document);
     EXPECT_NEAR(Frequency(out, 1, 2000, document.GetLength() - 2000), 441, 3);
 }
 
 TEST_F(SpeedMixTest, ConstantSpeedKeepsTheLengthAndMovesThePitch) {
-    LCutListAudio document = FromSamples(Sine(400, 2 * kRate, 2), 2, kRate);
-    ASSERT_EQ(
-        SpeedPitch(document, {0, 2 * kRate}, {.percent = 150, .mode = kSpeedPitchConstantSpeed}),
-        PROCESS_DONE);
-    EXPECT_NEAR(document.GetLength(), 2 * kRate, kRate / 90);
+    LCutListAudio document = FromSamples(Sine(400, 2 * kSpeedMixRate, 2), 2, kSpeedMixRate);
+    ASSERT_EQ(SpeedPitch(document, {0, 2 * kSpeedMixRate},
+                         {.percent = 150, .mode = kSpeedPitchConstantSpeed}),
+              PROCESS_DONE);
+    EXPECT_NEAR(document.GetLength(), 2 * kSpeedMixRate, kSpeedMixRate / 90);
     const std::vector<Sample> out = ReadList(document);
     EXPECT_NEAR(Frequency(out, 2, 2000, document.GetLength() - 2000), 600, 6);
 }
@@ -128,7 +131,7 @@ TEST_F(SpeedMixTest, FactorsBelowATenthAreRaisedAndCancelsChangeNothing) {
 
 TEST_F(SpeedMixTest, StretchAtUnitySpeedGivesTheInputBack) {
     const std::vector<Sample> input = Sine(1234, 20000, 2);
-    LCutListAudio document = FromSamples(input, 2, kRate);
+    LCutListAudio document = FromSamples(input, 2, kSpeedMixRate);
     LSRCTimeStretch stretch(LSoundSourceRef(new LSRCCutListAudio(document)), 1.0, 1.0, 0);
     EXPECT_EQ(stretch.GetLength(), 20000);
     const std::vector<std::int32_t>& window = stretch.Window();
@@ -212,10 +215,10 @@ TEST_F(SpeedMixTest, InputFrameAtNamesTheFrameHeardAsACursorShowsIt) {
 }
 
 TEST_F(SpeedMixTest, ConversionsKeepTheToneAndTheLeftChannel) {
-    LCutListAudio document = FromSamples(Sine(1000, kRate, 2), 2, kRate);
-    LCLAConvertRateChannels to_mono(document, kRate, 1);
+    LCutListAudio document = FromSamples(Sine(1000, kSpeedMixRate, 2), 2, kSpeedMixRate);
+    LCLAConvertRateChannels to_mono(document, kSpeedMixRate, 1);
     ASSERT_EQ(testing::RunProcess(to_mono), PROCESS_DONE);
-    EXPECT_EQ(ReadList(document), Sine(1000, kRate, 1));  // the left, as it was
+    EXPECT_EQ(ReadList(document), Sine(1000, kSpeedMixRate, 1));  // the left, as it was
 
     LCLAConvertRateChannels to_8000(document, 8000, 1);
     ASSERT_EQ(testing::RunProcess(to_8000), PROCESS_DONE);

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <vector>
 
 #include "audio/wav/wave_file.h"
@@ -18,6 +19,7 @@
 #include "core/message_loop.h"
 #include "core/settings.h"
 #include "document/cut_list_reader.h"
+#include "formats/format_table.h"
 #include "platform/codec/codec_manager.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
@@ -99,6 +101,33 @@ TEST_F(LoadSaveTest, ExtensionsChooseTheReaderWhateverTheirCase) {
     EXPECT_EQ(Load(no_dot, c), PROCESS_FAILED);
     EXPECT_EQ(Load(scratch_.File("missing.wav"), c), PROCESS_FAILED);
     EXPECT_TRUE(prompts_.Asked().empty());  // a load reports nothing itself
+}
+
+// Each extension names one format whatever its case, and the written formats keep the order
+// whose index the batch converter's settings store.
+TEST(FormatTableTest, EachExtensionNamesOneFormatAndTheStoredOutputIndexesKeepTheirMeaning) {
+    std::set<std::string> seen;
+    for (const FileFormat& format : FileFormats()) {
+        SCOPED_TRACE(format.name);
+        EXPECT_NE(format.extensions[0], nullptr);
+        EXPECT_NE(format.open == nullptr, format.decoder == ExternalDecoder::kNone);
+        for (const char* extension : format.extensions) {
+            if (extension == nullptr) {
+                continue;
+            }
+            EXPECT_TRUE(seen.insert(extension).second) << extension;
+            std::string upper = std::string("x.") + extension;
+            std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+            EXPECT_EQ(FileFormatOf(std::string("dir.d/x.") + extension), &format);
+            EXPECT_EQ(FileFormatOf(upper), &format);
+        }
+    }
+    EXPECT_EQ(FileFormatOf("wav"), nullptr);
+    EXPECT_EQ(FileFormatOf("x.wav.part"), nullptr);
+    const std::vector<std::string> first(WrittenExtensions().begin(),
+                                         WrittenExtensions().begin() + 7);
+    EXPECT_EQ(first,
+              (std::vector<std::string>{".wav", ".mp3", ".gsm", ".vox", ".raw", ".aif", ".au"}));
 }
 
 TEST_F(LoadSaveTest, RawFilesUseTheStoredSettingsUnlessAsked) {
