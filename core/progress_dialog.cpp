@@ -143,6 +143,7 @@ void LProgressDialog::ShowError(const std::string& text) {
         Diagnose("LProgressDialog::ShowError Called outside Run: " + text);
         return;
     }
+    error_shown_ = true;
     host_->prompts.Ask({"Error", text, PromptIcon::kWarning, PromptButtons::kOk});
 }
 

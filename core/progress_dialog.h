@@ -64,6 +64,8 @@ class LProgressDialog {
     bool WaitPumping(const Waitable& handle, std::chrono::milliseconds timeout);
     // A message box titled "Error" with a warning icon.
     void ShowError(const std::string& text);
+    // Whether the process has shown an error (its owner need not say more about the failure).
+    bool ErrorShown() const { return error_shown_; }
 
     // Runs `step`, another process, as one part of this running one: the step's texts show in
     // this process's view, its progress fills [from, to] of this process's bar, and a cancel of
@@ -83,6 +85,7 @@ class LProgressDialog {
     std::string caption_;
     ProcessHost* host_ = nullptr;
     bool view_open_ = false;  // cleared when the user cancels
+    bool error_shown_ = false;
 };
 
 }  // namespace sonvara

@@ -1,5 +1,7 @@
 #include "formats/format_table.h"
 
+#include <sndfile.h>
+
 #include <algorithm>
 #include <cctype>
 #include <vector>
@@ -12,15 +14,24 @@
 #include "formats/gsm_file.h"
 #include "formats/mp3_file.h"
 #include "formats/raw_formats.h"
+#include "formats/sndfile_file.h"
 
 namespace sonvara {
 namespace {
 
+// Our own reader first (its results stay as they were); the codings it does not take (wider
+// AIFF, AIFF-C, big-endian WAV) through libsndfile.
+LSoundSourceRef OwnOrSndfile(LSoundSourceRef own, const std::string& path) {
+    return own->IsError() ? OpenSndfileSource(path) : own;
+}
 LSoundSourceRef OpenWave(const std::string& path, const RawFileFormat&) {
-    return LWaveFile::OpenSource(path);
+    return OwnOrSndfile(LWaveFile::OpenSource(path), path);
 }
 LSoundSourceRef OpenAiff(const std::string& path, const RawFileFormat&) {
-    return LAifFile::OpenSource(path);
+    return OwnOrSndfile(LAifFile::OpenSource(path), path);
+}
+LSoundSourceRef OpenSndfile(const std::string& path, const RawFileFormat&) {
+    return OpenSndfileSource(path);
 }
 LSoundSourceRef OpenAu(const std::string& path, const RawFileFormat&) {
     return LAuFile::OpenSource(path);
@@ -41,21 +52,112 @@ using enum ExternalDecoder;
 // The options page shows the check boxes in this order; the batch converter's output formats are
 // the written rows in this order.
 constexpr FileFormat kFormats[] = {
-    {kWave, "Wave", {"wav"}, {"audio/x-wav"}, OpenWave, kNone, true, "DefaultRunWav", "wav"},
-    {kMp3, "MP3", {"mp3"}, {"audio/mpeg"}, OpenMp3, kNone, true, "DefaultRunMp3", "mp3"},
-    {kGsm, "GSM 6.10", {"gsm"}, {"audio/x-gsm"}, OpenGsm, kNone, true, "DefaultRunGsm", "gsm"},
-    {kRaw, "VOX", {"vox"}, {"audio/x-vox"}, OpenRaw, kNone, true, "DefaultRunVox", "vox"},
-    {kRaw, "Raw", {"raw"}, {}, OpenRaw, kNone, true, "DefaultRunRaw", "raw"},
-    {kAiff, "AIFF", {"aif", "aiff"}, {"audio/x-aiff"}, OpenAiff, kNone, true, "DefaultRunAIF",
+    {kWave, "Wave", {"wav"}, {"audio/x-wav"}, OpenWave, kNone, true, 0, "DefaultRunWav", "wav"},
+    {kMp3, "MP3", {"mp3"}, {"audio/mpeg"}, OpenMp3, kNone, true, 0, "DefaultRunMp3", "mp3"},
+    {kGsm, "GSM 6.10", {"gsm"}, {"audio/x-gsm"}, OpenGsm, kNone, true, 0, "DefaultRunGsm", "gsm"},
+    {kRaw, "VOX", {"vox"}, {"audio/x-vox"}, OpenRaw, kNone, true, 0, "DefaultRunVox", "vox"},
+    {kRaw, "Raw", {"raw"}, {}, OpenRaw, kNone, true, 0, "DefaultRunRaw", "raw"},
+    {kAiff,
+     "AIFF",
+     {"aif", "aiff", "aifc"},
+     {"audio/x-aiff"},
+     OpenAiff,
+     kNone,
+     true,
+     0,
+     "DefaultRunAIF",
      "aif"},
-    {kDecodedByComponent, "RealAudio", {"ra", "ram", "rm"},
-     {"audio/vnd.rn-realaudio", "application/ram", "application/vnd.rn-realmedia"}, nullptr,
-     kRealAudio, false, "DefaultRunRA", "rm"},
-    {kAu, "Sun AU", {"au", "snd"}, {"audio/basic"}, OpenAu, kNone, true, "DefaultRunAU", "au"},
-    {kDecodedByComponent, "DSS", {"dss"}, {"audio/x-dss"}, nullptr, kDss, false, "DefaultRunDSS",
+    {kDecodedByComponent,
+     "RealAudio",
+     {"ra", "ram", "rm"},
+     {"audio/vnd.rn-realaudio", "application/ram", "application/vnd.rn-realmedia"},
+     nullptr,
+     kRealAudio,
+     false,
+     0,
+     "DefaultRunRA",
+     "rm"},
+    {kAu, "Sun AU", {"au", "snd"}, {"audio/basic"}, OpenAu, kNone, true, 0, "DefaultRunAU", "au"},
+    {kDecodedByComponent,
+     "DSS",
+     {"dss"},
+     {"audio/x-dss"},
+     nullptr,
+     kDss,
+     false,
+     0,
+     "DefaultRunDSS",
      "dss"},
-    {kDecodedByComponent, "Windows Media Audio", {"wma"}, {"audio/x-ms-wma"}, nullptr, kWma,
-     false, "DefaultRunWMA", "wma"},
+    {kDecodedByComponent,
+     "Windows Media Audio",
+     {"wma"},
+     {"audio/x-ms-wma"},
+     nullptr,
+     kWma,
+     false,
+     0,
+     "DefaultRunWMA",
+     "wma"},
+    {kSndfile,
+     "FLAC",
+     {"flac"},
+     {"audio/flac"},
+     OpenSndfile,
+     kNone,
+     true,
+     SF_FORMAT_FLAC | SF_FORMAT_PCM_16,
+     "DefaultRunFLAC",
+     "flac"},
+    {kSndfile,
+     "Ogg Vorbis",
+     {"ogg", "oga"},
+     {"audio/x-vorbis+ogg", "audio/ogg"},
+     OpenSndfile,
+     kNone,
+     true,
+     SF_FORMAT_OGG | SF_FORMAT_VORBIS,
+     "DefaultRunOgg",
+     "ogg"},
+    {kSndfile,
+     "Opus",
+     {"opus"},
+     {"audio/x-opus+ogg"},
+     OpenSndfile,
+     kNone,
+     true,
+     SF_FORMAT_OGG | SF_FORMAT_OPUS,
+     "DefaultRunOpus",
+     "opus"},
+    {kSndfile,
+     "CAF",
+     {"caf"},
+     {},
+     OpenSndfile,
+     kNone,
+     true,
+     SF_FORMAT_CAF | SF_FORMAT_PCM_16,
+     nullptr,
+     nullptr},
+    {kSndfile,
+     "Wave64",
+     {"w64"},
+     {},
+     OpenSndfile,
+     kNone,
+     true,
+     SF_FORMAT_W64 | SF_FORMAT_PCM_16,
+     nullptr,
+     nullptr},
+    {kSndfile,
+     "RF64",
+     {"rf64"},
+     {},
+     OpenSndfile,
+     kNone,
+     true,
+     SF_FORMAT_RF64 | SF_FORMAT_PCM_16,
+     nullptr,
+     nullptr},
 };
 
 std::string LowerCaseExtension(std::string_view path) {

@@ -19,8 +19,19 @@ namespace sonvara {
 struct RawFileFormat;
 
 // The reader and writer families the dispatch chooses between. ".vox" and ".raw" are both kRaw:
-// the raw-file settings say which encoding they hold.
-enum class FileKind { kUnknown, kWave, kAiff, kAu, kRaw, kGsm, kMp3, kDecodedByComponent };
+// the raw-file settings say which encoding they hold. kSndfile formats are read and written
+// through libsndfile (sndfile_file.h).
+enum class FileKind {
+    kUnknown,
+    kWave,
+    kAiff,
+    kAu,
+    kRaw,
+    kGsm,
+    kMp3,
+    kDecodedByComponent,
+    kSndfile
+};
 
 // The formats read through a separately installed decoder, which writes a WAV file first.
 enum class ExternalDecoder { kNone, kWma, kDss, kRealAudio };
@@ -37,6 +48,8 @@ struct FileFormat {
     LSoundSourceRef (*open)(const std::string& path, const RawFileFormat& raw);
     ExternalDecoder decoder;
     bool writes;
+    // For kSndfile: libsndfile's format number (container | coding) a file is written with.
+    int sndfile_format;
     // The options page's check box that registers the editor as the format's opener: its setting
     // in [Settings] and its label. Null when the format has none.
     const char* registration_setting;

@@ -9,6 +9,7 @@
 #include "formats/format_table.h"
 #include "formats/load_save.h"
 #include "formats/raw_formats.h"
+#include "formats/sndfile_file.h"
 
 namespace sonvara {
 
@@ -81,6 +82,9 @@ ProcessResult OpenInputSource(LProgressDialog& process, const std::string& path,
     }
     source = OpenSourceForLoad(read_path, raw);
     if (source->IsError()) {
+        if (const std::optional<std::string> coding = UnreadableCodingMessage(path)) {
+            process.ShowError("No se puede abrir el archivo \"" + path + "\": " + *coding + ".");
+        }
         return PROCESS_FAILED;
     }
     if (source->GetChannels() > 2) {
@@ -94,6 +98,17 @@ ProcessResult OpenInputSource(LProgressDialog& process, const std::string& path,
 std::string TooManyChannelsMessage(const std::string& path, int channels) {
     return "El archivo \"" + path + "\" tiene " + std::to_string(channels) +
            " canales; Sonvara solo trabaja con sonido mono o estéreo (1 o 2 canales).";
+}
+
+std::optional<std::string> UnreadableCodingMessage(const std::string& path) {
+    switch (FileKindOf(path)) {
+        case FileKind::kWave:
+        case FileKind::kAiff:
+        case FileKind::kSndfile:
+            return SndfileReadProblem(path);
+        default:
+            return std::nullopt;
+    }
 }
 
 ProcessResult SVLoadFile::Body() {

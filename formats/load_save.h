@@ -50,11 +50,16 @@ class DecodedFile;
 // The reading half of a load or a conversion run by `process`: shows "Cargando el Archivo ...",
 // asks a ".vox"/".raw" file's format first when `ask_raw_format` (stored back when confirmed; a
 // cancel gives PROCESS_STOPPED), and has a decoder component decode the file into `decoded`
-// first when one reads it. `source` is then the file's reader; PROCESS_FAILED when there is none,
-// and (with TooManyChannelsMessage shown) when the file has more than two channels.
+// first when one reads it. `source` is then the file's reader; PROCESS_FAILED when there is none
+// (with UnreadableCodingMessage shown, when there is one), and (with TooManyChannelsMessage shown)
+// when the file has more than two channels.
 ProcessResult OpenInputSource(LProgressDialog& process, const std::string& path,
                               bool ask_raw_format, DecodedFile& decoded, LSoundSourceRef& source);
 std::string TooManyChannelsMessage(const std::string& path, int channels);
+// For a file that no reader takes although its format is known, which coding it holds that
+// cannot be read ("AIFF-C con compresión 'DWVW' no se puede leer"); nothing when that is not
+// the reason (a damaged or missing file).
+std::optional<std::string> UnreadableCodingMessage(const std::string& path);
 
 class SVLoadFile : public LProgressDialog {
   public:

@@ -17,6 +17,7 @@
 #include "formats/mp3_encode.h"
 #include "formats/mp3_encoder_settings.h"
 #include "formats/raw_formats.h"
+#include "formats/sndfile_file.h"
 
 namespace sonvara {
 namespace {
@@ -172,6 +173,12 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
             case FileKind::kGsm:
                 sink = LSoundSinkRef(new LGSMFileSink(path));  // 8000 Hz mono: the copy converts
                 break;
+            case FileKind::kSndfile: {
+                // A coding that takes only some rates gets one: the copy converts.
+                const SndfileTarget coding{FileFormatOf(target_path)->sndfile_format, {}};
+                sink = OpenSndfileSink(path, SndfileWrittenRate(coding, rate), channels, coding);
+                break;
+            }
             case FileKind::kMp3:  // written by the external encoder, above
             case FileKind::kDecodedByComponent:
             case FileKind::kUnknown:

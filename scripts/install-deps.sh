@@ -17,11 +17,11 @@ build-essential cmake ninja-build pkg-config ccache mold
 libgtest-dev libgmock-dev
 qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6svg6 libgl-dev
 libasound2-dev
-libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsndfile1-dev
 lame espeak-ng
 xvfb xauth fonts-dejavu-core imagemagick xdotool openbox
 desktop-file-utils xdg-utils shared-mime-info librsvg2-bin
-sox libsox-fmt-all ffmpeg mpg123 libgsm-tools time
+sox libsox-fmt-all ffmpeg mpg123 libgsm-tools time flac vorbis-tools opus-tools
 "
 # The libFuzzer programs, built by clang.
 FUZZ_PACKAGES="clang libclang-rt-14-dev"

@@ -121,7 +121,7 @@ int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts) {
     }
     switch (process.FailedStep()) {
         case Step::kLoad:
-            return Fail("datos ilegibles en \"" + options.input + "\"");
+            return Fail(UnreadableInputMessage(options.input));
         case Step::kEffect:
             return Fail("falló el efecto \"" + options.effect + "\" en \"" + options.input + "\"");
         case Step::kSave:

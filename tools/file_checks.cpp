@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "formats/format_table.h"
+#include "formats/load_save.h"
 
 namespace sonvara {
 namespace {
@@ -24,6 +25,13 @@ std::optional<std::string> InputFileProblem(const std::string& path, bool compon
         return UnknownExtension(path);
     }
     return std::nullopt;
+}
+
+std::string UnreadableInputMessage(const std::string& path) {
+    if (const std::optional<std::string> coding = UnreadableCodingMessage(path)) {
+        return "\"" + path + "\": " + *coding;
+    }
+    return "datos ilegibles en \"" + path + "\"";
 }
 
 std::optional<std::string> OutputFileProblem(const std::string& path) {

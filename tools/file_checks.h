@@ -12,6 +12,10 @@ namespace sonvara {
 // extension that a decoder component reads (Windows Media, DSS, RealAudio) will do too.
 std::optional<std::string> InputFileProblem(const std::string& path, bool component_decoders);
 
+// Why an input whose reader refused it cannot be read: the coding it holds that no reader takes,
+// else "datos ilegibles".
+std::string UnreadableInputMessage(const std::string& path);
+
 // A writer must know an output's extension.
 std::optional<std::string> OutputFileProblem(const std::string& path);
 

@@ -36,6 +36,7 @@
 #include "formats/load_save.h"
 #include "formats/mp3_encoder_settings.h"
 #include "formats/raw_formats.h"
+#include "formats/sndfile_file.h"
 #include "platform/ini_settings_file.h"
 #include "tools/batch_prompts.h"
 #include "tools/batch_run.h"
@@ -375,7 +376,7 @@ int Convert(const Options& options, BatchPrompts& prompts) {
     prompts.AskRawFileFormat(raw);
     LSoundSourceRef source = OpenSourceForLoad(input, ValidRawFileFormat(raw));
     if (source->IsError()) {
-        return Fail("datos ilegibles en \"" + input + "\"");
+        return Fail(UnreadableInputMessage(input));
     }
     SaveMode mode = SaveMode::kPlain;
     if (options.wav_format && FileKindOf(output) == FileKind::kWave) {
@@ -408,7 +409,7 @@ int Info(const Options& options, BatchPrompts& prompts) {
     raw = ValidRawFileFormat(raw);
     LSoundSourceRef source = OpenSourceForLoad(path, raw);
     if (source->IsError()) {
-        return Fail("datos ilegibles en \"" + path + "\"");
+        return Fail(UnreadableInputMessage(path));
     }
     // Compressed data knows its length only once decoded: read it through.
     std::vector<Sample> block(static_cast<std::size_t>(kBlockFrames) *
@@ -417,15 +418,46 @@ int Info(const Options& options, BatchPrompts& prompts) {
         source->Read(block.data(), kBlockFrames);
     }
     const std::int32_t frames = source->GetLength();
-    const char* kinds[] = {"", "WAV", "AIFF", "AU", "RAW", "GSM", "MP3"};
-    std::string kind_text = kinds[static_cast<int>(kind)];
-    if (kind == FileKind::kRaw) {
-        kind_text +=
-            std::string(" (") + RawEncodingName(static_cast<RawEncoding>(raw.encoding)) + ")";
+    std::string kind_text;
+    std::optional<std::string> coding;
+    switch (kind) {
+        case FileKind::kWave:
+            kind_text = "WAV";
+            coding = SndfileCodingOf(path);
+            break;
+        case FileKind::kAiff:
+            kind_text = "AIFF";
+            coding = SndfileCodingOf(path);
+            break;
+        case FileKind::kAu:
+            kind_text = "AU";
+            coding = SndfileCodingOf(path);
+            break;
+        case FileKind::kRaw:
+            kind_text = std::string("RAW (") +
+                        RawEncodingName(static_cast<RawEncoding>(raw.encoding)) + ")";
+            break;
+        case FileKind::kGsm:
+            kind_text = "GSM";
+            break;
+        case FileKind::kMp3:
+            kind_text = "MP3";
+            break;
+        case FileKind::kSndfile:
+            kind_text = FileFormatOf(path)->name;
+            coding = SndfileCodingOf(path);
+            break;
+        case FileKind::kDecodedByComponent:  // refused above
+        case FileKind::kUnknown:
+            break;
     }
-    std::printf("archivo: %s\ntipo: %s\ntasa: %d Hz\ncanales: %d\nduración: %d muestras (%s)\n",
-                options.stream_types[0].empty() ? path.c_str() : "-", kind_text.c_str(),
-                source->GetSampleRate(), source->GetChannels(), frames,
+    std::printf("archivo: %s\ntipo: %s\n", options.stream_types[0].empty() ? path.c_str() : "-",
+                kind_text.c_str());
+    if (coding) {
+        std::printf("codificación: %s\n", coding->c_str());
+    }
+    std::printf("tasa: %d Hz\ncanales: %d\nduración: %d muestras (%s)\n", source->GetSampleRate(),
+                source->GetChannels(), frames,
                 LSoundTime(MillisecondsFromFrames(frames, source->GetSampleRate()))
                     .MillisecondsText()
                     .c_str());

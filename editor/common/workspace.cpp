@@ -234,7 +234,7 @@ bool EditorWorkspace::LoadAudio(const std::string& path, LCutListAudio& audio, b
                                 LSVFileWindow* target) {
     SVLoadFile load(path, audio, ask_raw_format);
     const ProcessResult result = RunProcess(load, target);
-    if (result == PROCESS_FAILED) {
+    if (result == PROCESS_FAILED && !load.ErrorShown()) {
         prompts_->Ask({"Error de Archivo", "No se puede abrir el archivo \"" + path + "\".",
                        PromptIcon::kWarning, PromptButtons::kOk});
     }

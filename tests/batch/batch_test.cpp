@@ -14,6 +14,7 @@
 #include "batch/batch_converter.h"
 #include "batch/batch_script.h"
 #include "core/settings.h"
+#include "formats/format_table.h"
 #include "formats/load_save.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
@@ -242,7 +243,9 @@ TEST_F(BatchTest, AFailureStopsTheRunAtItsFile) {
     EXPECT_EQ(Samples(long_file), long_before);
 
     // An output format outside the list ends the run before the file is touched.
-    SVBatchConverter bad_format({c}, {}, BatchOutputSettings{false, 7, true, ""});
+    SVBatchConverter bad_format(
+        {c}, {},
+        BatchOutputSettings{false, static_cast<int>(WrittenExtensions().size()), true, ""});
     EXPECT_EQ(Run(bad_format), PROCESS_FAILED);
     EXPECT_EQ(bad_format.FailedStep(), "formato de salida");
 }

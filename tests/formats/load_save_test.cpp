@@ -171,7 +171,8 @@ TEST_F(LoadSaveTest, SavingRoundTripsThroughEveryWriter) {
     LCutListAudio document;
     ASSERT_EQ(Load(Wave("in.wav", 3000, 2, 22050), document), PROCESS_DONE);
     const std::vector<Sample> original = ReadList(document);
-    for (const char* name : {"out.wav", "out.aif", "out.AIFF", "out.au"}) {
+    for (const char* name : {"out.wav", "out.aif", "out.AIFF", "out.au", "out.flac", "out.caf",
+                             "out.w64", "out.rf64"}) {
         SCOPED_TRACE(name);
         ASSERT_EQ(Save(document, scratch_.File(name)), PROCESS_DONE);
         LCutListAudio back;

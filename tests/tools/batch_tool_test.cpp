@@ -160,11 +160,11 @@ TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
     for (const Case& c : {
              Case{"convert missing.wav out.wav", "no se encuentra el archivo \"missing.wav\""},
              Case{"convert notes.txt out.wav", "extensión desconocida: \"notes.txt\""},
-             Case{"convert '" + input_ + "' out.ogg", "extensión desconocida: \"out.ogg\""},
+             Case{"convert '" + input_ + "' out.xyz", "extensión desconocida: \"out.xyz\""},
              Case{"effect reverse missing.wav out.wav",
                   "no se encuentra el archivo \"missing.wav\""},
              Case{"effect reverse notes.txt out.wav", "extensión desconocida: \"notes.txt\""},
-             Case{"effect reverse '" + input_ + "' out.ogg", "extensión desconocida: \"out.ogg\""},
+             Case{"effect reverse '" + input_ + "' out.xyz", "extensión desconocida: \"out.xyz\""},
              Case{"info missing.wav", "no se encuentra el archivo \"missing.wav\""},
              Case{"info talk.wma", "extensión desconocida: \"talk.wma\""},
              Case{"convert '" + input_ + "' out.mp3 --mp3-cbr 7",
