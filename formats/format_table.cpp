@@ -40,7 +40,7 @@ LSoundSourceRef OpenGsm(const std::string& path, const RawFileFormat&) {
     return new LGSMFileSource(path);
 }
 LSoundSourceRef OpenMp3(const std::string& path, const RawFileFormat&) {
-    return new LMP3Source(path);
+    return OpenMp3Source(path);
 }
 LSoundSourceRef OpenRaw(const std::string& path, const RawFileFormat& raw) {
     return OpenRawSource(path, static_cast<RawEncoding>(raw.encoding), raw.rate, raw.channels);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/window_source.h"
 #include "core/diagnostics.h"
 
 namespace sonvara {
@@ -62,6 +63,20 @@ const char* Mismatch(const mp3::FrameHeader& header, const mp3::FrameHeader& fir
     return nullptr;
 }
 
+constexpr std::int64_t kId3v2HeaderBytes = 10;
+
+// The bytes of an ID3v2 tag at the start (header, body and any footer), 0 when none is there.
+std::int64_t Id3v2Bytes(std::span<const std::uint8_t> head) {
+    if (head.size() < kId3v2HeaderBytes || head[0] != 'I' || head[1] != 'D' || head[2] != '3' ||
+        ((head[6] | head[7] | head[8] | head[9]) & 0x80) != 0) {
+        return 0;
+    }
+    const std::int64_t body = (std::int64_t{head[6]} << 21) | (head[7] << 14) | (head[8] << 7) |
+                              head[9];  // seven bits a byte
+    const bool footer = (head[5] & 0x10) != 0;
+    return kId3v2HeaderBytes + body + (footer ? kId3v2HeaderBytes : 0);
+}
+
 }  // namespace
 
 LMP3Source::LMP3Source(const std::string& path)
@@ -74,7 +89,16 @@ LMP3Source::LMP3Source(const std::string& path)
         SetError();
         return;
     }
-    audio_bytes_ = std::max<std::int64_t>(file_.GetFileSizeBytes() - kTrailingTagBytes, 0);
+    // An ID3v1 tag ("TAG" and 125 bytes) at the end is not audio; without one the stream runs to
+    // the end of the file, its last frame included.
+    audio_bytes_ = file_.GetFileSizeBytes();
+    if (audio_bytes_ >= kTrailingTagBytes) {
+        const std::span<const std::uint8_t> tail = Bytes(audio_bytes_ - kTrailingTagBytes, 3);
+        if (tail.size() == 3 && tail[0] == 'T' && tail[1] == 'A' && tail[2] == 'G') {
+            audio_bytes_ -= kTrailingTagBytes;
+        }
+    }
+    window_.clear();
     if (!ReadInitialHeaders()) {
         Diagnose("LMP3Source::LMP3Source DecodeInitialHeader FAILED so SetError");
         SetError();
@@ -115,10 +139,11 @@ std::optional<mp3::FrameHeader> LMP3Source::FindNextHeader(std::int64_t& at) {
 }
 
 bool LMP3Source::ReadInitialHeaders() {
-    // The average bitrate of up to eight frames, each found from where the one before ends.
+    // The average bitrate of up to eight frames, each found from where the one before ends,
+    // after an ID3v2 tag (which may hold pictures far larger than the header search).
     double bitrates = 0;
     int found = 0;
-    for (std::int64_t next = 0; found < 8; ++found) {
+    for (std::int64_t next = Id3v2Bytes(Bytes(0, kId3v2HeaderBytes)); found < 8; ++found) {
         cursor_ = next;
         std::int64_t at = 0;
         const std::optional<mp3::FrameHeader> header = FindNextHeader(at);
@@ -132,10 +157,11 @@ bool LMP3Source::ReadInitialHeaders() {
         bitrates += header->Bitrate();
         next = at + header->FrameBytes();
     }
-    cursor_ = 0;
+    cursor_ = first_frame_at_;
     if (found == 0) {
         return false;
     }
+    xing_ = mp3::ParseXingTag(Bytes(first_frame_at_, first_.FrameBytes()), first_);
     samples_per_frame_ = first_.SamplesPerFrame();
     average_frame_bytes_ =
         (first_.IsMpeg1() ? 144.0 : 72.0) * (bitrates / found) / first_.SampleRate();
@@ -266,6 +292,34 @@ void LMP3Source::Seek(std::int32_t frame) {
     if (DecodeFrame()) {
         store_used_ = static_cast<std::int32_t>(target % samples_per_frame_);
     }
+}
+
+LSoundSourceRef OpenMp3Source(const std::string& path) {
+    auto* decoder = new LMP3Source(path);
+    LSoundSourceRef source(decoder);
+    if (decoder->IsError() || !decoder->Xing()) {
+        return source;
+    }
+    const mp3::XingTag& tag = *decoder->Xing();
+    const std::int64_t per_frame = decoder->SamplesPerFrame();
+    std::int64_t lead = per_frame;  // the tag's own frame
+    std::int64_t trimmed = 0;       // the samples the tag says are not sound
+    std::int64_t trim_end = 0;
+    if (tag.encoder_delay && tag.padding) {
+        lead += *tag.encoder_delay + mp3::kDecoderDelay;
+        trimmed = *tag.encoder_delay + *tag.padding;
+        trim_end = std::max(*tag.padding - mp3::kDecoderDelay, 0);
+    }
+    // The tag's frame count makes the length exact from the start, where the file's size allows
+    // it: no real stream has more than eight samples a byte, and a damaged or crafted count must
+    // not make a small file hours of silence.
+    std::optional<std::int32_t> length;
+    if (tag.frames && std::int64_t{*tag.frames} * per_frame <= 8 * decoder->AudioBytes()) {
+        length = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(*tag.frames * per_frame - trimmed, 0, INT32_MAX));
+    }
+    return new LWindowSource(source, static_cast<std::int32_t>(lead), length,
+                             static_cast<std::int32_t>(trim_end));
 }
 
 }  // namespace sonvara

@@ -1,9 +1,10 @@
 #pragma once
 // ".mp3" files: MPEG audio Layer III, decoded in floating point (codecs/mp3/) into internal
-// samples, 1.0 becoming 2^19. The last 128 bytes of the file are never decoded (where a tag
-// lives). Every frame must have the first frame's version, sampling frequency and channel count;
-// up to ten other headers in a row are skipped, the next ends the sound, as does a frame that
-// cannot be decoded.
+// samples, 1.0 becoming 2^19. An ID3v2 tag in front is stepped over by its size, an ID3v1 tag
+// (the last 128 bytes, from "TAG") is not decoded. Every frame is decoded, the
+// encoder's tag frame too (OpenMp3Source, below, gives the sound as players give it). Every frame
+// must have the first frame's version, sampling frequency and channel count; up to ten other
+// headers in a row are skipped, the next ends the sound, as does a frame that cannot be decoded.
 //
 // The length is an estimate from the average bitrate of the first eight frames, made again
 // after every frame from the bytes still to read, so a variable-bitrate file's length settles as
@@ -25,13 +26,14 @@
 
 #include "audio/file_sound_source.h"
 #include "codecs/mp3/mp3_frame_decoder.h"
+#include "codecs/mp3/mp3_xing_tag.h"
 #include "core/file.h"
 
 namespace sonvara {
 
 class LMP3Source final : public FileSoundSource {
   public:
-    // A tag at the end of the file that is never decoded.
+    // The size of an ID3v1 tag at the end of the file.
     static constexpr std::int64_t kTrailingTagBytes = 128;
     static constexpr int kSeekPreroll = 4;
     static constexpr int kMismatchesSkipped = 10;
@@ -42,6 +44,10 @@ class LMP3Source final : public FileSoundSource {
     void Seek(std::int32_t frame) override;
 
     int SamplesPerFrame() const { return samples_per_frame_; }
+    // The encoder's tag in the first frame, when there is one (that frame decodes to silence).
+    const std::optional<mp3::XingTag>& Xing() const { return xing_; }
+    // The bytes of the stream: the file without an ID3v1 tag at its end.
+    std::int64_t AudioBytes() const { return audio_bytes_; }
     double AverageFrameBytes() const { return average_frame_bytes_; }
 
   private:
@@ -65,6 +71,7 @@ class LMP3Source final : public FileSoundSource {
     std::int64_t first_frame_at_ = 0;  // after any tag or junk in front
 
     mp3::FrameHeader first_;
+    std::optional<mp3::XingTag> xing_;
     int samples_per_frame_ = 1152;
     double average_frame_bytes_ = 1;
 
@@ -80,5 +87,10 @@ class LMP3Source final : public FileSoundSource {
     std::int32_t length_ = 0;
     bool length_known_ = false;  // the end has been reached: no more estimates
 };
+
+// An ".mp3" file as players give it: with the encoder's tag, its frame is left out, and with
+// LAME's delay and padding in it, the encoder's and the decoder's delay at the start and the
+// padding at the end as well, so that the sound is the encoder's input, frame for frame.
+LSoundSourceRef OpenMp3Source(const std::string& path);
 
 }  // namespace sonvara

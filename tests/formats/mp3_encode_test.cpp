@@ -407,18 +407,9 @@ TEST_F(Mp3EncodeTest, ADocumentSavedThroughLameOpensAgainAsItWas) {
     EXPECT_EQ(back.GetChannels(), 2);
     const std::vector<Sample> decoded = ReadList(back);
 
-    // The encoder puts a delay of its own in front: found on a stretch, then the whole compared.
-    std::size_t lag = 0;
-    double best = -1;
-    for (std::size_t l = 0; l < 4 * 1152; ++l) {
-        const double c = Correlation(samples, decoded, 2, l, 10000, 14000);
-        if (c > best) {
-            best = c;
-            lag = l;
-        }
-    }
-    EXPECT_GT(Correlation(samples, decoded, 2, lag, 0, kFrames), 0.99) << "delay " << lag;
-    EXPECT_NEAR(back.GetLength() - static_cast<std::int32_t>(lag), kFrames, 1152);
+    // The encoder's delay and padding, which its tag gives, are left out: the sound lines up.
+    EXPECT_GT(Correlation(samples, decoded, 2, 0, 0, kFrames), 0.99);
+    EXPECT_EQ(back.GetLength(), kFrames);
     EXPECT_TRUE(Names(scratch_.File("tmp")).empty());
 }
 

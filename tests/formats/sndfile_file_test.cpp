@@ -42,8 +42,8 @@ class SndfileTest : public ::testing::Test {
         std::vector<Sample> samples;
         for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) {
             const auto value = static_cast<std::int32_t>(LoadLE32(&bytes[i]));
-            samples.push_back(static_cast<Sample>(
-                std::min<double>(std::lrint(value / 4096.0), FULL_SCALE)));
+            samples.push_back(
+                static_cast<Sample>(std::min<double>(std::lrint(value / 4096.0), FULL_SCALE)));
         }
         return samples;
     }
@@ -128,12 +128,9 @@ TEST_F(SndfileTest, WrittenSamplesComeBackAtTheCodingsPrecision) {
     const struct {
         int format;
         int shift;
-    } codings[] = {{SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 0},
-                   {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 4},
-                   {SF_FORMAT_WAV | SF_FORMAT_PCM_32, 0},
-                   {SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 0},
-                   {SF_FORMAT_CAF | SF_FORMAT_PCM_S8, 12},
-                   {SF_FORMAT_W64 | SF_FORMAT_FLOAT, 0}};
+    } codings[] = {{SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 0}, {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 4},
+                   {SF_FORMAT_WAV | SF_FORMAT_PCM_32, 0},  {SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 0},
+                   {SF_FORMAT_CAF | SF_FORMAT_PCM_S8, 12}, {SF_FORMAT_W64 | SF_FORMAT_FLOAT, 0}};
     for (const auto& coding : codings) {
         SCOPED_TRACE(coding.format);
         const std::string path = File("out.bin");
@@ -150,9 +147,9 @@ TEST_F(SndfileTest, WrittenSamplesComeBackAtTheCodingsPrecision) {
             const int shift = coding.shift;
             const int top = (1 << (19 - shift)) - 1;
             const Sample expected =
-                shift == 0 ? samples[i]
-                           : std::clamp((samples[i] + (1 << shift) / 2) >> shift, -top - 1, top)
-                                 << shift;
+                shift == 0
+                    ? samples[i]
+                    : std::clamp((samples[i] + (1 << shift) / 2) >> shift, -top - 1, top) << shift;
             ASSERT_EQ(back[i], std::min(expected, FULL_SCALE)) << i;
         }
     }

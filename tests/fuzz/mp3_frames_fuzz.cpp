@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the MP3 frame decoder the way a stream reader does (find a header,
 // decode the frame there, move on by its length: whatever the bytes, every sample that comes out
-// must be a finite number), and opens them as an ".mp3" file to check the source contract
-// (source_fuzz_checks.h). The smallest frame, 72 bytes, gives 576 samples: at most 8 a byte.
+// must be a finite number), and opens them as an ".mp3" file as players give it (the encoder's
+// tag frame, delay and padding left out) to check the source contract (source_fuzz_checks.h). The
+// smallest frame, 72 bytes, gives 576 samples: at most 8 a byte.
 
 #include <cmath>
 #include <cstddef>
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            : 1);
     }
     sonvara::fuzz::MemoryFile file(data, size);
-    sonvara::LMP3Source source(file.Path());
-    sonvara::fuzz::ExerciseSource(source, size, 8, size > 0 ? data[size - 1] : 0);
+    sonvara::LSoundSourceRef source = sonvara::OpenMp3Source(file.Path());
+    sonvara::fuzz::ExerciseSource(*source, size, 8, size > 0 ? data[size - 1] : 0);
     return 0;
 }
