@@ -9,6 +9,7 @@
 #include "components/decode_processes.h"
 #include "core/folders.h"
 #include "core/paths.h"
+#include "formats/ffmpeg_decode.h"
 #include "formats/format_table.h"
 
 namespace sonvara {
@@ -22,6 +23,8 @@ std::unique_ptr<LProgressDialog> DecoderFor(const std::string& input, const std:
             return std::make_unique<LReadAudioDecode>(input, output);
         case ExternalDecoder::kDss:
             return std::make_unique<LDSSDecode>(input, output);
+        case ExternalDecoder::kFfmpeg:
+            return std::make_unique<LFfmpegDecode>(input, output);
         case ExternalDecoder::kNone:
             break;
     }

@@ -51,7 +51,10 @@ using enum ExternalDecoder;
 
 // The options page shows the check boxes in this order; the batch converter's output formats are
 // the written rows in this order.
+// clang-format off: one row a format
 constexpr FileFormat kFormats[] = {
+    // kind, name, extensions, MIME types, reader, decoder, written, libsndfile's format,
+    // the options page's setting and label
     {kWave, "Wave", {"wav"}, {"audio/x-wav"}, OpenWave, kNone, true, 0, "DefaultRunWav", "wav"},
     {kMp3, "MP3", {"mp3"}, {"audio/mpeg"}, OpenMp3, kNone, true, 0, "DefaultRunMp3", "mp3"},
     {kGsm, "GSM 6.10", {"gsm"}, {"audio/x-gsm"}, OpenGsm, kNone, true, 0, "DefaultRunGsm", "gsm"},
@@ -128,6 +131,36 @@ constexpr FileFormat kFormats[] = {
      SF_FORMAT_OGG | SF_FORMAT_OPUS,
      "DefaultRunOpus",
      "opus"},
+    {kDecodedByComponent,
+     "MPEG-4 Audio",
+     {"m4a", "mp4", "m4b"},
+     {"audio/mp4"},
+     nullptr,
+     kFfmpeg,
+     false,
+     0,
+     "DefaultRunM4A",
+     "m4a"},
+    {kDecodedByComponent,
+     "AAC",
+     {"aac"},
+     {"audio/aac"},
+     nullptr,
+     kFfmpeg,
+     false,
+     0,
+     nullptr,
+     nullptr},
+    {kDecodedByComponent,
+     "WebM / Matroska",
+     {"webm", "mka"},
+     {"audio/webm", "audio/x-matroska"},
+     nullptr,
+     kFfmpeg,
+     false,
+     0,
+     nullptr,
+     nullptr},
     {kSndfile,
      "CAF",
      {"caf"},
@@ -159,6 +192,7 @@ constexpr FileFormat kFormats[] = {
      nullptr,
      nullptr},
 };
+// clang-format on
 
 std::string LowerCaseExtension(std::string_view path) {
     std::string extension = GetFileExtension(path);

@@ -33,8 +33,9 @@ enum class FileKind {
     kSndfile
 };
 
-// The formats read through a separately installed decoder, which writes a WAV file first.
-enum class ExternalDecoder { kNone, kWma, kDss, kRealAudio };
+// The formats read through a decoder that writes a WAV file first: a separately installed
+// component (WMA, DSS, RealAudio), or FFmpeg's libraries in this process (ffmpeg_decode.h).
+enum class ExternalDecoder { kNone, kWma, kDss, kRealAudio, kFfmpeg };
 
 struct FileFormat {
     FileKind kind;

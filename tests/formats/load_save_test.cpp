@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -16,6 +17,7 @@
 #include "audio/wav/wave_file.h"
 #include "audio/wav/wave_file_format.h"
 #include "core/byte_order.h"
+#include "core/folders.h"
 #include "core/message_loop.h"
 #include "core/settings.h"
 #include "document/cut_list_reader.h"
@@ -380,6 +382,39 @@ TEST_F(LoadSaveTest, FilesOfMoreThanTwoChannelsAreRefusedWithTheirCount) {
     }
     std::filesystem::remove(scratch_.File("surround.wav"));
     EXPECT_EQ(FolderNames(), names);
+}
+
+// MP4/M4A, ADTS AAC and WebM are decoded by FFmpeg's libraries into a temporary WAV that goes
+// with the load: the document holds FFmpeg's own decode, at its rate, channels and length.
+TEST_F(LoadSaveTest, FilesFfmpegDecodesLoadAsItDecodesThem) {
+    const std::string folder = scratch_.Path();
+    ASSERT_EQ(std::system(("cd '" + folder +
+                           "' && sox -n -r 32000 -c 2 -b 16 in.wav synth 0.7 sine 440 sine 600 && "
+                           "ffmpeg -v error -i in.wav -c:a aac a.m4a && ffmpeg -v error -i in.wav "
+                           "-c:a aac -f adts b.aac && ffmpeg -v error -i in.wav -c:a libopus "
+                           "c.webm")
+                              .c_str()),
+              0);
+    for (const char* name : {"a.m4a", "b.aac", "c.webm"}) {
+        SCOPED_TRACE(name);
+        const std::string path = scratch_.File(name);
+        ASSERT_EQ(
+            std::system(("ffmpeg -v error -i '" + path + "' -f s16le '" + path + ".s16'").c_str()),
+            0);
+        std::vector<Sample> ffmpeg;
+        const std::vector<std::uint8_t> bytes = FileBytes(path + ".s16");
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+            ffmpeg.push_back(SampleFrom16(static_cast<std::int16_t>(LoadLE16(&bytes[i]))));
+        }
+        std::filesystem::remove(path + ".s16");
+        LCutListAudio document;
+        ASSERT_EQ(Load(path, document), PROCESS_DONE);
+        EXPECT_EQ(document.GetChannels(), 2);
+        EXPECT_EQ(document.GetSampleRate(), std::string(name) == "c.webm" ? 48000 : 32000);
+        EXPECT_EQ(ReadList(document), ffmpeg);
+    }
+    // The temporary WAV files are gone.
+    EXPECT_TRUE(std::filesystem::is_empty(GetFolder("Current")));
 }
 
 TEST_F(LoadSaveTest, ALoadThatCannotKeepItsAudioFailsAndKeepsTheDocument) {
