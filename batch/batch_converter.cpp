@@ -48,22 +48,24 @@ class StoredFormatPrompts : public FormatPrompts {
 // The save step of a streamed file: the chain written as the document's save writes it.
 class LSVSaveSource : public LProgressDialog {
   public:
-    LSVSaveSource(LSoundSourceRef source, std::string path, SaveMode mode)
+    LSVSaveSource(LSoundSourceRef source, std::string path, SaveMode mode, std::string input)
         : LProgressDialog("Sonvara"),
           source_(std::move(source)),
           path_(std::move(path)),
-          mode_(mode) {}
+          mode_(mode),
+          input_(std::move(input)) {}
 
   protected:
     ProcessResult Body() override {
         SetText("Saving file...", 0);
-        return SaveSourceToFile(*this, source_, path_, mode_);
+        return SaveSourceToFile(*this, source_, path_, mode_, {input_, {}});
     }
 
   private:
     LSoundSourceRef source_;
     std::string path_;
     SaveMode mode_;
+    std::string input_;  // whose sample width is kept
 };
 
 }  // namespace
@@ -262,6 +264,7 @@ ProcessResult SVBatchConverter::ThroughDocument(const std::string& input, const 
     StoredFormatPrompts stored(Host()->prompts);
     LSVSaveToSink save(document, output,
                        output_.same_format ? SaveMode::kPlain : SaveMode::kNewName);
+    save.SetCoding({input, {}});  // the input's sample width, where the output's format holds it
     if (const ProcessResult result = RunStep(save, share(steps - 1), share(steps), &stored);
         result != PROCESS_DONE) {
         step = "guardar";
@@ -302,7 +305,7 @@ ProcessResult SVBatchConverter::Streamed(const std::string& input, const std::st
     }
     StoredFormatPrompts stored(Host()->prompts);
     LSVSaveSource save(stream.ForSave(), output,
-                       output_.same_format ? SaveMode::kPlain : SaveMode::kNewName);
+                       output_.same_format ? SaveMode::kPlain : SaveMode::kNewName, input);
     const ProcessResult result = RunStep(save, from, to, &stored);
     if (result != PROCESS_DONE && stream.LengthChanged()) {
         fall_back = true;

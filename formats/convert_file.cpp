@@ -4,12 +4,13 @@
 namespace sonvara {
 
 LSVConvertFile::LSVConvertFile(std::string input, std::string output, SaveMode mode,
-                               bool ask_raw_format)
+                               bool ask_raw_format, std::optional<SampleBits> bits)
     : LProgressDialog("Sonvara"),
       input_(std::move(input)),
       output_(std::move(output)),
       mode_(mode),
-      ask_raw_format_(ask_raw_format) {}
+      ask_raw_format_(ask_raw_format),
+      bits_(bits) {}
 
 ProcessResult LSVConvertFile::Body() {
     DecodedFile decoded;
@@ -20,7 +21,7 @@ ProcessResult LSVConvertFile::Body() {
         return opened;
     }
     SetText("Saving file...", 0);
-    return SaveSourceToFile(*this, source, output_, mode_);
+    return SaveSourceToFile(*this, source, output_, mode_, {input_, bits_});
 }
 
 }  // namespace sonvara

@@ -25,8 +25,8 @@ ProcessResult LFfmpegDecode::Body() {
         ShowError("No se puede decodificar el audio de \"" + Input() + "\": " + problem);
         return PROCESS_FAILED;
     }
-    LSoundSinkRef sink = LWaveFile::OpenSinkPCM(Output(), decoder->Rate(), 0, 16,
-                                                decoder->Channels());
+    LSoundSinkRef sink =
+        LWaveFile::OpenSinkPCM(Output(), decoder->Rate(), 0, 16, decoder->Channels());
     if (!sink || sink->IsError()) {
         ShowError("No se puede escribir el archivo temporal \"" + Output() + "\".");
         return PROCESS_FAILED;

@@ -14,6 +14,7 @@
 #include "formats/gsm_file.h"
 #include "formats/mp3_file.h"
 #include "formats/raw_formats.h"
+#include "formats/sample_bits.h"
 #include "formats/sndfile_file.h"
 
 namespace sonvara {
@@ -24,7 +25,13 @@ namespace {
 LSoundSourceRef OwnOrSndfile(LSoundSourceRef own, const std::string& path) {
     return own->IsError() ? OpenSndfileSource(path) : own;
 }
+// WAV files of 24 and 32-bit or floating-point samples keep the editor's 20 bits through
+// libsndfile (the codec manager converts to 16 bits); the others read as they always have.
 LSoundSourceRef OpenWave(const std::string& path, const RawFileFormat&) {
+    const std::optional<SampleBits> bits = SampleBitsOf(path);
+    if (bits && *bits != SampleBits::k16) {
+        return OpenSndfileSource(path);
+    }
     return OwnOrSndfile(LWaveFile::OpenSource(path), path);
 }
 LSoundSourceRef OpenAiff(const std::string& path, const RawFileFormat&) {

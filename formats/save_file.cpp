@@ -64,6 +64,28 @@ ProcessResult SaveSourceAsMp3(LProgressDialog& process, const LSoundSourceRef& s
     return PROCESS_DONE;
 }
 
+// libsndfile's format for a WAV, AIFF or libsndfile target whose samples are written at another
+// width than its default writer's (SaveCoding); nothing for the default writer. WAV under a new
+// name takes the codec chooser's format.
+std::optional<int> WideCoding(const std::string& target_path, SaveMode mode,
+                              const SaveCoding& coding) {
+    const FileFormat* format = FileFormatOf(target_path);
+    if (format == nullptr ||
+        (format->kind != FileKind::kWave && format->kind != FileKind::kAiff &&
+         format->kind != FileKind::kSndfile) ||
+        (format->kind == FileKind::kWave && mode == SaveMode::kNewName)) {
+        return std::nullopt;
+    }
+    std::optional<SampleBits> bits = coding.bits;
+    if (!bits && (mode == SaveMode::kPlain || !coding.kept_from.empty())) {
+        bits = SampleBitsOf(coding.kept_from.empty() ? target_path : coding.kept_from);
+    }
+    if (!bits || (*bits == SampleBits::k16 && format->kind != FileKind::kSndfile)) {
+        return std::nullopt;
+    }
+    return SndfileFormatFor(*format, *bits);
+}
+
 // The raw-file settings a save writes with: the stored ones, or in a save under a new name those
 // the user confirms in the raw-format dialog (stored back). False when the user cancelled.
 bool SettleRawFileFormat(LProgressDialog& process, SaveMode mode, RawFileFormat& raw) {
@@ -111,14 +133,17 @@ ProcessResult LSVSaveToSink::Body() {
             SetText("Saving file...", 0);
         }
     }
-    return SaveSourceToFile(*this, LSoundSourceRef(new LSRCCutListAudio(document_)), path_, mode);
+    return SaveSourceToFile(*this, LSoundSourceRef(new LSRCCutListAudio(document_)), path_, mode,
+                            coding_);
 }
 
 ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
-                               const std::string& target_path, SaveMode mode) {
+                               const std::string& target_path, SaveMode mode,
+                               const SaveCoding& coding) {
     const std::int32_t rate = source->GetSampleRate();
     const int channels = source->GetChannels();
     const FileKind kind = FileKindOf(target_path);
+    const std::optional<int> wide = WideCoding(target_path, mode, coding);
 
     if (kind == FileKind::kMp3) {
         return SaveSourceAsMp3(process, source, target_path, mode);
@@ -152,7 +177,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
     LSoundSinkRef sink;
     if (temporary.IsValid()) {
         const std::string& path = temporary.Path();
-        switch (kind) {
+        switch (wide ? FileKind::kSndfile : kind) {
             case FileKind::kWave:
                 sink = mode == SaveMode::kNewName
                            ? LWaveFile::OpenSink(path, LWaveFileFormat::FromArea(wave_format))
@@ -175,8 +200,9 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
                 break;
             case FileKind::kSndfile: {
                 // A coding that takes only some rates gets one: the copy converts.
-                const SndfileTarget coding{FileFormatOf(target_path)->sndfile_format, {}};
-                sink = OpenSndfileSink(path, SndfileWrittenRate(coding, rate), channels, coding);
+                const SndfileTarget coded{wide.value_or(FileFormatOf(target_path)->sndfile_format),
+                                          {}};
+                sink = OpenSndfileSink(path, SndfileWrittenRate(coded, rate), channels, coded);
                 break;
             }
             case FileKind::kMp3:  // written by the external encoder, above

@@ -52,6 +52,7 @@ class SVEffectFile : public LProgressDialog {
             return PROCESS_FAILED;
         }
         LSVSaveToSink save(document, options_.output, mode_);
+        save.SetCoding({options_.input, options_.bits});
         return RunStep(save, 0.8, 1);
     }
 
@@ -74,6 +75,9 @@ int RunEffectVerb(const EffectVerbOptions& options, BatchPrompts& prompts) {
         return Fail(*fault);
     }
     if (const auto fault = OutputFileProblem(options.output)) {
+        return Fail(*fault);
+    }
+    if (const auto fault = BitsProblem(options.output, options.bits)) {
         return Fail(*fault);
     }
     const FileKind output_kind = FileKindOf(options.output);

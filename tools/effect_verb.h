@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "formats/sample_bits.h"
 #include "tools/batch_prompts.h"
 
 namespace sonvara {
@@ -15,6 +16,7 @@ struct EffectVerbOptions {
     std::string output;
     std::optional<std::string> wav_format;  // --wav-format, for a WAV output
     bool raw_options = false;               // whether --raw-* options were given
+    std::optional<SampleBits> bits;         // --bits; else the input's width is kept
 };
 
 // The exit status (0 done, 1 cancelled, 2 failed), with what went wrong on stderr.

@@ -27,6 +27,18 @@ std::optional<std::string> InputFileProblem(const std::string& path, bool compon
     return std::nullopt;
 }
 
+std::optional<std::string> BitsProblem(const std::string& output, std::optional<SampleBits> bits) {
+    const FileFormat* format = FileFormatOf(output);
+    if (!bits || format == nullptr) {
+        return std::nullopt;
+    }
+    const bool own_writer = format->kind == FileKind::kWave || format->kind == FileKind::kAiff;
+    if ((*bits == SampleBits::k16 && own_writer) || SndfileFormatFor(*format, *bits)) {
+        return std::nullopt;
+    }
+    return "el formato de \"" + output + "\" no admite esa anchura de muestra (--bits)";
+}
+
 std::string UnreadableInputMessage(const std::string& path) {
     if (const std::optional<std::string> coding = UnreadableCodingMessage(path)) {
         return "\"" + path + "\": " + *coding;

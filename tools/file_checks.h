@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "formats/sample_bits.h"
+
 namespace sonvara {
 
 // An input must exist, and a reader must know its extension; with `component_decoders`, an
@@ -15,6 +17,9 @@ std::optional<std::string> InputFileProblem(const std::string& path, bool compon
 // Why an input whose reader refused it cannot be read: the coding it holds that no reader takes,
 // else "datos ilegibles".
 std::string UnreadableInputMessage(const std::string& path);
+
+// --bits must name a width the output's format holds.
+std::optional<std::string> BitsProblem(const std::string& output, std::optional<SampleBits> bits);
 
 // A writer must know an output's extension.
 std::optional<std::string> OutputFileProblem(const std::string& path);

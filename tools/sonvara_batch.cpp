@@ -36,6 +36,7 @@
 #include "formats/load_save.h"
 #include "formats/mp3_encoder_settings.h"
 #include "formats/raw_formats.h"
+#include "formats/sample_bits.h"
 #include "formats/sndfile_file.h"
 #include "platform/ini_settings_file.h"
 #include "tools/batch_prompts.h"
@@ -96,6 +97,8 @@ constexpr const char* kUsage =
     "  --raw-channels 1|2  canales de los archivos .raw\n"
     "  --wav-format NOMBRE el formato de una SALIDA .wav: pcm8 pcm16 pcm24 pcm32 float ulaw\n"
     "                      alaw ima ms, o el nombre de un codec (\"IMA ADPCM\", ...)\n"
+    "  --bits 16|24|32|float  la anchura de las muestras de una SALIDA .wav, .aif, .flac (16 o\n"
+    "                      24), .caf, .w64 o .rf64; sin ella se conserva la de la ENTRADA\n"
     "  --mp3-cbr KBPS      una SALIDA .mp3 con tasa de bits constante (8 a 320 kbit/s)\n"
     "  --mp3-vbr MIN,MAX,Q una SALIDA .mp3 con tasa de bits variable entre MIN y MAX kbit/s\n"
     "                      y calidad Q (0 la mejor a 9)\n"
@@ -136,6 +139,7 @@ struct Options {
     std::optional<int> raw_encoding;
     std::optional<int> raw_channels;
     std::optional<std::string> wav_format;
+    std::optional<SampleBits> bits;
     // --mp3-cbr and --mp3-vbr with their values, in the order given; read once the settings
     // they are laid over are there.
     std::vector<std::pair<std::string, std::string>> mp3_options;
@@ -258,6 +262,12 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
             if (!options.wav_format) {
                 return "--wav-format necesita un nombre";
             }
+        } else if (argument == "--bits") {
+            std::optional<std::string> text = value();
+            options.bits = text ? ParseSampleBits(*text) : std::nullopt;
+            if (!options.bits) {
+                return "--bits necesita 16, 24, 32 o float";
+            }
         } else if (argument == "--mp3-cbr" || argument == "--mp3-vbr") {
             std::optional<std::string> text = value();
             options.mp3_options.emplace_back(argument, text.value_or(""));
@@ -354,9 +364,12 @@ int Convert(const Options& options, BatchPrompts& prompts) {
     if (const auto fault = OutputFileProblem(output)) {
         return Fail(*fault);
     }
+    if (const auto fault = BitsProblem(output, options.bits)) {
+        return Fail(*fault);
+    }
     const bool decoded_by_component = ExternalDecoderOf(input) != ExternalDecoder::kNone;
     auto convert = [&](SaveMode mode) {
-        LSVConvertFile process(input, output, mode, RawOptionsGiven(options));
+        LSVConvertFile process(input, output, mode, RawOptionsGiven(options), options.bits);
         const int messages = prompts.MessagesShown();
         const ProcessResult result = RunProcess(process, prompts);
         return ExitFor(result, "no se pudo convertir \"" + input + "\" en \"" + output + "\"",
@@ -542,7 +555,7 @@ int Dispatch(const Options& options, BatchPrompts& prompts) {
             return Fail("effect necesita EFECTO, ENTRADA y SALIDA (--help)");
         }
         return RunEffectVerb({options.files[0], options.files[1], options.files[2],
-                              options.wav_format, RawOptionsGiven(options)},
+                              options.wav_format, RawOptionsGiven(options), options.bits},
                              prompts);
     }
     if (options.command == "run") {

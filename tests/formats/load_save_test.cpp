@@ -22,6 +22,7 @@
 #include "core/settings.h"
 #include "document/cut_list_reader.h"
 #include "formats/format_table.h"
+#include "formats/sample_bits.h"
 #include "platform/codec/codec_manager.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/cancel_after_view.h"
@@ -382,6 +383,52 @@ TEST_F(LoadSaveTest, FilesOfMoreThanTwoChannelsAreRefusedWithTheirCount) {
     }
     std::filesystem::remove(scratch_.File("surround.wav"));
     EXPECT_EQ(FolderNames(), names);
+}
+
+// A 24-bit recording stays 24-bit: a plain save keeps the width of the file it replaces, a
+// conversion that of its input where the output's format holds it, and the samples come back at
+// the editor's 20 bits. A save under a new name starts from 16 bits; a width can be chosen.
+TEST_F(LoadSaveTest, APlainSaveOrAConversionKeepsTheSampleWidth) {
+    const std::string take = scratch_.File("take.wav");
+    ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 -b 24 '" + take +
+                           "' synth 0.3 sine 300 sine 310 vol 0.7 2>/dev/null")
+                              .c_str()),
+              0);
+    LCutListAudio document;
+    ASSERT_EQ(Load(take, document), PROCESS_DONE);
+    const std::vector<Sample> loaded = ReadList(document);
+    EXPECT_TRUE(std::any_of(loaded.begin(), loaded.end(), [](Sample s) { return s % 16 != 0; }))
+        << "the load keeps more than 16 bits";
+
+    ASSERT_EQ(Save(document, take), PROCESS_DONE);
+    ASSERT_EQ(Save(document, scratch_.File("new.wav")), PROCESS_DONE);
+    const struct {
+        std::string input;
+        std::string output;
+        std::optional<SampleBits> bits;
+    } conversions[] = {{take, "copy.flac", {}},
+                       {take, "copy.aif", {}},
+                       {take, "wide.wav", SampleBits::k32},
+                       {take, "float.caf", SampleBits::kFloat}};
+    for (const auto& c : conversions) {
+        LSVConvertFile convert(c.input, scratch_.File(c.output), SaveMode::kPlain, false, c.bits);
+        ASSERT_EQ(Run(convert), PROCESS_DONE) << c.output;
+    }
+    const struct {
+        std::string name;
+        std::optional<SampleBits> bits;
+    } written[] = {{"take.wav", SampleBits::k24},  {"new.wav", SampleBits::k16},
+                   {"copy.flac", SampleBits::k24}, {"copy.aif", SampleBits::k24},
+                   {"wide.wav", SampleBits::k32},  {"float.caf", SampleBits::kFloat}};
+    for (const auto& file : written) {
+        SCOPED_TRACE(file.name);
+        EXPECT_EQ(SampleBitsOf(scratch_.File(file.name)), file.bits);
+        LCutListAudio back;
+        ASSERT_EQ(Load(scratch_.File(file.name), back), PROCESS_DONE);
+        if (file.bits != SampleBits::k16) {
+            EXPECT_EQ(ReadList(back), loaded);
+        }
+    }
 }
 
 // MP4/M4A, ADTS AAC and WebM are decoded by FFmpeg's libraries into a temporary WAV that goes

@@ -77,6 +77,8 @@ TEST_F(SndfileTest, FilesOtherProgramsWriteReadAsTheyDecodeThem) {
         {"e.caf", "sox tone24.wav -b 24 e.caf"},
         {"f.w64", "sox tone24.wav -b 24 f.w64"},
         {"g.caf", "sox tone24.wav -e floating-point -b 32 g.caf"},
+        {"g2.wav", "sox tone24.wav -e floating-point -b 32 g2.wav"},
+        {"tone24.wav", "true"},
         {"h.rf64", "ffmpeg -v error -i tone24.wav -c:a pcm_s24le -rf64 always -f wav h.rf64"},
     };
     for (const auto& file : files) {

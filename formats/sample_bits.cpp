@@ -1,0 +1,89 @@
+#include "formats/sample_bits.h"
+
+#include <sndfile.h>
+#include <sys/stat.h>
+
+namespace sonvara {
+
+std::optional<SampleBits> ParseSampleBits(std::string_view text) {
+    if (text == "16") {
+        return SampleBits::k16;
+    }
+    if (text == "24") {
+        return SampleBits::k24;
+    }
+    if (text == "32") {
+        return SampleBits::k32;
+    }
+    if (text == "float") {
+        return SampleBits::kFloat;
+    }
+    return std::nullopt;
+}
+
+std::optional<SampleBits> SampleBitsOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) {
+        return std::nullopt;
+    }
+    sf_close(file);
+    switch (info.format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_PCM_16:
+            return SampleBits::k16;
+        case SF_FORMAT_PCM_24:
+            return SampleBits::k24;
+        case SF_FORMAT_PCM_32:
+            return SampleBits::k32;
+        case SF_FORMAT_FLOAT:
+        case SF_FORMAT_DOUBLE:
+            return SampleBits::kFloat;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<int> SndfileFormatFor(const FileFormat& format, SampleBits bits) {
+    int container = 0;
+    switch (format.kind) {
+        case FileKind::kWave:
+            container = SF_FORMAT_WAV;
+            break;
+        case FileKind::kAiff:
+            container = SF_FORMAT_AIFF;
+            break;
+        case FileKind::kSndfile:
+            container = format.sndfile_format & SF_FORMAT_TYPEMASK;
+            break;
+        default:
+            return std::nullopt;
+    }
+    int coding = SF_FORMAT_PCM_16;
+    switch (bits) {
+        case SampleBits::k16:
+            break;
+        case SampleBits::k24:
+            coding = SF_FORMAT_PCM_24;
+            break;
+        case SampleBits::k32:
+            coding = SF_FORMAT_PCM_32;
+            break;
+        case SampleBits::kFloat:
+            coding = SF_FORMAT_FLOAT;
+            break;
+    }
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 2;
+    info.format = container | coding;
+    if (container == SF_FORMAT_OGG || !sf_format_check(&info)) {
+        return std::nullopt;
+    }
+    return container | coding;
+}
+
+}  // namespace sonvara
