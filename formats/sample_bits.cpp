@@ -1,7 +1,8 @@
 #include "formats/sample_bits.h"
 
 #include <sndfile.h>
-#include <sys/stat.h>
+
+#include "formats/sndfile_file.h"
 
 namespace sonvara {
 
@@ -22,17 +23,8 @@ std::optional<SampleBits> ParseSampleBits(std::string_view text) {
 }
 
 std::optional<SampleBits> SampleBitsOf(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return std::nullopt;
-    }
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (file == nullptr) {
-        return std::nullopt;
-    }
-    sf_close(file);
-    switch (info.format & SF_FORMAT_SUBMASK) {
+    const std::optional<int> format = SndfileFormatOf(path);
+    switch (format.value_or(0) & SF_FORMAT_SUBMASK) {
         case SF_FORMAT_PCM_16:
             return SampleBits::k16;
         case SF_FORMAT_PCM_24:

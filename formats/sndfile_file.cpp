@@ -368,15 +368,23 @@ std::optional<std::string> SndfileReadProblem(const std::string& path) {
     return std::nullopt;
 }
 
-std::optional<std::string> SndfileCodingOf(const std::string& path) {
+std::optional<int> SndfileFormatOf(const std::string& path) {
     SF_INFO info;
     SNDFILE* file = OpenForReading(path, info);
     if (file == nullptr) {
         return std::nullopt;
     }
     sf_close(file);
-    return std::string(ContainerName(info.format & SF_FORMAT_TYPEMASK)) + ", " +
-           CodingName(info.format & SF_FORMAT_SUBMASK);
+    return info.format;
+}
+
+std::optional<std::string> SndfileCodingOf(const std::string& path) {
+    const std::optional<int> format = SndfileFormatOf(path);
+    if (!format) {
+        return std::nullopt;
+    }
+    return std::string(ContainerName(*format & SF_FORMAT_TYPEMASK)) + ", " +
+           CodingName(*format & SF_FORMAT_SUBMASK);
 }
 
 std::int32_t SndfileWrittenRate(const SndfileTarget& target, std::int32_t rate) {

@@ -26,6 +26,9 @@ LSoundSourceRef OpenSndfileSource(const std::string& path);
 // puede leer"); nothing when it does.
 std::optional<std::string> SndfileReadProblem(const std::string& path);
 
+// libsndfile's format number (container | coding) of `path`; nothing when it does not read it.
+std::optional<int> SndfileFormatOf(const std::string& path);
+
 // What `path` holds as libsndfile reads it: container and coding ("FLAC, PCM de 24 bits");
 // nothing when libsndfile does not read it.
 std::optional<std::string> SndfileCodingOf(const std::string& path);
