@@ -44,4 +44,10 @@ bool AskMp3EncoderSettings(Prompts& prompts, Mp3EncoderSettings& settings) {
     return questions == nullptr || questions->AskMp3EncoderSettings(settings);
 }
 
+bool AskCompressionSettings(Prompts& prompts, CompressedFormat format,
+                            CompressionSettings& settings) {
+    FormatPrompts* questions = FormatQuestionsOf(prompts);
+    return questions == nullptr || questions->AskCompressionSettings(format, settings);
+}
+
 }  // namespace sonvara

@@ -37,6 +37,17 @@ struct Mp3EncoderSettings {
     bool operator==(const Mp3EncoderSettings&) const = default;
 };
 
+// How the compressed formats are encoded: FLAC's compression level (0 fastest to 8 smallest), Ogg
+// Vorbis's quality (0 to 10) and Opus's bit rate in kbit/s (6 to 512, for all channels).
+enum class CompressedFormat { kFlac, kVorbis, kOpus };
+struct CompressionSettings {
+    int flac_level = 5;
+    int vorbis_quality = 5;
+    int opus_kbps = 128;
+
+    bool operator==(const CompressionSettings&) const = default;
+};
+
 class FormatPrompts : public Prompts {
   public:
     // Lets the user pick a WAV format, starting from the one in `format`, among formats with
@@ -53,6 +64,12 @@ class FormatPrompts : public Prompts {
     // `settings`. Returns false when the user cancelled. Where nobody is asked, the settings
     // stay as they are and the answer is "OK".
     virtual bool AskMp3EncoderSettings(Mp3EncoderSettings& settings) {
+        (void)settings;
+        return true;
+    }
+    // Lets the user edit how `format` is encoded (its field of `settings`), as the MP3 settings.
+    virtual bool AskCompressionSettings(CompressedFormat format, CompressionSettings& settings) {
+        (void)format;
         (void)settings;
         return true;
     }
@@ -75,5 +92,8 @@ bool ChooseRememberedWaveFormat(Prompts& prompts, FormatArea& format);
 bool AskRawFileFormat(Prompts& prompts, RawFileFormat& format);
 // The MP3 settings, as `prompts` asks them starting from `settings`; false when cancelled.
 bool AskMp3EncoderSettings(Prompts& prompts, Mp3EncoderSettings& settings);
+// How `format` is encoded, as `prompts` asks it; false when cancelled.
+bool AskCompressionSettings(Prompts& prompts, CompressedFormat format,
+                            CompressionSettings& settings);
 
 }  // namespace sonvara

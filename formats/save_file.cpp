@@ -10,6 +10,7 @@
 #include "document/cut_list_reader.h"
 #include "formats/aiff_file.h"
 #include "formats/au_file.h"
+#include "formats/compression_settings.h"
 #include "formats/format_prompts.h"
 #include "formats/format_table.h"
 #include "formats/gsm_file.h"
@@ -144,6 +145,8 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
     const int channels = source->GetChannels();
     const FileKind kind = FileKindOf(target_path);
     const std::optional<int> wide = WideCoding(target_path, mode, coding);
+    const int sndfile_format =
+        wide ? *wide : (kind == FileKind::kSndfile ? FileFormatOf(target_path)->sndfile_format : 0);
 
     if (kind == FileKind::kMp3) {
         return SaveSourceAsMp3(process, source, target_path, mode);
@@ -170,6 +173,19 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
             return PROCESS_FAILED;
         }
         LWaveFileFormat::SaveRememberedFormat(wave_format);
+    }
+
+    std::optional<double> compression;
+    if (const std::optional<CompressedFormat> compressed = CompressedFormatOf(sndfile_format)) {
+        CompressionSettings settings = ReadCompressionSettings();
+        if (mode == SaveMode::kNewName) {
+            if (!AskCompressionSettings(process.Host()->prompts, *compressed, settings)) {
+                return PROCESS_FAILED;
+            }
+            settings = ValidCompressionSettings(settings);
+            WriteCompressionSettings(settings);
+        }
+        compression = SndfileCompressionLevel(*compressed, settings, channels);
     }
 
     const std::string target = GetLongFilePath(target_path);
@@ -200,8 +216,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
                 break;
             case FileKind::kSndfile: {
                 // A coding that takes only some rates gets one: the copy converts.
-                const SndfileTarget coded{wide.value_or(FileFormatOf(target_path)->sndfile_format),
-                                          {}};
+                const SndfileTarget coded{sndfile_format, compression};
                 sink = OpenSndfileSink(path, SndfileWrittenRate(coded, rate), channels, coded);
                 break;
             }

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "audio/wav/wave_file_format.h"
+#include "formats/compression_settings.h"
 #include "formats/format_table.h"
 #include "formats/load_save.h"
 #include "formats/mp3_encoder_settings.h"
@@ -20,8 +21,19 @@ namespace {
 
 enum FormatIndex { kWav = 0, kMp3 = 1, kGsm = 2, kVox = 3, kRaw = 4, kAif = 5, kAu = 6 };
 
+// The compressed format (FLAC, Ogg Vorbis, Opus) of the output list's `index`, if it is one.
+std::optional<CompressedFormat> CompressedFormatAt(int index) {
+    const std::span<const std::string> formats = WrittenExtensions();
+    if (index < 0 || index >= static_cast<int>(formats.size())) {
+        return std::nullopt;
+    }
+    const FileFormat* format = FileFormatOf("x" + formats[static_cast<std::size_t>(index)]);
+    return format == nullptr ? std::nullopt : CompressedFormatOf(format->sndfile_format);
+}
+
 bool HasFormatSettings(int index) {
-    return index == kWav || index == kMp3 || index == kVox || index == kRaw;
+    return index == kWav || index == kMp3 || index == kVox || index == kRaw ||
+           CompressedFormatAt(index).has_value();
 }
 
 }  // namespace
@@ -132,6 +144,13 @@ void LSelectSaveFormatDlg::EditFormatSettings() {
             break;
         }
         default:
+            if (const std::optional<CompressedFormat> compressed =
+                    CompressedFormatAt(format_->currentIndex())) {
+                CompressionSettings settings = ReadCompressionSettings();
+                if (AskCompressionSettings(prompts_, *compressed, settings)) {
+                    WriteCompressionSettings(ValidCompressionSettings(settings));
+                }
+            }
             break;
     }
 }

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "audio/wav/wave_file_format.h"
@@ -259,6 +260,43 @@ bool QtPrompts::AskRawFileFormat(RawFileFormat& format) {
     format.rate = rate->currentText().trimmed().toInt();
     format.encoding = encoding->currentIndex();
     format.channels = channels->currentIndex() + 1;
+    return true;
+}
+
+bool QtPrompts::AskCompressionSettings(CompressedFormat format, CompressionSettings& settings) {
+    struct Field {
+        const char* title;
+        const char* label;
+        int low;
+        int high;
+        int* value;
+    };
+    const Field field =
+        format == CompressedFormat::kFlac
+            ? Field{"Opciones de FLAC", "Nivel de compresión (0 más rápido, 8 más pequeño):", 0, 8,
+                    &settings.flac_level}
+        : format == CompressedFormat::kVorbis
+            ? Field{"Opciones de Ogg Vorbis", "Calidad (0 menor, 10 mayor):", 0, 10,
+                    &settings.vorbis_quality}
+            : Field{"Opciones de Opus", "Tasa de bits (kbit/s):", 6, 512, &settings.opus_kbps};
+    QDialog dialog(parent_);
+    dialog.setObjectName("LCompressionDlg");
+    dialog.setWindowTitle(field.title);
+    auto* layout = new QFormLayout(&dialog);
+    auto* value = new QSpinBox(&dialog);
+    value->setObjectName("value");
+    value->setRange(field.low, field.high);
+    value->setValue(*field.value);
+    layout->addRow(field.label, value);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    SpanishButtons(*buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    *field.value = value->value();
     return true;
 }
 

@@ -55,7 +55,8 @@ class QtProgressView : public ProgressView {
 };
 
 // Message boxes with the asked caption, icon and buttons; the WAV format chooser over the codec
-// manager's list, the raw-format dialog "Propiedades del Archivo" and the MP3 options dialog.
+// manager's list, the raw-format dialog "Propiedades del Archivo", the MP3 options dialog and the
+// options of the other compressed formats.
 class QtPrompts : public FormatPrompts {
   public:
     explicit QtPrompts(QWidget* parent) : parent_(parent) {}
@@ -64,6 +65,9 @@ class QtPrompts : public FormatPrompts {
     bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override;
     bool AskRawFileFormat(RawFileFormat& format) override;
     bool AskMp3EncoderSettings(Mp3EncoderSettings& settings) override;
+    // "Opciones de FLAC", "Opciones de Ogg Vorbis", "Opciones de Opus": the one value each
+    // format has.
+    bool AskCompressionSettings(CompressedFormat format, CompressionSettings& settings) override;
 
   private:
     QPointer<QWidget> parent_;

@@ -143,6 +143,58 @@ TEST_F(EditorTest, TheMp3DialogAnswersTheEditedRecordOnOkAndLeavesItOnCancel) {
     EXPECT_EQ(settings, expected);
 }
 
+// FLAC, Ogg Vorbis and Opus ask their one value each, within its range, starting from the
+// stored one; OK answers the edited settings, Cancel leaves them.
+TEST_F(EditorTest, TheCompressedFormatsDialogsAskTheirOwnValue) {
+    QtPrompts prompts(frame_.get());
+    const struct {
+        CompressedFormat format;
+        const char* title;
+        int low;
+        int high;
+        int CompressionSettings::*field;
+    } cases[] = {
+        {CompressedFormat::kFlac, "Opciones de FLAC", 0, 8, &CompressionSettings::flac_level},
+        {CompressedFormat::kVorbis, "Opciones de Ogg Vorbis", 0, 10,
+         &CompressionSettings::vorbis_quality},
+        {CompressedFormat::kOpus, "Opciones de Opus", 6, 512, &CompressionSettings::opus_kbps},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        const CompressionSettings stored{.flac_level = 3, .vorbis_quality = 4, .opus_kbps = 96};
+        for (const bool ok : {true, false}) {
+            QObject owner;
+            QString title;
+            int shown = -1;
+            auto* timer = new QTimer(&owner);
+            QObject::connect(timer, &QTimer::timeout, timer, [&, timer] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                if (dialog == nullptr || dialog->objectName() != "LCompressionDlg") {
+                    return;
+                }
+                timer->stop();
+                title = dialog->windowTitle();
+                auto* value = Control<QSpinBox>(dialog, "value");
+                EXPECT_EQ(value->minimum(), c.low);
+                EXPECT_EQ(value->maximum(), c.high);
+                shown = value->value();
+                value->setValue(c.high);
+                ClickButton(dialog, ok ? "Aceptar" : "Cancelar");
+            });
+            timer->start(1);
+            CompressionSettings settings = stored;
+            EXPECT_EQ(prompts.AskCompressionSettings(c.format, settings), ok);
+            EXPECT_EQ(title, c.title);
+            EXPECT_EQ(shown, stored.*c.field);
+            CompressionSettings expected = stored;
+            if (ok) {
+                expected.*c.field = c.high;
+            }
+            EXPECT_EQ(settings, expected);
+        }
+    }
+}
+
 TEST_F(EditorTest, TheMp3DialogRefusesAVariableRateWhoseLowestIsAboveItsHighest) {
     LMp3EncodeDlg dialog(prompts_, kStored, frame_.get());
     dialog.show();

@@ -21,6 +21,7 @@
 #include "core/message_loop.h"
 #include "core/settings.h"
 #include "document/cut_list_reader.h"
+#include "formats/compression_settings.h"
 #include "formats/format_table.h"
 #include "formats/sample_bits.h"
 #include "platform/codec/codec_manager.h"
@@ -429,6 +430,31 @@ TEST_F(LoadSaveTest, APlainSaveOrAConversionKeepsTheSampleWidth) {
             EXPECT_EQ(ReadList(back), loaded);
         }
     }
+}
+
+// FLAC, Ogg Vorbis and Opus are encoded at the stored settings; a save under a new name asks for
+// them first and stores the answer, a cancel saves nothing.
+TEST_F(LoadSaveTest, CompressedFormatsAreEncodedAtTheirSettings) {
+    LCutListAudio document;
+    ASSERT_EQ(Load(Wave("in.wav", 48000, 2, 48000), document), PROCESS_DONE);
+    const auto bytes_at = [&](const std::string& name, const CompressionSettings& settings) {
+        WriteCompressionSettings(settings);
+        EXPECT_EQ(Save(document, scratch_.File(name)), PROCESS_DONE) << name;
+        return FileBytes(scratch_.File(name)).size();
+    };
+    EXPECT_GT(bytes_at("fast.flac", {.flac_level = 0}), bytes_at("small.flac", {.flac_level = 8}));
+    EXPECT_LT(bytes_at("low.ogg", {.vorbis_quality = 0}),
+              bytes_at("high.ogg", {.vorbis_quality = 10}));
+    const double kbps = bytes_at("voice.opus", {.opus_kbps = 48}) * 8 / 1000.0;  // a second
+    EXPECT_NEAR(kbps, 48, 12);
+
+    prompts_.QueueCompression({.flac_level = 2, .vorbis_quality = 7, .opus_kbps = 64});
+    ASSERT_EQ(Save(document, scratch_.File("asked.ogg"), SaveMode::kNewName), PROCESS_DONE);
+    EXPECT_EQ(ReadCompressionSettings(), (CompressionSettings{2, 7, 64}));
+    EXPECT_EQ(Save(document, scratch_.File("cancelled.opus"), SaveMode::kNewName), PROCESS_FAILED);
+    EXPECT_EQ(prompts_.CompressionRequests(),
+              (std::vector<CompressedFormat>{CompressedFormat::kVorbis, CompressedFormat::kOpus}));
+    EXPECT_FALSE(FileExists(scratch_.File("cancelled.opus")));
 }
 
 // MP4/M4A, ADTS AAC and WebM are decoded by FFmpeg's libraries into a temporary WAV that goes

@@ -42,4 +42,15 @@ bool ScriptedPrompts::AskMp3EncoderSettings(Mp3EncoderSettings& settings) {
     return true;
 }
 
+bool ScriptedPrompts::AskCompressionSettings(CompressedFormat format,
+                                             CompressionSettings& settings) {
+    compression_requests_.push_back(format);
+    if (compressions_.empty()) {
+        return false;
+    }
+    settings = compressions_.front();
+    compressions_.pop_front();
+    return true;
+}
+
 }  // namespace sonvara::testing

@@ -1,7 +1,7 @@
 #pragma once
 // Prompts for tests: records every message and answers from a queue (kOk/kYes when it is empty).
-// Format choices, raw formats and MP3 settings come from their own queues; an empty queue answers
-// "cancelled".
+// Format choices, raw formats, MP3 and compression settings come from their own queues; an empty
+// queue answers "cancelled".
 
 #include <deque>
 #include <vector>
@@ -16,6 +16,7 @@ class ScriptedPrompts : public FormatPrompts {
     bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override;
     bool AskRawFileFormat(RawFileFormat& format) override;
     bool AskMp3EncoderSettings(Mp3EncoderSettings& settings) override;
+    bool AskCompressionSettings(CompressedFormat format, CompressionSettings& settings) override;
 
     void QueueAnswer(PromptAnswer answer) { answers_.push_back(answer); }
     void QueueFormatChoice(const FormatArea& format) { formats_.push_back(format); }
@@ -26,6 +27,13 @@ class ScriptedPrompts : public FormatPrompts {
     void QueueMp3Settings(const Mp3EncoderSettings& settings) { mp3_settings_.push_back(settings); }
     // The settings the MP3 questions started from.
     const std::vector<Mp3EncoderSettings>& Mp3Requests() const { return mp3_requests_; }
+    void QueueCompression(const CompressionSettings& settings) {
+        compressions_.push_back(settings);
+    }
+    // The formats the compression questions were about.
+    const std::vector<CompressedFormat>& CompressionRequests() const {
+        return compression_requests_;
+    }
     const std::vector<PromptMessage>& Asked() const { return asked_; }
 
     struct FormatRequest {
@@ -42,6 +50,8 @@ class ScriptedPrompts : public FormatPrompts {
     std::vector<RawFileFormat> raw_requests_;
     std::deque<Mp3EncoderSettings> mp3_settings_;
     std::vector<Mp3EncoderSettings> mp3_requests_;
+    std::deque<CompressionSettings> compressions_;
+    std::vector<CompressedFormat> compression_requests_;
     std::vector<PromptMessage> asked_;
     std::vector<FormatRequest> format_requests_;
 };
