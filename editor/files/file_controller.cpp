@@ -12,21 +12,9 @@
 #include "editor/files/new_wav_dialog.h"
 #include "editor/places/place_controller.h"
 #include "editor_model/recent_files.h"
+#include "formats/format_table.h"
 
 namespace sonvara {
-namespace {
-
-std::string LowerExtension(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return "";
-    }
-    return QString::fromStdString(path.substr(dot)).toLower().toStdString();
-}
-
-}  // namespace
-
 FileController::FileController(EditorWorkspace& workspace, TransportController& transport,
                                PlaceController& places)
     : workspace_(workspace), transport_(transport), places_(places) {
@@ -100,6 +88,9 @@ bool FileController::SaveFile(LSVFileWindow* file, SaveMode mode) {
         document.StartModifyCurrentFile("Convertir a Mono");
         made_mono = true;
     });
+    // The samples keep the width of the file the document came from (a save under a new name
+    // too, where the new format holds it).
+    save.SetCoding({file->PreviousPath(), {}});
     const ProcessResult result = workspace_.RunProcess(save, file);
     if (result != PROCESS_DONE && made_mono) {
         document.CancelModifyCurrentFile();  // a failed save leaves the document as it was
@@ -135,13 +126,15 @@ bool FileController::CmSave() {
     if (file->Path().empty()) {
         return SaveAs(file);
     }
-    const std::string extension = LowerExtension(file->Path());
-    if (extension == ".ra" || extension == ".ram" || extension == ".rm") {
+    if (const FileFormat* format = FileFormatOf(file->Path()); format && !format->writes) {
+        const std::string text =
+            format->decoder == ExternalDecoder::kRealAudio
+                ? "Guardar en formato de archivo de audio real no es posible. ¿Quiere guardar en "
+                  "otro formato (wav, mp3, gsm, vox)?"
+                : std::string("Guardar en formato ") + format->name +
+                      " no es posible. ¿Quiere guardar en otro formato?";
         const PromptAnswer answer = workspace_.CurrentPrompts().Ask(
-            {"Sonvara",
-             "Guardar en formato de archivo de audio real no es posible. ¿Quiere guardar en otro "
-             "formato (wav, mp3, gsm, vox)?",
-             PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
+            {"Sonvara", text, PromptIcon::kQuestion, PromptButtons::kYesNoCancel});
         return answer == PromptAnswer::kYes && SaveAs(file);
     }
     file->SetPreviousPath(file->Path());

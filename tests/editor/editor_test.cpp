@@ -28,6 +28,7 @@
 #include "editor/common/file_window.h"
 #include "editor/files/new_wav_dialog.h"
 #include "editor/frame/main_window.h"
+#include "formats/sample_bits.h"
 #include "tests/editor/editor_fixture.h"
 #include "view/wave_pane.h"
 #include "view/wave_window.h"
@@ -307,6 +308,35 @@ TEST_F(EditorTest, SaveAsWritesTheFileThatOpensAgainWithTheSameSamples) {
     reader.Rooms().files.OpenFiles({QString::fromStdString(scratch_.File("copy.wav"))});
     ASSERT_EQ(reader.Rooms().workspace.Files().size(), 1u);
     EXPECT_EQ(ReadList(reader.Rooms().workspace.Files()[0]->Document().Audio()), original);
+}
+
+// A 24-bit recording saved as FLAC under a new name stays 24-bit (after the FLAC options); a
+// file of a format that is only read (M4A) offers to save in another format instead.
+TEST_F(EditorTest, SaveAsKeepsTheSampleWidthAndAReadOnlyFormatOffersAnother) {
+    const std::string take = scratch_.File("take.aiff");
+    const std::string voice = scratch_.File("voice.m4a");
+    ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 -b 24 '" + take +
+                           "' synth 0.2 sine 300 2>/dev/null && ffmpeg -v error -i '" + take +
+                           "' -c:a aac '" + voice + "'")
+                              .c_str()),
+              0);
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(take)});
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
+    ASSERT_NE(file, nullptr);
+    prompts_.QueueCompression({.flac_level = 8});
+    frame_->save_answers.push_back(QString::fromStdString(scratch_.File("take.flac")));
+    ASSERT_TRUE(frame_->Rooms().files.CmSaveAs());
+    EXPECT_EQ(prompts_.CompressionRequests(),
+              std::vector<CompressedFormat>{CompressedFormat::kFlac});
+    EXPECT_EQ(SampleBitsOf(scratch_.File("take.flac")), SampleBits::k24);
+
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(voice)});
+    prompts_.QueueAnswer(PromptAnswer::kNo);
+    EXPECT_FALSE(frame_->Rooms().files.CmSave());
+    ASSERT_FALSE(prompts_.Asked().empty());
+    EXPECT_EQ(prompts_.Asked().back().text,
+              "Guardar en formato MPEG-4 Audio no es posible. ¿Quiere guardar en otro formato?");
+    EXPECT_EQ(frame_->save_dialogs, 1);  // only the first save asked for a name
 }
 
 TEST_F(EditorTest, SaveAsOntoAnExistingFileAsksFirst) {
