@@ -21,4 +21,11 @@ fi
 if [ ! -f "$folder/music10.mp3" ]; then
     lame --quiet -b 128 "$folder/music10.wav" "$folder/music10.mp3"
 fi
+# The same 10 minutes as FLAC (level 5) and Ogg Vorbis (quality 5) for the rows of those formats.
+if [ ! -f "$folder/music10.flac" ]; then
+    flac -s -5 -o "$folder/music10.flac" "$folder/music10.wav"
+fi
+if [ ! -f "$folder/music10.ogg" ]; then
+    oggenc -Q -q 5 -o "$folder/music10.ogg" "$folder/music10.wav"
+fi
 echo "$folder"

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Runs the same work through sonvara-batch and through its peers (sox, FFmpeg, mpg123), ours and
-# the peer alternating, and prints for each row the median wall time of five runs of each and the
-# ratio ours / peer (below 1: we are faster), beside the goal. Then the peak memory of `convert`
+# Runs the same work through sonvara-batch and through its peers (sox, FFmpeg, mpg123, flac,
+# oggdec), ours and the peer alternating, and prints for each row the median wall time of five
+# runs of each and the ratio ours / peer (below 1: we are faster), beside the goal. Then the peak memory of `convert`
 # and `run` on 10 and 60 minutes of audio, which stays flat in the length. The inputs are 10 and 60
 # minutes of 44.1 kHz stereo 16-bit music and 10 minutes of 8 kHz speech (make_peer_inputs.sh).
 # Usage: bench/peers.sh [BUILD_DIR] (default build-bench, made by `make bench`). PEERS_RUNS sets
@@ -64,6 +64,12 @@ row "run --command 4:100 (normalize)" sox "<= 1.0" "$ours_run --command 4:100 $m
 row "MP3 decode 128 kbit/s" mpg123 "<= 1.0" \
     "$batch convert $inputs/music10.mp3 $work/out/m.wav" \
     "mpg123 -q -w $work/mpg123.wav $inputs/music10.mp3"
+row "FLAC decode" flac "<= 1.2" "$batch convert $inputs/music10.flac $work/out/f.wav" \
+    "flac -s -f -d -o $work/flac.wav $inputs/music10.flac"
+row "FLAC encode, level 5" flac "<= 1.2" \
+    "$batch convert --flac-level 5 $music $work/out/f.flac" "flac -s -f -5 -o $work/f.flac $music"
+row "Ogg Vorbis decode" oggdec "<= 1.2" "$batch convert $inputs/music10.ogg $work/out/o.wav" \
+    "oggdec -Q -o $work/oggdec.wav $inputs/music10.ogg"
 row "GSM encode, 8 kHz speech" sox "<= 1.0" \
     "$batch convert $inputs/speech10.wav $work/out/s.gsm" \
     "sox $inputs/speech10.wav $work/sox.gsm"

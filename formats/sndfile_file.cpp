@@ -30,6 +30,21 @@ Sample SampleFromFloat(float value) {
     return static_cast<Sample>(std::lrintf(std::min(value, kHighest) * kFloatScale));
 }
 
+// A 32-bit integer from the library (full scale 2^31) on the internal scale, to the nearest (a
+// half to even, as the floating-point path rounds).
+Sample SampleFromInteger(int value) {
+    const int whole = value >> 12;
+    const int rest = value & 0xFFF;
+    const int up = rest > 0x800 || (rest == 0x800 && (whole & 1) != 0) ? 1 : 0;
+    return std::min(whole + up, FULL_SCALE);
+}
+
+// Whether the library gives `subformat`'s samples as floating point (else as integers, exactly).
+bool IsFloatingCoding(int subformat) {
+    return subformat == SF_FORMAT_FLOAT || subformat == SF_FORMAT_DOUBLE ||
+           subformat == SF_FORMAT_VORBIS || subformat == SF_FORMAT_OPUS;
+}
+
 bool IsRegularFile(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
@@ -51,6 +66,7 @@ class SndfileSource final : public FileSoundSource {
         : FileSoundSource(info.samplerate, std::min(info.channels, 255), FULL_SCALE),
           file_(file),
           channels_(info.channels),
+          floating_(IsFloatingCoding(info.format & SF_FORMAT_SUBMASK)),
           length_(static_cast<std::int32_t>(
               std::min<sf_count_t>(info.frames, std::numeric_limits<std::int32_t>::max()))) {}
     ~SndfileSource() override { sf_close(file_); }
@@ -69,14 +85,20 @@ class SndfileSource final : public FileSoundSource {
         std::int64_t done = 0;
         while (done < count) {
             const sf_count_t want = std::min<sf_count_t>(kChunkFrames, count - done);
-            buffer_.resize(static_cast<std::size_t>(want * channels_));
-            const sf_count_t got = sf_readf_float(file_, buffer_.data(), want);
-            if (got <= 0) {
-                break;
-            }
             Sample* to = out + done * channels_;
-            for (std::size_t i = 0; i < static_cast<std::size_t>(got * channels_); ++i) {
-                to[i] = SampleFromFloat(buffer_[i]);
+            sf_count_t got = 0;
+            if (floating_) {
+                buffer_.resize(static_cast<std::size_t>(want * channels_));
+                got = std::max<sf_count_t>(sf_readf_float(file_, buffer_.data(), want), 0);
+                std::transform(buffer_.begin(), buffer_.begin() + got * channels_, to,
+                               SampleFromFloat);
+            } else {
+                static_assert(sizeof(Sample) == sizeof(int));
+                got = std::max<sf_count_t>(sf_readf_int(file_, to, want), 0);
+                std::transform(to, to + got * channels_, to, SampleFromInteger);
+            }
+            if (got == 0) {
+                break;
             }
             done += got;
             next_ += got;
@@ -90,6 +112,7 @@ class SndfileSource final : public FileSoundSource {
   private:
     SNDFILE* file_;
     int channels_;
+    bool floating_;
     std::int32_t length_;
     sf_count_t next_ = 0;  // the frame the next read from the library gives
     std::vector<float> buffer_;

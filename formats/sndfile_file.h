@@ -3,11 +3,12 @@
 // the AIFF and WAV codings our own readers do not take (AIFF of 24 and 32 bits or floating
 // point, AIFF-C with µ-law, A-law, IMA ADPCM or GSM, big-endian "RIFX" WAV).
 //
-// Samples arrive as floating point and become internal samples (16-bit PCM × 16) by one scale
-// and a rounding: a 16-bit file reads exactly as our own readers read it, a wider one keeps the
-// internal samples' 20 bits. Writing takes the internal samples back: 16-bit codings rounded to
-// their step, wider codings exactly (an unedited 24-bit stretch comes back within the 20 bits it
-// was read at), floating-point and lossy codings from the same scale.
+// Samples arrive as 32-bit integers (as floating point for floating-point and lossy codings) and
+// become internal samples (16-bit PCM × 16) by one scale and a rounding: a 16-bit file reads
+// exactly as our own readers read it, a wider one keeps the internal samples' 20 bits. Writing
+// takes the internal samples back: 16-bit codings rounded to their step, wider codings exactly (an
+// unedited 24-bit stretch comes back within the 20 bits it was read at), floating-point and lossy
+// codings from the same scale.
 
 #include <cstdint>
 #include <optional>
