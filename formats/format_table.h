@@ -57,8 +57,9 @@ struct FileFormat {
     const char* registration_label;
 };
 
-// Every format. The written ones come first, in the order of the batch converter's output list
-// (whose index the settings keep).
+// Every format, in the order of the options page's check boxes and the file dialogs' filters. The
+// written ones, in this order, are the batch converter's output list, whose index the settings
+// keep: a new format goes at the end.
 std::span<const FileFormat> FileFormats();
 
 // The row of `path`'s extension; null when no format has it.
