@@ -78,4 +78,15 @@ std::optional<int> SndfileFormatFor(const FileFormat& format, SampleBits bits) {
     return container | coding;
 }
 
+int WaveFormatForLength(int sndfile_format, std::int64_t frames, int channels) {
+    const int coding = sndfile_format == 0 ? SF_FORMAT_PCM_16 : sndfile_format & SF_FORMAT_SUBMASK;
+    const std::int64_t bytes = coding == SF_FORMAT_PCM_16 ? 2 : coding == SF_FORMAT_PCM_24 ? 3 : 4;
+    // The RIFF size counts everything after its first eight bytes: the header's chunks too.
+    constexpr std::int64_t kLargest = 0xFFFFFFFFLL - 1024;
+    if (frames * channels * bytes <= kLargest) {
+        return sndfile_format;
+    }
+    return SF_FORMAT_RF64 | coding;
+}
+
 }  // namespace sonvara

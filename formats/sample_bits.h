@@ -6,6 +6,7 @@
 // The editor works on 20-bit samples (audio/sample_format.h): a 24 or 32-bit file keeps its top 20
 // bits through an edit, and a stretch left unedited comes back as it was read, at that precision.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,5 +29,11 @@ std::optional<SampleBits> SampleBitsOf(const std::string& path);
 // CAF, Wave64 and RF64. Nothing when the container does not hold that width or is not one of
 // these (16-bit WAV and AIFF keep our own writers: callers ask only for the other widths there).
 std::optional<int> SndfileFormatFor(const FileFormat& format, SampleBits bits);
+
+// A WAV file holds 32-bit sizes: `frames` of `channels` channels at libsndfile's `sndfile_format`
+// (0: our own 16-bit writer) that would pass them are written as RF64 (WAV with 64-bit sizes, which
+// FFmpeg, sox and libsndfile read) at the same width; the format to write them with, or
+// `sndfile_format` as it was when they fit.
+int WaveFormatForLength(int sndfile_format, std::int64_t frames, int channels);
 
 }  // namespace sonvara

@@ -144,7 +144,12 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
     const std::int32_t rate = source->GetSampleRate();
     const int channels = source->GetChannels();
     const FileKind kind = FileKindOf(target_path);
-    const std::optional<int> wide = WideCoding(target_path, mode, coding);
+    std::optional<int> wide = WideCoding(target_path, mode, coding);
+    if (kind == FileKind::kWave && mode == SaveMode::kPlain) {
+        // Past 4 GiB a WAV file is written as RF64 (the codec chooser's codings stay WAV).
+        const int large = WaveFormatForLength(wide.value_or(0), source->GetLength(), channels);
+        wide = large == 0 ? std::nullopt : std::optional<int>(large);
+    }
     const int sndfile_format =
         wide ? *wide : (kind == FileKind::kSndfile ? FileFormatOf(target_path)->sndfile_format : 0);
 

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -455,6 +456,18 @@ TEST_F(LoadSaveTest, CompressedFormatsAreEncodedAtTheirSettings) {
     EXPECT_EQ(prompts_.CompressionRequests(),
               (std::vector<CompressedFormat>{CompressedFormat::kVorbis, CompressedFormat::kOpus}));
     EXPECT_FALSE(FileExists(scratch_.File("cancelled.opus")));
+}
+
+// A WAV file's sizes are 32 bits: a plain save that would pass them writes RF64 at the same width.
+TEST(LargeWaveTest, AudioPastFourGibibytesIsWrittenAsRf64) {
+    constexpr std::int64_t kFrames16 =
+        (0xFFFFFFFFLL - 1024) / 4;  // stereo 16-bit: the last that fits
+    EXPECT_EQ(WaveFormatForLength(0, kFrames16, 2), 0);
+    EXPECT_EQ(WaveFormatForLength(0, kFrames16 + 1, 2), SF_FORMAT_RF64 | SF_FORMAT_PCM_16);
+    const int wav24 = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
+    EXPECT_EQ(WaveFormatForLength(wav24, 3 * 3600LL * 96000, 2), SF_FORMAT_RF64 | SF_FORMAT_PCM_24)
+        << "three hours of 24-bit stereo at 96 kHz";
+    EXPECT_EQ(WaveFormatForLength(wav24, 2 * 3600LL * 96000, 2), wav24);
 }
 
 // MP4/M4A, ADTS AAC and WebM are decoded by FFmpeg's libraries into a temporary WAV that goes
