@@ -33,6 +33,7 @@
 #include "core/settings.h"
 #include "core/terminal_progress_view.h"
 #include "formats/compression_settings.h"
+#include "formats/decoded_file.h"
 #include "formats/format_table.h"
 #include "formats/load_save.h"
 #include "formats/mp3_encoder_settings.h"
@@ -431,19 +432,46 @@ int Convert(const Options& options, BatchPrompts& prompts) {
     return convert(mode);
 }
 
+// A file that a decoder reads (a component, or FFmpeg's libraries) decoded into its temporary WAV
+// file, as a process of its own.
+class LDecodeForInfo final : public LProgressDialog {
+  public:
+    LDecodeForInfo(std::string path, DecodedFile& decoded)
+        : LProgressDialog("Sonvara"), path_(std::move(path)), decoded_(decoded) {}
+
+  protected:
+    ProcessResult Body() override { return decoded_.Decode(*this, path_); }
+
+  private:
+    std::string path_;
+    DecodedFile& decoded_;
+};
+
 int Info(const Options& options, BatchPrompts& prompts) {
     if (options.files.size() != 1) {
         return Fail("info necesita un ARCHIVO (--help)");
     }
     const std::string& path = options.files[0];
-    if (const auto fault = InputFileProblem(path, false)) {
+    if (const auto fault = InputFileProblem(path, true)) {
         return Fail(*fault);
     }
     const FileKind kind = FileKindOf(path);
     RawFileFormat raw = ReadRawFileSettings();
     prompts.AskRawFileFormat(raw);
     raw = ValidRawFileFormat(raw);
-    LSoundSourceRef source = OpenSourceForLoad(path, raw);
+    DecodedFile decoded;
+    std::string read_path = path;
+    if (kind == FileKind::kDecodedByComponent) {
+        LDecodeForInfo decode(path, decoded);
+        const int messages = prompts.MessagesShown();
+        const ProcessResult result = RunProcess(decode, prompts);
+        if (result != PROCESS_DONE) {
+            return ExitFor(result, "no se pudo decodificar \"" + path + "\"",
+                           prompts.MessagesShown() > messages);
+        }
+        read_path = decoded.WavePath();
+    }
+    LSoundSourceRef source = OpenSourceForLoad(read_path, raw);
     if (source->IsError()) {
         return Fail(UnreadableInputMessage(path));
     }
@@ -483,8 +511,10 @@ int Info(const Options& options, BatchPrompts& prompts) {
             kind_text = FileFormatOf(path)->name;
             coding = SndfileCodingOf(path);
             break;
-        case FileKind::kDecodedByComponent:  // refused above
-        case FileKind::kUnknown:
+        case FileKind::kDecodedByComponent:
+            kind_text = FileFormatOf(path)->name;
+            break;
+        case FileKind::kUnknown:  // refused above
             break;
     }
     std::printf("archivo: %s\ntipo: %s\n", options.stream_types[0].empty() ? path.c_str() : "-",

@@ -147,6 +147,13 @@ TEST_F(BatchToolTest, ConvertsWhatADecoderComponentReads) {
     Outcome refused = Batch("convert 'in put.wma' coded.wav --wav-format ima");
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find("--wav-format"), std::string::npos) << refused.err;
+
+    // info decodes it first, as a load does.
+    Outcome info = Batch("info 'in put.wma'");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("tipo: Windows Media Audio\ntasa: 22050 Hz\ncanales: 2\n"),
+              std::string::npos)
+        << info.out;
 }
 
 TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
@@ -166,7 +173,8 @@ TEST_F(BatchToolTest, FailuresSayWhatAndExitWithTwo) {
              Case{"effect reverse notes.txt out.wav", "extensión desconocida: \"notes.txt\""},
              Case{"effect reverse '" + input_ + "' out.xyz", "extensión desconocida: \"out.xyz\""},
              Case{"info missing.wav", "no se encuentra el archivo \"missing.wav\""},
-             Case{"info talk.wma", "extensión desconocida: \"talk.wma\""},
+             // info decodes a file that a decoder reads, as a load does.
+             Case{"info talk.wma", "The wma decoder component could not decode \"talk.wma\"."},
              Case{"convert '" + input_ + "' out.mp3 --mp3-cbr 7",
                   "--mp3-cbr necesita una tasa de 8 a 320 kbit/s"},
              Case{"convert '" + input_ + "' out.mp3 --mp3-vbr 64,32,4",
