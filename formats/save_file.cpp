@@ -87,6 +87,40 @@ std::optional<int> WideCoding(const std::string& target_path, SaveMode mode,
     return SndfileFormatFor(*format, *bits);
 }
 
+// The WAV format a save under a new name offers first for a document from a file of 24 or 32-bit
+// or floating-point samples: that width, at the document's rate and channels.
+std::optional<WaveFormat> KeptWaveFormat(const SaveCoding& coding, std::int32_t rate,
+                                         int channels) {
+    const std::optional<SampleBits> bits =
+        coding.bits ? coding.bits
+                    : (coding.kept_from.empty() ? std::nullopt : SampleBitsOf(coding.kept_from));
+    if (!bits || *bits == SampleBits::k16) {
+        return std::nullopt;
+    }
+    WaveFormat format = WaveFormat::Pcm(channels, static_cast<std::uint32_t>(rate),
+                                        *bits == SampleBits::k24 ? 24 : 32);
+    if (*bits == SampleBits::kFloat) {
+        format.format_tag = WAVE_FORMAT_IEEE_FLOAT;
+    }
+    return format;
+}
+
+// libsndfile's WAV format for a chosen format it writes from the full samples (PCM of 24 or 32
+// bits, 32-bit floating point; the codec manager would go through 16 bits).
+std::optional<int> FullPrecisionWave(const FormatArea& area) {
+    const WaveFormat format = LWaveFileFormat::FromArea(area);
+    if (format.format_tag == WAVE_FORMAT_PCM && format.bits_per_sample == 24) {
+        return SndfileFormatFor(*FileFormatOf("x.wav"), SampleBits::k24);
+    }
+    if (format.format_tag == WAVE_FORMAT_PCM && format.bits_per_sample == 32) {
+        return SndfileFormatFor(*FileFormatOf("x.wav"), SampleBits::k32);
+    }
+    if (format.format_tag == WAVE_FORMAT_IEEE_FLOAT && format.bits_per_sample == 32) {
+        return SndfileFormatFor(*FileFormatOf("x.wav"), SampleBits::kFloat);
+    }
+    return std::nullopt;
+}
+
 // The raw-file settings a save writes with: the stored ones, or in a save under a new name those
 // the user confirms in the raw-format dialog (stored back). False when the user cancelled.
 bool SettleRawFileFormat(LProgressDialog& process, SaveMode mode, RawFileFormat& raw) {
@@ -150,7 +184,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
         const int large = WaveFormatForLength(wide.value_or(0), source->GetLength(), channels);
         wide = large == 0 ? std::nullopt : std::optional<int>(large);
     }
-    const int sndfile_format =
+    int sndfile_format =
         wide ? *wide : (kind == FileKind::kSndfile ? FileFormatOf(target_path)->sndfile_format : 0);
 
     if (kind == FileKind::kMp3) {
@@ -174,10 +208,19 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
             pcm.avg_bytes_per_sec = pcm.samples_per_sec * pcm.block_align;
             wave_format = *LWaveFileFormat::ToArea(pcm);
         }
+        // A document from a wider file starts from its width.
+        if (const std::optional<WaveFormat> kept = KeptWaveFormat(coding, rate, channels)) {
+            wave_format = *LWaveFileFormat::ToArea(*kept);
+        }
         if (!ChooseWaveFileFormat(process.Host()->prompts, wave_format, 0, "Seleccione formato")) {
             return PROCESS_FAILED;
         }
         LWaveFileFormat::SaveRememberedFormat(wave_format);
+        // PCM wider than 16 bits and floating point are written from the full samples.
+        if (const std::optional<int> full = FullPrecisionWave(wave_format)) {
+            wide = *full;
+            sndfile_format = *full;
+        }
     }
 
     std::optional<double> compression;

@@ -416,12 +416,25 @@ TEST_F(LoadSaveTest, APlainSaveOrAConversionKeepsTheSampleWidth) {
         LSVConvertFile convert(c.input, scratch_.File(c.output), SaveMode::kPlain, false, c.bits);
         ASSERT_EQ(Run(convert), PROCESS_DONE) << c.output;
     }
+    // Under a new name the codec chooser offers the 24-bit PCM format first, and writes it from
+    // the full samples.
+    prompts_.QueueFormatChoice(*LWaveFileFormat::ToArea(WaveFormat::Pcm(2, 44100, 24)));
+    LSVSaveToSink save_as(document, scratch_.File("chosen.wav"), SaveMode::kNewName);
+    save_as.SetCoding({take, {}});
+    ASSERT_EQ(Run(save_as), PROCESS_DONE);
+    ASSERT_FALSE(prompts_.FormatRequests().empty());
+    const WaveFormat offered = LWaveFileFormat::FromArea(prompts_.FormatRequests().back().offered);
+    EXPECT_EQ(offered.format_tag, WAVE_FORMAT_PCM);
+    EXPECT_EQ(offered.bits_per_sample, 24);
+    EXPECT_EQ(offered.samples_per_sec, 44100u);
+
     const struct {
         std::string name;
         std::optional<SampleBits> bits;
-    } written[] = {{"take.wav", SampleBits::k24},  {"new.wav", SampleBits::k16},
-                   {"copy.flac", SampleBits::k24}, {"copy.aif", SampleBits::k24},
-                   {"wide.wav", SampleBits::k32},  {"float.caf", SampleBits::kFloat}};
+    } written[] = {{"chosen.wav", SampleBits::k24},  {"take.wav", SampleBits::k24},
+                   {"new.wav", SampleBits::k16},     {"copy.flac", SampleBits::k24},
+                   {"copy.aif", SampleBits::k24},    {"wide.wav", SampleBits::k32},
+                   {"float.caf", SampleBits::kFloat}};
     for (const auto& file : written) {
         SCOPED_TRACE(file.name);
         EXPECT_EQ(SampleBitsOf(scratch_.File(file.name)), file.bits);
