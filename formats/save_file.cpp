@@ -109,14 +109,15 @@ std::optional<WaveFormat> KeptWaveFormat(const SaveCoding& coding, std::int32_t 
 // bits, 32-bit floating point; the codec manager would go through 16 bits).
 std::optional<int> FullPrecisionWave(const FormatArea& area) {
     const WaveFormat format = LWaveFileFormat::FromArea(area);
+    const FileFormat& wave = *FileFormatOf("x.wav");
     if (format.format_tag == WAVE_FORMAT_PCM && format.bits_per_sample == 24) {
-        return SndfileFormatFor(*FileFormatOf("x.wav"), SampleBits::k24);
+        return SndfileFormatFor(wave, SampleBits::k24);
     }
     if (format.format_tag == WAVE_FORMAT_PCM && format.bits_per_sample == 32) {
-        return SndfileFormatFor(*FileFormatOf("x.wav"), SampleBits::k32);
+        return SndfileFormatFor(wave, SampleBits::k32);
     }
     if (format.format_tag == WAVE_FORMAT_IEEE_FLOAT && format.bits_per_sample == 32) {
-        return SndfileFormatFor(*FileFormatOf("x.wav"), SampleBits::kFloat);
+        return SndfileFormatFor(wave, SampleBits::kFloat);
     }
     return std::nullopt;
 }
