@@ -282,6 +282,8 @@ bool QtPrompts::AskCompressionSettings(CompressedFormat format, CompressionSetti
     QDialog dialog(parent_);
     dialog.setObjectName("LCompressionDlg");
     dialog.setWindowTitle(field.title);
+    // Wide enough for the title beside the window manager's buttons, however short the field.
+    dialog.setMinimumWidth(2 * dialog.fontMetrics().horizontalAdvance(field.title) + 120);
     auto* layout = new QFormLayout(&dialog);
     auto* value = new QSpinBox(&dialog);
     value->setObjectName("value");

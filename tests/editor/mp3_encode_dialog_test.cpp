@@ -174,6 +174,8 @@ TEST_F(EditorTest, TheCompressedFormatsDialogsAskTheirOwnValue) {
                 }
                 timer->stop();
                 title = dialog->windowTitle();
+                // The title is not cut short by a narrow dialog.
+                EXPECT_GE(dialog->width(), 2 * dialog->fontMetrics().horizontalAdvance(title));
                 auto* value = Control<QSpinBox>(dialog, "value");
                 EXPECT_EQ(value->minimum(), c.low);
                 EXPECT_EQ(value->maximum(), c.high);
