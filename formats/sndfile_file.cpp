@@ -1,7 +1,6 @@
 #include "formats/sndfile_file.h"
 
 #include <sndfile.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "audio/file_sound_source.h"
+#include "components/ffmpeg/audio_file_decoder.h"
 #include "core/byte_order.h"
 
 namespace sonvara {
@@ -43,11 +43,6 @@ Sample SampleFromInteger(int value) {
 bool IsFloatingCoding(int subformat) {
     return subformat == SF_FORMAT_FLOAT || subformat == SF_FORMAT_DOUBLE ||
            subformat == SF_FORMAT_VORBIS || subformat == SF_FORMAT_OPUS;
-}
-
-bool IsRegularFile(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 // Opens `path` for reading; null when libsndfile does not read it. Only regular files: a FIFO
