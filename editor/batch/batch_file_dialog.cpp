@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "editor/common/file_questions.h"
 #include "formats/format_table.h"
 
 namespace sonvara {
@@ -119,17 +120,9 @@ void LSelectBatchFileDlg::RemoveSelected() {
 }
 
 QStringList LSelectBatchFileDlg::AskFiles() {
-    QStringList patterns;
-    for (const FileFormat& format : FileFormats()) {
-        for (const char* extension : format.extensions) {
-            if (extension != nullptr) {
-                patterns << QString("*.") + extension;
-            }
-        }
-    }
     return QFileDialog::getOpenFileNames(
         this, "Seleccione los Archivos Audio", QString(),
-        "Archivos de audio (" + patterns.join(' ') + ");;Todos los archivos (*)");
+        "Archivos de audio (" + ReadableAudioPatterns() + ");;Todos los archivos (*)");
 }
 
 QString LSelectBatchFileDlg::AskFolder() {

@@ -45,6 +45,18 @@ QString AudioFilter(const char* all, Use use) {
     return filters.join(";;");
 }
 
+}  // namespace
+
+QString ReadableAudioPatterns() {
+    QStringList every;
+    for (const FileFormat& format : FileFormats()) {
+        every << Patterns(format, Use::kOpen);
+    }
+    return every.join(' ');
+}
+
+namespace {
+
 // The folder a file dialog starts in and stores back, as one settings value.
 QString StoredFolder(const char* name) {
     return QString::fromStdString(ReadString("Settings", name, ""));

@@ -32,6 +32,10 @@ class FileQuestions {
     virtual QString AskRegionPath() = 0;
 };
 
+// "*.wav *.WAV *.mp3 ...": every extension a format is read from, in both cases (file dialogs
+// match the case), for a file dialog's filter.
+QString ReadableAudioPatterns();
+
 // Qt's file dialogs over `parent`, each starting in the folder the settings keep for it. A save
 // dialog does not ask about replacing a file: the command asks, so that No shows it again.
 class FileDialogs : public FileQuestions {
