@@ -15,6 +15,7 @@
 #include "formats/format_table.h"
 #include "formats/load_save.h"
 #include "formats/raw_formats.h"
+#include "formats/tag_file.h"
 
 namespace sonvara {
 namespace {
@@ -58,14 +59,14 @@ class LSVSaveSource : public LProgressDialog {
   protected:
     ProcessResult Body() override {
         SetText("Saving file...", 0);
-        return SaveSourceToFile(*this, source_, path_, mode_, {input_, {}});
+        return SaveSourceToFile(*this, source_, path_, mode_, {input_, {}, ReadFileTags(input_)});
     }
 
   private:
     LSoundSourceRef source_;
     std::string path_;
     SaveMode mode_;
-    std::string input_;  // whose sample width is kept
+    std::string input_;  // whose sample width and tags are kept
 };
 
 }  // namespace
@@ -264,7 +265,8 @@ ProcessResult SVBatchConverter::ThroughDocument(const std::string& input, const 
     StoredFormatPrompts stored(Host()->prompts);
     LSVSaveToSink save(document, output,
                        output_.same_format ? SaveMode::kPlain : SaveMode::kNewName);
-    save.SetCoding({input, {}});  // the input's sample width, where the output's format holds it
+    // The input's sample width and tags, where the output's format holds them.
+    save.SetOptions({input, {}, ReadFileTags(input)});
     if (const ProcessResult result = RunStep(save, share(steps - 1), share(steps), &stored);
         result != PROCESS_DONE) {
         step = "guardar";

@@ -11,6 +11,20 @@ LEditDocument::LEditDocument(LEditCallbacks callbacks)
       levels_(static_cast<std::size_t>(
           std::clamp(ReadInt("Settings", "UndoLevels", kDefaultUndoLevels), 1, kMaxUndoLevels))) {}
 
+void LEditDocument::SetModified(bool modified) {
+    modified_ = modified;
+    tags_changed_ = tags_changed_ && modified;
+}
+
+void LEditDocument::SetTags(FileTags tags) {
+    if (tags == tags_) {
+        return;
+    }
+    tags_ = std::move(tags);
+    tags_changed_ = true;
+    Notify(callbacks_.modified);
+}
+
 void LEditDocument::StartModifyCurrentFile(const std::string& name) {
     dropped_ = {};
     dropped_.redo = std::move(redo_);

@@ -1,6 +1,6 @@
 #pragma once
 // LEditDocument: the editing side of an open file — its cut list, cursor, selection, visible
-// stretch and modified flag — with its undo and redo steps. Every command calls
+// stretch, tags and modified flag — with its undo and redo steps. Every command calls
 // StartModifyCurrentFile before it changes the document and EndModifyCurrentFile after; Undo puts
 // the newest step back and keeps the state it leaves as a redo step, until the next change.
 // A step holds a cut list and positions, never audio: it costs memory in proportion to the
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "document/cut_list_audio.h"
+#include "document/file_tags.h"
 
 namespace sonvara {
 
@@ -58,8 +59,13 @@ class LEditDocument {
     const LCutListAudio& Audio() const { return audio_; }
     LEditPositions& Positions() { return positions_; }
     const LEditPositions& Positions() const { return positions_; }
-    bool IsModified() const { return modified_; }
-    void SetModified(bool modified) { modified_ = modified; }
+    bool IsModified() const { return modified_ || tags_changed_; }
+    void SetModified(bool modified);
+    // The file's tags, kept through every edit and written by the next save. Not part of the
+    // undo steps: changing them marks the document modified until it is saved (SetModified(false)),
+    // whatever is undone.
+    const FileTags& Tags() const { return tags_; }
+    void SetTags(FileTags tags);
 
     // Stores an undo point named `name` (the oldest goes when there are UndoLevels() of them),
     // drops every redo step and marks the document modified.
@@ -104,7 +110,9 @@ class LEditDocument {
 
     LCutListAudio audio_;
     LEditPositions positions_;
+    FileTags tags_;
     bool modified_ = false;
+    bool tags_changed_ = false;
     std::size_t levels_;
     std::deque<LUndoPoint> undo_;   // oldest first
     std::vector<LUndoPoint> redo_;  // newest redo last

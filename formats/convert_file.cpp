@@ -1,5 +1,6 @@
 #include "formats/decoded_file.h"
 #include "formats/load_save.h"
+#include "formats/tag_file.h"
 
 namespace sonvara {
 
@@ -21,7 +22,7 @@ ProcessResult LSVConvertFile::Body() {
         return opened;
     }
     SetText("Saving file...", 0);
-    return SaveSourceToFile(*this, source, output_, mode_, {input_, bits_});
+    return SaveSourceToFile(*this, source, output_, mode_, {input_, bits_, ReadFileTags(input_)});
 }
 
 }  // namespace sonvara

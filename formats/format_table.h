@@ -37,6 +37,11 @@ enum class FileKind {
 // component (WMA, DSS, RealAudio), or FFmpeg's libraries in this process (ffmpeg_decode.h).
 enum class ExternalDecoder { kNone, kWma, kDss, kRealAudio, kFfmpeg };
 
+// Where a format keeps its descriptive tags (tag_file.h): ID3v2 (MP3), the RIFF INFO list (WAV),
+// an ID3v2 chunk (AIFF), Vorbis comments (FLAC, Ogg Vorbis, Opus), MP4 items; kNone: none that
+// Sonvara reads or writes.
+enum class TagFormat { kNone, kId3v2, kRiffInfo, kAiff, kFlac, kOggVorbis, kOggOpus, kMp4 };
+
 struct FileFormat {
     FileKind kind;
     const char* name;  // in the file dialogs' filters
@@ -49,6 +54,7 @@ struct FileFormat {
     LSoundSourceRef (*open)(const std::string& path, const RawFileFormat& raw);
     ExternalDecoder decoder;
     bool writes;
+    TagFormat tags;
     // For kSndfile: libsndfile's format number (container | coding) a file is written with.
     int sndfile_format;
     // The options page's check box that registers the editor as the format's opener: its setting

@@ -26,6 +26,7 @@
 #include "core/progress_dialog.h"
 #include "document/convert_document.h"
 #include "document/cut_list_audio.h"
+#include "document/file_tags.h"
 #include "formats/format_prompts.h"
 #include "formats/sample_bits.h"
 
@@ -78,20 +79,23 @@ class SVLoadFile : public LProgressDialog {
 };
 
 enum class SaveMode {
-    kPlain,    // no questions: PCM WAV of the kept width (SaveCoding), the stored raw settings
+    kPlain,    // no questions: PCM WAV of the kept width (SaveOptions), the stored raw settings
     kNewName,  // "save as": the codec chooser for WAV, the raw-format dialog for raw and VOX
 };
 
-// The sample width of WAV, AIFF and libsndfile targets (sample_bits.h): 16 bits unless a plain
-// save replaces, or a conversion reads, a file of 24 or 32 bits or floating point, whose width it
-// keeps where the target's container holds it.
-struct SaveCoding {
+// What a save keeps besides the audio.
+//  - The sample width of WAV, AIFF and libsndfile targets (sample_bits.h): 16 bits unless a plain
+//    save replaces, or a conversion reads, a file of 24 or 32 bits or floating point, whose width
+//    it keeps where the target's container holds it.
+//  - The tags, written where the target's format holds them (tag_file.h).
+struct SaveOptions {
     // The file whose width is kept; empty: in a plain save the target itself (the file the save
     // replaces), in a save under a new name none.
     std::string kept_from;
     // A width chosen outright (sonvara-batch --bits); wins over the kept one. WAV under a new name
     // takes the codec chooser's format instead.
     std::optional<SampleBits> bits;
+    FileTags tags;
 };
 
 class LSVSaveToSink : public LProgressDialog {
@@ -100,7 +104,7 @@ class LSVSaveToSink : public LProgressDialog {
     // editor can store an undo point; may be empty.
     LSVSaveToSink(LCutListAudio& document, std::string path, SaveMode mode,
                   std::function<void()> before_mono = {});
-    void SetCoding(SaveCoding coding) { coding_ = std::move(coding); }
+    void SetOptions(SaveOptions options) { options_ = std::move(options); }
 
   protected:
     ProcessResult Body() override;
@@ -110,20 +114,20 @@ class LSVSaveToSink : public LProgressDialog {
     std::string path_;
     SaveMode mode_;
     std::function<void()> before_mono_;
-    SaveCoding coding_;
+    SaveOptions options_;
 };
 
 // The writing half of LSVSaveToSink for any source: the writer `target_path`'s extension names,
 // written through a temporary file that replaces the target only when complete.
 ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
                                const std::string& target_path, SaveMode mode,
-                               const SaveCoding& coding = {});
+                               const SaveOptions& options = {});
 
 // A file converted into another without an edit document: the reader and the writer are the ones
 // loading and saving choose, and the audio streams from one to the other, as a load followed by a
 // save would give it (a VOX target takes the left channel of stereo audio), without writing it
-// into cut files in between. The output keeps the input's sample width (SaveCoding) unless
-// `bits` chooses one.
+// into cut files in between. The output keeps the input's sample width (SaveOptions) unless
+// `bits` chooses one, and its tags.
 class LSVConvertFile : public LProgressDialog {
   public:
     LSVConvertFile(std::string input, std::string output, SaveMode mode, bool ask_raw_format,

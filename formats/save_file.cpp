@@ -19,6 +19,7 @@
 #include "formats/mp3_encoder_settings.h"
 #include "formats/raw_formats.h"
 #include "formats/sndfile_file.h"
+#include "formats/tag_file.h"
 
 namespace sonvara {
 namespace {
@@ -38,7 +39,7 @@ bool PutInPlace(TemporaryFile& written, const std::string& target) {
 // The MP3 row: the encoder writes a file beside the target, which replaces the target only when
 // the encoder succeeded, so a failed or cancelled save leaves the old file as it was.
 ProcessResult SaveSourceAsMp3(LProgressDialog& process, const LSoundSourceRef& source,
-                              const std::string& target_path, SaveMode mode) {
+                              const std::string& target_path, SaveMode mode, const FileTags& tags) {
     Mp3EncoderSettings settings = ReadMp3EncoderSettings();
     if (mode == SaveMode::kNewName) {
         if (!AskMp3EncoderSettings(process.Host()->prompts, settings)) {
@@ -58,7 +59,7 @@ ProcessResult SaveSourceAsMp3(LProgressDialog& process, const LSoundSourceRef& s
     if (result != PROCESS_DONE) {
         return result;
     }
-    if (!PutInPlace(temporary, target)) {
+    if (!WriteFileTags(temporary.Path(), target, tags) || !PutInPlace(temporary, target)) {
         process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
         return PROCESS_FAILED;
     }
@@ -66,10 +67,10 @@ ProcessResult SaveSourceAsMp3(LProgressDialog& process, const LSoundSourceRef& s
 }
 
 // libsndfile's format for a WAV, AIFF or libsndfile target whose samples are written at another
-// width than its default writer's (SaveCoding); nothing for the default writer. WAV under a new
+// width than its default writer's (SaveOptions); nothing for the default writer. WAV under a new
 // name takes the codec chooser's format.
 std::optional<int> WideCoding(const std::string& target_path, SaveMode mode,
-                              const SaveCoding& coding) {
+                              const SaveOptions& options) {
     const FileFormat* format = FileFormatOf(target_path);
     if (format == nullptr ||
         (format->kind != FileKind::kWave && format->kind != FileKind::kAiff &&
@@ -77,9 +78,9 @@ std::optional<int> WideCoding(const std::string& target_path, SaveMode mode,
         (format->kind == FileKind::kWave && mode == SaveMode::kNewName)) {
         return std::nullopt;
     }
-    std::optional<SampleBits> bits = coding.bits;
-    if (!bits && (mode == SaveMode::kPlain || !coding.kept_from.empty())) {
-        bits = SampleBitsOf(coding.kept_from.empty() ? target_path : coding.kept_from);
+    std::optional<SampleBits> bits = options.bits;
+    if (!bits && (mode == SaveMode::kPlain || !options.kept_from.empty())) {
+        bits = SampleBitsOf(options.kept_from.empty() ? target_path : options.kept_from);
     }
     if (!bits || (*bits == SampleBits::k16 && format->kind != FileKind::kSndfile)) {
         return std::nullopt;
@@ -89,11 +90,11 @@ std::optional<int> WideCoding(const std::string& target_path, SaveMode mode,
 
 // The WAV format a save under a new name offers first for a document from a file of 24 or 32-bit
 // or floating-point samples: that width, at the document's rate and channels.
-std::optional<WaveFormat> KeptWaveFormat(const SaveCoding& coding, std::int32_t rate,
+std::optional<WaveFormat> KeptWaveFormat(const SaveOptions& options, std::int32_t rate,
                                          int channels) {
     const std::optional<SampleBits> bits =
-        coding.bits ? coding.bits
-                    : (coding.kept_from.empty() ? std::nullopt : SampleBitsOf(coding.kept_from));
+        options.bits ? options.bits
+                     : (options.kept_from.empty() ? std::nullopt : SampleBitsOf(options.kept_from));
     if (!bits || *bits == SampleBits::k16) {
         return std::nullopt;
     }
@@ -170,16 +171,16 @@ ProcessResult LSVSaveToSink::Body() {
         }
     }
     return SaveSourceToFile(*this, LSoundSourceRef(new LSRCCutListAudio(document_)), path_, mode,
-                            coding_);
+                            options_);
 }
 
 ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
                                const std::string& target_path, SaveMode mode,
-                               const SaveCoding& coding) {
+                               const SaveOptions& options) {
     const std::int32_t rate = source->GetSampleRate();
     const int channels = source->GetChannels();
     const FileKind kind = FileKindOf(target_path);
-    std::optional<int> wide = WideCoding(target_path, mode, coding);
+    std::optional<int> wide = WideCoding(target_path, mode, options);
     if (kind == FileKind::kWave && mode == SaveMode::kPlain) {
         // Past 4 GiB a WAV file is written as RF64 (the codec chooser's codings stay WAV).
         const int large = WaveFormatForLength(wide.value_or(0), source->GetLength(), channels);
@@ -189,7 +190,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
         wide ? *wide : (kind == FileKind::kSndfile ? FileFormatOf(target_path)->sndfile_format : 0);
 
     if (kind == FileKind::kMp3) {
-        return SaveSourceAsMp3(process, source, target_path, mode);
+        return SaveSourceAsMp3(process, source, target_path, mode, options.tags);
     }
     // Questions and preparations come first, before any file is touched.
     FormatArea wave_format{};
@@ -210,7 +211,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
             wave_format = *LWaveFileFormat::ToArea(pcm);
         }
         // A document from a wider file starts from its width.
-        if (const std::optional<WaveFormat> kept = KeptWaveFormat(coding, rate, channels)) {
+        if (const std::optional<WaveFormat> kept = KeptWaveFormat(options, rate, channels)) {
             wave_format = *LWaveFileFormat::ToArea(*kept);
         }
         if (!ChooseWaveFileFormat(process.Host()->prompts, wave_format, 0, "Seleccione formato")) {
@@ -289,7 +290,8 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
     if (result != PROCESS_DONE) {
         return result;  // the temporary file goes, the old file stays
     }
-    if (::fchmod(temporary.Descriptor(), ReplacementMode(target)) != 0 ||
+    if (!WriteFileTags(temporary.Path(), target, options.tags) ||
+        ::fchmod(temporary.Descriptor(), ReplacementMode(target)) != 0 ||
         !temporary.SyncAndClose() || !temporary.RenameTo(target)) {
         process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
         return PROCESS_FAILED;

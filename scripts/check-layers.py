@@ -60,7 +60,7 @@ GRAPH = {
                             "view/columns", "view", "editor/common", "editor/transport"]),
     "editor/places": ([], ["core", "document", "formats", "project", "view", "editor/common",
                            "editor/transport"]),
-    "editor/files": ([], ["core", "document", "formats", "cd", "project", "editor_model",
+    "editor/files": ([], ["core", "audio", "document", "formats", "cd", "project", "editor_model",
                           "editor/common", "editor/transport", "editor/places"]),
     "editor/batch": ([], ["core", "audio", "formats", "batch", "editor/common", "editor/edit",
                           "editor/effects"]),

@@ -12,6 +12,7 @@
 #include "effects/registry/effect_registry.h"
 #include "formats/format_table.h"
 #include "formats/load_save.h"
+#include "formats/tag_file.h"
 #include "tools/exit_status.h"
 #include "tools/file_checks.h"
 
@@ -52,7 +53,7 @@ class SVEffectFile : public LProgressDialog {
             return PROCESS_FAILED;
         }
         LSVSaveToSink save(document, options_.output, mode_);
-        save.SetCoding({options_.input, options_.bits});
+        save.SetOptions({options_.input, options_.bits, ReadFileTags(options_.input)});
         return RunStep(save, 0.8, 1);
     }
 

@@ -40,6 +40,7 @@
 #include "formats/raw_formats.h"
 #include "formats/sample_bits.h"
 #include "formats/sndfile_file.h"
+#include "formats/tag_file.h"
 #include "platform/ini_settings_file.h"
 #include "tools/batch_prompts.h"
 #include "tools/batch_run.h"
@@ -58,7 +59,8 @@ constexpr const char* kUsage =
     "      (las de \"sonvara-batch formats\"; una SALIDA .mp3 necesita el codificador LAME:\n"
     "      \"apt install lame\").\n"
     "  sonvara-batch info [opciones] ARCHIVO\n"
-    "      Muestra la tasa, los canales, la duración, el tipo y la codificación de ARCHIVO.\n"
+    "      Muestra la tasa, los canales, la duración, el tipo, la codificación y las etiquetas\n"
+    "      (título, artista, ...) de ARCHIVO.\n"
     "  sonvara-batch effect [opciones] EFECTO ENTRADA SALIDA\n"
     "      Carga ENTRADA, le aplica EFECTO y la guarda como SALIDA (por extensión):\n"
     "        fade-in[:DURACIÓN]          aparece gradualmente (todo el archivo o su comienzo)\n"
@@ -528,6 +530,14 @@ int Info(const Options& options, BatchPrompts& prompts) {
                 LSoundTime(MillisecondsFromFrames(frames, source->GetSampleRate()))
                     .MillisecondsText()
                     .c_str());
+    if (const FileTags tags = ReadFileTags(path); !tags.Empty()) {
+        std::printf("etiquetas:\n");
+        for (const TagField& field : kTagFields) {
+            if (!(tags.*field.value).empty()) {
+                std::printf("  %s: %s\n", field.label, (tags.*field.value).c_str());
+            }
+        }
+    }
     return kExitDone;
 }
 

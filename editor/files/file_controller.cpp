@@ -9,10 +9,12 @@
 #include "editor/common/file_window.h"
 #include "editor/common/workspace.h"
 #include "editor/files/file_controller.h"
+#include "editor/files/file_properties_dialog.h"
 #include "editor/files/new_wav_dialog.h"
 #include "editor/places/place_controller.h"
 #include "editor_model/recent_files.h"
 #include "formats/format_table.h"
+#include "formats/tag_file.h"
 
 namespace sonvara {
 FileController::FileController(EditorWorkspace& workspace, TransportController& transport,
@@ -69,8 +71,10 @@ bool FileController::LoadFile(const std::string& path, bool ask_raw_format, bool
     if (!workspace_.LoadAudio(path, file->Document().Audio(), ask_raw_format, nullptr)) {
         return false;
     }
+    // The tags the file has are the document's own, not a change.
+    file->Document().SetTags(ReadFileTags(path));
+    file->Document().SetModified(as_untitled);
     if (as_untitled) {
-        file->Document().SetModified(true);
         file->SetUntitledNumber(workspace_.UntitledIndex());
     } else {
         file->SetPath(path);
@@ -89,8 +93,8 @@ bool FileController::SaveFile(LSVFileWindow* file, SaveMode mode) {
         made_mono = true;
     });
     // The samples keep the width of the file the document came from (a save under a new name
-    // too, where the new format holds it).
-    save.SetCoding({file->PreviousPath(), {}});
+    // too, where the new format holds it), and the document's tags go with them.
+    save.SetOptions({file->PreviousPath(), {}, document.Tags()});
     const ProcessResult result = workspace_.RunProcess(save, file);
     if (result != PROCESS_DONE && made_mono) {
         document.CancelModifyCurrentFile();  // a failed save leaves the document as it was
@@ -116,6 +120,19 @@ bool FileController::SaveAs(LSVFileWindow* file) {
     file->SetPreviousPath(file->Path());
     file->SetPath(path.toStdString());
     return SaveFile(file, SaveMode::kNewName);
+}
+
+void FileController::CmFileProperties() {
+    LSVFileWindow* file = workspace_.CurrentFile();
+    if (file == nullptr) {
+        return;
+    }
+    FilePropertiesDlg dialog(file->Path(), file->DisplayName(), file->Document(),
+                             workspace_.Frame());
+    if (dialog.exec() == QDialog::Accepted) {
+        file->Document().SetTags(dialog.Tags());
+        workspace_.Changed();
+    }
 }
 
 bool FileController::CmSave() {

@@ -48,6 +48,8 @@ class FileController : public QObject {
     // Saves the current file (asking its name when it has none); false when it was not saved.
     bool CmSave();
     bool CmSaveAs();
+    // The current file's properties and tags; edited tags become the document's.
+    void CmFileProperties();
     // Closes the current file, or every file, asking about each modified one; false when the
     // user cancelled.
     bool CmClose();

@@ -37,6 +37,7 @@ enum CommandId : int {
     kCmClose = 1003,
     kCmSave = 1004,
     kCmSaveAs = 1005,
+    kCmFileProperties = 1017,
     kCmOpenProject = 1013,
     kCmCloseProject = 1014,
     kCmSaveProject = 1015,

@@ -98,6 +98,30 @@ TEST_F(EditDocumentTest, UndoRestoresFormatFlagAndReferences) {
     EXPECT_FALSE(document.CanUndo());
 }
 
+// Changed tags stay a change through undoing every edit, until the document is saved; undo and
+// redo leave the tags alone.
+TEST_F(EditDocumentTest, ChangedTagsKeepTheDocumentModifiedUntilSaved) {
+    LEditDocument document(Recording());
+    document.Audio() = Staircase(100);
+    document.StartModifyCurrentFile("Borrar");
+    document.Audio().EfDelete(0, 5);
+    FileTags tags;
+    tags.title = "Toma 2";
+    events_.clear();
+    document.SetTags(tags);
+    EXPECT_EQ(events_, std::vector<std::string>{"modified"});
+    document.SetTags(tags);  // the same tags are no change
+    EXPECT_EQ(events_.size(), 1u);
+    document.Undo();
+    EXPECT_TRUE(document.IsModified());
+    EXPECT_EQ(document.Tags(), tags);
+    document.SetModified(false);
+    EXPECT_FALSE(document.IsModified());
+    document.Redo();
+    EXPECT_TRUE(document.IsModified());
+    EXPECT_EQ(document.Tags(), tags);
+}
+
 TEST_F(EditDocumentTest, EndOfAnEditRedrawsAndPlaysFromBeforeIt) {
     LEditDocument document(Recording());
     document.StartModifyCurrentFile("Amplificador");

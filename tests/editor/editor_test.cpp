@@ -26,9 +26,12 @@
 #include "audio/wav/wave_file_format.h"
 #include "core/settings.h"
 #include "editor/common/file_window.h"
+#include "editor/files/file_properties_dialog.h"
 #include "editor/files/new_wav_dialog.h"
+#include "editor/frame/command_table.h"
 #include "editor/frame/main_window.h"
 #include "formats/sample_bits.h"
+#include "formats/tag_file.h"
 #include "tests/editor/editor_fixture.h"
 #include "view/wave_pane.h"
 #include "view/wave_window.h"
@@ -308,6 +311,56 @@ TEST_F(EditorTest, SaveAsWritesTheFileThatOpensAgainWithTheSameSamples) {
     reader.Rooms().files.OpenFiles({QString::fromStdString(scratch_.File("copy.wav"))});
     ASSERT_EQ(reader.Rooms().workspace.Files().size(), 1u);
     EXPECT_EQ(ReadList(reader.Rooms().workspace.Files()[0]->Document().Audio()), original);
+}
+
+// The properties dialog shows what the file is and its tags; the tags edited there are a change the
+// next save writes, and a cancel changes nothing.
+TEST_F(EditorTest, FilePropertiesShowTheFileAndEditItsTagsForTheNextSave) {
+    const std::string path = Copy("in_stereo.wav");
+    FileTags tags;
+    tags.title = "Toma uno";
+    ASSERT_TRUE(WriteFileTags(path, path, tags));
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(path)});
+    LSVFileWindow* file = frame_->Rooms().workspace.CurrentFile();
+    ASSERT_NE(file, nullptr);
+    EXPECT_FALSE(file->IsModified());
+    QAction* properties = frame_->Action(kCmFileProperties);
+    ASSERT_TRUE(properties->isEnabled());
+
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<FilePropertiesDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Propiedades del archivo");
+        EXPECT_EQ(Control<QLabel>(dialog, "format")->text(), "WAV, PCM de 16 bits");
+        EXPECT_EQ(Control<QLabel>(dialog, "rate")->text(), "8000 Hz");
+        EXPECT_EQ(Control<QLabel>(dialog, "channels")->text(), "Estéreo");
+        EXPECT_EQ(dialog->Field(0)->text(), "Toma uno");
+        // Every field is wide enough to read a title in.
+        for (std::size_t i = 0; i < kTagFields.size(); ++i) {
+            EXPECT_GT(dialog->Field(i)->width(), 200) << kTagFields[i].label;
+        }
+        dialog->Field(1)->setText("  Ana  ");
+        dialog->accept();
+    });
+    properties->trigger();
+    EXPECT_EQ(file->Document().Tags().artist, "Ana");
+    EXPECT_TRUE(file->IsModified());
+    EXPECT_TRUE(frame_->Action(kCmSave)->isEnabled());
+
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<FilePropertiesDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->Field(0)->setText("otro");
+        dialog->reject();
+    });
+    properties->trigger();
+    EXPECT_EQ(file->Document().Tags().title, "Toma uno");
+
+    ASSERT_TRUE(frame_->Rooms().files.CmSave());
+    const FileTags saved = ReadFileTags(path);
+    EXPECT_EQ(saved.title, "Toma uno");
+    EXPECT_EQ(saved.artist, "Ana");
+    EXPECT_FALSE(file->IsModified());
 }
 
 // A 24-bit recording saved as FLAC under a new name stays 24-bit (after the FLAC options); a
