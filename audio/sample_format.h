@@ -19,6 +19,12 @@ inline constexpr std::int32_t kBlockFrames = 8192;
 // The largest sample a source declares when it does not know better.
 inline constexpr Sample kUnknownMaxSample = 0x200000;
 
+// Floating-point audio's 1.0 on this scale (2^19).
+inline constexpr float kSampleFloatScale = 524288.0f;
+constexpr float FloatFromSample(Sample value) {
+    return static_cast<float>(value) / kSampleFloatScale;
+}
+
 constexpr Sample SampleFrom16(std::int16_t value) {
     return Sample{value} * 16;
 }

@@ -8,26 +8,49 @@
 
 namespace sonvara {
 
+namespace {
+
+using enum CompressedFormat;
+using S = CompressionSettings;
+
+// clang-format off
+constexpr CompressionField kFields[] = {
+    {kFlac, &S::flac_level, 0, 8, "FlacEncoder", "CompressionLevel", "--flac-level", "Opciones de FLAC", "Nivel de compresión (0 más rápido, 8 más pequeño):"},
+    {kVorbis, &S::vorbis_quality, 0, 10, "VorbisEncoder", "Quality", "--vorbis-quality", "Opciones de Ogg Vorbis", "Calidad (0 menor, 10 mayor):"},
+    {kOpus, &S::opus_kbps, 6, 512, "OpusEncoder", "BitRate", "--opus-kbps", "Opciones de Opus", "Tasa de bits (kbit/s):"},
+    {kAac, &S::aac_kbps, 16, 512, "AacEncoder", "BitRate", "--aac-kbps", "Opciones de AAC (M4A)", "Tasa de bits (kbit/s):"},
+};
+// clang-format on
+
+}  // namespace
+
+std::span<const CompressionField> CompressionFields() {
+    return kFields;
+}
+
+const CompressionField& CompressionFieldOf(CompressedFormat format) {
+    return *std::ranges::find(kFields, format, &CompressionField::format);
+}
+
 CompressionSettings ValidCompressionSettings(CompressionSettings settings) {
-    settings.flac_level = std::clamp(settings.flac_level, 0, 8);
-    settings.vorbis_quality = std::clamp(settings.vorbis_quality, 0, 10);
-    settings.opus_kbps = std::clamp(settings.opus_kbps, 6, 512);
+    for (const CompressionField& field : kFields) {
+        settings.*field.value = std::clamp(settings.*field.value, field.low, field.high);
+    }
     return settings;
 }
 
 CompressionSettings ReadCompressionSettings() {
-    const CompressionSettings defaults;
     CompressionSettings settings;
-    settings.flac_level = ReadInt("FlacEncoder", "CompressionLevel", defaults.flac_level);
-    settings.vorbis_quality = ReadInt("VorbisEncoder", "Quality", defaults.vorbis_quality);
-    settings.opus_kbps = ReadInt("OpusEncoder", "BitRate", defaults.opus_kbps);
+    for (const CompressionField& field : kFields) {
+        settings.*field.value = ReadInt(field.section, field.key, settings.*field.value);
+    }
     return ValidCompressionSettings(settings);
 }
 
 void WriteCompressionSettings(const CompressionSettings& settings) {
-    WriteInt("FlacEncoder", "CompressionLevel", settings.flac_level);
-    WriteInt("VorbisEncoder", "Quality", settings.vorbis_quality);
-    WriteInt("OpusEncoder", "BitRate", settings.opus_kbps);
+    for (const CompressionField& field : kFields) {
+        WriteInt(field.section, field.key, settings.*field.value);
+    }
 }
 
 std::optional<CompressedFormat> CompressedFormatOf(int sndfile_format) {
@@ -58,6 +81,8 @@ double SndfileCompressionLevel(CompressedFormat format, const CompressionSetting
             const double per_channel = static_cast<double>(valid.opus_kbps) / std::max(channels, 1);
             return std::clamp((256.0 - per_channel) / 250.0, 0.0, 1.0);
         }
+        case CompressedFormat::kAac:
+            break;
     }
     return 0.5;
 }

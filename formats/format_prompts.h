@@ -38,12 +38,14 @@ struct Mp3EncoderSettings {
 };
 
 // How the compressed formats are encoded: FLAC's compression level (0 fastest to 8 smallest), Ogg
-// Vorbis's quality (0 to 10) and Opus's bit rate in kbit/s (6 to 512, for all channels).
-enum class CompressedFormat { kFlac, kVorbis, kOpus };
+// Vorbis's quality (0 to 10), Opus's and AAC's bit rates in kbit/s (for all channels); the ranges
+// are compression_settings.h's.
+enum class CompressedFormat { kFlac, kVorbis, kOpus, kAac };
 struct CompressionSettings {
     int flac_level = 5;
     int vorbis_quality = 5;
     int opus_kbps = 128;
+    int aac_kbps = 160;
 
     bool operator==(const CompressionSettings&) const = default;
 };

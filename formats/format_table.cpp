@@ -86,7 +86,7 @@ constexpr FileFormat kFormats[] = {
     {kSndfile, "CAF", {"caf"}, {}, OpenSndfile, kNone, true, TagFormat::kNone, kSfCaf, nullptr, nullptr},
     {kSndfile, "Wave64", {"w64"}, {}, OpenSndfile, kNone, true, TagFormat::kNone, kSfW64, nullptr, nullptr},
     {kSndfile, "RF64", {"rf64"}, {}, OpenSndfile, kNone, true, TagFormat::kNone, kSfRf64, nullptr, nullptr},
-    {kDecodedByComponent, "MPEG-4 Audio", {"m4a", "mp4", "m4b"}, {"audio/mp4"}, nullptr, kFfmpeg, false, TagFormat::kMp4, 0, "DefaultRunM4A", "m4a"},
+    {kMpeg4Audio, "MPEG-4 Audio", {"m4a", "mp4", "m4b"}, {"audio/mp4"}, nullptr, kFfmpeg, true, TagFormat::kMp4, 0, "DefaultRunM4A", "m4a"},
 };
 // clang-format on
 

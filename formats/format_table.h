@@ -30,7 +30,8 @@ enum class FileKind {
     kGsm,
     kMp3,
     kDecodedByComponent,
-    kSndfile
+    kSndfile,
+    kMpeg4Audio,  // read by FFmpeg's decoder like kDecodedByComponent, written by its AAC encoder
 };
 
 // The formats read through a decoder that writes a WAV file first: a separately installed

@@ -5,6 +5,7 @@
 #include "audio/source_to_sink.h"
 #include "audio/wav/wave_file.h"
 #include "audio/wav/wave_file_format.h"
+#include "components/ffmpeg/aac_file_encoder.h"
 #include "core/paths.h"
 #include "core/temporary_file.h"
 #include "document/cut_list_reader.h"
@@ -15,6 +16,7 @@
 #include "formats/format_table.h"
 #include "formats/gsm_file.h"
 #include "formats/load_save.h"
+#include "formats/m4a_file.h"
 #include "formats/mp3_encode.h"
 #include "formats/mp3_encoder_settings.h"
 #include "formats/raw_formats.h"
@@ -225,17 +227,15 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
         }
     }
 
-    std::optional<double> compression;
-    if (const std::optional<CompressedFormat> compressed = CompressedFormatOf(sndfile_format)) {
-        CompressionSettings settings = ReadCompressionSettings();
-        if (mode == SaveMode::kNewName) {
-            if (!AskCompressionSettings(process.Host()->prompts, *compressed, settings)) {
-                return PROCESS_FAILED;
-            }
-            settings = ValidCompressionSettings(settings);
-            WriteCompressionSettings(settings);
+    CompressionSettings compression = ReadCompressionSettings();
+    const std::optional<CompressedFormat> compressed =
+        kind == FileKind::kMpeg4Audio ? CompressedFormat::kAac : CompressedFormatOf(sndfile_format);
+    if (compressed && mode == SaveMode::kNewName) {
+        if (!AskCompressionSettings(process.Host()->prompts, *compressed, compression)) {
+            return PROCESS_FAILED;
         }
-        compression = SndfileCompressionLevel(*compressed, settings, channels);
+        compression = ValidCompressionSettings(compression);
+        WriteCompressionSettings(compression);
     }
 
     const std::string target = GetLongFilePath(target_path);
@@ -264,12 +264,18 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
             case FileKind::kGsm:
                 sink = LSoundSinkRef(new LGSMFileSink(path));  // 8000 Hz mono: the copy converts
                 break;
+            // A coding that takes only some rates gets one: the copy converts.
             case FileKind::kSndfile: {
-                // A coding that takes only some rates gets one: the copy converts.
-                const SndfileTarget coded{sndfile_format, compression};
+                const SndfileTarget coded{sndfile_format,
+                                          compressed ? std::optional(SndfileCompressionLevel(
+                                                           *compressed, compression, channels))
+                                                     : std::nullopt};
                 sink = OpenSndfileSink(path, SndfileWrittenRate(coded, rate), channels, coded);
                 break;
             }
+            case FileKind::kMpeg4Audio:
+                sink = OpenM4aSink(path, target, AacRateFor(rate), channels, compression.aac_kbps);
+                break;
             case FileKind::kMp3:  // written by the external encoder, above
             case FileKind::kDecodedByComponent:
             case FileKind::kUnknown:
@@ -277,7 +283,10 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
         }
     }
     if (!sink || sink->IsError()) {
-        process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
+        // The writer's reason, when it has one ("el codificador AAC no admite ...").
+        const std::string reason = sink ? sink->ErrorText() : "";
+        process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar." +
+                          (reason.empty() ? "" : " (" + reason + ")"));
         return PROCESS_FAILED;
     }
     // The copy finishes the writer (final header, last coded block) and fails when that fails.

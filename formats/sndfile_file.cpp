@@ -16,8 +16,7 @@
 namespace sonvara {
 namespace {
 
-// Internal samples are 16-bit PCM × 16: floating-point 1.0 is 2^19.
-constexpr float kFloatScale = 524288.0f;
+constexpr float kFloatScale = kSampleFloatScale;
 constexpr float kLowest = -1.0f;
 constexpr float kHighest = static_cast<float>(FULL_SCALE) / kFloatScale;
 // Frames converted at a time.
@@ -163,7 +162,7 @@ class SndfileSink final : public LSoundSinkBase {
         } else {
             floats_.resize(count);
             for (std::size_t i = 0; i < count; ++i) {
-                floats_[i] = static_cast<float>(buffer[i]) / kFloatScale;
+                floats_[i] = FloatFromSample(buffer[i]);
             }
             written = sf_writef_float(file_, floats_.data(), frames);
         }

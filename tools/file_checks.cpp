@@ -19,9 +19,8 @@ std::optional<std::string> InputFileProblem(const std::string& path, bool compon
     if (::stat(path.c_str(), &status) != 0) {
         return "no se encuentra el archivo \"" + path + "\"";
     }
-    const FileKind kind = FileKindOf(path);
-    if (kind == FileKind::kUnknown ||
-        (kind == FileKind::kDecodedByComponent && !component_decoders)) {
+    if (!IsReadableFile(path) ||
+        (ExternalDecoderOf(path) != ExternalDecoder::kNone && !component_decoders)) {
         return UnknownExtension(path);
     }
     return std::nullopt;

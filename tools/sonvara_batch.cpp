@@ -19,6 +19,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -106,6 +107,7 @@ constexpr const char* kUsage =
     "  --flac-level N      el nivel de compresión de una SALIDA .flac (0 rápido a 8 pequeño)\n"
     "  --vorbis-quality N  la calidad de una SALIDA .ogg (0 a 10)\n"
     "  --opus-kbps N       la tasa de bits de una SALIDA .opus (6 a 512 kbit/s)\n"
+    "  --aac-kbps N        la tasa de bits de una SALIDA .m4a (16 a 512 kbit/s)\n"
     "  --mp3-cbr KBPS      una SALIDA .mp3 con tasa de bits constante (8 a 320 kbit/s)\n"
     "  --mp3-vbr MIN,MAX,Q una SALIDA .mp3 con tasa de bits variable entre MIN y MAX kbit/s\n"
     "                      y calidad Q (0 la mejor a 9)\n"
@@ -136,8 +138,8 @@ constexpr const char* kUsage =
     "tamaños en la cabecera, que se escribe al final: sale el mismo archivo que con un nombre.\n"
     "Ejemplo: sox in.flac -t wav - | sonvara-batch run --command 7:800,50 --type wav - > out.wav\n"
     "\n"
-    "Las opciones --raw-*, --mp3-*, --flac-level, --vorbis-quality y --opus-kbps se guardan en\n"
-    "la configuración, como en el editor.\n"
+    "Las opciones --raw-*, --mp3-*, --flac-level, --vorbis-quality, --opus-kbps y --aac-kbps se\n"
+    "guardan en la configuración, como en el editor.\n"
     "Estado de salida: 0 hecho, 1 cancelado (Ctrl+C, SIGTERM o SIGHUP), 2 error (con el\n"
     "archivo y el paso). Un error o una cancelación no deja nada a medio escribir.\n";
 
@@ -152,9 +154,8 @@ struct Options {
     // --mp3-cbr and --mp3-vbr with their values, in the order given; read once the settings
     // they are laid over are there.
     std::vector<std::pair<std::string, std::string>> mp3_options;
-    std::optional<int> flac_level;
-    std::optional<int> vorbis_quality;
-    std::optional<int> opus_kbps;
+    // --flac-level, --vorbis-quality, --opus-kbps and --aac-kbps with their values.
+    std::vector<std::pair<const CompressionField*, int>> compression;
     BatchRunOptions batch;
     // The --type of each file named "-" (by index into `files`); empty before it is settled.
     std::vector<std::string> stream_types;
@@ -274,21 +275,16 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
             if (!options.wav_format) {
                 return "--wav-format necesita un nombre";
             }
-        } else if (argument == "--flac-level" || argument == "--vorbis-quality" ||
-                   argument == "--opus-kbps") {
+        } else if (const auto field =
+                       std::ranges::find(CompressionFields(), argument, &CompressionField::option);
+                   field != CompressionFields().end()) {
             const std::optional<std::string> text = value();
             const std::optional<int> number = text ? ParseNumber(*text) : std::nullopt;
-            const bool flac = argument == "--flac-level";
-            const bool vorbis = argument == "--vorbis-quality";
-            const int low = flac || vorbis ? 0 : 6;
-            const int high = flac ? 8 : (vorbis ? 10 : 512);
-            if (!number || *number < low || *number > high) {
-                return argument + " necesita un número de " + std::to_string(low) + " a " +
-                       std::to_string(high);
+            if (!number || *number < field->low || *number > field->high) {
+                return argument + " necesita un número de " + std::to_string(field->low) + " a " +
+                       std::to_string(field->high);
             }
-            (flac     ? options.flac_level
-             : vorbis ? options.vorbis_quality
-                      : options.opus_kbps) = number;
+            options.compression.emplace_back(&*field, *number);
         } else if (argument == "--bits") {
             std::optional<std::string> text = value();
             options.bits = text ? ParseSampleBits(*text) : std::nullopt;
@@ -464,7 +460,7 @@ int Info(const Options& options, BatchPrompts& prompts) {
     raw = ValidRawFileFormat(raw);
     DecodedFile decoded;
     std::string read_path = path;
-    if (kind == FileKind::kDecodedByComponent) {
+    if (ExternalDecoderOf(path) != ExternalDecoder::kNone) {
         LDecodeForInfo decode(path, decoded);
         const int messages = prompts.MessagesShown();
         const ProcessResult result = RunProcess(decode, prompts);
@@ -515,6 +511,7 @@ int Info(const Options& options, BatchPrompts& prompts) {
             coding = SndfileCodingOf(path);
             break;
         case FileKind::kDecodedByComponent:
+        case FileKind::kMpeg4Audio:
             kind_text = FileFormatOf(path)->name;
             break;
         case FileKind::kUnknown:  // refused above
@@ -668,12 +665,12 @@ int Main(int argc, char** argv) {
     UseSettingsStore(std::make_shared<IniSettingsFile>(DefaultSettingsPath()));
     // A reader of standard output that goes away makes the write fail, and the run says so.
     std::signal(SIGPIPE, SIG_IGN);
-    if (options.flac_level || options.vorbis_quality || options.opus_kbps) {
+    if (!options.compression.empty()) {
         // Stored as the editor's options dialogs store them, for this run and the next.
         CompressionSettings settings = ReadCompressionSettings();
-        settings.flac_level = options.flac_level.value_or(settings.flac_level);
-        settings.vorbis_quality = options.vorbis_quality.value_or(settings.vorbis_quality);
-        settings.opus_kbps = options.opus_kbps.value_or(settings.opus_kbps);
+        for (const auto& [field, number] : options.compression) {
+            settings.*field->value = number;
+        }
         WriteCompressionSettings(settings);
     }
     if (!options.mp3_options.empty()) {

@@ -115,8 +115,8 @@ void StandardStreams::Remove() {
 
 std::optional<std::string> StreamTypeExtension(const std::string& type) {
     std::string extension = type.starts_with(".") ? type : "." + type;
-    const FileKind kind = FileKindOf("x" + extension);
-    if (kind == FileKind::kUnknown || kind == FileKind::kDecodedByComponent) {
+    if (!IsReadableFile("x" + extension) ||
+        ExternalDecoderOf("x" + extension) != ExternalDecoder::kNone) {
         return std::nullopt;
     }
     return extension;

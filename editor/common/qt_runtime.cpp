@@ -16,6 +16,7 @@
 #include "audio/wav/wave_file_format.h"
 #include "editor/common/dialog_parts.h"
 #include "editor/common/mp3_encode_dialog.h"
+#include "formats/compression_settings.h"
 #include "formats/load_save.h"
 #include "formats/raw_formats.h"
 #include "platform/codec/codec_manager.h"
@@ -264,21 +265,7 @@ bool QtPrompts::AskRawFileFormat(RawFileFormat& format) {
 }
 
 bool QtPrompts::AskCompressionSettings(CompressedFormat format, CompressionSettings& settings) {
-    struct Field {
-        const char* title;
-        const char* label;
-        int low;
-        int high;
-        int* value;
-    };
-    const Field field =
-        format == CompressedFormat::kFlac
-            ? Field{"Opciones de FLAC", "Nivel de compresión (0 más rápido, 8 más pequeño):", 0, 8,
-                    &settings.flac_level}
-        : format == CompressedFormat::kVorbis
-            ? Field{"Opciones de Ogg Vorbis", "Calidad (0 menor, 10 mayor):", 0, 10,
-                    &settings.vorbis_quality}
-            : Field{"Opciones de Opus", "Tasa de bits (kbit/s):", 6, 512, &settings.opus_kbps};
+    const CompressionField& field = CompressionFieldOf(format);
     QDialog dialog(parent_);
     dialog.setObjectName("LCompressionDlg");
     dialog.setWindowTitle(field.title);
@@ -288,7 +275,7 @@ bool QtPrompts::AskCompressionSettings(CompressedFormat format, CompressionSetti
     auto* value = new QSpinBox(&dialog);
     value->setObjectName("value");
     value->setRange(field.low, field.high);
-    value->setValue(*field.value);
+    value->setValue(settings.*field.value);
     layout->addRow(field.label, value);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     SpanishButtons(*buttons);
@@ -298,7 +285,7 @@ bool QtPrompts::AskCompressionSettings(CompressedFormat format, CompressionSetti
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    *field.value = value->value();
+    settings.*field.value = value->value();
     return true;
 }
 

@@ -364,13 +364,13 @@ TEST_F(EditorTest, FilePropertiesShowTheFileAndEditItsTagsForTheNextSave) {
 }
 
 // A 24-bit recording saved as FLAC under a new name stays 24-bit (after the FLAC options); a
-// file of a format that is only read (M4A) offers to save in another format instead.
+// file of a format that is only read (WebM) offers to save in another format instead.
 TEST_F(EditorTest, SaveAsKeepsTheSampleWidthAndAReadOnlyFormatOffersAnother) {
     const std::string take = scratch_.File("take.aiff");
-    const std::string voice = scratch_.File("voice.m4a");
+    const std::string voice = scratch_.File("voice.webm");
     ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 -b 24 '" + take +
                            "' synth 0.2 sine 300 2>/dev/null && ffmpeg -v error -i '" + take +
-                           "' -c:a aac '" + voice + "'")
+                           "' -c:a libopus '" + voice + "'")
                               .c_str()),
               0);
     frame_->Rooms().files.OpenFiles({QString::fromStdString(take)});
@@ -388,7 +388,7 @@ TEST_F(EditorTest, SaveAsKeepsTheSampleWidthAndAReadOnlyFormatOffersAnother) {
     EXPECT_FALSE(frame_->Rooms().files.CmSave());
     ASSERT_FALSE(prompts_.Asked().empty());
     EXPECT_EQ(prompts_.Asked().back().text,
-              "Guardar en formato MPEG-4 Audio no es posible. ¿Quiere guardar en otro formato?");
+              "Guardar en formato WebM / Matroska no es posible. ¿Quiere guardar en otro formato?");
     EXPECT_EQ(frame_->save_dialogs, 1);  // only the first save asked for a name
 }
 

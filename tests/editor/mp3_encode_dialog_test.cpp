@@ -143,7 +143,7 @@ TEST_F(EditorTest, TheMp3DialogAnswersTheEditedRecordOnOkAndLeavesItOnCancel) {
     EXPECT_EQ(settings, expected);
 }
 
-// FLAC, Ogg Vorbis and Opus ask their one value each, within its range, starting from the
+// FLAC, Ogg Vorbis, Opus and AAC ask their one value each, within its range, starting from the
 // stored one; OK answers the edited settings, Cancel leaves them.
 TEST_F(EditorTest, TheCompressedFormatsDialogsAskTheirOwnValue) {
     QtPrompts prompts(frame_.get());
@@ -158,10 +158,12 @@ TEST_F(EditorTest, TheCompressedFormatsDialogsAskTheirOwnValue) {
         {CompressedFormat::kVorbis, "Opciones de Ogg Vorbis", 0, 10,
          &CompressionSettings::vorbis_quality},
         {CompressedFormat::kOpus, "Opciones de Opus", 6, 512, &CompressionSettings::opus_kbps},
+        {CompressedFormat::kAac, "Opciones de AAC (M4A)", 16, 512, &CompressionSettings::aac_kbps},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
-        const CompressionSettings stored{.flac_level = 3, .vorbis_quality = 4, .opus_kbps = 96};
+        const CompressionSettings stored{
+            .flac_level = 3, .vorbis_quality = 4, .opus_kbps = 96, .aac_kbps = 128};
         for (const bool ok : {true, false}) {
             QObject owner;
             QString title;
