@@ -36,7 +36,8 @@ class StoredFormatPrompts : public FormatPrompts {
     explicit StoredFormatPrompts(Prompts& outer) : outer_(outer) {}
 
     PromptAnswer Ask(const PromptMessage& message) override { return outer_.Ask(message); }
-    bool ChooseWaveFormat(FormatArea&, int, const std::string&) override {
+    bool ChooseWaveFormat(FormatArea&, const std::vector<FormatChoice>&,
+                          const std::string&) override {
         return !std::exchange(asked_, true);
     }
     bool AskRawFileFormat(RawFileFormat&) override { return true; }

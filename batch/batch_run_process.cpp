@@ -20,9 +20,10 @@ class ReasonPrompts : public FormatPrompts {
         reason_ += (reason_.empty() ? "" : " ") + message.text;
         return PromptAnswer::kOk;
     }
-    bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override {
+    bool ChooseWaveFormat(FormatArea& format, const std::vector<FormatChoice>& choices,
+                          const std::string& title) override {
         FormatPrompts* outer = FormatQuestionsOf(outer_);
-        return outer != nullptr && outer->ChooseWaveFormat(format, channels, title);
+        return outer != nullptr && outer->ChooseWaveFormat(format, choices, title);
     }
     bool AskRawFileFormat(RawFileFormat& format) override {
         return sonvara::AskRawFileFormat(outer_, format);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/prompts.h"
+#include "platform/codec/codec_manager.h"
 #include "platform/codec/wave_format.h"
 
 namespace sonvara {
@@ -52,11 +53,12 @@ struct CompressionSettings {
 
 class FormatPrompts : public Prompts {
   public:
-    // Lets the user pick a WAV format, starting from the one in `format`, among formats with
-    // `channels` channels (0: any). Returns false when the user cancelled; the caller asks again
-    // when the choice cannot be used, so an implementation that has no one to ask must not keep
-    // returning the same unusable format.
-    virtual bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) = 0;
+    // Lets the user pick a WAV format among `choices` (WaveFormatChoices), starting from the one
+    // in `format`. Returns false when the user cancelled; the caller asks again when the choice
+    // cannot be used, so an implementation that has no one to ask must not keep returning the
+    // same unusable format.
+    virtual bool ChooseWaveFormat(FormatArea& format, const std::vector<FormatChoice>& choices,
+                                  const std::string& title) = 0;
 
     // Lets the user edit the rate, encoding and channels of a headerless file (the raw-format
     // dialog), starting from `format`. Returns false when the user cancelled.
@@ -81,11 +83,18 @@ class FormatPrompts : public Prompts {
 // cancelled, and the MP3 settings stay as they are).
 FormatPrompts* FormatQuestionsOf(Prompts& prompts);
 
-// Asks for a WAV format (starting from `format`, limited to `channels` channels when not 0) until
-// one is chosen that can be written, saying "Formato no disponible" for each that cannot. Returns
-// false when the user cancels.
-bool ChooseWaveFileFormat(Prompts& prompts, FormatArea& format, int channels,
-                          const std::string& title);
+// The WAV formats a chooser offers. With no document (rate 0): every one some codec writes, at
+// every rate, with `channels` channels (0: any). For a document of `rate` and `channels`: each
+// coding and sample width once, PCM and floating point at the document's rate and channels, the
+// other codings at the rate and channels nearest the document's that they take (the save then
+// converts).
+std::vector<FormatChoice> WaveFormatChoices(int channels, std::int32_t rate = 0);
+
+// Asks for a WAV format among `choices` (starting from `format`) until one is chosen that can be
+// written, saying "Formato no disponible" for each that cannot. Returns false when the user
+// cancels.
+bool ChooseWaveFileFormat(Prompts& prompts, FormatArea& format,
+                          const std::vector<FormatChoice>& choices, const std::string& title);
 // The batch converter's WAV format setting: starts from the remembered format (GSM 6.10 at
 // 8000 Hz mono when there is none), lets the user choose with the caption "Seleccione formato",
 // and remembers the choice. Returns false when the user cancelled.

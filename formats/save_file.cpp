@@ -216,7 +216,9 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
         if (const std::optional<WaveFormat> kept = KeptWaveFormat(options, rate, channels)) {
             wave_format = *LWaveFileFormat::ToArea(*kept);
         }
-        if (!ChooseWaveFileFormat(process.Host()->prompts, wave_format, 0, "Seleccione formato")) {
+        // Each coding once, at the document's rate and channels where it takes them.
+        if (!ChooseWaveFileFormat(process.Host()->prompts, wave_format,
+                                  WaveFormatChoices(channels, rate), "Seleccione formato")) {
             return PROCESS_FAILED;
         }
         LWaveFileFormat::SaveRememberedFormat(wave_format);

@@ -26,7 +26,8 @@ PromptAnswer BatchPrompts::Ask(const PromptMessage& message) {
     return AgreeingAnswer(message.buttons);
 }
 
-bool BatchPrompts::ChooseWaveFormat(FormatArea& format, int, const std::string&) {
+bool BatchPrompts::ChooseWaveFormat(FormatArea& format, const std::vector<FormatChoice>&,
+                                    const std::string&) {
     if (!wave_format_ || wave_format_given_) {
         return false;
     }

@@ -15,7 +15,8 @@ class BatchPrompts : public FormatPrompts {
     PromptAnswer Ask(const PromptMessage& message) override;
     // Answers once with the format named by --wav-format (adjusted to the document's rate and
     // channels); a second question means that format could not be used, and is a cancel.
-    bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override;
+    bool ChooseWaveFormat(FormatArea& format, const std::vector<FormatChoice>& choices,
+                          const std::string& title) override;
     // Answers with the --raw-* options laid over the stored settings.
     bool AskRawFileFormat(RawFileFormat& format) override;
 

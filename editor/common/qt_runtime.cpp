@@ -172,8 +172,8 @@ PromptAnswer QtPrompts::Ask(const PromptMessage& message) {
     }
 }
 
-bool QtPrompts::ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) {
-    const std::vector<FormatChoice> choices = CodecManager::Instance().ListFormats(channels);
+bool QtPrompts::ChooseWaveFormat(FormatArea& format, const std::vector<FormatChoice>& choices,
+                                 const std::string& title) {
     if (choices.empty()) {
         return false;
     }
@@ -190,6 +190,14 @@ bool QtPrompts::ChooseWaveFormat(FormatArea& format, int channels, const std::st
             f.channels == current.channels && f.samples_per_sec == current.samples_per_sec &&
             f.bits_per_sample == current.bits_per_sample) {
             list->setCurrentRow(list->count() - 1);
+        }
+    }
+    // A coding offered at another rate than the one started from (the document's rate) is
+    // still the one to start from.
+    for (std::size_t i = 0; i < choices.size() && list->currentRow() < 0; ++i) {
+        const WaveFormat& f = choices[i].format;
+        if (f.format_tag == current.format_tag && f.bits_per_sample == current.bits_per_sample) {
+            list->setCurrentRow(static_cast<int>(i));
         }
     }
     if (list->currentRow() < 0) {

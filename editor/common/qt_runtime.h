@@ -62,7 +62,8 @@ class QtPrompts : public FormatPrompts {
     explicit QtPrompts(QWidget* parent) : parent_(parent) {}
 
     PromptAnswer Ask(const PromptMessage& message) override;
-    bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override;
+    bool ChooseWaveFormat(FormatArea& format, const std::vector<FormatChoice>& choices,
+                          const std::string& title) override;
     bool AskRawFileFormat(RawFileFormat& format) override;
     bool AskMp3EncoderSettings(Mp3EncoderSettings& settings) override;
     // "Opciones de FLAC", "Opciones de Ogg Vorbis", "Opciones de Opus": the one value each

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <set>
+#include <tuple>
 
 #include "audio/wav/wave_file_format.h"
 #include "core/settings.h"
@@ -55,13 +58,58 @@ TEST_F(FormatPromptsTest, SupportFollowsWhatTheCodecsCanWrite) {
         Area(WAVE_FORMAT_IMA_ADPCM, 2, 11025, 4, 250, {0xF9, 0x01})));
 }
 
+// For a document, the chooser offers each coding and width once: PCM and floating point at the
+// document's rate and channels, every other coding as the codec offers it nearest to them.
+TEST_F(FormatPromptsTest, ADocumentsChoicesAreEachCodingOnceNearestItsRate) {
+    const std::vector<FormatChoice> every = WaveFormatChoices(0);
+    const auto coding = [](const FormatChoice& c) {
+        return std::make_tuple(c.name, c.format.format_tag, c.format.bits_per_sample);
+    };
+    std::set<std::tuple<std::string, std::uint16_t, std::uint16_t>> codings;
+    for (const FormatChoice& choice : every) {
+        codings.insert(coding(choice));
+    }
+    for (const std::int32_t rate : {8000, 22050, 32000, 44100, 96000}) {
+        for (const int channels : {1, 2}) {
+            SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(channels));
+            const std::vector<FormatChoice> choices = WaveFormatChoices(channels, rate);
+            std::set<std::tuple<std::string, std::uint16_t, std::uint16_t>> seen;
+            for (const FormatChoice& choice : choices) {
+                EXPECT_TRUE(seen.insert(coding(choice)).second) << choice.name;
+                const WaveFormat& f = choice.format;
+                if (f.format_tag == WAVE_FORMAT_PCM || f.format_tag == WAVE_FORMAT_IEEE_FLOAT) {
+                    EXPECT_EQ(f.samples_per_sec, static_cast<std::uint32_t>(rate));
+                    EXPECT_EQ(f.channels, channels);
+                    EXPECT_EQ(f.avg_bytes_per_sec, f.samples_per_sec * f.block_align);
+                    EXPECT_EQ(choice.details, DescribeFormat(f));
+                    continue;
+                }
+                // Offered as it stands, and nothing of its coding is nearer.
+                const auto distance = [&](const WaveFormat& g) {
+                    return std::make_pair(g.channels != channels,
+                                          std::abs(std::int64_t{g.samples_per_sec} - rate));
+                };
+                bool offered = false;
+                for (const FormatChoice& other : every) {
+                    if (coding(other) == coding(choice)) {
+                        offered = offered || other.format == f;
+                        EXPECT_FALSE(distance(other.format) < distance(f)) << choice.name;
+                    }
+                }
+                EXPECT_TRUE(offered) << choice.name;
+            }
+            EXPECT_EQ(seen, codings);
+        }
+    }
+}
+
 TEST_F(FormatPromptsTest, ChooserAsksAgainUntilAUsableFormatOrCancel) {
     const FormatArea unknown = Area(0x1234, 1, 8000, 8, 1);
     const FormatArea alaw = Area(WAVE_FORMAT_ALAW, 1, 8000, 8, 1);
     prompts_.QueueFormatChoice(unknown);
     prompts_.QueueFormatChoice(alaw);
     FormatArea format = Area(WAVE_FORMAT_MULAW, 1, 8000, 8, 1);
-    EXPECT_TRUE(ChooseWaveFileFormat(prompts_, format, 1, "Guardar"));
+    EXPECT_TRUE(ChooseWaveFileFormat(prompts_, format, WaveFormatChoices(1), "Guardar"));
     EXPECT_EQ(format, alaw);
     ASSERT_EQ(prompts_.Asked().size(), 1u);
     EXPECT_EQ(prompts_.Asked()[0].caption, "Formato no disponible");
@@ -72,9 +120,9 @@ TEST_F(FormatPromptsTest, ChooserAsksAgainUntilAUsableFormatOrCancel) {
     ASSERT_EQ(prompts_.FormatRequests().size(), 2u);
     // The second question starts from the refused choice.
     EXPECT_EQ(prompts_.FormatRequests()[1].offered, unknown);
-    EXPECT_EQ(prompts_.FormatRequests()[1].channels, 1);
+    EXPECT_EQ(prompts_.FormatRequests()[1].choices.size(), WaveFormatChoices(1).size());
 
-    EXPECT_FALSE(ChooseWaveFileFormat(prompts_, format, 0, "Guardar"));
+    EXPECT_FALSE(ChooseWaveFileFormat(prompts_, format, WaveFormatChoices(0), "Guardar"));
     EXPECT_EQ(format, alaw);
 }
 
@@ -115,7 +163,7 @@ TEST_F(FormatPromptsTest, PromptsWithoutFormatQuestionsCancelThemAndKeepTheMp3Se
     } only_messages;
     EXPECT_EQ(FormatQuestionsOf(only_messages), nullptr);
     FormatArea format = LWaveFileFormat::DefaultFormat();
-    EXPECT_FALSE(ChooseWaveFileFormat(only_messages, format, 0, "Guardar"));
+    EXPECT_FALSE(ChooseWaveFileFormat(only_messages, format, WaveFormatChoices(0), "Guardar"));
     RawFileFormat raw;
     EXPECT_FALSE(AskRawFileFormat(only_messages, raw));
     Mp3EncoderSettings settings;

@@ -20,7 +20,10 @@ class SilentPrompts : public FormatPrompts {
     PromptAnswer Ask(const PromptMessage& message) override {
         return AgreeingAnswer(message.buttons);
     }
-    bool ChooseWaveFormat(FormatArea&, int, const std::string&) override { return false; }
+    bool ChooseWaveFormat(FormatArea&, const std::vector<FormatChoice>&,
+                          const std::string&) override {
+        return false;
+    }
     bool AskRawFileFormat(RawFileFormat&) override { return false; }
     bool AskMp3EncoderSettings(Mp3EncoderSettings&) override { return false; }
 };

@@ -12,8 +12,9 @@ PromptAnswer ScriptedPrompts::Ask(const PromptMessage& message) {
     return AgreeingAnswer(message.buttons);
 }
 
-bool ScriptedPrompts::ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) {
-    format_requests_.push_back({format, channels, title});
+bool ScriptedPrompts::ChooseWaveFormat(FormatArea& format, const std::vector<FormatChoice>& choices,
+                                       const std::string& title) {
+    format_requests_.push_back({format, choices, title});
     if (formats_.empty()) {
         return false;
     }

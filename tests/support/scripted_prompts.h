@@ -13,7 +13,8 @@ namespace sonvara::testing {
 class ScriptedPrompts : public FormatPrompts {
   public:
     PromptAnswer Ask(const PromptMessage& message) override;
-    bool ChooseWaveFormat(FormatArea& format, int channels, const std::string& title) override;
+    bool ChooseWaveFormat(FormatArea& format, const std::vector<FormatChoice>& choices,
+                          const std::string& title) override;
     bool AskRawFileFormat(RawFileFormat& format) override;
     bool AskMp3EncoderSettings(Mp3EncoderSettings& settings) override;
     bool AskCompressionSettings(CompressedFormat format, CompressionSettings& settings) override;
@@ -38,7 +39,7 @@ class ScriptedPrompts : public FormatPrompts {
 
     struct FormatRequest {
         FormatArea offered;
-        int channels;
+        std::vector<FormatChoice> choices;
         std::string title;
     };
     const std::vector<FormatRequest>& FormatRequests() const { return format_requests_; }
