@@ -67,6 +67,11 @@ std::optional<CompressedFormat> CompressedFormatOf(int sndfile_format) {
     }
 }
 
+std::optional<CompressedFormat> CompressedFormatOf(const FileFormat& format) {
+    return format.kind == FileKind::kMpeg4Audio ? std::optional(CompressedFormat::kAac)
+                                                : CompressedFormatOf(format.sndfile_format);
+}
+
 double SndfileCompressionLevel(CompressedFormat format, const CompressionSettings& settings,
                                int channels) {
     const CompressionSettings valid = ValidCompressionSettings(settings);

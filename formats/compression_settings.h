@@ -7,6 +7,7 @@
 #include <span>
 
 #include "formats/format_prompts.h"
+#include "formats/format_table.h"
 
 namespace sonvara {
 
@@ -32,6 +33,8 @@ void WriteCompressionSettings(const CompressionSettings& settings);
 
 // The compressed format that libsndfile's `sndfile_format` codes, if it is one.
 std::optional<CompressedFormat> CompressedFormatOf(int sndfile_format);
+// The compressed format a file format's row writes, if it writes one.
+std::optional<CompressedFormat> CompressedFormatOf(const FileFormat& format);
 
 // libsndfile's compression level (0 to 1) for `format` at `settings`, for a file of `channels`
 // channels (an Opus bit rate is shared by the channels). Not for kAac, which FFmpeg writes.

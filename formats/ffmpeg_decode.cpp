@@ -1,13 +1,31 @@
 #include "formats/ffmpeg_decode.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "audio/wav/wave_file.h"
 #include "components/ffmpeg/audio_file_decoder.h"
 #include "core/paths.h"
+#include "formats/format_table.h"
 
 namespace sonvara {
+
+std::optional<std::string> FfmpegCodingOf(const std::string& path) {
+    const FileFormat* format = FileFormatOf(path);
+    const std::unique_ptr<AudioFileDecoder> decoder = AudioFileDecoder::Open(path, "", nullptr);
+    if (format == nullptr || decoder == nullptr) {
+        return std::nullopt;
+    }
+    // FFmpeg's names are lower case; the usual spelling of the common ones.
+    static const std::map<std::string, std::string> kSpelling = {
+        {"aac", "AAC"},   {"alac", "ALAC"},     {"mp3", "MP3"},
+        {"opus", "Opus"}, {"vorbis", "Vorbis"}, {"flac", "FLAC"}};
+    const auto spelled = kSpelling.find(decoder->CodecName());
+    return std::string(format->name) + ", " +
+           (spelled == kSpelling.end() ? decoder->CodecName() : spelled->second);
+}
 
 ProcessResult LFfmpegDecode::Body() {
     SetText("Decodificando " + GetFileFromPath(Input()), 0);

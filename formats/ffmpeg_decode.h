@@ -8,9 +8,16 @@
 // with a message saying why, when the file holds no audio FFmpeg decodes or the WAV cannot be
 // written.
 
+#include <optional>
+#include <string>
+
 #include "components/decode_processes.h"
 
 namespace sonvara {
+
+// "MPEG-4 Audio, AAC": the format of `path` (by its extension) and the coding of its first audio
+// stream as FFmpeg's decoder names it; nothing when FFmpeg finds no audio in it.
+std::optional<std::string> FfmpegCodingOf(const std::string& path);
 
 class LFfmpegDecode final : public DecodeProcess {
   public:

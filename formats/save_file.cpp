@@ -231,7 +231,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
 
     CompressionSettings compression = ReadCompressionSettings();
     const std::optional<CompressedFormat> compressed =
-        kind == FileKind::kMpeg4Audio ? CompressedFormat::kAac : CompressedFormatOf(sndfile_format);
+        kind == FileKind::kUnknown ? std::nullopt : CompressedFormatOf(*FileFormatOf(target_path));
     if (compressed && mode == SaveMode::kNewName) {
         if (!AskCompressionSettings(process.Host()->prompts, *compressed, compression)) {
             return PROCESS_FAILED;

@@ -35,6 +35,7 @@
 #include "core/terminal_progress_view.h"
 #include "formats/compression_settings.h"
 #include "formats/decoded_file.h"
+#include "formats/ffmpeg_decode.h"
 #include "formats/format_table.h"
 #include "formats/load_save.h"
 #include "formats/mp3_encoder_settings.h"
@@ -513,6 +514,9 @@ int Info(const Options& options, BatchPrompts& prompts) {
         case FileKind::kDecodedByComponent:
         case FileKind::kMpeg4Audio:
             kind_text = FileFormatOf(path)->name;
+            if (ExternalDecoderOf(path) == ExternalDecoder::kFfmpeg) {
+                coding = FfmpegCodingOf(path);
+            }
             break;
         case FileKind::kUnknown:  // refused above
             break;

@@ -21,14 +21,14 @@ namespace {
 
 enum FormatIndex { kWav = 0, kMp3 = 1, kGsm = 2, kVox = 3, kRaw = 4, kAif = 5, kAu = 6 };
 
-// The compressed format (FLAC, Ogg Vorbis, Opus) of the output list's `index`, if it is one.
+// The compressed format (FLAC, Ogg Vorbis, Opus, M4A) of the output list's `index`, if it is one.
 std::optional<CompressedFormat> CompressedFormatAt(int index) {
     const std::span<const std::string> formats = WrittenExtensions();
     if (index < 0 || index >= static_cast<int>(formats.size())) {
         return std::nullopt;
     }
     const FileFormat* format = FileFormatOf("x" + formats[static_cast<std::size_t>(index)]);
-    return format == nullptr ? std::nullopt : CompressedFormatOf(format->sndfile_format);
+    return format == nullptr ? std::nullopt : CompressedFormatOf(*format);
 }
 
 bool HasFormatSettings(int index) {

@@ -8,6 +8,7 @@
 #include "audio/sound_time.h"
 #include "core/paths.h"
 #include "editor/common/dialog_parts.h"
+#include "formats/ffmpeg_decode.h"
 #include "formats/format_table.h"
 #include "formats/sndfile_file.h"
 #include "formats/tag_file.h"
@@ -22,7 +23,8 @@ QString FormatText(const std::string& path) {
     if (format == nullptr) {
         return "";
     }
-    const std::optional<std::string> coding = SndfileCodingOf(path);
+    const std::optional<std::string> coding =
+        format->decoder == ExternalDecoder::kFfmpeg ? FfmpegCodingOf(path) : SndfileCodingOf(path);
     return coding ? QString::fromStdString(*coding) : QString(format->name);
 }
 

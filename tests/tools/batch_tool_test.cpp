@@ -323,6 +323,29 @@ TEST_F(BatchToolTest, SavesMp3ThroughTheEncoderWithTheGivenBitRate) {
     EXPECT_FALSE(std::ifstream(scratch_.File("other.mp3")).good());
 }
 
+// An M4A output is encoded at the given bit rate (kept for the next run) with the input's tags;
+// info names its coding and lists the tags.
+TEST_F(BatchToolTest, M4aOutputsTakeTheBitRateAndTheInputsTags) {
+    ASSERT_EQ(std::system(("cd '" + scratch_.Path() + "' && flac -s -T TITLE=Nana -T ARTIST=Ana " +
+                           "-o song.flac '" + input_ + "' 2>/dev/null")
+                              .c_str()),
+              0);
+    Outcome saved = Batch("convert song.flac song.m4a --aac-kbps 96");
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    Outcome info = Batch("info song.m4a");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("tipo: MPEG-4 Audio\ncodificación: MPEG-4 Audio, AAC\n"),
+              std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find("etiquetas:\n  Título: Nana\n  Artista: Ana\n"), std::string::npos)
+        << info.out;
+    EXPECT_NE(
+        FileText(scratch_.File("config/Vellumtone/Sonvara.conf")).find("[AacEncoder]\nBitRate=96"),
+        std::string::npos);
+    EXPECT_EQ(Batch("convert song.flac x.m4a --aac-kbps 8").err,
+              "sonvara-batch: --aac-kbps necesita un número de 16 a 512\n");
+}
+
 TEST_F(BatchToolTest, RawOptionsApplyAndAreKept) {
     ASSERT_EQ(
         Batch("convert '" + input_ + "' speech.raw --raw-format \"G711 aLaw\" --raw-rate 8000")
