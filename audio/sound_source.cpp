@@ -12,6 +12,10 @@ LSoundSourceBase::LSoundSourceBase(std::int32_t sample_rate, int channels, Sampl
 
 void LSoundSourceBase::Seek(std::int32_t) {}
 
+std::string LSoundSourceBase::ErrorText() const {
+    return error_upstream_ != nullptr ? error_upstream_->ErrorText() : "";
+}
+
 void LSoundSourceBase::SetSampleRate(std::int32_t sample_rate) {
     if (sample_rate < 1) {
         SetError();

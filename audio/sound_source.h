@@ -12,6 +12,7 @@
 // at a time.
 
 #include <cstdint>
+#include <string>
 
 #include "audio/counted.h"
 #include "audio/sample_format.h"
@@ -38,6 +39,9 @@ class LSoundSourceBase : public Counted {
         return (error_flags_ & kErrorUnusable) != 0 ||
                (error_upstream_ != nullptr && error_upstream_->IsError());
     }
+    // Why the source is in error, in words for the user, when it can say more than its owner
+    // (which knows the file it opened); "" otherwise. A filter gives its upstream's.
+    virtual std::string ErrorText() const;
 
   protected:
     // A filter names the source it reads from (and keeps a reference to it) so that an error

@@ -5,6 +5,16 @@
 #include "audio/filter_makers.h"
 
 namespace sonvara {
+namespace {
+
+// A source that can say why it failed (a working file gone) says it.
+void ShowSourceError(LProgressDialog& process, const LSoundSourceBase& source) {
+    if (const std::string text = source.IsError() ? source.ErrorText() : ""; !text.empty()) {
+        process.ShowError(text);
+    }
+}
+
+}  // namespace
 
 LPRSourceToSink::LPRSourceToSink(std::string caption, LSoundSourceRef source, LSoundSinkRef sink)
     : LProgressDialog(std::move(caption)), source_(std::move(source)), sink_(std::move(sink)) {}
@@ -31,6 +41,7 @@ ProcessResult CopySourceToSink(LProgressDialog& process, LSoundSourceRef source,
     for (;;) {
         // A source in error reads silence and may never reach its end: it ends the copy.
         if (source->IsError() || sink->IsError()) {
+            ShowSourceError(process, *source);
             return FinishSink(process, PROCESS_FAILED, *sink);
         }
         if (process.CheckCancel()) {
@@ -45,6 +56,7 @@ ProcessResult CopySourceToSink(LProgressDialog& process, LSoundSourceRef source,
             if (valid > 0 && valid <= kBlockFrames) {
                 sink->Write(block.data(), static_cast<std::int32_t>(valid));
             }
+            ShowSourceError(process, *source);
             return FinishSink(process, source->IsError() ? PROCESS_FAILED : PROCESS_DONE, *sink);
         }
         sink->Write(block.data(), kBlockFrames);

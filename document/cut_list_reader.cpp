@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/paths.h"
+
 namespace sonvara {
 
 namespace {
@@ -74,6 +76,9 @@ void LSRCCutListAudio::ReadRecordFrames(Sample* out, std::int32_t frames) {
                 out[i] = SplitMultiply(out[i], gain_);
             }
         }
+        if (arrived < samples) {
+            Lost(open_path_);
+        }
     }
     // A silent record, a missing file or one shorter than its records say: zeros.
     std::fill(out + arrived, out + samples, 0);
@@ -90,13 +95,26 @@ void LSRCCutListAudio::Enter(const LCutRecord& record, std::int32_t offset) {
     // Neighbouring records are often stretches of one cut: its file stays open between them.
     if (!file_.IsValid() || open_cut_ != record.cut.Number()) {
         open_cut_ = record.cut.Number();
-        file_.Open(record.cut.AudFilePath(), FileAccess::kRead, FileSharing::kRead,
+        open_path_ = record.cut.AudFilePath();
+        file_.Open(open_path_, FileAccess::kRead, FileSharing::kRead,
                    FileDisposition::kOpenExisting);
+        if (!file_.IsValid()) {
+            Lost(open_path_);
+        }
     }
     if (file_.IsValid()) {
         const std::int64_t frame = std::max<std::int64_t>(std::int64_t{record.start} + offset, 0);
         file_.Seek(frame * GetChannels() * static_cast<std::int64_t>(sizeof(Sample)));
     }
+}
+
+void LSRCCutListAudio::Lost(const std::string& path) {
+    if (error_text_.empty()) {
+        error_text_ = "No se puede leer el sonido de la carpeta de trabajo \"" +
+                      GetFolderFromPath(path) + "\": el archivo \"" + GetFileFromPath(path) +
+                      "\" falta o está incompleto.";
+    }
+    SetError();
 }
 
 void LSRCCutListAudio::Seek(std::int32_t frame) {

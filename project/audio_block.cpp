@@ -34,6 +34,12 @@ ProcessResult WriteAudioBlock(LProgressDialog& process, const LCutListAudio& aud
         const std::int32_t frames = std::min(kBlockFrames, length - done);
         const std::size_t count = static_cast<std::size_t>(frames) * channels;
         source.Read(samples.data(), frames);
+        if (source.IsError()) {  // a working file gone: no silence in its place
+            if (const std::string text = source.ErrorText(); !text.empty()) {
+                process.ShowError(text);
+            }
+            return PROCESS_FAILED;
+        }
         for (std::size_t i = 0; i < count; ++i) {
             StoreLE32(&bytes[4 * i], static_cast<std::uint32_t>(samples[i]));
         }

@@ -21,6 +21,7 @@
 #include "core/byte_order.h"
 #include "core/folders.h"
 #include "core/message_loop.h"
+#include "core/paths.h"
 #include "core/settings.h"
 #include "document/cut_list_reader.h"
 #include "formats/compression_settings.h"
@@ -444,6 +445,32 @@ TEST_F(LoadSaveTest, APlainSaveOrAConversionKeepsTheSampleWidth) {
         if (file.bits != SampleBits::k16) {
             EXPECT_EQ(ReadList(back), loaded);
         }
+    }
+}
+
+// A working file that is gone or shorter than its records say fails the save with a message
+// naming the working folder, and the file saved over stays as it was: no silence in its place.
+TEST_F(LoadSaveTest, AWorkingFileGoneOrShortFailsTheSaveAndKeepsTheOldFile) {
+    for (const bool gone : {false, true}) {
+        SCOPED_TRACE(gone ? "gone" : "short");
+        LCutListAudio document;
+        ASSERT_EQ(Load(Wave("in.wav", 20000, 2), document), PROCESS_DONE);
+        const std::string cut = document.Records().First().Current().cut.AudFilePath();
+        if (gone) {
+            std::filesystem::remove(cut);
+        } else {
+            std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+        }
+        const std::string target = Wave("old.wav", 10, 1);
+        const std::vector<std::uint8_t> old = FileBytes(target);
+        EXPECT_EQ(Save(document, target), PROCESS_FAILED);
+        EXPECT_EQ(FileBytes(target), old);
+        ASSERT_FALSE(prompts_.Asked().empty());
+        const std::string text = prompts_.Asked().back().text;
+        EXPECT_NE(text.find("carpeta de trabajo \"" + GetFolderFromPath(cut) + "\""),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find(GetFileFromPath(cut)), std::string::npos) << text;
     }
 }
 

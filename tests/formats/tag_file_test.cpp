@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "core/paths.h"
 #include "core/settings.h"
 #include "formats/load_save.h"
 #include "formats/mp3_encoder_settings.h"
@@ -112,7 +113,12 @@ TEST_F(TagFileTest, SavedTagsReadBackHereAndInFfmpeg) {
         LCutListAudio back;
         SVLoadFile load(scratch_.File(name), back, false);
         ASSERT_EQ(testing::RunProcess(load, nullptr, &prompts_), PROCESS_DONE);
-        EXPECT_NEAR(back.GetLength() * 8000.0 / back.GetSampleRate(), 8000, 1200);
+        const std::string extension = GetFileExtension(name);
+        if (extension == ".wav" || extension == ".aif" || extension == ".flac") {
+            EXPECT_EQ(back.GetLength(), 8000);
+        } else {  // lossy: within a codec frame or two
+            EXPECT_NEAR(back.GetLength() * 8000.0 / back.GetSampleRate(), 8000, 1200);
+        }
     }
     // Formats that hold none are written as before; untagged saves add nothing.
     ASSERT_EQ(SaveTagged("c.au", tags), PROCESS_DONE);
