@@ -50,24 +50,24 @@ class StoredFormatPrompts : public FormatPrompts {
 // The save step of a streamed file: the chain written as the document's save writes it.
 class LSVSaveSource : public LProgressDialog {
   public:
-    LSVSaveSource(LSoundSourceRef source, std::string path, SaveMode mode, std::string input)
+    LSVSaveSource(LSoundSourceRef source, std::string path, SaveMode mode, SaveOptions options)
         : LProgressDialog("Sonvara"),
           source_(std::move(source)),
           path_(std::move(path)),
           mode_(mode),
-          input_(std::move(input)) {}
+          options_(std::move(options)) {}
 
   protected:
     ProcessResult Body() override {
         SetText("Saving file...", 0);
-        return SaveSourceToFile(*this, source_, path_, mode_, {input_, {}, ReadFileTags(input_)});
+        return SaveSourceToFile(*this, source_, path_, mode_, options_);
     }
 
   private:
     LSoundSourceRef source_;
     std::string path_;
     SaveMode mode_;
-    std::string input_;  // whose sample width and tags are kept
+    SaveOptions options_;
 };
 
 }  // namespace
@@ -266,8 +266,7 @@ ProcessResult SVBatchConverter::ThroughDocument(const std::string& input, const 
     StoredFormatPrompts stored(Host()->prompts);
     LSVSaveToSink save(document, output,
                        output_.same_format ? SaveMode::kPlain : SaveMode::kNewName);
-    // The input's sample width and tags, where the output's format holds them.
-    save.SetOptions({input, {}, ReadFileTags(input)});
+    save.SetOptions(SaveOptionsFor(input));
     if (const ProcessResult result = RunStep(save, share(steps - 1), share(steps), &stored);
         result != PROCESS_DONE) {
         step = "guardar";
@@ -308,13 +307,19 @@ ProcessResult SVBatchConverter::Streamed(const std::string& input, const std::st
     }
     StoredFormatPrompts stored(Host()->prompts);
     LSVSaveSource save(stream.ForSave(), output,
-                       output_.same_format ? SaveMode::kPlain : SaveMode::kNewName, input);
+                       output_.same_format ? SaveMode::kPlain : SaveMode::kNewName,
+                       SaveOptionsFor(input));
     const ProcessResult result = RunStep(save, from, to, &stored);
-    if (result != PROCESS_DONE && stream.LengthChanged()) {
+    if (result == PROCESS_FAILED && stream.LengthChanged()) {
         fall_back = true;
     }
     step = "guardar";
     return result;
+}
+
+SaveOptions SVBatchConverter::SaveOptionsFor(const std::string& input) const {
+    // The input's sample width and tags, where the output's format holds them.
+    return {input, {}, ReadFileTags(input), before_replace_};
 }
 
 bool BatchListStreams(const std::vector<LBatchCommandItem>& items) {

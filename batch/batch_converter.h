@@ -8,6 +8,7 @@
 // bytes without writing the audio into cut files first.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,7 @@
 #include "core/prompts.h"
 #include "core/result.h"
 #include "document/cut_list_audio.h"
+#include "formats/load_save.h"
 
 namespace sonvara {
 
@@ -75,6 +77,8 @@ class SVBatchConverter : public LProgressDialog {
     // Whether lists of stream filters run as one stream per file (the default) or, like every
     // other list, through an edit document: the outputs are the same.
     void SetStreaming(bool streaming) { streaming_ = streaming; }
+    // Asked before each output replaces its target (SaveOptions::before_replace).
+    void SetBeforeReplace(std::function<bool()> gate) { before_replace_ = std::move(gate); }
     // The files of the last run that were streamed.
     std::size_t StreamedFiles() const { return streamed_files_; }
 
@@ -83,6 +87,7 @@ class SVBatchConverter : public LProgressDialog {
 
   private:
     ProcessResult Fail(const std::string& file, std::string_view step, ProcessResult result);
+    SaveOptions SaveOptionsFor(const std::string& input) const;
     // One file through a document: loaded, every command applied, saved. `step` names what
     // failed.
     ProcessResult ThroughDocument(const std::string& input, const std::string& output, double from,
@@ -101,6 +106,7 @@ class SVBatchConverter : public LProgressDialog {
     std::vector<std::string> outputs_;
     bool streaming_ = true;
     std::size_t streamed_files_ = 0;
+    std::function<bool()> before_replace_;
 };
 
 }  // namespace sonvara

@@ -22,7 +22,8 @@ ProcessResult LSVConvertFile::Body() {
         return opened;
     }
     SetText("Saving file...", 0);
-    return SaveSourceToFile(*this, source, output_, mode_, {input_, bits_, ReadFileTags(input_)});
+    return SaveSourceToFile(*this, source, output_, mode_,
+                            {input_, bits_, ReadFileTags(input_), {}});
 }
 
 }  // namespace sonvara

@@ -88,6 +88,7 @@ enum class SaveMode {
 //    save replaces, or a conversion reads, a file of 24 or 32 bits or floating point, whose width
 //    it keeps where the target's container holds it.
 //  - The tags, written where the target's format holds them (tag_file.h).
+//  - A last question before the complete output takes the target's place.
 struct SaveOptions {
     // The file whose width is kept; empty: in a plain save the target itself (the file the save
     // replaces), in a save under a new name none.
@@ -96,6 +97,9 @@ struct SaveOptions {
     // takes the codec chooser's format instead.
     std::optional<SampleBits> bits;
     FileTags tags;
+    // Asked when the output is complete, just before it replaces the target; false cancels the
+    // save (PROCESS_STOPPED) and the target stays as it was. Empty: not asked.
+    std::function<bool()> before_replace;
 };
 
 class LSVSaveToSink : public LProgressDialog {

@@ -41,7 +41,8 @@ bool PutInPlace(TemporaryFile& written, const std::string& target) {
 // The MP3 row: the encoder writes a file beside the target, which replaces the target only when
 // the encoder succeeded, so a failed or cancelled save leaves the old file as it was.
 ProcessResult SaveSourceAsMp3(LProgressDialog& process, const LSoundSourceRef& source,
-                              const std::string& target_path, SaveMode mode, const FileTags& tags) {
+                              const std::string& target_path, SaveMode mode,
+                              const SaveOptions& options) {
     Mp3EncoderSettings settings = ReadMp3EncoderSettings();
     if (mode == SaveMode::kNewName) {
         if (!AskMp3EncoderSettings(process.Host()->prompts, settings)) {
@@ -61,7 +62,10 @@ ProcessResult SaveSourceAsMp3(LProgressDialog& process, const LSoundSourceRef& s
     if (result != PROCESS_DONE) {
         return result;
     }
-    if (!WriteFileTags(temporary.Path(), target, tags) || !PutInPlace(temporary, target)) {
+    if (options.before_replace && !options.before_replace()) {
+        return PROCESS_STOPPED;
+    }
+    if (!WriteFileTags(temporary.Path(), target, options.tags) || !PutInPlace(temporary, target)) {
         process.ShowError("No se puede crear el archivo \"" + target_path + "\"Para guardar.");
         return PROCESS_FAILED;
     }
@@ -192,7 +196,7 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
         wide ? *wide : (kind == FileKind::kSndfile ? FileFormatOf(target_path)->sndfile_format : 0);
 
     if (kind == FileKind::kMp3) {
-        return SaveSourceAsMp3(process, source, target_path, mode, options.tags);
+        return SaveSourceAsMp3(process, source, target_path, mode, options);
     }
     // Questions and preparations come first, before any file is touched.
     FormatArea wave_format{};
@@ -300,6 +304,9 @@ ProcessResult SaveSourceToFile(LProgressDialog& process, LSoundSourceRef source,
     }
     if (result != PROCESS_DONE) {
         return result;  // the temporary file goes, the old file stays
+    }
+    if (options.before_replace && !options.before_replace()) {
+        return PROCESS_STOPPED;
     }
     if (!WriteFileTags(temporary.Path(), target, options.tags) ||
         ::fchmod(temporary.Descriptor(), ReplacementMode(target)) != 0 ||

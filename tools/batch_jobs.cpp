@@ -60,21 +60,41 @@ struct Job {
     std::size_t file;  // index into the files
     pid_t pid;
     int stderr_pipe;  // the read end
+    int turn_pipe;    // the write end of its standard input; -1 once its turn is given or refused
     std::string lines;
+    bool stopped = false;  // sent its one SIGTERM (a second would end it without its cleanup)
 };
 
-// Starts one run with its stderr into a pipe, in a process group of its own so that a Ctrl+C
-// reaches it only through this program (once).
+// Gives a run its turn to put its output in place ("y"), or refuses it (the pipe's end alone).
+void EndTurn(Job& job, bool go) {
+    if (job.turn_pipe < 0) {
+        return;
+    }
+    if (go) {
+        (void)!::write(job.turn_pipe, "y", 1);  // a run that has gone needs no turn
+    }
+    ::close(job.turn_pipe);
+    job.turn_pipe = -1;
+}
+
+// Starts one run with its stderr into a pipe and its stdin from another (its turn), in a process
+// group of its own so that a Ctrl+C reaches it only through this program (once).
 bool Start(const std::string& program, std::vector<std::string> arguments, Job& job) {
     int pipe_ends[2];
+    int turn_ends[2];
     if (::pipe2(pipe_ends, O_CLOEXEC) != 0) {
+        return false;
+    }
+    if (::pipe2(turn_ends, O_CLOEXEC) != 0) {
+        ::close(pipe_ends[0]);
+        ::close(pipe_ends[1]);
         return false;
     }
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attributes);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, turn_ends[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDERR_FILENO);
     sigset_t defaults;
     sigemptyset(&defaults);
@@ -94,11 +114,14 @@ bool Start(const std::string& program, std::vector<std::string> arguments, Job& 
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipe_ends[1]);
+    ::close(turn_ends[0]);
     if (spawned != 0) {
         ::close(pipe_ends[0]);
+        ::close(turn_ends[1]);
         return false;
     }
     job.stderr_pipe = pipe_ends[0];
+    job.turn_pipe = turn_ends[1];
     return true;
 }
 
@@ -135,33 +158,57 @@ int RunBatchJobs(const std::string& program, const std::vector<std::string>& opt
     std::vector<Job> running;
     std::size_t next = 0;
     std::size_t done = 0;
-    int first_failure = 0;  // the status of the first run that was not done
-    auto stop_all = [&](int status) {
-        if (first_failure == 0) {
-            first_failure = status;
+    // The runs' exit statuses by file; the first file that was not done and its status.
+    std::vector<int> statuses(files.size(), -1);
+    std::size_t failed_file = files.size();
+    int failure = 0;
+    // Every run from file `from` on is cancelled: what it wrote goes, its output never replaces
+    // anything. The runs before it go on.
+    auto stop_from = [&](std::size_t from, int status) {
+        if (from < failed_file) {
+            failed_file = from;
+            failure = status;
         }
-        for (const Job& job : running) {
-            ::kill(job.pid, SIGTERM);  // the run cancels and removes what it was writing
+        for (Job& job : running) {
+            if (job.file >= from && !job.stopped) {
+                EndTurn(job, false);
+                ::kill(job.pid, SIGTERM);  // the run cancels and removes what it was writing
+                job.stopped = true;
+            }
         }
     };
-    while (running.size() > 0 || (next < files.size() && first_failure == 0)) {
-        while (first_failure == 0 && next < files.size() &&
+    // Outputs replace their targets in the files' order, each once every file before it is done:
+    // a failure then leaves what a run of one file at a time leaves.
+    std::size_t finished = 0;  // the files done from the first on
+    auto give_turns = [&] {
+        while (finished < files.size() && statuses[finished] == 0) {
+            ++finished;
+        }
+        for (Job& job : running) {
+            if (job.file == finished && failed_file > finished) {
+                EndTurn(job, true);
+            }
+        }
+    };
+    while (running.size() > 0 || (next < files.size() && failed_file == files.size())) {
+        while (failed_file == files.size() && next < files.size() &&
                running.size() < static_cast<std::size_t>(jobs)) {
-            Job job{next, 0, -1, {}};
+            Job job{next, 0, -1, -1, {}};
             std::vector<std::string> arguments = options;
-            arguments.insert(arguments.end(), {"--jobs", "1", files[next]});
+            arguments.insert(arguments.end(), {"--jobs", "1", "--wait-turn", files[next]});
             if (!Start(program, std::move(arguments), job)) {
                 std::fprintf(stderr, "sonvara-batch: no se puede empezar \"%s\"\n",
                              files[next].c_str());
-                stop_all(2);
+                stop_from(next, 2);
                 break;
             }
             running.push_back(std::move(job));
             ++next;
         }
-        if (g_stop_signal != 0 && first_failure == 0) {
-            stop_all(1);
+        if (g_stop_signal != 0 && failed_file != 0) {
+            stop_from(0, 1);
         }
+        give_turns();
         std::vector<pollfd> pipes;
         for (const Job& job : running) {
             pipes.push_back({job.stderr_pipe, POLLIN, 0});
@@ -192,12 +239,15 @@ int RunBatchJobs(const std::string& program, const std::vector<std::string>& opt
             while (::waitpid(job.pid, &wait_status, 0) < 0 && errno == EINTR) {
             }
             const int status = ExitStatus(wait_status);
+            EndTurn(job, false);
+            statuses[job.file] = status;
             ++done;
             std::fprintf(stderr, "%ssonvara-batch: [%zu/%zu] \"%s\": %s\n", job.lines.c_str(), done,
                          files.size(), files[job.file].c_str(), Outcome(status));
+            const std::size_t file = job.file;
             running.erase(running.begin() + static_cast<std::ptrdiff_t>(j));
-            if (status != 0 && first_failure == 0) {
-                stop_all(status);
+            if (status != 0) {
+                stop_from(file, status);
             }
         }
     }
@@ -205,7 +255,7 @@ int RunBatchJobs(const std::string& program, const std::vector<std::string>& opt
         std::fprintf(stderr, "sonvara-batch: %zu archivos sin empezar, como estaban\n",
                      files.size() - next);
     }
-    return first_failure;
+    return failure;
 }
 
 }  // namespace sonvara

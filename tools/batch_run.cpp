@@ -1,5 +1,8 @@
 #include "tools/batch_run.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -46,6 +49,17 @@ bool ApplyOutputOptions(const BatchRunOptions& options, BatchOutputSettings& out
     return true;
 }
 
+// A file's own run of --jobs, its output complete, waits here until the files before it are done:
+// a "y" on standard input gives it its turn, the input's end without one cancels it.
+bool WaitForTurn() {
+    char turn = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(STDIN_FILENO, &turn, 1);
+    } while (got < 0 && errno == EINTR);
+    return got == 1 && turn == 'y';
+}
+
 }  // namespace
 
 int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
@@ -90,6 +104,9 @@ int RunBatch(const BatchRunOptions& options, BatchPrompts& prompts) {
         return RunBatchJobs(options.program, options.run_options, options.files, jobs);
     }
     SVBatchConverter converter(options.files, std::move(items), output);
+    if (options.wait_turn) {
+        converter.SetBeforeReplace(WaitForTurn);
+    }
     QueueMessageLoop loop;
     TerminalProgressView view;
     ProcessHost host{loop, view, prompts};

@@ -18,6 +18,8 @@ struct BatchRunOptions {
     std::vector<std::string> files;
     std::vector<std::string>* saved = nullptr;  // when set, receives the files saved
     int jobs = 0;  // --jobs: files worked on at once; 0 for the number of processors
+    // --wait-turn: a file's own run of --jobs, whose output waits for its turn (batch_jobs.h).
+    bool wait_turn = false;
     // For --jobs: this program and the options that each file's own run repeats.
     std::string program;
     std::vector<std::string> run_options;

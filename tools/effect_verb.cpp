@@ -53,7 +53,7 @@ class SVEffectFile : public LProgressDialog {
             return PROCESS_FAILED;
         }
         LSVSaveToSink save(document, options_.output, mode_);
-        save.SetOptions({options_.input, options_.bits, ReadFileTags(options_.input)});
+        save.SetOptions({options_.input, options_.bits, ReadFileTags(options_.input), {}});
         return RunStep(save, 0.8, 1);
     }
 

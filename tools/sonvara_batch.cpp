@@ -129,8 +129,9 @@ constexpr const char* kUsage =
     "  --out CARPETA|same  la carpeta de salida o la de cada archivo\n"
     "  --save-script LISTA.svb  guarda la lista formada (sin ARCHIVO, solo la guarda)\n"
     "  --jobs N            trabaja N archivos a la vez (por defecto, uno por procesador), cada\n"
-    "                      uno con su carpeta de trabajo, su salida y su estado; el primero que\n"
-    "                      falla cancela los que están en marcha y no se empiezan más\n"
+    "                      uno con su carpeta de trabajo, su salida y su estado; el resultado es\n"
+    "                      el de --jobs 1: si uno falla, los anteriores terminan y de los\n"
+    "                      siguientes no queda nada\n"
     "  Sin --format ni --out deciden los valores del convertidor en la configuración.\n"
     "  Con el mismo formato y la misma carpeta, cada archivo se reemplaza por el resultado.\n"
     "\n"
@@ -306,6 +307,9 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
             }
             options.batch.jobs = *jobs;
             continue;  // each file's own run works on its file alone
+        } else if (argument == "--wait-turn") {
+            options.batch.wait_turn = true;  // given by --jobs to each file's own run
+            continue;
         } else if (argument == "--script" || argument == "--command" || argument == "--format" ||
                    argument == "--out" || argument == "--save-script") {
             std::optional<std::string> text = value();

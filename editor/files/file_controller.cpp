@@ -94,7 +94,7 @@ bool FileController::SaveFile(LSVFileWindow* file, SaveMode mode) {
     });
     // The samples keep the width of the file the document came from (a save under a new name
     // too, where the new format holds it), and the document's tags go with them.
-    save.SetOptions({file->PreviousPath(), {}, document.Tags()});
+    save.SetOptions({file->PreviousPath(), {}, document.Tags(), {}});
     const ProcessResult result = workspace_.RunProcess(save, file);
     if (result != PROCESS_DONE && made_mono) {
         document.CancelModifyCurrentFile();  // a failed save leaves the document as it was

@@ -422,7 +422,7 @@ TEST_F(LoadSaveTest, APlainSaveOrAConversionKeepsTheSampleWidth) {
     // the full samples.
     prompts_.QueueFormatChoice(*LWaveFileFormat::ToArea(WaveFormat::Pcm(2, 44100, 24)));
     LSVSaveToSink save_as(document, scratch_.File("chosen.wav"), SaveMode::kNewName);
-    save_as.SetOptions({take, {}, {}});
+    save_as.SetOptions({take, {}, {}, {}});
     ASSERT_EQ(Run(save_as), PROCESS_DONE);
     ASSERT_FALSE(prompts_.FormatRequests().empty());
     const WaveFormat offered = LWaveFileFormat::FromArea(prompts_.FormatRequests().back().offered);

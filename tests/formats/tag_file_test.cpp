@@ -56,7 +56,7 @@ class TagFileTest : public testing::DocumentTest {
         }
         LCutListAudio document = FromSamples(samples, 1, 8000);
         LSVSaveToSink save(document, scratch_.File(name), SaveMode::kPlain);
-        save.SetOptions({"", {}, tags});
+        save.SetOptions({"", {}, tags, {}});
         return testing::RunProcess(save, nullptr, &prompts_);
     }
 
