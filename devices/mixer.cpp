@@ -312,6 +312,79 @@ void LMixer::SetOutVolume(int device, int offset, int db) const {
     }
 }
 
+namespace {
+
+// Every playback channel of `element`: its raw level and its switch (where it has them).
+void ReadPlayback(snd_mixer_elem_t* element, std::vector<long>& levels, std::vector<int>& on) {
+    for (int c = 0; c <= SND_MIXER_SCHN_LAST; ++c) {
+        const auto channel = static_cast<snd_mixer_selem_channel_id_t>(c);
+        if (!snd_mixer_selem_has_playback_channel(element, channel)) {
+            continue;
+        }
+        long level = 0;
+        int switched = 1;
+        if (snd_mixer_selem_has_playback_volume(element) &&
+            snd_mixer_selem_get_playback_volume(element, channel, &level) == 0) {
+            levels.push_back(level);
+        }
+        if (snd_mixer_selem_has_playback_switch(element) &&
+            snd_mixer_selem_get_playback_switch(element, channel, &switched) == 0) {
+            on.push_back(switched);
+        }
+    }
+}
+
+void WritePlayback(snd_mixer_elem_t* element, const std::vector<long>& levels,
+                   const std::vector<int>& on, std::string_view operation) {
+    std::size_t level = 0;
+    std::size_t switched = 0;
+    for (int c = 0; c <= SND_MIXER_SCHN_LAST; ++c) {
+        const auto channel = static_cast<snd_mixer_selem_channel_id_t>(c);
+        if (!snd_mixer_selem_has_playback_channel(element, channel)) {
+            continue;
+        }
+        if (snd_mixer_selem_has_playback_volume(element) && level < levels.size() &&
+            snd_mixer_selem_set_playback_volume(element, channel, levels[level++]) < 0) {
+            Report(operation, "set playback volume");
+        }
+        if (snd_mixer_selem_has_playback_switch(element) && switched < on.size() &&
+            snd_mixer_selem_set_playback_switch(element, channel, on[switched++]) < 0) {
+            Report(operation, "set playback switch");
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<OutVolumeLevels> LMixer::GetOutVolume(int device) const {
+    SimpleMixer mixer;
+    if (device < 0 || !mixer.Open(ControlOf(device), "GetOutVolume")) {
+        return std::nullopt;
+    }
+    OutVolumeLevels levels;
+    if (snd_mixer_elem_t* destination = mixer.Find("Master")) {
+        ReadPlayback(destination, levels.master, levels.master_on);
+    }
+    if (snd_mixer_elem_t* wave = mixer.Find("PCM")) {
+        ReadPlayback(wave, levels.wave, levels.wave_on);
+    }
+    return levels;
+}
+
+void LMixer::RestoreOutVolume(int device, const OutVolumeLevels& levels) const {
+    constexpr std::string_view kOperation = "RestoreOutVolume";
+    SimpleMixer mixer;
+    if (device < 0 || !mixer.Open(ControlOf(device), kOperation)) {
+        return;
+    }
+    if (snd_mixer_elem_t* destination = mixer.Find("Master")) {
+        WritePlayback(destination, levels.master, levels.master_on, kOperation);
+    }
+    if (snd_mixer_elem_t* wave = mixer.Find("PCM")) {
+        WritePlayback(wave, levels.wave, levels.wave_on, kOperation);
+    }
+}
+
 int LMixer::GetOutChannelAuxCount(int device) const {
     SimpleMixer mixer;
     if (device < 0 || !mixer.Open(ControlOf(device), "GetOutChannelAuxCount")) {

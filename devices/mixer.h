@@ -24,6 +24,7 @@
 // Interface thread; the calls may block briefly on the sound server.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,16 @@ int MixerValue(int db);
 // The ALSA control device that holds the mixer of the PCM `pcm_name`; empty for a PCM with no
 // mixer ("null").
 std::string MixerControlName(std::string_view pcm_name);
+
+// The playback volume as it stands: the raw levels and switches of the destination ("Master")
+// and the wave output ("PCM"), channel by channel (empty where the element or control is
+// missing), to be put back exactly.
+struct OutVolumeLevels {
+    std::vector<long> master;
+    std::vector<int> master_on;
+    std::vector<long> wave;
+    std::vector<int> wave_on;
+};
 
 class LMixer {
   public:
@@ -55,6 +66,10 @@ class LMixer {
     // The playback volume: the destination at `db`, the wave output at `db` + `offset` (limited
     // to -127..127), both switched on.
     void SetOutVolume(int device, int offset, int db) const;
+    // The playback volume as it stands; nothing when the device has no mixer.
+    std::optional<OutVolumeLevels> GetOutVolume(int device) const;
+    // Puts the playback volume back as GetOutVolume found it.
+    void RestoreOutVolume(int device, const OutVolumeLevels& levels) const;
 
     // The auxiliary playback lines (CD, line, ...) of `device`, at most 127.
     int GetOutChannelAuxCount(int device) const;

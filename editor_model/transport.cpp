@@ -63,6 +63,9 @@ LTransport::LTransport(LSoundPlayer& player, WaveOutProvider& outputs, Transport
 
 void LTransport::SetOutput(int device, int volume_db) {
     output_ = Output{device, volume_db};
+    if (lowered_) {
+        lowered_ = LoweredVolume{std::nullopt, volume_db};
+    }
 }
 
 int LTransport::Device() const {
@@ -186,8 +189,8 @@ void LTransport::Settle(std::int32_t frame) {
 }
 
 void LTransport::Stop() {
-    if (wind_ != Wind::kNone) {
-        LowerVolumeForWind(false);
+    if (wind_ != Wind::kNone) {  // (a wind about to begin stops what played first)
+        RestoreVolumeAfterWind();
     }
     wind_ = Wind::kNone;
     if (player_.IsIdle()) {
@@ -242,7 +245,7 @@ void LTransport::PressWind(LEditDocument& document, Wind wind) {
     if (speeds.jump_back_divisor != 0) {
         cursor = std::max(cursor - document.Audio().GetSampleRate() / speeds.jump_back_divisor, 0);
     }
-    LowerVolumeForWind(true);
+    LowerVolumeForWind();
     PlayRequest request;
     request.end = document.Audio().GetLength();
     request.from = std::clamp(cursor, 0, request.end);
@@ -251,6 +254,8 @@ void LTransport::PressWind(LEditDocument& document, Wind wind) {
     request.ramp_ms = kWindRampMilliseconds;
     if (Begin(document, request)) {
         wind_ = wind;
+    } else {
+        RestoreVolumeAfterWind();
     }
 }
 
@@ -283,11 +288,28 @@ void LTransport::ReleaseWind(Wind wind) {
     Begin(*document, request);
 }
 
-void LTransport::LowerVolumeForWind(bool lower) {
-    if (ReadBool("Settings", "ReduceVolWhenRewind", false)) {
-        const int restored = output_ ? output_->volume_db : ReadInt("Settings", "PlayVolume", 0);
-        LMixer(outputs_.DeviceNames()).SetOutVolume(Device(), 0, lower ? -8 : restored);
+void LTransport::LowerVolumeForWind() {
+    if (lowered_ || !ReadBool("Settings", "ReduceVolWhenRewind", false)) {
+        return;
     }
+    const LMixer mixer(outputs_.DeviceNames());
+    // Without a mixer to read, the volume the user chose is what comes back.
+    lowered_ = LoweredVolume{mixer.GetOutVolume(Device()),
+                             output_ ? output_->volume_db : ReadInt("Settings", "PlayVolume", 0)};
+    mixer.SetOutVolume(Device(), 0, -8);
+}
+
+void LTransport::RestoreVolumeAfterWind() {
+    if (!lowered_) {
+        return;
+    }
+    const LMixer mixer(outputs_.DeviceNames());
+    if (lowered_->levels) {
+        mixer.RestoreOutVolume(Device(), *lowered_->levels);
+    } else {
+        mixer.SetOutVolume(Device(), 0, lowered_->db);
+    }
+    lowered_.reset();
 }
 
 void LTransport::EvStop(std::uint32_t /*user*/) {
@@ -297,6 +319,7 @@ void LTransport::EvStop(std::uint32_t /*user*/) {
     // The sound ran out or the device failed: the cursor stays at the end of what played, or
     // where the failure left it.
     const std::string reason = player_.ErrorText();
+    RestoreVolumeAfterWind();
     wind_ = Wind::kNone;
     Settle(reason.empty() ? request_.end : last_heard_);
     host_.PlaybackEnded(reason);

@@ -21,6 +21,7 @@
 
 #include "audio/sound_source.h"
 #include "core/prompts.h"
+#include "devices/mixer.h"
 #include "devices/sound_player.h"
 
 namespace sonvara {
@@ -73,8 +74,9 @@ class LTransport : private LSoundPlayerNotify {
     // itself (`after_edit`) tells of a missing output only the first time, so that a machine
     // without sound does not answer every edit with the same message.
     bool PlayFrom(LEditDocument& document, std::int32_t frame, bool after_edit = false);
-    // From now on plays on output `device` and, after a wind that lowered the volume, sets the
-    // output back to `volume_db`, instead of the "Settings" section's device and "PlayVolume".
+    // From now on plays on output `device`, instead of the "Settings" section's device; the
+    // player dialog set its volume to `volume_db`, which a wind that lowered the volume then
+    // puts back instead of the level it found.
     void SetOutput(int device, int volume_db);
 
     // Stops; a wind ends without resuming what played before it.
@@ -118,9 +120,11 @@ class LTransport : private LSoundPlayerNotify {
         bool after_edit = false;
     };
     bool Begin(LEditDocument& document, const PlayRequest& request);
-    // With "ReduceVolWhenRewind", the output plays at -8 dB while a wind runs and at the
-    // "PlayVolume" setting (or the volume SetOutput gave) again after.
-    void LowerVolumeForWind(bool lower);
+    // With "ReduceVolWhenRewind", the output plays at -8 dB while a wind runs; when it ends, on
+    // every path (released, stopped, run into the end, failed to start), the output's volume is
+    // put back as it was.
+    void LowerVolumeForWind();
+    void RestoreVolumeAfterWind();
     int Device() const;
     // The player's position of document frame `frame`, for a seek.
     std::int32_t SourceFrameOf(std::int32_t frame) const;
@@ -148,6 +152,12 @@ class LTransport : private LSoundPlayerNotify {
     bool stopping_ = false;
     bool told_after_edit_ = false;  // a play after an edit has reported a missing output
     Wind wind_ = Wind::kNone;
+    // The volume a wind lowered: the levels it found, or the player dialog's volume set since.
+    struct LoweredVolume {
+        std::optional<OutVolumeLevels> levels;
+        int db = 0;
+    };
+    std::optional<LoweredVolume> lowered_;
     // What a wind's release resumes: 0 nothing, 1 the scrub, 2 the play (`resume_loop_`: looped).
     int resume_ = 0;
     bool resume_loop_ = false;

@@ -16,9 +16,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "core/settings.h"
 #include "devices/recording_wave_out.h"
+#include "document/edit_document.h"
+#include "editor_model/transport.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/scripted_prompts.h"
 #include "tests/support/wait_until.h"
@@ -198,6 +201,60 @@ TEST_F(PlayerDialogTest, TheDeviceAndVolumeAreKeptAndTheVolumeIsSetAtOnce) {
     EXPECT_EQ(Child<QComboBox>(*dialog, "devices")->count(), 3);
     EXPECT_EQ(Child<QComboBox>(*dialog, "devices")->currentIndex(), 1);
     EXPECT_EQ(Child<LDBEdit>(*dialog, "LDBEdit")->text(), "-6dB");
+    snd_config_update_free_global();
+}
+
+// With "ReduceVolWhenRewind", a wind plays at -8 dB and puts back the levels the output had,
+// however it ends: released, stopped by a failing output, or failed to start.
+TEST_F(PlayerDialogTest, AWindPutsTheOutputVolumeBackAsItWasHoweverItEnds) {
+    testing::ScratchFolder home;
+    testing::ScopedEnv home_env("HOME", home.Path());
+    std::ofstream(home.File(".asoundrc"))
+        << "ctl_type.fakemix { lib \"" << SONVARA_FAKE_MIXER << "\" }\n"
+        << "ctl.fakeout { type fakemix max 160 state \"" << home.File("state")
+        << "\" controls \"Master Playback Volume;PCM Playback Volume\""
+           " db \"PCM Playback Volume\" sources \"\" }\n";
+    std::ofstream(home.File("state"))
+        << "Master Playback Volume=100,90\nPCM Playback Volume=77,77\n";
+    snd_config_update_free_global();
+    outputs_.names = {"fakeout"};
+    WriteBool("Settings", "ReduceVolWhenRewind", true);
+    const auto state = [&] {
+        std::stringstream text;
+        text << std::ifstream(home.File("state")).rdbuf();
+        return text.str();
+    };
+    const std::string before = state();
+    struct QuietHost : TransportHost {
+        void DeviceFailed(const std::string&) override {}
+        void PlaybackEnded(const std::string&) override {}
+        void LevelsChanged(const SoundLevels&) override {}
+    } host;
+    LTransport transport(player_, outputs_, host);
+    transport.SetOutput(0, -20);  // what comes back only when the levels cannot be read
+    LEditDocument document;
+    document.Audio() = Staircase(8000);
+
+    transport.PressWind(document, Wind::kForward);
+    ASSERT_EQ(transport.Winding(), Wind::kForward);
+    EXPECT_NE(state().find("PCM Playback Volume=104,104"), std::string::npos) << state();
+    transport.ReleaseWind(Wind::kForward);
+    EXPECT_EQ(state(), before);
+
+    transport.PressWind(document, Wind::kForward);
+    ASSERT_EQ(transport.Winding(), Wind::kForward);
+    recording_->SetFailing(true);  // the output fails while the wind plays
+    EXPECT_TRUE(PumpUntil([&] {
+        recording_->Step(2000, std::chrono::milliseconds(20));
+        return !transport.IsActive();
+    }));
+    EXPECT_EQ(state(), before);
+    recording_->SetFailing(false);
+
+    recording_->SetRefusingOpen(true);
+    transport.PressWind(document, Wind::kRewind);
+    EXPECT_EQ(transport.Winding(), Wind::kNone);
+    EXPECT_EQ(state(), before);
     snd_config_update_free_global();
 }
 
