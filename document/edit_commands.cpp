@@ -107,8 +107,20 @@ bool EditCopy(const LEditDocument& document, LAudioClipboard& clipboard) {
     return true;
 }
 
+bool PasteFits(const LEditDocument& document, const LAudioClipboard& source) {
+    const FrameRange range = ClampedSelection(document);
+    const std::int64_t pasted = ConvertFramesThroughMilliseconds(
+        source.GetLength(), source.GetSampleRate(), document.Audio().GetSampleRate());
+    return std::int64_t{document.Audio().GetLength()} - std::max(range.end - range.start, 0) +
+               pasted <=
+           std::numeric_limits<std::int32_t>::max();
+}
+
 ProcessResult EditPaste(LEditDocument& document, const LAudioClipboard& source, ProcessHost& host) {
     if (source.GetLength() <= 0) {
+        return PROCESS_FAILED;
+    }
+    if (!PasteFits(document, source)) {
         return PROCESS_FAILED;
     }
     FrameRange range = ClampedSelection(document);

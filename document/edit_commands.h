@@ -35,8 +35,12 @@ bool EditCopy(const LEditDocument& document, LAudioClipboard& clipboard);
 // "Pegar": `source` takes the selection's place (or goes in at its start when it is empty), and
 // becomes the selection. A source of another rate or channel count is converted first, behind
 // the progress dialog "Pegar"; a cancelled or failed conversion leaves the document as it was and
-// without the undo point. PROCESS_FAILED, with nothing done, for an empty source.
+// without the undo point. PROCESS_FAILED, with nothing done, for an empty source and for a result
+// longer than a document holds.
 ProcessResult EditPaste(LEditDocument& document, const LAudioClipboard& source, ProcessHost& host);
+// Whether "Pegar" of `source` keeps the document within what it holds (2^31 - 1 frames, as an
+// insert or a repeat).
+bool PasteFits(const LEditDocument& document, const LAudioClipboard& source);
 // "Borrar": the selection goes; selection and cursor close at its start.
 bool EditDelete(LEditDocument& document);
 // "Recortar": only the selection stays.

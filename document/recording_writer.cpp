@@ -7,14 +7,17 @@
 namespace sonvara {
 
 LSNKRecordingWriter::LSNKRecordingWriter(std::int32_t sample_rate, int channels,
-                                         LAudioCutTank& tank)
+                                         LAudioCutTank& tank, std::int32_t limit_frames)
     : LSoundSinkBase(sample_rate, channels),
       tank_(tank),
       segment_frames_(GetSampleRate() * kSegmentSeconds),
+      limit_frames_(std::max(limit_frames, 0)),
       kept_(GetSampleRate(), GetChannels()),
       journal_(tank) {}
 
 void LSNKRecordingWriter::Write(const Sample* buffer, std::int32_t frames) {
+    const bool reaches_limit = frames >= limit_frames_ - GetFramesWritten();
+    frames = std::min(frames, limit_frames_ - GetFramesWritten());
     while (frames > 0 && !IsError()) {
         if (!writer_) {
             auto* segment = new LSNKCutListAudio(segment_, GetSampleRate(), GetChannels(), tank_);
@@ -33,6 +36,16 @@ void LSNKRecordingWriter::Write(const Sample* buffer, std::int32_t frames) {
         frames -= n;
         if (writer_->GetFramesWritten() == segment_frames_) {
             FinishSegment();
+        }
+    }
+    if (reaches_limit && !IsError()) {
+        if (writer_) {
+            FinishSegment();
+        }
+        if (!IsError()) {
+            error_text_ = "llegó a la duración más larga que admite un archivo (" +
+                          std::to_string(GetFramesWritten()) + " muestras)";
+            SetError();
         }
     }
 }

@@ -6,6 +6,10 @@
 // being written: Kept() still holds every segment finished before it, and the owner decides what
 // becomes of it.
 //
+// A recording stops at the longest a document holds (the limit given, at most 2^31 - 1 frames:
+// 13.5 hours at 44.1 kHz): the write that reaches it keeps what fits, finishes the segment and
+// puts the sink in error with a message saying so, so that the recorder stops and Kept() holds all.
+//
 // Truncate finishes the segment being written at the new end, or moves back over finished
 // segments, cutting their records back; either way the next write starts a new cut. Used on one
 // thread at a time (the recorder's worker while it records).
@@ -15,6 +19,7 @@
 // with the writer.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "audio/sound_sink.h"
@@ -28,7 +33,9 @@ class LSNKRecordingWriter : public LSoundSinkBase {
   public:
     static constexpr std::int32_t kSegmentSeconds = 10;
 
-    LSNKRecordingWriter(std::int32_t sample_rate, int channels, LAudioCutTank& tank = CutTank());
+    // `limit_frames`: the most frames the recording may take (what the document still holds).
+    LSNKRecordingWriter(std::int32_t sample_rate, int channels, LAudioCutTank& tank = CutTank(),
+                        std::int32_t limit_frames = std::numeric_limits<std::int32_t>::max());
 
     void Write(const Sample* buffer, std::int32_t frames) override;
     // Back to `frames` (never forward).
@@ -49,6 +56,7 @@ class LSNKRecordingWriter : public LSoundSinkBase {
 
     LAudioCutTank& tank_;
     const std::int32_t segment_frames_;
+    const std::int32_t limit_frames_;
     LCutListAudio kept_;
     LCutListAudio segment_;                // the target of the writer of the segment being written
     LSoundSinkRef writer_;                 // empty between segments

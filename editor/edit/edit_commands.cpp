@@ -59,6 +59,13 @@ void EditController::CmCopy() {
 
 void EditController::PasteIntoCurrentFile(const LAudioClipboard& source) {
     LSVFileWindow* file = workspace_.CurrentFile();
+    if (!PasteFits(file->Document(), source)) {
+        workspace_.CurrentPrompts().Ask(
+            {"Sonvara",
+             "No se puede pegar: el archivo pasaría de la duración más larga que admite.",
+             PromptIcon::kWarning, PromptButtons::kOk});
+        return;
+    }
     workspace_.StopPlaying(file);
     // A cancelled or failed conversion leaves the document as it was.
     workspace_.RunProcess(

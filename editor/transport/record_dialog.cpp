@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <limits>
 
 #include "audio/sound_time.h"
 #include "devices/wave_in.h"
@@ -137,7 +138,10 @@ bool LRecordDlg::Arm() {
     LMixer(inputs_.DeviceNames())
         .SetInputChannel(settings.device, settings.line, settings.volume_db);
     recorder_.SetDevice(settings.device);
-    take_ = new LSNKRecordingWriter(sound_.GetSampleRate(), sound_.GetChannels());
+    // The takes together stop at the longest a document holds.
+    take_ =
+        new LSNKRecordingWriter(sound_.GetSampleRate(), sound_.GetChannels(), CutTank(),
+                                std::numeric_limits<std::int32_t>::max() - recording_.GetLength());
     const int threshold = settings.autotrim ? settings.threshold_db : -127;
     const std::int32_t silence = settings.autotrim && settings.vor ? kVorSilenceMs : kNeverMs;
     if (!recorder_.Start(take_, 0, silence, threshold, settings.max_seconds * 1000)) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,24 @@ TEST_F(EditCommandsTest, CopyingAndSelectingRecordNoUndoPoint) {
     EXPECT_FALSE(EditCut(document, clipboard) || EditDelete(document) || EditTrim(document) ||
                  EditSilence(document));
     EXPECT_FALSE(document.CanUndo());
+}
+
+// A paste whose result would pass what a document holds (2^31 - 1 frames) does nothing; one that
+// replaces enough of the selection fits.
+TEST_F(EditCommandsTest, APasteLongerThanADocumentHoldsDoesNothing) {
+    constexpr std::int32_t kMost = std::numeric_limits<std::int32_t>::max();
+    LEditDocument document;
+    document.Audio() = LCutListAudio(8000, 1);
+    document.Audio().InsertSilence(0, kMost - 500);
+    const LAudioClipboard clip = FromSamples(std::vector<Sample>(1000, 7), 1, 8000);
+    document.Positions() = {0, 0, 0, 0, 1000};
+    EXPECT_FALSE(PasteFits(document, clip));
+    EXPECT_EQ(EditPaste(document, clip, host_), PROCESS_FAILED);
+    EXPECT_EQ(document.Audio().GetLength(), kMost - 500);
+    EXPECT_FALSE(document.CanUndo());
+    document.Positions() = {0, 0, 600, 0, 1000};  // 600 frames replaced leave room
+    ASSERT_EQ(EditPaste(document, clip, host_), PROCESS_DONE);
+    EXPECT_EQ(document.Audio().GetLength(), kMost - 100);
 }
 
 TEST_F(EditCommandsTest, PasteConvertsAClipboardOfAnotherFormat) {

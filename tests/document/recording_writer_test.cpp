@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -40,6 +41,25 @@ class RecordingWriterTest : public testing::DocumentTest {
 
     int deaths_ = 0;
 };
+
+// At the longest a document holds the recording stops: what fits is kept whole, in finished
+// segments, and the sink says why it stopped.
+TEST_F(RecordingWriterTest, StopsAtTheLimitKeepingEverythingUpToIt) {
+    auto* writer = new LSNKRecordingWriter(kRate, 1, CutTank(), 2500);
+    LSoundSinkRef ref(writer);
+    std::vector<Sample> block(1000);
+    for (int i = 0; i < 3; ++i) {
+        std::iota(block.begin(), block.end(), i * 1000);
+        writer->Write(block.data(), 1000);
+    }
+    EXPECT_TRUE(writer->IsError());
+    EXPECT_EQ(writer->GetFramesWritten(), 2500);
+    EXPECT_NE(writer->ErrorText().find("duración más larga"), std::string::npos);
+    writer->Finish();
+    std::vector<Sample> expected(2500);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(ReadList(writer->Kept()), expected);
+}
 
 TEST_F(RecordingWriterTest, KeepsFinishedSegmentsAsItGoesAndMovesBackAcrossThem) {
     std::mt19937 random(7);
