@@ -1,6 +1,7 @@
 #include "devices/alsa_wave_in.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 
 #include "devices/alsa_pcm.h"
@@ -31,7 +32,10 @@ class AlsaWaveIn : public QueuedWaveIn {
             snd_pcm_wait(pcm_, kAlsaWaitMilliseconds);
             return 0;
         }
-        // An overrun or a suspend: prepare again, start again and go on.
+        // An overrun or a suspend: prepare again, start again and go on. An overrun lost sound.
+        if (read == -EPIPE) {
+            overruns_.fetch_add(1, std::memory_order_relaxed);
+        }
         const int recovered = snd_pcm_recover(pcm_, static_cast<int>(read), 1);
         if (recovered < 0) {
             error = "Falló la lectura del dispositivo de grabación: " + AlsaText(recovered);
@@ -53,6 +57,8 @@ class AlsaWaveIn : public QueuedWaveIn {
         snd_pcm_prepare(pcm_);
     }
 
+    int Overruns() const override { return overruns_.load(std::memory_order_relaxed); }
+
     std::string CloseDevice() override {
         const int closed = ClosePcm(opened_);
         return closed < 0 ? "No se pudo cerrar el dispositivo de grabación: " + AlsaText(closed)
@@ -62,6 +68,7 @@ class AlsaWaveIn : public QueuedWaveIn {
   private:
     AlsaPcm opened_;
     snd_pcm_t* const pcm_;
+    std::atomic<int> overruns_{0};
 };
 
 std::unique_ptr<WaveIn> StartCapture(AlsaPcm opened, const std::string& name,

@@ -108,6 +108,7 @@ struct LSoundRecorder::Impl : LThread, LThreadQueuedNotify {
     LSignalObject done_event;
     LSignalObject go_event;
     std::unique_ptr<WaveIn> device;
+    int overruns_before_close = 0;  // the last device's count, once it is closed
     LSoundSinkRef sink;
     std::int32_t origin = 0;  // the sink's length when armed
     int channels = 1;
@@ -288,8 +289,9 @@ bool LSoundRecorder::Impl::Stop() {
 
 void LSoundRecorder::Impl::CloseDevice() {
     std::string closing = device->Close();
-    device.reset();
     std::lock_guard lock(mutex);
+    overruns_before_close = device->Overruns();
+    device.reset();
     if (error.empty()) {
         error = std::move(closing);
     }
@@ -519,6 +521,11 @@ std::int32_t LSoundRecorder::LastLoudTime() const {
 std::string LSoundRecorder::ErrorText() const {
     std::lock_guard lock(impl_->mutex);
     return impl_->error;
+}
+
+int LSoundRecorder::Overruns() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->device ? impl_->device->Overruns() : impl_->overruns_before_close;
 }
 
 void LSoundRecorder::SetDevice(int device) {

@@ -86,6 +86,9 @@ class LSoundRecorder {
     std::int32_t LastLoudTime() const;
     // Why the last recording failed or could not start; empty after a clean one.
     std::string ErrorText() const;
+    // How many times the device lost sound during the last recording (or this one): each left a
+    // gap in what was recorded.
+    int Overruns() const;
 
     // The input device used by the next Start (the "Device" of section "Recorder"); -1 is the
     // default device.

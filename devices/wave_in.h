@@ -48,6 +48,9 @@ class WaveIn {
     // Why the device stopped capturing (a read the system refused), empty while it works. The
     // completion event is signalled when it fails.
     virtual std::string Failure() const = 0;
+    // How many times the device lost sound because it was not read in time (the machine or the
+    // disk fell behind by more than the buffers): each leaves a gap. Any thread may ask.
+    virtual int Overruns() const { return 0; }
     // Stops and closes the device: afterwards it touches no buffer and every buffer is done.
     // Reports what failed, if anything (empty: closed cleanly).
     virtual std::string Close() = 0;

@@ -230,6 +230,14 @@ void LRecordDlg::EvStop(std::uint32_t) {
     Meter()->Reset();
     ShowSound();
     ShowState();
+    // Sound the device lost because the machine or the disk fell behind left gaps: said once the
+    // take ends, with its failure if it failed.
+    const int overruns = recorder_.Overruns();
+    const std::string gaps =
+        overruns == 0
+            ? ""
+            : "Se perdió sonido " + std::to_string(overruns) + (overruns == 1 ? " vez" : " veces") +
+                  " porque el equipo o el disco se retrasaron: la grabación tiene huecos.";
     if (const std::string why = recorder_.ErrorText(); !why.empty()) {
         std::string text = "La grabación se detuvo: " + why;
         if (recording_.GetLength() > 0) {
@@ -238,7 +246,10 @@ void LRecordDlg::EvStop(std::uint32_t) {
                                                     recording_.GetSampleRate())) +
                     ") se conserva.";
         }
+        text += gaps.empty() ? "" : "\n" + gaps;
         prompts_->Ask({"Error", text, PromptIcon::kError, PromptButtons::kOk});
+    } else if (!gaps.empty()) {
+        prompts_->Ask({"Sonvara", gaps, PromptIcon::kWarning, PromptButtons::kOk});
     }
 }
 

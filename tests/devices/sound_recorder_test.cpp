@@ -418,6 +418,47 @@ TEST_F(RecorderTest, ThroughAlsasFilePluginTheRecordingIsTheSameAsFromTheTestInp
     EXPECT_TRUE(sink->Samples() == expected);
 }
 
+// A device that lost sound (it was not read in time) three times, otherwise the test input.
+class LossyWaveIn : public WaveIn {
+  public:
+    explicit LossyWaveIn(std::unique_ptr<WaveIn> inner) : inner_(std::move(inner)) {}
+    bool Add(WaveInBuffer& buffer) override { return inner_->Add(buffer); }
+    void Start() override { inner_->Start(); }
+    void Reset() override { inner_->Reset(); }
+    bool IsDone(const WaveInBuffer& buffer) const override { return inner_->IsDone(buffer); }
+    std::string Failure() const override { return inner_->Failure(); }
+    std::string Close() override { return inner_->Close(); }
+    int Overruns() const override { return 3; }
+
+  private:
+    std::unique_ptr<WaveIn> inner_;
+};
+
+class LossyInputs : public WaveInProvider {
+  public:
+    explicit LossyInputs(WaveInProvider& inner) : inner_(inner) {}
+    std::vector<std::string> DeviceNames() const override { return inner_.DeviceNames(); }
+    std::unique_ptr<WaveIn> Open(int number, const WaveInFormat& format, LSignalObject& done_event,
+                                 std::string& error) override {
+        std::unique_ptr<WaveIn> device = inner_.Open(number, format, done_event, error);
+        return device ? std::make_unique<LossyWaveIn>(std::move(device)) : nullptr;
+    }
+
+  private:
+    WaveInProvider& inner_;
+};
+
+// The sound a device lost is counted while it records and still after the take ends (the device
+// closed), so that the take can say it has gaps.
+TEST_F(RecorderTest, SoundTheDeviceLostIsCountedBeyondTheEndOfTheTake) {
+    Use(SoundBuilder().Tone(500).Samples());
+    LossyInputs lossy(*inputs_);
+    Arm(lossy, LSoundSinkRef(new LMemorySoundSink(kRate, 1)), 0, kNever, -127);
+    EXPECT_EQ(recorder_->Overruns(), 3);
+    ASSERT_TRUE(recorder_->Stop()) << recorder_->ErrorText();
+    EXPECT_EQ(recorder_->Overruns(), 3);
+}
+
 TEST(PeakLevels, FollowTheLargerOfThePeaksOnA131072Scale) {
     struct Case {
         std::vector<Sample> samples;
