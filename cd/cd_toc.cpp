@@ -10,7 +10,6 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = 4;
 constexpr std::size_t kDescriptorBytes = 8;
-constexpr std::int64_t kBlocksPerSecond = 75;  // 176400 bytes a second / 2352 bytes a block
 
 }  // namespace
 
@@ -24,7 +23,7 @@ std::int64_t CdToc::TrackBlocks(int track) const {
 
 std::uint16_t CdToc::TrackSeconds(int track) const {
     return static_cast<std::uint16_t>(
-        std::min<std::int64_t>(TrackBlocks(track) / kBlocksPerSecond, UINT16_MAX));
+        std::min<std::int64_t>(TrackBlocks(track) / kCdBlocksPerSecond, UINT16_MAX));
 }
 
 bool ParseToc(std::span<const std::uint8_t> data, CdToc& toc) {

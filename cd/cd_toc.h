@@ -11,6 +11,9 @@
 
 namespace sonvara {
 
+// Blocks a second of audio: 176400 bytes a second, 2352 bytes a block.
+inline constexpr std::int64_t kCdBlocksPerSecond = 75;
+
 struct CdToc {
     static constexpr int kMaxTracks = 255;
 

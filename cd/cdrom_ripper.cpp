@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "cd/cd_commands.h"
@@ -29,8 +30,10 @@ ProcessResult LCDROMRipper::Body() {
     SetProgress(0);
 
     std::unique_ptr<ScsiDevice> device = drives_.Open(drive_);
+    const std::string track_name = "la pista " + std::to_string(track_ + 1) + " del CD";
     if (device == nullptr) {
         Diagnose("LCDROMRipper Open FAILED");
+        ShowError("No se pudo copiar " + track_name + ": la unidad no se puede abrir.");
         return PROCESS_FAILED;
     }
     CdToc toc;
@@ -40,10 +43,12 @@ ProcessResult LCDROMRipper::Body() {
     }
     if (toc_result != ScsiResult::kDone) {
         Diagnose("LCDROMRipper GetTOC FAILED");
+        ShowError("No se pudo copiar " + track_name + ": no se puede leer el índice del disco.");
         return PROCESS_FAILED;
     }
     if (track_ < 0 || track_ >= toc.tracks) {
         Diagnose("LCDROMRipper Data.nTrack >= nTracks");
+        ShowError("No se pudo copiar " + track_name + ": el disco no tiene esa pista.");
         return PROCESS_FAILED;
     }
     const std::int32_t first = toc.starts[static_cast<std::size_t>(track_)];
@@ -82,6 +87,13 @@ ProcessResult LCDROMRipper::Body() {
         }
         if (read != ScsiResult::kDone) {
             Diagnose("LCDROMRipper read FAILED");
+            const std::int64_t seconds = done / kCdBlocksPerSecond;
+            char at[32];
+            std::snprintf(at, sizeof at, "%lld:%02lld", static_cast<long long>(seconds / 60),
+                          static_cast<long long>(seconds % 60));
+            ShowError("No se pudo copiar " + track_name + ": la unidad no pudo leer el sector " +
+                      std::to_string(first + done) + " (a los " + at +
+                      " de la pista). Limpie el disco e inténtelo de nuevo.");
             return PROCESS_FAILED;
         }
         const std::size_t bytes = count * kCdSectorBytes;

@@ -1,6 +1,7 @@
 #include "editor/files/cd_ripper_dialog.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -71,6 +72,20 @@ void CDRipperDlg::ShowTracks(int drive) {
     }
 }
 
+namespace {
+
+// "Pista 3.wav" in `folder`, or "Pista 3 (2).wav", ... when an earlier import (perhaps edited and
+// saved there since) has that name: an import never replaces a file.
+std::string UnusedTrackPath(const std::string& folder, const std::string& name) {
+    std::string path = folder + "/" + name + ".wav";
+    for (int n = 2; QFileInfo::exists(QString::fromStdString(path)); ++n) {
+        path = folder + "/" + name + " (" + std::to_string(n) + ").wav";
+    }
+    return path;
+}
+
+}  // namespace
+
 void CDRipperDlg::accept() {
     const int drive = drive_list_->currentIndex();
     const std::string folder = GetFolder("Current");
@@ -79,7 +94,7 @@ void CDRipperDlg::accept() {
         if (!row->isSelected()) {
             continue;
         }
-        const std::string path = folder + "/" + row->text(0).toStdString() + ".wav";
+        const std::string path = UnusedTrackPath(folder, row->text(0).toStdString());
         LCDROMRipper ripper("Importar la(s) pista(s) de CD", drives_, drive, track, path);
         if (folder.empty() || run_(ripper) != PROCESS_DONE) {
             break;

@@ -113,8 +113,13 @@ TEST_F(CdRipperTest, AFailedOrCancelledCopyLeavesNoFileAndKeepsAnOldOne) {
     std::ofstream(kept, std::ios::binary) << "an earlier import";
     const Bytes before = FileBytes(kept);
 
+    // The user is told which track failed, and why.
     EXPECT_EQ(Rip(drives, 0, 0, kept), PROCESS_FAILED);
     EXPECT_EQ(drives.Commands().back(), ReadCd(24, 24));
+    ASSERT_EQ(prompts_.Asked().size(), 1u);
+    EXPECT_EQ(prompts_.Asked()[0].text,
+              "No se pudo copiar la pista 1 del CD: la unidad no pudo leer el sector 24 (a los "
+              "0:00 de la pista). Limpie el disco e inténtelo de nuevo.");
     EXPECT_EQ(FileBytes(kept), before);
     EXPECT_EQ(FolderNames(), std::vector<std::string>{"Pista 1.wav"});
 
@@ -132,12 +137,18 @@ TEST_F(CdRipperTest, AFailedOrCancelledCopyLeavesNoFileAndKeepsAnOldOne) {
     EXPECT_EQ(Rip(drives, 1, 0, scratch_.File("Pista 3.wav")), PROCESS_FAILED);
     EXPECT_EQ(Rip(empty, 0, 0, scratch_.File("Pista 3.wav")), PROCESS_FAILED);
     EXPECT_EQ(FolderNames(), std::vector<std::string>{"Pista 1.wav"});
-    EXPECT_TRUE(prompts_.Asked().empty());
+    ASSERT_EQ(prompts_.Asked().size(), 4u);
+    EXPECT_EQ(prompts_.Asked()[1].text,
+              "No se pudo copiar la pista 3 del CD: el disco no tiene esa pista.");
+    EXPECT_EQ(prompts_.Asked()[2].text,
+              "No se pudo copiar la pista 1 del CD: la unidad no se puede abrir.");
+    EXPECT_EQ(prompts_.Asked()[3].text,
+              "No se pudo copiar la pista 1 del CD: no se puede leer el índice del disco.");
 
     // A folder that cannot take the file says so.
     EXPECT_EQ(Rip(drives, 0, 1, scratch_.File("missing/Pista 2.wav")), PROCESS_FAILED);
-    ASSERT_EQ(prompts_.Asked().size(), 1u);
-    EXPECT_EQ(prompts_.Asked()[0].text,
+    ASSERT_EQ(prompts_.Asked().size(), 5u);
+    EXPECT_EQ(prompts_.Asked()[4].text,
               "Unable to create wav file " + scratch_.File("missing/Pista 2.wav"));
 }
 

@@ -87,18 +87,27 @@ TEST_F(CdRipperDialogTest, ShowsEachDrivesTracksAndCopiesTheSelectedOnes) {
     EXPECT_EQ(Rows(tracks), (std::vector<std::string>{"Pista 1 2:05", "Pista 2 0:00",
                                                       "Pista 3 0:00", "Pista 4 0:00"}));
 
-    // Tracks 1, 3 and 4: the fourth fails, so the first two are the import.
+    // Tracks 1, 3 and 4: the fourth fails, so the first two are the import, and the user is told
+    // which track failed and where. An earlier import of track 1 (perhaps edited and saved since)
+    // stays: the new one takes a name of its own.
+    std::ofstream(scratch_.File("Pista 1.wav")) << "an earlier import";
     for (int row : {0, 2, 3}) {
         tracks.topLevelItem(row)->setSelected(true);
     }
     dialog->accept();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    const std::vector<std::string> expected = {scratch_.File("Pista 1.wav"),
+    const std::vector<std::string> expected = {scratch_.File("Pista 1 (2).wav"),
                                                scratch_.File("Pista 3.wav")};
     EXPECT_EQ(dialog->ImportedFiles(), expected);
+    EXPECT_EQ(std::filesystem::file_size(scratch_.File("Pista 1.wav")), 17u);
     EXPECT_EQ(std::filesystem::file_size(expected[1]), 46 + 40 * kCdSectorBytes);
     EXPECT_FALSE(std::filesystem::exists(scratch_.File("Pista 4.wav")));
     EXPECT_EQ(processes_, 4);  // the listing and three copies
+    ASSERT_EQ(prompts_.Asked().size(), 1u);
+    EXPECT_EQ(prompts_.Asked()[0].text.rfind(
+                  "No se pudo copiar la pista 4 del CD: la unidad no pudo leer el sector 9445 ", 0),
+              0u)
+        << prompts_.Asked()[0].text;
 }
 
 // From the file menu: the track picked is copied and opens in the editor as a file of its own,
