@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = 4;
 constexpr std::size_t kDescriptorBytes = 8;
+constexpr std::uint8_t kDataTrackControl = 0x04;
 
 }  // namespace
 
@@ -48,6 +49,9 @@ bool ParseToc(std::span<const std::uint8_t> data, CdToc& toc) {
     for (std::size_t i = 0; i <= tracks; ++i) {
         const std::uint8_t* descriptor = data.data() + kHeaderBytes + i * kDescriptorBytes;
         toc.starts[i] = static_cast<std::int32_t>(LoadBE32(descriptor + 4));
+        if (i < tracks) {
+            toc.data[i] = (descriptor[1] & kDataTrackControl) != 0;
+        }
     }
     toc.tracks = static_cast<int>(tracks);
     return true;

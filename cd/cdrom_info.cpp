@@ -24,6 +24,7 @@ ProcessResult LCDROMInfoProcess::Body() {
             if (result == ScsiResult::kDone) {
                 for (int track = 0; track < toc.tracks; ++track) {
                     drive.track_seconds.push_back(toc.TrackSeconds(track));
+                    drive.data_tracks.push_back(toc.data[static_cast<std::size_t>(track)]);
                 }
             }
         }

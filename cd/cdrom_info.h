@@ -18,6 +18,8 @@ struct LCDROMInfo {
         // Each track's duration in seconds, data tracks included; empty when the drive could not
         // be opened or its table of contents read.
         std::vector<std::uint16_t> track_seconds;
+        // Whether each track holds data rather than sound: not copied.
+        std::vector<bool> data_tracks;
     };
     std::vector<Drive> drives;  // at most kMaxDrives, in the order of the drive list
 };

@@ -51,6 +51,10 @@ ProcessResult LCDROMRipper::Body() {
         ShowError("No se pudo copiar " + track_name + ": el disco no tiene esa pista.");
         return PROCESS_FAILED;
     }
+    if (toc.data[static_cast<std::size_t>(track_)]) {
+        ShowError("No se copia " + track_name + ": es una pista de datos, no de sonido.");
+        return PROCESS_FAILED;
+    }
     const std::int32_t first = toc.starts[static_cast<std::size_t>(track_)];
     const std::int64_t blocks = toc.TrackBlocks(track_);
     // No disc holds a track this long (it is over seven hours); only a broken table of contents

@@ -1,7 +1,7 @@
 #pragma once
 // LCDROMRipper copies one track of a disc into a WAV file of 44100 Hz, 2 channels, 16-bit PCM with
 // a 46-byte header (an 18-byte "fmt " chunk). The sectors are copied as they come, 2352 bytes
-// each, so a data track is copied too.
+// each. A data track is not copied (it would play as noise): the copy fails and says so.
 //
 // The file is written beside the target under a temporary name and takes the target's name only
 // when complete: a failed read (reads are not retried), a failed write or a cancel leaves no

@@ -63,12 +63,17 @@ void CDRipperDlg::ShowTracks(int drive) {
     if (drive < 0 || static_cast<std::size_t>(drive) >= info_.drives.size()) {
         return;
     }
-    const std::vector<std::uint16_t>& seconds =
-        info_.drives[static_cast<std::size_t>(drive)].track_seconds;
+    const LCDROMInfo::Drive& info = info_.drives[static_cast<std::size_t>(drive)];
+    const std::vector<std::uint16_t>& seconds = info.track_seconds;
     for (std::size_t track = 0; track < seconds.size(); ++track) {
         auto* row = new QTreeWidgetItem(track_list_);
         row->setText(0, QString("Pista %1").arg(track + 1));
         row->setText(1, QString::asprintf("%d:%.2d", seconds[track] / 60, seconds[track] % 60));
+        // A data track is shown for what it is and cannot be picked.
+        if (track < info.data_tracks.size() && info.data_tracks[track]) {
+            row->setText(1, row->text(1) + " (datos)");
+            row->setFlags(row->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));
+        }
     }
 }
 
@@ -91,8 +96,8 @@ void CDRipperDlg::accept() {
     const std::string folder = GetFolder("Current");
     for (int track = 0; track < track_list_->topLevelItemCount(); ++track) {
         const QTreeWidgetItem* row = track_list_->topLevelItem(track);
-        if (!row->isSelected()) {
-            continue;
+        if (!row->isSelected() || !(row->flags() & Qt::ItemIsSelectable)) {
+            continue;  // not picked, or a data track
         }
         const std::string path = UnusedTrackPath(folder, row->text(0).toStdString());
         LCDROMRipper ripper("Importar la(s) pista(s) de CD", drives_, drive, track, path);

@@ -36,6 +36,7 @@ TEST(CdromInfoTest, ListsTheTracksOfTheFirstEightDrives) {
 
     ASSERT_EQ(info.drives.size(), 8u);
     EXPECT_EQ(info.drives[0].track_seconds, (std::vector<std::uint16_t>{61, 2, 0}));
+    EXPECT_EQ(info.drives[0].data_tracks, (std::vector<bool>{false, true, false}));
     EXPECT_TRUE(info.drives[1].track_seconds.empty());
     for (std::size_t i = 2; i < 8; ++i) {
         EXPECT_EQ(info.drives[i].track_seconds, std::vector<std::uint16_t>{std::uint16_t(i)});

@@ -63,32 +63,37 @@ class CdRipperTest : public ::testing::Test {
 };
 
 TEST_F(CdRipperTest, CopiesEachTrackAsItsSectorsCome) {
-    // An audio track of 50 sectors, a data track of 24 and a last audio track of 25, which ends
-    // at the lead-out: its second read asks for the one sector left.
+    // An audio track of 50 sectors, a data track of 24 (not copied: it would play as noise) and a
+    // last audio track of 25, which ends at the lead-out: its second read asks for the one sector
+    // left.
     const mode_t mask = ::umask(022);
     const DiscImage disc = MakeDisc({50, 24, 25}, {false, true, false});
     ImageDriveList drives({disc});
     const Bytes read_toc = {0x43, 0, 0, 0, 0, 0, 0x01, 0x08, 0x00, 0};
     const std::vector<std::vector<Bytes>> reads = {
         {ReadCd(0, 24), ReadCd(24, 24), ReadCd(48, 2)},
-        {ReadCd(50, 24)},
+        {},
         {ReadCd(74, 24), ReadCd(98, 1)},
     };
     for (int track = 0; track < 3; ++track) {
         SCOPED_TRACE(track);
         const std::string path = scratch_.File("Pista " + std::to_string(track + 1) + ".wav");
         const std::size_t sent = drives.Commands().size();
-        ASSERT_EQ(Rip(drives, 0, track, path), PROCESS_DONE);
+        ASSERT_EQ(Rip(drives, 0, track, path), track == 1 ? PROCESS_FAILED : PROCESS_DONE);
 
         std::vector<Bytes> expected = {read_toc};
         expected.insert(expected.end(), reads[track].begin(), reads[track].end());
         EXPECT_EQ(std::vector<Bytes>(drives.Commands().begin() + static_cast<std::ptrdiff_t>(sent),
                                      drives.Commands().end()),
                   expected);
+        if (track == 1) {
+            EXPECT_FALSE(std::filesystem::exists(path));
+            continue;
+        }
 
         const Bytes file = FileBytes(path);
         const std::size_t first = static_cast<std::size_t>(disc.tracks[track].start);
-        const std::size_t blocks = track == 0 ? 50 : track == 1 ? 24 : 25;
+        const std::size_t blocks = track == 0 ? 50 : 25;
         ASSERT_EQ(file.size(), 46 + blocks * kCdSectorBytes);
         EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0644));
         EXPECT_TRUE(std::equal(file.begin() + 46, file.end(),
@@ -101,7 +106,9 @@ TEST_F(CdRipperTest, CopiesEachTrackAsItsSectorsCome) {
                           0,    0,    'd', 'a', 't',  'a',  0xB0, 0xE5, 0x00, 0x00};
     const Bytes file = FileBytes(scratch_.File("Pista 3.wav"));
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 46), header);
-    EXPECT_TRUE(prompts_.Asked().empty());
+    ASSERT_EQ(prompts_.Asked().size(), 1u);
+    EXPECT_EQ(prompts_.Asked()[0].text,
+              "No se copia la pista 2 del CD: es una pista de datos, no de sonido.");
     ::umask(mask);
 }
 

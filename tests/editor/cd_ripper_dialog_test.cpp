@@ -69,7 +69,7 @@ TEST_F(CdRipperDialogTest, AMachineWithoutDrivesIsToldSoAndTheDialogCloses) {
 }
 
 TEST_F(CdRipperDialogTest, ShowsEachDrivesTracksAndCopiesTheSelectedOnes) {
-    DiscImage second = MakeDisc({75 * 125, 30, 40, 50});
+    DiscImage second = MakeDisc({75 * 125, 30, 40, 50}, {false, true});
     second.failing_block = 75 * 125 + 30 + 45;  // in track 4
     ImageDriveList drives({MakeDisc({75 * 61}), second});
     auto dialog = Dialog(drives);
@@ -84,8 +84,11 @@ TEST_F(CdRipperDialogTest, ShowsEachDrivesTracksAndCopiesTheSelectedOnes) {
     EXPECT_EQ(tracks.headerItem()->text(1), "Duración");
     EXPECT_EQ(Rows(tracks), std::vector<std::string>{"Pista 1 1:01"});
     drive_list.setCurrentIndex(1);
-    EXPECT_EQ(Rows(tracks), (std::vector<std::string>{"Pista 1 2:05", "Pista 2 0:00",
+    EXPECT_EQ(Rows(tracks), (std::vector<std::string>{"Pista 1 2:05", "Pista 2 0:00 (datos)",
                                                       "Pista 3 0:00", "Pista 4 0:00"}));
+    // The data track cannot be picked; picked anyway, it is not copied.
+    EXPECT_FALSE(tracks.topLevelItem(1)->flags() & Qt::ItemIsSelectable);
+    tracks.topLevelItem(1)->setSelected(true);
 
     // Tracks 1, 3 and 4: the fourth fails, so the first two are the import, and the user is told
     // which track failed and where. An earlier import of track 1 (perhaps edited and saved since)
@@ -102,7 +105,7 @@ TEST_F(CdRipperDialogTest, ShowsEachDrivesTracksAndCopiesTheSelectedOnes) {
     EXPECT_EQ(std::filesystem::file_size(scratch_.File("Pista 1.wav")), 17u);
     EXPECT_EQ(std::filesystem::file_size(expected[1]), 46 + 40 * kCdSectorBytes);
     EXPECT_FALSE(std::filesystem::exists(scratch_.File("Pista 4.wav")));
-    EXPECT_EQ(processes_, 4);  // the listing and three copies
+    EXPECT_EQ(processes_, 4);  // the listing and three copies, none of the data track
     ASSERT_EQ(prompts_.Asked().size(), 1u);
     EXPECT_EQ(prompts_.Asked()[0].text.rfind(
                   "No se pudo copiar la pista 4 del CD: la unidad no pudo leer el sector 9445 ", 0),
