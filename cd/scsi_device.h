@@ -40,12 +40,14 @@ class CdDriveList {
 
 enum class ScsiResult : int {
     kDone = 0,
-    kCancelled = 1,  // the user cancelled the process before the command was sent
+    kCancelled = 1,  // the user cancelled the process before the command was sent or while it ran
     kFailed = 2,
 };
 
-// Executes one command for `process`: a cancel of the process, seen before the command is sent,
-// ends it with kCancelled. `received` is set to the bytes delivered when the result is kDone.
+// Executes one command for `process`, on a thread of its own while the process answers the
+// interface (a drive may take seconds): a cancel of the process, seen before the command is sent
+// or while it runs, ends it with kCancelled (once the drive has answered). `received` is set to
+// the bytes delivered when the result is kDone.
 ScsiResult ProcessSCSIExecuteCommand(LProgressDialog& process, ScsiDevice& device,
                                      std::span<const std::uint8_t> cdb,
                                      std::span<std::uint8_t> data,

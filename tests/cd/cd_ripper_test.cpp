@@ -10,6 +10,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "cd/cdrom_ripper.h"
 #include "tests/cd/test_discs.h"
@@ -157,6 +158,50 @@ TEST_F(CdRipperTest, AFailedOrCancelledCopyLeavesNoFileAndKeepsAnOldOne) {
     ASSERT_EQ(prompts_.Asked().size(), 5u);
     EXPECT_EQ(prompts_.Asked()[4].text,
               "Unable to create wav file " + scratch_.File("missing/Pista 2.wav"));
+}
+
+// A drive that takes its time over each command.
+class SlowDrives : public CdDriveList {
+  public:
+    explicit SlowDrives(CdDriveList& drives) : drives_(drives) {}
+    int Count() override { return drives_.Count(); }
+    std::unique_ptr<ScsiDevice> Open(int index) override {
+        class Slow : public ScsiDevice {
+          public:
+            explicit Slow(std::unique_ptr<ScsiDevice> device) : device_(std::move(device)) {}
+            std::optional<std::size_t> Execute(std::span<const std::uint8_t> cdb,
+                                               std::span<std::uint8_t> data,
+                                               std::chrono::milliseconds timeout) override {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                return device_->Execute(cdb, data, timeout);
+            }
+
+          private:
+            std::unique_ptr<ScsiDevice> device_;
+        };
+        std::unique_ptr<ScsiDevice> device = drives_.Open(index);
+        return device ? std::make_unique<Slow>(std::move(device)) : nullptr;
+    }
+
+  private:
+    CdDriveList& drives_;
+};
+
+// While the drive works on a command the copy goes on answering the interface (it polls for a
+// cancel several times), and a cancel then ends the copy once the drive has answered.
+TEST_F(CdRipperTest, ACopyAnswersWhileTheDriveWorksAndACancelThenEndsIt) {
+    ImageDriveList images({MakeDisc({60})});
+    SlowDrives drives(images);
+    struct CountingView : SilentProgressView {
+        bool CancelRequested() override { return ++polls > 8; }
+        int polls = 0;
+    } view;
+    LCDROMRipper ripper("Importar", drives, 0, 0, scratch_.File("Pista 1.wav"));
+    EXPECT_EQ(testing::RunProcess(ripper, &view, &prompts_), PROCESS_STOPPED);
+    EXPECT_GE(view.polls, 9);
+    // The cancel came during the table of contents' 300 ms or the first read's: no read after it.
+    EXPECT_LE(images.Commands().size(), 2u);
+    EXPECT_EQ(FolderNames(), std::vector<std::string>{});
 }
 
 TEST_F(CdRipperTest, AWriteThatFailsHalfWayLeavesNoFile) {
