@@ -1,5 +1,7 @@
 #include "document/recording_writer.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "document/cut_writer.h"
@@ -25,10 +27,11 @@ void LSNKRecordingWriter::Write(const Sample* buffer, std::int32_t frames) {
             open_cut_ = segment->CutNumber();
             KeepForRecovery();
         }
-        const std::int32_t n = std::min(frames, segment_frames_ - writer_->GetFramesWritten());
+        const std::int32_t before = writer_->GetFramesWritten();
+        const std::int32_t n = std::min(frames, segment_frames_ - before);
         writer_->Write(buffer, n);
         if (writer_->IsError()) {
-            Fail(*writer_);
+            Fail(*writer_, before + n);
             return;
         }
         AddFramesWritten(n);
@@ -80,7 +83,7 @@ bool LSNKRecordingWriter::Finish() {
 
 void LSNKRecordingWriter::FinishSegment() {
     if (!writer_->Finish()) {
-        Fail(*writer_);
+        Fail(*writer_, writer_->GetFramesWritten());
         return;
     }
     kept_.Insert(kept_.GetLength(), segment_);
@@ -90,13 +93,37 @@ void LSNKRecordingWriter::FinishSegment() {
     KeepForRecovery();
 }
 
-void LSNKRecordingWriter::Fail(const LSoundSinkBase& writer) {
+void LSNKRecordingWriter::Fail(const LSoundSinkBase& writer, std::int32_t frames_sent) {
     error_text_ = writer.ErrorText();
+    KeepWhatReachedTheDisk(frames_sent);
     writer_ = LSoundSinkRef();
     open_cut_ = kSilentCut;
     segment_.Clear();
     SetError();
     KeepForRecovery();
+}
+
+void LSNKRecordingWriter::KeepWhatReachedTheDisk(std::int32_t frames_sent) {
+    if (open_cut_ == kSilentCut) {
+        return;
+    }
+    // The frames of the segment's file, as far as whole frames reached it (not its graph: the
+    // views draw that stretch as the cut's peak allows).
+    struct stat status {};
+    const std::int64_t bytes_per_frame = std::int64_t{sizeof(Sample)} * GetChannels();
+    const std::string path = tank_.GetAudFilePath(open_cut_);
+    const std::int64_t on_disk =
+        ::stat(path.c_str(), &status) == 0
+            ? std::min<std::int64_t>(status.st_size / bytes_per_frame, frames_sent)
+            : 0;
+    if (on_disk <= 0) {
+        return;
+    }
+    tank_.IncRef(open_cut_);
+    LCutListAudio reached(GetSampleRate(), GetChannels());
+    reached.Records().Append(LCutRecord{CutRef::Adopt(tank_, open_cut_),
+                                        static_cast<std::int32_t>(on_disk), kUnityGain, 0});
+    kept_.Insert(kept_.GetLength(), reached);
 }
 
 void LSNKRecordingWriter::KeepForRecovery() {

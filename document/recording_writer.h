@@ -2,9 +2,9 @@
 // LSNKRecordingWriter: the sink a recording goes into. It writes the audio into a row of cut
 // writers, each taking at most kSegmentSeconds, and finishes every segment as soon as it is full,
 // so that what was recorded sits in finished cut files (with their graphs) while the recording
-// goes on. A write that fails (a full disk) puts the sink in error and loses only the segment
-// being written: Kept() still holds every segment finished before it, and the owner decides what
-// becomes of it.
+// goes on. A write that fails (a full disk) puts the sink in error: Kept() still holds every
+// segment finished before it and what of the segment being written reached its file, and the
+// owner decides what becomes of it.
 //
 // A recording stops at the longest a document holds (the limit given, at most 2^31 - 1 frames:
 // 13.5 hours at 44.1 kHz): the write that reaches it keeps what fits, finishes the segment and
@@ -50,7 +50,11 @@ class LSNKRecordingWriter : public LSoundSinkBase {
 
   private:
     void FinishSegment();
-    void Fail(const LSoundSinkBase& writer);
+    // The segment's writer failed after `frames_sent` frames were handed to it.
+    void Fail(const LSoundSinkBase& writer, std::int32_t frames_sent);
+    // Appends to Kept() the frames of the failed segment that its file holds (at most
+    // `frames_sent`).
+    void KeepWhatReachedTheDisk(std::int32_t frames_sent);
     // Puts what is recorded so far in the recovery file.
     void KeepForRecovery();
 

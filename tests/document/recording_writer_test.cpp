@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -98,6 +103,34 @@ TEST_F(RecordingWriterTest, KeepsFinishedSegmentsAsItGoesAndMovesBackAcrossThem)
         EXPECT_EQ(writer->Kept().GetSampleRate(), kRate);
         EXPECT_EQ(ReadList(writer->Kept()), model);
     }
+}
+
+// A full disk (a file size limit stands in for it, in a child process so that it stays there)
+// keeps what of the segment being written reached its file.
+TEST_F(RecordingWriterTest, AFullDiskKeepsWhatReachedTheDisk) {
+    std::vector<Sample> samples(static_cast<std::size_t>(kSegment) * 3 / 2);
+    std::iota(samples.begin(), samples.end(), 1);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        auto* writer = new LSNKRecordingWriter(kRate, 1);
+        LSoundSinkRef ref(writer);
+        writer->Write(samples.data(), kSegment);  // the first segment, finished
+        // From here no file may pass 300 frames: the second segment's file fills up part way
+        // through its first write.
+        const rlimit limit{300 * sizeof(Sample), 300 * sizeof(Sample)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        writer->Write(samples.data() + kSegment, kSegment / 2);
+        const std::vector<Sample> kept = ReadList(writer->Kept());
+        const bool right =
+            writer->IsError() &&
+            kept == std::vector<Sample>(samples.begin(), samples.begin() + kSegment + 300);
+        ::_exit(right ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_F(RecordingWriterTest, ASegmentThatCannotBeKeptLosesOnlyItself) {
