@@ -1,7 +1,9 @@
 #include "project/project_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <set>
 
 #include "core/byte_order.h"
 #include "core/temporary_file.h"
@@ -38,16 +40,35 @@ void DecodeFileHeader(const FileHeader& header, LSVProjectFile& file) {
     }
 }
 
+// The positions a project file holds, each brought within the file's audio (a damaged or crafted
+// project may hold anything); a view that does not run forwards becomes the whole audio.
+LEditPositions WithinAudio(LEditPositions p, std::int32_t length) {
+    for (std::int32_t* value :
+         {&p.cursor, &p.selection_start, &p.selection_end, &p.view_start, &p.view_end}) {
+        *value = std::clamp(*value, 0, length);
+    }
+    if (p.view_end <= p.view_start) {
+        p.view_start = 0;
+        p.view_end = length;
+    }
+    return p;
+}
+
 std::string CountProblem(const char* what, std::size_t count) {
     return "Un proyecto guarda 255 " + std::string(what) + " como máximo; este tiene " +
            std::to_string(count) + ".";
 }
 
 // The bookmarks of the project's files, grouped by file in file order (a bookmark whose file is
-// not among them is not stored).
+// not among them is not stored), each once: bookmarks name their file by its display name, which
+// two files from different folders may share, and each save would otherwise double them.
 std::vector<const LSVBookMark*> StoredBookMarks(const LSVProject& project) {
     std::vector<const LSVBookMark*> stored;
+    std::set<std::string> names;
     for (const LSVProjectFile& file : project.files) {
+        if (!names.insert(file.display_name).second) {
+            continue;
+        }
         for (const LSVBookMark& bookmark : project.bookmarks) {
             if (bookmark.file == file.display_name) {
                 stored.push_back(&bookmark);
@@ -199,6 +220,7 @@ ProcessResult LSVLoadProject::ReadContent(RecordReader& reader) {
             result != PROCESS_DONE) {
             return result;
         }
+        file.positions = WithinAudio(file.positions, file.audio.GetLength());
         project_.files.push_back(std::move(file));
     }
     std::uint8_t current = 0;

@@ -95,6 +95,30 @@ TEST_F(ProjectFileTest, AProjectComesBackAsItWasSaved) {
     EXPECT_EQ(LoadLE32(&bytes[2 + 545]), 20005u);
 }
 
+// Two files of one name from different folders keep their bookmarks once (each save doubled
+// them), and positions out of the audio (a damaged or crafted project) come back within it.
+TEST_F(ProjectFileTest, BookmarksOfFilesOfOneNameStayOnceAndPositionsStayInTheAudio) {
+    LSVProject project = TwoFiles();
+    project.files[1] = {"/other/take one.wav",
+                        "",
+                        "take one.wav",
+                        {-5, -1, 99999, -100, -200},
+                        Staircase(500, 1, 3)};
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        LSVSaveProject save(path_, project);
+        ASSERT_EQ(testing::RunProcess(save), PROCESS_DONE);
+        LSVProject loaded;
+        LSVLoadProject load(path_, loaded);
+        ASSERT_EQ(testing::RunProcess(load), PROCESS_DONE);
+        EXPECT_EQ(loaded.bookmarks.size(), 2u) << cycle;
+        EXPECT_EQ(loaded.files[1].positions, (LEditPositions{0, 0, 500, 0, 500}));
+        for (std::size_t i = 0; i < loaded.files.size(); ++i) {
+            loaded.files[i].display_name = project.files[i].display_name;
+        }
+        project = std::move(loaded);
+    }
+}
+
 // What the save refuses or gives up leaves the old project file as it was, with no temporary
 // file beside it.
 TEST_F(ProjectFileTest, AFailedSaveKeepsTheOldFile) {
