@@ -10,6 +10,7 @@
 #include "editor/files/file_controller.h"
 #include "editor/places/place_controller.h"
 #include "editor/transport/transport_controller.h"
+#include "formats/compare_file.h"
 #include "project/project_file.h"
 
 namespace sonvara {
@@ -50,6 +51,18 @@ void FileController::LoadProject(const std::string& path) {
         added->RefreshView();
         opened.push_back(added);
     }
+    // A file whose audio on disk is not the project's (edited since, replaced, gone) is a change
+    // the user has not saved: closing it asks.
+    for (LSVFileWindow* file : opened) {
+        if (file->Path().empty()) {
+            continue;
+        }
+        LSVCompareWithFile compare(file->Path(), file->Document().Audio());
+        if (workspace_.RunProcess(compare, file) != PROCESS_DONE || !compare.Same()) {
+            file->Document().SetModified(true);
+        }
+    }
+    workspace_.Changed();
     if (result != PROCESS_DONE) {
         workspace_.CurrentPrompts().Ask(
             {"Error",

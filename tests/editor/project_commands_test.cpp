@@ -134,6 +134,19 @@ TEST_F(ProjectCommandsTest, AProjectComesBackAsItWasSaved) {
     EXPECT_EQ(view->Places()[0].start, 400);
     EXPECT_EQ(view->Places()[0].end, 1200);
     EXPECT_EQ(frame_->Rooms().workspace.Files()[1]->Overview()->Places().size(), 1u);
+
+    // Files that still hold the project's audio are no change; one whose file on disk holds other
+    // audio since is a change that closing asks about.
+    EXPECT_FALSE(frame_->Rooms().workspace.Files()[0]->IsModified());
+    EXPECT_FALSE(frame_->Rooms().workspace.Files()[1]->IsModified());
+    prompts_.QueueAnswer(PromptAnswer::kNo);
+    Run(kCmCloseProject);
+    std::filesystem::copy_file(stereo, mono, std::filesystem::copy_options::overwrite_existing);
+    frame_->project_answers.push_back(Q(project));
+    Run(kCmOpenProject);
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
+    EXPECT_FALSE(frame_->Rooms().workspace.Files()[0]->IsModified());
+    EXPECT_TRUE(frame_->Rooms().workspace.Files()[1]->IsModified());
 }
 
 // A project file of another version shows the version message and the load message, and opens
