@@ -18,7 +18,9 @@ NewWavDlg::NewWavDlg(Prompts& prompts, QWidget* parent, const NewWavSettings& se
     setWindowTitle(settings_.caption);
     auto* layout = new QVBoxLayout(this);
     rate_field_ = MakeRateField(*this, ReadInt("Settings", settings_.rate, 44100));
-    layout->addWidget(rate_field_);
+    auto* rate_row = new QFormLayout;
+    rate_row->addRow("&Tasa de muestra (Hz):", rate_field_);
+    layout->addLayout(rate_row);
     mono_ = new QRadioButton("Mono (Single)", this);
     stereo_ = new QRadioButton("Estéreo (Dual)", this);
     mono_->setObjectName("mono");

@@ -222,6 +222,10 @@ void LPlayerBaseDlg::ShowPosition(std::int32_t frame) {
     }
 }
 
+void LPlayerBaseDlg::ShowTime(std::int32_t milliseconds) {
+    time_->setText(QString::fromStdString(LSoundTime(milliseconds).Hundredths()));
+}
+
 void LPlayerBaseDlg::SetSound(const LCutListAudio& sound, std::int32_t frame) {
     if (transport_) {
         transport_->Stop();

@@ -79,6 +79,8 @@ class LPlayerBaseDlg : public QDialog, private TransportHost {
     QVBoxLayout* Body() const { return body_; }
     LDBDisplay* Meter() const { return meter_; }
     void SetSound(const LCutListAudio& sound, std::int32_t frame);
+    // Shows `milliseconds` in the big time display (a recording's time as it grows).
+    void ShowTime(std::int32_t milliseconds);
 
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;

@@ -14,7 +14,12 @@
 #include "view/db_display.h"
 
 namespace sonvara {
+
 namespace {
+
+// What the state shows: recording, waiting for sound, stopped.
+constexpr const char* kStateTexts[] = {"● Grabando", "Esperando el sonido...", "Detenido"};
+constexpr const char* kStopRecordText = "Detener (F8)";
 
 // Without the voice-activated pause the quiet that would pause a take is 60 hours: never.
 constexpr std::int32_t kNeverMs = 216000000;
@@ -95,6 +100,17 @@ LRecordDlg::LRecordDlg(LSoundPlayer& player, WaveOutProvider& outputs, WaveInPro
     QVBoxLayout* body = Body();
     body->insertLayout(body->count() - 2, buttons);
     body->insertLayout(body->count() - 1, status);
+    // The dialog keeps its width whatever state it shows: the state and the record button are as
+    // wide as their widest texts from the start.
+    const QFontMetrics state_font(state_->font());
+    int widest_state = 0;
+    for (const char* text : kStateTexts) {
+        widest_state = std::max(widest_state, state_font.horizontalAdvance(text));
+    }
+    state_->setMinimumWidth(widest_state);
+    record_->setText(kStopRecordText);
+    const int widest_record = record_->sizeHint().width();
+    record_->setMinimumWidth(widest_record);
 
     ShowSound();
     ShowState();
@@ -270,9 +286,9 @@ void LRecordDlg::ShowSound() {
 
 void LRecordDlg::ShowState() {
     const LSoundRecorder::State state = recorder_.GetState();
-    state_->setText(state == LSoundRecorder::kRecording ? "● Grabando"
-                    : state == LSoundRecorder::kWaiting ? "Esperando el sonido..."
-                                                        : "Detenido");
+    state_->setText(kStateTexts[state == LSoundRecorder::kRecording ? 0
+                                : state == LSoundRecorder::kWaiting ? 1
+                                                                    : 2]);
     // Red while sound is written, as the record button of any recorder.
     state_->setStyleSheet(state == LSoundRecorder::kRecording ? "color: #d02020;" : "");
     const std::vector<std::string> names = inputs_.DeviceNames();
@@ -282,7 +298,7 @@ void LRecordDlg::ShowState() {
                                                   ? names[static_cast<std::size_t>(device)]
                                                   : std::string("predeterminada"))));
     const bool active = state != LSoundRecorder::kStopped;
-    record_->setText(active ? "Detener (F8)" : "Grabar (F8)");
+    record_->setText(active ? kStopRecordText : "Grabar (F8)");
     retake_->setEnabled(active);
 }
 
@@ -290,6 +306,8 @@ void LRecordDlg::ShowRecorded(std::int32_t take_ms) {
     const std::int32_t kept =
         MillisecondsFromFrames(recording_.GetLength(), recording_.GetSampleRate());
     recorded_->setText(QString::fromStdString("Grabado: " + TimeText(kept + take_ms)));
+    // The big time runs with the recording: where in the file the sound goes in now.
+    ShowTime(MillisecondsFromFrames(place_.start, sound_.GetSampleRate()) + kept + take_ms);
 }
 
 }  // namespace sonvara

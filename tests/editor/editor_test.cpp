@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -700,6 +701,12 @@ TEST_F(EditorTest, TheNewFileDialogRefusesRatesOutOfRange) {
         NewWavDlg* dialog = frame_->findChild<NewWavDlg*>();
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->windowTitle(), "Archivo Nuevo");
+        // The rate box has its label, which reaches it with Alt+T.
+        const QList<QLabel*> labels = dialog->findChildren<QLabel*>();
+        EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](const QLabel* label) {
+            return label->buddy() == dialog->RateField() &&
+                   label->text() == "&Tasa de muestra (Hz):" && label->isVisible();
+        }));
         dialog->RateField()->setEditText("5000");
         dialog->accept();
         EXPECT_TRUE(dialog->isVisible());

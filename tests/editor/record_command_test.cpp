@@ -110,8 +110,13 @@ TEST_F(RecordCommandTest, WithNoFileOpenTheRecordingGoesIntoANewFileAndUndoTakes
 
     Record([this](LRecordDlg& dialog) {
         EXPECT_EQ(dialog.findChild<QLabel*>("recordState")->text(), "Detenido");
+        const int width = dialog.width();
         Click(dialog, "record");
         WaitForTheSound(dialog);
+        // The big time runs with the recording; the dialog keeps its width.
+        EXPECT_EQ(dialog.findChild<QLabel*>("position")->text(), "0:00:01.50");
+        QApplication::processEvents();
+        EXPECT_EQ(dialog.width(), width);
         Click(dialog, "record");  // now "Detener (F8)"
         EXPECT_EQ(dialog.RecorderState(), LSoundRecorder::kStopped);
         EXPECT_EQ(dialog.Recording().GetLength(), kRecorded);
