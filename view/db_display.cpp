@@ -1,5 +1,6 @@
 #include "view/db_display.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -14,6 +15,14 @@ constexpr double kSpanDb = LDBDisplay::kTopDb - LDBDisplay::kFloorDb;
 constexpr double kMarkWidth = 2.0;
 const QColor kBack(0x18, 0x1a, 0x1d);
 const QColor kClipOff(0x40, 0x1c, 0x1c);
+
+const QColor kScaleText(0xb8, 0xbc, 0xc0);
+
+// The scale's numbers: two thirds of the widget's font.
+QFontMetrics ScaleFont(QFont font) {
+    font.setPointSizeF(font.pointSizeF() * 2 / 3);
+    return QFontMetrics(font);
+}
 
 QColor Dimmed(const QColor& lit) {
     return QColor::fromRgb(lit.red() / 4, lit.green() / 4, lit.blue() / 4);
@@ -33,7 +42,12 @@ LDBDisplay::LDBDisplay(QWidget* parent) : QWidget(parent) {
 }
 
 QSize LDBDisplay::sizeHint() const {
-    return {240, 24};
+    return {240, 34};
+}
+
+int LDBDisplay::ScaleHeight() const {
+    const int text = ScaleFont(font()).height();
+    return height() >= 2 * text + 4 ? text : 0;
 }
 
 double LDBDisplay::SpanWidth() const {
@@ -46,7 +60,7 @@ double LDBDisplay::BarLength(int db) const {
 }
 
 QRectF LDBDisplay::BarRect(int channel) const {
-    const double band = static_cast<double>(height()) / std::max(Channels(), 1);
+    const double band = static_cast<double>(height() - ScaleHeight()) / std::max(Channels(), 1);
     // One pixel between bands.
     const double gap = Channels() > 1 ? 1.0 : 0.0;
     return QRectF(0, band * channel, SpanWidth(), band - (channel + 1 < Channels() ? gap : 0));
@@ -143,6 +157,30 @@ void LDBDisplay::paintEvent(QPaintEvent* event) {
         }
         painter.fillRect(QRectF(width() - kClipWidth, band.top(), kClipWidth, band.height()),
                          bar.clipped ? kRed : kClipOff);
+    }
+    PaintScale(painter);
+}
+
+void LDBDisplay::PaintScale(QPainter& painter) const {
+    const int strip = ScaleHeight();
+    if (strip == 0) {
+        return;
+    }
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 2 / 3);
+    painter.setFont(small);
+    painter.setPen(kScaleText);
+    const QFontMetrics metrics(small);
+    const int top = height() - strip;
+    double free_from = 0;  // a label, centred on its level, never overlaps the one before it
+    for (const int db : kScaleDb) {
+        const double at = BarLength(db);
+        const QString text = db > 0 ? QString("+%1").arg(db) : QString::number(db);
+        const double half = metrics.horizontalAdvance(text) / 2.0;
+        if (at - half >= free_from && at + half <= SpanWidth()) {
+            painter.drawText(QRectF(at - half, top, 2 * half, strip), Qt::AlignCenter, text);
+            free_from = at + half + 2;
+        }
     }
 }
 

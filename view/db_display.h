@@ -17,6 +17,8 @@
 
 #include "devices/sound_player.h"
 
+class QPainter;
+
 namespace sonvara {
 
 class LDBDisplay : public QWidget {
@@ -45,6 +47,11 @@ class LDBDisplay : public QWidget {
     double SpanWidth() const;
     // The length of the bar for `db` in (logical) pixels: (db + 36) × W / 48 within 0..W.
     double BarLength(int db) const;
+    // The strip along the bottom that labels the span in decibels; 0 (no scale) when the meter
+    // is too low to hold it beside readable bars.
+    int ScaleHeight() const;
+    // The decibels the scale labels, in order.
+    static constexpr int kScaleDb[] = {-24, -12, -6, 0, 6};
     // The band of channel `channel`, full span width.
     QRectF BarRect(int channel) const;
     int Level(int channel) const;
@@ -57,6 +64,7 @@ class LDBDisplay : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
+    void PaintScale(QPainter& painter) const;
     struct Bar {
         int level = -127;
         int peak = -127;

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <QImage>
+
 #include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 
 #include "tests/view/gui_test_app.h"
 #include "view/db_display.h"
@@ -114,6 +116,29 @@ TEST_F(DBDisplayTest, BarsAreGreenBelowZeroRedAboveAndHoldTheirPeaks) {
     meter_.SetLevels(Levels({-127, -36}));
     EXPECT_NE(Runs(4)[0].first, LDBDisplay::kGreen);
     EXPECT_NE(Runs(16)[0].first, LDBDisplay::kGreen);
+}
+
+// Tall enough, the meter labels its span in decibels along the bottom, a number centred on each
+// of -24, -12, -6, 0 and +6 dB, and the bars keep the rest; a low meter is all bars.
+TEST_F(DBDisplayTest, ATallMeterLabelsItsSpanInDecibels) {
+    EXPECT_EQ(meter_.ScaleHeight(), 0);
+    meter_.resize(200, 40);
+    const int strip = meter_.ScaleHeight();
+    ASSERT_GT(strip, 0);
+    meter_.SetLevels(Levels({6, 6}));
+    EXPECT_LE(meter_.BarRect(1).bottom(), 40 - strip);
+    const QImage image = meter_.grab().toImage();
+    const QColor back = image.pixelColor(199 - LDBDisplay::kClipWidth - 1, 39);
+    for (const int db : LDBDisplay::kScaleDb) {
+        const int x = static_cast<int>(meter_.BarLength(db));
+        int drawn = 0;
+        for (int y = 40 - strip; y < 40; ++y) {
+            for (int dx = -4; dx <= 4; ++dx) {
+                drawn += image.pixelColor(std::clamp(x + dx, 0, 199), y) != back ? 1 : 0;
+            }
+        }
+        EXPECT_GT(drawn, 4) << db << " dB";
+    }
 }
 
 TEST_F(DBDisplayTest, TheClipLightStaysOnUntilClicked) {
