@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "audio/source_to_sink.h"
@@ -109,6 +111,24 @@ std::optional<std::string> UnreadableCodingMessage(const std::string& path) {
         default:
             return std::nullopt;
     }
+}
+
+std::string UnreadableFileReason(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return "el archivo no existe";
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return "no es un archivo";
+    }
+    if (status.st_size == 0) {
+        return "el archivo está vacío";
+    }
+    const FileFormat* format = FileFormatOf(path);
+    if (format == nullptr) {
+        return "Sonvara no conoce la extensión \"" + GetFileExtension(path) + "\"";
+    }
+    return std::string("no es un archivo ") + format->name + " válido o está dañado";
 }
 
 ProcessResult SVLoadFile::Body() {

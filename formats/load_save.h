@@ -62,6 +62,10 @@ std::string TooManyChannelsMessage(const std::string& path, int channels);
 // cannot be read ("AIFF-C con compresión 'DWVW' no se puede leer"); nothing when that is not
 // the reason (a damaged or missing file).
 std::optional<std::string> UnreadableCodingMessage(const std::string& path);
+// Why a file that no reader took could not be read, in words for the user: it does not exist, it
+// is empty, its extension is none Sonvara knows, or it is not a valid file of the format its
+// extension names ("no es un archivo FLAC válido o está dañado").
+std::string UnreadableFileReason(const std::string& path);
 
 class SVLoadFile : public LProgressDialog {
   public:

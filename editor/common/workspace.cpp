@@ -235,8 +235,10 @@ bool EditorWorkspace::LoadAudio(const std::string& path, LCutListAudio& audio, b
     SVLoadFile load(path, audio, ask_raw_format);
     const ProcessResult result = RunProcess(load, target);
     if (result == PROCESS_FAILED && !load.ErrorShown()) {
-        prompts_->Ask({"Error de Archivo", "No se puede abrir el archivo \"" + path + "\".",
-                       PromptIcon::kWarning, PromptButtons::kOk});
+        prompts_->Ask(
+            {"Error de Archivo",
+             "No se puede abrir el archivo \"" + path + "\": " + UnreadableFileReason(path) + ".",
+             PromptIcon::kWarning, PromptButtons::kOk});
     }
     return result == PROCESS_DONE;
 }

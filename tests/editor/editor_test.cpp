@@ -169,11 +169,21 @@ TEST_F(EditorTest, OpenShowsEachFileOnceInAWindowOfItsOwn) {
     EXPECT_EQ(frame_->StatusText(), "Tasa de muestra: 8000   Stereo");
     EXPECT_TRUE(prompts_.Asked().empty());
 
-    // A file that cannot be read leaves no window behind and says so.
-    frame_->Rooms().files.OpenFiles({QString::fromStdString(scratch_.File("missing.wav"))});
+    // A file that cannot be read leaves no window behind and says why.
+    std::ofstream(scratch_.File("garbage.flac")) << "not a sound file";
+    std::ofstream(scratch_.File("empty.wav"));
+    const std::string missing = scratch_.File("missing.wav");
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(missing),
+                                     QString::fromStdString(scratch_.File("garbage.flac")),
+                                     QString::fromStdString(scratch_.File("empty.wav"))});
     EXPECT_EQ(frame_->Rooms().workspace.Files().size(), 2u);
-    ASSERT_EQ(prompts_.Asked().size(), 1u);
+    ASSERT_EQ(prompts_.Asked().size(), 3u);
     EXPECT_EQ(prompts_.Asked()[0].caption, "Error de Archivo");
+    EXPECT_EQ(prompts_.Asked()[0].text,
+              "No se puede abrir el archivo \"" + missing + "\": el archivo no existe.");
+    EXPECT_NE(prompts_.Asked()[1].text.find(": no es un archivo FLAC válido o está dañado."),
+              std::string::npos);
+    EXPECT_NE(prompts_.Asked()[2].text.find(": el archivo está vacío."), std::string::npos);
 }
 
 TEST_F(EditorTest, AnOpenStereoFileIsDrawnInItsWindow) {
