@@ -1,6 +1,7 @@
 #include "devices/alsa_pcm.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -14,7 +15,33 @@ void IgnoreAlsaMessage(const char* /*file*/, int /*line*/, const char* /*functio
 }  // namespace
 
 std::string AlsaText(int error) {
-    return snd_strerror(error);
+    // The system's own texts are English whatever the desktop's language: the common ones in
+    // Spanish, the rest as ALSA words them.
+    switch (-error) {
+        case EINVAL:
+            return "el dispositivo no admite ese formato o esa configuración";
+        case EBUSY:
+            return "el dispositivo está ocupado por otro programa";
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return "el dispositivo no existe o no está conectado";
+        case EACCES:
+        case EPERM:
+            return "no hay permiso para usar el dispositivo";
+        case EPIPE:
+            return "el sonido se interrumpió (el equipo no pudo seguir el ritmo)";
+        case ESTRPIPE:
+            return "el dispositivo está suspendido";
+        case EIO:
+            return "error de entrada o salida del dispositivo";
+        case ENOMEM:
+            return "no hay memoria suficiente";
+        case EAGAIN:
+            return "el dispositivo no está disponible por ahora";
+        default:
+            return snd_strerror(error);
+    }
 }
 
 void QuietAlsaMessages() {

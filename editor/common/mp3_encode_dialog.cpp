@@ -87,7 +87,7 @@ LMp3EncodeDlg::LMp3EncodeDlg(Prompts& prompts, const Mp3EncoderSettings& setting
     error_protection_->setChecked(settings.error_protection);
     channel_mode_ = new QComboBox(this);
     channel_mode_->setObjectName("channelMode");
-    channel_mode_->addItems({"Estéreo", "Joint Stereo", "Estéreo forzado", "Mono"});
+    channel_mode_->addItems({"Estéreo", "Estéreo conjunto", "Estéreo forzado", "Mono"});
     channel_mode_->setCurrentIndex(settings.channel_mode <= 3 ? settings.channel_mode : 1);
     common->addRow(error_protection_);
     common->addRow("Modo de canales:", channel_mode_);

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <vector>
 
 #include "core/byte_order.h"
 #include "core/settings.h"
+#include "devices/alsa_pcm.h"
 #include "devices/alsa_wave_out.h"
 #include "devices/output_choice.h"
 #include "devices/sound_levels.h"
@@ -77,6 +79,14 @@ TEST(AlsaWaveOut, AnUnknownPcmOrConfigurationFailsWithAMessage) {
         OpenAlsaWaveOutWithConfig("pcm.broken { type", "broken", WaveOutFormat{}, done, error),
         nullptr);
     EXPECT_NE(error, "");
+}
+
+// The device's errors reach the user in Spanish (the system words them in English whatever the
+// desktop's language); an uncommon one keeps ALSA's words rather than none.
+TEST(AlsaWaveOut, DeviceErrorsAreSaidInSpanish) {
+    EXPECT_EQ(AlsaText(-EBUSY), "el dispositivo está ocupado por otro programa");
+    EXPECT_EQ(AlsaText(-EINVAL).find("Invalid"), std::string::npos);
+    EXPECT_EQ(AlsaText(-ENOSPC), snd_strerror(-ENOSPC));
 }
 
 TEST(SystemWaveOutProvider, ListsDefaultFirstAndTheNullOutputLast) {
