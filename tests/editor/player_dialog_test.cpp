@@ -72,6 +72,16 @@ class PlayerDialogTest : public testing::DocumentTest {
         return child;
     }
 
+    // Card "fakeout" of the stand-in mixer, its values kept in `home`'s "state", with `controls`
+    // (the plugin's options), reached through `home`'s ALSA configuration.
+    static void UseFakeMixer(const testing::ScratchFolder& home, const std::string& controls) {
+        std::ofstream(home.File(".asoundrc"))
+            << "ctl_type.fakemix { lib \"" << SONVARA_FAKE_MIXER << "\" }\n"
+            << "ctl.fakeout { type fakemix max 160 state \"" << home.File("state") << "\" "
+            << controls << " }\n";
+        snd_config_update_free_global();
+    }
+
     // The player reports through loop_; the dialog's widgets through Qt's events.
     bool PumpUntil(const std::function<bool()>& done) {
         return testing::WaitUntil(done, std::chrono::seconds(5), std::chrono::milliseconds(5),
@@ -176,11 +186,7 @@ TEST_F(PlayerDialogTest, ForwardWindsWhileHeldAndStopsWhenReleased) {
 TEST_F(PlayerDialogTest, TheDeviceAndVolumeAreKeptAndTheVolumeIsSetAtOnce) {
     testing::ScratchFolder home;
     testing::ScopedEnv home_env("HOME", home.Path());
-    std::ofstream(home.File(".asoundrc"))
-        << "ctl_type.fakemix { lib \"" << SONVARA_FAKE_MIXER << "\" }\n"
-        << "ctl.fakeout { type fakemix max 160 state \"" << home.File("state")
-        << "\" controls \"Master Playback Volume\" }\n";
-    snd_config_update_free_global();
+    UseFakeMixer(home, "controls \"Master Playback Volume\"");
     outputs_.names = {"fakeout", "elsewhere"};
     auto dialog = Open();
 
@@ -209,14 +215,11 @@ TEST_F(PlayerDialogTest, TheDeviceAndVolumeAreKeptAndTheVolumeIsSetAtOnce) {
 TEST_F(PlayerDialogTest, AWindPutsTheOutputVolumeBackAsItWasHoweverItEnds) {
     testing::ScratchFolder home;
     testing::ScopedEnv home_env("HOME", home.Path());
-    std::ofstream(home.File(".asoundrc"))
-        << "ctl_type.fakemix { lib \"" << SONVARA_FAKE_MIXER << "\" }\n"
-        << "ctl.fakeout { type fakemix max 160 state \"" << home.File("state")
-        << "\" controls \"Master Playback Volume;PCM Playback Volume\""
-           " db \"PCM Playback Volume\" sources \"\" }\n";
     std::ofstream(home.File("state"))
         << "Master Playback Volume=100,90\nPCM Playback Volume=77,77\n";
-    snd_config_update_free_global();
+    UseFakeMixer(home,
+                 "controls \"Master Playback Volume;PCM Playback Volume\" db \"PCM Playback "
+                 "Volume\" sources \"\"");
     outputs_.names = {"fakeout"};
     WriteBool("Settings", "ReduceVolWhenRewind", true);
     const auto state = [&] {
