@@ -12,6 +12,7 @@
 #include "editor/files/file_properties_dialog.h"
 #include "editor/files/new_wav_dialog.h"
 #include "editor/places/place_controller.h"
+#include "editor/transport/transport_controller.h"
 #include "editor_model/recent_files.h"
 #include "formats/format_table.h"
 #include "formats/tag_file.h"
@@ -52,6 +53,7 @@ void FileController::CmOpen() {
 
 void FileController::OpenFiles(const QStringList& paths) {
     bool ask_raw_format = true;
+    bool loaded = false;
     for (const QString& path : paths) {
         const std::string name = path.toStdString();
         if (LSVFileWindow* open = workspace_.FindOpenFile(name)) {
@@ -61,9 +63,14 @@ void FileController::OpenFiles(const QStringList& paths) {
         // Only the first file that loads asks for the raw settings; the rest use them.
         if (LoadFile(name, ask_raw_format)) {
             ask_raw_format = false;
+            loaded = true;
         }
     }
     workspace_.Changed();
+    // The General page's "play when opened": the file opened last (the one in front) plays.
+    if (loaded && ReadBool("Settings", "PlayWhenOpen", true)) {
+        transport_.CmPlay();
+    }
 }
 
 bool FileController::LoadFile(const std::string& path, bool ask_raw_format, bool as_untitled) {

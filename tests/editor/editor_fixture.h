@@ -109,6 +109,8 @@ class EditorTest : public testing::DocumentTest {
   protected:
     explicit EditorTest(bool stepped_output = false) : recording_(MakeRecording(stepped_output)) {
         previous_settings_ = UseSettingsStore(std::make_shared<MemorySettingsStore>());
+        // Opening a file plays it by default; the tests that want that say so.
+        WriteBool("Settings", "PlayWhenOpen", false);
         frame_ = std::make_unique<TestFrame>(recording_);
         frame_->Rooms().workspace.SetPrompts(&prompts_);
         frame_->show();

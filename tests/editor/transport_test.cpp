@@ -378,6 +378,26 @@ TEST_F(TransportTest, AConversionPlaysItsResultWhenTheSettingIsOn) {
     }
 }
 
+TEST_F(TransportTest, AnOpenedFilePlaysWhenTheSettingIsOn) {
+    for (const bool on : {true, false}) {
+        WriteBool("Settings", "PlayWhenOpen", on);
+        frame_->Rooms().files.OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
+        ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1U);
+        EXPECT_EQ(Transport().IsActive(), on) << on;
+        if (on) {
+            Play(800);
+            EXPECT_EQ(recording_->Format().channels, 2);
+            frame_->Rooms().transport.CmStop();
+        }
+        // Bringing an open file to the front is not an open.
+        frame_->Rooms().files.OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
+        EXPECT_FALSE(Transport().IsActive());
+        frame_->Rooms().files.CmClose();
+        Settle();
+        recording_->Clear();
+    }
+}
+
 TEST_F(TransportTest, APreviewButtonStartsAndStopsThePreviewAndAChangeOfValuesIsHeardAtOnce) {
     LSVFileWindow* file = OpenStaircase();
     file->SetSelection(8000, 16000);
