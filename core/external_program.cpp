@@ -88,7 +88,7 @@ std::unique_ptr<ChildProcess> ChildProcess::Spawn(const std::string& program,
 }
 
 ChildProcess::~ChildProcess() {
-    if (!ended_) {
+    if (!ended_ && !released_) {
         Kill();
     }
     if (pidfd_ >= 0) {

@@ -3,7 +3,7 @@
 // Programs get an argument vector, never a command line for a shell. The child reads /dev/null,
 // its output is discarded unless asked for, and it runs in a process group of its own, so that a
 // Ctrl+C on the terminal reaches only us and we decide. A child that is cancelled or runs past
-// its time-out is killed and reaped; none is ever left behind.
+// its time-out is killed and reaped; none is left behind unless it is released.
 
 #include <sys/types.h>
 
@@ -35,6 +35,9 @@ class ChildProcess : public Waitable {
     int ExitStatus() const { return exit_status_; }
     // Kills the child's whole process group and reaps it.
     void Kill();
+    // Lets a child meant to outlive us (the desktop's browser) run on: it is neither killed nor
+    // waited for any more.
+    void Release() { released_ = true; }
     pid_t Pid() const { return pid_; }
 
   private:
@@ -45,6 +48,7 @@ class ChildProcess : public Waitable {
     int pidfd_;  // -1 when the kernel offers no process descriptors; then waits poll
     // What waiting learnt of the child; waits are const to their callers.
     mutable bool ended_ = false;
+    bool released_ = false;
     mutable int exit_status_ = -1;
 };
 

@@ -1,10 +1,8 @@
 // The help menu: the user manual in the desktop's browser, and the about box.
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QUrl>
 
 #include "core/component_lookup.h"
 #include "editor/common/workspace.h"
@@ -38,13 +36,7 @@ void ToolController::CmHelp() {
              PromptIcon::kWarning, PromptButtons::kOk});
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
-        workspace_.CurrentPrompts().Ask(
-            {"Error",
-             "No se puede abrir el navegador del escritorio. El manual está en \"" +
-                 manual.toStdString() + "\".",
-             PromptIcon::kWarning, PromptButtons::kOk});
-    }
+    manual_opener_.Open(manual);
 }
 
 void ToolController::CmAbout() {

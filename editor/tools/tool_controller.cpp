@@ -13,7 +13,13 @@ namespace sonvara {
 
 ToolController::ToolController(EditorWorkspace& workspace, TransportController& transport,
                                FileController& files)
-    : workspace_(workspace), transport_(transport), files_(files) {
+    : workspace_(workspace),
+      transport_(transport),
+      files_(files),
+      manual_opener_([this](const std::string& message) {
+          workspace_.CurrentPrompts().Ask(
+              {"Error", message, PromptIcon::kWarning, PromptButtons::kOk});
+      }) {
     LoadMacros();
 }
 

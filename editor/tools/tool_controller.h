@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "editor/tools/manual_opener.h"
 #include "editor_model/macro_keys.h"
 
 namespace sonvara {
@@ -36,7 +37,7 @@ class ToolController {
     void CmSend();
     // The options sheet; after a change of the working folder the editor closes.
     void CmOptions();
-    // Opens the user manual in the desktop's browser.
+    // Opens the user manual in the desktop's browser, saying so when there is none.
     void CmHelp();
     void CmAbout();
 
@@ -48,6 +49,7 @@ class ToolController {
     TransportController& transport_;
     FileController& files_;
     std::vector<LSVMacroKeys> macros_;
+    ManualOpener manual_opener_;
 };
 
 }  // namespace sonvara

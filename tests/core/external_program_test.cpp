@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
 
 #include <cerrno>
 #include <functional>
@@ -137,6 +138,18 @@ TEST_F(ExternalProgramTest, CancelStopsTheProcessAndKillsTheChild) {
     EXPECT_EQ(run.result, PROCESS_STOPPED);
     pid_t child = static_cast<pid_t>(std::stol(FileText(pid_file)));
     EXPECT_TRUE(IsGone(child));
+}
+
+TEST_F(ExternalProgramTest, AReleasedChildOutlivesItsHandle) {
+    std::string error;
+    auto child = ChildProcess::Spawn("sleep", {"30"}, false, &error);
+    ASSERT_NE(child, nullptr) << error;
+    const pid_t pid = child->Pid();
+    child->Release();
+    child.reset();
+    EXPECT_FALSE(IsGone(pid));
+    kill(pid, SIGKILL);
+    EXPECT_EQ(waitpid(pid, nullptr, 0), pid);
 }
 
 }  // namespace
