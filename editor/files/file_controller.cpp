@@ -67,9 +67,10 @@ void FileController::OpenFiles(const QStringList& paths) {
         }
     }
     workspace_.Changed();
-    // The General page's "play when opened": the file opened last (the one in front) plays.
+    // The General page's "play when opened": the file opened last (the one in front) plays. As
+    // a play the user did not start, a missing output is told once, not at every open.
     if (loaded && ReadBool("Settings", "PlayWhenOpen", true)) {
-        transport_.CmPlay();
+        transport_.PlayFrom(workspace_.CurrentFile(), 0);
     }
 }
 

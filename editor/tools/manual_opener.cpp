@@ -20,7 +20,9 @@ ManualOpener::ManualOpener(std::function<void(const std::string&)> failed)
     connect(&watch_, &QTimer::timeout, this, &ManualOpener::Watch);
 }
 
-ManualOpener::~ManualOpener() { LetRun(); }
+ManualOpener::~ManualOpener() {
+    LetRun();
+}
 
 void ManualOpener::Open(const QString& manual) {
     LetRun();
@@ -48,9 +50,10 @@ void ManualOpener::Watch() {
     const int status = opener_->ExitStatus();
     opener_.reset();
     if (status != 0) {
-        failed_("No se puede abrir el manual: el escritorio no tiene un navegador que lo muestre. "
-                "El manual está en \"" +
-                manual_ + "\"; ábralo con su navegador.");
+        failed_(
+            "No se puede abrir el manual: el escritorio no tiene un navegador que lo muestre. "
+            "El manual está en \"" +
+            manual_ + "\"; ábralo con su navegador.");
     }
 }
 

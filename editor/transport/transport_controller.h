@@ -62,7 +62,8 @@ class TransportController : public QObject, private TransportHost {
     void ReleaseWind(Wind wind);
     // A menu's wind: starts it, or ends it when it runs.
     void CmToggleWind(Wind wind);
-    // Plays `file` from `frame` (the play after an edit, a bookmark's play).
+    // Plays `file` from `frame` (the play after an edit or an open, a bookmark's play): a
+    // missing output is told only the first time.
     void PlayFrom(LSVFileWindow* file, std::int32_t frame);
     // The player dialog over the current file's sound, on the transport's player: what plays
     // stops first, and the transport has the player back when the dialog closes.

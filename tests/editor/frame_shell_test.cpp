@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -14,15 +16,19 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QUrl>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <set>
 
 #include "editor/common/command_icons.h"
@@ -261,12 +267,51 @@ TEST_F(FrameShellTest, FilesDroppedOnTheFrameOpen) {
     ASSERT_TRUE(PumpEventsUntil([&] { return frame_->Rooms().workspace.Files().size() == 2; }));
 }
 
-TEST(QtTranslationsTest, StandardButtonsSpeakSpanish) {
-    QApplication& app = testing::GuiApp();
-    ASSERT_TRUE(LoadQtTranslations(app));
+class QtTranslationsTest : public EditorTest {};
+
+TEST_F(QtTranslationsTest, QtsOwnDialogsSpeakSpanishWhateverTheSystemsLanguage) {
+    ASSERT_TRUE(LoadQtTranslations(app_));
     QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Close);
     EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text().remove('&'), "Cancelar");
     EXPECT_EQ(box.button(QDialogButtonBox::Close)->text().remove('&'), "Cerrar");
+
+    // The file dialog's columns: the type of a folder, a sound file and another file, and the
+    // date, none cut.
+    const std::string folder = scratch_.File("files");
+    std::filesystem::create_directories(folder + "/tomas");
+    std::filesystem::copy_file(kDataFolder + "in_stereo.wav", folder + "/voz.wav");
+    std::ofstream(folder + "/notas.txt") << "x";
+    QFileDialog dialog(frame_.get(), "Abrir", QString::fromStdString(folder));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(860, 540);
+    dialog.show();
+    auto* view = dialog.findChild<QTreeView*>("treeView");
+    ASSERT_NE(view, nullptr);
+    std::map<QString, QString> types;
+    ASSERT_TRUE(PumpEventsUntil([&] {
+        const QModelIndex root = view->rootIndex();
+        types.clear();
+        for (int row = 0; row < view->model()->rowCount(root); ++row) {
+            types[view->model()->index(row, 0, root).data().toString()] =
+                view->model()->index(row, 2, root).data().toString();
+        }
+        return types.size() == 3;
+    }));
+    EXPECT_EQ(types["tomas"], "Carpeta");
+    EXPECT_EQ(types["voz.wav"], "Audio Wave");
+    EXPECT_EQ(types["notas.txt"], "Archivo TXT");
+    const QModelIndex first = view->model()->index(0, 3, view->rootIndex());
+    EXPECT_TRUE(QRegularExpression(R"(^\d\d?/\d\d?/\d\d \d\d?:\d\d$)")
+                    .match(first.data().toString())
+                    .hasMatch())
+        << first.data().toString().toStdString();
+    QHeaderView* header = view->header();
+    EXPECT_EQ(header->model()->headerData(3, Qt::Horizontal).toString(), "Última modificación");
+    for (int column = 1; column < 4; ++column) {
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+    }
+    EXPECT_LE(header->sectionPosition(3) + header->sectionSize(3), view->viewport()->width());
 }
 
 }  // namespace
