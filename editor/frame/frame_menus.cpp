@@ -23,6 +23,7 @@
 #include "editor/edit/edit_controller.h"
 #include "editor/effects/effect_controller.h"
 #include "editor/files/file_controller.h"
+#include "editor/frame/access_letters.h"
 #include "editor/frame/main_window.h"
 #include "editor/transport/transport_controller.h"
 #include "editor_model/recent_files.h"
@@ -223,6 +224,10 @@ void MainDialog::BuildCommands() {
     file_menu_ = file;
     window_menu_ = window;
     connect(window, &QMenu::aboutToShow, this, &MainDialog::RebuildWindowMenu);
+    // After the window menu's rebuild, whose entries get letters too.
+    for (QAction* menu : menuBar()->actions()) {
+        KeepAccessLetters(menu->menu());
+    }
 
     tool_bar_ = addToolBar("Herramientas");
     tool_bar_->setObjectName("toolBar");

@@ -5,7 +5,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
 #include <QToolBar>
+
+#include <map>
+#include <set>
 
 #include "tests/editor/editor_fixture.h"
 
@@ -154,6 +160,73 @@ TEST_F(MenuEnablingTest, EveryCommandFollowsTheRuleOfWhatItNeeds) {
 
     frame_->Rooms().files.OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
     Expect({"a stereo file", true, false, false, false, true, false, true});
+}
+
+// Every entry of every menu, once each menu has opened, as "menu: entry".
+void CollectEntries(QMenu* menu, QStringList& entries, std::map<QMenu*, QStringList>& by_menu) {
+    emit menu->aboutToShow();
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) {
+            continue;
+        }
+        by_menu[menu] << action->text();
+        if (action->menu() != nullptr) {
+            CollectEntries(action->menu(), entries, by_menu);
+        }
+    }
+}
+
+TEST_F(MenuEnablingTest, EveryMenuEntryHasAnAccessLetterOfItsOwnAndKeepsItsText) {
+    frame_->Rooms().files.OpenFiles({QString::fromStdString(kDataFolder + "in_stereo.wav")});
+    frame_->Rooms().workspace.ModifySelection(0, 8, 500);
+    Run(kCmCut);  // the undo entry names its step
+    std::map<int, QString> before;
+    for (const Command& command : Commands()) {
+        before[command.id] = frame_->Action(command.id)->text();
+    }
+    QStringList entries;
+    std::map<QMenu*, QStringList> by_menu;
+    for (QAction* menu : frame_->menuBar()->actions()) {
+        CollectEntries(menu->menu(), entries, by_menu);
+    }
+    ASSERT_GT(by_menu.size(), 10U);
+    // A letter is shared only where one of the entries sharing it had no free letter.
+    for (const auto& [menu, texts] : by_menu) {
+        std::multiset<QChar> letters;
+        std::map<QChar, bool> unavoidable;
+        auto letter_of = [](const QString& label) {
+            return label[label.indexOf(QRegularExpression("&[^&]")) + 1].toLower();
+        };
+        for (const QString& text : texts) {
+            const QString label = text.section('\t', 0, 0);
+            ASSERT_TRUE(label.contains(QRegularExpression("&[^&]"))) << text.toStdString();
+            letters.insert(letter_of(label));
+        }
+        for (const QString& text : texts) {
+            const QString label = text.section('\t', 0, 0);
+            bool all_taken = true;
+            for (const QChar other : label) {
+                all_taken =
+                    all_taken && (!other.isLetterOrNumber() || letters.count(other.toLower()) > 0);
+            }
+            unavoidable[letter_of(label)] |= all_taken;
+        }
+        for (const QChar letter : letters) {
+            EXPECT_TRUE(letters.count(letter) == 1 || unavoidable[letter])
+                << menu->title().toStdString() << ": " << QString(letter).toStdString();
+        }
+    }
+    // The texts are the same but for the letter; those that had one keep it.
+    for (const Command& command : Commands()) {
+        const QString text = frame_->Action(command.id)->text();
+        if (before[command.id].contains('&')) {
+            EXPECT_EQ(text, before[command.id]);
+        } else {
+            EXPECT_EQ(QString(text).remove('&'), before[command.id]);
+        }
+    }
+    EXPECT_EQ(frame_->Action(kCmUndo)->text(), "&Deshacer Cortar\tCtrl+Z");
+    EXPECT_EQ(frame_->Action(kCmOpenProject)->text(), "A&brir Proyecto...");
 }
 
 }  // namespace
