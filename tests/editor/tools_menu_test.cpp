@@ -90,6 +90,9 @@ TEST_F(ToolsMenuTest, TheSpectrumOfAGeneratedToneFollowsTheCursor) {
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(dialog->isVisible());
     EXPECT_FALSE(dialog->isModal());
+    // Nothing of the check box's text is cut.
+    QApplication::processEvents();
+    EXPECT_GE(dialog->FourTimesBox()->width(), dialog->FourTimesBox()->sizeHint().width());
     dialog->resize(1000, 500);
     QApplication::processEvents();
     LFrequencyWindow& graph = *dialog->Graph();

@@ -25,6 +25,7 @@ TEST(RulersTest, TimeLabelsKeepTheirSpacingAndSayWhereTheyAre) {
             }
             ++labels;
             EXPECT_GE(tick.column - last, 80 - 1e-6) << frames_per_column;
+            EXPECT_LE(tick.column + 80, 1000) << "a label cut at the right edge";
             last = tick.column;
             const double frame = start + tick.column * frames_per_column;
             if (tick.label.find(':') == std::string::npos) {

@@ -96,7 +96,8 @@ std::vector<RulerTick> TimeRulerTicks(double start, double frames_per_column, in
         const double frame = static_cast<double>(k) * minor_frames;
         RulerTick tick;
         tick.column = (frame - start) / frames_per_column;
-        tick.labelled = k % minor == 0;
+        // A label that would run past the right edge is left out, not cut.
+        tick.labelled = k % minor == 0 && tick.column + label_columns <= columns;
         if (tick.labelled) {
             tick.label = decimals < 0 ? std::to_string(std::llround(frame))
                                       : RulerTimeText(frame / sample_rate, decimals);

@@ -19,7 +19,8 @@ struct RulerTick {
 
 // The ticks over `columns` columns of a view that starts at `start` (a fractional frame) with
 // `frames_per_column` frames a column, at `sample_rate`. Labelled ticks are at least
-// `label_columns` columns apart; four or five unlabelled ones lie between two labelled ones.
+// `label_columns` columns apart, and none closer to the right edge; four or five unlabelled ones
+// lie between two labelled ones.
 std::vector<RulerTick> TimeRulerTicks(double start, double frames_per_column, int columns,
                                       std::int32_t sample_rate, double label_columns);
 
