@@ -97,6 +97,39 @@ bool MemorySettingsStore::Write(std::string_view section, std::string_view name,
     return true;
 }
 
+bool SettingsStore::WriteAll(const std::vector<SettingsValue>& values) {
+    for (const SettingsValue& value : values) {
+        if (!Write(value.section, value.name, value.value)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::string> StagedSettings::Read(std::string_view section,
+                                                std::string_view name) const {
+    {
+        std::lock_guard lock(mutex_);
+        if (std::optional<std::string> staged = FindSettingsValue(staged_, section, name)) {
+            return staged;
+        }
+    }
+    return base_->Read(section, name);
+}
+
+bool StagedSettings::Write(std::string_view section, std::string_view name,
+                           std::string_view value) {
+    std::lock_guard lock(mutex_);
+    SetSettingsValue(staged_, section, name, value);
+    order_.push_back({std::string(section), std::string(name), std::string(value)});
+    return true;
+}
+
+bool StagedSettings::Commit() {
+    std::lock_guard lock(mutex_);
+    return order_.empty() || base_->WriteAll(order_);
+}
+
 SettingsContent MemorySettingsStore::Content() const {
     std::lock_guard lock(mutex_);
     return content_;

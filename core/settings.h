@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sonvara {
 
@@ -36,6 +37,12 @@ void SetSettingsValue(SettingsContent& content, std::string_view section, std::s
 std::optional<std::string> FindSettingsValue(const SettingsContent& content,
                                              std::string_view section, std::string_view name);
 
+struct SettingsValue {
+    std::string section;
+    std::string name;
+    std::string value;
+};
+
 class SettingsStore {
   public:
     virtual ~SettingsStore() = default;
@@ -45,6 +52,27 @@ class SettingsStore {
                                             std::string_view name) const = 0;
     // Stores the text; returns whether it was stored.
     virtual bool Write(std::string_view section, std::string_view name, std::string_view value) = 0;
+    // Stores every value, in order; false when one was not stored. Here one by one, stopping at
+    // the first failure; a store that can stores all of them or none.
+    virtual bool WriteAll(const std::vector<SettingsValue>& values);
+};
+
+// Writes held back over `base`: reads see them, and Commit stores them all in `base` at once (a
+// dialog of several pages stores all of them or none). Safe to share between threads.
+class StagedSettings : public SettingsStore {
+  public:
+    explicit StagedSettings(std::shared_ptr<SettingsStore> base) : base_(std::move(base)) {}
+
+    std::optional<std::string> Read(std::string_view section, std::string_view name) const override;
+    bool Write(std::string_view section, std::string_view name, std::string_view value) override;
+    // Stores the held writes in `base`; false when they were not stored.
+    bool Commit();
+
+  private:
+    std::shared_ptr<SettingsStore> base_;
+    mutable std::mutex mutex_;
+    SettingsContent staged_;
+    std::vector<SettingsValue> order_;
 };
 
 // Values held in memory only; safe to share between threads.

@@ -60,7 +60,7 @@ ReadOutcome ReadFileText(const std::string& path, FileText& file) {
     }
 }
 
-bool WriteAll(int descriptor, std::string_view text) {
+bool WriteText(int descriptor, std::string_view text) {
     while (!text.empty()) {
         const ssize_t put = ::write(descriptor, text.data(), text.size());
         if (put < 0 && errno == EINTR) {
@@ -144,6 +144,10 @@ std::optional<std::string> IniSettingsFile::Read(std::string_view section,
 
 bool IniSettingsFile::Write(std::string_view section, std::string_view name,
                             std::string_view value) {
+    return WriteAll({{std::string(section), std::string(name), std::string(value)}});
+}
+
+bool IniSettingsFile::WriteAll(const std::vector<SettingsValue>& values) {
     std::lock_guard lock(mutex_);
     if (path_.empty()) {
         return false;
@@ -169,11 +173,14 @@ bool IniSettingsFile::Write(std::string_view section, std::string_view name,
     SettingsContent content;
     if (outcome == ReadOutcome::kRead) {
         content = ParseIniSettings(current.text);
-        if (FindSettingsValue(content, section, name) == value) {
-            return true;
-        }
     }
-    SetSettingsValue(content, section, name, value);
+    const SettingsContent before = content;
+    for (const SettingsValue& value : values) {
+        SetSettingsValue(content, value.section, value.name, value.value);
+    }
+    if (outcome == ReadOutcome::kRead && content == before) {
+        return true;
+    }
     const std::string text = SerializeIniSettings(content);
 
     TemporaryFile temporary(target);
@@ -185,10 +192,11 @@ bool IniSettingsFile::Write(std::string_view section, std::string_view name,
     }
     // The text is on disk before the rename makes it the settings file, so a crash leaves the
     // old file or the new one, never an empty one. The folder itself is not flushed: a crash
-    // may at worst lose this one change.
+    // may at worst lose this change.
     struct stat written {};
-    if (!WriteAll(temporary.Descriptor(), text) || ::fstat(temporary.Descriptor(), &written) != 0 ||
-        !temporary.SyncAndClose() || !temporary.RenameTo(target)) {
+    if (!WriteText(temporary.Descriptor(), text) ||
+        ::fstat(temporary.Descriptor(), &written) != 0 || !temporary.SyncAndClose() ||
+        !temporary.RenameTo(target)) {
         return false;
     }
     // The rename keeps the inode and modification time, so this is the stamp a read will see.

@@ -7,8 +7,9 @@
 // read. A file that is missing, unreadable or damaged reads as missing values (the callers'
 // defaults) and is never touched by a read.
 //
-// A write changes one value: under a lock held by this object and an flock on the side file
-// "<file>.lock" (which keeps other processes out too), it reads the file afresh, sets the value,
+// A write changes one value (or several at once): under a lock held by this object and an flock on
+// the side file
+// "<file>.lock" (which keeps other processes out too), it reads the file afresh, sets the values,
 // writes the whole text to a new temporary file beside it, flushes that to disk and renames it
 // over the file. Readers therefore see the old file or the new one, never a part. A file that
 // exists but cannot be read is left alone rather than replaced with one that lacks the user's
@@ -37,6 +38,8 @@ class IniSettingsFile : public SettingsStore {
 
     std::optional<std::string> Read(std::string_view section, std::string_view name) const override;
     bool Write(std::string_view section, std::string_view name, std::string_view value) override;
+    // All the values in one rewrite of the file: all of them are stored or none.
+    bool WriteAll(const std::vector<SettingsValue>& values) override;
 
     const std::string& Path() const { return path_; }
 

@@ -20,7 +20,9 @@ std::optional<qsizetype> AccessLetterAt(const QString& text) {
     return std::nullopt;
 }
 
-bool IsPlainLetter(QChar letter) { return letter.isDigit() || (letter.isLetter() && letter.unicode() < 0x80); }
+bool IsPlainLetter(QChar letter) {
+    return letter.isDigit() || (letter.isLetter() && letter.unicode() < 0x80);
+}
 
 // Pass 0: plain letters that start a word; 1: plain letters anywhere; 2: any letter anywhere.
 bool Fits(const QString& label, qsizetype at, int pass) {

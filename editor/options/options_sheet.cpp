@@ -2,6 +2,10 @@
 
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
+
+#include "core/settings.h"
 
 #include "editor/common/dialog_parts.h"
 #include "editor/options/audio_process_page.h"
@@ -10,7 +14,8 @@
 
 namespace sonvara {
 
-LOptionsSheet::LOptionsSheet(const Context& context, QWidget* parent) : QDialog(parent) {
+LOptionsSheet::LOptionsSheet(const Context& context, QWidget* parent)
+    : QDialog(parent), prompts_(context.prompts) {
     setObjectName("LOptionsSheet");
     setWindowTitle("Opciones");
     auto* layout = new QVBoxLayout(this);
@@ -59,11 +64,24 @@ bool LOptionsSheet::WorkingFolderChanged() const {
 }
 
 void LOptionsSheet::accept() {
-    for (const Page& page : pages_) {
-        if (page.shown && !page.store()) {
-            tabs_->setCurrentWidget(page.widget);
-            return;
-        }
+    // The pages' settings are held back until every page has stored them, then written at once:
+    // all of them or none.
+    const std::shared_ptr<SettingsStore> settings = CurrentSettingsStore();
+    auto staged = std::make_shared<StagedSettings>(settings);
+    UseSettingsStore(staged);
+    const auto failed = std::find_if(pages_.begin(), pages_.end(),
+                                     [](const Page& page) { return page.shown && !page.store(); });
+    UseSettingsStore(settings);
+    if (failed != pages_.end()) {
+        tabs_->setCurrentWidget(failed->widget);
+        return;
+    }
+    if (!staged->Commit()) {
+        prompts_.Ask({"Error",
+                      "No se pudieron guardar las opciones en el archivo de configuración. "
+                      "Compruebe que se puede escribir en su carpeta.",
+                      PromptIcon::kError, PromptButtons::kOk});
+        return;
     }
     QDialog::accept();
 }

@@ -2,7 +2,9 @@
 // LOptionsSheet: the "Opciones" sheet, one tab per page. A page reads its settings when it is first
 // shown and writes them when the sheet is confirmed; a page never shown does neither. OK stores the
 // shown pages in their order and closes the sheet only when all were stored: a page that could not
-// store its settings has told the user why, and the sheet stays open on it.
+// store its settings has told the user why, and the sheet stays open on it. The settings of all
+// pages are written together at the end, so that a page that fails leaves every setting as it
+// was (the key macros' file and the desktop's file types, stored by their pages, are apart).
 
 #include <QDialog>
 #include <functional>
@@ -60,6 +62,7 @@ class LOptionsSheet : public QDialog {
     // Loads the page at `index` when it is shown for the first time.
     void PageShown(int index);
 
+    Prompts& prompts_;
     QTabWidget* tabs_;
     std::vector<Page> pages_;
     LAudioProcessPage* audio_ = nullptr;

@@ -67,11 +67,20 @@ class FakeInputs : public FakeDevices<WaveInProvider> {
     }
 };
 
-// Settings in memory that refuse to store the value named `refused`.
+// Settings in memory that refuse to store the value named `refused`, and (as the settings file
+// does) every value written together with it.
 class RefusingStore : public MemorySettingsStore {
   public:
     bool Write(std::string_view section, std::string_view name, std::string_view value) override {
         return name != refused && MemorySettingsStore::Write(section, name, value);
+    }
+    bool WriteAll(const std::vector<SettingsValue>& values) override {
+        for (const SettingsValue& value : values) {
+            if (value.name == refused) {
+                return false;
+            }
+        }
+        return SettingsStore::WriteAll(values);
     }
     std::string refused;
 };
@@ -224,12 +233,13 @@ TEST_F(OptionsSheetTest, WhatCannotBeStoredIsSaidAndTheSheetStaysOpenOnItsPage) 
     EXPECT_EQ(prompts_.Asked()[0].caption, "Error");
     EXPECT_NE(prompts_.Asked()[0].text.find("mimeapps.list"), std::string::npos);
 
+    // The settings file refuses the pages' values: none is stored.
     std::filesystem::remove(scratch_.File("config/mimeapps.list"));
     ClickButtonShowing(sheet.get(), "Aceptar");
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(sheet->Pages()->currentIndex(), 1);
     ASSERT_EQ(prompts_.Asked().size(), 2u);
-    EXPECT_NE(prompts_.Asked()[1].text.find("\"AutoPlaybackAfterEffects\""), std::string::npos);
+    EXPECT_NE(prompts_.Asked()[1].text.find("archivo de configuración"), std::string::npos);
+    EXPECT_EQ(Stored("Settings", "PlayWhenOpen"), std::nullopt);
 
     store_->refused.clear();
     ClickButtonShowing(sheet.get(), "Aceptar");
@@ -240,6 +250,33 @@ TEST_F(OptionsSheetTest, WhatCannotBeStoredIsSaidAndTheSheetStaysOpenOnItsPage) 
     read << list.rdbuf();
     const std::string text = read.str();
     EXPECT_NE(text.find("audio/x-wav=sonvara.desktop;"), std::string::npos) << text;
+}
+
+TEST_F(OptionsSheetTest, APageThatFailsLeavesTheSettingsOfTheOthersAsTheyWere) {
+    WriteString("Folders", "Current", scratch_.File("current"));
+    const std::string folder = GetWorkingFolder();
+    auto sheet = OpenSheet();
+    sheet->Pages()->setCurrentIndex(1);
+    Control<QLineEdit>(sheet->Pages()->widget(1), "WorkingFolder")
+        ->setText(QString::fromStdString(scratch_.File("work")));
+    Control<QCheckBox>(sheet->Pages()->widget(1), "AutoPlaybackAfterEffects")->click();
+    sheet->Pages()->setCurrentIndex(2);
+    // The key macros' file cannot be written: a folder stands where it goes.
+    std::filesystem::create_directories(scratch_.File("current/keys.dat"));
+
+    ClickButtonShowing(sheet.get(), "Aceptar");
+    EXPECT_TRUE(sheet->isVisible());
+    ASSERT_EQ(prompts_.Asked().size(), 1u);
+    EXPECT_EQ(GetWorkingFolder(), folder);
+    EXPECT_EQ(Stored("Settings", "AutoPlaybackAfterEffects"), std::nullopt);
+    EXPECT_EQ(Stored("Settings", "PlayWhenOpen"), std::nullopt);
+
+    std::filesystem::remove(scratch_.File("current/keys.dat"));
+    ClickButtonShowing(sheet.get(), "Aceptar");
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(GetWorkingFolder(), scratch_.File("work"));
+    EXPECT_EQ(Stored("Settings", "PlayWhenOpen"), "1");
+    EXPECT_TRUE(sheet->WorkingFolderChanged());
 }
 
 TEST_F(OptionsSheetTest, TheDefaultsButtonEditsTheRateAndChannelsOfANewFileThatDoesNotAsk) {

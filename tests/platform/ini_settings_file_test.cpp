@@ -71,6 +71,28 @@ TEST(IniSettingsFile, WritesCreateTheFolderAndEveryValueReadsBack) {
         << "a temporary file was left behind";
 }
 
+TEST(IniSettingsFile, StagedWritesAreSeenAtOnceAndReachTheFileOnlyWhenCommitted) {
+    testing::ScratchFolder scratch;
+    const std::string path = scratch.File("Sonvara.conf");
+    PutFile(path, "[Settings]\nPlayWhenOpen=1\n");
+    auto file = std::make_shared<IniSettingsFile>(path);
+    StagedSettings staged(file);
+    ASSERT_TRUE(staged.Write("Settings", "PlayWhenOpen", "0"));
+    ASSERT_TRUE(staged.Write("Folders", "WorkingFolder", "/tmp/w"));
+    EXPECT_EQ(staged.Read("settings", "playwhenopen"), "0");
+    EXPECT_EQ(FileText(path), "[Settings]\nPlayWhenOpen=1\n");
+    ASSERT_TRUE(staged.Commit());
+    IniSettingsFile reopened(path);
+    EXPECT_EQ(reopened.Read("Settings", "PlayWhenOpen"), "0");
+    EXPECT_EQ(reopened.Read("Folders", "WorkingFolder"), "/tmp/w");
+
+    // A file that cannot be written (its folder is a file) takes none of them.
+    PutFile(scratch.File("not-a-folder"), "");
+    StagedSettings refused(std::make_shared<IniSettingsFile>(scratch.File("not-a-folder/x.conf")));
+    ASSERT_TRUE(refused.Write("Settings", "PlayWhenOpen", "0"));
+    EXPECT_FALSE(refused.Commit());
+}
+
 TEST(IniSettingsFile, DamagedFilesReadAsMissingValuesAndAreNotTouchedByReads) {
     testing::ScratchFolder scratch;
     const std::string path = scratch.File("Sonvara.conf");
