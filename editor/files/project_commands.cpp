@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <map>
+#include <string>
 
 #include "editor/common/file_window.h"
 #include "editor/common/workspace.h"
@@ -14,6 +16,12 @@
 #include "project/project_file.h"
 
 namespace sonvara {
+namespace {
+
+// How a project's bookmarks name its nth untitled file.
+std::string UntitledProjectName(int n) { return "Sin título " + std::to_string(n); }
+
+}  // namespace
 
 QString FileController::Caption() const {
     const std::string& project = places_.Places().project_path;
@@ -71,6 +79,19 @@ void FileController::LoadProject(const std::string& path) {
              PromptIcon::kError, PromptButtons::kOk});
         places_.RefreshPlaces();
         return;
+    }
+    // The bookmarks of the nth untitled file go with the nth untitled file opened.
+    std::map<std::string, std::string> untitled_names;
+    for (LSVFileWindow* file : opened) {
+        if (file->Path().empty()) {
+            untitled_names[UntitledProjectName(static_cast<int>(untitled_names.size()) + 1)] =
+                file->DisplayName();
+        }
+    }
+    for (LSVBookMark& mark : project.bookmarks) {
+        if (const auto name = untitled_names.find(mark.file); name != untitled_names.end()) {
+            mark.file = name->second;
+        }
     }
     places_.Places().bookmarks.insert(places_.Places().bookmarks.end(), project.bookmarks.begin(),
                                       project.bookmarks.end());
@@ -168,14 +189,27 @@ bool FileController::CmSaveProjectAs() {
 
 bool FileController::SaveProject(const std::string& path) {
     LSVProject project;
+    project.bookmarks = places_.Places().bookmarks;
+    int untitled = 0;
     for (LSVFileWindow* file : workspace_.Files()) {
-        project.files.push_back({file->Path(), file->PreviousPath(), file->DisplayName(),
+        std::string name = file->DisplayName();
+        // An untitled file is numbered anew when the project opens: its bookmarks name it by
+        // its place among the project's untitled files.
+        if (file->Path().empty()) {
+            const std::string stored = UntitledProjectName(++untitled);
+            for (LSVBookMark& mark : project.bookmarks) {
+                if (mark.file == name) {
+                    mark.file = stored;
+                }
+            }
+            name = stored;
+        }
+        project.files.push_back({file->Path(), file->PreviousPath(), name,
                                  file->Document().Positions(), file->Document().Audio()});
         if (file == workspace_.CurrentFile()) {
             project.current = static_cast<int>(project.files.size() - 1);
         }
     }
-    project.bookmarks = places_.Places().bookmarks;
     project.regions = places_.Places().regions;
     LSVSaveProject save(path, project);
     return workspace_.RunProcess(save, workspace_.CurrentFile()) == PROCESS_DONE;

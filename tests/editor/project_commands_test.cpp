@@ -149,6 +149,35 @@ TEST_F(ProjectCommandsTest, AProjectComesBackAsItWasSaved) {
     EXPECT_TRUE(frame_->Rooms().workspace.Files()[1]->IsModified());
 }
 
+// Untitled files are numbered anew when a project opens; their bookmarks follow them.
+TEST_F(ProjectCommandsTest, TheBookMarksOfUntitledFilesFollowThemThroughSaveAndLoad) {
+    WriteBool("Settings", "PromptSampleAndChannels", false);
+    WriteInt("Settings", "DefaultSampleRate", kRate);
+    for (int i = 0; i < 2; ++i) {
+        Run(kCmNew);
+        frame_->Rooms().workspace.CurrentFile()->Document().Audio() = Staircase(4000);
+    }
+    SetBookMark("b", 1000);
+    const std::string project = scratch_.File("untitled.svp");
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        SCOPED_TRACE(cycle);
+        frame_->project_answers.push_back(Q(project));
+        Run(cycle == 0 ? kCmSaveProjectAs : kCmSaveProject);
+        prompts_.QueueAnswer(PromptAnswer::kNo);
+        Run(kCmCloseProject);
+        Run(kCmNew);  // takes the next untitled number
+        prompts_.QueueAnswer(PromptAnswer::kNo);
+        frame_->project_answers.push_back(Q(project));
+        Run(kCmOpenProject);
+        const std::vector<LSVFileWindow*>& files = frame_->Rooms().workspace.Files();
+        ASSERT_EQ(files.size(), 2u);
+        ASSERT_EQ(Places().bookmarks.size(), 1u);
+        EXPECT_EQ(Places().bookmarks[0].file, files[1]->DisplayName());
+        EXPECT_NE(files[0]->DisplayName(), files[1]->DisplayName());
+        EXPECT_EQ(files[1]->WaveView()->Places().size(), 1u);
+    }
+}
+
 // A project file of another version shows the version message and the load message, and opens
 // nothing.
 TEST_F(ProjectCommandsTest, AProjectOfAnotherVersionOpensNothing) {
