@@ -19,7 +19,9 @@ namespace sonvara {
 namespace {
 
 // How a project's bookmarks name its nth untitled file.
-std::string UntitledProjectName(int n) { return "Sin título " + std::to_string(n); }
+std::string UntitledProjectName(int n) {
+    return "Sin título " + std::to_string(n);
+}
 
 }  // namespace
 

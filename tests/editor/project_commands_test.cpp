@@ -153,10 +153,16 @@ TEST_F(ProjectCommandsTest, AProjectComesBackAsItWasSaved) {
 TEST_F(ProjectCommandsTest, TheBookMarksOfUntitledFilesFollowThemThroughSaveAndLoad) {
     WriteBool("Settings", "PromptSampleAndChannels", false);
     WriteInt("Settings", "DefaultSampleRate", kRate);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         Run(kCmNew);
         frame_->Rooms().workspace.CurrentFile()->Document().Audio() = Staircase(4000);
     }
+    // "Sin título 2" and "Sin título 3" are left, the bookmark on the second; opened again they
+    // are numbered 1 and 2.
+    frame_->Rooms().workspace.Activate(frame_->Rooms().workspace.Files()[0]);
+    prompts_.QueueAnswer(PromptAnswer::kNo);
+    Run(kCmClose);
+    frame_->Rooms().workspace.Activate(frame_->Rooms().workspace.Files()[1]);
     SetBookMark("b", 1000);
     const std::string project = scratch_.File("untitled.svp");
     for (int cycle = 0; cycle < 2; ++cycle) {
@@ -165,8 +171,6 @@ TEST_F(ProjectCommandsTest, TheBookMarksOfUntitledFilesFollowThemThroughSaveAndL
         Run(cycle == 0 ? kCmSaveProjectAs : kCmSaveProject);
         prompts_.QueueAnswer(PromptAnswer::kNo);
         Run(kCmCloseProject);
-        Run(kCmNew);  // takes the next untitled number
-        prompts_.QueueAnswer(PromptAnswer::kNo);
         frame_->project_answers.push_back(Q(project));
         Run(kCmOpenProject);
         const std::vector<LSVFileWindow*>& files = frame_->Rooms().workspace.Files();
