@@ -67,19 +67,39 @@ ClipboardWaveData* ClipboardWaveData::FromCutList(const LCutListAudio& audio) {
 }
 
 QStringList ClipboardWaveData::formats() const {
-    return kWaveMimeTypes;
+    return kWaveMimeTypes + QStringList{kWaveSizeMimeType};
 }
 
 bool ClipboardWaveData::hasFormat(const QString& mime_type) const {
-    return kWaveMimeTypes.contains(mime_type);
+    return formats().contains(mime_type);
+}
+
+const LSoundSourceRef& ClipboardWaveData::Source() const {
+    if (!source_) {
+        source_ = make_source_();
+    }
+    return *source_;
+}
+
+qint64 ClipboardWaveData::WaveBytes() const {
+    const LSoundSourceRef& source = Source();
+    if (source->IsError()) {
+        return 0;
+    }
+    // The WAV writer's header: RIFF, a format chunk with its extra size field, the data chunk's.
+    constexpr qint64 kHeaderBytes = 46;
+    return kHeaderBytes + qint64{source->GetLength()} * source->GetChannels() * 2;
 }
 
 QVariant ClipboardWaveData::retrieveData(const QString& mime_type, QMetaType type) const {
+    if (mime_type == kWaveSizeMimeType) {
+        return QByteArray::number(WaveBytes());
+    }
     if (!kWaveMimeTypes.contains(mime_type)) {
         return QMimeData::retrieveData(mime_type, type);
     }
-    if (!rendered_) {
-        rendered_ = RenderWaveBytes(make_source_());
+    if (!rendered_ && WaveBytes() <= kMaxClipboardWaveBytes) {
+        rendered_ = RenderWaveBytes(Source());
     }
     return rendered_ ? QVariant(*rendered_) : QVariant();
 }

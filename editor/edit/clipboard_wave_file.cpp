@@ -13,12 +13,17 @@ namespace {
 
 const char kNoAudio[] = "El portapapeles no contiene audio WAV.";
 const char kDamagedBytes[] = "El audio del portapapeles no es un archivo WAV válido.";
+const char kTooLarge[] = "El audio del portapapeles es demasiado grande (más de 1 GB).";
 
 }  // namespace
 
 ClipboardWaveFile ClipboardWaveFile::Read(const QMimeData* data) {
     if (data == nullptr) {
         return Refused(kNoAudio);
+    }
+    if (data->hasFormat(kWaveSizeMimeType) &&
+        data->data(kWaveSizeMimeType).toLongLong() > kMaxBytes) {
+        return Refused(kTooLarge);
     }
     for (const QString& type : kWaveMimeTypes) {
         if (data->hasFormat(type)) {
@@ -42,7 +47,7 @@ ClipboardWaveFile ClipboardWaveFile::FromBytes(const QByteArray& bytes) {
         return Refused(kNoAudio);
     }
     if (bytes.size() > kMaxBytes) {
-        return Refused("El audio del portapapeles es demasiado grande (más de 1 GB).");
+        return Refused(kTooLarge);
     }
     const char kCannotWrite[] =
         "No se puede escribir el audio del portapapeles en la carpeta de datos.";

@@ -3,7 +3,8 @@
 // program put there into a WAV file the load process can read.
 //
 //  - WAV bytes ("audio/wav" or "audio/x-wav", from any program) are written to a temporary file
-//    in the data folder, deleted with this object;
+//    in the data folder, deleted with this object; a WAV whose offered size is too large is
+//    refused before its bytes are asked for;
 //  - a URI list (what a file manager copies) gives the first file's own path, when it is a local
 //    ".wav" file.
 //
@@ -16,13 +17,14 @@
 #include <memory>
 #include <string>
 
+#include "editor/edit/clipboard_wave_data.h"
+
 namespace sonvara {
 
 class ClipboardWaveFile {
   public:
-    // The most WAV bytes accepted from the clipboard: about 100 minutes of stereo 16-bit audio at
-    // 44100 Hz, and well inside what the 32-bit sizes of a WAV file can describe.
-    static constexpr qint64 kMaxBytes = qint64{1} << 30;
+    // The most WAV bytes accepted from the clipboard.
+    static constexpr qint64 kMaxBytes = kMaxClipboardWaveBytes;
 
     // What `data` offers (it may be null): a usable file, or a refusal with its reason.
     static ClipboardWaveFile Read(const QMimeData* data);

@@ -60,6 +60,7 @@ TEST_F(ClipboardWaveTest, RendersA16BitWaveOfTheSourceOnlyWhenAskedAndOnce) {
 
         const QByteArray bytes = data.data("audio/x-wav");
         EXPECT_EQ(data.data("audio/wav"), bytes);
+        EXPECT_EQ(data.data(kWaveSizeMimeType).toLongLong(), bytes.size());
         EXPECT_EQ(sources_made, 1);
         ASSERT_GT(bytes.size(), 36);
         EXPECT_EQ(bytes[20], 1) << "PCM";
@@ -98,6 +99,30 @@ TEST_F(ClipboardWaveTest, AFailedRenderingAnswersWithoutData) {
     ClipboardWaveData homeless(
         [] { return LSoundSourceRef(new LMemorySoundSource(ClipboardSignal(10, 1), 8000, 1)); });
     EXPECT_TRUE(homeless.data("audio/wav").isEmpty());
+}
+
+TEST_F(ClipboardWaveTest, ASoundTooLongForTheClipboardIsRefusedBeforeItsBytesAreMade) {
+    // Stereo silence a frame longer than a WAV of the largest size holds.
+    LCutListAudio silence(44100, 2);
+    silence.InsertSilence(0, static_cast<std::int32_t>(kMaxClipboardWaveBytes / 4));
+    std::unique_ptr<ClipboardWaveData> copied(ClipboardWaveData::FromCutList(silence));
+    EXPECT_GT(copied->data(kWaveSizeMimeType).toLongLong(), kMaxClipboardWaveBytes);
+    const ClipboardWaveFile refused = ClipboardWaveFile::Read(copied.get());
+    EXPECT_FALSE(refused.IsValid());
+    EXPECT_NE(refused.Error().find("demasiado grande"), std::string::npos);
+    // Another program gets nothing, at once.
+    EXPECT_TRUE(copied->data("audio/wav").isEmpty());
+    EXPECT_EQ(DataFolderFiles(), 0u);
+
+    // The size is asked first: a WAV said to be too large is refused unread.
+    QMimeData said_large;
+    said_large.setData(kWaveSizeMimeType, QByteArray::number(kMaxClipboardWaveBytes + 1));
+    said_large.setData("audio/wav", ClipboardWaveData([] {
+                                        return LSoundSourceRef(new LMemorySoundSource(
+                                            ClipboardSignal(100, 1), 8000, 1));
+                                    }).data("audio/wav"));
+    EXPECT_NE(ClipboardWaveFile::Read(&said_large).Error().find("demasiado grande"),
+              std::string::npos);
 }
 
 TEST_F(ClipboardWaveTest, WaveBytesAndACopiedFileBothLoad) {
