@@ -75,9 +75,11 @@ class LPlayerBaseDlg : public QDialog, private TransportHost {
 
   protected:
     // For dialogs built on this one: the column of rows (the last two are the meter and the
-    // closing row), the level meter, and the sound shown, replaced with the position at `frame`.
+    // closing row), the level meter, the wave display, and the sound shown, replaced with the
+    // position at `frame`.
     QVBoxLayout* Body() const { return body_; }
     LDBDisplay* Meter() const { return meter_; }
+    LWaveWindow* Wave() const { return wave_; }
     void SetSound(const LCutListAudio& sound, std::int32_t frame);
     // Shows `milliseconds` in the big time display (a recording's time as it grows).
     void ShowTime(std::int32_t milliseconds);

@@ -12,6 +12,8 @@
 #include "devices/wave_in.h"
 #include "editor/common/qt_runtime.h"
 #include "view/db_display.h"
+#include "view/live_take_view.h"
+#include "view/player_wave_window.h"
 
 namespace sonvara {
 
@@ -98,6 +100,9 @@ LRecordDlg::LRecordDlg(LSoundPlayer& player, WaveOutProvider& outputs, WaveInPro
 
     // Above the meter and the closing row.
     QVBoxLayout* body = Body();
+    live_ = new LLiveTakeView(this);
+    live_->hide();
+    body->insertWidget(body->indexOf(Wave()), live_, 1);
     body->insertLayout(body->count() - 2, buttons);
     body->insertLayout(body->count() - 1, status);
     // The dialog keeps its width whatever state it shows: the state and the record button are as
@@ -150,6 +155,7 @@ void LRecordDlg::done(int result) {
 
 bool LRecordDlg::Arm() {
     LPlayerBaseDlg::CmStop();
+    live_->Clear();
     const RecorderSettings settings = RecorderSettings::Read(inputs_);
     LMixer(inputs_.DeviceNames())
         .SetInputChannel(settings.device, settings.line, settings.volume_db);
@@ -183,6 +189,7 @@ void LRecordDlg::CmRecord() {
 void LRecordDlg::CmRetake() {
     if (Active()) {
         recorder_.Restart();
+        live_->Clear();
         ShowRecorded(0);
     }
 }
@@ -275,6 +282,9 @@ void LRecordDlg::EvPosition(std::uint32_t, std::int32_t milliseconds) {
 
 void LRecordDlg::EvLevels(std::uint32_t, const SoundLevels& levels) {
     Meter()->SetLevels(levels);
+    if (recorder_.GetState() == LSoundRecorder::kRecording) {
+        live_->Add(levels);
+    }
 }
 
 void LRecordDlg::ShowSound() {
@@ -298,6 +308,9 @@ void LRecordDlg::ShowState() {
                                                   ? names[static_cast<std::size_t>(device)]
                                                   : std::string("predeterminada"))));
     const bool active = state != LSoundRecorder::kStopped;
+    // While a take is recorded its trail stands where the sound is shown.
+    live_->setVisible(active);
+    Wave()->setVisible(!active);
     record_->setText(active ? kStopRecordText : "Grabar (F8)");
     retake_->setEnabled(active);
 }

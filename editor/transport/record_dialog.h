@@ -36,6 +36,8 @@ namespace sonvara {
 
 class WaveInProvider;
 
+class LLiveTakeView;
+
 class LRecordDlg : public LPlayerBaseDlg, private LSoundRecorderNotify {
     Q_OBJECT
 
@@ -96,6 +98,8 @@ class LRecordDlg : public LPlayerBaseDlg, private LSoundRecorderNotify {
     std::unique_ptr<Prompts> own_prompts_;
     Prompts* prompts_;
 
+    // The take as it comes, in place of the wave display while recording.
+    LLiveTakeView* live_ = nullptr;
     QLabel* state_ = nullptr;
     QLabel* recorded_ = nullptr;
     QLabel* input_ = nullptr;

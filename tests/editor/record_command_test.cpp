@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -18,6 +19,8 @@
 #include "editor/transport/record_dialog.h"
 #include "tests/editor/editor_fixture.h"
 #include "view/db_edit.h"
+#include "view/live_take_view.h"
+#include "view/player_wave_window.h"
 
 namespace sonvara {
 namespace {
@@ -79,11 +82,14 @@ class RecordCommandTest : public EditorTest {
         ASSERT_TRUE(sound_->WaitForDelivered(kRecorded));
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         const QLabel* recorded = dialog.findChild<QLabel*>("recordedTime");
-        while (recorded->text() != recorded_text && std::chrono::steady_clock::now() < until) {
+        const QLabel* state = dialog.findChild<QLabel*>("recordState");
+        // The time and the state come in separate reports.
+        while ((recorded->text() != recorded_text || state->text() != "● Grabando") &&
+               std::chrono::steady_clock::now() < until) {
             QTest::qWait(5);
         }
         EXPECT_EQ(recorded->text(), recorded_text);
-        EXPECT_EQ(dialog.findChild<QLabel*>("recordState")->text(), "● Grabando");
+        EXPECT_EQ(state->text(), "● Grabando");
     }
 
     LEditDocument& Document() { return frame_->Rooms().workspace.Files().at(0)->Document(); }
@@ -111,13 +117,30 @@ TEST_F(RecordCommandTest, WithNoFileOpenTheRecordingGoesIntoANewFileAndUndoTakes
     Record([this](LRecordDlg& dialog) {
         EXPECT_EQ(dialog.findChild<QLabel*>("recordState")->text(), "Detenido");
         const int width = dialog.width();
+        auto* live = dialog.findChild<LLiveTakeView*>("liveTake");
+        auto* wave = dialog.findChild<LWaveWindow*>();
+        ASSERT_TRUE(live != nullptr && wave != nullptr);
+        EXPECT_TRUE(wave->isVisible());
+        EXPECT_FALSE(live->isVisible());
+        const QRect wave_place = wave->geometry();
         Click(dialog, "record");
         WaitForTheSound(dialog);
-        // The big time runs with the recording; the dialog keeps its width.
+        // The big time runs with the recording; the dialog keeps its width; the take's trail
+        // grows in the wave display's place, drawn in the middle of the view.
         EXPECT_EQ(dialog.findChild<QLabel*>("position")->text(), "0:00:01.50");
         QApplication::processEvents();
         EXPECT_EQ(dialog.width(), width);
+        EXPECT_TRUE(live->isVisible());
+        EXPECT_FALSE(wave->isVisible());
+        EXPECT_EQ(live->geometry().topLeft(), wave_place.topLeft());
+        EXPECT_EQ(live->width(), wave_place.width());
+        EXPECT_GE(live->height(), wave_place.height());
+        EXPECT_GT(live->Reports(), 0);
+        const QImage trail = live->grab().toImage();
+        EXPECT_NE(trail.pixel(live->Reports() / 2, live->height() / 4),
+                  trail.pixel(live->width() - 2, live->height() / 4));
         Click(dialog, "record");  // now "Detener (F8)"
+        EXPECT_TRUE(wave->isVisible());
         EXPECT_EQ(dialog.RecorderState(), LSoundRecorder::kStopped);
         EXPECT_EQ(dialog.Recording().GetLength(), kRecorded);
     });
