@@ -18,6 +18,7 @@ libgtest-dev libgmock-dev
 qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6svg6 libgl-dev
 libasound2-dev
 libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsndfile1-dev libtag1-dev
+libebur128-dev
 lame espeak-ng
 xvfb xauth fonts-dejavu-core imagemagick xdotool openbox
 desktop-file-utils xdg-utils shared-mime-info librsvg2-bin

@@ -1,0 +1,200 @@
+#include "effects/loudness_meter.h"
+
+#include <ebur128.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace sonvara {
+namespace {
+
+constexpr double kSilent = -std::numeric_limits<double>::infinity();
+
+// A level in decibels of an amplitude (1.0 full scale); minus infinity for none.
+double Decibels(double amplitude) {
+    return amplitude > 0 ? 20.0 * std::log10(amplitude) : kSilent;
+}
+
+std::string Number(double value) {
+    if (std::isinf(value)) {
+        return value < 0 ? "-inf" : "inf";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    // -0.0 reads as 0.0.
+    return std::string(text) == "-0.0" ? "0.0" : text;
+}
+
+struct ReportLine {
+    const char* label;
+    const char* key;
+    const char* unit;
+    double LoudnessReport::*value;
+};
+constexpr ReportLine kReportLines[] = {
+    {"Sonoridad integrada", "integrated_lufs", "LUFS", &LoudnessReport::integrated},
+    {"Rango de sonoridad", "loudness_range_lu", "LU", &LoudnessReport::range},
+    {"Sonoridad momentánea máxima", "max_momentary_lufs", "LUFS", &LoudnessReport::max_momentary},
+    {"Sonoridad a corto plazo máxima", "max_short_term_lufs", "LUFS",
+     &LoudnessReport::max_short_term},
+    {"Pico de muestra", "sample_peak_dbfs", "dBFS", &LoudnessReport::sample_peak},
+    {"Pico real", "true_peak_dbtp", "dBTP", &LoudnessReport::true_peak},
+};
+
+}  // namespace
+
+std::string LoudnessText(const LoudnessReport& report) {
+    std::string text;
+    for (const ReportLine& line : kReportLines) {
+        text += std::string(line.label) + ": " + Number(report.*line.value) + " " + line.unit + "\n";
+    }
+    return text;
+}
+
+std::string LoudnessKeyValues(const LoudnessReport& report) {
+    std::string text;
+    for (const ReportLine& line : kReportLines) {
+        text += std::string(line.key) + "=" + Number(report.*line.value) + "\n";
+    }
+    return text;
+}
+
+struct LoudnessMeter::Library {
+    explicit Library(ebur128_state* made) : state(made) {}
+    ~Library() { ebur128_destroy(&state); }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+    ebur128_state* state;
+};
+
+LoudnessMeter::LoudnessMeter(std::int32_t sample_rate, int channels)
+    : channels_(channels),
+      step_frames_(std::max<std::int32_t>(1, sample_rate / 10)),
+      max_momentary_(kSilent),
+      max_short_term_(kSilent) {
+    if (sample_rate <= 0 || channels <= 0) {
+        return;
+    }
+    ebur128_state* state = ebur128_init(
+        static_cast<unsigned>(channels), static_cast<unsigned long>(sample_rate),
+        EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | EBUR128_MODE_SAMPLE_PEAK |
+            EBUR128_MODE_TRUE_PEAK);
+    if (state != nullptr) {
+        library_ = std::make_unique<Library>(state);
+    }
+}
+
+LoudnessMeter::~LoudnessMeter() = default;
+
+bool LoudnessMeter::IsValid() const {
+    return library_ != nullptr;
+}
+
+void LoudnessMeter::Add(const Sample* frames, std::int32_t count) {
+    while (IsValid() && count > 0) {
+        const std::int32_t step = std::min(count, step_frames_ - into_step_);
+        AddStep(frames, step);
+        frames += static_cast<std::ptrdiff_t>(step) * channels_;
+        count -= step;
+    }
+}
+
+void LoudnessMeter::AddStep(const Sample* frames, std::int32_t count) {
+    const auto samples = static_cast<std::size_t>(count) * static_cast<std::size_t>(channels_);
+    converted_.resize(samples);
+    std::transform(frames, frames + samples, converted_.begin(), FloatFromSample);
+    ebur128_state* state = library_->state;
+    if (ebur128_add_frames_float(state, converted_.data(), static_cast<std::size_t>(count)) !=
+        EBUR128_SUCCESS) {
+        library_.reset();
+        return;
+    }
+    into_step_ += count;
+    if (into_step_ < step_frames_) {
+        return;
+    }
+    into_step_ = 0;
+    ++steps_;
+    // The momentary window is 400 ms, the short-term one 3 s: read once each is full.
+    double loudness = kSilent;
+    if (steps_ >= 4 && ebur128_loudness_momentary(state, &loudness) == EBUR128_SUCCESS) {
+        max_momentary_ = std::max(max_momentary_, loudness);
+    }
+    if (steps_ >= 30 && ebur128_loudness_shortterm(state, &loudness) == EBUR128_SUCCESS) {
+        max_short_term_ = std::max(max_short_term_, loudness);
+    }
+}
+
+LoudnessReport LoudnessMeter::Report() const {
+    LoudnessReport report{kSilent, 0, max_momentary_, max_short_term_, kSilent, kSilent};
+    if (!IsValid()) {
+        return report;
+    }
+    ebur128_state* state = library_->state;
+    double value = 0;
+    if (ebur128_loudness_global(state, &value) == EBUR128_SUCCESS) {
+        report.integrated = value;
+    }
+    if (ebur128_loudness_range(state, &value) == EBUR128_SUCCESS) {
+        report.range = value;
+    }
+    double sample_peak = 0;
+    double true_peak = 0;
+    for (int c = 0; c < channels_; ++c) {
+        if (ebur128_sample_peak(state, static_cast<unsigned>(c), &value) == EBUR128_SUCCESS) {
+            sample_peak = std::max(sample_peak, value);
+        }
+        if (ebur128_true_peak(state, static_cast<unsigned>(c), &value) == EBUR128_SUCCESS) {
+            true_peak = std::max(true_peak, value);
+        }
+    }
+    report.sample_peak = Decibels(sample_peak);
+    report.true_peak = Decibels(true_peak);
+    return report;
+}
+
+LPRMeasureLoudness::LPRMeasureLoudness(LSoundSourceRef source, std::int32_t start,
+                                       std::int32_t end)
+    : LProgressDialog("Sonvara"), source_(std::move(source)), start_(start), end_(end) {}
+
+ProcessResult LPRMeasureLoudness::Body() {
+    SetText("Análisis de Sonoridad", 0);
+    SetText("Midiendo la sonoridad...", 1);
+    const auto failed = [this] {
+        const std::string why = source_->ErrorText();
+        ShowError("No se pudo leer el sonido" + (why.empty() ? std::string(".") : ": " + why));
+        return PROCESS_FAILED;
+    };
+    if (source_->IsError()) {
+        return failed();
+    }
+    LoudnessMeter meter(source_->GetSampleRate(), source_->GetChannels());
+    if (!meter.IsValid()) {
+        ShowError("No se puede medir la sonoridad de este sonido.");
+        return PROCESS_FAILED;
+    }
+    if (start_ > 0) {
+        source_->Seek(start_);
+    }
+    std::vector<Sample> block(static_cast<std::size_t>(source_->GetChannels()) * kBlockFrames);
+    const auto end = [this] { return end_ < 0 ? source_->GetLength() : end_; };
+    while (source_->GetPosition() < end()) {
+        if (CheckCancel()) {
+            return PROCESS_STOPPED;
+        }
+        const std::int32_t frames = std::min(kBlockFrames, end() - source_->GetPosition());
+        source_->Read(block.data(), frames);
+        if (source_->IsError()) {
+            return failed();
+        }
+        meter.Add(block.data(), frames);
+        const std::int32_t span = std::max(1, end() - start_);
+        SetProgress(static_cast<double>(source_->GetPosition() - start_) / span);
+    }
+    report_ = meter.Report();
+    return PROCESS_DONE;
+}
+
+}  // namespace sonvara
