@@ -1,6 +1,7 @@
 #include "document/cut_list_audio.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace sonvara {
@@ -238,6 +239,19 @@ void LCutListAudio::EfAmplify(std::int32_t start, std::int32_t end, std::int32_t
     LCutListAudio stretch;
     Cut(start, end, stretch);
     stretch.EfAmplifyAll(percent);
+    Insert(start, stretch);
+}
+
+void LCutListAudio::EfScaleGain(std::int32_t start, std::int32_t end, double factor) {
+    if (end < start || factor == 1.0) {
+        return;
+    }
+    LCutListAudio stretch;
+    Cut(start, end, stretch);
+    for (LCutRecord& record : stretch.records_) {
+        const double scaled = std::round(static_cast<double>(record.gain) * factor);
+        record.gain = ClampFrames(static_cast<std::int64_t>(std::clamp(scaled, -9.0e18, 9.0e18)));
+    }
     Insert(start, stretch);
 }
 

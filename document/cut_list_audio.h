@@ -69,6 +69,9 @@ class LCutListAudio {
     // Scales every record's gain by `percent`, in the fixed integer steps the files rely on:
     // (gain / 100) * percent, saturating at the 32-bit limits.
     void EfAmplifyAll(std::int32_t percent);
+    // Scales the gain of [start, end) by `factor` to the gains' own precision, where a whole
+    // percent is too coarse (a gain to reach a loudness); saturating at the 32-bit limits.
+    void EfScaleGain(std::int32_t start, std::int32_t end, double factor);
 
   private:
     void InsertSilenceWide(std::int64_t pos, std::int64_t frames);

@@ -41,6 +41,16 @@ Result<void> Check(const NormalizeParameters& parameters) {
     return {};
 }
 
+Result<void> Check(const LoudnessNormalizeParameters& parameters) {
+    if (parameters.target_lufs < -40 || parameters.target_lufs > -5) {
+        return Failure("La sonoridad deseada debe estar entre -40 y -5 LUFS.");
+    }
+    if (parameters.ceiling_dbtp < -20 || parameters.ceiling_dbtp > 0) {
+        return Failure("El pico real máximo debe estar entre -20 y 0 dBTP.");
+    }
+    return {};
+}
+
 Result<void> Check(const EchoParameters& parameters) {
     if (parameters.time_ms < 10 || parameters.time_ms > 2999) {
         return Failure(

@@ -100,6 +100,19 @@ inline constexpr StoredFields<NormalizeParameters, 1> kNormalizeStored{
     {{&NormalizeParameters::peak_percent, kNormalizePeakLevel}}};
 Result<void> Check(const NormalizeParameters& parameters);
 
+// A loudness to reach, in whole LUFS (-40 to -5), and the true peak not to pass on the way, in
+// whole dBTP (-20 to 0).
+inline constexpr StoredValue kLoudnessTarget{kStoredValues, "LoudnessTarget", -16};
+inline constexpr StoredValue kLoudnessCeiling{kStoredValues, "LoudnessCeiling", -1};
+struct LoudnessNormalizeParameters {
+    std::int32_t target_lufs = -16;
+    std::int32_t ceiling_dbtp = -1;
+};
+inline constexpr StoredFields<LoudnessNormalizeParameters, 2> kLoudnessNormalizeStored{
+    {{&LoudnessNormalizeParameters::target_lufs, kLoudnessTarget},
+     {&LoudnessNormalizeParameters::ceiling_dbtp, kLoudnessCeiling}}};
+Result<void> Check(const LoudnessNormalizeParameters& parameters);
+
 // Inserted silence: 0 to 3 hours, the longest whose frame count fits a document at every rate a
 // WAV file may have (196000 Hz).
 inline constexpr std::int32_t kLongestSilenceMs = 3 * 3600 * 1000;

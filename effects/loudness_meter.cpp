@@ -48,7 +48,8 @@ constexpr ReportLine kReportLines[] = {
 std::string LoudnessText(const LoudnessReport& report) {
     std::string text;
     for (const ReportLine& line : kReportLines) {
-        text += std::string(line.label) + ": " + Number(report.*line.value) + " " + line.unit + "\n";
+        text +=
+            std::string(line.label) + ": " + Number(report.*line.value) + " " + line.unit + "\n";
     }
     return text;
 }
@@ -77,10 +78,10 @@ LoudnessMeter::LoudnessMeter(std::int32_t sample_rate, int channels)
     if (sample_rate <= 0 || channels <= 0) {
         return;
     }
-    ebur128_state* state = ebur128_init(
-        static_cast<unsigned>(channels), static_cast<unsigned long>(sample_rate),
-        EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | EBUR128_MODE_SAMPLE_PEAK |
-            EBUR128_MODE_TRUE_PEAK);
+    ebur128_state* state =
+        ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned long>(sample_rate),
+                     EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | EBUR128_MODE_SAMPLE_PEAK |
+                         EBUR128_MODE_TRUE_PEAK);
     if (state != nullptr) {
         library_ = std::make_unique<Library>(state);
     }
@@ -155,8 +156,7 @@ LoudnessReport LoudnessMeter::Report() const {
     return report;
 }
 
-LPRMeasureLoudness::LPRMeasureLoudness(LSoundSourceRef source, std::int32_t start,
-                                       std::int32_t end)
+LPRMeasureLoudness::LPRMeasureLoudness(LSoundSourceRef source, std::int32_t start, std::int32_t end)
     : LProgressDialog("Sonvara"), source_(std::move(source)), start_(start), end_(end) {}
 
 ProcessResult LPRMeasureLoudness::Body() {

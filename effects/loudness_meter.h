@@ -54,9 +54,9 @@ class LoudnessMeter {
     struct Library;
     std::unique_ptr<Library> library_;
     int channels_;
-    std::int32_t step_frames_;        // 100 ms: the steps momentary loudness is read at
-    std::int32_t into_step_ = 0;      // frames fed since the last step
-    std::int64_t steps_ = 0;          // whole steps fed
+    std::int32_t step_frames_;    // 100 ms: the steps momentary loudness is read at
+    std::int32_t into_step_ = 0;  // frames fed since the last step
+    std::int64_t steps_ = 0;      // whole steps fed
     std::vector<float> converted_;
     double max_momentary_;
     double max_short_term_;

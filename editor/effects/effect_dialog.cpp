@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -51,9 +52,28 @@ LSVEffectDlg::LSVEffectDlg(const EffectEntry& effect, Prompts& prompts, LEffectP
             number->setObjectName(Text(field.setting.key));
             number->setRange(field.lowest, field.highest);
             number->setValue(value);
-            form_->addRow(Text(field.label), number);
             connect(number, &QSpinBox::valueChanged, this, &LSVEffectDlg::ValuesChanged);
             fields_[index] = number;
+            if (field.suggestions.empty()) {
+                form_->addRow(Text(field.label), number);
+                continue;
+            }
+            // The common values beside the number: picking one sets it.
+            auto* row = new QHBoxLayout;
+            row->addWidget(number);
+            auto* common = new QComboBox(this);
+            common->setObjectName(Text(field.setting.key + "Common"));
+            common->addItem("Valores habituales");
+            for (const auto& [suggested, text] : field.suggestions) {
+                common->addItem(Text(text), suggested);
+            }
+            connect(common, &QComboBox::activated, number, [number, common](int chosen) {
+                if (chosen > 0) {
+                    number->setValue(common->itemData(chosen).toInt());
+                }
+            });
+            row->addWidget(common, 1);
+            form_->addRow(Text(field.label), row);
         } else {
             auto* choice = new QComboBox(this);
             choice->setObjectName(Text(field.setting.key));

@@ -5,10 +5,10 @@ namespace sonvara {
 std::vector<EffectEntry> BuiltInEffects() {
     std::vector<EffectEntry> entries;
     for (EffectEntry (*make)() :
-         {AmplifyEffect, NormalizeEffect, FadeInEffect, FadeOutEffect, FadeOutAndTrimEffect,
-          EnvelopeEffect, DCOffsetEffect, EqualizerEffect, HighPassEffect, CompressorEffect,
-          NoiseReductionEffect, AutoGainEffect, SpeedSimpleEffect, ConstantPitchEffect,
-          ConstantSpeedEffect, ReverseEffect, EchoEffect, ReverbEffect}) {
+         {AmplifyEffect, NormalizeEffect, LoudnessNormalizeEffect, FadeInEffect, FadeOutEffect,
+          FadeOutAndTrimEffect, EnvelopeEffect, DCOffsetEffect, EqualizerEffect, HighPassEffect,
+          CompressorEffect, NoiseReductionEffect, AutoGainEffect, SpeedSimpleEffect,
+          ConstantPitchEffect, ConstantSpeedEffect, ReverseEffect, EchoEffect, ReverbEffect}) {
         entries.push_back(make());
     }
     return entries;

@@ -18,6 +18,7 @@
 #include "document/frame_range.h"
 #include "effects/effect_process.h"
 #include "effects/effect_sources.h"
+#include "effects/loudness_meter.h"
 #include "effects/registry/effect_values.h"
 
 namespace sonvara {
@@ -33,11 +34,14 @@ class EffectPlace {
     FrameRange Part() const { return part_; }
     // The largest magnitude of the part's frames, found at the first call.
     std::int64_t Peak() const;
+    // The part's loudness, measured at the first call.
+    const LoudnessReport& Loudness() const;
 
   private:
     const LCutListAudio* document_;
     FrameRange part_;
     mutable std::optional<std::int64_t> peak_;
+    mutable std::optional<LoudnessReport> loudness_;
 };
 
 // Runs an effect's process to its end: the editor behind its progress dialog, the batch converter

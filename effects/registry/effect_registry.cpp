@@ -1,7 +1,9 @@
 #include "effects/registry/effect_registry.h"
 
 #include <algorithm>
+#include <vector>
 
+#include "document/cut_list_reader.h"
 #include "effects/effect_sources.h"
 #include "effects/registry/built_in_effects.h"
 
@@ -12,6 +14,22 @@ std::int64_t EffectPlace::Peak() const {
         peak_ = RangePeak(*document_, part_);
     }
     return *peak_;
+}
+
+const LoudnessReport& EffectPlace::Loudness() const {
+    if (!loudness_) {
+        LoudnessMeter meter(document_->GetSampleRate(), document_->GetChannels());
+        LSRCCutListAudio source(*document_);
+        source.Seek(part_.start);
+        std::vector<Sample> block(static_cast<std::size_t>(source.GetChannels()) * kBlockFrames);
+        for (std::int32_t at = part_.start; at < part_.end; at += kBlockFrames) {
+            const std::int32_t frames = std::min(kBlockFrames, part_.end - at);
+            source.Read(block.data(), frames);
+            meter.Add(block.data(), frames);
+        }
+        loudness_ = meter.Report();
+    }
+    return *loudness_;
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/result.h"
@@ -50,6 +51,8 @@ struct EffectField {
     std::string batch_label = {};  // in the batch converter's messages: "tiempo (ms)"
     std::string listed = {};       // in the command list's "Opciones" column: "Ganancia de Eco (%)"
     std::vector<std::string> choices = {};  // a choice's texts (the value is the index)
+    // Common values of a number, offered beside it: the value and what it is for.
+    std::vector<std::pair<std::int32_t, std::string>> suggestions = {};
     // A batch item without data falls back on the stored value, with this default when it
     // differs from the dialog's.
     std::optional<std::int32_t> batch_default = {};

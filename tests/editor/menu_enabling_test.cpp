@@ -52,7 +52,7 @@ Needs RuleOf(int id) {
         return Needs::kClipboard;
     }
     if (id == 2002 || id == 2003 || id == 2006 || id == 2009 || id == 2010 || id == 2014 ||
-        id == 2021 || in(4001, 4018)) {
+        id == 2021 || in(4001, 4019)) {
         return Needs::kSelection;
     }
     // Beyond these ranges, the player (3011) and the moves between windows (5050, 5051) act on

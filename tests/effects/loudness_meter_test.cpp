@@ -24,7 +24,8 @@ std::vector<Sample> Sine(double seconds, double hertz, double dbfs) {
     const double amplitude = std::pow(10.0, dbfs / 20.0) * kSampleFloatScale;
     std::vector<Sample> samples;
     for (int i = 0; i < static_cast<int>(seconds * kMeterRate); ++i) {
-        const auto value = static_cast<Sample>(std::lround(amplitude * std::sin(2 * M_PI * hertz * i / kMeterRate)));
+        const auto value = static_cast<Sample>(
+            std::lround(amplitude * std::sin(2 * M_PI * hertz * i / kMeterRate)));
         samples.push_back(value);
         samples.push_back(value);
     }
@@ -55,7 +56,8 @@ std::vector<Sample> Program() {
 }
 
 LoudnessReport Measure(const std::vector<Sample>& samples) {
-    LPRMeasureLoudness measure(LSoundSourceRef(new LMemorySoundSource(samples, kMeterRate, 2)), 0, -1);
+    LPRMeasureLoudness measure(LSoundSourceRef(new LMemorySoundSource(samples, kMeterRate, 2)), 0,
+                               -1);
     EXPECT_EQ(testing::RunProcess(measure), PROCESS_DONE);
     return measure.Report();
 }
@@ -86,7 +88,7 @@ std::optional<PeerReport> FfmpegReport(const std::string& path) {
     auto value = [&](const char* pattern) {
         std::smatch match;
         return std::regex_search(summary, match, std::regex(pattern)) ? std::stod(match[1])
-                                                                       : std::nan("");
+                                                                      : std::nan("");
     };
     return PeerReport{value(R"(I:\s+(-?[\d.]+) LUFS)"), value(R"(LRA:\s+(-?[\d.]+) LU)"),
                       value(R"(Peak:\s+(-?[\d.]+) dBFS)")};

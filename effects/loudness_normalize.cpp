@@ -1,0 +1,101 @@
+#include "effects/loudness_normalize.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "document/cut_list_reader.h"
+#include "effects/registry/built_in_effects.h"
+
+namespace sonvara {
+
+LoudnessGain GainForLoudness(const LoudnessReport& measured,
+                             const LoudnessNormalizeParameters& parameters) {
+    if (!std::isfinite(measured.integrated)) {
+        return {};
+    }
+    LoudnessGain gain{parameters.target_lufs - measured.integrated, false};
+    if (std::isfinite(measured.true_peak) &&
+        measured.true_peak + gain.decibels > parameters.ceiling_dbtp) {
+        gain = {parameters.ceiling_dbtp - measured.true_peak, true};
+    }
+    return gain;
+}
+
+std::string CeilingBoundMessage(const LoudnessReport& measured, const LoudnessGain& gain,
+                                const LoudnessNormalizeParameters& parameters) {
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "Para llegar a %d LUFS el pico real pasaría de %d dBTP: la ganancia se limitó "
+                  "a %+.1f dB y la sonoridad queda en %.1f LUFS.",
+                  parameters.target_lufs, parameters.ceiling_dbtp, gain.decibels,
+                  measured.integrated + gain.decibels);
+    return text;
+}
+
+EfNormalizeLoudness::EfNormalizeLoudness(LCutListAudio& document, FrameRange range,
+                                         const LoudnessNormalizeParameters& parameters)
+    : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
+
+ProcessResult EfNormalizeLoudness::Body() {
+    applied_ = {};
+    if (range_.Length() <= 0) {
+        return PROCESS_DONE;
+    }
+    LPRMeasureLoudness measure(LSoundSourceRef(new LSRCCutListAudio(document_)), range_.start,
+                               range_.end);
+    const ProcessResult measured = RunStep(measure, 0.0, 1.0);
+    if (measured != PROCESS_DONE) {
+        return measured;
+    }
+    applied_ = GainForLoudness(measure.Report(), parameters_);
+    document_.EfScaleGain(range_.start, range_.end, std::pow(10.0, applied_.decibels / 20.0));
+    if (applied_.ceiling_bound && Host() != nullptr) {
+        Host()->prompts.Ask({"Normalizar Sonoridad",
+                             CeilingBoundMessage(measure.Report(), applied_, parameters_),
+                             PromptIcon::kInformation, PromptButtons::kOk});
+    }
+    return PROCESS_DONE;
+}
+
+// The gain follows the loudness of the whole selection: no stream stage.
+EffectEntry LoudnessNormalizeEffect() {
+    EffectField target = DecibelField(kLoudnessTarget, "Sonoridad deseada (LUFS)",
+                                      "sonoridad (LUFS)", "Sonoridad deseada (LUFS)");
+    target.lowest = -40;
+    target.highest = -5;
+    target.suggestions = {{-14, "-14: plataformas de música"},
+                          {-16, "-16: podcasts"},
+                          {-19, "-19: podcasts en mono"},
+                          {-23, "-23: radio y televisión (EBU R 128)"},
+                          {-24, "-24: televisión (ATSC A/85)"}};
+    EffectField ceiling = DecibelField(kLoudnessCeiling, "Pico real máximo (dBTP)",
+                                       "pico real (dBTP)", "Pico real máximo (dBTP)");
+    ceiling.lowest = -20;
+    ceiling.highest = 0;
+    return {
+        .id = "loudness",
+        .names = {"Normalizar Sonoridad...", "Normalizar Sonoridad", "Normalizar Sonoridad"},
+        .fields = {std::move(target), std::move(ceiling)},
+        .check =
+            [](const EffectValues& v) { return Check(FromValues(kLoudnessNormalizeStored, v)); },
+        .apply =
+            [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+               const EffectValues& v) {
+                return RunEffectProcess<EfNormalizeLoudness>(
+                    run, document, range, FromValues(kLoudnessNormalizeStored, v));
+            },
+        .preview =
+            [](const EffectValues& v, const EffectPlace& place) {
+                const LoudnessGain gain =
+                    GainForLoudness(place.Loudness(), FromValues(kLoudnessNormalizeStored, v));
+                return EffectSource(AmplifyParameters{
+                    static_cast<std::int32_t>(std::lround(100 * std::pow(10.0, gain.decibels / 20)))});
+            },
+        .dialog = EffectDialog::kFields,
+        .dialog_name = "LSVLoudnessNormalizeDlg",
+        .menu = {EffectGroup::kVolume, false, 4019},
+        .batch_id = 18,
+    };
+}
+
+}  // namespace sonvara
