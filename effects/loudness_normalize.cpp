@@ -88,8 +88,8 @@ EffectEntry LoudnessNormalizeEffect() {
             [](const EffectValues& v, const EffectPlace& place) {
                 const LoudnessGain gain =
                     GainForLoudness(place.Loudness(), FromValues(kLoudnessNormalizeStored, v));
-                return EffectSource(AmplifyParameters{
-                    static_cast<std::int32_t>(std::lround(100 * std::pow(10.0, gain.decibels / 20)))});
+                return EffectSource(AmplifyParameters{static_cast<std::int32_t>(
+                    std::lround(100 * std::pow(10.0, gain.decibels / 20)))});
             },
         .dialog = EffectDialog::kFields,
         .dialog_name = "LSVLoudnessNormalizeDlg",

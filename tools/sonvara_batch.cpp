@@ -1,7 +1,8 @@
 // sonvara-batch: the command-line face of Sonvara's file processes, for scripts.
 //
 //   sonvara-batch convert [options] IN OUT   read IN and write it as OUT, both by extension
-//   sonvara-batch info [options] FILE        rate, channels, length and kind of FILE
+//   sonvara-batch info [options] FILE        rate, channels, length and kind of FILE (and its
+//                                            loudness with --loudness, --loudness-values)
 //   sonvara-batch effect [options] EFFECT IN OUT  IN with one effect applied, saved as OUT
 //   sonvara-batch run [options] FILE...      the batch converter: commands on every FILE
 //   sonvara-batch script show FILE.svb       a batch script's commands and options
@@ -25,6 +26,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/terminal_progress_view.h"
+#include "effects/loudness_meter.h"
 #include "formats/compression_settings.h"
 #include "formats/decoded_file.h"
 #include "formats/ffmpeg_decode.h"
@@ -62,7 +65,9 @@ constexpr const char* kUsage =
     "      \"apt install lame\").\n"
     "  sonvara-batch info [opciones] ARCHIVO\n"
     "      Muestra la tasa, los canales, la duración, el tipo, la codificación y las etiquetas\n"
-    "      (título, artista, ...) de ARCHIVO.\n"
+    "      (título, artista, ...) de ARCHIVO; con --loudness también su sonoridad (EBU R 128:\n"
+    "      integrada, rango, momentánea y a corto plazo máximas, picos), y con\n"
+    "      --loudness-values solo esta, una línea clave=valor cada medida.\n"
     "  sonvara-batch effect [opciones] EFECTO ENTRADA SALIDA\n"
     "      Carga ENTRADA, le aplica EFECTO y la guarda como SALIDA (por extensión):\n"
     "        fade-in[:DURACIÓN]          aparece gradualmente (todo el archivo o su comienzo)\n"
@@ -162,6 +167,8 @@ struct Options {
     // The --type of each file named "-" (by index into `files`); empty before it is settled.
     std::vector<std::string> stream_types;
     std::vector<std::string> saved;  // the files a run saved
+    // info: the loudness too, as text (--loudness) or as key=value lines only (--loudness-values).
+    enum class Loudness { kNone, kText, kValues } loudness = Loudness::kNone;
     bool help = false;
     bool version = false;
 };
@@ -241,6 +248,10 @@ std::optional<std::string> ParseOptions(int argc, char** argv, Options& options)
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
+        } else if (argument == "--loudness") {
+            options.loudness = Options::Loudness::kText;
+        } else if (argument == "--loudness-values") {
+            options.loudness = Options::Loudness::kValues;
         } else if (argument == "--type") {
             std::optional<std::string> text = value();
             std::optional<std::string> extension = text ? StreamTypeExtension(*text) : std::nullopt;
@@ -479,7 +490,23 @@ int Info(const Options& options, BatchPrompts& prompts) {
     if (source->IsError()) {
         return Fail(UnreadableInputMessage(path));
     }
-    // Compressed data knows its length only once decoded: read it through.
+    // Compressed data knows its length only once decoded: read it through (measuring it, when
+    // its loudness is asked).
+    std::optional<LoudnessReport> loudness;
+    if (options.loudness != Options::Loudness::kNone) {
+        LPRMeasureLoudness measure(source, 0, -1);
+        const int messages = prompts.MessagesShown();
+        const ProcessResult result = RunProcess(measure, prompts);
+        if (result != PROCESS_DONE) {
+            return ExitFor(result, "no se pudo medir la sonoridad de \"" + path + "\"",
+                           prompts.MessagesShown() > messages);
+        }
+        loudness = measure.Report();
+        if (options.loudness == Options::Loudness::kValues) {
+            std::printf("%s", LoudnessKeyValues(*loudness).c_str());
+            return kExitDone;
+        }
+    }
     std::vector<Sample> block(static_cast<std::size_t>(kBlockFrames) *
                               static_cast<std::size_t>(source->GetChannels()));
     while (source->GetPosition() < source->GetLength()) {
@@ -541,6 +568,13 @@ int Info(const Options& options, BatchPrompts& prompts) {
             if (!(tags.*field.value).empty()) {
                 std::printf("  %s: %s\n", field.label, (tags.*field.value).c_str());
             }
+        }
+    }
+    if (loudness) {
+        std::printf("sonoridad (EBU R 128):\n");
+        std::istringstream lines(LoudnessText(*loudness));
+        for (std::string line; std::getline(lines, line);) {
+            std::printf("  %s\n", line.c_str());
         }
     }
     return kExitDone;

@@ -82,7 +82,8 @@ TEST_F(LoudnessNormalizeTest, ASelectionMeasuresAtTheTargetAfterwardsAndTheRestI
     EXPECT_NE(prompts.Asked()[0].text.find("-6 dBTP"), std::string::npos);
 
     // Silence is left alone.
-    LCutListAudio silence = FromSamples(std::vector<Sample>(2 * kLoudnessRate, 0), 2, kLoudnessRate);
+    LCutListAudio silence =
+        FromSamples(std::vector<Sample>(2 * kLoudnessRate, 0), 2, kLoudnessRate);
     EfNormalizeLoudness quiet(silence, {0, kLoudnessRate}, {-16, -1});
     ASSERT_EQ(testing::RunProcess(quiet), PROCESS_DONE);
     EXPECT_EQ(quiet.Applied().decibels, 0.0);

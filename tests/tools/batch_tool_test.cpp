@@ -346,6 +346,31 @@ TEST_F(BatchToolTest, M4aOutputsTakeTheBitRateAndTheInputsTags) {
               "sonvara-batch: --aac-kbps necesita un número de 16 a 512\n");
 }
 
+TEST_F(BatchToolTest, LoudnessIsMeasuredAndNormalizedToATarget) {
+    ASSERT_EQ(std::system(("cd '" + scratch_.Path() +
+                           "' && sox -n -r 48000 -c 2 -b 16 quiet.flac synth 10 sine 1000 vol "
+                           "-30dB 2>/dev/null")
+                              .c_str()),
+              0);
+    Outcome normalized = Batch("effect loudness:-16,-1 quiet.flac podcast.flac");
+    ASSERT_EQ(normalized.status, 0) << normalized.err;
+    Outcome values = Batch("info --loudness-values podcast.flac");
+    ASSERT_EQ(values.status, 0) << values.err;
+    // One key=value a line, the integrated loudness first.
+    const std::string first = values.out.substr(0, values.out.find('\n'));
+    ASSERT_EQ(first.rfind("integrated_lufs=", 0), 0u) << values.out;
+    EXPECT_NEAR(std::stod(first.substr(16)), -16.0, 0.1);
+    EXPECT_NE(values.out.find("\ntrue_peak_dbtp="), std::string::npos);
+    EXPECT_EQ(values.out.find("tasa:"), std::string::npos);
+
+    Outcome text = Batch("info --loudness quiet.flac");
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("tasa: 48000 Hz\n"), std::string::npos);
+    EXPECT_NE(text.out.find("sonoridad (EBU R 128):\n  Sonoridad integrada: -30.0 LUFS\n"),
+              std::string::npos)
+        << text.out;
+}
+
 TEST_F(BatchToolTest, RawOptionsApplyAndAreKept) {
     ASSERT_EQ(
         Batch("convert '" + input_ + "' speech.raw --raw-format \"G711 aLaw\" --raw-rate 8000")
