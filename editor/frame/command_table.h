@@ -134,6 +134,7 @@ enum CommandId : int {
     kCmAbout = 6013,
     kCmBatchConverter = 7003,
     kCmTextToSpeech = 7004,
+    kCmLoudnessAnalysis = 7005,
 };
 
 // kChannels is a submenu of the file menu, kInsertSilence and kInsertFile of the edit menu;

@@ -25,6 +25,8 @@ class ToolController {
 
     // The spectrum at the cursor in a window that follows the current file (not modal).
     void CmFrequencyAnalyze();
+    // The loudness of the current file's selection, or of the whole file, in a window.
+    void CmLoudnessAnalysis();
     // A new file of a tone, DTMF digits or noise, as the tone generator's dialog asks.
     void CmToneGenerator();
     // The batch converter: the files, the command list and where the results go, each on its

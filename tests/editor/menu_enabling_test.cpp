@@ -58,7 +58,8 @@ Needs RuleOf(int id) {
     // Beyond these ranges, the player (3011) and the moves between windows (5050, 5051) act on
     // a file too.
     if (in(1003, 1009) || id == kCmFileProperties || in(2001, 2030) || in(3002, 3011) ||
-        in(5001, 5012) || in(5040, 5051) || id == 7001 || id == 8001 || id == 8003 || id == 8004) {
+        in(5001, 5012) || in(5040, 5051) || id == 7001 || id == kCmLoudnessAnalysis || id == 8001 ||
+        id == 8003 || id == 8004) {
         return Needs::kFile;
     }
     return Needs::kNothing;

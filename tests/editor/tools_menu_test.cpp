@@ -5,15 +5,22 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
+#include "document/cut_list_reader.h"
 #include "editor/tools/fft_dialog.h"
+#include "editor/tools/loudness_dialog.h"
 #include "editor/tools/tone_generator_dialog.h"
+#include "effects/loudness_meter.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/run_process.h"
 #include "view/frequency_window.h"
 
 namespace sonvara {
@@ -135,6 +142,46 @@ TEST_F(ToolsMenuTest, TheSpectrumOfAGeneratedToneFollowsTheCursor) {
     prompts_.QueueAnswer(PromptAnswer::kNo);
     frame_->Rooms().files.CmCloseAll();
     EXPECT_FALSE(frame_->Action(kCmFrequencyAnalyze)->isEnabled());
+}
+
+TEST_F(ToolsMenuTest, TheLoudnessOfTheSelectionOrTheFileIsShownToCopy) {
+    Generate("1000", "4000");
+    ASSERT_EQ(frame_->Rooms().workspace.Files().size(), 1u);
+    LSVFileWindow* file = frame_->Rooms().workspace.Files()[0];
+    const LCutListAudio& audio = file->Document().Audio();
+    for (const bool selection : {true, false}) {
+        SCOPED_TRACE(selection);
+        const FrameRange range =
+            selection ? FrameRange{44100, 3 * 44100} : FrameRange{0, audio.GetLength()};
+        frame_->Rooms().workspace.ModifySelection(range.start, selection ? range.end : range.start,
+                                                  range.start);
+        LPRMeasureLoudness direct(LSoundSourceRef(new LSRCCutListAudio(audio)), range.start,
+                                  range.end);
+        ASSERT_EQ(testing::RunProcess(direct), PROCESS_DONE);
+        QString measured;
+        QString values;
+        // The window shows once the measurement, behind its progress dialog, is done.
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<LLoudnessDlg*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            poll.stop();
+            measured = dialog->findChild<QLabel*>("measured")->text();
+            values = dialog->Values();
+            QTest::mouseClick(dialog->findChild<QPushButton*>("copy"), Qt::LeftButton);
+            dialog->reject();
+        });
+        poll.start();
+        frame_->Action(kCmLoudnessAnalysis)->trigger();
+        EXPECT_EQ(measured, selection ? "Sin título 1, la selección de 0:00:01.000 a 0:00:03.000"
+                                      : "Sin título 1, todo el archivo (0:00:04.000)");
+        EXPECT_EQ(values, QString::fromStdString(LoudnessText(direct.Report())).trimmed());
+        EXPECT_TRUE(values.startsWith("Sonoridad integrada: -"));
+        EXPECT_EQ(QApplication::clipboard()->text(), values);
+    }
 }
 
 }  // namespace
