@@ -60,7 +60,7 @@ LSVEffectDlg::LSVEffectDlg(const EffectEntry& effect, Prompts& prompts, LEffectP
             }
             // The common values beside the number: picking one sets it.
             auto* row = new QHBoxLayout;
-            row->addWidget(number);
+            row->addWidget(number, 1);
             auto* common = new QComboBox(this);
             common->setObjectName(Text(field.setting.key + "Common"));
             common->addItem("Valores habituales");
@@ -72,7 +72,7 @@ LSVEffectDlg::LSVEffectDlg(const EffectEntry& effect, Prompts& prompts, LEffectP
                     number->setValue(common->itemData(chosen).toInt());
                 }
             });
-            row->addWidget(common, 1);
+            row->addWidget(common);
             form_->addRow(Text(field.label), row);
         } else {
             auto* choice = new QComboBox(this);

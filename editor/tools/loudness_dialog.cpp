@@ -33,10 +33,10 @@ LLoudnessDlg::LLoudnessDlg(const QString& measured, const LoudnessReport& report
     for (const QString& line : lines) {
         widest = std::max(widest, metrics.horizontalAdvance(line));
     }
-    values_->setMinimumSize(widest + 4 * metrics.averageCharWidth(),
-                            (static_cast<int>(lines.size()) + 1) * metrics.lineSpacing());
+    values_->setMinimumWidth(widest + 4 * metrics.averageCharWidth());
+    values_->setFixedHeight((static_cast<int>(lines.size()) + 1) * metrics.lineSpacing());
     values_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    layout->addWidget(values_, 1);
+    layout->addWidget(values_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton* copy = buttons->addButton("&Copiar", QDialogButtonBox::ActionRole);
