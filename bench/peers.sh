@@ -70,6 +70,9 @@ row "FLAC encode, level 5" flac "<= 1.2" \
     "$batch convert --flac-level 5 $music $work/out/f.flac" "flac -s -f -5 -o $work/f.flac $music"
 row "Ogg Vorbis decode" oggdec "<= 1.2" "$batch convert $inputs/music10.ogg $work/out/o.wav" \
     "oggdec -Q -o $work/oggdec.wav $inputs/music10.ogg"
+row "loudness (EBU R 128, true peak)" ffmpeg "<= 1.0" \
+    "$batch info --loudness-values $music" \
+    "ffmpeg -nostdin -nostats -i $music -af ebur128=peak=true -f null -"
 row "GSM encode, 8 kHz speech" sox "<= 1.0" \
     "$batch convert $inputs/speech10.wav $work/out/s.gsm" \
     "sox $inputs/speech10.wav $work/sox.gsm"

@@ -11,6 +11,8 @@ namespace sonvara {
 namespace {
 
 constexpr double kSilent = -std::numeric_limits<double>::infinity();
+// BS.1770's loudness of a mean square: -0.691 + 10 log10(energy).
+constexpr double kLoudnessOffset = 0.691;
 
 // A level in decibels of an amplitude (1.0 full scale); minus infinity for none.
 double Decibels(double amplitude) {
@@ -73,6 +75,7 @@ struct LoudnessMeter::Library {
 LoudnessMeter::LoudnessMeter(std::int32_t sample_rate, int channels)
     : channels_(channels),
       step_frames_(std::max<std::int32_t>(1, sample_rate / 10)),
+      true_peak_(std::max(channels, 1)),
       max_momentary_(kSilent),
       max_short_term_(kSilent) {
     if (sample_rate <= 0 || channels <= 0) {
@@ -80,8 +83,7 @@ LoudnessMeter::LoudnessMeter(std::int32_t sample_rate, int channels)
     }
     ebur128_state* state =
         ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned long>(sample_rate),
-                     EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | EBUR128_MODE_SAMPLE_PEAK |
-                         EBUR128_MODE_TRUE_PEAK);
+                     EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | EBUR128_MODE_SAMPLE_PEAK);
     if (state != nullptr) {
         library_ = std::make_unique<Library>(state);
     }
@@ -106,6 +108,7 @@ void LoudnessMeter::AddStep(const Sample* frames, std::int32_t count) {
     const auto samples = static_cast<std::size_t>(count) * static_cast<std::size_t>(channels_);
     converted_.resize(samples);
     std::transform(frames, frames + samples, converted_.begin(), FloatFromSample);
+    true_peak_.Add(converted_.data(), count);
     ebur128_state* state = library_->state;
     if (ebur128_add_frames_float(state, converted_.data(), static_cast<std::size_t>(count)) !=
         EBUR128_SUCCESS) {
@@ -117,14 +120,29 @@ void LoudnessMeter::AddStep(const Sample* frames, std::int32_t count) {
         return;
     }
     into_step_ = 0;
-    ++steps_;
-    // The momentary window is 400 ms, the short-term one 3 s: read once each is full.
+    // The momentary window (400 ms) and the short-term one (3 s) hold 4 and 30 whole steps: their
+    // energy is the mean of their steps' energies, so each step's energy is read once (asking
+    // the library for the 3 s window at every step would sum 3 s of samples each time).
     double loudness = kSilent;
-    if (steps_ >= 4 && ebur128_loudness_momentary(state, &loudness) == EBUR128_SUCCESS) {
-        max_momentary_ = std::max(max_momentary_, loudness);
+    double energy = 0;
+    if (ebur128_loudness_window(state, 100, &loudness) == EBUR128_SUCCESS &&
+        std::isfinite(loudness)) {
+        energy = std::pow(10.0, (loudness + kLoudnessOffset) / 10.0);
     }
-    if (steps_ >= 30 && ebur128_loudness_shortterm(state, &loudness) == EBUR128_SUCCESS) {
-        max_short_term_ = std::max(max_short_term_, loudness);
+    step_energies_[static_cast<std::size_t>(steps_ % kShortTermSteps)] = energy;
+    ++steps_;
+    const auto window = [this](int steps) {
+        double sum = 0;
+        for (int back = 1; back <= steps; ++back) {
+            sum += step_energies_[static_cast<std::size_t>((steps_ - back) % kShortTermSteps)];
+        }
+        return sum > 0 ? 10.0 * std::log10(sum / steps) - kLoudnessOffset : kSilent;
+    };
+    if (steps_ >= kMomentarySteps) {
+        max_momentary_ = std::max(max_momentary_, window(kMomentarySteps));
+    }
+    if (steps_ >= kShortTermSteps) {
+        max_short_term_ = std::max(max_short_term_, window(kShortTermSteps));
     }
 }
 
@@ -142,17 +160,13 @@ LoudnessReport LoudnessMeter::Report() const {
         report.range = value;
     }
     double sample_peak = 0;
-    double true_peak = 0;
     for (int c = 0; c < channels_; ++c) {
         if (ebur128_sample_peak(state, static_cast<unsigned>(c), &value) == EBUR128_SUCCESS) {
             sample_peak = std::max(sample_peak, value);
         }
-        if (ebur128_true_peak(state, static_cast<unsigned>(c), &value) == EBUR128_SUCCESS) {
-            true_peak = std::max(true_peak, value);
-        }
     }
     report.sample_peak = Decibels(sample_peak);
-    report.true_peak = Decibels(true_peak);
+    report.true_peak = Decibels(true_peak_.Peak());
     return report;
 }
 

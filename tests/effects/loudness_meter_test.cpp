@@ -104,6 +104,18 @@ TEST(LoudnessMeter, AGatedSineReadsItsStandardLoudness) {
     EXPECT_NEAR(sine.sample_peak, -23.0, 0.05);
     EXPECT_NEAR(sine.true_peak, -23.0, 0.1);
 
+    // A quarter of the rate, sampled 45 degrees off its crests: the samples reach 3 dB below the
+    // peak between them.
+    std::vector<Sample> between;
+    for (int i = 0; i < 5 * kMeterRate; ++i) {
+        const auto value = static_cast<Sample>(
+            std::lround(0.5 * kSampleFloatScale * std::sin(M_PI / 2 * i + M_PI / 4)));
+        between.insert(between.end(), {value, value});
+    }
+    const LoudnessReport off_crest = Measure(between);
+    EXPECT_NEAR(off_crest.sample_peak, -9.03, 0.05);
+    EXPECT_NEAR(off_crest.true_peak, -6.02, 0.1);
+
     const LoudnessReport silence = Measure(std::vector<Sample>(2 * 5 * kMeterRate, 0));
     EXPECT_TRUE(std::isinf(silence.integrated) && silence.integrated < 0);
     EXPECT_TRUE(std::isinf(silence.true_peak) && silence.true_peak < 0);
