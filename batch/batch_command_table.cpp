@@ -1,6 +1,7 @@
-// The batch converter's 18 commands in id order. The effects among them are made from their
-// registry entries (their fields are the data layout, their check and work are the entry's); the
-// commands that only the converter has (auto trim, the silences, the conversions) are rows here.
+// The batch converter's commands in id order: 0 to 17, then the effects added since (the
+// loudness normalizer, 18). The effects among them are made from their registry entries (their
+// fields are the data layout, their check and work are the entry's); the commands that only the
+// converter has (auto trim, the silences, the conversions) are rows here.
 
 #include <algorithm>
 #include <vector>
@@ -17,7 +18,8 @@ namespace {
 // Values the batch converter keeps beside the effects' own.
 constexpr StoredValue kConvertChannel{kStoredValues, "ConvertChannel", 1};
 
-constexpr std::size_t kCommandCount = 18;
+// The commands of the batch converter's own, before the effects' that come after them.
+constexpr std::size_t kOwnCommandCount = kBatchConvertChannels + 1;
 
 EffectField NumberField(const StoredValue& stored, ValueWidth width, std::string batch_label,
                         std::string listed) {
@@ -95,7 +97,14 @@ BatchCommandInfo EffectCommand(const EffectEntry& effect) {
 }
 
 std::vector<BatchCommandInfo> MakeCommands() {
-    std::vector<BatchCommandInfo> commands(kCommandCount);
+    // Every batch id an effect has names its command; the list runs to the highest.
+    std::size_t count = kOwnCommandCount;
+    for (const EffectEntry& effect : Effects().All()) {
+        if (effect.batch_id) {
+            count = std::max<std::size_t>(count, *effect.batch_id + 1);
+        }
+    }
+    std::vector<BatchCommandInfo> commands(count);
     commands[kBatchAutoTrim] = {
         .id = kBatchAutoTrim,
         .name = "Auto Recortar",
@@ -150,7 +159,7 @@ std::vector<BatchCommandInfo> MakeCommands() {
             },
     };
     for (const EffectEntry& effect : Effects().All()) {
-        if (effect.batch_id && *effect.batch_id < kCommandCount) {
+        if (effect.batch_id) {
             commands[*effect.batch_id] = EffectCommand(effect);
         }
     }

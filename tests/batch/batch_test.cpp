@@ -130,7 +130,8 @@ TEST_F(BatchTest, ValuesAreCheckedAsTheDialogsCheckThem) {
     EXPECT_FALSE(CheckBatchValues(*FindBatchCommand(kBatchCompressor), {0, 7, 0}));
     EXPECT_EQ(FindBatchCommand("Normalizador"), FindBatchCommand(kBatchNormalize));
     EXPECT_EQ(FindBatchCommand("7"), FindBatchCommand(kBatchEcho));
-    EXPECT_EQ(FindBatchCommand("18"), nullptr);
+    EXPECT_EQ(FindBatchCommand("19"), nullptr);
+    EXPECT_FALSE(CheckBatchValues(*FindBatchCommand("18"), {-3, -1}));  // louder than -5 LUFS
 }
 
 TEST_F(BatchTest, ScriptValuesGoThroughTheChecksOfTypedValues) {

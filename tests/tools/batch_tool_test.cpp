@@ -363,6 +363,12 @@ TEST_F(BatchToolTest, LoudnessIsMeasuredAndNormalizedToATarget) {
     EXPECT_NE(values.out.find("\ntrue_peak_dbtp="), std::string::npos);
     EXPECT_EQ(values.out.find("tasa:"), std::string::npos);
 
+    // The batch converter's command 18 does the same.
+    Outcome run = Batch("run --command 18:-16,-1 --format .wav --out ran quiet.flac");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Outcome ran = Batch("info --loudness-values ran/quiet.wav");
+    EXPECT_NEAR(std::stod(ran.out.substr(16, ran.out.find('\n') - 16)), -16.0, 0.1) << ran.out;
+
     Outcome text = Batch("info --loudness quiet.flac");
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_NE(text.out.find("tasa: 48000 Hz\n"), std::string::npos);
