@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -83,15 +82,14 @@ std::optional<PeerReport> FfmpegReport(const std::string& path) {
     if (::pclose(pipe) != 0) {
         return std::nullopt;
     }
-    // The summary comes last.
+    // The summary comes last: "I:  -16.0 LUFS", "LRA:  5.2 LU", "Peak:  -1.3 dBFS".
     const std::string summary = output.substr(output.rfind("Summary:"));
-    auto value = [&](const char* pattern) {
-        std::smatch match;
-        return std::regex_search(summary, match, std::regex(pattern)) ? std::stod(match[1])
-                                                                      : std::nan("");
+    auto value = [&](const std::string& label) {
+        const std::size_t at = summary.find(label);
+        return at == std::string::npos ? std::nan("")
+                                       : std::strtod(summary.c_str() + at + label.size(), nullptr);
     };
-    return PeerReport{value(R"(I:\s+(-?[\d.]+) LUFS)"), value(R"(LRA:\s+(-?[\d.]+) LU)"),
-                      value(R"(Peak:\s+(-?[\d.]+) dBFS)")};
+    return PeerReport{value("I:"), value("LRA:"), value("Peak:")};
 }
 
 TEST(LoudnessMeter, AGatedSineReadsItsStandardLoudness) {
