@@ -11,6 +11,7 @@ namespace sonvara {
 namespace {
 
 constexpr double kSilent = -std::numeric_limits<double>::infinity();
+constexpr char kCannotMeasure[] = "No se puede medir la sonoridad de este sonido.";
 // BS.1770's loudness of a mean square: -0.691 + 10 log10(energy).
 constexpr double kLoudnessOffset = 0.691;
 
@@ -186,7 +187,7 @@ ProcessResult LPRMeasureLoudness::Body() {
     }
     LoudnessMeter meter(source_->GetSampleRate(), source_->GetChannels());
     if (!meter.IsValid()) {
-        ShowError("No se puede medir la sonoridad de este sonido.");
+        ShowError(kCannotMeasure);
         return PROCESS_FAILED;
     }
     if (start_ > 0) {
@@ -206,6 +207,10 @@ ProcessResult LPRMeasureLoudness::Body() {
         meter.Add(block.data(), frames);
         const std::int32_t span = std::max(1, end() - start_);
         SetProgress(static_cast<double>(source_->GetPosition() - start_) / span);
+    }
+    if (!meter.IsValid()) {
+        ShowError(kCannotMeasure);
+        return PROCESS_FAILED;
     }
     report_ = meter.Report();
     return PROCESS_DONE;
