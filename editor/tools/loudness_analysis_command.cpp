@@ -3,23 +3,16 @@
 
 #include <QFileInfo>
 
-#include "audio/sound_time.h"
 #include "document/cut_list_reader.h"
 #include "document/edit_commands.h"
 #include "editor/common/file_window.h"
 #include "editor/common/workspace.h"
 #include "editor/tools/loudness_dialog.h"
 #include "editor/tools/tool_controller.h"
+#include "editor_model/time_fields.h"
 #include "effects/loudness_meter.h"
 
 namespace sonvara {
-namespace {
-
-std::string Time(std::int32_t frames, std::int32_t rate) {
-    return LSoundTime(MillisecondsFromFrames(frames, rate)).MillisecondsText();
-}
-
-}  // namespace
 
 void ToolController::CmLoudnessAnalysis() {
     LSVFileWindow* file = workspace_.CurrentFile();
@@ -35,11 +28,15 @@ void ToolController::CmLoudnessAnalysis() {
     if (workspace_.RunProcess(measure, file) != PROCESS_DONE) {
         return;
     }
-    const std::int32_t rate = audio.GetSampleRate();
+    // The times as the status bar's fields write them.
+    LEditPositions measured_range;
+    measured_range.selection_start = start;
+    measured_range.selection_end = end;
+    const TimeFieldTexts times = MakeTimeFields(measured_range, audio.GetSampleRate());
     const std::string measured =
         file->DisplayName() + ", " +
-        (selection ? "la selección de " + Time(start, rate) + " a " + Time(end, rate)
-                   : "todo el archivo (" + Time(end, rate) + ")");
+        (selection ? "la selección de " + times.selection_start + " a " + times.selection_end
+                   : "todo el archivo (" + times.selection_end + ")");
     LLoudnessDlg dialog(QString::fromStdString(measured), measure.Report(), workspace_.Frame());
     dialog.exec();
 }

@@ -176,8 +176,8 @@ TEST_F(ToolsMenuTest, TheLoudnessOfTheSelectionOrTheFileIsShownToCopy) {
         });
         poll.start();
         frame_->Action(kCmLoudnessAnalysis)->trigger();
-        EXPECT_EQ(measured, selection ? "Sin título 1, la selección de 0:00:01.000 a 0:00:03.000"
-                                      : "Sin título 1, todo el archivo (0:00:04.000)");
+        EXPECT_EQ(measured, selection ? "Sin título 1, la selección de 0:00:01.00 a 0:00:03.00"
+                                      : "Sin título 1, todo el archivo (0:00:04.00)");
         EXPECT_EQ(values, QString::fromStdString(LoudnessText(direct.Report())).trimmed());
         EXPECT_TRUE(values.startsWith("Sonoridad integrada: -"));
         EXPECT_EQ(QApplication::clipboard()->text(), values);
