@@ -1,8 +1,6 @@
 // "Análisis de Sonoridad": the loudness of the current file's selection (or of the whole file
 // when nothing is selected), measured behind the progress dialog and shown in its window.
 
-#include <QFileInfo>
-
 #include "document/cut_list_reader.h"
 #include "document/edit_commands.h"
 #include "editor/common/file_window.h"
