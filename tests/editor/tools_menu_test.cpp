@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 #include "document/cut_list_reader.h"
 #include "editor/tools/fft_dialog.h"
 #include "editor/tools/loudness_dialog.h"
@@ -28,29 +30,36 @@ namespace {
 
 class ToolsMenuTest : public EditorTest {
   protected:
+    // Triggers command `id` and runs `script` in its modal dialog of type `Dialog` once it shows
+    // (after a process's progress dialog, say).
+    template <typename Dialog>
+    void RunWithDialog(int id, const std::function<void(Dialog&)>& script) {
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                script(*dialog);
+            }
+        });
+        poll.start();
+        frame_->Action(id)->trigger();
+    }
+
     // Runs the tone generator, filling its dialog with `frequency` Hz for `milliseconds` at
     // 44100 Hz; a refused value is corrected to 1000 Hz and tried again.
     void Generate(const QString& frequency, const QString& milliseconds) {
-        QTimer fill;
-        fill.setInterval(10);
-        QObject::connect(&fill, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<LToneGeneratorDlg*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) {
-                return;
-            }
-            fill.stop();
-            dialog->ShapeField()->setCurrentIndex(static_cast<int>(ToneShape::kSine));
-            dialog->findChild<QLineEdit*>("frequency")->setText(frequency);
-            dialog->findChild<QLineEdit*>("milliseconds")->setText(milliseconds);
-            dialog->findChild<QComboBox*>("rate")->setEditText("44100");
-            dialog->accept();
-            if (dialog->isVisible()) {
-                dialog->findChild<QLineEdit*>("frequency")->setText("1000");
-                dialog->accept();
+        RunWithDialog<LToneGeneratorDlg>(kCmToneGenerator, [&](LToneGeneratorDlg& dialog) {
+            dialog.ShapeField()->setCurrentIndex(static_cast<int>(ToneShape::kSine));
+            dialog.findChild<QLineEdit*>("frequency")->setText(frequency);
+            dialog.findChild<QLineEdit*>("milliseconds")->setText(milliseconds);
+            dialog.findChild<QComboBox*>("rate")->setEditText("44100");
+            dialog.accept();
+            if (dialog.isVisible()) {
+                dialog.findChild<QLineEdit*>("frequency")->setText("1000");
+                dialog.accept();
             }
         });
-        fill.start();
-        frame_->Action(kCmToneGenerator)->trigger();
     }
 
     // The columns of `graph` where the curve is highest, as drawn.
@@ -160,22 +169,12 @@ TEST_F(ToolsMenuTest, TheLoudnessOfTheSelectionOrTheFileIsShownToCopy) {
         ASSERT_EQ(testing::RunProcess(direct), PROCESS_DONE);
         QString measured;
         QString values;
-        // The window shows once the measurement, behind its progress dialog, is done.
-        QTimer poll;
-        poll.setInterval(10);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<LLoudnessDlg*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) {
-                return;
-            }
-            poll.stop();
-            measured = dialog->findChild<QLabel*>("measured")->text();
-            values = dialog->Values();
-            QTest::mouseClick(dialog->findChild<QPushButton*>("copy"), Qt::LeftButton);
-            dialog->reject();
+        RunWithDialog<LLoudnessDlg>(kCmLoudnessAnalysis, [&](LLoudnessDlg& dialog) {
+            measured = dialog.findChild<QLabel*>("measured")->text();
+            values = dialog.Values();
+            QTest::mouseClick(dialog.findChild<QPushButton*>("copy"), Qt::LeftButton);
+            dialog.reject();
         });
-        poll.start();
-        frame_->Action(kCmLoudnessAnalysis)->trigger();
         EXPECT_EQ(measured, selection ? "Sin título 1, la selección de 0:00:01.00 a 0:00:03.00"
                                       : "Sin título 1, todo el archivo (0:00:04.00)");
         EXPECT_EQ(values, QString::fromStdString(LoudnessText(direct.Report())).trimmed());
