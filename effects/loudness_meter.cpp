@@ -171,6 +171,28 @@ LoudnessReport LoudnessMeter::Report() const {
     return report;
 }
 
+FeedOutcome FeedLoudness(LSoundSourceBase& source, std::int32_t start, std::int32_t end,
+                         LoudnessMeter& meter, const std::function<bool(double)>& next) {
+    if (start > 0) {
+        source.Seek(start);
+    }
+    std::vector<Sample> block(static_cast<std::size_t>(source.GetChannels()) * kBlockFrames);
+    const auto last = [&] { return end < 0 ? source.GetLength() : end; };
+    while (source.GetPosition() < last()) {
+        const std::int32_t frames = std::min(kBlockFrames, last() - source.GetPosition());
+        source.Read(block.data(), frames);
+        if (source.IsError()) {
+            return FeedOutcome::kSourceFailed;
+        }
+        meter.Add(block.data(), frames);
+        const std::int32_t span = std::max(1, last() - start);
+        if (next && !next(static_cast<double>(source.GetPosition() - start) / span)) {
+            return FeedOutcome::kStopped;
+        }
+    }
+    return FeedOutcome::kDone;
+}
+
 LPRMeasureLoudness::LPRMeasureLoudness(LSoundSourceRef source, std::int32_t start, std::int32_t end)
     : LProgressDialog("Sonvara"), source_(std::move(source)), start_(start), end_(end) {}
 
@@ -190,23 +212,18 @@ ProcessResult LPRMeasureLoudness::Body() {
         ShowError(kCannotMeasure);
         return PROCESS_FAILED;
     }
-    if (start_ > 0) {
-        source_->Seek(start_);
-    }
-    std::vector<Sample> block(static_cast<std::size_t>(source_->GetChannels()) * kBlockFrames);
-    const auto end = [this] { return end_ < 0 ? source_->GetLength() : end_; };
-    while (source_->GetPosition() < end()) {
+    const FeedOutcome fed = FeedLoudness(*source_, start_, end_, meter, [this](double done) {
         if (CheckCancel()) {
-            return PROCESS_STOPPED;
+            return false;
         }
-        const std::int32_t frames = std::min(kBlockFrames, end() - source_->GetPosition());
-        source_->Read(block.data(), frames);
-        if (source_->IsError()) {
-            return failed();
-        }
-        meter.Add(block.data(), frames);
-        const std::int32_t span = std::max(1, end() - start_);
-        SetProgress(static_cast<double>(source_->GetPosition() - start_) / span);
+        SetProgress(done);
+        return true;
+    });
+    if (fed == FeedOutcome::kStopped) {
+        return PROCESS_STOPPED;
+    }
+    if (fed == FeedOutcome::kSourceFailed) {
+        return failed();
     }
     if (!meter.IsValid()) {
         ShowError(kCannotMeasure);

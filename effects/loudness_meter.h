@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +69,13 @@ class LoudnessMeter {
     double max_momentary_;
     double max_short_term_;
 };
+
+// Feeds frames [start, end) of `source` to `meter` block by block (`end` -1: to the source's end,
+// however long it turns out), from where the source stands when `start` is 0. After each block
+// `next(fraction done)` says whether to go on (null: always).
+enum class FeedOutcome { kDone, kStopped, kSourceFailed };
+FeedOutcome FeedLoudness(LSoundSourceBase& source, std::int32_t start, std::int32_t end,
+                         LoudnessMeter& meter, const std::function<bool(double)>& next = {});
 
 // Measures frames `range` of `source` (from its position 0; range end -1: to the source's end,
 // however long it turns out). Reads the source from where it stands.

@@ -8,6 +8,10 @@
 
 namespace sonvara {
 
+double LoudnessGain::Factor() const {
+    return std::pow(10.0, decibels / 20.0);
+}
+
 LoudnessGain GainForLoudness(const LoudnessReport& measured,
                              const LoudnessNormalizeParameters& parameters) {
     if (!std::isfinite(measured.integrated)) {
@@ -48,7 +52,7 @@ ProcessResult EfNormalizeLoudness::Body() {
         return measured;
     }
     applied_ = GainForLoudness(measure.Report(), parameters_);
-    document_.EfScaleGain(range_.start, range_.end, std::pow(10.0, applied_.decibels / 20.0));
+    document_.EfScaleGain(range_.start, range_.end, applied_.Factor());
     if (applied_.ceiling_bound && Host() != nullptr) {
         Host()->prompts.Ask({"Normalizar Sonoridad",
                              CeilingBoundMessage(measure.Report(), applied_, parameters_),
@@ -88,8 +92,8 @@ EffectEntry LoudnessNormalizeEffect() {
             [](const EffectValues& v, const EffectPlace& place) {
                 const LoudnessGain gain =
                     GainForLoudness(place.Loudness(), FromValues(kLoudnessNormalizeStored, v));
-                return EffectSource(AmplifyParameters{static_cast<std::int32_t>(
-                    std::lround(100 * std::pow(10.0, gain.decibels / 20)))});
+                return EffectSource(
+                    AmplifyParameters{static_cast<std::int32_t>(std::lround(100 * gain.Factor()))});
             },
         .dialog = EffectDialog::kFields,
         .dialog_name = "LSVLoudnessNormalizeDlg",

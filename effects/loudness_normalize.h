@@ -17,6 +17,8 @@ namespace sonvara {
 struct LoudnessGain {
     double decibels = 0;
     bool ceiling_bound = false;  // lowered to keep the true peak at the ceiling
+
+    double Factor() const;  // the gain as a factor of the samples
 };
 
 // The gain that takes `measured` to the target, or to the ceiling; none for silence.

@@ -174,11 +174,15 @@ bool IniSettingsFile::WriteAll(const std::vector<SettingsValue>& values) {
     if (outcome == ReadOutcome::kRead) {
         content = ParseIniSettings(current.text);
     }
-    const SettingsContent before = content;
+    // A file that holds every value already is left as it is.
+    bool changed = outcome != ReadOutcome::kRead;
     for (const SettingsValue& value : values) {
-        SetSettingsValue(content, value.section, value.name, value.value);
+        if (FindSettingsValue(content, value.section, value.name) != value.value) {
+            SetSettingsValue(content, value.section, value.name, value.value);
+            changed = true;
+        }
     }
-    if (outcome == ReadOutcome::kRead && content == before) {
+    if (!changed) {
         return true;
     }
     const std::string text = SerializeIniSettings(content);

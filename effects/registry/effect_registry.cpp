@@ -1,7 +1,6 @@
 #include "effects/registry/effect_registry.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "document/cut_list_reader.h"
 #include "effects/effect_sources.h"
@@ -20,13 +19,7 @@ const LoudnessReport& EffectPlace::Loudness() const {
     if (!loudness_) {
         LoudnessMeter meter(document_->GetSampleRate(), document_->GetChannels());
         LSRCCutListAudio source(*document_);
-        source.Seek(part_.start);
-        std::vector<Sample> block(static_cast<std::size_t>(source.GetChannels()) * kBlockFrames);
-        for (std::int32_t at = part_.start; at < part_.end; at += kBlockFrames) {
-            const std::int32_t frames = std::min(kBlockFrames, part_.end - at);
-            source.Read(block.data(), frames);
-            meter.Add(block.data(), frames);
-        }
+        FeedLoudness(source, part_.start, part_.end, meter);
         loudness_ = meter.Report();
     }
     return *loudness_;
