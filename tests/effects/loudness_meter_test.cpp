@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "audio/memory_stream.h"
+#include "tests/support/cancel_after_view.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_prompts.h"
 #include "tests/support/wave_writer.h"
 
 namespace sonvara {
@@ -120,6 +122,19 @@ TEST(LoudnessMeter, AGatedSineReadsItsStandardLoudness) {
     EXPECT_NE(LoudnessKeyValues(silence).find("integrated_lufs=-inf\n"), std::string::npos);
     EXPECT_NE(LoudnessText(sine).find("Sonoridad integrada: -23.0 LUFS\n"), std::string::npos)
         << LoudnessText(sine);
+}
+
+TEST(LoudnessMeter, AMeasurementStopsWhenCancelledAndSaysWhenItCannotRead) {
+    testing::CancelAfter cancel(3);
+    LPRMeasureLoudness measure(
+        LSoundSourceRef(new LMemorySoundSource(Sine(60, 1000, -20), kMeterRate, 2)), 0, -1);
+    EXPECT_EQ(testing::RunProcess(measure, &cancel), PROCESS_STOPPED);
+
+    testing::ScriptedPrompts prompts;
+    LPRMeasureLoudness unreadable(LSoundSourceRef(new LNullSoundSource()), 0, -1);
+    EXPECT_EQ(testing::RunProcess(unreadable, nullptr, &prompts), PROCESS_FAILED);
+    ASSERT_EQ(prompts.Asked().size(), 1u);
+    EXPECT_EQ(prompts.Asked()[0].text.rfind("No se pudo leer el sonido", 0), 0u);
 }
 
 TEST(LoudnessMeter, AgreesWithFfmpegsMeter) {
