@@ -44,6 +44,7 @@ enum BatchCommandId : std::uint32_t {
     kBatchCompressor = 15,
     kBatchConvertRate = 16,
     kBatchConvertChannels = 17,
+    kBatchLoudness = 18,
 };
 
 struct LBatchCommandItem {

@@ -80,13 +80,16 @@ BatchCommandInfo EffectCommand(const EffectEntry& effect) {
     };
     if (effect.stream) {
         command.stream = [&effect](BatchStream& stream, const BatchValues& v) {
-            const std::optional<StreamStage> stage =
-                effect.stream(v, [&stream] { return stream.FixedLength(); });
+            const std::optional<StreamStage> stage = effect.stream(v, stream);
             if (!stage) {
                 return false;
             }
             if (stage->gain_percent) {
                 stream.Amplify(*stage->gain_percent);
+                return true;
+            }
+            if (stage->gain_factor) {
+                stream.ScaleGain(*stage->gain_factor);
                 return true;
             }
             stream.Then(stage->source);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "batch/batch_stream.h"
 #include "core/folders.h"
@@ -45,6 +46,28 @@ class StoredFormatPrompts : public FormatPrompts {
   private:
     Prompts& outer_;
     bool asked_ = false;
+};
+
+// Holds the messages of a streamed file's first passes until it is known whether the file
+// streams: when a pass failed because the input's length moved, the file goes through the
+// document instead and what the pass said is not the user's concern.
+class HeldPrompts : public Prompts {
+  public:
+    explicit HeldPrompts(Prompts& outer) : outer_(outer) {}
+
+    PromptAnswer Ask(const PromptMessage& message) override {
+        held_.push_back(message);
+        return AgreeingAnswer(message.buttons);
+    }
+    void Release() {
+        for (const PromptMessage& message : std::exchange(held_, {})) {
+            outer_.Ask(message);
+        }
+    }
+
+  private:
+    Prompts& outer_;
+    std::vector<PromptMessage> held_;
 };
 
 // The save step of a streamed file: the chain written as the document's save writes it.
@@ -291,15 +314,30 @@ ProcessResult SVBatchConverter::Streamed(const std::string& input, const std::st
         fall_back = true;
         return PROCESS_FAILED;
     }
-    BatchStream stream(source);
+    // A first pass opens the input again (its decoded copy, when a decoder made one) and takes
+    // half of what is left of the file's share of the bar; the save takes the rest.
+    const std::string read_path = decoded.WavePath().empty() ? input : decoded.WavePath();
+    double pass_from = from;
+    HeldPrompts held(Host()->prompts);
+    BatchStream stream(
+        source, [read_path] { return OpenSourceForLoad(read_path, ReadRawFileSettings()); },
+        [&](LProgressDialog& pass) {
+            const double pass_to = (pass_from + to) / 2;
+            return RunStep(pass, std::exchange(pass_from, pass_to), pass_to, &held);
+        });
     source = LSoundSourceRef();
     for (const LBatchCommandItem& item : items_) {
         const BatchCommandInfo* command = FindBatchCommand(item.id);
         if (command != nullptr && !command->stream(stream, BatchItemValues(item))) {
             step = command->name;
-            return PROCESS_FAILED;
+            fall_back = stream.LengthChanged();
+            if (!fall_back) {
+                held.Release();
+            }
+            return stream.PassResult() == PROCESS_STOPPED ? PROCESS_STOPPED : PROCESS_FAILED;
         }
     }
+    held.Release();
     if (FileKindOf(output) == FileKind::kRaw &&
         ReadRawFileSettings().encoding == static_cast<int>(RawEncoding::kDialogicAdpcm)) {
         // VOX files are mono: the save makes a stereo document mono first.
@@ -309,7 +347,7 @@ ProcessResult SVBatchConverter::Streamed(const std::string& input, const std::st
     LSVSaveSource save(stream.ForSave(), output,
                        output_.same_format ? SaveMode::kPlain : SaveMode::kNewName,
                        SaveOptionsFor(input));
-    const ProcessResult result = RunStep(save, from, to, &stored);
+    const ProcessResult result = RunStep(save, pass_from, to, &stored);
     if (result == PROCESS_FAILED && stream.LengthChanged()) {
         fall_back = true;
     }

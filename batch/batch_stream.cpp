@@ -1,6 +1,7 @@
 #include "batch/batch_stream.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "audio/filter_makers.h"
@@ -112,8 +113,13 @@ class LSRCStageEnd : public LSoundSourceBase {
     bool changed_ = false;
 };
 
-BatchStream::BatchStream(LSoundSourceRef input)
-    : guard_(new LSRCLengthGuard(std::move(input))), guard_ref_(guard_), gain_(kUnityGain) {
+BatchStream::BatchStream(LSoundSourceRef input, std::function<LSoundSourceRef()> reopen,
+                         ProcessRunner run)
+    : guard_(new LSRCLengthGuard(std::move(input))),
+      guard_ref_(guard_),
+      gain_(kUnityGain),
+      reopen_(std::move(reopen)),
+      run_(std::move(run)) {
     EndStage(guard_ref_);
 }
 
@@ -127,7 +133,12 @@ const LSoundSourceRef& BatchStream::Source() {
     return source_;
 }
 
+void BatchStream::Record(std::function<void(BatchStream&)> step) {
+    steps_.push_back(std::move(step));
+}
+
 void BatchStream::Then(const EffectSourceFactory& make) {
+    Record([make](BatchStream& copy) { copy.Then(make); });
     EndStage(make(Source()));
 }
 
@@ -142,10 +153,23 @@ void BatchStream::Amplify(std::int32_t percent) {
     if (percent == 100) {
         return;
     }
+    Record([percent](BatchStream& copy) { copy.Amplify(percent); });
     // As LCutListAudio::EfAmplifyAll: the stored gain divided first, the product saturating.
     gain_ = static_cast<std::int32_t>(std::clamp<std::int64_t>(
         std::int64_t{gain_ / 100} * percent, std::numeric_limits<std::int32_t>::min(),
         std::numeric_limits<std::int32_t>::max()));
+}
+
+void BatchStream::ScaleGain(double factor) {
+    if (factor == 1.0) {
+        return;
+    }
+    Record([factor](BatchStream& copy) { copy.ScaleGain(factor); });
+    // As LCutListAudio::EfScaleGain.
+    const double scaled = std::round(static_cast<double>(gain_) * factor);
+    gain_ = static_cast<std::int32_t>(std::clamp<double>(scaled,
+                                                         std::numeric_limits<std::int32_t>::min(),
+                                                         std::numeric_limits<std::int32_t>::max()));
 }
 
 void BatchStream::Convert(std::int32_t rate, int channels) {
@@ -153,6 +177,7 @@ void BatchStream::Convert(std::int32_t rate, int channels) {
     if (source->GetSampleRate() == rate && source->GetChannels() == channels) {
         return;
     }
+    Record([rate, channels](BatchStream& copy) { copy.Convert(rate, channels); });
     source = ConvertRateChannelsSource(source, rate, channels);
     // The document's conversion limits its new cuts at full scale when their bound says they may
     // pass it. The limiter leaves frames within the limit as they are, so it is always put here:
@@ -175,8 +200,25 @@ std::int32_t BatchStream::FixedLength() {
     return Source()->GetLength();
 }
 
+ProcessResult BatchStream::FirstPass(const Pass& pass) {
+    pass_result_ = PROCESS_FAILED;
+    if (!reopen_ || !run_) {
+        return pass_result_;
+    }
+    BatchStream copy(reopen_());
+    for (const std::function<void(BatchStream&)>& step : steps_) {
+        step(copy);
+    }
+    pass_result_ = pass(copy.Source(), run_);
+    if (pass_result_ != PROCESS_DONE && copy.LengthChanged()) {
+        // The input's length moved under the copy as it would under the chain.
+        pass_length_changed_ = true;
+    }
+    return pass_result_;
+}
+
 bool BatchStream::LengthChanged() const {
-    return guard_->Changed() ||
+    return pass_length_changed_ || guard_->Changed() ||
            std::ranges::any_of(ends_, [](const LSRCStageEnd* end) { return end->Changed(); });
 }
 

@@ -5,21 +5,30 @@
 // document folds them into its cuts' gains, and a conversion of rate or channels ends in the peak
 // limit that the document's conversion applies as it writes its new cuts. Past its length each
 // stage gives silence, as the document holding its result would.
+//
+// A stage that follows the whole of what is before it (a loudness gain) asks a first pass: the
+// input is opened again, the chain so far is built again over it from the steps it was built
+// with, and the pass reads that copy, so the chain itself is still unread when the save reads it.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "audio/sound_source.h"
 #include "effects/effect_process.h"
+#include "effects/registry/effect_entry.h"
 
 namespace sonvara {
 
 class LSRCLengthGuard;
 class LSRCStageEnd;
 
-class BatchStream {
+class BatchStream : public StreamInput {
   public:
-    explicit BatchStream(LSoundSourceRef input);
+    // `reopen` opens the input again for a first pass, `run` runs a pass as a step of the batch
+    // run; without them a first pass fails.
+    explicit BatchStream(LSoundSourceRef input, std::function<LSoundSourceRef()> reopen = {},
+                         ProcessRunner run = {});
     ~BatchStream();
     BatchStream(const BatchStream&) = delete;
     BatchStream& operator=(const BatchStream&) = delete;
@@ -30,6 +39,8 @@ class BatchStream {
     void Then(const EffectSourceFactory& make);
     // An amplify of the whole: the gain the document would give its cuts.
     void Amplify(std::int32_t percent);
+    // A gain of the whole by `factor`, rounded into the gain as the document rounds its cuts'.
+    void ScaleGain(double factor);
     // The document's conversion to `rate` and `channels` (nothing when they are the chain's).
     void Convert(std::int32_t rate, int channels);
     // The chain for the save: it declares that it may pass full scale, so the save's copy always
@@ -44,8 +55,16 @@ class BatchStream {
     // the file goes through the document instead.
     bool LengthChanged() const;
 
+    // StreamInput: FixedLength, and a first pass over a copy of the chain.
+    std::int32_t Length() override { return FixedLength(); }
+    ProcessResult FirstPass(const Pass& pass) override;
+    // PROCESS_DONE, or the result of the first pass that did not end.
+    ProcessResult PassResult() const { return pass_result_; }
+
   private:
     void EndStage(LSoundSourceRef stage);
+    // Records a step of the chain's building, for its copies.
+    void Record(std::function<void(BatchStream&)> step);
 
     LSRCLengthGuard* guard_;  // the first stage, owned through the chain
     LSoundSourceRef guard_ref_;
@@ -53,6 +72,11 @@ class BatchStream {
     std::int32_t gain_;
     bool limited_ = false;                   // whether the last stage is a conversion's peak limit
     std::vector<const LSRCStageEnd*> ends_;  // the ends of the stages, owned through the chain
+    std::function<LSoundSourceRef()> reopen_;
+    ProcessRunner run_;
+    std::vector<std::function<void(BatchStream&)>> steps_;  // how the chain was built
+    ProcessResult pass_result_ = PROCESS_DONE;
+    bool pass_length_changed_ = false;
 };
 
 }  // namespace sonvara

@@ -23,8 +23,7 @@ EffectEntry AmplifyEffect() {
             },
         .preview = [](const EffectValues& v,
                       const EffectPlace&) { return EffectSource(FromValues(kAmplifyStored, v)); },
-        .stream = [](const EffectValues& v,
-                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
+        .stream = [](const EffectValues& v, StreamInput&) -> std::optional<StreamStage> {
             return StreamStage{{}, FromValues(kAmplifyStored, v).gain_percent};
         },
         .dialog = EffectDialog::kFields,

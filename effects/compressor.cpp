@@ -180,8 +180,7 @@ EffectEntry CompressorEffect() {
             [](const EffectValues& v, const EffectPlace&) {
                 return EffectSource(FromValues(kCompressorStored, v));
             },
-        .stream = [](const EffectValues& v,
-                     const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
+        .stream = [](const EffectValues& v, StreamInput&) -> std::optional<StreamStage> {
             return StreamStage{EffectSource(FromValues(kCompressorStored, v))};
         },
         .dialog = EffectDialog::kFields,

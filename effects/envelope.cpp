@@ -189,13 +189,12 @@ EffectEntry EnvelopeEffect() {
                 return RunEffectProcess<LEfEnvelope>(run, document, range,
                                                      v.points.ToBytePointList());
             },
-        .stream = [](const EffectValues& v,
-                     const std::function<std::int32_t()>& length) -> std::optional<StreamStage> {
+        .stream = [](const EffectValues& v, StreamInput& input) -> std::optional<StreamStage> {
             const BytePointList points = v.points.ToBytePointList();
             if (points.points.size() < 2) {
                 return std::nullopt;
             }
-            return StreamStage{EnvelopeSource(points, FrameRange{0, length()})};
+            return StreamStage{EnvelopeSource(points, FrameRange{0, input.Length()})};
         },
         .dialog = EffectDialog::kEnvelopePoints,
         .menu = {EffectGroup::kVolume, false, 4008},

@@ -209,8 +209,9 @@ EffectEntry EqualizerEffect() {
                const EffectValues& v) {
                 return RunEffectProcess<EfEqualiser>(run, document, range, v.points);
             },
-        .stream = [](const EffectValues& v, const std::function<std::int32_t()>&)
-            -> std::optional<StreamStage> { return StreamStage{EqualizerSource(v.points)}; },
+        .stream = [](const EffectValues& v, StreamInput&) -> std::optional<StreamStage> {
+            return StreamStage{EqualizerSource(v.points)};
+        },
         .dialog = EffectDialog::kEqualizerPoints,
         .menu = {EffectGroup::kFilters, false, 4003},
         .batch_id = 6,

@@ -36,6 +36,28 @@ std::string CeilingBoundMessage(const LoudnessReport& measured, const LoudnessGa
     return text;
 }
 
+LPRLoudnessGain::LPRLoudnessGain(LSoundSourceRef source, FrameRange range,
+                                 const LoudnessNormalizeParameters& parameters)
+    : LProgressDialog("Sonvara"),
+      source_(std::move(source)),
+      range_(range),
+      parameters_(parameters) {}
+
+ProcessResult LPRLoudnessGain::Body() {
+    gain_ = {};
+    LPRMeasureLoudness measure(source_, range_.start, range_.end);
+    if (const ProcessResult measured = RunStep(measure, 0.0, 1.0); measured != PROCESS_DONE) {
+        return measured;
+    }
+    gain_ = GainForLoudness(measure.Report(), parameters_);
+    if (gain_.ceiling_bound && Host() != nullptr) {
+        Host()->prompts.Ask({"Normalizar Sonoridad",
+                             CeilingBoundMessage(measure.Report(), gain_, parameters_),
+                             PromptIcon::kInformation, PromptButtons::kOk});
+    }
+    return PROCESS_DONE;
+}
+
 EfNormalizeLoudness::EfNormalizeLoudness(LCutListAudio& document, FrameRange range,
                                          const LoudnessNormalizeParameters& parameters)
     : LProgressDialog("Sonvara"), document_(document), range_(range), parameters_(parameters) {}
@@ -45,23 +67,16 @@ ProcessResult EfNormalizeLoudness::Body() {
     if (range_.Length() <= 0) {
         return PROCESS_DONE;
     }
-    LPRMeasureLoudness measure(LSoundSourceRef(new LSRCCutListAudio(document_)), range_.start,
-                               range_.end);
-    const ProcessResult measured = RunStep(measure, 0.0, 1.0);
-    if (measured != PROCESS_DONE) {
+    LPRLoudnessGain measure(LSoundSourceRef(new LSRCCutListAudio(document_)), range_, parameters_);
+    if (const ProcessResult measured = RunStep(measure, 0.0, 1.0); measured != PROCESS_DONE) {
         return measured;
     }
-    applied_ = GainForLoudness(measure.Report(), parameters_);
+    applied_ = measure.Gain();
     document_.EfScaleGain(range_.start, range_.end, applied_.Factor());
-    if (applied_.ceiling_bound && Host() != nullptr) {
-        Host()->prompts.Ask({"Normalizar Sonoridad",
-                             CeilingBoundMessage(measure.Report(), applied_, parameters_),
-                             PromptIcon::kInformation, PromptButtons::kOk});
-    }
     return PROCESS_DONE;
 }
 
-// The gain follows the loudness of the whole selection: no stream stage.
+// The gain follows the loudness of the whole: a stream measures in a first pass.
 EffectEntry LoudnessNormalizeEffect() {
     EffectField target = DecibelField(kLoudnessTarget, "Sonoridad deseada (LUFS)",
                                       "sonoridad (LUFS)", "Sonoridad deseada (LUFS)");
@@ -95,6 +110,20 @@ EffectEntry LoudnessNormalizeEffect() {
                 return EffectSource(
                     AmplifyParameters{static_cast<std::int32_t>(std::lround(100 * gain.Factor()))});
             },
+        .stream = [](const EffectValues& v, StreamInput& input) -> std::optional<StreamStage> {
+            LoudnessGain gain;
+            const ProcessResult measured = input.FirstPass([&](const LSoundSourceRef& stream,
+                                                               const ProcessRunner& run) {
+                LPRLoudnessGain measure(stream, {0, -1}, FromValues(kLoudnessNormalizeStored, v));
+                const ProcessResult result = run(measure);
+                gain = measure.Gain();
+                return result;
+            });
+            if (measured != PROCESS_DONE) {
+                return std::nullopt;
+            }
+            return StreamStage{.source = {}, .gain_factor = gain.Factor()};
+        },
         .dialog = EffectDialog::kFields,
         .dialog_name = "LSVLoudnessNormalizeDlg",
         .menu = {EffectGroup::kVolume, false, 4019},

@@ -29,6 +29,26 @@ LoudnessGain GainForLoudness(const LoudnessReport& measured,
 std::string CeilingBoundMessage(const LoudnessReport& measured, const LoudnessGain& gain,
                                 const LoudnessNormalizeParameters& parameters);
 
+// The measuring half of a loudness normalize: measures frames `range` of `source` (from its
+// position 0; range end -1: to the source's end) and finds the gain for `parameters`, telling the
+// user when the ceiling bound it. Over a document's selection or over a batch run's stream.
+class LPRLoudnessGain : public LProgressDialog {
+  public:
+    LPRLoudnessGain(LSoundSourceRef source, FrameRange range,
+                    const LoudnessNormalizeParameters& parameters);
+
+    const LoudnessGain& Gain() const { return gain_; }
+
+  protected:
+    ProcessResult Body() override;
+
+  private:
+    LSoundSourceRef source_;
+    FrameRange range_;
+    LoudnessNormalizeParameters parameters_;
+    LoudnessGain gain_;
+};
+
 class EfNormalizeLoudness : public LProgressDialog {
   public:
     EfNormalizeLoudness(LCutListAudio& document, FrameRange range,

@@ -119,8 +119,7 @@ EffectEntry SpeedEffect(std::string id, const std::string& name, SpeedPitchMode 
             [parameters](const EffectValues& v, const EffectPlace& place) {
                 return EffectSource(parameters(v), place.Part());
             },
-        .stream = [parameters](const EffectValues& v,
-                               const std::function<std::int32_t()>&) -> std::optional<StreamStage> {
+        .stream = [parameters](const EffectValues& v, StreamInput&) -> std::optional<StreamStage> {
             const SpeedPitchParameters speed = parameters(v);
             return StreamStage{[speed](const LSoundSourceRef& upstream) {
                 return SpeedPitchSource(upstream, speed.percent, speed.mode);

@@ -48,11 +48,29 @@ class EffectPlace {
 // as a step of its own process.
 using ProcessRunner = std::function<ProcessResult(LProgressDialog& process)>;
 
-// How an effect joins a stream of frames read once from start to end (the batch converter's run
-// without a document): a source over the stream, or a gain folded into the gains before it.
+// How an effect joins a stream of frames read from start to end (the batch converter's run
+// without a document): a source over the stream, or a gain folded into the gains before it (an
+// amplify's percent or a factor, each folded as the document folds it).
 struct StreamStage {
     EffectSourceFactory source;
     std::optional<std::int32_t> gain_percent = {};
+    std::optional<double> gain_factor = {};
+};
+
+// What an effect joining a stream may ask of the stream before it.
+class StreamInput {
+  public:
+    virtual ~StreamInput() = default;
+    // The stream's length, for an effect placed along the whole; from then on the length must
+    // stay what it is.
+    virtual std::int32_t Length() = 0;
+    // For an effect that follows the whole of the stream (a loudness gain): the stream so far,
+    // read once from its start by `pass` (a process run through the runner it is given) before
+    // the stage's own frames flow. The pass's result; it is kept (PassResult) so that a cancel
+    // in it stops the run instead of failing the effect.
+    using Pass =
+        std::function<ProcessResult(const LSoundSourceRef& stream, const ProcessRunner& run)>;
+    virtual ProcessResult FirstPass(const Pass& pass) = 0;
 };
 
 // The groups of the Efectos menu, in its order.
@@ -91,11 +109,9 @@ struct EffectEntry {
     // The effect as a source over the whole document, for the dialog's preview; empty: none.
     std::function<EffectSourceFactory(const EffectValues& values, const EffectPlace& place)>
         preview = {};
-    // The effect as a stage of a stream, nothing when the values give no effect; `length` gives
-    // the stream's length to an effect placed along the whole. Empty for an effect that needs the
-    // whole of the audio first.
-    std::function<std::optional<StreamStage>(const EffectValues& values,
-                                             const std::function<std::int32_t()>& length)>
+    // The effect as a stage of a stream, nothing when the values give no effect or its first pass
+    // did not end (`input`). Empty for an effect that cannot join a stream.
+    std::function<std::optional<StreamStage>(const EffectValues& values, StreamInput& input)>
         stream = {};
     EffectDialog dialog = EffectDialog::kNone;
     std::string dialog_name = {};  // the dialog's object name, by which scripts and tests find it
@@ -143,8 +159,7 @@ struct TypedEffectWork {
     static EffectSourceFactory Preview(const EffectValues& values, const EffectPlace&) {
         return EffectSource(Parameters(values));
     }
-    static std::optional<StreamStage> Stream(const EffectValues& values,
-                                             const std::function<std::int32_t()>&) {
+    static std::optional<StreamStage> Stream(const EffectValues& values, StreamInput&) {
         const auto parameters = Parameters(values);
         if constexpr (requires { sonvara::Check(parameters); }) {
             if (!sonvara::Check(parameters)) {

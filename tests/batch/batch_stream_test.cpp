@@ -1,5 +1,6 @@
-// The batch run as a stream gives, byte for byte, what the run through a document gives: every
-// command that streams, alone and in chains, into each output format.
+// The batch run as a stream gives, byte for byte, what the run through a document gives, and
+// tells the user what it tells: every command that streams, alone and in chains, into each
+// output format.
 
 #include <gtest/gtest.h>
 
@@ -107,9 +108,20 @@ class BatchStreamTest : public testing::DocumentTest,
         return bytes;
     }
 
+    // The texts of the messages the run showed since the last call.
+    std::vector<std::string> Told() {
+        std::vector<std::string> texts;
+        for (std::size_t i = told_; i < prompts_.Asked().size(); ++i) {
+            texts.push_back(prompts_.Asked()[i].text);
+        }
+        told_ = prompts_.Asked().size();
+        return texts;
+    }
+
     testing::ScriptedPrompts prompts_;
 
   private:
+    std::size_t told_ = 0;
     std::shared_ptr<SettingsStore> previous_store_;
 };
 
@@ -126,10 +138,12 @@ TEST_P(BatchStreamTest, GivesTheDocumentsBytes) {
     std::size_t streamed = 0;
     const std::string through_document = Output(input, items, c.format, false, streamed);
     EXPECT_EQ(streamed, 0u);
+    const std::vector<std::string> document_told = Told();
     const std::string as_stream = Output(input, items, c.format, true, streamed);
     ASSERT_GT(through_document.size(), 64u);
     EXPECT_TRUE(as_stream == through_document)
         << "sizes " << as_stream.size() << " and " << through_document.size();
+    EXPECT_EQ(Told(), document_told);
     // A file whose length is known from the start always streams; one whose reader estimates it
     // may go through the document when the chain cannot follow a change of the estimate.
     if (c.input == StreamCase::kPcm) {
@@ -153,7 +167,13 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{{"16:11025", "6", "17:2"}, 4}, StreamCase{{"7:100,60"}, 0, StreamCase::kIma},
         StreamCase{{"3:80", "9"}, 0, StreamCase::kIma},
         StreamCase{{"16:8000", "9", "7:50,90"}, 6, StreamCase::kMp3},
-        StreamCase{{"13:90"}, 0, StreamCase::kMp3}));
+        StreamCase{{"13:90"}, 0, StreamCase::kMp3},
+        // A loudness gain measures the chain before it in a first pass; the ceiling binds the
+        // second.
+        StreamCase{{"18:-16,-1"}, -1}, StreamCase{{"7:100,60", "3:150", "18:-23,-1", "9"}, 0},
+        StreamCase{{"18:-30,-20", "16:22050", "18:-14,-1"}, 5},
+        StreamCase{{"13:90", "18:-16,-1", "7:50,90"}, 0, StreamCase::kMp3},
+        StreamCase{{"18:-16,-1"}, 0, StreamCase::kIma}));
 
 }  // namespace
 }  // namespace sonvara

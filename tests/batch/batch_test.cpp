@@ -242,6 +242,14 @@ TEST_F(BatchTest, AFailureStopsTheRunAtItsFile) {
     EXPECT_EQ(Run(cancelled, &cancel), PROCESS_FAILED);
     EXPECT_TRUE(cancelled.Stopped());
     EXPECT_EQ(Samples(long_file), long_before);
+    // As does a cancel in a streamed loudness gain's first pass.
+    testing::CancelAfter cancel_measure(2);
+    SVBatchConverter measured({long_file}, {Item(kBatchLoudness, {-16, -1})},
+                              BatchOutputSettings{});
+    EXPECT_EQ(Run(measured, &cancel_measure), PROCESS_FAILED);
+    EXPECT_TRUE(measured.Stopped());
+    EXPECT_EQ(measured.FailedStep(), "Normalizar Sonoridad");
+    EXPECT_EQ(Samples(long_file), long_before);
 
     // An output format outside the list ends the run before the file is touched.
     SVBatchConverter bad_format(
