@@ -10,6 +10,7 @@
 #include "audio/sound_time.h"
 #include "core/queued_notify.h"
 #include "core/thread.h"
+#include "devices/momentary_loudness.h"
 #include "devices/sound_levels.h"
 #include "devices/wave_out.h"
 
@@ -99,7 +100,8 @@ struct LSoundPlayer::Impl : LThread, LThreadQueuedNotify {
     std::int32_t frames_per_buffer = 0;
     int channels = 1;
     std::vector<Sample> scratch;
-    std::vector<std::int16_t> samples;  // the 64 buffers, one after the other
+    std::unique_ptr<MomentaryLoudness> loudness;  // of what is queued, for the level meter
+    std::vector<std::int16_t> samples;            // the 64 buffers, one after the other
     std::array<Slot, kRingSize> ring{};
     int index = 0;
     std::int32_t last_played = 0;
@@ -184,6 +186,8 @@ void LSoundPlayer::Impl::ThreadFunction() {
                                             : failure);
             }
             MeasureLevels(scratch.data(), frames, channels, slot.levels);
+            loudness->Add(scratch.data(), frames);
+            slot.levels.momentary = loudness->Current();
         } else {
             slot.position = kNoPosition;
             if (std::all_of(ring.begin(), ring.end(),
@@ -274,6 +278,7 @@ bool LSoundPlayer::Impl::Start(LSoundSourceRef new_source, int start_flags) {
         frames_per_buffer = std::clamp(format.sample_rate / 10, 20, 8192);
         const auto buffer_samples = static_cast<std::size_t>(frames_per_buffer) * channels;
         scratch.assign(buffer_samples, 0);
+        loudness = std::make_unique<MomentaryLoudness>(format.sample_rate, channels);
         samples.assign(buffer_samples * kRingSize, 0);
         for (int i = 0; i < kRingSize; ++i) {
             ring[static_cast<std::size_t>(i)].header = WaveBuffer{Data(i), frames_per_buffer};
@@ -328,6 +333,7 @@ void LSoundPlayer::Impl::Stop() {
         device.reset();
         source = LSoundSourceRef();
         scratch = {};
+        loudness.reset();
         samples = {};
         last_played = 0;
         flags = 0;
@@ -452,6 +458,8 @@ bool LSoundPlayer::Impl::Refill(std::int32_t frame, LSoundSourceRef* replacement
         ResetRing();
         if (replacement != nullptr) {
             std::swap(source, *replacement);
+        } else {
+            loudness->Clear();  // the play goes on elsewhere
         }
         source->Seek(frame);
         last_played = source->GetPosition();

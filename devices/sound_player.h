@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -22,10 +23,13 @@ namespace sonvara {
 class WaveOutProvider;
 
 // The levels of one block: a count of channels and one level per channel in dB relative to
-// 16-bit full scale (-127 for silence; full-scale sound measures about +15).
+// 16-bit full scale (-127 for silence; full-scale sound measures about +15). A played block
+// also carries the momentary loudness (LUFS, the 400 ms up to its end) of what was played;
+// minus infinity for silence and in every other report.
 struct SoundLevels {
     std::uint8_t channels = 0;
     std::array<std::int8_t, 256> level{};
+    double momentary = -std::numeric_limits<double>::infinity();
 };
 
 // What the player tells its owner. Each call receives the owner's user value first. The default

@@ -249,10 +249,16 @@ void MainDialog::BuildCommands() {
     }
 
     // The level meter closes the transport's group.
+    // It reads what the user last chose from its menu.
     meter_ = new LDBDisplay(tool_bar_);
-    meter_->setObjectName("LDBDisplay");
-    meter_->setToolTip("Nivel de la reproducción (clic: apagar las luces de saturación)");
     meter_->setFixedWidth(140);
+    if (ReadInt("MainWindow", "LevelMeterReading", 0) ==
+        static_cast<int>(MeterReading::kMomentaryLoudness)) {
+        meter_->SetReading(MeterReading::kMomentaryLoudness);
+    }
+    connect(meter_, &LDBDisplay::ReadingChosen, this, [](MeterReading reading) {
+        WriteInt("MainWindow", "LevelMeterReading", static_cast<int>(reading));
+    });
     QAction* zoom_group = nullptr;
     for (QAction* entry : tool_bar_->actions()) {
         if (entry->property("commandId").toInt() == kCmZoomIn) {

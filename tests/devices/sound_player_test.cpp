@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "audio/peak_limit.h"
@@ -106,7 +107,7 @@ TEST_F(SoundPlayerTest, AnOwnerMayStartAgainWhenToldOfTheStop) {
     }
 }
 
-TEST_F(SoundPlayerTest, LevelsOfEachChannelReachTheOwner) {
+TEST_F(SoundPlayerTest, LevelsOfEachChannelAndTheLoudnessReachTheOwner) {
     // Left silent, right a full-scale square wave.
     std::vector<Sample> samples;
     for (int f = 0; f < 1600; ++f) {
@@ -119,6 +120,25 @@ TEST_F(SoundPlayerTest, LevelsOfEachChannelReachTheOwner) {
     EXPECT_EQ(log_.last_levels.channels, 2);
     EXPECT_EQ(log_.last_levels.level[0], -127);
     EXPECT_EQ(log_.last_levels.level[1], 15);
+    player_.Stop();
+
+    // With them the momentary loudness of what was heard: a 1 kHz sine at -23 dBFS on both
+    // channels reads -23 LUFS once 400 ms have been played, and a seek starts the reading over.
+    std::vector<Sample> sine;
+    for (int f = 0; f < 48000; ++f) {
+        const auto x = static_cast<Sample>(std::pow(10.0, -23.0 / 20) * FULL_SCALE *
+                                           std::sin(2 * M_PI * 1000 * f / 48000.0));
+        sine.insert(sine.end(), {x, x});
+    }
+    ASSERT_TRUE(player_.Start(Memory(sine, 48000, 2)));
+    ASSERT_TRUE(recording_->Step(24000));
+    ASSERT_TRUE(PumpUntil([this] { return player_.PlayedPosition() == 24000; }));
+    EXPECT_NEAR(log_.last_levels.momentary, -23.0, 0.1);
+    player_.Seek(0);
+    ASSERT_TRUE(recording_->Step(4800));
+    ASSERT_TRUE(PumpUntil([this] { return player_.PlayedPosition() == 4800; }));
+    // 100 ms of the sine and 300 of nothing: a quarter of the energy, 6 LU less.
+    EXPECT_NEAR(log_.last_levels.momentary, -29.0, 0.2);
 }
 
 TEST_F(SoundPlayerTest, CueLoopsASnippetAndPlayGoesOnRightAfterIt) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -179,6 +180,40 @@ TEST_F(TransportTest, HomeAndEndWhilePlayingSeek) {
     EXPECT_EQ(meter->Level(0), -127);
     Key(Qt::Key_Home);
     EXPECT_EQ(file->Document().Positions().cursor, 0);
+}
+
+TEST_F(TransportTest, TheMeterChosenToReadLoudnessShowsItWhilePlayingAndKeepsTheChoice) {
+    // A 400 Hz tone at -20 dBFS: -23 LUFS in one channel.
+    LSVFileWindow* file = OpenStaircase();
+    std::vector<Sample> tone;
+    for (std::int32_t f = 0; f < kFourSecondFrames; ++f) {
+        tone.push_back(
+            static_cast<Sample>(0.1 * FULL_SCALE * std::sin(f * 2 * M_PI * 400 / kRate)));
+    }
+    file->Document().Audio() = FromSamples(tone, 1, kRate);
+    LDBDisplay* meter = frame_->LevelMeter();
+    QTimer::singleShot(50, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        menu->setActiveAction(menu->actions().at(1));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    // Through the frame's window, as a real click comes: the toolkit makes the menu's event.
+    QTest::mouseClick(frame_->windowHandle(), Qt::RightButton, {},
+                      meter->mapTo(frame_.get(), QPoint(20, 5)));
+    ASSERT_EQ(meter->Reading(), MeterReading::kMomentaryLoudness);
+    EXPECT_EQ(ReadInt("MainWindow", "LevelMeterReading", 0), 1);
+
+    Key(Qt::Key_F9);
+    Play(4000);
+    // A steady tone reads steady, within the meter's whole units of -23 LUFS.
+    EXPECT_TRUE(WaitOnPlayback([&] { return std::abs(meter->Level(0) + 23) <= 1; }))
+        << meter->Level(0);
+    const QImage image = meter->grab().toImage();
+    const int end = static_cast<int>(meter->BarLength(meter->Level(0)));
+    EXPECT_EQ(image.pixelColor(end - 4, 2), LDBDisplay::kLoudness);
+    EXPECT_NE(image.pixelColor(end + 8, 2), LDBDisplay::kLoudness);
+    Key(Qt::Key_Escape);
 }
 
 TEST_F(TransportTest, AHeldRightKeyWindsForwardUntilItIsReleased) {

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 #include <QImage>
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "tests/view/gui_test_app.h"
 #include "view/db_display.h"
@@ -152,6 +157,70 @@ TEST_F(DBDisplayTest, TheClipLightStaysOnUntilClicked) {
     QTest::mouseClick(&meter_, Qt::LeftButton);
     EXPECT_FALSE(meter_.Clipped(1));
     EXPECT_NE(meter_.grab().toImage().pixelColor(197, 16), LDBDisplay::kRed);
+}
+
+// The right-click menu turns the meter to the momentary loudness: one bar over -59 to -5 LUFS in
+// its own colour, a scale in LUFS with its unit, the clip light still following the levels.
+TEST_F(DBDisplayTest, ARightClickTurnsTheMeterToLoudnessInLufs) {
+    QSignalSpy chosen(&meter_, &LDBDisplay::ReadingChosen);
+    QString offered;
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (const QAction* action : menu->actions()) {
+            offered += action->text() + (action->isChecked() ? "*;" : ";");
+        }
+        menu->setActiveAction(menu->actions().at(1));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(20, 5),
+                            meter_.mapToGlobal(QPoint(20, 5)));
+    QApplication::sendEvent(&meter_, &right);
+    EXPECT_EQ(offered, "&Nivel (RMS, dB)*;&Sonoridad momentánea (LUFS);");
+    ASSERT_EQ(chosen.count(), 1);
+    EXPECT_EQ(chosen.at(0).at(0).value<MeterReading>(), MeterReading::kMomentaryLoudness);
+    ASSERT_EQ(meter_.Reading(), MeterReading::kMomentaryLoudness);
+
+    // -23 LUFS is 36 of the 54 units: 128 of the 192 pixels, in both halves of the height.
+    SoundLevels levels = Levels({-20, 12});
+    levels.momentary = -23.2;
+    meter_.SetLevels(levels);
+    EXPECT_EQ(meter_.Channels(), 1);
+    EXPECT_EQ(meter_.Level(0), -23);
+    for (const int y : {4, 16}) {
+        const auto runs = Runs(y);
+        ASSERT_GE(runs.size(), 2U);
+        EXPECT_EQ(runs[0], std::make_pair(LDBDisplay::kLoudness, 128));
+    }
+    EXPECT_TRUE(meter_.Clipped(0));
+    EXPECT_EQ(meter_.grab().toImage().pixelColor(197, 4), LDBDisplay::kRed);
+    // Silence draws no bar; the peak mark holds the loudest reading.
+    levels.momentary = -std::numeric_limits<double>::infinity();
+    meter_.SetLevels(levels);
+    EXPECT_EQ(meter_.Level(0), -127);
+    EXPECT_EQ(meter_.PeakHold(0), -23);
+    EXPECT_NE(Runs(4)[0].first, LDBDisplay::kLoudness);
+
+    // Tall enough, the scale names its unit at the left and labels -41 to -14 LUFS.
+    meter_.resize(200, 40);
+    const int strip = meter_.ScaleHeight();
+    ASSERT_GT(strip, 0);
+    const QImage image = meter_.grab().toImage();
+    const QColor back = image.pixelColor(199 - LDBDisplay::kClipWidth - 1, 39);
+    auto drawn_near = [&](int from, int to) {
+        int drawn = 0;
+        for (int y = 40 - strip; y < 40; ++y) {
+            for (int x = std::max(from, 0); x <= std::min(to, 199); ++x) {
+                drawn += image.pixelColor(x, y) != back ? 1 : 0;
+            }
+        }
+        return drawn;
+    };
+    EXPECT_GT(drawn_near(0, 12), 4) << "the unit";
+    for (const int lufs : LDBDisplay::kScaleLufs) {
+        const int x = static_cast<int>(meter_.BarLength(lufs));
+        EXPECT_GT(drawn_near(x - 4, x + 4), 4) << lufs << " LUFS";
+    }
 }
 
 // Records the areas the meter repaints.
