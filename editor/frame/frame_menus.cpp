@@ -17,6 +17,7 @@
 #include <map>
 #include <string>
 
+#include "core/settings.h"
 #include "editor/common/command_icons.h"
 #include "editor/common/file_window.h"
 #include "editor/common/workspace.h"
