@@ -41,6 +41,7 @@ GRAPH = {
                 ["core", "platform", "audio", "document", "components", "components/ffmpeg",
                  "codecs/g711", "codecs/gsm", "codecs/mp3"]),
     "effects": (["sonvara_effects"], ["core", "audio", "document"]),
+    "lv2": (["sonvara_lv2"], ["core", "audio"]),
     "devices": (["sonvara_devices"], ["core", "audio"]),
     "cd": (["sonvara_cd"], ["core", "platform"]),
     "project": (["sonvara_project"], ["core", "document"]),

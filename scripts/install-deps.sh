@@ -10,7 +10,7 @@
 set -eu
 
 # Building and every test: the compilers, Qt, the libraries, the programs the tests run or compare
-# with, and the display the GUI tests run on (with the window manager, keys and screenshots that
+# with (among them LV2 plug-ins of three collections and lilv's own host), and the display the GUI tests run on (with the window manager, keys and screenshots that
 # trying the editor on a virtual screen takes). mold is the faster linker the build uses when present.
 TEST_PACKAGES="
 build-essential cmake ninja-build pkg-config ccache mold
@@ -18,11 +18,12 @@ libgtest-dev libgmock-dev
 qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6svg6 libgl-dev
 libasound2-dev
 libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsndfile1-dev libtag1-dev
-libebur128-dev
+libebur128-dev liblilv-dev
 lame espeak-ng
 xvfb xauth fonts-dejavu-core imagemagick xdotool openbox
 desktop-file-utils xdg-utils shared-mime-info librsvg2-bin
 sox libsox-fmt-all ffmpeg mpg123 libgsm-tools time flac vorbis-tools opus-tools
+lilv-utils swh-lv2 mda-lv2 x42-plugins
 "
 # The libFuzzer programs, built by clang.
 FUZZ_PACKAGES="clang libclang-rt-14-dev"
