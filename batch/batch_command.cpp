@@ -28,6 +28,11 @@ int DecodeNumber(ValueWidth width, const std::uint8_t* bytes) {
 BatchValues ItemValues(const BatchCommandInfo& command, const LBatchCommandItem& item,
                        bool with_points) {
     BatchValues values;
+    if (command.check_text) {
+        values.text.assign(item.data.begin(), item.data.end());
+        values.from_data = !item.data.empty();
+        return values;
+    }
     values.from_data = item.data.size() >= BatchDataBytes(command);
     const std::uint8_t* at = item.data.data();
     for (const EffectField& field : command.fields) {
@@ -143,6 +148,9 @@ Result<void> CheckBatchValues(const BatchCommandInfo& command, const std::vector
 
 Result<void> CheckBatchItem(const LBatchCommandItem& item) {
     const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command != nullptr && command->check_text) {
+        return command->check_text(ItemValues(*command, item, false).text);
+    }
     if (command == nullptr || item.data.size() < BatchDataBytes(*command)) {
         return {};
     }
@@ -152,10 +160,20 @@ Result<void> CheckBatchItem(const LBatchCommandItem& item) {
 Result<LBatchCommandItem> ParseBatchCommand(std::string_view text) {
     const std::size_t colon = text.find(':');
     const std::string_view key = text.substr(0, colon);
-    const BatchCommandInfo* command = FindBatchCommand(key);
+    const BatchCommandInfo* command =
+        key == "lv2" ? FindBatchCommand(kBatchPlugin) : FindBatchCommand(key);
     if (command == nullptr) {
         return Failure("comando desconocido: \"" + std::string(key) +
                        "\" (sonvara-batch commands)");
+    }
+    if (command->check_text) {
+        // The rest is the text: "19:URI:port=value,...".
+        const std::string_view data =
+            colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
+        if (Result<void> check = command->check_text(data); !check) {
+            return Failure(check.Message());
+        }
+        return LBatchCommandItem{command->id, {data.begin(), data.end()}};
     }
     if (colon == std::string_view::npos) {
         return LBatchCommandItem{command->id, {}};  // the stored values, at run time
@@ -182,6 +200,10 @@ Result<LBatchCommandItem> ParseBatchCommand(std::string_view text) {
 std::string BatchCommandText(const LBatchCommandItem& item) {
     std::string text = std::to_string(item.id);
     const BatchCommandInfo* command = FindBatchCommand(item.id);
+    if (command != nullptr && command->check_text) {
+        return item.data.empty() ? text
+                                 : text + ":" + std::string(item.data.begin(), item.data.end());
+    }
     if (command == nullptr || item.data.size() < BatchDataBytes(*command)) {
         return text;
     }
@@ -198,6 +220,9 @@ std::string BatchItemDescription(const LBatchCommandItem& item) {
         return "";
     }
     const BatchValues values = ItemValues(*command, item, false);
+    if (command->check_text) {
+        return values.text;
+    }
     return ListedValues(command->fields, values, values.from_data);
 }
 

@@ -1,11 +1,12 @@
 #pragma once
-// The commands of the batch converter: 18 effects and conversions that a batch script lists and
+// The commands of the batch converter: the effects and conversions that a batch script lists and
 // that run, one after the other, on the whole of every file.
 //
 // An item is a command id and a data block with the command's parameters, little-endian, in the
-// layout of its command (BatchCommandInfo::fields). An item whose data is shorter than the layout
-// runs with the values the editor has stored for the command (the point-list files for the
-// equalizer and the envelope); longer data is accepted and its first bytes are used.
+// layout of its command (BatchCommandInfo::fields); the LV2 plug-in command's data is instead the
+// text of the plug-in's URI and values (lv2/plugin_settings.h). An item whose data is shorter than
+// the layout runs with the values the editor has stored for the command (the point-list files for
+// the equalizer and the envelope); longer data is accepted and its first bytes are used.
 
 #include <cstdint>
 #include <functional>
@@ -45,6 +46,7 @@ enum BatchCommandId : std::uint32_t {
     kBatchConvertRate = 16,
     kBatchConvertChannels = 17,
     kBatchLoudness = 18,
+    kBatchPlugin = 19,
 };
 
 struct LBatchCommandItem {
@@ -57,6 +59,7 @@ struct LBatchCommandItem {
 // its point list, from its data or the stored values.
 struct BatchValues : EffectValues {
     bool from_data = false;  // whether the item held the whole layout
+    std::string text;        // a text command's data
 };
 BatchValues BatchItemValues(const LBatchCommandItem& item);
 
@@ -84,13 +87,16 @@ struct BatchCommandInfo {
     // the values give no effect (the command then fails, as on a document). Empty for commands
     // that need the whole of the audio first (normalize, auto trim, ...).
     std::function<bool(BatchStream& stream, const BatchValues& values)> stream = {};
+    // For a command whose data is a text instead of numbers in fields (an LV2 plug-in with its
+    // values): whether a text is accepted, with the message when it is not.
+    std::function<Result<void>(std::string_view text)> check_text = {};
     const EffectEntry* effect = nullptr;  // the registry's entry of an effect's command
 
     // The point-list file of the equalizer and the envelope; empty for the others.
     std::string_view PointFile() const;
 };
 
-// The 18 commands in id order.
+// The commands in id order.
 std::span<const BatchCommandInfo> BatchCommands();
 // nullptr for an unknown id.
 const BatchCommandInfo* FindBatchCommand(std::uint32_t id);

@@ -8,6 +8,7 @@
 
 #include "audio/sound_time.h"
 #include "batch/batch_command.h"
+#include "batch/plugin_command.h"
 #include "document/convert_document.h"
 #include "effects/auto_trim.h"
 #include "effects/registry/effect_registry.h"
@@ -101,7 +102,7 @@ BatchCommandInfo EffectCommand(const EffectEntry& effect) {
 
 std::vector<BatchCommandInfo> MakeCommands() {
     // Every batch id an effect has names its command; the list runs to the highest.
-    std::size_t count = kOwnCommandCount;
+    std::size_t count = std::max<std::size_t>(kOwnCommandCount, kBatchPlugin + 1);
     for (const EffectEntry& effect : Effects().All()) {
         if (effect.batch_id) {
             count = std::max<std::size_t>(count, *effect.batch_id + 1);
@@ -166,6 +167,7 @@ std::vector<BatchCommandInfo> MakeCommands() {
             commands[*effect.batch_id] = EffectCommand(effect);
         }
     }
+    commands[kBatchPlugin] = PluginBatchCommand();
     return commands;
 }
 

@@ -69,8 +69,9 @@ Result<void> CheckBatchScript(const std::string& path,
                           std::to_string(numbers[next++]);
             }
         }
-        return Failure(path + ": orden " + std::to_string(i + 1) + ", \"" +
-                       std::string(command.name) + "\" (" + values + "): " + check.Message());
+        return Failure(
+            path + ": orden " + std::to_string(i + 1) + ", \"" + std::string(command.name) + "\"" +
+            (values.empty() ? std::string() : " (" + values + ")") + ": " + check.Message());
     }
     return {};
 }

@@ -130,7 +130,7 @@ Result<NamedEffect> ParseNamedEffect(std::string_view text) {
         return effect;
     }
     if (form == nullptr) {
-        if (FindBatchCommand(name) == nullptr) {
+        if (FindBatchCommand(name) == nullptr && name != "lv2") {
             return Failure("efecto desconocido: \"" + std::string(name) +
                            "\" (sonvara-batch --help)");
         }

@@ -13,6 +13,7 @@
 //   EFFECT[:V1,V2,...]        an effect of the registry by its id, with a value for each of its
 //                             fields ("echo:800ms,50%"; effect_registry.h)
 //   ID or NAME[:V1,V2,...]    one of the batch converter's commands (batch_command.h)
+//   lv2:URI[:PORT=VALUE,...]  an installed LV2 plug-in with its values (lv2/plugin_settings.h)
 //
 // The forms above come first: the fades, reverse, DC offset, the equalizer and the envelope take
 // here the texts of the whole file (times and point lists) under their registry ids.

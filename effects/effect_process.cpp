@@ -74,6 +74,12 @@ ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
         LSoundSinkRef sink(
             new LSNKCutListAudio(result, document.GetSampleRate(), document.GetChannels()));
         outcome = FinishSink(process, copy(process, source, sink, range), *sink);
+        if (outcome == PROCESS_DONE && source->IsError()) {
+            // A source in error read silence: the selection keeps its sound.
+            const std::string why = source->ErrorText();
+            process.ShowError(why.empty() ? "No se pudo leer el sonido." : why);
+            outcome = PROCESS_FAILED;
+        }
     }
     if (outcome == PROCESS_DONE) {
         document.Replace(range.start, range.end, result);

@@ -47,7 +47,8 @@ using SelectionStep =
 ProcessResult RunOnSelectionCopy(LProgressDialog& process, LCutListAudio& document,
                                  FrameRange range, const SelectionStep& step);
 
-// The frame above for one effect: `name` on progress line 0, the effect made by `make`.
+// The frame above for one effect: `name` on progress line 0, the effect made by `make`. An
+// effect whose source fell into error fails, with the source's message, and changes nothing.
 ProcessResult RunRangeEffect(LProgressDialog& process, const std::string& name,
                              LCutListAudio& document, FrameRange range,
                              const EffectSourceFactory& make,

@@ -151,9 +151,12 @@ std::string Describe(Lv2World& world, const LilvPlugin* plugin, PluginDescriptio
     }
     const std::size_t ins = description.audio_in_ports.size();
     if (ins == 0 || ins > 2 || description.audio_out_ports.size() != ins) {
-        return "tiene " + std::to_string(ins) + " entradas y " +
-               std::to_string(description.audio_out_ports.size()) +
-               " salidas de audio (Sonvara usa 1 y 1 o 2 y 2)";
+        const auto count = [](std::size_t n, const char* one) {
+            return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+        };
+        return "tiene " + count(ins, "entrada") + " y " +
+               count(description.audio_out_ports.size(), "salida") +
+               " de audio (Sonvara usa 1 y 1 o 2 y 2)";
     }
     description.audio_inputs = static_cast<int>(ins);
     return {};

@@ -41,11 +41,11 @@ GRAPH = {
                 ["core", "platform", "audio", "document", "components", "components/ffmpeg",
                  "codecs/g711", "codecs/gsm", "codecs/mp3"]),
     "effects": (["sonvara_effects"], ["core", "audio", "document"]),
-    "lv2": (["sonvara_lv2"], ["core", "audio"]),
+    "lv2": (["sonvara_lv2"], ["core", "audio", "document", "effects"]),
     "devices": (["sonvara_devices"], ["core", "audio"]),
     "cd": (["sonvara_cd"], ["core", "platform"]),
     "project": (["sonvara_project"], ["core", "document"]),
-    "batch": (["sonvara_batch"], ["core", "audio", "document", "effects", "formats"]),
+    "batch": (["sonvara_batch"], ["core", "audio", "document", "effects", "formats", "lv2"]),
     "editor_model": (["sonvara_editor_model"],
                      ["core", "platform", "audio", "document", "formats", "effects", "devices"]),
     "view/columns": (["sonvara_view_columns"], ["core", "document", "effects"]),
@@ -74,7 +74,7 @@ GRAPH = {
                           "editor/transport", "editor/edit", "editor/effects", "editor/places",
                           "editor/files", "editor/tools"]),
     "app": (["sonvara"], ["core", "platform", "editor/common", "editor/files", "editor/frame"]),
-    "tools": (["sonvara-batch"], ["core", "platform", "audio", "effects", "formats", "batch"]),
+    "tools": (["sonvara-batch"], ["core", "platform", "audio", "effects", "formats", "lv2", "batch"]),
 }
 
 # Uses of a unit's headers alone (the entry points a loadable component exports, the byte order

@@ -162,7 +162,8 @@ int ListFileFormats() {
 
 int ListBatchCommands() {
     for (const BatchCommandInfo& command : BatchCommands()) {
-        std::string parameters;
+        std::string parameters =
+            command.check_text ? "URI[:puerto=valor,...] (sonvara-batch plugins)" : "";
         for (const EffectField& field : command.fields) {
             if (field.IsPoints()) {
                 parameters = "(los puntos de \"" + field.point_file + "\")";

@@ -9,6 +9,7 @@
 //   sonvara-batch commands                   the commands a batch script can hold
 //   sonvara-batch effects                    the effects by their short names
 //   sonvara-batch formats                    the file formats read and written
+//   sonvara-batch plugins                    the installed LV2 plug-ins and their controls
 //   sonvara-batch --version
 //
 // A file named "-" is standard input or output in the format of --type EXT (standard_streams.h);
@@ -52,6 +53,7 @@
 #include "tools/effect_verb.h"
 #include "tools/exit_status.h"
 #include "tools/file_checks.h"
+#include "tools/plugin_list.h"
 #include "tools/standard_streams.h"
 
 namespace sonvara {
@@ -82,6 +84,8 @@ constexpr const char* kUsage =
     "        EFECTO:VALORES              un efecto de \"sonvara-batch effects\" "
     "(\"echo:800ms,50%\")\n"
     "        ORDEN[:VALORES]             una orden de \"sonvara-batch commands\" (\"Eco:800,50\")\n"
+    "        lv2:URI[:PUERTO=VALOR,...]  un complemento LV2 de \"sonvara-batch plugins\"\n"
+    "                                    (\"lv2:http://plugin.org.uk/swh-plugins/amp:gain=6\")\n"
     "      Tiempos: segundos (1.5 o 1.5s), milisegundos (250ms), 1:30.5, 1:02:03 o un\n"
     "      porcentaje del archivo (25%). Niveles: porcentaje (50% o 50) o decibelios (-6dB);\n"
     "      en el ecualizador 100% es el nivel original y 199.22% el máximo, en la envolvente\n"
@@ -94,11 +98,14 @@ constexpr const char* kUsage =
     "  sonvara-batch script show LISTA.svb\n"
     "      Muestra las órdenes de una lista con sus opciones.\n"
     "  sonvara-batch commands\n"
-    "      Las 18 órdenes con sus parámetros.\n"
+    "      Las órdenes con sus parámetros.\n"
     "  sonvara-batch effects\n"
     "      Los efectos del editor por su nombre corto, con sus valores de partida.\n"
     "  sonvara-batch formats\n"
     "      Los formatos de archivo, sus extensiones y si se leen o también se escriben.\n"
+    "  sonvara-batch plugins\n"
+    "      Los complementos LV2 instalados que Sonvara puede usar, con sus puertos de control\n"
+    "      (los de LV2_PATH, si está definida), y los que no, con el motivo.\n"
     "\n"
     "Opciones:\n"
     "  --raw-rate N        muestras por segundo de los archivos .raw y .vox (6000 a 96000)\n"
@@ -682,6 +689,9 @@ int Dispatch(const Options& options, BatchPrompts& prompts) {
     }
     if (options.command == "formats") {
         return ListFileFormats();
+    }
+    if (options.command == "plugins") {
+        return ListPlugins();
     }
     return Fail("orden desconocida: " + options.command + " (--help)");
 }

@@ -173,7 +173,10 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{{"18:-16,-1"}, -1}, StreamCase{{"7:100,60", "3:150", "18:-23,-1", "9"}, 0},
         StreamCase{{"18:-30,-20", "16:22050", "18:-14,-1"}, 5},
         StreamCase{{"13:90", "18:-16,-1", "7:50,90"}, 0, StreamCase::kMp3},
-        StreamCase{{"18:-16,-1"}, 0, StreamCase::kIma}));
+        StreamCase{{"18:-16,-1"}, 0, StreamCase::kIma},
+        // LV2 plug-ins: a mono one per channel, a stereo one with its state.
+        StreamCase{{"lv2:http://plugin.org.uk/swh-plugins/amp:gain=4", "3:80"}, -1},
+        StreamCase{{"lv2:http://drobilla.net/plugins/mda/Delay", "16:22050"}, 0}));
 
 }  // namespace
 }  // namespace sonvara

@@ -130,7 +130,7 @@ TEST_F(BatchTest, ValuesAreCheckedAsTheDialogsCheckThem) {
     EXPECT_FALSE(CheckBatchValues(*FindBatchCommand(kBatchCompressor), {0, 7, 0}));
     EXPECT_EQ(FindBatchCommand("Normalizador"), FindBatchCommand(kBatchNormalize));
     EXPECT_EQ(FindBatchCommand("7"), FindBatchCommand(kBatchEcho));
-    EXPECT_EQ(FindBatchCommand("19"), nullptr);
+    EXPECT_EQ(FindBatchCommand("20"), nullptr);
     EXPECT_FALSE(CheckBatchValues(*FindBatchCommand("18"), {-3, -1}));  // louder than -5 LUFS
 }
 
@@ -158,6 +158,37 @@ TEST_F(BatchTest, ScriptValuesGoThroughTheChecksOfTypedValues) {
     EXPECT_EQ(CheckBatchScript("e.svb", items).Message(),
               "e.svb: orden 2, \"Eco\" (tiempo (ms) = 5, ganancia (%) = 200): El tiempo de Eco "
               "debe ser entre 10 y 3000ms. Por favor, intente de nuevo .");
+}
+
+// An LV2 plug-in's item keeps its URI and values as text: a saved list runs them wherever the
+// plug-in is installed and is refused, naming it, where it is not.
+TEST_F(BatchTest, APluginItemKeepsItsUriAndValuesAndNamesAMissingPlugin) {
+    const Result<LBatchCommandItem> amp =
+        ParseBatchCommand("lv2:http://plugin.org.uk/swh-plugins/amp:gain=-6.0206");
+    ASSERT_TRUE(amp) << amp.Message();
+    EXPECT_EQ(BatchCommandText(*amp), "19:http://plugin.org.uk/swh-plugins/amp:gain=-6.0206");
+    const std::vector<LBatchCommandItem> saved =
+        ParseBatchScript(SerializeBatchScript({*amp, Item(kBatchAmplify, {50})})).items;
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[0], *amp);
+    EXPECT_TRUE(CheckBatchScript("amp.svb", saved));
+
+    const std::string input = Wave("in.wav", 3000);
+    const std::vector<Sample> before = Samples(input);
+    SVBatchConverter converter({input}, saved, BatchOutputSettings{});
+    ASSERT_EQ(Run(converter), PROCESS_DONE) << converter.FailedStep();
+    const std::vector<Sample> after = Samples(input);
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        ASSERT_NEAR(after[i], before[i] / 4, 16) << i;  // half, then half again
+    }
+
+    const LBatchCommandItem missing{kBatchPlugin, {'u', 'r', 'n', ':', 'g', 'o', 'n', 'e'}};
+    EXPECT_EQ(CheckBatchScript("gone.svb", {Item(kBatchAmplify, {50}), missing}).Message(),
+              "gone.svb: orden 2, \"Complemento LV2\": El complemento LV2 \"urn:gone\" no está "
+              "instalado en este equipo.");
+    EXPECT_EQ(ParseBatchCommand("19:urn:gone").Message(),
+              "El complemento LV2 \"urn:gone\" no está instalado en este equipo.");
 }
 
 TEST_F(BatchTest, SameFormatAndFolderOverwritesEveryFile) {

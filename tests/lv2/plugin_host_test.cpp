@@ -12,9 +12,12 @@
 #include "audio/memory_stream.h"
 #include "audio/wav/wave_file.h"
 #include "lv2/plugin_catalog.h"
+#include "lv2/plugin_effect.h"
 #include "lv2/plugin_settings.h"
 #include "lv2/plugin_source.h"
+#include "tests/document/document_fixture.h"
 #include "tests/lv2/lv2_path.h"
+#include "tests/support/run_process.h"
 #include "tests/support/scratch_folder.h"
 
 namespace sonvara {
@@ -194,6 +197,38 @@ TEST_F(PluginHostTest, APluginGivesWhatLilvsOwnHostGives) {
         EXPECT_LE(largest, 9);
         EXPECT_GT(std::ranges::count_if(reference, [](Sample s) { return s != 0; }), 10000);
     }
+}
+
+// On a document: the selection takes the plug-in's result as one effect; a plug-in that fails
+// leaves the document as it was and says why.
+class PluginEffectTest : public testing::DocumentTest {
+  protected:
+    static void SetUpTestSuite() { testing::UseTestLv2Path(); }
+};
+
+TEST_F(PluginEffectTest, TheSelectionTakesTheResultAndAFailureChangesNothing) {
+    LCutListAudio document = Staircase(6000);
+    const std::vector<Sample> before = ReadList(document);
+    Result<PluginRun> run = ResolvePlugin("urn:sonvara:test:delay");
+    ASSERT_TRUE(run) << run.Message();
+    {
+        // The delay's latency is taken off: the selection comes back as it was, in place.
+        EfPlugin effect(document, {1000, 3000}, *run);
+        ASSERT_EQ(testing::RunProcess(effect), PROCESS_DONE);
+        EXPECT_EQ(ReadList(document), before);
+    }
+    run = ResolvePlugin("urn:sonvara:test:nan:poison=1");
+    ASSERT_TRUE(run) << run.Message();
+    testing::ScriptedPrompts prompts;
+    EfPlugin effect(document, {1000, 3000}, *run);
+    EXPECT_EQ(testing::RunProcess(effect, nullptr, &prompts), PROCESS_FAILED);
+    EXPECT_EQ(ReadList(document), before);
+    ASSERT_EQ(prompts.Asked().size(), 1u);
+    EXPECT_EQ(prompts.Asked()[0].text,
+              "El complemento LV2 \"Sonvara test poison\" dio valores que no son números o son "
+              "infinitos.");
+    EXPECT_EQ(ResolvePlugin("urn:sonvara:test:midi").Message(),
+              "El complemento LV2 \"urn:sonvara:test:midi\" no está instalado en este equipo.");
 }
 
 }  // namespace
