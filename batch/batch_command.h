@@ -59,7 +59,6 @@ struct LBatchCommandItem {
 // its point list, from its data or the stored values.
 struct BatchValues : EffectValues {
     bool from_data = false;  // whether the item held the whole layout
-    std::string text;        // a text command's data
 };
 BatchValues BatchItemValues(const LBatchCommandItem& item);
 

@@ -7,30 +7,15 @@
 #include "lv2/lv2_world.h"
 
 namespace sonvara {
-namespace {
 
-LV2_URID MapUri(LV2_URID_Map_Handle, const char* uri) {
-    return Lv2World::Instance().Map(uri);
-}
-
-const char* UnmapUri(LV2_URID_Unmap_Handle, LV2_URID urid) {
-    return Lv2World::Instance().Unmap(urid);
-}
-
-}  // namespace
-
-const std::vector<std::string>& SupportedHostFeatures() {
-    static const std::vector<std::string> kFeatures = {LV2_URID__map,
-                                                       LV2_URID__unmap,
-                                                       LV2_OPTIONS__options,
-                                                       LV2_BUF_SIZE__boundedBlockLength,
-                                                       LV2_BUF_SIZE__fixedBlockLength,
-                                                       LV2_BUF_SIZE__powerOf2BlockLength};
+std::span<const char* const> SupportedHostFeatures() {
+    static constexpr const char* kFeatures[] = {
+        LV2_URID__map, LV2_URID__unmap, LV2_OPTIONS__options, LV2_BUF_SIZE__boundedBlockLength,
+        LV2_BUF_SIZE__fixedBlockLength, LV2_BUF_SIZE__powerOf2BlockLength};
     return kFeatures;
 }
 
-HostFeatures::HostFeatures(float sample_rate)
-    : map_{nullptr, MapUri}, unmap_{nullptr, UnmapUri}, sample_rate_(sample_rate) {
+HostFeatures::HostFeatures(float sample_rate) : sample_rate_(sample_rate) {
     Lv2World& world = Lv2World::Instance();
     const LV2_URID int_type = world.Map(LV2_ATOM__Int);
     const auto option = [&](const char* key, std::uint32_t size, LV2_URID type, const void* value) {
@@ -46,12 +31,9 @@ HostFeatures::HostFeatures(float sample_rate)
         LV2_Options_Option{LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr},
     };
     features_ = {
-        {LV2_URID__map, &map_},
-        {LV2_URID__unmap, &unmap_},
-        {LV2_OPTIONS__options, options_.data()},
-        {LV2_BUF_SIZE__boundedBlockLength, nullptr},
-        {LV2_BUF_SIZE__fixedBlockLength, nullptr},
-        {LV2_BUF_SIZE__powerOf2BlockLength, nullptr},
+        {LV2_URID__map, world.MapFeature()},       {LV2_URID__unmap, world.UnmapFeature()},
+        {LV2_OPTIONS__options, options_.data()},   {LV2_BUF_SIZE__boundedBlockLength, nullptr},
+        {LV2_BUF_SIZE__fixedBlockLength, nullptr}, {LV2_BUF_SIZE__powerOf2BlockLength, nullptr},
     };
     for (const LV2_Feature& feature : features_) {
         list_.push_back(&feature);

@@ -8,6 +8,7 @@
 #include <lv2/urid/urid.h>
 
 #include <array>
+#include <span>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@ inline constexpr std::int32_t kPluginBlockFrames = 1024;
 inline constexpr std::uint32_t kPluginSequenceBytes = 8192;
 
 // The URIs of the features below.
-const std::vector<std::string>& SupportedHostFeatures();
+std::span<const char* const> SupportedHostFeatures();
 
 class HostFeatures {
   public:
@@ -32,8 +33,6 @@ class HostFeatures {
     const LV2_Feature* const* List() const { return list_.data(); }
 
   private:
-    LV2_URID_Map map_;
-    LV2_URID_Unmap unmap_;
     float sample_rate_;
     std::int32_t block_ = kPluginBlockFrames;
     std::int32_t sequence_ = kPluginSequenceBytes;

@@ -15,13 +15,30 @@ struct Lv2World::Uris {
     std::deque<std::string> texts;  // id n is texts[n - 1]; a deque keeps their addresses
 };
 
+namespace {
+
+LV2_URID MapUri(LV2_URID_Map_Handle, const char* uri) {
+    return Lv2World::Instance().Map(uri);
+}
+
+const char* UnmapUri(LV2_URID_Unmap_Handle, LV2_URID urid) {
+    return Lv2World::Instance().Unmap(urid);
+}
+
+}  // namespace
+
 Lv2World& Lv2World::Instance() {
-    static Lv2World world;
-    return world;
+    // Never destroyed: a discovery in the background may still read it as the process ends.
+    static Lv2World* const world = new Lv2World;
+    return *world;
 }
 
 Lv2World::Lv2World()
-    : world_(lilv_world_new()), nodes_(std::make_unique<Nodes>()), uris_(std::make_unique<Uris>()) {
+    : world_(lilv_world_new()),
+      nodes_(std::make_unique<Nodes>()),
+      uris_(std::make_unique<Uris>()),
+      map_feature_{nullptr, MapUri},
+      unmap_feature_{nullptr, UnmapUri} {
     lilv_world_load_all(world_);
 }
 

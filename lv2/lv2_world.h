@@ -9,6 +9,7 @@
 #include <string>
 
 #include <lilv/lilv.h>
+#include <lv2/urid/urid.h>
 
 namespace sonvara {
 
@@ -30,6 +31,9 @@ class Lv2World {
     // The URI map handed to plug-ins (urid:map and urid:unmap): safe from any thread.
     std::uint32_t Map(const char* uri);
     const char* Unmap(std::uint32_t id);
+    // The same as the features handed to plug-ins and to lilv.
+    LV2_URID_Map* MapFeature() { return &map_feature_; }
+    LV2_URID_Unmap* UnmapFeature() { return &unmap_feature_; }
 
   private:
     Lv2World();
@@ -41,6 +45,8 @@ class Lv2World {
     LilvWorld* world_;
     std::unique_ptr<Nodes> nodes_;
     std::unique_ptr<Uris> uris_;  // under its own lock
+    LV2_URID_Map map_feature_;
+    LV2_URID_Unmap unmap_feature_;
 };
 
 // lilv's strings are freed by lilv: the text of `node`, "" for none, and `node` freed.

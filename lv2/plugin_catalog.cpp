@@ -181,7 +181,6 @@ PluginCatalog::Found PluginCatalog::Read() {
         if (reason.empty()) {
             found.usable.push_back(std::move(description));
         } else {
-            Diagnose("LV2: " + description.uri + " queda fuera: " + reason);
             found.left_out.push_back({description.uri, reason});
         }
     }
@@ -204,6 +203,15 @@ void PluginCatalog::Wait() {
         discovery = discovery_;
     }
     discovery.wait();
+    // Said here, on a thread of the program's: the discovery's own thread touches nothing that
+    // the end of the process destroys before the catalog.
+    std::lock_guard lock(mutex_);
+    if (!diagnosed_) {
+        diagnosed_ = true;
+        for (const LeftOutPlugin& plugin : found_.left_out) {
+            Diagnose("LV2: " + plugin.uri + " queda fuera: " + plugin.reason);
+        }
+    }
 }
 
 const std::vector<PluginDescription>& PluginCatalog::All() {

@@ -3,8 +3,9 @@
 // stereo (as many outputs as inputs), control inputs, and nothing that needs MIDI, CV signals or
 // a host feature Sonvara does not give. Discovery reads lilv's model once (Discover, started in
 // the background at start-up; the first call that needs the list waits for it) and keeps the
-// result. A plug-in left out is named with the reason, in the list of left-out plug-ins and in
-// the developer diagnostics.
+// result. A plug-in left out is named with the reason, in the list of left-out plug-ins and, at
+// the catalog's first use, in the developer diagnostics. The discovery's thread reads only lilv's
+// model (never destroyed) and the catalog (which waits for it as the process ends).
 
 #include <future>
 #include <string>
@@ -43,8 +44,11 @@ class PluginCatalog {
     static Found Read();
 
     std::mutex mutex_;
-    std::shared_future<void> discovery_;
     Found found_;
+    bool diagnosed_ = false;  // whether the left-out plug-ins were named in the diagnostics
+    // Goes first as the process ends: its last reference waits for a discovery still running,
+    // which fills found_.
+    std::shared_future<void> discovery_;
 };
 
 }  // namespace sonvara

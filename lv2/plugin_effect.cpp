@@ -1,5 +1,7 @@
 #include "lv2/plugin_effect.h"
 
+#include <map>
+
 #include "lv2/plugin_catalog.h"
 #include "lv2/plugin_settings.h"
 #include "lv2/plugin_source.h"
@@ -35,6 +37,42 @@ EfPlugin::EfPlugin(LCutListAudio& document, FrameRange range, PluginRun run)
 
 ProcessResult EfPlugin::Body() {
     return RunRangeEffect(*this, run_.plugin->name, document_, range_, PluginEffectSource(run_));
+}
+
+const EffectEntry& PluginEffectEntry(const PluginDescription& plugin) {
+    static std::map<std::string, EffectEntry> made;
+    auto [at, added] = made.try_emplace(plugin.uri);
+    if (!added) {
+        return at->second;
+    }
+    EffectEntry& entry = at->second;
+    entry.id = "lv2:" + plugin.uri;
+    entry.names = {plugin.name + "...", plugin.name, "Complemento LV2"};
+    entry.check = [](const EffectValues& v) -> Result<void> {
+        if (const Result<PluginRun> run = ResolvePlugin(v.text); !run) {
+            return Failure(run.Message());
+        }
+        return {};
+    };
+    entry.apply = [](const ProcessRunner& run, LCutListAudio& document, FrameRange& range,
+                     const EffectValues& v) {
+        Result<PluginRun> plugin_run = ResolvePlugin(v.text);
+        if (!plugin_run) {
+            return PROCESS_FAILED;
+        }
+        EfPlugin effect(document, range, std::move(*plugin_run));
+        return run(effect);
+    };
+    entry.preview = [](const EffectValues& v, const EffectPlace&) -> EffectSourceFactory {
+        const Result<PluginRun> run = ResolvePlugin(v.text);
+        if (!run) {
+            return [](const LSoundSourceRef& upstream) { return upstream; };
+        }
+        return PluginEffectSource(*run);
+    };
+    entry.dialog = EffectDialog::kPlugin;
+    entry.dialog_name = "LPluginDlg";
+    return entry;
 }
 
 }  // namespace sonvara

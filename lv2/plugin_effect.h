@@ -1,7 +1,8 @@
 #pragma once
 // An LV2 plug-in as an effect: the plug-in and values a settings text names, resolved against the
-// catalog; the plug-in as an effect source; and its run over a range of a document, as one
-// effect with progress and cancel that leaves the document as it was when it fails.
+// catalog; the plug-in as an effect source; its run over a range of a document, as one effect
+// with progress and cancel that leaves the document as it was when it fails; and its entry for
+// the editor's effect commands.
 
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "document/cut_list_audio.h"
 #include "document/frame_range.h"
 #include "effects/effect_process.h"
+#include "effects/registry/effect_entry.h"
 #include "lv2/plugin_description.h"
 
 namespace sonvara {
@@ -26,6 +28,12 @@ struct PluginRun {
 Result<PluginRun> ResolvePlugin(std::string_view text);
 
 EffectSourceFactory PluginEffectSource(const PluginRun& run);
+
+// A plug-in as the editor's effect commands apply it: its values are the text of its settings
+// (EffectValues::text), asked in the dialog made from its controls, its undo step named after it.
+// Made at the first call for each plug-in and kept for the program's life (a repeat of the last
+// effect holds it). Interface thread.
+const EffectEntry& PluginEffectEntry(const PluginDescription& plugin);
 
 class EfPlugin : public LProgressDialog {
   public:

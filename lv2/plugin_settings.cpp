@@ -2,8 +2,12 @@
 
 #include <charconv>
 
+#include "core/settings.h"
+
 namespace sonvara {
 namespace {
+
+constexpr char kSection[] = "LV2";
 
 std::string Number(float value) {
     char text[32];
@@ -75,6 +79,31 @@ Result<std::vector<float>> ControlValues(const PluginDescription& description,
 
 std::string MissingPluginMessage(const std::string& uri) {
     return "El complemento LV2 \"" + uri + "\" no está instalado en este equipo.";
+}
+
+PluginSettings StoredPluginSettings(const PluginDescription& description) {
+    const std::string stored = ReadString(kSection, description.uri, "");
+    Result<PluginSettings> read =
+        ParsePluginSettings(description.uri + (stored.empty() ? "" : ":" + stored));
+    if (!read || !ControlValues(description, *read)) {
+        return {description.uri, {}};  // a damaged entry: the defaults
+    }
+    return std::move(*read);
+}
+
+bool StorePluginSettings(const PluginSettings& settings) {
+    const std::string text = PluginSettingsText(settings);
+    const std::size_t values = text.find(':', settings.uri.size());
+    return WriteString(kSection, settings.uri,
+                       values == std::string::npos ? "" : text.substr(values + 1));
+}
+
+PluginSettings SettingsOf(const PluginDescription& description, const std::vector<float>& values) {
+    PluginSettings settings{description.uri, {}};
+    for (std::size_t c = 0; c < description.controls.size() && c < values.size(); ++c) {
+        settings.values.emplace_back(description.controls[c].symbol, values[c]);
+    }
+    return settings;
 }
 
 }  // namespace sonvara

@@ -36,4 +36,12 @@ Result<std::vector<float>> ControlValues(const PluginDescription& description,
 // What a run asks when the plug-in of `uri` is not installed.
 std::string MissingPluginMessage(const std::string& uri);
 
+// The values the editor keeps for a plug-in between runs (the "LV2" section of the settings, one
+// entry per plug-in by its URI): its defaults until the user has run it.
+PluginSettings StoredPluginSettings(const PluginDescription& description);
+// False when the settings could not be written.
+bool StorePluginSettings(const PluginSettings& settings);
+// A value for every control of the plug-in, from `values` (one per control, in order).
+PluginSettings SettingsOf(const PluginDescription& description, const std::vector<float>& values);
+
 }  // namespace sonvara

@@ -15,9 +15,11 @@
 #include "editor/effects/effect_dialog.h"
 #include "editor/effects/envelope_dialog.h"
 #include "editor/effects/equalizer_dialog.h"
+#include "editor/effects/plugin_dialog.h"
 #include "editor/transport/transport_controller.h"
 #include "editor_model/effect_preview.h"
 #include "effects/registry/effect_registry.h"
+#include "lv2/plugin_catalog.h"
 
 namespace sonvara {
 namespace {
@@ -35,6 +37,9 @@ AppliedEffect Applied(const EffectEntry& effect, EffectValues values) {
 
 // What a dialog's OK gives.
 EffectValues ValuesOf(const LSVEffectDlg& dialog) {
+    return dialog.Values();
+}
+EffectValues ValuesOf(const LPluginDlg& dialog) {
     return dialog.Values();
 }
 EffectValues ValuesOf(const LPointListDlg& dialog) {
@@ -119,6 +124,18 @@ void EffectController::CmEffect(const EffectEntry& effect) {
                 return LEqualizerDlg(workspace_.CurrentPrompts(), preview, workspace_.Frame());
             });
             break;
+        case EffectDialog::kPlugin: {
+            // The entry of a plug-in is named "lv2:" and its URI.
+            const PluginDescription* plugin = PluginCatalog::Instance().Find(effect.id.substr(4));
+            if (plugin == nullptr) {
+                return;
+            }
+            values = AskEffectValues<LPluginDlg>([&](LEffectPreview* preview) {
+                return LPluginDlg(*plugin, workspace_.CurrentPrompts(), preview,
+                                  workspace_.Frame());
+            });
+            break;
+        }
         case EffectDialog::kEnvelopePoints: {
             const FrameRange selection = ClampedSelection(document);
             const std::int32_t rate = document.Audio().GetSampleRate();

@@ -26,8 +26,10 @@
 #include "editor/files/file_controller.h"
 #include "editor/frame/access_letters.h"
 #include "editor/frame/main_window.h"
+#include "editor/frame/plugin_menu.h"
 #include "editor/transport/transport_controller.h"
 #include "editor_model/recent_files.h"
+#include "lv2/plugin_effect.h"
 #include "view/db_display.h"
 
 namespace sonvara {
@@ -222,6 +224,17 @@ void MainDialog::BuildCommands() {
         connect(action, &QAction::triggered, this, [this, id = command.id] { Dispatch(id); });
         actions_[command.id] = action;
     }
+    // The installed LV2 plug-ins close the effects.
+    effects_menu_->addSeparator();
+    AddPluginMenu(
+        *effects_menu_,
+        [this](const PluginDescription& plugin) {
+            rooms_->effects.CmEffect(PluginEffectEntry(plugin));
+        },
+        [this] {
+            const LSVFileWindow* current = rooms_->workspace.CurrentFile();
+            return current != nullptr && HasValidSelection(current->Document());
+        });
     file_menu_ = file;
     window_menu_ = window;
     connect(window, &QMenu::aboutToShow, this, &MainDialog::RebuildWindowMenu);

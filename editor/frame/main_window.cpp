@@ -28,6 +28,7 @@
 #include "editor/tools/tool_controller.h"
 #include "editor/transport/transport_controller.h"
 #include "editor_model/time_fields.h"
+#include "lv2/plugin_catalog.h"
 
 namespace sonvara {
 
@@ -67,6 +68,8 @@ MainDialog::MainDialog(std::unique_ptr<WaveOutProvider> outputs)
     statusBar()->addWidget(status_, 1);
     status_->setObjectName("status");
     BuildStatusFields();
+    // The installed plug-ins are found in the background while the frame comes up.
+    PluginCatalog::Instance().Discover();
     BuildCommands();
     c.transport.ShowLevelsIn(meter_);
     RebuildRecentMenu();

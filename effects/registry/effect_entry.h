@@ -76,9 +76,9 @@ class StreamInput {
 // The groups of the Efectos menu, in its order.
 enum class EffectGroup { kVolume, kFilters, kDynamics, kTimePitch, kDelay };
 
-// How the editor asks an effect's values: not at all, in the dialog of its fields, or in one of
-// the point-list dialogs.
-enum class EffectDialog { kNone, kFields, kEqualizerPoints, kEnvelopePoints };
+// How the editor asks an effect's values: not at all, in the dialog of its fields, in one of the
+// point-list dialogs, or in the dialog made from an LV2 plug-in's controls.
+enum class EffectDialog { kNone, kFields, kEqualizerPoints, kEnvelopePoints, kPlugin };
 
 struct EffectNames {
     std::string menu;   // the Efectos menu's entry: "Eco..."

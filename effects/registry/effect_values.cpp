@@ -43,7 +43,8 @@ bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
 }  // namespace
 
 bool EffectValues::operator==(const EffectValues& other) const {
-    return numbers == other.numbers && points.Count() == other.points.Count() &&
+    return numbers == other.numbers && text == other.text &&
+           points.Count() == other.points.Count() &&
            std::equal(points.points.begin(), points.points.begin() + points.Count(),
                       other.points.points.begin());
 }

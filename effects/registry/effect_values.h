@@ -63,11 +63,12 @@ struct EffectField {
     bool IsPoints() const { return width == ValueWidth::kPointList; }
 };
 
-// An effect's values: one number per numeric field, in field order, and the point list of an
-// effect with a point-list field.
+// An effect's values: one number per numeric field, in field order, the point list of an effect
+// with a point-list field, and the text of an effect whose values are a text.
 struct EffectValues {
     std::vector<int> numbers;
     PointList points;
+    std::string text;  // the values of an effect that takes a text (an LV2 plug-in's)
     bool operator==(const EffectValues& other) const;
 };
 
