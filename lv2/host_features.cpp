@@ -9,9 +9,12 @@
 namespace sonvara {
 
 std::span<const char* const> SupportedHostFeatures() {
-    static constexpr const char* kFeatures[] = {
-        LV2_URID__map, LV2_URID__unmap, LV2_OPTIONS__options, LV2_BUF_SIZE__boundedBlockLength,
-        LV2_BUF_SIZE__fixedBlockLength, LV2_BUF_SIZE__powerOf2BlockLength};
+    static constexpr const char* kFeatures[] = {LV2_URID__map,
+                                                LV2_URID__unmap,
+                                                LV2_OPTIONS__options,
+                                                LV2_BUF_SIZE__boundedBlockLength,
+                                                LV2_BUF_SIZE__fixedBlockLength,
+                                                LV2_BUF_SIZE__powerOf2BlockLength};
     return kFeatures;
 }
 

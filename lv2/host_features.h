@@ -8,8 +8,8 @@
 #include <lv2/urid/urid.h>
 
 #include <array>
-#include <span>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
