@@ -1,4 +1,5 @@
 #include "batch/batch_command.h"
+#include "batch/plugin_command.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -221,7 +222,7 @@ std::string BatchItemDescription(const LBatchCommandItem& item) {
     }
     const BatchValues values = ItemValues(*command, item, false);
     if (command->check_text) {
-        return values.text;
+        return PluginItemDescription(values.text);
     }
     return ListedValues(command->fields, values, values.from_data);
 }

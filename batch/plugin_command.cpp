@@ -1,6 +1,8 @@
 #include "batch/plugin_command.h"
 
+#include "lv2/plugin_catalog.h"
 #include "lv2/plugin_effect.h"
+#include "lv2/plugin_settings.h"
 
 namespace sonvara {
 
@@ -34,6 +36,18 @@ BatchCommandInfo PluginBatchCommand() {
             return {};
         },
     };
+}
+
+std::string PluginItemDescription(std::string_view text) {
+    const Result<PluginSettings> settings = ParsePluginSettings(text);
+    const PluginDescription* plugin =
+        settings ? PluginCatalog::Instance().Find(settings->uri) : nullptr;
+    if (plugin == nullptr) {
+        return std::string(text);
+    }
+    const std::string full = PluginSettingsText(*settings);
+    const std::size_t values = full.find(':', settings->uri.size());
+    return plugin->name + (values == std::string::npos ? "" : ": " + full.substr(values + 1));
 }
 
 }  // namespace sonvara

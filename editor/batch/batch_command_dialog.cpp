@@ -274,7 +274,16 @@ bool LSelectBatchCommandDlg::SaveChanges() {
 void LSelectBatchCommandDlg::AddCommands(const std::vector<std::uint32_t>& ids) {
     const int first = static_cast<int>(list_.Items().size());
     for (const std::uint32_t id : ids) {
-        list_.Add(id);
+        if (id != kBatchPlugin) {
+            list_.Add(id);
+            continue;
+        }
+        // A plug-in command is nothing without its plug-in: it is chosen as it is added.
+        if (std::optional<LBatchCommandItem> chosen =
+                EditBatchOptions(LBatchCommandItem{id, {}}, prompts_, this)) {
+            list_.Add(id);
+            list_.Replace(static_cast<int>(list_.Items().size()) - 1, std::move(*chosen));
+        }
     }
     std::vector<int> added;
     for (int row = first; row < static_cast<int>(list_.Items().size()); ++row) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/settings.h"
+#include "editor/batch/plugin_options.h"
 #include "editor/common/dialog_parts.h"
 #include "editor/edit/convert_rate_dialog.h"
 #include "editor/edit/insert_silence_dialog.h"
@@ -55,7 +56,7 @@ class ChannelsDlg : public QDialog {
 
 bool HasBatchOptions(std::uint32_t id) {
     const BatchCommandInfo* command = FindBatchCommand(id);
-    return command != nullptr && !command->fields.empty();
+    return command != nullptr && (!command->fields.empty() || command->check_text);
 }
 
 std::optional<LBatchCommandItem> EditBatchOptions(const LBatchCommandItem& item, Prompts& prompts,
@@ -67,6 +68,8 @@ std::optional<LBatchCommandItem> EditBatchOptions(const LBatchCommandItem& item,
     const BatchValues values = BatchItemValues(item);
     const std::vector<int>& numbers = values.numbers;
     switch (item.id) {
+        case kBatchPlugin:
+            return EditPluginItem(item, prompts, parent);
         case kBatchSilenceAtStart:
         case kBatchSilenceAtEnd: {
             LSVInsertSilenceDlg dialog(prompts, parent);

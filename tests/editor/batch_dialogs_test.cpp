@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -249,6 +250,32 @@ TEST_F(BatchDialogsTest, OptionsDialogsShowTheItemsValuesAndGiveThemBackUnchange
     ASSERT_TRUE(filled.has_value());
     EXPECT_EQ(BatchItemValues(*filled).numbers, (std::vector<int>{321, 50}));
     EXPECT_EQ(filled->data.size(), 6u);
+}
+
+// The plug-in command is chosen as it is added: the plug-in from the list, then its values in
+// its own dialog; the list shows it by name with its values.
+TEST_F(BatchDialogsTest, APluginCommandAsksItsPluginAndValuesAsItIsAdded) {
+    OnModal("choosePlugin", [](QWidget* dialog) {
+        auto* list = dialog->findChild<QComboBox*>("plugins");
+        list->setCurrentIndex(list->findData("http://plugin.org.uk/swh-plugins/amp"));
+        Accept(dialog);
+        OnModal("LPluginDlg", [](QWidget* values) {
+            values->findChild<QDoubleSpinBox*>("gain")->setValue(-6);
+            Accept(values);
+        });
+    });
+    LBatchCommandList list;
+    TestCommandDlg commands(list, prompts_, frame_.get());
+    commands.AddCommands({kBatchPlugin});
+    ASSERT_EQ(list.Items().size(), 1u);
+    EXPECT_EQ(BatchCommandText(list.Items()[0]), "19:http://plugin.org.uk/swh-plugins/amp:gain=-6");
+    EXPECT_EQ(Column(*commands.Tree(), 1), (std::vector<QString>{"Simple amplifier: gain=-6"}));
+    // Cancelled, nothing is added.
+    OnModal("choosePlugin", [](QWidget* dialog) {
+        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    });
+    commands.AddCommands({kBatchPlugin});
+    EXPECT_EQ(list.Items().size(), 1u);
 }
 
 TEST_F(BatchDialogsTest, AFailingFileIsListedAndStopsTheRunUnlessTheUserLetsItGoOn) {
