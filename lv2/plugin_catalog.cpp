@@ -149,16 +149,15 @@ std::string Describe(Lv2World& world, const LilvPlugin* plugin, PluginDescriptio
                        : "tiene un puerto de un tipo que Sonvara no usa";
         }
     }
-    const std::size_t ins = description.audio_in_ports.size();
-    if (ins == 0 || ins > 2 || description.audio_out_ports.size() != ins) {
-        const auto count = [](std::size_t n, const char* one) {
+    const int ins = description.Inputs();
+    const int outs = description.Outputs();
+    if (!((ins == outs && (ins == 1 || ins == 2)) || (ins == 1 && outs == 2))) {
+        const auto count = [](int n, const char* one) {
             return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
         };
-        return "tiene " + count(ins, "entrada") + " y " +
-               count(description.audio_out_ports.size(), "salida") +
-               " de audio (Sonvara usa 1 y 1 o 2 y 2)";
+        return "tiene " + count(ins, "entrada") + " y " + count(outs, "salida") +
+               " de audio (Sonvara usa 1 y 1, 2 y 2 o 1 y 2)";
     }
-    description.audio_inputs = static_cast<int>(ins);
     return {};
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // What Sonvara knows of an installed LV2 plug-in that it can run: its name and class, its audio
-// ports (one or two in, as many out), and the control inputs the user sets, with their ranges and
-// kinds. Plain data, read once from the plug-in's description (plugin_catalog.h).
+// ports, and the control inputs the user sets, with their ranges and kinds. Plain data, read once
+// from the plug-in's description (plugin_catalog.h).
 
 #include <cstdint>
 #include <optional>
@@ -39,7 +39,8 @@ struct PluginDescription {
     std::string uri;
     std::string name;
     std::string class_label;  // the plug-in's class: "Amplifier Plugin", "EQ", "Reverb"
-    int audio_inputs = 1;     // 1 or 2; as many outputs
+    // One or two audio inputs with as many outputs, or one input and two outputs (a mono
+    // reverb that gives stereo).
     std::vector<std::uint32_t> audio_in_ports;
     std::vector<std::uint32_t> audio_out_ports;
     std::vector<PluginControl> controls;  // the control inputs, in port order
@@ -47,6 +48,8 @@ struct PluginDescription {
     std::optional<std::uint32_t> latency_port;
     std::uint32_t port_count = 0;
 
+    int Inputs() const { return static_cast<int>(audio_in_ports.size()); }
+    int Outputs() const { return static_cast<int>(audio_out_ports.size()); }
     const PluginControl* FindControl(const std::string& symbol) const;
 };
 

@@ -84,6 +84,8 @@ void PluginInstance::Run(const float* const* inputs, float* const* outputs) {
         // LV2 takes the input without changing it; its signature is not const.
         lilv_instance_connect_port(instance_, description_.audio_in_ports[i],
                                    const_cast<float*>(inputs[i]));
+    }
+    for (std::size_t i = 0; i < description_.audio_out_ports.size(); ++i) {
         lilv_instance_connect_port(instance_, description_.audio_out_ports[i], outputs[i]);
     }
     for (std::size_t s = 0; s < sequences_.size(); ++s) {

@@ -13,8 +13,9 @@ LSRCPlugin::LSRCPlugin(LSoundSourceRef upstream, const PluginDescription& descri
       position_(upstream_->GetPosition()) {
     FollowErrorsOf(*upstream_);
     const int channels = GetChannels();
-    // A mono plug-in runs once per channel; a stereo one once.
-    const int count = description.audio_inputs == 1 ? channels : 1;
+    // A mono plug-in runs once per channel of stereo sound; any other once.
+    const bool per_channel = description.Inputs() == 1 && description.Outputs() == 1;
+    const int count = per_channel ? channels : 1;
     for (int i = 0; i < count; ++i) {
         Result<std::unique_ptr<PluginInstance>> made =
             PluginInstance::Create(description, GetSampleRate());
@@ -27,9 +28,11 @@ LSRCPlugin::LSRCPlugin(LSoundSourceRef upstream, const PluginDescription& descri
         }
         instances_.push_back(std::move(*made));
     }
-    const std::size_t ports = static_cast<std::size_t>(count * description.audio_inputs);
-    inputs_.assign(ports, std::vector<float>(kPluginBlockFrames));
-    outputs_.assign(ports, std::vector<float>(kPluginBlockFrames));
+    const std::vector<float> block(kPluginBlockFrames);
+    inputs_.assign(instances_.size(),
+                   std::vector<std::vector<float>>(description.audio_in_ports.size(), block));
+    outputs_.assign(instances_.size(),
+                    std::vector<std::vector<float>>(description.audio_out_ports.size(), block));
     block_.resize(static_cast<std::size_t>(kPluginBlockFrames) * channels);
 }
 
@@ -47,23 +50,31 @@ std::string LSRCPlugin::ErrorText() const {
 }
 
 void LSRCPlugin::RunBlock() {
-    const int channels = GetChannels();
+    const auto channels = static_cast<std::size_t>(GetChannels());
     upstream_->Read(block_.data(), kPluginBlockFrames);
-    const bool shared_input = instances_.size() == 1 && inputs_.size() == 2 && channels == 1;
-    for (std::size_t port = 0; port < inputs_.size(); ++port) {
-        const std::size_t channel = shared_input ? 0 : port;
-        for (std::int32_t f = 0; f < kPluginBlockFrames; ++f) {
-            inputs_[port][static_cast<std::size_t>(f)] =
-                FloatFromSample(block_[static_cast<std::size_t>(f) * channels + channel]);
+    // The upstream's frame `f` as instance `i`'s input `port` takes it.
+    const auto input = [&](std::size_t i, std::size_t port, std::size_t f) -> float {
+        const Sample* frame = block_.data() + f * channels;
+        if (instances_.size() > 1) {
+            return FloatFromSample(frame[i]);  // one instance per channel
         }
-    }
-    const std::size_t per_instance = inputs_.size() / instances_.size();
+        if (inputs_[0].size() == channels) {
+            return FloatFromSample(frame[port]);
+        }
+        return inputs_[0].size() == 1 ? (FloatFromSample(frame[0]) + FloatFromSample(frame[1])) / 2
+                                      : FloatFromSample(frame[0]);
+    };
     for (std::size_t i = 0; i < instances_.size(); ++i) {
         std::vector<const float*> in;
         std::vector<float*> out;
-        for (std::size_t p = 0; p < per_instance; ++p) {
-            in.push_back(inputs_[i * per_instance + p].data());
-            out.push_back(outputs_[i * per_instance + p].data());
+        for (std::size_t port = 0; port < inputs_[i].size(); ++port) {
+            for (std::size_t f = 0; f < static_cast<std::size_t>(kPluginBlockFrames); ++f) {
+                inputs_[i][port][f] = input(i, port, f);
+            }
+            in.push_back(inputs_[i][port].data());
+        }
+        for (std::vector<float>& port : outputs_[i]) {
+            out.push_back(port.data());
         }
         instances_[i]->Run(in.data(), out.data());
     }
@@ -72,13 +83,19 @@ void LSRCPlugin::RunBlock() {
     }
     const auto skip = std::min(to_skip_, kPluginBlockFrames);
     to_skip_ -= skip;
+    // Channel `c`'s output at frame `f`: its instance's, its output's, or the mean of two.
+    const auto output = [&](std::size_t c, std::size_t f) -> double {
+        if (instances_.size() > 1) {
+            return outputs_[c][0][f];
+        }
+        const std::vector<std::vector<float>>& outs = outputs_[0];
+        return outs.size() == channels ? double{outs[c][f]} : (double{outs[0][f]} + outs[1][f]) / 2;
+    };
     constexpr double kBound = kUnknownMaxSample;
-    for (std::int32_t f = skip; f < kPluginBlockFrames; ++f) {
-        const auto at = static_cast<std::size_t>(f);
-        for (int c = 0; c < channels; ++c) {
-            // A stereo plug-in on mono sound: the mean of its two outputs.
-            const double value = shared_input ? (double{outputs_[0][at]} + outputs_[1][at]) / 2
-                                              : double{outputs_[static_cast<std::size_t>(c)][at]};
+    for (auto f = static_cast<std::size_t>(skip); f < static_cast<std::size_t>(kPluginBlockFrames);
+         ++f) {
+        for (std::size_t c = 0; c < channels; ++c) {
+            const double value = output(c, f);
             if (!std::isfinite(value)) {
                 Fail("dio valores que no son números o son infinitos");
                 return;

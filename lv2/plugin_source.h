@@ -1,8 +1,9 @@
 #pragma once
 // LSRCPlugin: an LV2 plug-in as a sound source over its upstream, with the upstream's rate,
 // channels and length. The upstream's frames go through the plug-in a block at a time: a mono
-// plug-in on stereo sound runs once per channel (two instances), a stereo one on mono sound gets
-// the channel on both inputs and gives the mean of its outputs. The latency the plug-in reports
+// plug-in on stereo sound runs once per channel (two instances); a plug-in with one input gets
+// the mean of stereo sound's channels, one with two gets mono sound on both; mono sound takes the
+// mean of two outputs. The latency the plug-in reports
 // is taken off the front (the upstream is read that far ahead, silence past its end), so the
 // result lines up with the original; nothing is added after the end. A seek starts the plug-in
 // afresh there, as a new instance would.
@@ -46,9 +47,9 @@ class LSRCPlugin : public LSoundSourceBase {
     std::int32_t position_ = 0;
     std::int32_t to_skip_ = -1;  // the latency still to take off; -1 until the first run
     std::vector<Sample> block_;  // the upstream's interleaved frames of one run
-    // Per channel of a run: the plug-in's inputs and outputs.
-    std::vector<std::vector<float>> inputs_;
-    std::vector<std::vector<float>> outputs_;
+    // A run's audio: per instance, a block for each of its inputs and outputs.
+    std::vector<std::vector<std::vector<float>>> inputs_;
+    std::vector<std::vector<std::vector<float>>> outputs_;
     std::vector<Sample> queue_;  // interleaved output not handed out yet
     std::size_t queue_start_ = 0;
     std::string error_;

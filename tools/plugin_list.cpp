@@ -43,7 +43,10 @@ int ListPlugins() {
     PluginCatalog& catalog = PluginCatalog::Instance();
     for (const PluginDescription& plugin : catalog.All()) {
         std::printf("%s\n  %s\n  %s, %s", plugin.name.c_str(), plugin.uri.c_str(),
-                    plugin.class_label.c_str(), plugin.audio_inputs == 1 ? "mono" : "estéreo");
+                    plugin.class_label.c_str(),
+                    plugin.Inputs() == plugin.Outputs()
+                        ? (plugin.Inputs() == 1 ? "mono" : "estéreo")
+                        : "de mono a estéreo");
         std::printf("%s\n", plugin.latency_port ? ", con latencia" : "");
         for (const PluginControl& control : plugin.controls) {
             std::printf("    %s  %s: %s\n", control.symbol.c_str(), control.name.c_str(),
