@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs the same work through sonvara-batch and through its peers (sox, FFmpeg, mpg123, flac,
-# oggdec), ours and the peer alternating, and prints for each row the median wall time of five
+# oggdec, lv2apply), ours and the peer alternating, and prints for each row the median wall time of five
 # runs of each and the ratio ours / peer (below 1: we are faster), beside the goal. Then the peak memory of `convert`
 # and `run` on 10 and 60 minutes of audio, which stays flat in the length. The inputs are 10 and 60
 # minutes of 44.1 kHz stereo 16-bit music and 10 minutes of 8 kHz speech (make_peer_inputs.sh).
@@ -73,6 +73,14 @@ row "Ogg Vorbis decode" oggdec "<= 1.2" "$batch convert $inputs/music10.ogg $wor
 row "loudness (EBU R 128, true peak)" ffmpeg "<= 1.0" \
     "$batch info --loudness-values $music" \
     "ffmpeg -nostdin -nostats -i $music -af ebur128=peak=true -f null -"
+# lilv's own host runs a plug-in one frame at a time (over a minute for these ten minutes): one
+# run of each side is enough to see the ratio.
+all_runs=$runs
+runs=1
+row "LV2 plug-in (mda Delay)" lv2apply "<= 1.0" \
+    "$ours_run --command lv2:http://drobilla.net/plugins/mda/Delay $music" \
+    "lv2apply -i $music -o $work/lv2.wav http://drobilla.net/plugins/mda/Delay"
+runs=$all_runs
 row "GSM encode, 8 kHz speech" sox "<= 1.0" \
     "$batch convert $inputs/speech10.wav $work/out/s.gsm" \
     "sox $inputs/speech10.wav $work/sox.gsm"
