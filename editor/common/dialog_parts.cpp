@@ -74,6 +74,13 @@ bool PassesCheck(const Result<void>& check, Prompts& prompts) {
     return false;
 }
 
+void TellValuesNotStored(Prompts& prompts) {
+    prompts.Ask({"Error",
+                 "No se pudieron guardar los valores en la configuración; el efecto se aplica "
+                 "igualmente.",
+                 PromptIcon::kWarning, PromptButtons::kOk});
+}
+
 void SpanishButtons(QDialogButtonBox& box) {
     if (QPushButton* ok = box.button(QDialogButtonBox::Ok)) {
         ok->setText("Aceptar");

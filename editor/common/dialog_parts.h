@@ -40,6 +40,10 @@ bool PassesCheck(std::string_view refusal, Prompts& prompts);
 // The same for a check's result: true when accepted.
 bool PassesCheck(const Result<void>& check, Prompts& prompts);
 
+// Tells the user that an effect dialog's values could not be kept in the settings (the effect
+// still runs with them).
+void TellValuesNotStored(Prompts& prompts);
+
 // Shows a modeless window, or brings it to the front when it is open already.
 void BringForward(QWidget& window);
 

@@ -143,10 +143,7 @@ void LSVEffectDlg::accept() {
         return;
     }
     if (!WriteStoredValues(effect_.fields, values)) {
-        prompts_.Ask({"Error",
-                      "No se pudieron guardar los valores en la configuración; el efecto se "
-                      "aplica igualmente.",
-                      PromptIcon::kWarning, PromptButtons::kOk});
+        TellValuesNotStored(prompts_);
     }
     QDialog::accept();
 }

@@ -253,10 +253,7 @@ void LPluginDlg::ValuesChanged() {
 
 void LPluginDlg::accept() {
     if (!StorePluginSettings(SettingsOf(plugin_, ControlValues()))) {
-        prompts_.Ask({"Error",
-                      "No se pudieron guardar los valores en la configuración; el efecto se "
-                      "aplica igualmente.",
-                      PromptIcon::kWarning, PromptButtons::kOk});
+        TellValuesNotStored(prompts_);
     }
     QDialog::accept();
 }
