@@ -83,7 +83,8 @@ struct BatchCommandInfo {
     // dialog's message when not; empty when every value is accepted.
     std::function<Result<void>(const EffectValues& values)> check = {};
     // For a command that is a stream filter: adds its stage to a batch run's chain; false when
-    // the values give no effect (the command then fails, as on a document). Empty for commands
+    // the stage cannot be made (the file then goes through the document, where the command
+    // fails with its message). Empty for commands
     // that need the whole of the audio first (normalize, auto trim, ...).
     std::function<bool(BatchStream& stream, const BatchValues& values)> stream = {};
     // For a command whose data is a text instead of numbers in fields (an LV2 plug-in with its

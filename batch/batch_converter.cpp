@@ -49,8 +49,8 @@ class StoredFormatPrompts : public FormatPrompts {
 };
 
 // Holds the messages of a streamed file's first passes until it is known whether the file
-// streams: when a pass failed because the input's length moved, the file goes through the
-// document instead and what the pass said is not the user's concern.
+// streams: when a stage cannot be made, the file goes through the document instead, which says
+// what is the user's concern.
 class HeldPrompts : public Prompts {
   public:
     explicit HeldPrompts(Prompts& outer) : outer_(outer) {}
@@ -329,12 +329,14 @@ ProcessResult SVBatchConverter::Streamed(const std::string& input, const std::st
     for (const LBatchCommandItem& item : items_) {
         const BatchCommandInfo* command = FindBatchCommand(item.id);
         if (command != nullptr && !command->stream(stream, BatchItemValues(item))) {
-            step = command->name;
-            fall_back = stream.LengthChanged();
-            if (!fall_back) {
-                held.Release();
+            if (stream.PassResult() == PROCESS_STOPPED) {
+                step = command->name;
+                return PROCESS_STOPPED;
             }
-            return stream.PassResult() == PROCESS_STOPPED ? PROCESS_STOPPED : PROCESS_FAILED;
+            // The document runs the command again and says why it fails (or does not fail,
+            // when a first pass failed because the input's length moved under it).
+            fall_back = true;
+            return PROCESS_FAILED;
         }
     }
     held.Release();

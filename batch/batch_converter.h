@@ -93,7 +93,8 @@ class SVBatchConverter : public LProgressDialog {
     ProcessResult ThroughDocument(const std::string& input, const std::string& output, double from,
                                   double to, std::string& step);
     // One file as a stream; `fall_back` when it must go through the document after all (a
-    // reader that limits its own frames, a length that an envelope needed and that moved).
+    // reader that limits its own frames, a length that an envelope needed and that moved, a
+    // stage that cannot be made, whose failure the document then tells).
     ProcessResult Streamed(const std::string& input, const std::string& output, double from,
                            double to, std::string& step, bool& fall_back);
 

@@ -210,15 +210,11 @@ ProcessResult BatchStream::FirstPass(const Pass& pass) {
         step(copy);
     }
     pass_result_ = pass(copy.Source(), run_);
-    if (pass_result_ != PROCESS_DONE && copy.LengthChanged()) {
-        // The input's length moved under the copy as it would under the chain.
-        pass_length_changed_ = true;
-    }
     return pass_result_;
 }
 
 bool BatchStream::LengthChanged() const {
-    return pass_length_changed_ || guard_->Changed() ||
+    return guard_->Changed() ||
            std::ranges::any_of(ends_, [](const LSRCStageEnd* end) { return end->Changed(); });
 }
 

@@ -55,7 +55,8 @@ class BatchStream : public StreamInput {
     // the file goes through the document instead.
     bool LengthChanged() const;
 
-    // StreamInput: FixedLength, and a first pass over a copy of the chain.
+    // StreamInput: FixedLength, and a first pass over a copy of the chain. A pass that fails
+    // (an unreadable input, or one whose length moved under the copy) fails its stage.
     std::int32_t Length() override { return FixedLength(); }
     ProcessResult FirstPass(const Pass& pass) override;
     // PROCESS_DONE, or the result of the first pass that did not end.
@@ -76,7 +77,6 @@ class BatchStream : public StreamInput {
     ProcessRunner run_;
     std::vector<std::function<void(BatchStream&)>> steps_;  // how the chain was built
     ProcessResult pass_result_ = PROCESS_DONE;
-    bool pass_length_changed_ = false;
 };
 
 }  // namespace sonvara

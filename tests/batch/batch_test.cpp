@@ -189,6 +189,14 @@ TEST_F(BatchTest, APluginItemKeepsItsUriAndValuesAndNamesAMissingPlugin) {
               "instalado en este equipo.");
     EXPECT_EQ(ParseBatchCommand("19:urn:gone").Message(),
               "El complemento LV2 \"urn:gone\" no está instalado en este equipo.");
+    // A list that was not checked fails at the item, saying why, the file as it was.
+    SVBatchConverter unchecked({input}, {missing}, BatchOutputSettings{});
+    EXPECT_EQ(Run(unchecked), PROCESS_FAILED);
+    EXPECT_EQ(unchecked.FailedStep(), "Complemento LV2");
+    ASSERT_FALSE(prompts_.Asked().empty());
+    EXPECT_EQ(prompts_.Asked().back().text,
+              "El complemento LV2 \"urn:gone\" no está instalado en este equipo.");
+    EXPECT_EQ(Samples(input), after);
 }
 
 TEST_F(BatchTest, SameFormatAndFolderOverwritesEveryFile) {
