@@ -346,6 +346,41 @@ TEST_F(BatchToolTest, M4aOutputsTakeTheBitRateAndTheInputsTags) {
               "sonvara-batch: --aac-kbps necesita un número de 16 a 512\n");
 }
 
+// LV2 plug-ins: listed with their ports, run by URI and values, kept in a saved list, which a
+// machine without the plug-in refuses naming it.
+TEST_F(BatchToolTest, PluginsAreListedRunByUriAndNamedWhereMissing) {
+    const Outcome listed = Batch("plugins");
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_NE(listed.out.find("Simple amplifier\n  http://plugin.org.uk/swh-plugins/amp\n"
+                              "  Amplifier Plugin, mono\n    gain  Amps gain (dB): -70 a 70, 0\n"),
+              std::string::npos);
+    EXPECT_NE(listed.out.find("  http://drobilla.net/plugins/mda/JX10: necesita MIDI\n"),
+              std::string::npos);
+
+    ASSERT_EQ(std::system(("cd '" + scratch_.Path() +
+                           "' && sox -n -r 44100 -c 2 -b 16 tone.wav synth 5 sine 1000 vol "
+                           "-30dB 2>/dev/null")
+                              .c_str()),
+              0);
+    const std::string amp = "lv2:http://plugin.org.uk/swh-plugins/amp:gain=-6";
+    Outcome quieter = Batch("effect " + amp + " tone.wav quieter.wav");
+    ASSERT_EQ(quieter.status, 0) << quieter.err;
+    const Outcome values = Batch("info --loudness-values quieter.wav");
+    EXPECT_NEAR(std::stod(values.out.substr(16, values.out.find('\n') - 16)), -36.0, 0.1)
+        << values.out;
+
+    ASSERT_EQ(Batch("run --command " + amp + " --save-script amp.svb").status, 0);
+    const Outcome shown = Batch("script show amp.svb");
+    EXPECT_NE(shown.out.find("Simple amplifier: gain=-6"), std::string::npos) << shown.out;
+    std::filesystem::create_directories(scratch_.File("no-plugins"));
+    const Outcome elsewhere = Batch("run --script amp.svb --out same tone.wav",
+                                    "LV2_PATH='" + scratch_.File("no-plugins") + "'");
+    EXPECT_EQ(elsewhere.status, 2);
+    EXPECT_NE(elsewhere.err.find("\"http://plugin.org.uk/swh-plugins/amp\" no está instalado"),
+              std::string::npos)
+        << elsewhere.err;
+}
+
 TEST_F(BatchToolTest, LoudnessIsMeasuredAndNormalizedToATarget) {
     ASSERT_EQ(std::system(("cd '" + scratch_.Path() +
                            "' && sox -n -r 48000 -c 2 -b 16 quiet.flac synth 10 sine 1000 vol "
