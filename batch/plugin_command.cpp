@@ -1,6 +1,5 @@
 #include "batch/plugin_command.h"
 
-#include "lv2/plugin_catalog.h"
 #include "lv2/plugin_effect.h"
 #include "lv2/plugin_settings.h"
 
@@ -39,15 +38,24 @@ BatchCommandInfo PluginBatchCommand() {
 }
 
 std::string PluginItemDescription(std::string_view text) {
-    const Result<PluginSettings> settings = ParsePluginSettings(text);
-    const PluginDescription* plugin =
-        settings ? PluginCatalog::Instance().Find(settings->uri) : nullptr;
-    if (plugin == nullptr) {
+    const Result<PluginRun> run = ResolvePlugin(text);
+    if (!run) {
         return std::string(text);
     }
-    const std::string full = PluginSettingsText(*settings);
-    const std::size_t values = full.find(':', settings->uri.size());
-    return plugin->name + (values == std::string::npos ? "" : ": " + full.substr(values + 1));
+    // The values that differ from the plug-in's defaults: a list keeps them all, so that it
+    // runs the same with a version whose defaults changed, but the user set only these.
+    const PluginDescription& plugin = *run->plugin;
+    PluginSettings changed{plugin.uri, {}};
+    for (std::size_t c = 0; c < plugin.controls.size(); ++c) {
+        if (run->controls[c] != plugin.controls[c].default_value) {
+            changed.values.emplace_back(plugin.controls[c].symbol, run->controls[c]);
+        }
+    }
+    if (changed.values.empty()) {
+        return plugin.name + ": valores por defecto";
+    }
+    const std::string full = PluginSettingsText(changed);
+    return plugin.name + ": " + full.substr(full.find(':', plugin.uri.size()) + 1);
 }
 
 }  // namespace sonvara

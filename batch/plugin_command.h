@@ -13,8 +13,9 @@ namespace sonvara {
 
 BatchCommandInfo PluginBatchCommand();
 
-// How the command list shows an item's text: the plug-in's name and the values set
-// ("Simple amplifier: gain=-6"), or the text as it is when the plug-in is not installed.
+// How the command list shows an item's text: the plug-in's name and the values that differ from
+// its defaults ("Simple amplifier: gain=-6"), or the text as it is when the plug-in is not
+// installed.
 std::string PluginItemDescription(std::string_view text);
 
 }  // namespace sonvara

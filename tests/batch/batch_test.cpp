@@ -172,6 +172,11 @@ TEST_F(BatchTest, APluginItemKeepsItsUriAndValuesAndNamesAMissingPlugin) {
     ASSERT_EQ(saved.size(), 2u);
     EXPECT_EQ(saved[0], *amp);
     EXPECT_TRUE(CheckBatchScript("amp.svb", saved));
+    // The list shows the plug-in by name with the values that differ from its defaults.
+    EXPECT_EQ(BatchItemDescription(*amp), "Simple amplifier: gain=-6.0206");
+    EXPECT_EQ(
+        BatchItemDescription(*ParseBatchCommand("19:http://plugin.org.uk/swh-plugins/amp:gain=0")),
+        "Simple amplifier: valores por defecto");
 
     const std::string input = Wave("in.wav", 3000);
     const std::vector<Sample> before = Samples(input);
