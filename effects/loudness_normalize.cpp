@@ -103,13 +103,16 @@ EffectEntry LoudnessNormalizeEffect() {
                 return RunEffectProcess<EfNormalizeLoudness>(
                     run, document, range, FromValues(kLoudnessNormalizeStored, v));
             },
-        .preview =
-            [](const EffectValues& v, const EffectPlace& place) {
-                const LoudnessGain gain =
-                    GainForLoudness(place.Loudness(), FromValues(kLoudnessNormalizeStored, v));
-                return EffectSource(
-                    AmplifyParameters{static_cast<std::int32_t>(std::lround(100 * gain.Factor()))});
-            },
+        .preview = [](const EffectValues& v, const EffectPlace& place) -> EffectSourceFactory {
+            const LoudnessReport* measured = place.Loudness();
+            if (measured == nullptr) {
+                return {};  // not measured: nothing to preview
+            }
+            const LoudnessGain gain =
+                GainForLoudness(*measured, FromValues(kLoudnessNormalizeStored, v));
+            return EffectSource(
+                AmplifyParameters{static_cast<std::int32_t>(std::lround(100 * gain.Factor()))});
+        },
         .stream = [](const EffectValues& v, StreamInput& input) -> std::optional<StreamStage> {
             LoudnessGain gain;
             const ProcessResult measured = input.FirstPass([&](const LSoundSourceRef& stream,

@@ -115,7 +115,10 @@ void EffectController::CmEffect(const EffectEntry& effect) {
         case EffectDialog::kFields:
             values = AskEffectValues<LSVEffectDlg>([&](LEffectPreview* preview) {
                 return LSVEffectDlg(effect, workspace_.CurrentPrompts(), preview,
-                                    EffectPlace(document.Audio(), LEffectPreview::PartOf(document)),
+                                    EffectPlace(document.Audio(), LEffectPreview::PartOf(document),
+                                                [this](LProgressDialog& measure) {
+                                                    return workspace_.RunProcess(measure);
+                                                }),
                                     workspace_.Frame());
             });
             break;

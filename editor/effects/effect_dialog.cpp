@@ -96,7 +96,11 @@ LSVEffectDlg::LSVEffectDlg(const EffectEntry& effect, Prompts& prompts, LEffectP
                 if (!effect_.Check(values)) {
                     return std::nullopt;
                 }
-                return effect_.preview(values, place_);
+                EffectSourceFactory factory = effect_.preview(values, place_);
+                if (!factory) {
+                    return std::nullopt;
+                }
+                return factory;
             },
             this);
         layout->addWidget(preview_button_);

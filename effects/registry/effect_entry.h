@@ -23,30 +23,34 @@
 
 namespace sonvara {
 
+// Runs an effect's process to its end: the editor behind its progress dialog, the batch converter
+// as a step of its own process.
+using ProcessRunner = std::function<ProcessResult(LProgressDialog& process)>;
+
 // The part of a document an effect's dialog works on, for a preview that depends on more than
 // the values (normalize's gain follows the part's peak, a speed change replaces the part).
 class EffectPlace {
   public:
-    EffectPlace(const LCutListAudio& document, FrameRange part)
-        : document_(&document), part_(part) {}
+    // `measure` runs the measurement of a long part (its loudness) behind a progress dialog;
+    // without it the part is measured in place.
+    EffectPlace(const LCutListAudio& document, FrameRange part, ProcessRunner measure = {})
+        : document_(&document), part_(part), measure_(std::move(measure)) {}
 
     const LCutListAudio& Document() const { return *document_; }
     FrameRange Part() const { return part_; }
     // The largest magnitude of the part's frames, found at the first call.
     std::int64_t Peak() const;
-    // The part's loudness, measured at the first call.
-    const LoudnessReport& Loudness() const;
+    // The part's loudness, measured at the first call; null when the user cancelled the
+    // measurement or it failed (the next call measures again).
+    const LoudnessReport* Loudness() const;
 
   private:
     const LCutListAudio* document_;
     FrameRange part_;
+    ProcessRunner measure_;
     mutable std::optional<std::int64_t> peak_;
     mutable std::optional<LoudnessReport> loudness_;
 };
-
-// Runs an effect's process to its end: the editor behind its progress dialog, the batch converter
-// as a step of its own process.
-using ProcessRunner = std::function<ProcessResult(LProgressDialog& process)>;
 
 // How an effect joins a stream of frames read from start to end (the batch converter's run
 // without a document): a source over the stream, or a gain folded into the gains before it (an
@@ -106,7 +110,8 @@ struct EffectEntry {
     std::function<ProcessResult(const ProcessRunner& run, LCutListAudio& document,
                                 FrameRange& range, const EffectValues& values)>
         apply = {};
-    // The effect as a source over the whole document, for the dialog's preview; empty: none.
+    // The effect as a source over the whole document, for the dialog's preview; empty: none
+    // (and an empty factory: none for these values).
     std::function<EffectSourceFactory(const EffectValues& values, const EffectPlace& place)>
         preview = {};
     // The effect as a stage of a stream, nothing when the values give no effect or its first pass

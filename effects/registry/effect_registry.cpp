@@ -15,14 +15,20 @@ std::int64_t EffectPlace::Peak() const {
     return *peak_;
 }
 
-const LoudnessReport& EffectPlace::Loudness() const {
-    if (!loudness_) {
+const LoudnessReport* EffectPlace::Loudness() const {
+    if (!loudness_ && measure_) {
+        LPRMeasureLoudness measure(LSoundSourceRef(new LSRCCutListAudio(*document_)), part_.start,
+                                   part_.end);
+        if (measure_(measure) == PROCESS_DONE) {
+            loudness_ = measure.Report();
+        }
+    } else if (!loudness_) {
         LoudnessMeter meter(document_->GetSampleRate(), document_->GetChannels());
         LSRCCutListAudio source(*document_);
         FeedLoudness(source, part_.start, part_.end, meter);
         loudness_ = meter.Report();
     }
-    return *loudness_;
+    return loudness_ ? &*loudness_ : nullptr;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "audio/memory_stream.h"
 #include "document/cut_list_reader.h"
+#include "effects/registry/effect_registry.h"
 #include "tests/document/document_fixture.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scripted_prompts.h"
@@ -87,6 +88,29 @@ TEST_F(LoudnessNormalizeTest, ASelectionMeasuresAtTheTargetAfterwardsAndTheRestI
     EfNormalizeLoudness quiet(silence, {0, kLoudnessRate}, {-16, -1});
     ASSERT_EQ(testing::RunProcess(quiet), PROCESS_DONE);
     EXPECT_EQ(quiet.Applied().decibels, 0.0);
+}
+
+// The dialog's preview measures the part once, through the runner the editor gives it (its
+// progress dialog); a measurement the user cancels gives no preview, and the next asks again.
+TEST_F(LoudnessNormalizeTest, ThePreviewMeasuresThroughTheRunnerOnceAndNotAfterACancel) {
+    const LCutListAudio document = Sine(2, -30);
+    int runs = 0;
+    bool cancel = true;
+    const EffectPlace place(document, {0, document.GetLength()}, [&](LProgressDialog& measure) {
+        ++runs;
+        return cancel ? PROCESS_STOPPED : testing::RunProcess(measure);
+    });
+    const EffectEntry& effect = *Effects().Find("loudness");
+    EffectValues values;
+    values.numbers = {-16, -1};
+    EXPECT_FALSE(effect.preview(values, place));
+    cancel = false;
+    ASSERT_TRUE(effect.preview(values, place));
+    ASSERT_NE(place.Loudness(), nullptr);
+    EXPECT_NEAR(place.Loudness()->integrated, -30.0, 0.1);
+    values.numbers = {-23, -1};
+    EXPECT_TRUE(effect.preview(values, place));
+    EXPECT_EQ(runs, 2);
 }
 
 }  // namespace
