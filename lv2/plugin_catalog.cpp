@@ -42,7 +42,7 @@ std::string UnitOf(Lv2World& world, const LilvPlugin* plugin, const LilvPort* po
         symbol =
             TakeString(lilv_world_get(world.World(), unit, world.Uri(LV2_UNITS__symbol), nullptr));
         if (symbol.empty() && lilv_node_is_uri(unit)) {
-            // The units of the specification by their URI's last part: "db", "hz", "ms".
+            // The standard LV2 units, named by their URI's last part: "db", "hz", "ms".
             const std::string uri = NodeString(unit);
             const std::string prefix = LV2_UNITS_PREFIX;
             if (uri.rfind(prefix, 0) == 0) {

@@ -10,7 +10,7 @@
 namespace sonvara {
 
 QString PluginGroupTitle(const std::string& class_label) {
-    // The classes of the LV2 specification, by their labels, in the groups of the menu.
+    // The plug-in classes LV2 defines, by their labels, in the groups of the menu.
     static const std::pair<const char*, const char*> kGroups[] = {
         {"Equaliser Plugin", "Ecualizadores"},
         {"Parametric EQ Plugin", "Ecualizadores"},
