@@ -5,9 +5,9 @@
 // the block is heard.
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
+#include "audio/ebur128_state.h"
 #include "audio/sample_format.h"
 
 namespace sonvara {
@@ -27,8 +27,7 @@ class MomentaryLoudness {
     void Clear();
 
   private:
-    struct State;
-    std::unique_ptr<State> state_;
+    Ebur128State state_;  // null when the library could not measure
     std::int32_t sample_rate_;
     int channels_;
     std::vector<float> converted_;

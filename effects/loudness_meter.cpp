@@ -1,7 +1,5 @@
 #include "effects/loudness_meter.h"
 
-#include <ebur128.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -65,29 +63,15 @@ std::string LoudnessKeyValues(const LoudnessReport& report) {
     return text;
 }
 
-struct LoudnessMeter::Library {
-    explicit Library(ebur128_state* made) : state(made) {}
-    ~Library() { ebur128_destroy(&state); }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    ebur128_state* state;
-};
-
 LoudnessMeter::LoudnessMeter(std::int32_t sample_rate, int channels)
     : channels_(channels),
       step_frames_(std::max<std::int32_t>(1, sample_rate / 10)),
       true_peak_(std::max(channels, 1)),
       max_momentary_(kSilent),
       max_short_term_(kSilent) {
-    if (sample_rate <= 0 || channels <= 0) {
-        return;
-    }
-    ebur128_state* state =
-        ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned long>(sample_rate),
-                     EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | EBUR128_MODE_SAMPLE_PEAK);
-    if (state != nullptr) {
-        library_ = std::make_unique<Library>(state);
-    }
+    library_ = MakeEbur128State(
+        sample_rate, channels,
+        EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_S | EBUR128_MODE_SAMPLE_PEAK);
 }
 
 LoudnessMeter::~LoudnessMeter() = default;
@@ -106,16 +90,12 @@ void LoudnessMeter::Add(const Sample* frames, std::int32_t count) {
 }
 
 void LoudnessMeter::AddStep(const Sample* frames, std::int32_t count) {
-    const auto samples = static_cast<std::size_t>(count) * static_cast<std::size_t>(channels_);
-    converted_.resize(samples);
-    std::transform(frames, frames + samples, converted_.begin(), FloatFromSample);
-    true_peak_.Add(converted_.data(), count);
-    ebur128_state* state = library_->state;
-    if (ebur128_add_frames_float(state, converted_.data(), static_cast<std::size_t>(count)) !=
-        EBUR128_SUCCESS) {
+    ebur128_state* state = library_.get();
+    if (!AddEbur128Frames(*state, frames, count, channels_, converted_)) {
         library_.reset();
         return;
     }
+    true_peak_.Add(converted_.data(), count);
     into_step_ += count;
     if (into_step_ < step_frames_) {
         return;
@@ -152,7 +132,7 @@ LoudnessReport LoudnessMeter::Report() const {
     if (!IsValid()) {
         return report;
     }
-    ebur128_state* state = library_->state;
+    ebur128_state* state = library_.get();
     double value = 0;
     if (ebur128_loudness_global(state, &value) == EBUR128_SUCCESS) {
         report.integrated = value;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/ebur128_state.h"
 #include "audio/sample_format.h"
 #include "audio/sound_source.h"
 #include "core/progress_dialog.h"
@@ -54,8 +55,7 @@ class LoudnessMeter {
     void AddStep(const Sample* frames, std::int32_t count);
 
     // The library's measurement; null when it could not be set up or failed.
-    struct Library;
-    std::unique_ptr<Library> library_;
+    Ebur128State library_;
     int channels_;
     std::int32_t step_frames_;    // 100 ms: the steps momentary loudness is read at
     std::int32_t into_step_ = 0;  // frames fed since the last step

@@ -39,6 +39,20 @@ ProcessResult EfPlugin::Body() {
     return RunRangeEffect(*this, run_.plugin->name, document_, range_, PluginEffectSource(run_));
 }
 
+namespace {
+
+// A plug-in entry's id: this prefix and the plug-in's URI.
+constexpr std::string_view kEntryPrefix = "lv2:";
+
+}  // namespace
+
+const PluginDescription* PluginOfEntry(const EffectEntry& entry) {
+    if (entry.dialog != EffectDialog::kPlugin || !entry.id.starts_with(kEntryPrefix)) {
+        return nullptr;
+    }
+    return PluginCatalog::Instance().Find(entry.id.substr(kEntryPrefix.size()));
+}
+
 const EffectEntry& PluginEffectEntry(const PluginDescription& plugin) {
     static std::map<std::string, EffectEntry> made;
     auto [at, added] = made.try_emplace(plugin.uri);
@@ -46,7 +60,7 @@ const EffectEntry& PluginEffectEntry(const PluginDescription& plugin) {
         return at->second;
     }
     EffectEntry& entry = at->second;
-    entry.id = "lv2:" + plugin.uri;
+    entry.id = std::string(kEntryPrefix) + plugin.uri;
     entry.names = {plugin.name + "...", plugin.name, "Complemento LV2"};
     entry.check = [](const EffectValues& v) -> Result<void> {
         if (const Result<PluginRun> run = ResolvePlugin(v.text); !run) {

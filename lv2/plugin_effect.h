@@ -34,6 +34,9 @@ EffectSourceFactory PluginEffectSource(const PluginRun& run);
 // Made at the first call for each plug-in and kept for the program's life (a repeat of the last
 // effect holds it). Interface thread.
 const EffectEntry& PluginEffectEntry(const PluginDescription& plugin);
+// The plug-in of an entry PluginEffectEntry made; null for any other entry, or when the plug-in
+// is no longer in the catalog.
+const PluginDescription* PluginOfEntry(const EffectEntry& entry);
 
 class EfPlugin : public LProgressDialog {
   public:

@@ -19,7 +19,7 @@
 #include "editor/transport/transport_controller.h"
 #include "editor_model/effect_preview.h"
 #include "effects/registry/effect_registry.h"
-#include "lv2/plugin_catalog.h"
+#include "lv2/plugin_effect.h"
 
 namespace sonvara {
 namespace {
@@ -128,8 +128,7 @@ void EffectController::CmEffect(const EffectEntry& effect) {
             });
             break;
         case EffectDialog::kPlugin: {
-            // The entry of a plug-in is named "lv2:" and its URI.
-            const PluginDescription* plugin = PluginCatalog::Instance().Find(effect.id.substr(4));
+            const PluginDescription* plugin = PluginOfEntry(effect);
             if (plugin == nullptr) {
                 return;
             }
